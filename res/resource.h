@@ -1,0 +1,4 @@
+// Resource identifiers of the program's executable.
+#pragma once
+
+#define IDI_APP 101

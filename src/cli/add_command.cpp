@@ -1,0 +1,3 @@
+#include "commands.h"
+
+void RunAddCommand(const ArgumentList& /*arguments*/, int /*commandIndex*/, GUID* /*gameId*/) {}

@@ -1,0 +1,23 @@
+// Entry point on hosts without wmain: selects the user's locale, decodes the arguments with its
+// multibyte encoding and runs the same entry routine as on Windows.
+#include <clocale>
+#include <string>
+#include <vector>
+
+#include "argument_decoding.h"
+#include "cli/entry.h"
+
+int main(int argc, char* argv[]) {
+    std::setlocale(LC_CTYPE, "");
+    std::vector<std::wstring> arguments;
+    arguments.reserve(static_cast<std::size_t>(argc));
+    for (int i = 0; i < argc; ++i) {
+        arguments.push_back(DecodeArgument(argv[i]));
+    }
+    std::vector<wchar_t*> pointers;
+    for (std::wstring& argument : arguments) {
+        pointers.push_back(argument.data());
+    }
+    pointers.push_back(nullptr);
+    return wmain(argc, pointers.data());
+}

@@ -1,0 +1,6 @@
+// Where the diagnostic streams deliver their completed lines. In the program it does nothing.
+#pragma once
+
+// channel: 0 for DebugOut, 1 for DebugErr. line: the line's bytes ending in CR, LF and a zero
+// byte; valid only during the call.
+void DebugSink(int channel, const char* line);

@@ -1,0 +1,38 @@
+// The one way a message line is written: items inserted in order into one stream, wide values
+// converted to the console's code page just before the line, ended by endl (newline and flush).
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "to_narrow.h"
+
+namespace message_line_detail {
+
+inline void Insert(std::ostream& stream, const std::wstring& value) {
+    stream << ToNarrow(value, CP_THREAD_ACP);
+}
+inline void Insert(std::ostream& stream, const wchar_t* value) {
+    stream << ToNarrow(value, CP_THREAD_ACP);
+}
+template <typename T>
+void Insert(std::ostream& stream, const T& value) {
+    stream << value;
+}
+
+}  // namespace message_line_detail
+
+// Writes one line to stream.
+template <typename... Items>
+void WriteLine(std::ostream& stream, const Items&... items) {
+    (message_line_detail::Insert(stream, items), ...);
+    stream << std::endl;
+}
+
+// Writes the line to its console stream, then the same line, converted anew, to its diagnostic
+// copy (DebugOut for a cout line, DebugErr for a cerr line).
+template <typename... Items>
+void WriteLineWithCopy(std::ostream& console, std::ostream& copy, const Items&... items) {
+    WriteLine(console, items...);
+    WriteLine(copy, items...);
+}

@@ -1,0 +1,128 @@
+// The portable Windows API: each system operation is handed to the installed backend.
+#include "system_backend.h"
+
+namespace {
+
+SystemBackend* installedBackend = nullptr;
+
+}  // namespace
+
+SystemBackend& CurrentSystem() {
+    return installedBackend != nullptr ? *installedBackend : DefaultSystem();
+}
+
+void InstallSystemBackend(SystemBackend* backend) { installedBackend = backend; }
+
+HRESULT CoInitialize(void* /*reserved*/) { return CurrentSystem().CoInitialize(); }
+
+void CoUninitialize() { CurrentSystem().CoUninitialize(); }
+
+HRESULT CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID iid,
+                         void** object) {
+    if (object == nullptr) {
+        return E_POINTER;
+    }
+    *object = nullptr;
+    // Only in-process objects without aggregation exist on this platform.
+    if (outer != nullptr || (context & CLSCTX_INPROC_SERVER) == 0) {
+        return REGDB_E_CLASSNOTREG;
+    }
+    return CurrentSystem().CoCreateInstance(clsid, iid, object);
+}
+
+HRESULT CoSetProxyBlanket(IUnknown* proxy, DWORD authnService, DWORD authzService,
+                          OLECHAR* serverPrincipalName, DWORD authnLevel, DWORD impLevel,
+                          RPC_AUTH_IDENTITY_HANDLE authInfo, DWORD capabilities) {
+    return CurrentSystem().CoSetProxyBlanket(proxy, authnService, authzService,
+                                             serverPrincipalName, authnLevel, impLevel, authInfo,
+                                             capabilities);
+}
+
+HRESULT CoCreateGuid(GUID* guid) {
+    if (guid == nullptr) {
+        return E_INVALIDARG;
+    }
+    return CurrentSystem().CoCreateGuid(guid);
+}
+
+BSTR SysAllocString(const OLECHAR* text) { return CurrentSystem().SysAllocString(text); }
+
+void SysFreeString(BSTR text) { CurrentSystem().SysFreeString(text); }
+
+void VariantInit(VARIANT* value) {
+    value->vt = VT_EMPTY;
+    value->bstrVal = nullptr;
+}
+
+HRESULT VariantClear(VARIANT* value) {
+    if (value == nullptr) {
+        return E_INVALIDARG;
+    }
+    if (value->vt == VT_BSTR) {
+        SysFreeString(value->bstrVal);
+    }
+    VariantInit(value);
+    return S_OK;
+}
+
+LSTATUS RegCreateKeyExW(HKEY root, LPCWSTR subKey, DWORD reserved, LPWSTR /*keyClass*/,
+                        DWORD options, REGSAM access, LPSECURITY_ATTRIBUTES /*security*/,
+                        HKEY* key, DWORD* disposition) {
+    if (key == nullptr || subKey == nullptr || reserved != 0 ||
+        options != REG_OPTION_NON_VOLATILE) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    return CurrentSystem().RegCreateKeyExW(root, subKey, access, key, disposition);
+}
+
+LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD reserved, DWORD type, const BYTE* data,
+                       DWORD byteCount) {
+    if (reserved != 0) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    return CurrentSystem().RegSetValueExW(key, valueName, type, data, byteCount);
+}
+
+LSTATUS RegCloseKey(HKEY key) { return CurrentSystem().RegCloseKey(key); }
+
+LSTATUS SHDeleteKeyW(HKEY root, LPCWSTR subKey) {
+    if (subKey == nullptr) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    return CurrentSystem().SHDeleteKeyW(root, subKey);
+}
+
+HRESULT SHGetFolderPathW(HWND /*owner*/, int folder, HANDLE /*token*/, DWORD flags, LPWSTR path) {
+    if (path == nullptr) {
+        return E_INVALIDARG;
+    }
+    return CurrentSystem().SHGetFolderPathW(folder, flags, path);
+}
+
+int SHCreateDirectoryExW(HWND /*owner*/, LPCWSTR path, const void* /*security*/) {
+    if (path == nullptr) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    return CurrentSystem().SHCreateDirectoryExW(path);
+}
+
+int SHFileOperationW(SHFILEOPSTRUCTW* operation) {
+    if (operation == nullptr) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    return CurrentSystem().SHFileOperationW(operation);
+}
+
+DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer, LPWSTR* filePart) {
+    if (fileName == nullptr) {
+        return 0;
+    }
+    return CurrentSystem().GetFullPathNameW(fileName, bufferLength, buffer, filePart);
+}
+
+DWORD GetFileAttributesW(LPCWSTR fileName) {
+    if (fileName == nullptr) {
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    return CurrentSystem().GetFileAttributesW(fileName);
+}

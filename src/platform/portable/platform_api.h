@@ -1,0 +1,313 @@
+// The subset of the Windows API that the program calls, for hosts without Windows.
+// Types, constants and functions keep their Windows names and results; every operation that
+// reaches the system is forwarded to the installed SystemBackend (system_backend.h).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// ---- Basic types -------------------------------------------------------------------------------
+using HRESULT = std::int32_t;
+using LONG = std::int32_t;
+using ULONG = std::uint32_t;
+using DWORD = std::uint32_t;
+using UINT = std::uint32_t;
+using BOOL = std::int32_t;
+using BYTE = std::uint8_t;
+using WORD = std::uint16_t;
+using USHORT = std::uint16_t;
+using LSTATUS = LONG;
+using REGSAM = DWORD;
+using RPC_STATUS = LONG;
+using WCHAR = wchar_t;
+using LPWSTR = wchar_t*;
+using LPCWSTR = const wchar_t*;
+using OLECHAR = wchar_t;
+using LPOLESTR = OLECHAR*;
+using LPCOLESTR = const OLECHAR*;
+using BSTR = OLECHAR*;
+using LPSTR = char*;
+using LPCSTR = const char*;
+using LPBOOL = BOOL*;
+using RPC_CSTR = unsigned char*;
+using CIMTYPE = LONG;
+using VARTYPE = USHORT;
+using HANDLE = void*;
+using HWND = struct HWND__*;
+using HKEY = struct HKEY__*;
+using FILEOP_FLAGS = WORD;
+using LPSECURITY_ATTRIBUTES = void*;
+
+#define STDMETHODCALLTYPE
+#define WINAPI
+
+constexpr BOOL TRUE = 1;
+constexpr BOOL FALSE = 0;
+
+// ---- HRESULTs and Win32 error codes ------------------------------------------------------------
+constexpr HRESULT S_OK = 0;
+constexpr HRESULT S_FALSE = 1;
+constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005);
+constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002);
+constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003);
+constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057);
+constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000E);
+constexpr HRESULT E_ACCESSDENIED = static_cast<HRESULT>(0x80070005);
+constexpr HRESULT REGDB_E_CLASSNOTREG = static_cast<HRESULT>(0x80040154);
+constexpr HRESULT CO_E_NOTINITIALIZED = static_cast<HRESULT>(0x800401F0);
+constexpr HRESULT WBEM_E_INVALID_NAMESPACE = static_cast<HRESULT>(0x8004100E);
+constexpr HRESULT WBEM_E_INVALID_QUERY = static_cast<HRESULT>(0x80041017);
+constexpr HRESULT WBEM_E_NOT_FOUND = static_cast<HRESULT>(0x80041002);
+constexpr HRESULT WBEM_S_FALSE = 1;
+constexpr HRESULT WBEM_S_TIMEDOUT = 0x40004;
+
+constexpr LONG ERROR_SUCCESS = 0;
+constexpr LONG ERROR_FILE_NOT_FOUND = 2;
+constexpr LONG ERROR_PATH_NOT_FOUND = 3;
+constexpr LONG ERROR_ACCESS_DENIED = 5;
+constexpr LONG ERROR_INVALID_DATA = 13;
+constexpr LONG ERROR_NOT_ENOUGH_MEMORY = 8;
+constexpr LONG ERROR_INVALID_PARAMETER = 87;
+constexpr LONG ERROR_INSUFFICIENT_BUFFER = 122;
+constexpr LONG ERROR_ALREADY_EXISTS = 183;
+constexpr LONG ERROR_FILENAME_EXCED_RANGE = 206;
+constexpr LONG ERROR_NO_UNICODE_TRANSLATION = 1113;
+
+constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
+constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+constexpr HRESULT HRESULT_FROM_WIN32(LONG error) {
+    return error <= 0 ? static_cast<HRESULT>(error)
+                      : static_cast<HRESULT>((static_cast<std::uint32_t>(error) & 0x0000FFFFu) |
+                                             0x80070000u);
+}
+
+// ---- GUIDs -------------------------------------------------------------------------------------
+struct GUID {
+    std::uint32_t Data1;
+    std::uint16_t Data2;
+    std::uint16_t Data3;
+    std::uint8_t Data4[8];
+};
+static_assert(sizeof(GUID) == 16);
+using UUID = GUID;
+using CLSID = GUID;
+using IID = GUID;
+using REFGUID = const GUID&;
+using REFCLSID = const GUID&;
+using REFIID = const GUID&;
+
+inline constexpr GUID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
+
+// 1 when all 16 bytes are equal, 0 otherwise.
+BOOL IsEqualGUID(REFGUID a, REFGUID b);
+
+// Braced upper-case text; returns the characters written with the terminator (39), or 0 when
+// capacity is below 39.
+int StringFromGUID2(REFGUID guid, LPOLESTR text, int capacity);
+
+// Unbraced lower-case text, allocated for the caller; free it with RpcStringFreeA.
+constexpr RPC_STATUS RPC_S_OK = 0;
+constexpr RPC_STATUS RPC_S_OUT_OF_MEMORY = 14;
+RPC_STATUS UuidToStringA(const UUID* uuid, RPC_CSTR* text);
+RPC_STATUS RpcStringFreeA(RPC_CSTR* text);
+
+HRESULT CoCreateGuid(GUID* guid);
+
+// ---- Text --------------------------------------------------------------------------------------
+constexpr UINT CP_ACP = 0;
+constexpr UINT CP_THREAD_ACP = 3;
+constexpr UINT CP_UTF8 = 65001;
+
+// CP_ACP and CP_THREAD_ACP mean the multibyte encoding of the C library's current LC_CTYPE
+// locale; a character it cannot represent becomes "?". Wide characters U+DC80 to U+DCFF stand for
+// the undecodable bytes 0x80 to 0xFF of a command-line argument and convert back to those bytes.
+int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideCount, LPSTR narrow,
+                        int narrowSize, LPCSTR defaultChar, LPBOOL usedDefaultChar);
+
+// Case-insensitive comparison (towlower under the current LC_CTYPE locale): <0, 0 or >0.
+int _wcsicmp(const wchar_t* a, const wchar_t* b);
+
+// ---- COM runtime -------------------------------------------------------------------------------
+constexpr DWORD CLSCTX_INPROC_SERVER = 0x1;
+constexpr DWORD RPC_C_AUTHN_WINNT = 10;
+constexpr DWORD RPC_C_AUTHZ_NONE = 0;
+constexpr DWORD RPC_C_AUTHN_LEVEL_CALL = 3;
+constexpr DWORD RPC_C_IMP_LEVEL_IMPERSONATE = 3;
+constexpr DWORD EOAC_NONE = 0;
+using RPC_AUTH_IDENTITY_HANDLE = void*;
+
+struct IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) = 0;
+    virtual ULONG STDMETHODCALLTYPE AddRef() = 0;
+    virtual ULONG STDMETHODCALLTYPE Release() = 0;
+
+protected:
+    ~IUnknown() = default;
+};
+using LPUNKNOWN = IUnknown*;
+
+extern const IID IID_IUnknown;
+
+HRESULT CoInitialize(void* reserved);
+void CoUninitialize();
+HRESULT CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID iid,
+                         void** object);
+HRESULT CoSetProxyBlanket(IUnknown* proxy, DWORD authnService, DWORD authzService,
+                          OLECHAR* serverPrincipalName, DWORD authnLevel, DWORD impLevel,
+                          RPC_AUTH_IDENTITY_HANDLE authInfo, DWORD capabilities);
+
+// ---- Automation strings and variants -----------------------------------------------------------
+BSTR SysAllocString(const OLECHAR* text);
+void SysFreeString(BSTR text);
+
+constexpr VARTYPE VT_EMPTY = 0;
+constexpr VARTYPE VT_NULL = 1;
+constexpr VARTYPE VT_I4 = 3;
+constexpr VARTYPE VT_BSTR = 8;
+
+struct VARIANT {
+    VARTYPE vt;
+    union {
+        LONG lVal;
+        BSTR bstrVal;
+    };
+};
+
+void VariantInit(VARIANT* value);
+HRESULT VariantClear(VARIANT* value);
+
+// ---- Game Explorer -----------------------------------------------------------------------------
+enum GAME_INSTALL_SCOPE { GIS_NOT_INSTALLED = 1, GIS_CURRENT_USER = 2, GIS_ALL_USERS = 3 };
+
+struct IGameExplorer : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE AddGame(BSTR binaryPath, BSTR installDirectory,
+                                              GAME_INSTALL_SCOPE scope, GUID* instanceId) = 0;
+    virtual HRESULT STDMETHODCALLTYPE RemoveGame(GUID instanceId) = 0;
+    virtual HRESULT STDMETHODCALLTYPE VerifyAccess(BSTR binaryPath, BOOL* hasAccess) = 0;
+
+protected:
+    ~IGameExplorer() = default;
+};
+
+extern const CLSID CLSID_GameExplorer;
+extern const IID IID_IGameExplorer;
+
+// ---- WMI ---------------------------------------------------------------------------------------
+constexpr LONG WBEM_FLAG_RETURN_IMMEDIATELY = 0x10;
+constexpr LONG WBEM_FLAG_FORWARD_ONLY = 0x20;
+constexpr LONG WBEM_INFINITE = -1;
+
+struct IWbemContext : IUnknown {
+protected:
+    ~IWbemContext() = default;
+};
+
+struct IWbemClassObject : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE Get(LPCWSTR name, LONG flags, VARIANT* value, CIMTYPE* type,
+                                          LONG* flavor) = 0;
+
+protected:
+    ~IWbemClassObject() = default;
+};
+
+struct IEnumWbemClassObject : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE Next(LONG timeout, ULONG count, IWbemClassObject** objects,
+                                           ULONG* returned) = 0;
+
+protected:
+    ~IEnumWbemClassObject() = default;
+};
+
+struct IWbemServices : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE ExecQuery(BSTR language, BSTR query, LONG flags,
+                                                IWbemContext* context,
+                                                IEnumWbemClassObject** enumerator) = 0;
+
+protected:
+    ~IWbemServices() = default;
+};
+
+struct IWbemLocator : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE ConnectServer(BSTR networkResource, BSTR user,
+                                                    BSTR password, BSTR locale,
+                                                    LONG securityFlags, BSTR authority,
+                                                    IWbemContext* context,
+                                                    IWbemServices** services) = 0;
+
+protected:
+    ~IWbemLocator() = default;
+};
+
+extern const CLSID CLSID_WbemLocator;
+extern const IID IID_IWbemLocator;
+
+// ---- Shell links -------------------------------------------------------------------------------
+struct IShellLinkW : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE SetPath(LPCWSTR path) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetArguments(LPCWSTR arguments) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetWorkingDirectory(LPCWSTR directory) = 0;
+
+protected:
+    ~IShellLinkW() = default;
+};
+
+struct IPersistFile : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE Save(LPCOLESTR fileName, BOOL remember) = 0;
+
+protected:
+    ~IPersistFile() = default;
+};
+
+extern const CLSID CLSID_ShellLink;
+extern const IID IID_IShellLinkW;
+extern const IID IID_IPersistFile;
+
+// ---- Registry ----------------------------------------------------------------------------------
+inline HKEY const HKEY_CURRENT_USER = reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000001));
+inline HKEY const HKEY_LOCAL_MACHINE =
+    reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000002));
+
+constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
+constexpr REGSAM KEY_WRITE = 0x20006;
+constexpr DWORD REG_SZ = 1;
+constexpr DWORD REG_CREATED_NEW_KEY = 1;
+constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
+
+LSTATUS RegCreateKeyExW(HKEY root, LPCWSTR subKey, DWORD reserved, LPWSTR keyClass, DWORD options,
+                        REGSAM access, LPSECURITY_ATTRIBUTES security, HKEY* key,
+                        DWORD* disposition);
+LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD reserved, DWORD type, const BYTE* data,
+                       DWORD byteCount);
+LSTATUS RegCloseKey(HKEY key);
+LSTATUS SHDeleteKeyW(HKEY root, LPCWSTR subKey);
+
+// ---- Shell folders and files -------------------------------------------------------------------
+constexpr DWORD MAX_PATH = 260;
+constexpr int CSIDL_LOCAL_APPDATA = 0x1C;
+constexpr int CSIDL_COMMON_APPDATA = 0x23;
+constexpr DWORD SHGFP_TYPE_CURRENT = 0;
+
+constexpr UINT FO_DELETE = 3;
+constexpr FILEOP_FLAGS FOF_SILENT = 0x0004;
+constexpr FILEOP_FLAGS FOF_NOCONFIRMATION = 0x0010;
+constexpr FILEOP_FLAGS FOF_NOERRORUI = 0x0400;
+
+struct SHFILEOPSTRUCTW {
+    HWND hwnd;
+    UINT wFunc;
+    LPCWSTR pFrom;
+    LPCWSTR pTo;
+    FILEOP_FLAGS fFlags;
+    BOOL fAnyOperationsAborted;
+    void* hNameMappings;
+    LPCWSTR lpszProgressTitle;
+};
+
+constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
+constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+
+HRESULT SHGetFolderPathW(HWND owner, int folder, HANDLE token, DWORD flags, LPWSTR path);
+int SHCreateDirectoryExW(HWND owner, LPCWSTR path, const void* security);
+int SHFileOperationW(SHFILEOPSTRUCTW* operation);
+DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer, LPWSTR* filePart);
+DWORD GetFileAttributesW(LPCWSTR fileName);

@@ -1,0 +1,66 @@
+// The one narrow interface between the portable Windows API and whatever plays the system.
+// Abstract so that it can be replaced in tests: the program runs on the emulated Windows system,
+// unit tests on a scripted double that records every call. Each method has the signature and the
+// failure results of the Windows operation of the same name.
+#pragma once
+
+#include "platform_api.h"
+
+class SystemBackend {
+public:
+    virtual ~SystemBackend() = default;
+
+    // S_OK on the thread's first initialisation, S_FALSE when already initialised, negative on
+    // failure (then CoUninitialize must not follow).
+    virtual HRESULT CoInitialize() = 0;
+    virtual void CoUninitialize() = 0;
+    // Negative (REGDB_E_CLASSNOTREG when the class is absent) and a null *object on failure.
+    virtual HRESULT CoCreateInstance(REFCLSID clsid, REFIID iid, void** object) = 0;
+    // Negative on failure; the proxy is unchanged.
+    virtual HRESULT CoSetProxyBlanket(IUnknown* proxy, DWORD authnService, DWORD authzService,
+                                      OLECHAR* serverPrincipalName, DWORD authnLevel,
+                                      DWORD impLevel, RPC_AUTH_IDENTITY_HANDLE authInfo,
+                                      DWORD capabilities) = 0;
+    // Negative on failure; *guid is then unspecified.
+    virtual HRESULT CoCreateGuid(GUID* guid) = 0;
+
+    // A copy of text, or null when memory runs short (or text is null).
+    virtual BSTR SysAllocString(const OLECHAR* text) = 0;
+    // Null is allowed and ignored.
+    virtual void SysFreeString(BSTR text) = 0;
+
+    // ERROR_SUCCESS and an open key, or a Win32 error code and *key untouched.
+    virtual LSTATUS RegCreateKeyExW(HKEY root, LPCWSTR subKey, REGSAM access, HKEY* key,
+                                    DWORD* disposition) = 0;
+    // ERROR_SUCCESS or a Win32 error code.
+    virtual LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD type, const BYTE* data,
+                                   DWORD byteCount) = 0;
+    // ERROR_SUCCESS, or ERROR_INVALID_HANDLE-like code for a key that is not open.
+    virtual LSTATUS RegCloseKey(HKEY key) = 0;
+    // ERROR_SUCCESS, ERROR_FILE_NOT_FOUND when the key does not exist, or another Win32 error.
+    virtual LSTATUS SHDeleteKeyW(HKEY root, LPCWSTR subKey) = 0;
+
+    // S_OK and the folder in path (MAX_PATH characters), or a negative HRESULT.
+    virtual HRESULT SHGetFolderPathW(int folder, DWORD flags, LPWSTR path) = 0;
+    // ERROR_SUCCESS, ERROR_ALREADY_EXISTS, or another Win32 error code.
+    virtual int SHCreateDirectoryExW(LPCWSTR path) = 0;
+    // 0 on success, a nonzero error code otherwise.
+    virtual int SHFileOperationW(SHFILEOPSTRUCTW* operation) = 0;
+    // Characters written without the terminator; the size needed (terminator included) when the
+    // buffer is too short; 0 on failure.
+    virtual DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer,
+                                   LPWSTR* filePart) = 0;
+    // The attributes, or INVALID_FILE_ATTRIBUTES when the file does not exist or cannot be read.
+    virtual DWORD GetFileAttributesW(LPCWSTR fileName) = 0;
+};
+
+// The backend that the portable API forwards to: the one installed last, else the program's
+// default system.
+SystemBackend& CurrentSystem();
+
+// Installs backend for the calls that follow (null restores the default). The caller keeps
+// ownership and must keep it alive while it is installed.
+void InstallSystemBackend(SystemBackend* backend);
+
+// The system the program runs on when nothing else is installed; provided by the build.
+SystemBackend& DefaultSystem();

@@ -1,0 +1,17 @@
+// The Windows API that the program calls: the SDK's headers, plus the Game Explorer declarations
+// that MinGW-w64 does not ship.
+#pragma once
+
+#include <windows.h>
+
+#include <objbase.h>
+#include <objidl.h>
+#include <oleauto.h>
+#include <rpc.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+#include <wbemidl.h>
+#include <wchar.h>
+
+#include "game_explorer.h"
