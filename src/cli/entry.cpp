@@ -15,7 +15,8 @@
 namespace {
 
 constexpr const char* kBannerTitle = "Brackenfold v 1.0.";
-constexpr const char* kBannerSubtitle = "Registers games and their tasks with Windows Game Explorer.";
+constexpr const char* kBannerSubtitle =
+    "Registers games and their tasks with Windows Game Explorer.";
 constexpr std::size_t kMinimumArguments = 3;
 constexpr wchar_t kGuidOption[] = L"-guid:";
 constexpr std::size_t kGuidOptionLength = 6;

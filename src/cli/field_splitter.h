@@ -7,7 +7,7 @@
 #include <vector>
 
 class FieldSplitter {
-public:
+  public:
     // separators: each character ends a field. quotes: each character opens a quoted field that
     // only the same character closes. keepEmptyFields: whether an empty stretch between two
     // boundaries yields an empty field (an empty quoted field is yielded either way).
@@ -19,7 +19,7 @@ public:
 
     std::vector<std::wstring> fields;
 
-private:
+  private:
     static constexpr std::size_t kReservedFields = 10;
 
     void Emit(const wchar_t* text, std::size_t from, std::size_t to, bool quoted);

@@ -8,7 +8,9 @@ DebugLineObserver observer = nullptr;
 
 }  // namespace
 
-void SetDebugLineObserverForTesting(DebugLineObserver newObserver) { observer = newObserver; }
+void SetDebugLineObserverForTesting(DebugLineObserver newObserver) {
+    observer = newObserver;
+}
 
 void DebugSink(int channel, const char* line) {
     if (observer != nullptr) {

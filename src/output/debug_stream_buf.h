@@ -7,16 +7,16 @@
 #include <vector>
 
 class DebugStreamBuf : public std::streambuf {
-public:
+  public:
     explicit DebugStreamBuf(std::int32_t channel);
     ~DebugStreamBuf() override = default;
 
-protected:
+  protected:
     // Stores one byte; a CR or LF completes the line instead. Always returns ch, so the stream
     // never fails through writing.
     int_type overflow(int_type ch) override;
 
-private:
+  private:
     static constexpr std::size_t kInitialLineBufferSize = 1024;
 
     std::vector<char> lineBuffer_;

@@ -19,8 +19,8 @@ std::string ToNarrow(const std::wstring& text, UINT codePage) {
         return std::string();
     }
     const int wideCount = static_cast<int>(text.size());
-    const int n = WideCharToMultiByte(codePage, 0, text.data(), wideCount, nullptr, 0, nullptr,
-                                      nullptr);
+    const int n =
+        WideCharToMultiByte(codePage, 0, text.data(), wideCount, nullptr, 0, nullptr, nullptr);
     std::vector<char>& buffer = ConversionBuffer();
     if (static_cast<long long>(buffer.size()) < static_cast<long long>(n) + 1) {
         buffer.resize(static_cast<std::size_t>(n) + 1);

@@ -6,7 +6,7 @@
 #include "platform_api.h"
 
 class ComInitialization {
-public:
+  public:
     ComInitialization() : result_(CoInitialize(nullptr)) {}
     ComInitialization(const ComInitialization&) = delete;
     ComInitialization& operator=(const ComInitialization&) = delete;
@@ -18,6 +18,6 @@ public:
 
     HRESULT Result() const { return result_; }
 
-private:
+  private:
     HRESULT result_;
 };

@@ -5,7 +5,7 @@
 
 template <typename Interface>
 class ComPtr {
-public:
+  public:
     ComPtr() = default;
     ComPtr(const ComPtr&) = delete;
     ComPtr& operator=(const ComPtr&) = delete;
@@ -29,6 +29,6 @@ public:
         }
     }
 
-private:
+  private:
     Interface* pointer_ = nullptr;
 };

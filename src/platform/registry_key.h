@@ -4,7 +4,7 @@
 #include "platform_api.h"
 
 class RegistryKey {
-public:
+  public:
     RegistryKey() = default;
     RegistryKey(const RegistryKey&) = delete;
     RegistryKey& operator=(const RegistryKey&) = delete;
@@ -26,6 +26,6 @@ public:
         }
     }
 
-private:
+  private:
     HKEY key_ = nullptr;
 };

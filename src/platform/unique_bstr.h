@@ -4,7 +4,7 @@
 #include "platform_api.h"
 
 class UniqueBstr {
-public:
+  public:
     UniqueBstr() = default;
     // Takes ownership of text, which may be null (a failed SysAllocString).
     explicit UniqueBstr(BSTR text) : text_(text) {}
@@ -19,6 +19,6 @@ public:
     BSTR Get() const { return text_; }
     explicit operator bool() const { return text_ != nullptr; }
 
-private:
+  private:
     BSTR text_ = nullptr;
 };

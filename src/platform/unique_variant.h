@@ -4,7 +4,7 @@
 #include "platform_api.h"
 
 class UniqueVariant {
-public:
+  public:
     UniqueVariant() { VariantInit(&value_); }
     UniqueVariant(const UniqueVariant&) = delete;
     UniqueVariant& operator=(const UniqueVariant&) = delete;
@@ -13,6 +13,6 @@ public:
     VARIANT* Put() { return &value_; }
     const VARIANT& Get() const { return value_; }
 
-private:
+  private:
     VARIANT value_;
 };

@@ -7,7 +7,7 @@ namespace {
 // Appends characters while room remains and counts every character of the full text, so that the
 // caller learns whether the text was cut.
 class BoundedWriter {
-public:
+  public:
     BoundedWriter(wchar_t* destination, std::size_t limit)
         : destination_(destination), limit_(limit) {}
 
@@ -42,7 +42,7 @@ public:
     bool Truncated() const { return truncated_; }
     void Terminate() { destination_[written_] = L'\0'; }
 
-private:
+  private:
     wchar_t* destination_;
     std::size_t limit_;
     std::size_t written_ = 0;

@@ -6,7 +6,7 @@
 #include <string>
 
 class ConsoleCapture {
-public:
+  public:
     ConsoleCapture()
         : oldOut_(std::cout.rdbuf(out_.rdbuf())), oldErr_(std::cerr.rdbuf(err_.rdbuf())) {}
     ~ConsoleCapture() {
@@ -19,7 +19,7 @@ public:
     std::string Out() const { return out_.str(); }
     std::string Err() const { return err_.str(); }
 
-private:
+  private:
     std::ostringstream out_;
     std::ostringstream err_;
     std::streambuf* oldOut_;

@@ -28,9 +28,13 @@ DebugCapture::DebugCapture() {
     SetDebugLineObserverForTesting(&Capture);
 }
 
-DebugCapture::~DebugCapture() { SetDebugLineObserverForTesting(nullptr); }
+DebugCapture::~DebugCapture() {
+    SetDebugLineObserverForTesting(nullptr);
+}
 
-const std::vector<DebugLine>& DebugCapture::Lines() const { return capturedLines; }
+const std::vector<DebugLine>& DebugCapture::Lines() const {
+    return capturedLines;
+}
 
 std::vector<std::string> DebugCapture::Channel(int channel) const {
     std::vector<std::string> texts;
@@ -42,7 +46,9 @@ std::vector<std::string> DebugCapture::Channel(int channel) const {
     return texts;
 }
 
-const std::vector<std::string>& DebugCapture::RawLines() const { return capturedRawLines; }
+const std::vector<std::string>& DebugCapture::RawLines() const {
+    return capturedRawLines;
+}
 
 void PrintTo(const DebugLine& line, std::ostream* out) {
     *out << (line.channel == kDebugOut ? "DebugOut: " : "DebugErr: ") << line.text;

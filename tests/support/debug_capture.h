@@ -13,7 +13,7 @@ struct DebugLine {
 };
 
 class DebugCapture {
-public:
+  public:
     DebugCapture();
     ~DebugCapture();
     DebugCapture(const DebugCapture&) = delete;

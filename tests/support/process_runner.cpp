@@ -12,7 +12,9 @@
 
 namespace {
 
-void ThrowErrno(const char* what) { throw std::runtime_error(std::string(what) + " failed"); }
+void ThrowErrno(const char* what) {
+    throw std::runtime_error(std::string(what) + " failed");
+}
 
 [[noreturn]] void ExecChild(const std::string& program, const std::vector<std::string>& arguments,
                             const ProcessOptions& options, int in, int out, int err) {
@@ -58,7 +60,8 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
     close(errPipe[1]);
     signal(SIGPIPE, SIG_IGN);
     if (!options.input.empty()) {
-        [[maybe_unused]] ssize_t written = write(inPipe[1], options.input.data(), options.input.size());
+        [[maybe_unused]] ssize_t written =
+            write(inPipe[1], options.input.data(), options.input.size());
     }
     close(inPipe[1]);
 

@@ -9,7 +9,9 @@
 
 namespace {
 
-std::string Raw(const std::string& text) { return text + std::string("\r\n\0", 3); }
+std::string Raw(const std::string& text) {
+    return text + std::string("\r\n\0", 3);
+}
 
 TEST(DebugStreamBuf, EndlHandsOneLineWithCrLfAndZeroToTheSink) {
     DebugCapture capture;
@@ -26,8 +28,7 @@ TEST(DebugStreamBuf, CarriageReturnAndLineFeedEachEndALine) {
     DebugStreamBuf buffer(1);
     std::ostream stream(&buffer);
     stream << "x\r\ny" << std::endl;
-    EXPECT_EQ(capture.Lines(),
-              (std::vector<DebugLine>{{1, "x"}, {1, ""}, {1, "y"}}));
+    EXPECT_EQ(capture.Lines(), (std::vector<DebugLine>{{1, "x"}, {1, ""}, {1, "y"}}));
 }
 
 TEST(DebugStreamBuf, LongLineGrowsTheBufferAndArrivesWhole) {

@@ -56,8 +56,7 @@ TEST(Entry, UnknownCommandWordEndsWithDone) {
 TEST(Entry, GuidOptionThatParsesIsReportedAsTyped) {
     EntryRun run = RunEntry({L"-guid:{9a5ea990-3034-4D6F-9128-01F3C61022BC", L"-x", L"y"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out,
-              kBanner + "GUID {9a5ea990-3034-4D6F-9128-01F3C61022BC obtained\ndone.\n");
+    EXPECT_EQ(run.out, kBanner + "GUID {9a5ea990-3034-4D6F-9128-01F3C61022BC obtained\ndone.\n");
     EXPECT_EQ(run.debug[0], (DebugLine{kDebugOut, "GUID: 9a5ea990-3034-4d6f-9128-01f3c61022bc"}));
     EXPECT_EQ(run.debug[1], (DebugLine{kDebugOut, "Command: -x"}));
 }
@@ -76,8 +75,8 @@ TEST(Entry, OptionIsCaseSensitiveAndOnlyInElementOne) {
     EntryRun upper = RunEntry({L"-GUID:{9A5EA990-3034-4D6F-9128-01F3C61022BC}", L"-x", L"y"});
     EXPECT_EQ(upper.out, kBanner + "done.\n");
     EXPECT_THAT(upper.debug,
-                testing::Contains(DebugLine{kDebugOut,
-                                            "Command: -GUID:{9A5EA990-3034-4D6F-9128-01F3C61022BC}"}));
+                testing::Contains(
+                    DebugLine{kDebugOut, "Command: -GUID:{9A5EA990-3034-4D6F-9128-01F3C61022BC}"}));
 
     EntryRun later = RunEntry({L"-x", L"-guid:{9A5EA990-3034-4D6F-9128-01F3C61022BC}", L"y"});
     EXPECT_EQ(later.out, kBanner + "done.\n");

@@ -59,7 +59,8 @@ TEST(FormatWide, InsertsWideStringsAndSignedIntegers) {
     EXPECT_EQ(FormatWide(buffer, 512, L"%s\\Microsoft\\Windows\\GameExplorer\\%s\\%s\\%d",
                          L"C:\\ProgramData", L"{GUID}", L"PlayTasks", 12),
               S_OK);
-    EXPECT_STREQ(buffer, L"C:\\ProgramData\\Microsoft\\Windows\\GameExplorer\\{GUID}\\PlayTasks\\12");
+    EXPECT_STREQ(buffer,
+                 L"C:\\ProgramData\\Microsoft\\Windows\\GameExplorer\\{GUID}\\PlayTasks\\12");
     EXPECT_EQ(FormatWide(buffer, 512, L"%d|%d|%d", -1, 0, static_cast<int>(0x80000000)), S_OK);
     EXPECT_STREQ(buffer, L"-1|0|-2147483648");
 }

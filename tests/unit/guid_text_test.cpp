@@ -28,7 +28,9 @@ const ParseCase kParseCases[] = {
     {"LowerCase", L"{9a5ea990-3034-4d6f-9128-01f3c61022bc}", S_OK, kExample},
     {"NoClosingBrace", L"{9A5EA990-3034-4D6F-9128-01F3C61022BC", S_OK, kExample},
     {"TextAfterBrace", L"{9A5EA990-3034-4D6F-9128-01F3C61022BC}xyz", S_OK, kExample},
-    {"ShortGroups", L"{1-2-3-0405-060708090A0B}", S_OK,
+    {"ShortGroups",
+     L"{1-2-3-0405-060708090A0B}",
+     S_OK,
      {1, 2, 3, {0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A, 0x0B}}},
     {"BlanksBeforeNumbers", L"{ 9A5EA990-\t3034-4D6F- 9128-01F3C61022BC}", S_OK, kExample},
     {"Unbraced", L"9a5ea990-3034-4d6f-9128-01f3c61022bc", E_FAIL, GUID_NULL},
@@ -38,7 +40,9 @@ const ParseCase kParseCases[] = {
     {"BlankBeforeBrace", L" {9A5EA990-3034-4D6F-9128-01F3C61022BC}", E_FAIL, GUID_NULL},
     {"BlankBeforeHyphen", L"{9A5EA990 -3034-4D6F-9128-01F3C61022BC}", E_FAIL, GUID_NULL},
     {"NotHexadecimal", L"{9A5EA99G-3034-4D6F-9128-01F3C61022BC}", E_FAIL, GUID_NULL},
-    {"DigitRunEndsEarly", L"{9A5EA990-3034-4D6F-9128-01F3C61022BG}", S_OK,
+    {"DigitRunEndsEarly",
+     L"{9A5EA990-3034-4D6F-9128-01F3C61022BG}",
+     S_OK,
      {0x9A5EA990, 0x3034, 0x4D6F, {0x91, 0x28, 0x01, 0xF3, 0xC6, 0x10, 0x22, 0x0B}}},
     {"LastGroupShort", L"{9A5EA990-3034-4D6F-9128-01F3C610}", E_FAIL, GUID_NULL},
 };
@@ -60,7 +64,8 @@ INSTANTIATE_TEST_SUITE_P(Texts, ParseGuidTest, testing::ValuesIn(kParseCases),
                          [](const auto& p) { return std::string(p.param.name); });
 
 TEST(ParseGuid, BracedFormOfAnyGuidParsesBack) {
-    const GUID samples[] = {GUID_NULL, kExample,
+    const GUID samples[] = {GUID_NULL,
+                            kExample,
                             {0xFFFFFFFF, 0xFFFF, 0xFFFF, {255, 255, 255, 255, 255, 255, 255, 255}},
                             {0x00000001, 0x0A00, 0x00B0, {0, 1, 0x10, 0xF0, 0x0F, 0, 0, 7}}};
     for (const GUID& sample : samples) {

@@ -79,7 +79,9 @@ const ParseCase kParseCases[] = {
     {"BlankBeforeSupportIsPlay", L"Name;path; support", true, {L"Name", L"path", false, L""}},
     {"FifthFieldIgnored", L"Name;path;play;-x;-y", true, {L"Name", L"path", false, L"-x"}},
     {"QuotedPathShiftsKind", L"Name;'C:\\a;b.exe';support", true, {L"Name", L"", false, L""}},
-    {"Example", L"Play;C:\\Games\\Demo\\demo.exe;play;-windowed", true,
+    {"Example",
+     L"Play;C:\\Games\\Demo\\demo.exe;play;-windowed",
+     true,
      {L"Play", L"C:\\Games\\Demo\\demo.exe", false, L"-windowed"}},
 };
 

@@ -8,19 +8,21 @@ namespace {
 
 // Runs a test under a named locale, restoring the previous one afterwards.
 class LocaleScope {
-public:
+  public:
     explicit LocaleScope(const char* name) : previous_(std::setlocale(LC_CTYPE, nullptr)) {
         ok_ = std::setlocale(LC_CTYPE, name) != nullptr;
     }
     ~LocaleScope() { std::setlocale(LC_CTYPE, previous_.c_str()); }
     bool Ok() const { return ok_; }
 
-private:
+  private:
     std::string previous_;
     bool ok_ = false;
 };
 
-TEST(ToNarrow, EmptyTextGivesEmptyString) { EXPECT_EQ(ToNarrow(L"", CP_THREAD_ACP), ""); }
+TEST(ToNarrow, EmptyTextGivesEmptyString) {
+    EXPECT_EQ(ToNarrow(L"", CP_THREAD_ACP), "");
+}
 
 TEST(ToNarrow, ShortTextAfterLongTextIsNotPaddedWithTheOldBytes) {
     EXPECT_EQ(ToNarrow(std::wstring(300, L'x'), CP_THREAD_ACP), std::string(300, 'x'));
@@ -50,6 +52,8 @@ TEST(ToNarrow, TextIsCutAtAnEmbeddedZero) {
     EXPECT_EQ(ToNarrow(std::wstring(L"ab\0cd", 5), CP_THREAD_ACP), "ab");
 }
 
-TEST(ToNarrow, UnknownCodePageGivesEmptyString) { EXPECT_EQ(ToNarrow(L"abc", 12345), ""); }
+TEST(ToNarrow, UnknownCodePageGivesEmptyString) {
+    EXPECT_EQ(ToNarrow(L"abc", 12345), "");
+}
 
 }  // namespace

@@ -2,7 +2,9 @@
 
 #include "bstr_memory.h"
 
-HRESULT AbsentSystem::CoInitialize() { return S_OK; }
+HRESULT AbsentSystem::CoInitialize() {
+    return S_OK;
+}
 
 void AbsentSystem::CoUninitialize() {}
 
@@ -16,11 +18,17 @@ HRESULT AbsentSystem::CoSetProxyBlanket(IUnknown*, DWORD, DWORD, OLECHAR*, DWORD
     return E_FAIL;
 }
 
-HRESULT AbsentSystem::CoCreateGuid(GUID*) { return E_FAIL; }
+HRESULT AbsentSystem::CoCreateGuid(GUID*) {
+    return E_FAIL;
+}
 
-BSTR AbsentSystem::SysAllocString(const OLECHAR* text) { return AllocateBstr(text); }
+BSTR AbsentSystem::SysAllocString(const OLECHAR* text) {
+    return AllocateBstr(text);
+}
 
-void AbsentSystem::SysFreeString(BSTR text) { FreeBstr(text); }
+void AbsentSystem::SysFreeString(BSTR text) {
+    FreeBstr(text);
+}
 
 LSTATUS AbsentSystem::RegCreateKeyExW(HKEY, LPCWSTR, REGSAM, HKEY*, DWORD*) {
     return ERROR_ACCESS_DENIED;
@@ -30,19 +38,31 @@ LSTATUS AbsentSystem::RegSetValueExW(HKEY, LPCWSTR, DWORD, const BYTE*, DWORD) {
     return ERROR_ACCESS_DENIED;
 }
 
-LSTATUS AbsentSystem::RegCloseKey(HKEY) { return ERROR_INVALID_PARAMETER; }
+LSTATUS AbsentSystem::RegCloseKey(HKEY) {
+    return ERROR_INVALID_PARAMETER;
+}
 
-LSTATUS AbsentSystem::SHDeleteKeyW(HKEY, LPCWSTR) { return ERROR_FILE_NOT_FOUND; }
+LSTATUS AbsentSystem::SHDeleteKeyW(HKEY, LPCWSTR) {
+    return ERROR_FILE_NOT_FOUND;
+}
 
 HRESULT AbsentSystem::SHGetFolderPathW(int, DWORD, LPWSTR path) {
     path[0] = L'\0';
     return E_FAIL;
 }
 
-int AbsentSystem::SHCreateDirectoryExW(LPCWSTR) { return ERROR_ACCESS_DENIED; }
+int AbsentSystem::SHCreateDirectoryExW(LPCWSTR) {
+    return ERROR_ACCESS_DENIED;
+}
 
-int AbsentSystem::SHFileOperationW(SHFILEOPSTRUCTW*) { return ERROR_ACCESS_DENIED; }
+int AbsentSystem::SHFileOperationW(SHFILEOPSTRUCTW*) {
+    return ERROR_ACCESS_DENIED;
+}
 
-DWORD AbsentSystem::GetFullPathNameW(LPCWSTR, DWORD, LPWSTR, LPWSTR*) { return 0; }
+DWORD AbsentSystem::GetFullPathNameW(LPCWSTR, DWORD, LPWSTR, LPWSTR*) {
+    return 0;
+}
 
-DWORD AbsentSystem::GetFileAttributesW(LPCWSTR) { return INVALID_FILE_ATTRIBUTES; }
+DWORD AbsentSystem::GetFileAttributesW(LPCWSTR) {
+    return INVALID_FILE_ATTRIBUTES;
+}

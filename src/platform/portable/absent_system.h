@@ -5,7 +5,7 @@
 #include "system_backend.h"
 
 class AbsentSystem : public SystemBackend {
-public:
+  public:
     HRESULT CoInitialize() override;
     void CoUninitialize() override;
     HRESULT CoCreateInstance(REFCLSID clsid, REFIID iid, void** object) override;

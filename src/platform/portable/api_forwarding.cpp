@@ -11,11 +11,17 @@ SystemBackend& CurrentSystem() {
     return installedBackend != nullptr ? *installedBackend : DefaultSystem();
 }
 
-void InstallSystemBackend(SystemBackend* backend) { installedBackend = backend; }
+void InstallSystemBackend(SystemBackend* backend) {
+    installedBackend = backend;
+}
 
-HRESULT CoInitialize(void* /*reserved*/) { return CurrentSystem().CoInitialize(); }
+HRESULT CoInitialize(void* /*reserved*/) {
+    return CurrentSystem().CoInitialize();
+}
 
-void CoUninitialize() { CurrentSystem().CoUninitialize(); }
+void CoUninitialize() {
+    CurrentSystem().CoUninitialize();
+}
 
 HRESULT CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID iid,
                          void** object) {
@@ -33,9 +39,8 @@ HRESULT CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID 
 HRESULT CoSetProxyBlanket(IUnknown* proxy, DWORD authnService, DWORD authzService,
                           OLECHAR* serverPrincipalName, DWORD authnLevel, DWORD impLevel,
                           RPC_AUTH_IDENTITY_HANDLE authInfo, DWORD capabilities) {
-    return CurrentSystem().CoSetProxyBlanket(proxy, authnService, authzService,
-                                             serverPrincipalName, authnLevel, impLevel, authInfo,
-                                             capabilities);
+    return CurrentSystem().CoSetProxyBlanket(proxy, authnService, authzService, serverPrincipalName,
+                                             authnLevel, impLevel, authInfo, capabilities);
 }
 
 HRESULT CoCreateGuid(GUID* guid) {
@@ -45,9 +50,13 @@ HRESULT CoCreateGuid(GUID* guid) {
     return CurrentSystem().CoCreateGuid(guid);
 }
 
-BSTR SysAllocString(const OLECHAR* text) { return CurrentSystem().SysAllocString(text); }
+BSTR SysAllocString(const OLECHAR* text) {
+    return CurrentSystem().SysAllocString(text);
+}
 
-void SysFreeString(BSTR text) { CurrentSystem().SysFreeString(text); }
+void SysFreeString(BSTR text) {
+    CurrentSystem().SysFreeString(text);
+}
 
 void VariantInit(VARIANT* value) {
     value->vt = VT_EMPTY;
@@ -66,8 +75,8 @@ HRESULT VariantClear(VARIANT* value) {
 }
 
 LSTATUS RegCreateKeyExW(HKEY root, LPCWSTR subKey, DWORD reserved, LPWSTR /*keyClass*/,
-                        DWORD options, REGSAM access, LPSECURITY_ATTRIBUTES /*security*/,
-                        HKEY* key, DWORD* disposition) {
+                        DWORD options, REGSAM access, LPSECURITY_ATTRIBUTES /*security*/, HKEY* key,
+                        DWORD* disposition) {
     if (key == nullptr || subKey == nullptr || reserved != 0 ||
         options != REG_OPTION_NON_VOLATILE) {
         return ERROR_INVALID_PARAMETER;
@@ -83,7 +92,9 @@ LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD reserved, DWORD type, 
     return CurrentSystem().RegSetValueExW(key, valueName, type, data, byteCount);
 }
 
-LSTATUS RegCloseKey(HKEY key) { return CurrentSystem().RegCloseKey(key); }
+LSTATUS RegCloseKey(HKEY key) {
+    return CurrentSystem().RegCloseKey(key);
+}
 
 LSTATUS SHDeleteKeyW(HKEY root, LPCWSTR subKey) {
     if (subKey == nullptr) {

@@ -5,7 +5,8 @@
 
 #include "platform_api.h"
 
-const IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID IID_IUnknown = {
+    0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 const CLSID CLSID_GameExplorer = {
     0x9A5EA990, 0x3034, 0x4D6F, {0x91, 0x28, 0x01, 0xF3, 0xC6, 0x10, 0x22, 0xBC}};
 const IID IID_IGameExplorer = {
@@ -32,9 +33,9 @@ int FormatGuidDigits(const GUID& g, char* out, std::size_t size, bool upper) {
     const char* format = upper ? "%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X"
                                : "%08x-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x";
     return std::snprintf(out, size, format, static_cast<unsigned>(g.Data1),
-                         static_cast<unsigned>(g.Data2), static_cast<unsigned>(g.Data3),
-                         g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5],
-                         g.Data4[6], g.Data4[7]);
+                         static_cast<unsigned>(g.Data2), static_cast<unsigned>(g.Data3), g.Data4[0],
+                         g.Data4[1], g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6],
+                         g.Data4[7]);
 }
 
 constexpr int kUnbracedLength = 36;

@@ -73,8 +73,12 @@ constexpr LONG ERROR_ALREADY_EXISTS = 183;
 constexpr LONG ERROR_FILENAME_EXCED_RANGE = 206;
 constexpr LONG ERROR_NO_UNICODE_TRANSLATION = 1113;
 
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+constexpr bool SUCCEEDED(HRESULT hr) {
+    return hr >= 0;
+}
+constexpr bool FAILED(HRESULT hr) {
+    return hr < 0;
+}
 constexpr HRESULT HRESULT_FROM_WIN32(LONG error) {
     return error <= 0 ? static_cast<HRESULT>(error)
                       : static_cast<HRESULT>((static_cast<std::uint32_t>(error) & 0x0000FFFFu) |
@@ -141,7 +145,7 @@ struct IUnknown {
     virtual ULONG STDMETHODCALLTYPE AddRef() = 0;
     virtual ULONG STDMETHODCALLTYPE Release() = 0;
 
-protected:
+  protected:
     ~IUnknown() = default;
 };
 using LPUNKNOWN = IUnknown*;
@@ -150,8 +154,7 @@ extern const IID IID_IUnknown;
 
 HRESULT CoInitialize(void* reserved);
 void CoUninitialize();
-HRESULT CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID iid,
-                         void** object);
+HRESULT CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID iid, void** object);
 HRESULT CoSetProxyBlanket(IUnknown* proxy, DWORD authnService, DWORD authzService,
                           OLECHAR* serverPrincipalName, DWORD authnLevel, DWORD impLevel,
                           RPC_AUTH_IDENTITY_HANDLE authInfo, DWORD capabilities);
@@ -185,7 +188,7 @@ struct IGameExplorer : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE RemoveGame(GUID instanceId) = 0;
     virtual HRESULT STDMETHODCALLTYPE VerifyAccess(BSTR binaryPath, BOOL* hasAccess) = 0;
 
-protected:
+  protected:
     ~IGameExplorer() = default;
 };
 
@@ -198,7 +201,7 @@ constexpr LONG WBEM_FLAG_FORWARD_ONLY = 0x20;
 constexpr LONG WBEM_INFINITE = -1;
 
 struct IWbemContext : IUnknown {
-protected:
+  protected:
     ~IWbemContext() = default;
 };
 
@@ -206,7 +209,7 @@ struct IWbemClassObject : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE Get(LPCWSTR name, LONG flags, VARIANT* value, CIMTYPE* type,
                                           LONG* flavor) = 0;
 
-protected:
+  protected:
     ~IWbemClassObject() = default;
 };
 
@@ -214,7 +217,7 @@ struct IEnumWbemClassObject : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE Next(LONG timeout, ULONG count, IWbemClassObject** objects,
                                            ULONG* returned) = 0;
 
-protected:
+  protected:
     ~IEnumWbemClassObject() = default;
 };
 
@@ -223,18 +226,17 @@ struct IWbemServices : IUnknown {
                                                 IWbemContext* context,
                                                 IEnumWbemClassObject** enumerator) = 0;
 
-protected:
+  protected:
     ~IWbemServices() = default;
 };
 
 struct IWbemLocator : IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE ConnectServer(BSTR networkResource, BSTR user,
-                                                    BSTR password, BSTR locale,
-                                                    LONG securityFlags, BSTR authority,
+    virtual HRESULT STDMETHODCALLTYPE ConnectServer(BSTR networkResource, BSTR user, BSTR password,
+                                                    BSTR locale, LONG securityFlags, BSTR authority,
                                                     IWbemContext* context,
                                                     IWbemServices** services) = 0;
 
-protected:
+  protected:
     ~IWbemLocator() = default;
 };
 
@@ -247,14 +249,14 @@ struct IShellLinkW : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE SetArguments(LPCWSTR arguments) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetWorkingDirectory(LPCWSTR directory) = 0;
 
-protected:
+  protected:
     ~IShellLinkW() = default;
 };
 
 struct IPersistFile : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE Save(LPCOLESTR fileName, BOOL remember) = 0;
 
-protected:
+  protected:
     ~IPersistFile() = default;
 };
 
@@ -263,7 +265,8 @@ extern const IID IID_IShellLinkW;
 extern const IID IID_IPersistFile;
 
 // ---- Registry ----------------------------------------------------------------------------------
-inline HKEY const HKEY_CURRENT_USER = reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000001));
+inline HKEY const HKEY_CURRENT_USER =
+    reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000001));
 inline HKEY const HKEY_LOCAL_MACHINE =
     reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000002));
 

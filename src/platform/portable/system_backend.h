@@ -7,7 +7,7 @@
 #include "platform_api.h"
 
 class SystemBackend {
-public:
+  public:
     virtual ~SystemBackend() = default;
 
     // S_OK on the thread's first initialisation, S_FALSE when already initialised, negative on

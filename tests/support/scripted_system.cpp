@@ -1,0 +1,661 @@
+#include "support/scripted_system.h"
+
+#include <algorithm>
+#include <cstring>
+#include <cwctype>
+#include <sstream>
+
+#include "bstr_memory.h"
+
+namespace {
+
+constexpr HRESULT kInjectedFailure = E_FAIL;
+constexpr LSTATUS kInjectedError = ERROR_ACCESS_DENIED;
+
+std::wstring Lower(std::wstring text) {
+    for (wchar_t& c : text) {
+        c = static_cast<wchar_t>(std::towlower(static_cast<std::wint_t>(c)));
+    }
+    return text;
+}
+
+std::string Hex(std::uint32_t value) {
+    std::ostringstream out;
+    out << "0x" << std::hex << value;
+    return out.str();
+}
+
+std::string RootName(HKEY root) {
+    if (root == HKEY_CURRENT_USER) {
+        return "HKCU";
+    }
+    if (root == HKEY_LOCAL_MACHINE) {
+        return "HKLM";
+    }
+    return "HKEY(" + Hex(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(root))) + ")";
+}
+
+// Common reference counting of the scripted COM objects; each reports its destruction.
+template <typename... Interfaces>
+class ScriptedObject : public Interfaces... {
+  public:
+    ScriptedObject(ScriptedSystem& system, const char* name) : system_(system), name_(name) {
+        system_.ObjectCreated();
+    }
+    virtual ~ScriptedObject() { system_.ObjectDestroyed(); }
+
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        system_.Log(std::string("Release ") + name_);
+        ULONG left = --references_;
+        if (left == 0) {
+            delete this;
+        }
+        return left;
+    }
+
+  protected:
+    // Yields this object as the interface asked for, or E_NOINTERFACE.
+    template <typename Interface>
+    HRESULT Yield(Interface* self, void** object) {
+        *object = self;
+        AddRef();
+        return S_OK;
+    }
+
+    ScriptedSystem& system_;
+    const char* name_;
+    ULONG references_ = 1;
+};
+
+}  // namespace
+
+std::string LogText(const wchar_t* text) {
+    if (text == nullptr) {
+        return "null";
+    }
+    std::string out;
+    for (; *text != L'\0'; ++text) {
+        auto c = static_cast<std::uint32_t>(*text);
+        if (c >= 0x20 && c < 0x7F) {
+            out.push_back(static_cast<char>(c));
+        } else {
+            out += "\\u{" + Hex(c).substr(2) + "}";
+        }
+    }
+    return out;
+}
+
+std::string LogGuid(const GUID& guid) {
+    wchar_t text[40];
+    StringFromGUID2(guid, text, 40);
+    return LogText(text);
+}
+
+class ScriptedGameExplorer : public ScriptedObject<IGameExplorer> {
+  public:
+    explicit ScriptedGameExplorer(ScriptedSystem& system)
+        : ScriptedObject(system, "IGameExplorer") {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        system_.BeginCall("IGameExplorer::QueryInterface " + LogGuid(iid));
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    HRESULT STDMETHODCALLTYPE AddGame(BSTR binaryPath, BSTR installDirectory,
+                                      GAME_INSTALL_SCOPE scope, GUID* instanceId) override {
+        if (system_.BeginCall("IGameExplorer::AddGame " + LogText(binaryPath) + " " +
+                              LogText(installDirectory) + " " + std::to_string(scope) + " " +
+                              LogGuid(*instanceId))) {
+            return kInjectedFailure;
+        }
+        if (system_.script.addGameLeaves) {
+            *instanceId = *system_.script.addGameLeaves;
+        }
+        return system_.script.addGame;
+    }
+    HRESULT STDMETHODCALLTYPE RemoveGame(GUID instanceId) override {
+        if (system_.BeginCall("IGameExplorer::RemoveGame " + LogGuid(instanceId))) {
+            return kInjectedFailure;
+        }
+        return system_.script.removeGame;
+    }
+    HRESULT STDMETHODCALLTYPE VerifyAccess(BSTR binaryPath, BOOL* hasAccess) override {
+        if (system_.BeginCall("IGameExplorer::VerifyAccess " + LogText(binaryPath) + " " +
+                              std::to_string(*hasAccess))) {
+            return kInjectedFailure;
+        }
+        *hasAccess = system_.script.hasAccess;
+        return system_.script.verifyAccess;
+    }
+};
+
+class ScriptedClassObject : public ScriptedObject<IWbemClassObject> {
+  public:
+    ScriptedClassObject(ScriptedSystem& system, WmiObjectScript script)
+        : ScriptedObject(system, "IWbemClassObject"), script_(std::move(script)) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        system_.BeginCall("IWbemClassObject::QueryInterface " + LogGuid(iid));
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    HRESULT STDMETHODCALLTYPE Get(LPCWSTR name, LONG flags, VARIANT* value, CIMTYPE* type,
+                                  LONG* flavor) override {
+        if (system_.BeginCall("IWbemClassObject::Get " + LogText(name) + " " +
+                              std::to_string(flags) + (type == nullptr ? " null" : " type") +
+                              (flavor == nullptr ? " null" : " flavor"))) {
+            return kInjectedFailure;
+        }
+        if (FAILED(script_.getResult)) {
+            return script_.getResult;
+        }
+        value->vt = script_.type;
+        value->bstrVal = nullptr;
+        if (script_.type == VT_BSTR) {
+            value->bstrVal = system_.AllocateTracked(script_.instanceId.c_str());
+        }
+        return script_.getResult;
+    }
+
+  private:
+    WmiObjectScript script_;
+};
+
+class ScriptedEnumerator : public ScriptedObject<IEnumWbemClassObject> {
+  public:
+    explicit ScriptedEnumerator(ScriptedSystem& system)
+        : ScriptedObject(system, "IEnumWbemClassObject") {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        system_.BeginCall("IEnumWbemClassObject::QueryInterface " + LogGuid(iid));
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    HRESULT STDMETHODCALLTYPE Next(LONG timeout, ULONG count, IWbemClassObject** objects,
+                                   ULONG* returned) override {
+        *returned = 0;
+        if (system_.BeginCall("IEnumWbemClassObject::Next " + std::to_string(timeout) + " " +
+                              std::to_string(count))) {
+            return kInjectedFailure;
+        }
+        const SystemScript& script = system_.script;
+        if (FAILED(script.next)) {
+            return script.next;
+        }
+        if (script.nextYieldsNullObject) {
+            objects[0] = nullptr;
+            *returned = 1;
+            return S_OK;
+        }
+        if (position_ >= script.wmiObjects.size()) {
+            return WBEM_S_FALSE;
+        }
+        objects[0] = new ScriptedClassObject(system_, script.wmiObjects[position_++]);
+        *returned = 1;
+        return script.next;
+    }
+
+  private:
+    std::size_t position_ = 0;
+};
+
+class ScriptedServices : public ScriptedObject<IWbemServices> {
+  public:
+    explicit ScriptedServices(ScriptedSystem& system) : ScriptedObject(system, "IWbemServices") {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        system_.BeginCall("IWbemServices::QueryInterface " + LogGuid(iid));
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    HRESULT STDMETHODCALLTYPE ExecQuery(BSTR language, BSTR query, LONG flags,
+                                        IWbemContext* context,
+                                        IEnumWbemClassObject** enumerator) override {
+        *enumerator = nullptr;
+        if (system_.BeginCall("IWbemServices::ExecQuery " + LogText(language) + " " +
+                              LogText(query) + " " + Hex(static_cast<std::uint32_t>(flags)) +
+                              (context == nullptr ? " null" : " context"))) {
+            return kInjectedFailure;
+        }
+        if (FAILED(system_.script.execQuery)) {
+            return system_.script.execQuery;
+        }
+        *enumerator = new ScriptedEnumerator(system_);
+        return system_.script.execQuery;
+    }
+};
+
+class ScriptedLocator : public ScriptedObject<IWbemLocator> {
+  public:
+    explicit ScriptedLocator(ScriptedSystem& system) : ScriptedObject(system, "IWbemLocator") {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        system_.BeginCall("IWbemLocator::QueryInterface " + LogGuid(iid));
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    HRESULT STDMETHODCALLTYPE ConnectServer(BSTR networkResource, BSTR user, BSTR password,
+                                            BSTR locale, LONG securityFlags, BSTR authority,
+                                            IWbemContext* context,
+                                            IWbemServices** services) override {
+        *services = nullptr;
+        const bool allNull = user == nullptr && password == nullptr && locale == nullptr &&
+                             authority == nullptr && context == nullptr;
+        if (system_.BeginCall("IWbemLocator::ConnectServer " + LogText(networkResource) + " " +
+                              std::to_string(securityFlags) +
+                              (allNull ? " rest-null" : " rest-set"))) {
+            return kInjectedFailure;
+        }
+        if (FAILED(system_.script.connectServer)) {
+            return system_.script.connectServer;
+        }
+        *services = new ScriptedServices(system_);
+        return system_.script.connectServer;
+    }
+};
+
+class ScriptedShellLink : public ScriptedObject<IShellLinkW, IPersistFile> {
+  public:
+    explicit ScriptedShellLink(ScriptedSystem& system) : ScriptedObject(system, "IShellLinkW") {}
+
+    // Both interfaces share this object's reference count.
+    ULONG STDMETHODCALLTYPE AddRef() override { return ScriptedObject::AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return ScriptedObject::Release(); }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        *object = nullptr;
+        if (system_.BeginCall("IShellLinkW::QueryInterface " + LogGuid(iid))) {
+            return kInjectedFailure;
+        }
+        if (IsEqualGUID(iid, IID_IPersistFile)) {
+            if (FAILED(system_.script.queryPersistFile)) {
+                return system_.script.queryPersistFile;
+            }
+            return Yield(static_cast<IPersistFile*>(this), object);
+        }
+        if (IsEqualGUID(iid, IID_IShellLinkW) || IsEqualGUID(iid, IID_IUnknown)) {
+            return Yield(static_cast<IShellLinkW*>(this), object);
+        }
+        return E_NOINTERFACE;
+    }
+    HRESULT STDMETHODCALLTYPE SetPath(LPCWSTR path) override {
+        if (system_.BeginCall("IShellLinkW::SetPath " + LogText(path))) {
+            return kInjectedFailure;
+        }
+        link_.target = path;
+        return system_.script.setPath;
+    }
+    HRESULT STDMETHODCALLTYPE SetArguments(LPCWSTR arguments) override {
+        if (system_.BeginCall("IShellLinkW::SetArguments " + LogText(arguments))) {
+            return kInjectedFailure;
+        }
+        link_.arguments = arguments;
+        return system_.script.setArguments;
+    }
+    HRESULT STDMETHODCALLTYPE SetWorkingDirectory(LPCWSTR directory) override {
+        if (system_.BeginCall("IShellLinkW::SetWorkingDirectory " + LogText(directory))) {
+            return kInjectedFailure;
+        }
+        link_.workingDirectory = directory;
+        return system_.script.setWorkingDirectory;
+    }
+    HRESULT STDMETHODCALLTYPE Save(LPCOLESTR fileName, BOOL remember) override {
+        if (system_.BeginCall("IPersistFile::Save " + LogText(fileName) + " " +
+                              std::to_string(remember))) {
+            return kInjectedFailure;
+        }
+        if (SUCCEEDED(system_.script.save)) {
+            ScriptedSystem::SavedLink saved = link_;
+            saved.path = fileName;
+            system_.SaveLink(saved);
+        }
+        return system_.script.save;
+    }
+
+  private:
+    ScriptedSystem::SavedLink link_;
+};
+
+ScriptedSystem::ScriptedSystem() {
+    InstallSystemBackend(this);
+}
+
+ScriptedSystem::~ScriptedSystem() {
+    InstallSystemBackend(nullptr);
+    for (BSTR text : liveStrings_) {
+        FreeBstr(text);
+    }
+}
+
+bool ScriptedSystem::BeginCall(const std::string& line) {
+    calls_.push_back(line);
+    ++callCount_;
+    if (failAt_ != 0 && callCount_ == failAt_) {
+        injected_ = true;
+        return true;
+    }
+    return false;
+}
+
+std::vector<std::string> ScriptedSystem::CallsStartingWith(const std::string& prefix) const {
+    std::vector<std::string> found;
+    for (const std::string& call : calls_) {
+        if (call.compare(0, prefix.size(), prefix) == 0) {
+            found.push_back(call);
+        }
+    }
+    return found;
+}
+
+int ScriptedSystem::IndexOf(const std::string& prefix) const {
+    for (std::size_t i = 0; i < calls_.size(); ++i) {
+        if (calls_[i].compare(0, prefix.size(), prefix) == 0) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+testing::AssertionResult ScriptedSystem::AccountsBalance() const {
+    std::ostringstream problems;
+    if (objectsCreated_ != objectsDestroyed_) {
+        problems << (objectsCreated_ - objectsDestroyed_) << " object(s) not released; ";
+    }
+    if (!liveStrings_.empty()) {
+        problems << liveStrings_.size() << " string(s) not freed; ";
+    }
+    if (unknownStringsFreed_ != 0) {
+        problems << unknownStringsFreed_ << " free(s) of strings not allocated here; ";
+    }
+    if (comInitialised_ != comUninitialised_) {
+        problems << comInitialised_ << " successful CoInitialize but " << comUninitialised_
+                 << " CoUninitialize; ";
+    }
+    if (!openKeys_.empty()) {
+        problems << openKeys_.size() << " registry key(s) not closed; ";
+    }
+    if (badKeyCloses_ != 0) {
+        problems << badKeyCloses_ << " close(s) of keys not open; ";
+    }
+    if (problems.str().empty()) {
+        return testing::AssertionSuccess();
+    }
+    return testing::AssertionFailure() << problems.str();
+}
+
+std::optional<std::wstring> ScriptedSystem::RegistryText(const std::wstring& key,
+                                                         const std::wstring& value) const {
+    auto found = registry_.find(Lower(key));
+    if (found == registry_.end()) {
+        return std::nullopt;
+    }
+    auto data = found->second.find(value);
+    if (data == found->second.end()) {
+        return std::nullopt;
+    }
+    std::wstring text(data->second.size() / sizeof(wchar_t), L'\0');
+    std::memcpy(text.data(), data->second.data(), text.size() * sizeof(wchar_t));
+    if (!text.empty() && text.back() == L'\0') {
+        text.pop_back();
+    }
+    return text;
+}
+
+HRESULT ScriptedSystem::CoInitialize() {
+    if (BeginCall("CoInitialize")) {
+        return kInjectedFailure;
+    }
+    if (SUCCEEDED(script.coInitialize)) {
+        ++comInitialised_;
+    }
+    return script.coInitialize;
+}
+
+void ScriptedSystem::CoUninitialize() {
+    Log("CoUninitialize");
+    ++comUninitialised_;
+}
+
+HRESULT ScriptedSystem::CoCreateInstance(REFCLSID clsid, REFIID iid, void** object) {
+    *object = nullptr;
+    if (BeginCall("CoCreateInstance " + LogGuid(clsid) + " " + LogGuid(iid))) {
+        return kInjectedFailure;
+    }
+    if (IsEqualGUID(clsid, CLSID_GameExplorer) && IsEqualGUID(iid, IID_IGameExplorer)) {
+        if (FAILED(script.createGameExplorer)) {
+            return script.createGameExplorer;
+        }
+        *object = static_cast<IGameExplorer*>(new ScriptedGameExplorer(*this));
+        return S_OK;
+    }
+    if (IsEqualGUID(clsid, CLSID_WbemLocator) && IsEqualGUID(iid, IID_IWbemLocator)) {
+        if (FAILED(script.createLocator)) {
+            return script.createLocator;
+        }
+        *object = static_cast<IWbemLocator*>(new ScriptedLocator(*this));
+        return S_OK;
+    }
+    if (IsEqualGUID(clsid, CLSID_ShellLink) && IsEqualGUID(iid, IID_IShellLinkW)) {
+        if (FAILED(script.createShellLink)) {
+            return script.createShellLink;
+        }
+        *object = static_cast<IShellLinkW*>(new ScriptedShellLink(*this));
+        return S_OK;
+    }
+    return REGDB_E_CLASSNOTREG;
+}
+
+HRESULT ScriptedSystem::CoSetProxyBlanket(IUnknown* proxy, DWORD authnService, DWORD authzService,
+                                          OLECHAR* serverPrincipalName, DWORD authnLevel,
+                                          DWORD impLevel, RPC_AUTH_IDENTITY_HANDLE authInfo,
+                                          DWORD capabilities) {
+    std::ostringstream line;
+    line << "CoSetProxyBlanket " << (proxy == nullptr ? "null" : "proxy") << " " << authnService
+         << " " << authzService << " " << (serverPrincipalName == nullptr ? "null" : "name") << " "
+         << authnLevel << " " << impLevel << " " << (authInfo == nullptr ? "null" : "auth") << " "
+         << capabilities;
+    if (BeginCall(line.str())) {
+        return kInjectedFailure;
+    }
+    return script.setProxyBlanket;
+}
+
+HRESULT ScriptedSystem::CoCreateGuid(GUID* guid) {
+    if (BeginCall("CoCreateGuid")) {
+        return kInjectedFailure;
+    }
+    if (SUCCEEDED(script.coCreateGuid)) {
+        *guid = script.createdGuid;
+    }
+    return script.coCreateGuid;
+}
+
+BSTR ScriptedSystem::AllocateTracked(const OLECHAR* text) {
+    BSTR copy = AllocateBstr(text);
+    if (copy != nullptr) {
+        liveStrings_.insert(copy);
+    }
+    return copy;
+}
+
+BSTR ScriptedSystem::SysAllocString(const OLECHAR* text) {
+    if (BeginCall("SysAllocString " + LogText(text))) {
+        return nullptr;
+    }
+    return AllocateTracked(text);
+}
+
+void ScriptedSystem::SysFreeString(BSTR text) {
+    Log("SysFreeString " + LogText(text));
+    if (text == nullptr) {
+        return;
+    }
+    if (liveStrings_.erase(text) == 0) {
+        ++unknownStringsFreed_;
+        return;
+    }
+    FreeBstr(text);
+}
+
+LSTATUS ScriptedSystem::RegCreateKeyExW(HKEY root, LPCWSTR subKey, REGSAM access, HKEY* key,
+                                        DWORD* disposition) {
+    if (BeginCall("RegCreateKeyExW " + RootName(root) + " " + LogText(subKey) + " " +
+                  Hex(access))) {
+        return kInjectedError;
+    }
+    std::wstring path;
+    auto parent = openKeys_.find(root);
+    if (parent != openKeys_.end()) {
+        path = parent->second + L"\\" + subKey;
+    } else if (root == HKEY_CURRENT_USER || root == HKEY_LOCAL_MACHINE) {
+        path = (root == HKEY_CURRENT_USER ? L"HKCU\\" : L"HKLM\\") + std::wstring(subKey);
+    } else {
+        return ERROR_INVALID_PARAMETER;
+    }
+    const std::wstring& failing = script.regCreateKeyFailsFor;
+    const bool failsHere = failing.empty() || (path.size() >= failing.size() &&
+                                               path.compare(path.size() - failing.size(),
+                                                            failing.size(), failing) == 0);
+    if (script.regCreateKey != ERROR_SUCCESS && failsHere) {
+        return script.regCreateKey;
+    }
+    const std::wstring normalised = Lower(path);
+    const bool existed = registry_.count(normalised) != 0;
+    registry_[normalised];
+    HKEY handle = reinterpret_cast<HKEY>(nextKey_++);
+    openKeys_[handle] = normalised;
+    *key = handle;
+    if (disposition != nullptr) {
+        *disposition = existed ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
+    }
+    return ERROR_SUCCESS;
+}
+
+LSTATUS ScriptedSystem::RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD type, const BYTE* data,
+                                       DWORD byteCount) {
+    std::wstring text(byteCount / sizeof(wchar_t), L'\0');
+    std::memcpy(text.data(), data, text.size() * sizeof(wchar_t));
+    while (!text.empty() && text.back() == L'\0') {
+        text.pop_back();
+    }
+    auto open = openKeys_.find(key);
+    const std::string keyName =
+        open == openKeys_.end() ? "closed-key" : LogText(open->second.c_str());
+    if (BeginCall("RegSetValueExW " + keyName + " " + LogText(valueName) + " " +
+                  std::to_string(type) + " " + std::to_string(byteCount) + " " +
+                  LogText(text.c_str()))) {
+        return kInjectedError;
+    }
+    if (open == openKeys_.end()) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    if (script.regSetValue != ERROR_SUCCESS) {
+        return script.regSetValue;
+    }
+    registry_[open->second][valueName] = std::vector<BYTE>(data, data + byteCount);
+    return ERROR_SUCCESS;
+}
+
+LSTATUS ScriptedSystem::RegCloseKey(HKEY key) {
+    auto open = openKeys_.find(key);
+    Log("RegCloseKey " +
+        (open == openKeys_.end() ? std::string("closed-key") : LogText(open->second.c_str())));
+    if (open == openKeys_.end()) {
+        ++badKeyCloses_;
+        return ERROR_INVALID_PARAMETER;
+    }
+    openKeys_.erase(open);
+    return ERROR_SUCCESS;
+}
+
+LSTATUS ScriptedSystem::SHDeleteKeyW(HKEY root, LPCWSTR subKey) {
+    if (BeginCall("SHDeleteKeyW " + RootName(root) + " " + LogText(subKey))) {
+        return kInjectedError;
+    }
+    const std::wstring path =
+        Lower((root == HKEY_CURRENT_USER ? L"HKCU\\" : L"HKLM\\") + std::wstring(subKey));
+    const std::size_t before = registry_.size();
+    std::erase_if(registry_, [&](const auto& entry) {
+        const std::wstring& name = entry.first;
+        return name == path || name.compare(0, path.size() + 1, path + L"\\") == 0;
+    });
+    return registry_.size() == before ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
+}
+
+HRESULT ScriptedSystem::SHGetFolderPathW(int folder, DWORD flags, LPWSTR path) {
+    if (BeginCall("SHGetFolderPathW " + Hex(static_cast<std::uint32_t>(folder)) + " " +
+                  std::to_string(flags))) {
+        return kInjectedFailure;
+    }
+    const bool local = folder == CSIDL_LOCAL_APPDATA;
+    const HRESULT result = local ? script.localAppDataResult : script.commonAppDataResult;
+    if (FAILED(result)) {
+        return result;
+    }
+    const std::wstring& text = local ? script.localAppData : script.commonAppData;
+    std::wcsncpy(path, text.c_str(), MAX_PATH - 1);
+    path[MAX_PATH - 1] = L'\0';
+    return result;
+}
+
+int ScriptedSystem::SHCreateDirectoryExW(LPCWSTR path) {
+    if (BeginCall("SHCreateDirectoryExW " + LogText(path))) {
+        return kInjectedError;
+    }
+    return script.createDirectory;
+}
+
+int ScriptedSystem::SHFileOperationW(SHFILEOPSTRUCTW* operation) {
+    // The source list is a sequence of terminated paths ended by an empty one.
+    std::string sources;
+    std::size_t count = 0;
+    for (const wchar_t* p = operation->pFrom; p != nullptr && *p != L'\0';
+         p += std::wcslen(p) + 1) {
+        sources += (count++ == 0 ? "" : "|") + LogText(p);
+    }
+    std::ostringstream line;
+    line << "SHFileOperationW func=" << operation->wFunc << " from=" << sources
+         << " paths=" << count << " flags=" << Hex(operation->fFlags)
+         << " hwnd=" << (operation->hwnd == nullptr ? "null" : "set")
+         << " to=" << (operation->pTo == nullptr ? "null" : "set")
+         << " title=" << (operation->lpszProgressTitle == nullptr ? "null" : "set");
+    if (BeginCall(line.str())) {
+        return kInjectedError;
+    }
+    return script.fileOperation;
+}
+
+DWORD ScriptedSystem::GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer,
+                                       LPWSTR* filePart) {
+    if (BeginCall("GetFullPathNameW " + LogText(fileName) + " " + std::to_string(bufferLength))) {
+        return 0;
+    }
+    std::wstring full = fileName;
+    const bool absolute =
+        full.size() >= 3 && full[1] == L':' && (full[2] == L'\\' || full[2] == L'/');
+    if (!absolute) {
+        full = script.currentFolder + L"\\" + full;
+    }
+    if (script.fullPathResult) {
+        return *script.fullPathResult;
+    }
+    if (full.size() + 1 > bufferLength) {
+        return static_cast<DWORD>(full.size() + 1);
+    }
+    std::wcscpy(buffer, full.c_str());
+    if (filePart != nullptr) {
+        const std::size_t slash = full.find_last_of(L"\\/");
+        *filePart =
+            slash == std::wstring::npos || slash + 1 == full.size() ? nullptr : buffer + slash + 1;
+    }
+    return static_cast<DWORD>(full.size());
+}
+
+DWORD ScriptedSystem::GetFileAttributesW(LPCWSTR fileName) {
+    if (BeginCall("GetFileAttributesW " + LogText(fileName))) {
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    auto found = script.fileAttributes.find(fileName);
+    return found == script.fileAttributes.end() ? INVALID_FILE_ATTRIBUTES : found->second;
+}

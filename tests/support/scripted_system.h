@@ -1,0 +1,174 @@
+// A scripted stand-in for the Windows system: every result can be set beforehand, every call is
+// logged with its arguments in order, and the accounts of objects, automation strings, COM
+// initialisations and registry keys are kept so that a test can check that nothing leaked.
+//
+// Fault injection: with FailCall(n), the n-th platform call (counting from 1, object methods
+// included) yields its failure instead of its scripted result (and no object or text where the
+// call would yield one). CallCount() after a clean run gives the number of calls to try.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform_api.h"
+#include "system_backend.h"
+
+struct WmiObjectScript {
+    std::wstring instanceId;   // the "InstanceID" text
+    VARTYPE type = VT_BSTR;    // the variant type Get yields
+    HRESULT getResult = S_OK;  // Get's result
+};
+
+struct SystemScript {
+    // COM runtime
+    HRESULT coInitialize = S_OK;
+    HRESULT coCreateGuid = S_OK;
+    GUID createdGuid = {
+        0xC0FFEE00, 0x1234, 0x5678, {0x9A, 0xBC, 0xDE, 0xF0, 0x12, 0x34, 0x56, 0x78}};
+    HRESULT setProxyBlanket = S_OK;
+
+    // Game Explorer
+    HRESULT createGameExplorer = S_OK;
+    HRESULT verifyAccess = S_OK;
+    BOOL hasAccess = TRUE;
+    HRESULT addGame = S_OK;
+    std::optional<GUID> addGameLeaves;  // the GUID AddGame writes, if any
+    HRESULT removeGame = S_OK;
+
+    // WMI
+    HRESULT createLocator = S_OK;
+    HRESULT connectServer = S_OK;
+    HRESULT execQuery = S_OK;
+    HRESULT next = S_OK;
+    bool nextYieldsNullObject = false;
+    std::vector<WmiObjectScript> wmiObjects;  // what the query yields, in order
+
+    // Shell links
+    HRESULT createShellLink = S_OK;
+    HRESULT queryPersistFile = S_OK;
+    HRESULT setPath = S_OK;
+    HRESULT setArguments = S_OK;
+    HRESULT setWorkingDirectory = S_OK;
+    HRESULT save = S_OK;
+
+    // Registry
+    LSTATUS regCreateKey = ERROR_SUCCESS;
+    std::wstring regCreateKeyFailsFor;  // when set, only a subkey path ending in it fails
+    LSTATUS regSetValue = ERROR_SUCCESS;
+
+    // Shell folders and files
+    HRESULT localAppDataResult = S_OK;
+    std::wstring localAppData = L"C:\\Users\\player\\AppData\\Local";
+    HRESULT commonAppDataResult = S_OK;
+    std::wstring commonAppData = L"C:\\ProgramData";
+    int createDirectory = ERROR_SUCCESS;
+    int fileOperation = 0;
+    std::wstring currentFolder = L"C:\\Work";      // relative paths are completed against it
+    std::optional<DWORD> fullPathResult;           // overrides GetFullPathNameW's return value
+    std::map<std::wstring, DWORD> fileAttributes;  // paths that exist (exact text)
+};
+
+class ScriptedSystem : public SystemBackend {
+  public:
+    // Installs itself as the current backend for its lifetime.
+    ScriptedSystem();
+    ~ScriptedSystem() override;
+
+    SystemScript script;
+
+    // Makes the n-th platform call from now on fail (0: none).
+    void FailCall(int n) { failAt_ = n; }
+    int CallCount() const { return callCount_; }
+    bool InjectedFailureHappened() const { return injected_; }
+
+    // Every call so far, one line each, e.g. "RegCreateKeyExW HKCU Software\... 0x20006".
+    const std::vector<std::string>& Calls() const { return calls_; }
+    // The calls whose line starts with prefix.
+    std::vector<std::string> CallsStartingWith(const std::string& prefix) const;
+    bool Called(const std::string& prefix) const { return !CallsStartingWith(prefix).empty(); }
+    // Index in Calls() of the first call starting with prefix, or -1.
+    int IndexOf(const std::string& prefix) const;
+
+    // Success when every object was released, every string freed, every successful COM
+    // initialisation balanced (and no other) and every registry key closed.
+    testing::AssertionResult AccountsBalance() const;
+
+    // The emulated registry the double keeps: key path "HKCU\Software\..." (case kept) to
+    // values (name to raw bytes).
+    using Values = std::map<std::wstring, std::vector<BYTE>>;
+    std::map<std::wstring, Values>& Registry() { return registry_; }
+    // The REG_SZ text of a value, or nullopt when key or value is missing.
+    std::optional<std::wstring> RegistryText(const std::wstring& key,
+                                             const std::wstring& value) const;
+
+    // Saved shortcuts: path given to IPersistFile::Save, with what was set on the link.
+    struct SavedLink {
+        std::wstring path;
+        std::wstring target;
+        std::optional<std::wstring> arguments;
+        std::optional<std::wstring> workingDirectory;
+    };
+    const std::vector<SavedLink>& SavedLinks() const { return savedLinks_; }
+
+    // SystemBackend
+    HRESULT CoInitialize() override;
+    void CoUninitialize() override;
+    HRESULT CoCreateInstance(REFCLSID clsid, REFIID iid, void** object) override;
+    HRESULT CoSetProxyBlanket(IUnknown* proxy, DWORD authnService, DWORD authzService,
+                              OLECHAR* serverPrincipalName, DWORD authnLevel, DWORD impLevel,
+                              RPC_AUTH_IDENTITY_HANDLE authInfo, DWORD capabilities) override;
+    HRESULT CoCreateGuid(GUID* guid) override;
+    BSTR SysAllocString(const OLECHAR* text) override;
+    void SysFreeString(BSTR text) override;
+    LSTATUS RegCreateKeyExW(HKEY root, LPCWSTR subKey, REGSAM access, HKEY* key,
+                            DWORD* disposition) override;
+    LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD type, const BYTE* data,
+                           DWORD byteCount) override;
+    LSTATUS RegCloseKey(HKEY key) override;
+    LSTATUS SHDeleteKeyW(HKEY root, LPCWSTR subKey) override;
+    HRESULT SHGetFolderPathW(int folder, DWORD flags, LPWSTR path) override;
+    int SHCreateDirectoryExW(LPCWSTR path) override;
+    int SHFileOperationW(SHFILEOPSTRUCTW* operation) override;
+    DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer,
+                           LPWSTR* filePart) override;
+    DWORD GetFileAttributesW(LPCWSTR fileName) override;
+
+    // Used by the scripted objects. BeginCall logs a platform call and says whether it is the one
+    // that must fail; Log records a release or free, which is never made to fail.
+    bool BeginCall(const std::string& line);
+    void Log(const std::string& line) { calls_.push_back(line); }
+    void ObjectCreated() { ++objectsCreated_; }
+    void ObjectDestroyed() { ++objectsDestroyed_; }
+    void SaveLink(SavedLink link) { savedLinks_.push_back(std::move(link)); }
+
+  private:
+    int failAt_ = 0;
+    int callCount_ = 0;
+    bool injected_ = false;
+    std::vector<std::string> calls_;
+
+    int objectsCreated_ = 0;
+    int objectsDestroyed_ = 0;
+    std::set<BSTR> liveStrings_;
+    int unknownStringsFreed_ = 0;
+    int comInitialised_ = 0;    // successful CoInitialize calls
+    int comUninitialised_ = 0;  // CoUninitialize calls
+    std::map<HKEY, std::wstring> openKeys_;
+    int badKeyCloses_ = 0;
+    std::uintptr_t nextKey_ = 0x1000;
+
+    std::map<std::wstring, Values> registry_;
+    std::vector<SavedLink> savedLinks_;
+
+    BSTR AllocateTracked(const OLECHAR* text);
+    friend class ScriptedClassObject;
+};
+
+// Narrow text of a wide string for call logs and messages: ASCII as is, others as \u{XXXX}.
+std::string LogText(const wchar_t* text);
+std::string LogGuid(const GUID& guid);
