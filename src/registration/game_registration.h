@@ -1,0 +1,17 @@
+// Adding a game to Game Explorer and removing it again. Where the Game Explorer object cannot be
+// created, the game is recorded in (or removed from) the upgrade registry keys under
+// GamesToFindOnWindowsUpgrade instead. Neither operation prints anything or throws.
+#pragma once
+
+#include "platform_api.h"
+
+// Registers the game for scope (GIS_CURRENT_USER, or any other value for all users). gameId is in
+// and out: GUID_NULL asks for a new GUID; on return it holds the GUID the game was registered
+// under. Returns E_INVALIDARG for a null argument, E_OUTOFMEMORY when a text copy fails,
+// E_ACCESSDENIED when Game Explorer denies access, otherwise the platform's result.
+HRESULT RegisterGame(const wchar_t* executablePath, const wchar_t* installDirectory, int scope,
+                     GUID* gameId);
+
+// Removes the game's registration: Game Explorer's RemoveGame result when the object can be
+// created; otherwise both upgrade keys are deleted and the result is S_OK.
+HRESULT UnregisterGame(const GUID& gameId);

@@ -1,0 +1,9 @@
+// Finding a registered game's instance GUID from its executable path, through WMI's games
+// namespace.
+#pragma once
+
+#include "platform_api.h"
+
+// S_OK when a game with that executable path is registered (its GUID then in *gameId unless
+// gameId is null); E_FAIL otherwise, with *gameId unchanged. Prints nothing.
+HRESULT FindGameInstanceId(const wchar_t* executablePath, GUID* gameId);
