@@ -1,3 +1,83 @@
-#include "commands.h"
+// The add command: registers the game, then turns each task line into a task shortcut.
+#include <iostream>
 
-void RunAddCommand(const ArgumentList& /*arguments*/, int /*commandIndex*/, GUID* /*gameId*/) {}
+#include "commands.h"
+#include "directory_of.h"
+#include "output/debug_streams.h"
+#include "output/message_line.h"
+#include "registration/game_registration.h"
+#include "registration/task_shortcuts.h"
+#include "task_line.h"
+#include "usage.h"
+
+namespace {
+
+constexpr wchar_t kCurrentUserScopeWord[] = L"current";
+
+// Elements after the command word: scope word, executable path, then the task lines.
+constexpr std::size_t kScopeOffset = 1;
+constexpr std::size_t kExecutablePathOffset = 2;
+constexpr std::size_t kFirstTaskLineOffset = 3;
+
+// Each kind of task numbers its shortcuts 0, 1, 2 ... without gaps: a counter moves on only
+// after a shortcut of its kind was created.
+struct TaskCounters {
+    int play = 0;
+    int support = 0;
+
+    int& For(bool isSupport) { return isSupport ? support : play; }
+};
+
+void AddTask(const std::wstring& line, int scope, const GUID& gameId, TaskCounters& counters) {
+    WriteLine(DebugOut(), "Task line: ", line);
+    const std::optional<TaskSpec> task = ParseTaskLine(line);
+    if (!task) {
+        WriteLine(DebugOut(), "Skipped because of too few parameters");
+        return;
+    }
+    if (task->name.empty()) {
+        WriteLine(std::cout, "Task name is empty");
+        WriteLine(DebugOut(), "Task name is empty. Skipped");
+        return;
+    }
+    int& counter = counters.For(task->isSupport);
+    const wchar_t* arguments = task->arguments.empty() ? nullptr : task->arguments.c_str();
+    const HRESULT result = CreateGameTask(scope, gameId, task->isSupport ? 1 : 0, counter,
+                                          task->name.c_str(), task->path.c_str(), arguments);
+    if (FAILED(result)) {
+        WriteLineWithCopy(std::cerr, DebugErr(), "task ", task->name, " not added.");
+        return;
+    }
+    WriteLineWithCopy(std::cout, DebugOut(), "task ", task->name, " added at ", counter);
+    ++counter;
+}
+
+}  // namespace
+
+void RunAddCommand(const ArgumentList& arguments, int commandIndex, GUID* gameId) {
+    const auto commandPosition = static_cast<std::size_t>(commandIndex);
+    if (arguments.size() < commandPosition + kFirstTaskLineOffset) {
+        WriteLine(DebugOut(), "Too few arguments for add: ", static_cast<int>(arguments.size()));
+        PrintUsage();
+    }
+    const std::wstring& scopeWord = arguments[commandPosition + kScopeOffset];
+    const int scope =
+        _wcsicmp(scopeWord.c_str(), kCurrentUserScopeWord) == 0 ? GIS_CURRENT_USER : GIS_ALL_USERS;
+    const std::wstring& executablePath = arguments[commandPosition + kExecutablePathOffset];
+    const std::wstring installDirectory = DirectoryOf(executablePath);
+
+    WriteLine(DebugOut(), "User: ", scopeWord);
+    WriteLine(DebugOut(), "bin:", executablePath);
+    WriteLine(DebugOut(), "install:", installDirectory);
+
+    if (FAILED(RegisterGame(executablePath.c_str(), installDirectory.c_str(), scope, gameId))) {
+        WriteLineWithCopy(std::cerr, DebugErr(), executablePath, " not added.");
+        return;
+    }
+    WriteLine(DebugOut(), "Game added. Adding tasks...");
+
+    TaskCounters counters;
+    for (std::size_t i = commandPosition + kFirstTaskLineOffset; i < arguments.size(); ++i) {
+        AddTask(arguments[i], scope, *gameId, counters);
+    }
+}

@@ -1,3 +1,49 @@
-#include "commands.h"
+// The delete command: settles the game's GUID, removes its task folders and unregisters it.
+#include <iostream>
 
-void RunDeleteCommand(const ArgumentList& /*arguments*/, int /*commandIndex*/, GUID* /*gameId*/) {}
+#include "commands.h"
+#include "output/debug_streams.h"
+#include "output/message_line.h"
+#include "registration/game_registration.h"
+#include "registration/instance_lookup.h"
+#include "registration/task_shortcuts.h"
+#include "usage.h"
+
+namespace {
+
+constexpr std::size_t kExecutablePathOffset = 1;
+
+}  // namespace
+
+void RunDeleteCommand(const ArgumentList& arguments, int commandIndex, GUID* gameId) {
+    const std::size_t pathPosition = static_cast<std::size_t>(commandIndex) + kExecutablePathOffset;
+    // Only reachable with the -guid: option and nothing after the command word; an uninstaller
+    // that forgot the path gets the usage, as the add command gives it, not a silent success.
+    if (arguments.size() <= pathPosition) {
+        WriteLine(DebugOut(), "Too few arguments for del: ", static_cast<int>(arguments.size()));
+        PrintUsage();
+    }
+    const std::wstring& executablePath = arguments[pathPosition];
+    WriteLine(DebugOut(), "Bin path: ", executablePath);
+
+    if (IsEqualGUID(*gameId, GUID_NULL)) {
+        WriteLine(DebugOut(), "Retrieving GUID... ");
+        if (FAILED(FindGameInstanceId(executablePath.c_str(), gameId))) {
+            WriteLineWithCopy(std::cerr, DebugErr(), executablePath,
+                              " not removed. Cannot retrieve information");
+            return;
+        }
+    }
+
+    if (SUCCEEDED(RemoveGameTasks(*gameId))) {
+        WriteLineWithCopy(std::cout, DebugOut(), executablePath, " tasks removed.");
+    } else {
+        WriteLine(DebugErr(), executablePath, " tasks not removed.");
+    }
+
+    if (SUCCEEDED(UnregisterGame(*gameId))) {
+        WriteLineWithCopy(std::cout, DebugOut(), executablePath, " removed.");
+    } else {
+        WriteLineWithCopy(std::cerr, DebugErr(), executablePath, " not removed. Cannot remove");
+    }
+}

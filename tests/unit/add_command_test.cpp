@@ -1,0 +1,169 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "cli/commands.h"
+#include "output/debug_sink_test_seam.h"
+#include "support/console_capture.h"
+#include "support/debug_capture.h"
+#include "support/scripted_system.h"
+
+namespace {
+
+using testing::ElementsAre;
+using testing::IsEmpty;
+
+constexpr GUID kGameId = {
+    0x11112222, 0x3333, 0x4444, {0x55, 0x66, 0x77, 0x88, 0x99, 0xAA, 0xBB, 0xCC}};
+const std::string kGameIdText = "{11112222-3333-4444-5566-778899AABBCC}";
+const std::wstring kExe = L"C:\\Games\\Demo\\demo.exe";
+
+class AddCommandTest : public testing::Test {
+  protected:
+    AddCommandTest() { system.script.addGameLeaves = kGameId; }
+    ~AddCommandTest() override { EXPECT_TRUE(system.AccountsBalance()); }
+
+    // Runs the add command on "prog -add <scope> <exe> <task lines...>".
+    void Run(const std::wstring& scope, const std::wstring& exe,
+             std::vector<std::wstring> taskLines = {}) {
+        ArgumentList arguments = {L"prog", L"-add", scope, exe};
+        arguments.insert(arguments.end(), taskLines.begin(), taskLines.end());
+        DebugCapture debug;
+        ConsoleCapture console;
+        RunAddCommand(arguments, 1, &gameId);
+        out = console.Out();
+        err = console.Err();
+        debugOut = debug.Channel(kDebugOut);
+        debugErr = debug.Channel(kDebugErr);
+    }
+
+    std::vector<std::string> SavedLinkPaths() const {
+        std::vector<std::string> paths;
+        for (const auto& link : system.SavedLinks()) {
+            paths.push_back(LogText(link.path.c_str()));
+        }
+        return paths;
+    }
+
+    ScriptedSystem system;
+    GUID gameId = GUID_NULL;
+    std::string out, err;
+    std::vector<std::string> debugOut, debugErr;
+};
+
+TEST_F(AddCommandTest, NoTaskLinesRegistersWithPathDirectoryAndScope) {
+    Run(L"current", kExe);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err, "");
+    EXPECT_THAT(debugOut, ElementsAre("User: current", "bin:C:\\Games\\Demo\\demo.exe",
+                                      "install:C:\\Games\\Demo", "Game added. Adding tasks..."));
+    EXPECT_THAT(system.CallsStartingWith("IGameExplorer::AddGame"),
+                ElementsAre("IGameExplorer::AddGame C:\\Games\\Demo\\demo.exe C:\\Games\\Demo 2 "
+                            "{00000000-0000-0000-0000-000000000000}"));
+    EXPECT_TRUE(IsEqualGUID(gameId, kGameId));
+}
+
+TEST_F(AddCommandTest, ScopeWordCurrentInAnyCaseIsCurrentUserAndAnythingElseAllUsers) {
+    const std::pair<const wchar_t*, char> cases[] = {
+        {L"current", '2'}, {L"CURRENT", '2'},  {L"Current", '2'}, {L"all", '3'},
+        {L"ALL", '3'},     {L"everyone", '3'}, {L"", '3'},        {L"current ", '3'},
+    };
+    for (const auto& [word, scope] : cases) {
+        ScriptedSystem perCase;
+        gameId = GUID_NULL;
+        Run(word, kExe);
+        const auto calls = perCase.CallsStartingWith("IGameExplorer::AddGame");
+        ASSERT_EQ(calls.size(), 1u);
+        EXPECT_EQ(calls[0].substr(calls[0].size() - 41, 1)[0], scope) << LogText(word);
+        EXPECT_EQ(debugOut[0], "User: " + LogText(word));
+        EXPECT_TRUE(perCase.AccountsBalance());
+    }
+}
+
+TEST_F(AddCommandTest, PathWithoutSeparatorGivesEmptyInstallDirectory) {
+    Run(L"all", L"demo.exe");
+    EXPECT_THAT(debugOut, testing::Contains("install:"));
+    EXPECT_TRUE(system.Called("IGameExplorer::AddGame demo.exe  3 "));
+}
+
+TEST_F(AddCommandTest, RegistrationFailureReportsPathAndLooksAtNoTaskLine) {
+    system.script.addGame = E_FAIL;
+    Run(L"all", kExe, {L"Play;C:\\Games\\Demo\\demo.exe;play"});
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not added.\n");
+    EXPECT_THAT(debugErr, ElementsAre("C:\\Games\\Demo\\demo.exe not added."));
+    EXPECT_THAT(debugOut, testing::Not(testing::Contains(testing::StartsWith("Task line: "))));
+    EXPECT_FALSE(system.Called("CoCreateInstance {00021401"));
+}
+
+TEST_F(AddCommandTest, AccessDeniedIsReportedAsNotAdded) {
+    system.script.hasAccess = FALSE;
+    Run(L"all", kExe, {L"Play;x.exe;play"});
+    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not added.\n");
+    EXPECT_TRUE(system.SavedLinks().empty());
+}
+
+TEST_F(AddCommandTest, EachKindCountsItsOwnIndexes) {
+    Run(L"all", kExe,
+        {L"Play;C:\\Games\\Demo\\demo.exe;play;-windowed",
+         L"Help;C:\\Games\\Demo\\manual.pdf;support",
+         L"Safe;C:\\Games\\Demo\\demo.exe;PLAY;-safe"});
+    EXPECT_EQ(out, "task Play added at 0\ntask Help added at 0\ntask Safe added at 1\n");
+    EXPECT_EQ(err, "");
+    const std::string base = "C:\\ProgramData\\Microsoft\\Windows\\GameExplorer\\" + kGameIdText;
+    EXPECT_THAT(SavedLinkPaths(),
+                ElementsAre(base + "\\PlayTasks\\0\\Play.lnk", base + "\\SupportTasks\\0\\Help.lnk",
+                            base + "\\PlayTasks\\1\\Safe.lnk"));
+    EXPECT_THAT(
+        debugOut,
+        ElementsAre("User: all", "bin:C:\\Games\\Demo\\demo.exe", "install:C:\\Games\\Demo",
+                    "Game added. Adding tasks...",
+                    "Task line: Play;C:\\Games\\Demo\\demo.exe;play;-windowed",
+                    "task Play added at 0", "Task line: Help;C:\\Games\\Demo\\manual.pdf;support",
+                    "task Help added at 0", "Task line: Safe;C:\\Games\\Demo\\demo.exe;PLAY;-safe",
+                    "task Safe added at 1"));
+    // Empty arguments reach the shortcut as no arguments at all.
+    EXPECT_FALSE(system.SavedLinks()[1].arguments.has_value());
+    EXPECT_EQ(system.SavedLinks()[0].arguments, L"-windowed");
+}
+
+TEST_F(AddCommandTest, CurrentUserTasksGoBelowLocalApplicationData) {
+    Run(L"current", kExe, {L"Play;C:\\Games\\Demo\\demo.exe;play"});
+    EXPECT_THAT(
+        SavedLinkPaths(),
+        ElementsAre("C:\\Users\\player\\AppData\\Local\\Microsoft\\Windows\\GameExplorer\\" +
+                    kGameIdText + "\\PlayTasks\\0\\Play.lnk"));
+}
+
+TEST_F(AddCommandTest, SkippedAndFailedLinesUseNoIndex) {
+    Run(L"all", kExe,
+        {L"TwoFields;x.exe", L";x.exe;play", L"bad/name;x.exe;play", L"Good;x.exe;play"});
+    EXPECT_EQ(out, "Task name is empty\ntask Good added at 0\n");
+    EXPECT_EQ(err, "task bad/name not added.\n");
+    EXPECT_THAT(debugErr, ElementsAre("task bad/name not added."));
+    EXPECT_THAT(debugOut, testing::IsSupersetOf({"Skipped because of too few parameters",
+                                                 "Task name is empty. Skipped"}));
+}
+
+TEST_F(AddCommandTest, ShortcutThatCannotBeSavedIsReportedAndItsIndexReused) {
+    system.script.save = E_FAIL;
+    Run(L"all", kExe, {L"First;x.exe;play", L"Second;x.exe;play"});
+    EXPECT_EQ(err, "task First not added.\ntask Second not added.\n");
+    const auto folders = system.CallsStartingWith("SHCreateDirectoryExW");
+    ASSERT_EQ(folders.size(), 2u);
+    EXPECT_EQ(folders[0], folders[1]);  // both tried index 0
+}
+
+TEST(AddCommandDeathTest, TooFewArgumentsPrintUsageAndExitOne) {
+    auto run = [](ArgumentList arguments, int commandIndex) {
+        SetDebugLineObserverForTesting(
+            [](int channel, const char* line) { std::fprintf(stderr, "[%d]%s", channel, line); });
+        GUID id = GUID_NULL;
+        RunAddCommand(arguments, commandIndex, &id);
+    };
+    EXPECT_EXIT(run({L"prog", L"-add", L"current"}, 1), testing::ExitedWithCode(1),
+                "^\\[0\\]Too few arguments for add: 3\r\n$");
+    EXPECT_EXIT(run({L"prog", L"-guid:{1-2-3-0405-060708090A0B}", L"-add", L"current"}, 2),
+                testing::ExitedWithCode(1), "^\\[0\\]Too few arguments for add: 4\r\n$");
+}
+
+}  // namespace

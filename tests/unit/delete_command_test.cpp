@@ -1,0 +1,99 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "cli/commands.h"
+#include "output/debug_sink_test_seam.h"
+#include "support/console_capture.h"
+#include "support/debug_capture.h"
+#include "support/scripted_system.h"
+
+namespace {
+
+using testing::ElementsAre;
+
+constexpr GUID kGameId = {
+    0x11112222, 0x3333, 0x4444, {0x55, 0x66, 0x77, 0x88, 0x99, 0xAA, 0xBB, 0xCC}};
+const std::wstring kGameIdText = L"{11112222-3333-4444-5566-778899AABBCC}";
+const std::wstring kExe = L"C:\\Games\\Demo\\demo.exe";
+
+class DeleteCommandTest : public testing::Test {
+  protected:
+    ~DeleteCommandTest() override { EXPECT_TRUE(system.AccountsBalance()); }
+
+    void Run(const GUID& given) {
+        gameId = given;
+        ArgumentList arguments = {L"prog", L"-del", kExe, L"ignored extra"};
+        DebugCapture debug;
+        ConsoleCapture console;
+        RunDeleteCommand(arguments, 1, &gameId);
+        out = console.Out();
+        err = console.Err();
+        debugOut = debug.Channel(kDebugOut);
+        debugErr = debug.Channel(kDebugErr);
+    }
+
+    ScriptedSystem system;
+    GUID gameId = GUID_NULL;
+    std::string out, err;
+    std::vector<std::string> debugOut, debugErr;
+};
+
+TEST_F(DeleteCommandTest, WithoutGuidLooksItUpThenRemovesTasksAndGame) {
+    system.script.wmiObjects = {{kGameIdText}};
+    Run(GUID_NULL);
+    EXPECT_EQ(out,
+              "C:\\Games\\Demo\\demo.exe tasks removed.\nC:\\Games\\Demo\\demo.exe removed.\n");
+    EXPECT_EQ(err, "");
+    EXPECT_THAT(debugOut, ElementsAre("Bin path: C:\\Games\\Demo\\demo.exe", "Retrieving GUID... ",
+                                      "C:\\Games\\Demo\\demo.exe tasks removed.",
+                                      "C:\\Games\\Demo\\demo.exe removed."));
+    EXPECT_TRUE(IsEqualGUID(gameId, kGameId));
+    EXPECT_TRUE(system.Called("IGameExplorer::RemoveGame {11112222-3333-4444-5566-778899AABBCC}"));
+}
+
+TEST_F(DeleteCommandTest, LookupFailureRemovesNothing) {
+    Run(GUID_NULL);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not removed. Cannot retrieve information\n");
+    EXPECT_THAT(debugErr,
+                ElementsAre("C:\\Games\\Demo\\demo.exe not removed. Cannot retrieve information"));
+    EXPECT_FALSE(system.Called("SHFileOperationW"));
+    EXPECT_FALSE(system.Called("IGameExplorer::RemoveGame"));
+}
+
+TEST_F(DeleteCommandTest, GivenGuidIsUsedWithoutLookup) {
+    Run(kGameId);
+    EXPECT_EQ(out,
+              "C:\\Games\\Demo\\demo.exe tasks removed.\nC:\\Games\\Demo\\demo.exe removed.\n");
+    EXPECT_FALSE(system.Called("CoCreateInstance {4590F811"));
+    EXPECT_THAT(debugOut, testing::Not(testing::Contains("Retrieving GUID... ")));
+}
+
+TEST_F(DeleteCommandTest, TaskRemovalFailureShowsOnlyOnDebugErr) {
+    system.script.commonAppDataResult = E_FAIL;
+    Run(kGameId);
+    EXPECT_EQ(out, "C:\\Games\\Demo\\demo.exe removed.\n");
+    EXPECT_EQ(err, "");
+    EXPECT_THAT(debugErr, ElementsAre("C:\\Games\\Demo\\demo.exe tasks not removed."));
+}
+
+TEST_F(DeleteCommandTest, UnregisterFailureIsReported) {
+    system.script.removeGame = E_FAIL;
+    Run(kGameId);
+    EXPECT_EQ(out, "C:\\Games\\Demo\\demo.exe tasks removed.\n");
+    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not removed. Cannot remove\n");
+    EXPECT_THAT(debugErr, ElementsAre("C:\\Games\\Demo\\demo.exe not removed. Cannot remove"));
+}
+
+TEST(DeleteCommandDeathTest, GuidOptionWithoutPathPrintsUsageAndExitsOne) {
+    auto run = [] {
+        SetDebugLineObserverForTesting(
+            [](int channel, const char* line) { std::fprintf(stderr, "[%d]%s", channel, line); });
+        GUID id = kGameId;
+        RunDeleteCommand({L"prog", L"-guid:{11112222-3333-4444-5566-778899AABBCC}", L"-del"}, 2,
+                         &id);
+    };
+    EXPECT_EXIT(run(), testing::ExitedWithCode(1), "^\\[0\\]Too few arguments for del: 3\r\n$");
+}
+
+}  // namespace
