@@ -7,8 +7,11 @@
 
 // Registers the game for scope (GIS_CURRENT_USER, or any other value for all users). gameId is in
 // and out: GUID_NULL asks for a new GUID; on return it holds the GUID the game was registered
-// under. Returns E_INVALIDARG for a null argument, E_OUTOFMEMORY when a text copy fails,
-// E_ACCESSDENIED when Game Explorer denies access, otherwise the platform's result.
+// under. Returns E_INVALIDARG for a null argument, E_OUTOFMEMORY when a text copy fails. Through
+// Game Explorer: the failure of VerifyAccess, E_ACCESSDENIED when it denies access, else the
+// result of AddGame. Through the upgrade keys: the failure to create the Game Explorer object
+// when the parent key cannot be opened either, the failure of CoCreateGuid when a new GUID was
+// needed (nothing written), else S_OK, even if the game's key or values could not be written.
 HRESULT RegisterGame(const wchar_t* executablePath, const wchar_t* installDirectory, int scope,
                      GUID* gameId);
 

@@ -1,0 +1,118 @@
+#include "instance_lookup.h"
+
+#include "platform/com_initialization.h"
+#include "platform/com_ptr.h"
+#include "platform/unique_bstr.h"
+#include "platform/unique_variant.h"
+#include "registration/format_wide.h"
+#include "registration/guid_text.h"
+
+namespace {
+
+// The local machine's games namespace, where Game Explorer lists every registered game.
+constexpr const wchar_t* kGamesNamespace = L"\\\\.\\root\\cimv2\\Applications\\Games";
+constexpr const wchar_t* kQueryLanguage = L"WQL";
+constexpr const wchar_t* kQueryFormat = L"SELECT * FROM GAME WHERE GDFBinaryPath = \"%s\"";
+constexpr const wchar_t* kInstanceIdProperty = L"InstanceID";
+
+// Every character of a path may be doubled; what does not fit is refused, never cut.
+constexpr std::size_t kEscapedPathCapacity = 2048;
+constexpr std::size_t kQueryCapacity = 1024;
+
+// How long to wait for the first matching game before concluding there is none.
+constexpr LONG kNextTimeoutMilliseconds = 5000;
+
+// Copies text into escaped as the inside of a WQL string literal: a backslash or a double quote
+// is preceded by a backslash, so that no path can end the literal and change the query. False
+// when the escaped text and its terminator do not fit capacity.
+bool EscapeForQuotedLiteral(const wchar_t* text, wchar_t* escaped, std::size_t capacity) {
+    std::size_t length = 0;
+    for (; *text != L'\0'; ++text) {
+        const bool needsEscape = *text == L'\\' || *text == L'"';
+        if (length + (needsEscape ? 2 : 1) >= capacity) {
+            return false;
+        }
+        if (needsEscape) {
+            escaped[length++] = L'\\';
+        }
+        escaped[length++] = *text;
+    }
+    escaped[length] = L'\0';
+    return true;
+}
+
+// The query for the games registered with executablePath, or false when it does not fit.
+bool BuildGameQuery(const wchar_t* executablePath, wchar_t (&query)[kQueryCapacity]) {
+    wchar_t escapedPath[kEscapedPathCapacity];
+    return EscapeForQuotedLiteral(executablePath, escapedPath, kEscapedPathCapacity) &&
+           SUCCEEDED(FormatWide(query, kQueryCapacity, kQueryFormat, escapedPath));
+}
+
+// True when the property holds a GUID in braced form, which is then in instanceId.
+bool ReadInstanceId(const VARIANT& property, GUID* instanceId) {
+    return property.vt == VT_BSTR && property.bstrVal != nullptr &&
+           SUCCEEDED(ParseGuid(property.bstrVal, instanceId));
+}
+
+}  // namespace
+
+HRESULT FindGameInstanceId(const wchar_t* executablePath, GUID* gameId) {
+    // Everything below is declared in the reverse of the order it must be released in, so that
+    // each object and string is released before the ones it was obtained through, and COM is
+    // uninitialised last.
+    ComInitialization com;
+    ComPtr<IWbemLocator> locator;
+    if (FAILED(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
+                                locator.PutVoid())) ||
+        !locator) {
+        return E_FAIL;
+    }
+
+    ComPtr<IWbemServices> services;
+    UniqueBstr gamesNamespace(SysAllocString(kGamesNamespace));
+    if (!gamesNamespace ||
+        FAILED(locator->ConnectServer(gamesNamespace.Get(), nullptr, nullptr, nullptr, 0, nullptr,
+                                      nullptr, services.Put())) ||
+        !services) {
+        return E_FAIL;
+    }
+    // Not examined: if the proxy keeps its default security, the query itself reports it.
+    CoSetProxyBlanket(services.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
+                      RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
+
+    UniqueBstr queryLanguage(SysAllocString(kQueryLanguage));
+    wchar_t queryText[kQueryCapacity];
+    if (!queryLanguage || !BuildGameQuery(executablePath, queryText)) {
+        return E_FAIL;
+    }
+    UniqueBstr query(SysAllocString(queryText));
+    ComPtr<IEnumWbemClassObject> games;
+    if (!query ||
+        FAILED(services->ExecQuery(queryLanguage.Get(), query.Get(),
+                                   WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, nullptr,
+                                   games.Put())) ||
+        !games) {
+        return E_FAIL;
+    }
+
+    // Only the first game is looked at: two games registered with one path cannot be told apart.
+    ComPtr<IWbemClassObject> game;
+    ULONG returned = 0;
+    if (FAILED(games->Next(kNextTimeoutMilliseconds, 1, game.Put(), &returned)) || returned == 0 ||
+        !game) {
+        return E_FAIL;
+    }
+
+    UniqueBstr propertyName(SysAllocString(kInstanceIdProperty));
+    UniqueVariant instanceIdValue;
+    GUID instanceId = GUID_NULL;
+    if (!propertyName ||
+        FAILED(game->Get(propertyName.Get(), 0, instanceIdValue.Put(), nullptr, nullptr)) ||
+        !ReadInstanceId(instanceIdValue.Get(), &instanceId)) {
+        return E_FAIL;
+    }
+    if (gameId != nullptr) {
+        *gameId = instanceId;
+    }
+    return S_OK;
+}

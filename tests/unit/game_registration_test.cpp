@@ -1,0 +1,359 @@
+#include "registration/game_registration.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cwctype>
+#include <string>
+#include <vector>
+
+#include "support/scripted_system.h"
+
+namespace {
+
+using testing::ElementsAre;
+using testing::EndsWith;
+using testing::IsEmpty;
+
+constexpr GUID kGivenGuid = {
+    0x9D1C4C2B, 0x5E27, 0x4B3A, {0x8F, 0x61, 0x2C, 0x0D, 0x7A, 0x93, 0xE4, 0x15}};
+constexpr GUID kAssignedGuid = {
+    0x0A1B2C3D, 0x4E5F, 0x6071, {0x82, 0x93, 0xA4, 0xB5, 0xC6, 0xD7, 0xE8, 0xF9}};
+constexpr const wchar_t* kExe = L"C:\\Games\\Demo\\demo.exe";
+constexpr const wchar_t* kDir = L"C:\\Games\\Demo";
+constexpr const wchar_t* kCurrentUserParent =
+    L"HKCU\\Software\\Classes\\Software\\Microsoft\\Windows\\CurrentVersion\\GameUX\\"
+    L"GamesToFindOnWindowsUpgrade";
+constexpr const wchar_t* kAllUsersParent =
+    L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\GameUX\\GamesToFindOnWindowsUpgrade";
+
+std::wstring Braced(const GUID& guid) {
+    wchar_t text[40] = {};
+    StringFromGUID2(guid, text, 40);
+    return text;
+}
+
+// The double keeps its key paths in lower case.
+std::wstring Lower(std::wstring text) {
+    for (wchar_t& c : text) {
+        c = static_cast<wchar_t>(std::towlower(static_cast<std::wint_t>(c)));
+    }
+    return text;
+}
+
+std::vector<BYTE> StoredBytes(const std::wstring& text) {
+    const auto* data = reinterpret_cast<const BYTE*>(text.c_str());
+    return std::vector<BYTE>(data, data + (text.size() + 1) * sizeof(wchar_t));
+}
+
+class RegistrationTest : public testing::Test {
+  protected:
+    void TearDown() override { EXPECT_TRUE(system.AccountsBalance()); }
+
+    // Makes the Game Explorer object absent, so that the upgrade keys are used.
+    void WithoutGameExplorer() { system.script.createGameExplorer = REGDB_E_CLASSNOTREG; }
+
+    ScriptedSystem system;
+};
+
+// ---- Game Explorer path ------------------------------------------------------------------------
+
+TEST_F(RegistrationTest, RegisterGame_AddsThroughGameExplorerAndKeepsItsGuid) {
+    system.script.addGameLeaves = kAssignedGuid;
+    GUID gameId = GUID_NULL;
+    EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId), S_OK);
+    EXPECT_EQ(LogGuid(gameId), LogGuid(kAssignedGuid));
+    EXPECT_THAT(
+        system.Calls(),
+        ElementsAre("SysAllocString C:\\Games\\Demo\\demo.exe", "SysAllocString C:\\Games\\Demo",
+                    "CoInitialize",
+                    "CoCreateInstance {9A5EA990-3034-4D6F-9128-01F3C61022BC} "
+                    "{E7B2FB72-D728-49B3-A5F2-18EBF5F1349E}",
+                    "IGameExplorer::VerifyAccess C:\\Games\\Demo\\demo.exe 0",
+                    "IGameExplorer::AddGame C:\\Games\\Demo\\demo.exe C:\\Games\\Demo 3 "
+                    "{00000000-0000-0000-0000-000000000000}",
+                    "Release IGameExplorer", "CoUninitialize", "SysFreeString C:\\Games\\Demo",
+                    "SysFreeString C:\\Games\\Demo\\demo.exe"));
+}
+
+TEST_F(RegistrationTest, RegisterGame_PassesCurrentUserScopeAndGivenGuidUnchanged) {
+    GUID gameId = kGivenGuid;
+    EXPECT_EQ(RegisterGame(kExe, L"", GIS_CURRENT_USER, &gameId), S_OK);
+    EXPECT_THAT(
+        system.CallsStartingWith("IGameExplorer::AddGame"),
+        ElementsAre("IGameExplorer::AddGame C:\\Games\\Demo\\demo.exe  2 " + LogGuid(kGivenGuid)));
+}
+
+struct ExplorerCase {
+    const char* name;
+    HRESULT verifyAccess;
+    BOOL hasAccess;
+    HRESULT addGame;
+    bool added;
+    HRESULT result;
+};
+
+const ExplorerCase kExplorerCases[] = {
+    {"VerifyAccessFails", static_cast<HRESULT>(0x80070020), TRUE, S_OK, false,
+     static_cast<HRESULT>(0x80070020)},
+    {"AccessDenied", S_OK, FALSE, S_OK, false, E_ACCESSDENIED},
+    {"AccessGrantedWithSuccessCode", S_FALSE, TRUE, S_OK, true, S_OK},
+    {"AddGameFails", S_OK, TRUE, static_cast<HRESULT>(0x800704C7), true,
+     static_cast<HRESULT>(0x800704C7)},
+};
+
+class RegisterThroughExplorerTest : public RegistrationTest,
+                                    public testing::WithParamInterface<ExplorerCase> {};
+
+TEST_P(RegisterThroughExplorerTest, ResultFollowsVerifyAccessAndAddGameAndRegistryStaysUntouched) {
+    const ExplorerCase& c = GetParam();
+    system.script.verifyAccess = c.verifyAccess;
+    system.script.hasAccess = c.hasAccess;
+    system.script.addGame = c.addGame;
+    GUID gameId = GUID_NULL;
+    EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId), c.result);
+    EXPECT_EQ(system.Called("IGameExplorer::AddGame"), c.added);
+    EXPECT_FALSE(system.Called("RegCreateKeyExW"));
+    EXPECT_THAT(system.Registry(), IsEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, RegisterThroughExplorerTest, testing::ValuesIn(kExplorerCases),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(RegistrationTest, RegisterGame_NullArgumentIsInvalidAndTouchesNothing) {
+    GUID gameId = GUID_NULL;
+    EXPECT_EQ(RegisterGame(nullptr, kDir, GIS_ALL_USERS, &gameId), E_INVALIDARG);
+    EXPECT_EQ(RegisterGame(kExe, nullptr, GIS_ALL_USERS, &gameId), E_INVALIDARG);
+    EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, nullptr), E_INVALIDARG);
+    EXPECT_THAT(system.Calls(), IsEmpty());
+}
+
+TEST(RegistrationTextCopies, RegisterGame_FailedTextCopyIsOutOfMemoryBeforeComIsTouched) {
+    for (int failing : {1, 2}) {
+        SCOPED_TRACE(failing);
+        ScriptedSystem fresh;
+        fresh.FailCall(failing);
+        GUID gameId = GUID_NULL;
+        EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId), E_OUTOFMEMORY);
+        EXPECT_EQ(fresh.CallsStartingWith("SysAllocString").size(), 2u);
+        EXPECT_FALSE(fresh.Called("CoInitialize"));
+        EXPECT_TRUE(fresh.AccountsBalance());
+    }
+}
+
+// ---- Upgrade registry keys ---------------------------------------------------------------------
+
+struct UpgradeCase {
+    const char* name;
+    int scope;
+    GUID given;
+    const wchar_t* parent;
+    GUID named;  // the GUID that names the game's key and is left in gameId
+};
+
+const UpgradeCase kUpgradeCases[] = {
+    {"CurrentUserNewGuid", GIS_CURRENT_USER, GUID_NULL, kCurrentUserParent,
+     SystemScript().createdGuid},
+    {"AllUsersGivenGuid", GIS_ALL_USERS, kGivenGuid, kAllUsersParent, kGivenGuid},
+    {"OtherScopeMeansAllUsers", 7, kGivenGuid, kAllUsersParent, kGivenGuid},
+};
+
+class RegisterForUpgradeTest : public RegistrationTest,
+                               public testing::WithParamInterface<UpgradeCase> {};
+
+TEST_P(RegisterForUpgradeTest, WritesBothValuesUnderTheGameKeyOfItsScope) {
+    const UpgradeCase& c = GetParam();
+    WithoutGameExplorer();
+    GUID gameId = c.given;
+    EXPECT_EQ(RegisterGame(kExe, kDir, c.scope, &gameId), S_OK);
+    EXPECT_EQ(LogGuid(gameId), LogGuid(c.named));
+    EXPECT_EQ(system.Called("CoCreateGuid"), IsEqualGUID(c.given, GUID_NULL) != 0);
+
+    const std::wstring parent = c.parent;
+    const std::wstring gameKey = parent + L"\\" + Braced(c.named);
+    const std::string rootName = parent.substr(0, 4) == L"HKCU" ? "HKCU " : "HKLM ";
+    EXPECT_EQ(system.CallsStartingWith("RegCreateKeyExW").at(0),
+              "RegCreateKeyExW " + rootName + LogText(parent.substr(5).c_str()) + " 0x20006");
+    EXPECT_THAT(system.CallsStartingWith("RegCreateKeyExW").at(1),
+                EndsWith(" " + LogGuid(c.named) + " 0x20006"));
+    const std::string byteCount = std::to_string((std::wcslen(kExe) + 1) * sizeof(wchar_t));
+    EXPECT_THAT(
+        system.CallsStartingWith("RegSetValueExW"),
+        ElementsAre(EndsWith(" GDFBinaryPath 1 " + byteCount + " C:\\Games\\Demo\\demo.exe"),
+                    EndsWith(" GameInstallPath 1 " +
+                             std::to_string((std::wcslen(kDir) + 1) * sizeof(wchar_t)) +
+                             " C:\\Games\\Demo")));
+    ASSERT_EQ(system.Registry().count(Lower(gameKey)), 1u);
+    const ScriptedSystem::Values& values = system.Registry()[Lower(gameKey)];
+    EXPECT_EQ(values.size(), 2u);
+    EXPECT_EQ(values.at(L"GDFBinaryPath"), StoredBytes(kExe));
+    EXPECT_EQ(values.at(L"GameInstallPath"), StoredBytes(kDir));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, RegisterForUpgradeTest, testing::ValuesIn(kUpgradeCases),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(RegistrationTest, RegisterGame_StoresTextsWholeWhateverTheirLength) {
+    WithoutGameExplorer();
+    for (std::size_t length : {0u, 259u, 260u, 1000u}) {
+        SCOPED_TRACE(length);
+        const std::wstring text(length, L'x');
+        GUID gameId = kGivenGuid;
+        EXPECT_EQ(RegisterGame(text.c_str(), text.c_str(), GIS_ALL_USERS, &gameId), S_OK);
+        const std::wstring gameKey = std::wstring(kAllUsersParent) + L"\\" + Braced(kGivenGuid);
+        const ScriptedSystem::Values& values = system.Registry()[Lower(gameKey)];
+        EXPECT_EQ(values.at(L"GDFBinaryPath"), StoredBytes(text));
+        EXPECT_EQ(values.at(L"GameInstallPath"), StoredBytes(text));
+    }
+}
+
+TEST_F(RegistrationTest, RegisterGame_AgainOverwritesBothValuesAndKeepsOthers) {
+    WithoutGameExplorer();
+    GUID gameId = kGivenGuid;
+    ASSERT_EQ(RegisterGame(L"C:\\Old\\old.exe", L"C:\\Old", GIS_CURRENT_USER, &gameId), S_OK);
+    const std::wstring gameKey = std::wstring(kCurrentUserParent) + L"\\" + Braced(kGivenGuid);
+    system.Registry()[Lower(gameKey)][L"Other"] = StoredBytes(L"kept");
+    ASSERT_EQ(RegisterGame(kExe, kDir, GIS_CURRENT_USER, &gameId), S_OK);
+    EXPECT_EQ(system.RegistryText(gameKey, L"GDFBinaryPath"), kExe);
+    EXPECT_EQ(system.RegistryText(gameKey, L"GameInstallPath"), kDir);
+    EXPECT_EQ(system.RegistryText(gameKey, L"Other"), L"kept");
+}
+
+TEST_F(RegistrationTest, RegisterGame_ParentKeyRefusedGivesCreationFailureAndKeepsGuidNull) {
+    WithoutGameExplorer();
+    system.script.regCreateKey = ERROR_ACCESS_DENIED;
+    GUID gameId = GUID_NULL;
+    EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId), REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(LogGuid(gameId), LogGuid(GUID_NULL));
+    EXPECT_FALSE(system.Called("CoCreateGuid"));
+    EXPECT_FALSE(system.Called("RegSetValueExW"));
+}
+
+TEST_F(RegistrationTest, RegisterGame_GameKeyRefusedIsStillSuccessWithNothingWritten) {
+    WithoutGameExplorer();
+    system.script.regCreateKey = ERROR_ACCESS_DENIED;
+    system.script.regCreateKeyFailsFor = Braced(kGivenGuid);
+    GUID gameId = kGivenGuid;
+    EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId), S_OK);
+    EXPECT_EQ(system.CallsStartingWith("RegCreateKeyExW").size(), 2u);
+    EXPECT_FALSE(system.Called("RegSetValueExW"));
+}
+
+TEST_F(RegistrationTest, RegisterGame_FailedNewGuidIsReturnedAndNothingWrittenUnderGuidNull) {
+    WithoutGameExplorer();
+    system.script.coCreateGuid = HRESULT_FROM_WIN32(ERROR_NOT_ENOUGH_MEMORY);
+    GUID gameId = GUID_NULL;
+    EXPECT_EQ(RegisterGame(kExe, kDir, GIS_CURRENT_USER, &gameId), system.script.coCreateGuid);
+    EXPECT_EQ(LogGuid(gameId), LogGuid(GUID_NULL));
+    EXPECT_EQ(system.CallsStartingWith("RegCreateKeyExW").size(), 1u);
+    EXPECT_FALSE(system.Called("RegSetValueExW"));
+    EXPECT_TRUE(system.Called("RegCloseKey"));
+}
+
+// ---- Removal -----------------------------------------------------------------------------------
+
+TEST(RegistrationRemoval, UnregisterGame_ReturnsRemoveGameResultAndNeverTouchesRegistry) {
+    for (HRESULT removeGame : {S_OK, static_cast<HRESULT>(0x80070490)}) {
+        ScriptedSystem fresh;
+        fresh.script.removeGame = removeGame;
+        EXPECT_EQ(UnregisterGame(kGivenGuid), removeGame);
+        EXPECT_THAT(fresh.CallsStartingWith("IGameExplorer::RemoveGame"),
+                    ElementsAre("IGameExplorer::RemoveGame " + LogGuid(kGivenGuid)));
+        EXPECT_FALSE(fresh.Called("SHDeleteKeyW"));
+        EXPECT_TRUE(fresh.AccountsBalance());
+    }
+}
+
+TEST_F(RegistrationTest, UnregisterGame_DeletesCurrentUserKeyBeforeAllUsersKey) {
+    WithoutGameExplorer();
+    GUID gameId = kGivenGuid;
+    ASSERT_EQ(RegisterGame(kExe, kDir, GIS_CURRENT_USER, &gameId), S_OK);
+    ASSERT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId), S_OK);
+    EXPECT_EQ(UnregisterGame(kGivenGuid), S_OK);
+    const std::string guid = LogGuid(kGivenGuid);
+    EXPECT_THAT(system.CallsStartingWith("SHDeleteKeyW"),
+                ElementsAre("SHDeleteKeyW HKCU Software\\Classes\\Software\\Microsoft\\Windows\\"
+                            "CurrentVersion\\GameUX\\GamesToFindOnWindowsUpgrade\\" +
+                                guid,
+                            "SHDeleteKeyW HKLM Software\\Microsoft\\Windows\\CurrentVersion\\"
+                            "GameUX\\GamesToFindOnWindowsUpgrade\\" +
+                                guid));
+    const std::wstring braced = Braced(kGivenGuid);
+    EXPECT_EQ(system.Registry().count(Lower(std::wstring(kCurrentUserParent) + L"\\" + braced)),
+              0u);
+    EXPECT_EQ(system.Registry().count(Lower(std::wstring(kAllUsersParent) + L"\\" + braced)), 0u);
+}
+
+TEST_F(RegistrationTest, UnregisterGame_SucceedsWhenNeitherKeyExists) {
+    WithoutGameExplorer();
+    EXPECT_EQ(UnregisterGame(kGivenGuid), S_OK);
+    EXPECT_EQ(system.CallsStartingWith("SHDeleteKeyW").size(), 2u);
+}
+
+// ---- COM initialisation ------------------------------------------------------------------------
+
+TEST(RegistrationComInitialization, UninitialisesOnlyAfterItsOwnSuccess) {
+    const struct {
+        HRESULT coInitialize;
+        std::size_t uninitialisations;
+    } cases[] = {{S_OK, 1}, {S_FALSE, 1}, {E_FAIL, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.coInitialize);
+        for (bool registering : {true, false}) {
+            ScriptedSystem system;
+            system.script.coInitialize = c.coInitialize;
+            GUID gameId = GUID_NULL;
+            registering ? RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId)
+                        : UnregisterGame(kGivenGuid);
+            EXPECT_EQ(system.CallsStartingWith("CoUninitialize").size(), c.uninitialisations);
+            // Uninitialising comes after every object is released.
+            if (c.uninitialisations != 0) {
+                EXPECT_GT(system.IndexOf("CoUninitialize"), system.IndexOf("Release"));
+            }
+            EXPECT_TRUE(system.AccountsBalance());
+        }
+    }
+}
+
+// ---- Fault injection ---------------------------------------------------------------------------
+
+// Makes each platform call of a clean run fail in turn: every run must end in a failure or in the
+// documented success, with everything released.
+template <typename Setup, typename Operation>
+void SweepFailures(Setup setup, Operation operation) {
+    int callCount = 0;
+    {
+        ScriptedSystem clean;
+        setup(clean.script);
+        ASSERT_EQ(operation(), S_OK);
+        callCount = clean.CallCount();
+    }
+    for (int n = 1; n <= callCount; ++n) {
+        SCOPED_TRACE(n);
+        ScriptedSystem system;
+        setup(system.script);
+        system.FailCall(n);
+        const HRESULT result = operation();
+        EXPECT_TRUE(system.InjectedFailureHappened());
+        EXPECT_TRUE(FAILED(result) || result == S_OK) << result;
+        EXPECT_TRUE(system.AccountsBalance());
+    }
+}
+
+TEST(RegistrationFaultInjection, EveryFailingCallLeavesAccountsBalanced) {
+    const auto withExplorer = [](SystemScript&) {};
+    const auto withoutExplorer = [](SystemScript& s) {
+        s.createGameExplorer = REGDB_E_CLASSNOTREG;
+    };
+    const auto registerNew = [] {
+        GUID gameId = GUID_NULL;
+        return RegisterGame(kExe, kDir, GIS_CURRENT_USER, &gameId);
+    };
+    const auto unregister = [] { return UnregisterGame(kGivenGuid); };
+    SweepFailures(withExplorer, registerNew);
+    SweepFailures(withoutExplorer, registerNew);
+    SweepFailures(withExplorer, unregister);
+    SweepFailures(withoutExplorer, unregister);
+}
+
+}  // namespace
