@@ -1,18 +1,27 @@
 // The game's task shortcuts: one shortcut file per play or support task in the folder tree where
-// Game Explorer looks for them, ...\Microsoft\Windows\GameExplorer\{GUID}\PlayTasks|SupportTasks\
-// <index>\<name>.lnk, below the user's or the common application data folder.
+// Game Explorer looks for them, below the user's or the common application data folder:
+// ...\Microsoft\Windows\GameExplorer\{GUID}\<PlayTasks or SupportTasks>\<index>\<name>.lnk
 #pragma once
 
 #include "platform_api.h"
 
-// Writes the shortcut of one task. isSupport nonzero makes a support task; arguments may be null.
-// Returns S_OK when the shortcut was written, E_INVALIDARG for a name that is not a plain file
-// name, 0x8007007A when a path does not fit its buffer, otherwise the failure of the platform
-// call that stopped it.
-HRESULT CreateGameTask(int scope, const GUID& gameId, int isSupport, int index,
-                       const wchar_t* name, const wchar_t* targetPath, const wchar_t* arguments);
+// Writes the shortcut of one task, replacing one of the same name. scope GIS_CURRENT_USER puts it
+// below the user's local application data, any other scope below the common application data.
+// isSupport nonzero makes a support task; arguments may be null (then none are set). The working
+// folder is the folder of the target's full path; when that cannot be had, none is set.
+// Returns S_OK when the shortcut was written; E_INVALIDARG, before any system call, for a null
+// target or a name that is not a plain file name (empty, "." or "..", or holding a path
+// separator, a control character or one of < > : " | ? *); 0x8007007A, before anything is
+// created, when a path does not fit its buffer; otherwise the failure of the folder query, of
+// creating the link object, of getting its file interface or of Save.
+HRESULT CreateGameTask(int scope, const GUID& gameId, int isSupport, int index, const wchar_t* name,
+                       const wchar_t* targetPath, const wchar_t* arguments);
 
-// Removes the game's task folders below both application data folders. Returns S_OK, or the
-// first failure among the folder queries, the path formatting and the deletions of folders that
-// exist.
+// Removes the game's task folders below both application data folders, whatever scope the game
+// was added with. Both folders are queried before anything is deleted. A task folder that does
+// not exist is skipped (not handed to the shell) and is no failure; both folders are attempted
+// even when the first could not be deleted. Returns S_OK, or the first failure: a folder query's
+// result, 0x8007007A for a path that does not fit, or for a folder that exists but could not be
+// deleted HRESULT_FROM_WIN32 of the shell's error code (E_FAIL for the shell's own codes that are
+// no Win32 errors).
 HRESULT RemoveGameTasks(const GUID& gameId);

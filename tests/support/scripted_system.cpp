@@ -333,6 +333,7 @@ bool ScriptedSystem::BeginCall(const std::string& line) {
     ++callCount_;
     if (failAt_ != 0 && callCount_ == failAt_) {
         injected_ = true;
+        injectedCall_ = line;
         return true;
     }
     return false;
@@ -622,6 +623,12 @@ int ScriptedSystem::SHFileOperationW(SHFILEOPSTRUCTW* operation) {
          << " title=" << (operation->lpszProgressTitle == nullptr ? "null" : "set");
     if (BeginCall(line.str())) {
         return kInjectedError;
+    }
+    if (operation->pFrom != nullptr) {
+        auto scripted = script.fileOperationFor.find(operation->pFrom);
+        if (scripted != script.fileOperationFor.end()) {
+            return scripted->second;
+        }
     }
     return script.fileOperation;
 }

@@ -68,6 +68,7 @@ struct SystemScript {
     std::wstring commonAppData = L"C:\\ProgramData";
     int createDirectory = ERROR_SUCCESS;
     int fileOperation = 0;
+    std::map<std::wstring, int> fileOperationFor;  // by first source path; overrides fileOperation
     std::wstring currentFolder = L"C:\\Work";      // relative paths are completed against it
     std::optional<DWORD> fullPathResult;           // overrides GetFullPathNameW's return value
     std::map<std::wstring, DWORD> fileAttributes;  // paths that exist (exact text)
@@ -85,6 +86,8 @@ class ScriptedSystem : public SystemBackend {
     void FailCall(int n) { failAt_ = n; }
     int CallCount() const { return callCount_; }
     bool InjectedFailureHappened() const { return injected_; }
+    // The logged line of the call that FailCall made fail (empty while none did).
+    const std::string& InjectedCall() const { return injectedCall_; }
 
     // Every call so far, one line each, e.g. "RegCreateKeyExW HKCU Software\... 0x20006".
     const std::vector<std::string>& Calls() const { return calls_; }
@@ -150,6 +153,7 @@ class ScriptedSystem : public SystemBackend {
     int failAt_ = 0;
     int callCount_ = 0;
     bool injected_ = false;
+    std::string injectedCall_;
     std::vector<std::string> calls_;
 
     int objectsCreated_ = 0;
