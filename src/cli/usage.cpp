@@ -9,8 +9,9 @@ namespace {
 
 constexpr const char* kUsageTexts[] = {
     "Usage:",
-    "\tBrackenfold.exe [<-guid:>GUID] <-add current>|<-add all>|<-del> <path> "
-    "[Name;path;args [Name;path;args [...]]]",
+    // One text split for line length; the parentheses tell clang the concatenation is meant.
+    ("\tBrackenfold.exe [<-guid:>GUID] <-add current>|<-add all>|<-del> <path> "
+     "[Name;path;args [Name;path;args [...]]]"),
     "\t<-guid:> - GUID for game",
     "\t<-add current> - Add game into current user explorer",
     "\t<-add all> - Add game into all user explorers",

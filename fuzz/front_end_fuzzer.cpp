@@ -1,0 +1,175 @@
+// The whole front end in this process: wmain on random argument vectors against the scripted
+// system, whose answers (and one failing call) are chosen by the input too. Vectors that would
+// end in the usage block (which exits the process) are completed with further elements first.
+// Properties: wmain returns 0 and the run ends with "done."; every failure line on cerr has its
+// copy on DebugErr, in order; every object, string, COM initialisation and key is given back.
+#include <clocale>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "cli/entry.h"
+#include "fuzz_check.h"
+#include "fuzz_input.h"
+#include "platform_api.h"
+#include "support/console_capture.h"
+#include "support/debug_capture.h"
+#include "support/scripted_system.h"
+
+namespace {
+
+constexpr std::size_t kMaxElements = 40;
+const std::string kBanner =
+    "\nBrackenfold v 1.0.\nRegisters games and their tasks with Windows Game Explorer.\n";
+
+// Bit by bit, which of the system's answers fail or differ from a healthy system.
+void ScriptSystem(FuzzInput& input, SystemScript& script) {
+    const std::uint32_t bits = input.Uint32();
+    auto bit = [&](int n) { return (bits >> n) & 1; };
+    if (bit(0))
+        script.createGameExplorer = REGDB_E_CLASSNOTREG;
+    if (bit(1))
+        script.hasAccess = FALSE;
+    if (bit(2))
+        script.verifyAccess = E_FAIL;
+    if (bit(3))
+        script.addGame = E_FAIL;
+    if (bit(4))
+        script.addGameLeaves = GUID{0x11112222, 0x3333, 0x4444, {5, 6, 7, 8, 9, 10, 11, 12}};
+    if (bit(5))
+        script.removeGame = E_FAIL;
+    if (bit(6))
+        script.createLocator = REGDB_E_CLASSNOTREG;
+    if (bit(7))
+        script.execQuery = WBEM_E_INVALID_QUERY;
+    if (bit(8))
+        script.nextYieldsNullObject = true;
+    if (bit(9))
+        script.createShellLink = REGDB_E_CLASSNOTREG;
+    if (bit(10))
+        script.queryPersistFile = E_NOINTERFACE;
+    if (bit(11))
+        script.save = E_ACCESSDENIED;
+    if (bit(12))
+        script.localAppDataResult = E_FAIL;
+    if (bit(13))
+        script.commonAppDataResult = E_FAIL;
+    if (bit(14))
+        script.regCreateKey = ERROR_ACCESS_DENIED;
+    if (bit(15))
+        script.coInitialize = S_FALSE;
+    if (bit(16))
+        script.coInitialize = CO_E_NOTINITIALIZED;
+    if (bit(17))
+        script.fullPathResult = 0;
+    if (bit(18))
+        script.fileOperation = 0x7C;
+    if (bit(19))
+        script.coCreateGuid = E_FAIL;
+    if (bit(20))
+        script.localAppData = std::wstring(MAX_PATH - 1, L'L');
+    for (int object = 0; object < static_cast<int>((bits >> 21) & 3); ++object) {
+        WmiObjectScript wmi;
+        wmi.instanceId = input.WideChunk();
+        if (bit(23 + object))
+            wmi.type = VT_I4;
+        if (bit(25 + object))
+            wmi.getResult = WBEM_E_NOT_FOUND;
+        script.wmiObjects.push_back(wmi);
+    }
+}
+
+// Adds elements until neither the entry routine nor a command would print the usage block.
+void CompleteForTheCommands(std::vector<std::wstring>& elements) {
+    while (elements.size() < 3) {
+        elements.push_back(L"x");
+    }
+    const std::size_t commandIndex = elements[1].compare(0, 6, L"-guid:") == 0 ? 2 : 1;
+    const std::wstring& command = elements[commandIndex];
+    std::size_t needed = 0;
+    if (_wcsicmp(command.c_str(), L"-add") == 0) {
+        needed = commandIndex + 3;
+    } else if (_wcsicmp(command.c_str(), L"-del") == 0) {
+        needed = commandIndex + 2;
+    }
+    while (elements.size() < needed) {
+        elements.push_back(L"C:\\Games\\Demo\\demo.exe");
+    }
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (char c : text) {
+        if (c == '\n') {
+            lines.push_back(line);
+            line.clear();
+        } else {
+            line.push_back(c);
+        }
+    }
+    return lines;
+}
+
+bool HasLineBreak(const std::vector<std::wstring>& elements) {
+    for (const std::wstring& element : elements) {
+        if (element.find_first_of(L"\r\n") != std::wstring::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzInput input(data, size);
+    ScriptedSystem system;
+    ScriptSystem(input, system.script);
+    system.FailCall(input.Byte());
+
+    std::vector<std::wstring> elements = {L"prog"};
+    while (!input.Empty() && elements.size() < kMaxElements) {
+        elements.push_back(input.WideChunk());
+    }
+    std::setlocale(LC_CTYPE, "");  // as wmain selects it, so that words compare the same way
+    CompleteForTheCommands(elements);
+    std::vector<wchar_t*> argv;
+    for (std::wstring& element : elements) {
+        argv.push_back(element.data());
+    }
+    argv.push_back(nullptr);
+
+    int status;
+    std::string out, err;
+    std::vector<std::string> debugErr;
+    {
+        DebugCapture debug;
+        ConsoleCapture console;
+        status = wmain(static_cast<int>(elements.size()), argv.data());
+        out = console.Out();
+        err = console.Err();
+        debugErr = debug.Channel(kDebugErr);
+    }
+
+    FUZZ_CHECK(status == 0);
+    FUZZ_CHECK(out.compare(0, kBanner.size(), kBanner) == 0);
+    FUZZ_CHECK(out.size() >= kBanner.size() + 6 && out.compare(out.size() - 6, 6, "done.\n") == 0);
+    FUZZ_CHECK(system.AccountsBalance());
+
+    if (!HasLineBreak(elements)) {
+        // DebugErr holds the copy of each cerr line, plus the task removal failure, which has
+        // no console line.
+        std::vector<std::string> copies;
+        const std::string noConsoleLine = " tasks not removed.";
+        for (const std::string& line : debugErr) {
+            if (line.size() < noConsoleLine.size() ||
+                line.compare(line.size() - noConsoleLine.size(), noConsoleLine.size(),
+                             noConsoleLine) != 0) {
+                copies.push_back(line);
+            }
+        }
+        FUZZ_CHECK(Lines(err) == copies);
+    }
+    return 0;
+}
