@@ -1,7 +1,7 @@
-// Until the emulated Windows system is built in, the program runs on a system without services.
-#include "absent_system.h"
+// The program runs on the emulated Windows system, kept in the user's data folder.
+#include "emulated/emulated_system.h"
 
 SystemBackend& DefaultSystem() {
-    static AbsentSystem system;
+    static EmulatedSystem system;
     return system;
 }

@@ -1,0 +1,36 @@
+// Reference counting for the emulated system's COM objects: an object starts with one reference
+// (its creator's) and deletes itself with the last Release. The count of live objects lets tests
+// check that every object handed out was released.
+#pragma once
+
+#include <atomic>
+
+#include "platform_api.h"
+
+class ComObjectCount {
+  public:
+    ComObjectCount() { live_.fetch_add(1); }
+    ComObjectCount(const ComObjectCount&) = delete;
+    ComObjectCount& operator=(const ComObjectCount&) = delete;
+    ~ComObjectCount() { live_.fetch_sub(1); }
+
+    ULONG AddReference() { return references_.fetch_add(1) + 1; }
+    // The references left; the owner deletes itself at 0.
+    ULONG DropReference() { return references_.fetch_sub(1) - 1; }
+
+    // Objects of the emulated system that exist right now.
+    static long Live() { return live_.load(); }
+
+  private:
+    std::atomic<ULONG> references_{1};
+    static inline std::atomic<long> live_{0};
+};
+
+// The usual creation step: the interface asked for, or a failure; the creator's own reference
+// is given up either way, so a refused interface leaves no object behind.
+template <typename Object>
+HRESULT HandOut(Object* object, REFIID iid, void** result) {
+    HRESULT hr = object->QueryInterface(iid, result);
+    object->Release();
+    return hr;
+}

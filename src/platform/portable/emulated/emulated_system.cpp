@@ -1,0 +1,122 @@
+#include "emulated_system.h"
+
+#include <cwchar>
+#include <new>
+
+#include "bstr_memory.h"
+#include "com_apartment.h"
+#include "game_explorer.h"
+#include "game_explorer_class.h"
+#include "random_guid.h"
+#include "shell_link.h"
+#include "special_folders.h"
+#include "system_location.h"
+#include "wmi_services.h"
+
+EmulatedSystem::EmulatedSystem()
+    : EmulatedSystem(SystemFolderFromEnvironment(), CurrentSystemUser()) {}
+
+EmulatedSystem::EmulatedSystem(const std::filesystem::path& systemFolder, SystemUser user)
+    : machine_(std::make_shared<EmulatedMachine>(systemFolder, std::move(user))),
+      registry_(machine_->registry),
+      files_(machine_->drives) {}
+
+HRESULT EmulatedSystem::CoInitialize() {
+    return EnterApartment();
+}
+
+void EmulatedSystem::CoUninitialize() {
+    LeaveApartment();
+}
+
+HRESULT EmulatedSystem::CoCreateInstance(REFCLSID clsid, REFIID iid, void** object) {
+    *object = nullptr;
+    if (ApartmentDepth() == 0) {
+        return CO_E_NOTINITIALIZED;
+    }
+    if (IsEqualGUID(clsid, CLSID_ShellLink)) {
+        return HandOut(new ShellLink(machine_), iid, object);
+    }
+    if (IsEqualGUID(clsid, CLSID_WbemLocator)) {
+        return HandOut(new WbemLocator(machine_), iid, object);
+    }
+    if (IsEqualGUID(clsid, CLSID_GameExplorer)) {
+        HRESULT registration = GameExplorerRegistration(machine_->registry);
+        if (FAILED(registration)) {
+            return registration;
+        }
+        return HandOut(new GameExplorer(machine_), iid, object);
+    }
+    return REGDB_E_CLASSNOTREG;
+}
+
+HRESULT EmulatedSystem::CoSetProxyBlanket(IUnknown* proxy, DWORD, DWORD, OLECHAR*, DWORD, DWORD,
+                                          RPC_AUTH_IDENTITY_HANDLE, DWORD) {
+    // The emulated services are in process: there is no proxy security to set.
+    return proxy != nullptr ? S_OK : E_INVALIDARG;
+}
+
+HRESULT EmulatedSystem::CoCreateGuid(GUID* guid) {
+    *guid = NewRandomGuid();
+    return S_OK;
+}
+
+BSTR EmulatedSystem::SysAllocString(const OLECHAR* text) {
+    return AllocateBstr(text);
+}
+
+void EmulatedSystem::SysFreeString(BSTR text) {
+    FreeBstr(text);
+}
+
+LSTATUS EmulatedSystem::RegCreateKeyExW(HKEY root, LPCWSTR subKey, REGSAM /*access*/, HKEY* key,
+                                        DWORD* disposition) {
+    return registry_.CreateKey(root, subKey, key, disposition);
+}
+
+LSTATUS EmulatedSystem::RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD type, const BYTE* data,
+                                       DWORD byteCount) {
+    return registry_.SetValue(key, valueName, type, data, byteCount);
+}
+
+LSTATUS EmulatedSystem::RegCloseKey(HKEY key) {
+    return registry_.CloseKey(key);
+}
+
+LSTATUS EmulatedSystem::SHDeleteKeyW(HKEY root, LPCWSTR subKey) {
+    return registry_.DeleteTree(root, subKey);
+}
+
+HRESULT EmulatedSystem::SHGetFolderPathW(int folder, DWORD /*flags*/, LPWSTR path) {
+    path[0] = L'\0';
+    std::optional<std::wstring> folderPath = SpecialFolderPath(folder, machine_->user);
+    if (!folderPath) {
+        return E_INVALIDARG;
+    }
+    if (folderPath->size() >= MAX_PATH) {
+        return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+    }
+    // The folder exists on Windows from the start; the system is created on first use.
+    if (LONG prepared = machine_->registry.PrepareSystem(); prepared != ERROR_SUCCESS) {
+        return HRESULT_FROM_WIN32(prepared);
+    }
+    std::wmemcpy(path, folderPath->c_str(), folderPath->size() + 1);
+    return S_OK;
+}
+
+int EmulatedSystem::SHCreateDirectoryExW(LPCWSTR path) {
+    return files_.CreateFolder(path);
+}
+
+int EmulatedSystem::SHFileOperationW(SHFILEOPSTRUCTW* operation) {
+    return files_.Operate(*operation);
+}
+
+DWORD EmulatedSystem::GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer,
+                                       LPWSTR* filePart) {
+    return files_.FullPathName(fileName, bufferLength, buffer, filePart);
+}
+
+DWORD EmulatedSystem::GetFileAttributesW(LPCWSTR fileName) {
+    return files_.Attributes(fileName);
+}

@@ -1,0 +1,54 @@
+// The emulated Windows system: the backend that lets the program do its whole job on a host
+// without Windows, with real, persistent state in one folder (system_location.h): drives C: and
+// Z:, a registry kept in registry editor files, Game Explorer with its WMI games namespace, and
+// shell links saved as .lnk files.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+
+#include "emulated_files.h"
+#include "emulated_machine.h"
+#include "emulated_registry.h"
+#include "system_backend.h"
+
+class EmulatedSystem final : public SystemBackend {
+  public:
+    // The user's system, in the folder that the environment names.
+    EmulatedSystem();
+    // A system in systemFolder for user; an empty folder is a host that offers no place for it.
+    EmulatedSystem(const std::filesystem::path& systemFolder, SystemUser user);
+
+    HRESULT CoInitialize() override;
+    void CoUninitialize() override;
+    // CO_E_NOTINITIALIZED outside CoInitialize; REGDB_E_CLASSNOTREG for Game Explorer when its
+    // class is not registered, and for every class but Game Explorer, the WMI locator and the
+    // shell link.
+    HRESULT CoCreateInstance(REFCLSID clsid, REFIID iid, void** object) override;
+    HRESULT CoSetProxyBlanket(IUnknown* proxy, DWORD authnService, DWORD authzService,
+                              OLECHAR* serverPrincipalName, DWORD authnLevel, DWORD impLevel,
+                              RPC_AUTH_IDENTITY_HANDLE authInfo, DWORD capabilities) override;
+    HRESULT CoCreateGuid(GUID* guid) override;
+    BSTR SysAllocString(const OLECHAR* text) override;
+    void SysFreeString(BSTR text) override;
+    LSTATUS RegCreateKeyExW(HKEY root, LPCWSTR subKey, REGSAM access, HKEY* key,
+                            DWORD* disposition) override;
+    LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD type, const BYTE* data,
+                           DWORD byteCount) override;
+    LSTATUS RegCloseKey(HKEY key) override;
+    LSTATUS SHDeleteKeyW(HKEY root, LPCWSTR subKey) override;
+    HRESULT SHGetFolderPathW(int folder, DWORD flags, LPWSTR path) override;
+    int SHCreateDirectoryExW(LPCWSTR path) override;
+    int SHFileOperationW(SHFILEOPSTRUCTW* operation) override;
+    DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer,
+                           LPWSTR* filePart) override;
+    DWORD GetFileAttributesW(LPCWSTR fileName) override;
+
+    // Registry keys opened and not yet closed.
+    std::size_t OpenKeyCount() const { return registry_.Handles().OpenCount(); }
+
+  private:
+    std::shared_ptr<EmulatedMachine> machine_;
+    EmulatedRegistry registry_;
+    EmulatedFiles files_;
+};

@@ -1,0 +1,20 @@
+// What Windows would report about a host file: its attributes and times.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+
+#include "platform_api.h"
+
+struct HostFileFacts {
+    DWORD attributes = INVALID_FILE_ATTRIBUTES;  // INVALID_FILE_ATTRIBUTES when it does not exist
+    std::uint64_t creationTime = 0;              // FILETIME values
+    std::uint64_t accessTime = 0;
+    std::uint64_t writeTime = 0;
+    std::uint64_t size = 0;
+};
+
+// A folder is FILE_ATTRIBUTE_DIRECTORY, a file FILE_ATTRIBUTE_ARCHIVE; either is also
+// FILE_ATTRIBUTE_READONLY when its owner may not write it. The host keeps no creation time, so
+// the time of the last status change stands in for it.
+HostFileFacts FactsOf(const std::filesystem::path& path);

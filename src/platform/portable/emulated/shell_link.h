@@ -1,0 +1,38 @@
+// The emulated shell link object: collects a shortcut's target, arguments and working folder
+// (IShellLinkW) and saves it as a real .lnk file (IPersistFile) that Windows tools can read.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "com_object.h"
+#include "emulated_machine.h"
+#include "platform_api.h"
+#include "shell_link_format.h"
+
+class ShellLink final : public IShellLinkW, public IPersistFile {
+  public:
+    explicit ShellLink(std::shared_ptr<EmulatedMachine> machine);
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+
+    // The target is made full against the current folder now, as Windows does, and the
+    // shortcut records that full path.
+    HRESULT STDMETHODCALLTYPE SetPath(LPCWSTR path) override;
+    HRESULT STDMETHODCALLTYPE SetArguments(LPCWSTR arguments) override;
+    HRESULT STDMETHODCALLTYPE SetWorkingDirectory(LPCWSTR directory) override;
+
+    // Writes the shortcut to fileName, replacing a file of that name atomically. Fails when the
+    // folder does not exist, the name is not a valid Windows file name, or the full path does
+    // not fit MAX_PATH.
+    HRESULT STDMETHODCALLTYPE Save(LPCOLESTR fileName, BOOL remember) override;
+
+  private:
+    ~ShellLink() = default;
+
+    ComObjectCount count_;
+    std::shared_ptr<EmulatedMachine> machine_;
+    ShellLinkContents contents_;
+};

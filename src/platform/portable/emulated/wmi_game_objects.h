@@ -1,0 +1,49 @@
+// The results of a query in the emulated games namespace: one class object per game, and the
+// enumerator that hands them out. The results are complete when the query returns, so Next
+// never waits.
+#pragma once
+
+#include <vector>
+
+#include "com_object.h"
+#include "game_records.h"
+#include "platform_api.h"
+
+// A game as a WMI object with the properties InstanceID (braced GUID text), GDFBinaryPath and
+// InstallScope (2 or 3).
+class WmiGameObject final : public IWbemClassObject {
+  public:
+    explicit WmiGameObject(GameRecord game);
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    // WBEM_E_NOT_FOUND for any other property name.
+    HRESULT STDMETHODCALLTYPE Get(LPCWSTR name, LONG flags, VARIANT* value, CIMTYPE* type,
+                                  LONG* flavor) override;
+
+  private:
+    ~WmiGameObject() = default;
+
+    ComObjectCount count_;
+    GameRecord game_;
+};
+
+class WmiGameEnumerator final : public IEnumWbemClassObject {
+  public:
+    explicit WmiGameEnumerator(std::vector<GameRecord> games);
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    // S_OK when count objects were returned, WBEM_S_FALSE when fewer were left.
+    HRESULT STDMETHODCALLTYPE Next(LONG timeout, ULONG count, IWbemClassObject** objects,
+                                   ULONG* returned) override;
+
+  private:
+    ~WmiGameEnumerator() = default;
+
+    ComObjectCount count_;
+    std::vector<GameRecord> games_;
+    std::size_t next_ = 0;
+};

@@ -1,0 +1,54 @@
+// The emulated WMI: a locator that connects to the games namespace, present exactly where Game
+// Explorer is, and its services object, which answers the game query of wql_game_query.h from
+// the games recorded in both scopes.
+#pragma once
+
+#include <memory>
+
+#include "com_object.h"
+#include "emulated_machine.h"
+#include "platform_api.h"
+
+// The namespace's names: with the local machine prefix, or without it.
+inline constexpr const wchar_t* kGamesNamespace = L"\\\\.\\root\\cimv2\\Applications\\Games";
+inline constexpr const wchar_t* kGamesNamespaceLocal = L"root\\cimv2\\Applications\\Games";
+
+class WbemLocator final : public IWbemLocator {
+  public:
+    explicit WbemLocator(std::shared_ptr<EmulatedMachine> machine);
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    // WBEM_E_INVALID_NAMESPACE for any other namespace, or when Game Explorer is absent.
+    HRESULT STDMETHODCALLTYPE ConnectServer(BSTR networkResource, BSTR user, BSTR password,
+                                            BSTR locale, LONG securityFlags, BSTR authority,
+                                            IWbemContext* context,
+                                            IWbemServices** services) override;
+
+  private:
+    ~WbemLocator() = default;
+
+    ComObjectCount count_;
+    std::shared_ptr<EmulatedMachine> machine_;
+};
+
+class WbemGamesServices final : public IWbemServices {
+  public:
+    explicit WbemGamesServices(std::shared_ptr<EmulatedMachine> machine);
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    // WBEM_E_INVALID_QUERY_TYPE for a language other than WQL, WBEM_E_INVALID_QUERY for any
+    // query but the game query, or the failure to read the registry.
+    HRESULT STDMETHODCALLTYPE ExecQuery(BSTR language, BSTR query, LONG flags,
+                                        IWbemContext* context,
+                                        IEnumWbemClassObject** enumerator) override;
+
+  private:
+    ~WbemGamesServices() = default;
+
+    ComObjectCount count_;
+    std::shared_ptr<EmulatedMachine> machine_;
+};

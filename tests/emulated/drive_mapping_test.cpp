@@ -1,0 +1,66 @@
+#include "drive_mapping.h"
+
+#include <gtest/gtest.h>
+
+#include "emulated_test_support.h"
+#include "win32_codes.h"
+
+namespace {
+
+class DriveMappingTest : public testing::Test {
+  protected:
+    TemporaryFolder system_;
+    DriveMapping drives_{system_.Path()};
+};
+
+TEST_F(DriveMappingTest, DriveCIsTheSystemsDriveCFolder) {
+    DriveMapping::HostPath host = drives_.ToHost(L"C:\\ProgramData\\x.lnk");
+    EXPECT_EQ(host.error, ERROR_SUCCESS);
+    EXPECT_EQ(host.path, system_.Path() / "drive_c" / "ProgramData" / "x.lnk");
+}
+
+TEST_F(DriveMappingTest, DriveZIsTheHostRoot) {
+    DriveMapping::HostPath host = drives_.ToHost(L"z:\\usr\\bin");
+    EXPECT_EQ(host.error, ERROR_SUCCESS);
+    EXPECT_EQ(host.path, std::filesystem::path("/usr/bin"));
+}
+
+TEST_F(DriveMappingTest, NamesMatchExistingEntriesWithoutRegardToCase) {
+    std::filesystem::create_directories(system_.Path() / "drive_c" / "ProgramData" / "Microsoft");
+    DriveMapping::HostPath host = drives_.ToHost(L"C:\\PROGRAMDATA\\microsoft\\NewFolder");
+    EXPECT_EQ(host.path, system_.Path() / "drive_c" / "ProgramData" / "Microsoft" / "NewFolder");
+}
+
+TEST_F(DriveMappingTest, OtherDrivesAndNetworkPathsDoNotExist) {
+    EXPECT_EQ(drives_.ToHost(L"D:\\Games").error, ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(drives_.ToHost(L"\\\\server\\share\\x").error, ERROR_PATH_NOT_FOUND);
+}
+
+TEST_F(DriveMappingTest, NamesWithCharactersWindowsForbidsAreInvalid) {
+    for (const wchar_t* path :
+         {L"C:\\a<b", L"C:\\what?.lnk", L"C:\\x\\a|b", L"C:\\a\"b", L"C:\\a*", L"C:\\tab\there"}) {
+        EXPECT_EQ(drives_.ToHost(path).error, ERROR_INVALID_NAME) << static_cast<int>(path[3]);
+    }
+}
+
+TEST_F(DriveMappingTest, RelativePathsResolveAgainstTheHostCurrentFolderOnDriveZ) {
+    TemporaryFolder work;
+    CurrentFolderScope scope(work.Path());
+    std::optional<std::wstring> current = DriveMapping::CurrentFolder();
+    ASSERT_TRUE(current.has_value());
+    std::wstring expected = L"Z:" + std::filesystem::canonical(work.Path()).wstring();
+    for (wchar_t& c : expected) {
+        c = c == L'/' ? L'\\' : c;
+    }
+    EXPECT_EQ(*current, expected);
+    EXPECT_EQ(drives_.ToHost(L"sub\\file.txt").path,
+              std::filesystem::canonical(work.Path()) / "sub" / "file.txt");
+}
+
+TEST(DriveMappingWithoutSystemTest, DriveCDoesNotExist) {
+    DriveMapping drives{std::filesystem::path()};
+    EXPECT_EQ(drives.ToHost(L"C:\\ProgramData").error, ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(drives.ToHost(L"Z:\\tmp").error, ERROR_SUCCESS);
+}
+
+}  // namespace

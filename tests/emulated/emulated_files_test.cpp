@@ -1,0 +1,104 @@
+#include "emulated_files.h"
+
+#include <gtest/gtest.h>
+
+#include "emulated_test_support.h"
+#include "win32_codes.h"
+
+namespace {
+
+class EmulatedFilesTest : public testing::Test {
+  protected:
+    std::filesystem::path DriveC() const { return system_.Path() / "drive_c"; }
+
+    int Delete(const std::wstring& list) {
+        SHFILEOPSTRUCTW operation{};
+        operation.wFunc = FO_DELETE;
+        operation.pFrom = list.c_str();
+        operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
+        return files_.Operate(operation);
+    }
+
+    TemporaryFolder system_;
+    DriveMapping drives_{system_.Path()};
+    EmulatedFiles files_{drives_};
+};
+
+TEST_F(EmulatedFilesTest, CreateFolderMakesEveryMissingParentThenReportsItExists) {
+    EXPECT_EQ(files_.CreateFolder(L"C:\\ProgramData\\Microsoft\\Windows\\GameExplorer\\{G}\\0"),
+              ERROR_SUCCESS);
+    EXPECT_TRUE(std::filesystem::is_directory(DriveC() /
+                                              "ProgramData/Microsoft/Windows/GameExplorer/{G}/0"));
+    EXPECT_EQ(files_.CreateFolder(L"c:\\programdata\\MICROSOFT"), ERROR_ALREADY_EXISTS);
+}
+
+TEST_F(EmulatedFilesTest, CreateFolderRefusesRelativeTooLongAndUnmappedPaths) {
+    EXPECT_EQ(files_.CreateFolder(L"relative\\folder"), ERROR_BAD_PATHNAME);
+    EXPECT_EQ(files_.CreateFolder((L"C:\\" + std::wstring(250, L'x')).c_str()),
+              ERROR_FILENAME_EXCED_RANGE);
+    EXPECT_EQ(files_.CreateFolder(L"Q:\\folder"), ERROR_PATH_NOT_FOUND);
+}
+
+TEST_F(EmulatedFilesTest, DeleteRemovesAWholeTree) {
+    std::filesystem::create_directories(DriveC() / "Tasks/{G}/PlayTasks/0");
+    WriteBytes(DriveC() / "Tasks/{G}/PlayTasks/0/Play.lnk", "x");
+    std::filesystem::create_directories(DriveC() / "Tasks/{Other}");
+    EXPECT_EQ(Delete(std::wstring(L"C:\\Tasks\\{g}") + L'\0'), 0);
+    EXPECT_FALSE(std::filesystem::exists(DriveC() / "Tasks/{G}"));
+    EXPECT_TRUE(std::filesystem::exists(DriveC() / "Tasks/{Other}"));
+}
+
+TEST_F(EmulatedFilesTest, DeleteOfAMissingFolderFailsAndRemovesNothingElseOfTheList) {
+    std::filesystem::create_directories(DriveC() / "Here");
+    EXPECT_NE(Delete(std::wstring(L"C:\\Missing") + L'\0'), 0);
+    EXPECT_EQ(Delete(std::wstring(L"C:\\Here") + L'\0' + L"C:\\Missing" + L'\0'),
+              ERROR_FILE_NOT_FOUND);
+    EXPECT_TRUE(std::filesystem::exists(DriveC() / "Here"));
+}
+
+TEST_F(EmulatedFilesTest, DeleteNeverTakesADriveRootOrDoesOtherOperations) {
+    EXPECT_EQ(Delete(std::wstring(L"Z:\\") + L'\0'), ERROR_ACCESS_DENIED);
+    SHFILEOPSTRUCTW copy{};
+    copy.wFunc = 2;  // FO_COPY
+    std::wstring list = std::wstring(L"C:\\x") + L'\0';
+    copy.pFrom = list.c_str();
+    EXPECT_EQ(files_.Operate(copy), ERROR_INVALID_PARAMETER);
+}
+
+TEST_F(EmulatedFilesTest, AttributesTellFoldersFromFilesAndMissingOnes) {
+    std::filesystem::create_directories(DriveC() / "Dir");
+    WriteBytes(DriveC() / "Dir/file.txt", "x");
+    EXPECT_EQ(files_.Attributes(L"C:\\dir"), FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(files_.Attributes(L"C:\\Dir\\FILE.TXT") & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    EXPECT_NE(files_.Attributes(L"C:\\Dir\\FILE.TXT"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(files_.Attributes(L"C:\\Dir\\none"), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(EmulatedFilesTest, FullPathNamePointsAtTheFilePartInsideTheBuffer) {
+    wchar_t buffer[512];
+    LPWSTR filePart = nullptr;
+    EXPECT_EQ(files_.FullPathName(L"C:/Games/Demo/./demo.exe", 512, buffer, &filePart), 22u);
+    EXPECT_STREQ(buffer, L"C:\\Games\\Demo\\demo.exe");
+    ASSERT_NE(filePart, nullptr);
+    EXPECT_EQ(filePart, buffer + 14);
+    *filePart = L'\0';
+    EXPECT_STREQ(buffer, L"C:\\Games\\Demo\\");
+}
+
+TEST_F(EmulatedFilesTest, FullPathNameOfAFolderPathHasNoFilePart) {
+    wchar_t buffer[512];
+    LPWSTR filePart = buffer;
+    EXPECT_EQ(files_.FullPathName(L"C:\\Games\\", 512, buffer, &filePart), 9u);
+    EXPECT_EQ(filePart, nullptr);
+}
+
+TEST_F(EmulatedFilesTest, FullPathNameReportsTheSizeNeededWhenTheBufferIsShort) {
+    wchar_t buffer[8] = L"keep";
+    LPWSTR filePart = nullptr;
+    EXPECT_EQ(files_.FullPathName(L"C:\\Games\\demo.exe", 8, buffer, &filePart), 18u);
+    EXPECT_STREQ(buffer, L"keep");
+    EXPECT_EQ(files_.FullPathName(L"C:\\Games\\demo.exe", 17, buffer, &filePart), 18u);
+    EXPECT_EQ(files_.FullPathName(L"", 8, buffer, &filePart), 0u);
+}
+
+}  // namespace

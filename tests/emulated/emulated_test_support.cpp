@@ -1,0 +1,76 @@
+#include "emulated_test_support.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "support/process_runner.h"
+
+TemporaryFolder::TemporaryFolder() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "emulated-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        std::abort();
+    }
+    path_ = pattern;
+}
+
+TemporaryFolder::~TemporaryFolder() {
+    std::error_code error;
+    std::filesystem::remove_all(path_, error);
+}
+
+CurrentFolderScope::CurrentFolderScope(const std::filesystem::path& path)
+    : previous_(std::filesystem::current_path()) {
+    std::filesystem::current_path(path);
+}
+
+CurrentFolderScope::~CurrentFolderScope() {
+    std::filesystem::current_path(previous_);
+}
+
+std::string ReadBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+std::string Utf16FileAsText(const std::filesystem::path& path) {
+    std::string bytes = ReadBytes(path);
+    std::string text;
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+        unsigned unit =
+            static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
+        text.push_back(unit < 0x80 ? static_cast<char>(unit) : '?');
+    }
+    return text;
+}
+
+std::string LnkInfoField(const std::filesystem::path& shortcut, const std::string& field) {
+    ProcessResult result = RunProcess("/usr/bin/lnkinfo", {shortcut.string()});
+    if (result.exitStatus != 0) {
+        return "<lnkinfo failed>";
+    }
+    std::istringstream lines(result.out);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::size_t start = line.find_first_not_of('\t');
+        if (start == std::string::npos || line.compare(start, field.size(), field) != 0) {
+            continue;
+        }
+        std::size_t colon = line.find(": ", start + field.size());
+        std::string between = line.substr(start + field.size(), colon - start - field.size());
+        if (colon != std::string::npos && between.find_first_not_of('\t') == std::string::npos) {
+            return line.substr(colon + 2);
+        }
+    }
+    return "<absent>";
+}

@@ -1,0 +1,100 @@
+#include "game_explorer.h"
+
+#include "emulated_system_fixture.h"
+#include "win32_codes.h"
+
+namespace {
+
+constexpr GUID kGiven = {0x12345678, 0x9ABC, 0xDEF0, {1, 2, 3, 4, 5, 6, 7, 8}};
+
+class GameExplorerTest : public EmulatedSystemTest {
+  protected:
+    HRESULT Add(const wchar_t* path, const wchar_t* folder, GAME_INSTALL_SCOPE scope, GUID* id) {
+        IGameExplorer* explorer = Create<IGameExplorer>(CLSID_GameExplorer, IID_IGameExplorer);
+        if (explorer == nullptr) {
+            return E_FAIL;
+        }
+        BSTR binary = system_.SysAllocString(path);
+        BSTR install = system_.SysAllocString(folder);
+        HRESULT hr = explorer->AddGame(binary, install, scope, id);
+        system_.SysFreeString(binary);
+        system_.SysFreeString(install);
+        explorer->Release();
+        return hr;
+    }
+
+    HRESULT Remove(REFGUID id) {
+        IGameExplorer* explorer = Create<IGameExplorer>(CLSID_GameExplorer, IID_IGameExplorer);
+        HRESULT hr = explorer->RemoveGame(id);
+        explorer->Release();
+        return hr;
+    }
+};
+
+TEST_F(GameExplorerTest, VerifyAccessGrants) {
+    IGameExplorer* explorer = Create<IGameExplorer>(CLSID_GameExplorer, IID_IGameExplorer);
+    BSTR path = system_.SysAllocString(L"C:\\Games\\demo.exe");
+    BOOL access = FALSE;
+    EXPECT_EQ(explorer->VerifyAccess(path, &access), S_OK);
+    EXPECT_EQ(access, TRUE);
+    system_.SysFreeString(path);
+    explorer->Release();
+}
+
+TEST_F(GameExplorerTest, AddGameForAllUsersCreatesARandomGuidAndRecordsPathAndFolder) {
+    GUID id = GUID_NULL;
+    ASSERT_EQ(Add(L"C:\\Games\\Demo\\demo.exe", L"C:\\Games\\Demo", GIS_ALL_USERS, &id), S_OK);
+    EXPECT_FALSE(IsEqualGUID(id, GUID_NULL));
+    EXPECT_EQ(id.Data3 >> 12, 4);
+    wchar_t text[39];
+    StringFromGUID2(id, text, 39);
+    std::string key =
+        "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\GameUX\\"
+        "Games\\" +
+        std::string(text, text + 38) +
+        "]\r\n"
+        "\"ConfigGDFBinaryPath\"=\"C:\\\\Games\\\\Demo\\\\demo.exe\"\r\n"
+        "\"ConfigApplicationPath\"=\"C:\\\\Games\\\\Demo\"\r\n";
+    EXPECT_NE(HiveText("HKEY_LOCAL_MACHINE.reg").find(key), std::string::npos);
+}
+
+TEST_F(GameExplorerTest, AddGameForTheCurrentUserKeepsAGivenGuidUnderTheUsersId) {
+    GUID id = kGiven;
+    ASSERT_EQ(Add(L"C:\\g.exe", L"C:", GIS_CURRENT_USER, &id), S_OK);
+    EXPECT_TRUE(IsEqualGUID(id, kGiven));
+    EXPECT_NE(HiveText("HKEY_LOCAL_MACHINE.reg")
+                  .find("GameUX\\S-1-5-21-0-0-0-1000\\{12345678-9ABC-DEF0-0102-030405060708}]"),
+              std::string::npos);
+}
+
+TEST_F(GameExplorerTest, AddGameRejectsOtherScopes) {
+    GUID id = GUID_NULL;
+    EXPECT_EQ(Add(L"C:\\g.exe", L"C:", GIS_NOT_INSTALLED, &id), E_INVALIDARG);
+    EXPECT_TRUE(IsEqualGUID(id, GUID_NULL));
+}
+
+TEST_F(GameExplorerTest, RemoveGameRemovesTheRecordOfEitherScopeAndFailsForUnknownGuids) {
+    GUID id = kGiven;
+    ASSERT_EQ(Add(L"C:\\g.exe", L"C:", GIS_CURRENT_USER, &id), S_OK);
+    EXPECT_EQ(Remove(kGiven), S_OK);
+    EXPECT_EQ(HiveText("HKEY_LOCAL_MACHINE.reg").find("{12345678-"), std::string::npos);
+    EXPECT_EQ(Remove(kGiven), HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
+}
+
+TEST_F(GameExplorerTest, IsAbsentOnceItsClassKeyIsDeleted) {
+    RemoveGameExplorer();
+    void* object = reinterpret_cast<void*>(1);
+    EXPECT_EQ(system_.CoCreateInstance(CLSID_GameExplorer, IID_IGameExplorer, &object),
+              REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(object, nullptr);
+}
+
+TEST_F(GameExplorerTest, CorruptedRegistryMakesCreationFailWithInvalidData) {
+    Create<IGameExplorer>(CLSID_GameExplorer, IID_IGameExplorer)->Release();
+    WriteBytes(folder_.Path() / "registry" / "HKEY_LOCAL_MACHINE.reg", "\xFF\xFEgarbage!");
+    void* object = nullptr;
+    EXPECT_EQ(system_.CoCreateInstance(CLSID_GameExplorer, IID_IGameExplorer, &object),
+              HRESULT_FROM_WIN32(ERROR_INVALID_DATA));
+}
+
+}  // namespace
