@@ -73,7 +73,7 @@ TEST_F(AddCommandTest, ScopeWordCurrentInAnyCaseIsCurrentUserAndAnythingElseAllU
         Run(word, kExe);
         const auto calls = perCase.CallsStartingWith("IGameExplorer::AddGame");
         ASSERT_EQ(calls.size(), 1u);
-        EXPECT_EQ(calls[0].substr(calls[0].size() - 41, 1)[0], scope) << LogText(word);
+        EXPECT_EQ(calls[0][calls[0].size() - 40], scope) << LogText(word);
         EXPECT_EQ(debugOut[0], "User: " + LogText(word));
         EXPECT_TRUE(perCase.AccountsBalance());
     }
