@@ -1,0 +1,287 @@
+// Runs the built program on a fresh emulated system in a temporary folder and checks its output
+// and what it leaves on the system: the registry files and every shortcut, read by lnkinfo.
+#include <pwd.h>
+#include <unistd.h>
+
+#include <future>
+
+#include <gtest/gtest.h>
+
+#include "emulated_test_support.h"
+#include "support/process_runner.h"
+
+namespace {
+
+const std::string kBanner =
+    "\nBrackenfold v 1.0.\nRegisters games and their tasks with Windows Game Explorer.\n";
+const std::string kGameUx =
+    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\GameUX\\";
+const std::string kUpgradeKeyLocalMachine =
+    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\GameUX\\"
+    "GamesToFindOnWindowsUpgrade\\";
+const std::string kUpgradeKeyCurrentUser =
+    "HKEY_CURRENT_USER\\Software\\Classes\\Software\\Microsoft\\Windows\\CurrentVersion\\GameUX\\"
+    "GamesToFindOnWindowsUpgrade\\";
+constexpr const char* kGuid = "{0F1E2D3C-4B5A-4978-8695-A4B3C2D1E0F0}";
+
+std::string LoginName() {
+    const passwd* entry = ::getpwuid(::getuid());
+    return entry != nullptr ? entry->pw_name : "";
+}
+
+std::string UserId() {
+    return "S-1-5-21-0-0-0-" + std::to_string(1000 + ::getuid());
+}
+
+// The host's current folder as the emulated system sees it: Z:\... with backslashes.
+std::string AsDriveZ(const std::filesystem::path& path) {
+    std::string text = "Z:" + std::filesystem::canonical(path).string();
+    for (char& c : text) {
+        c = c == '/' ? '\\' : c;
+    }
+    return text;
+}
+
+// A registry file section: the key line and exactly these value lines.
+std::string Section(const std::string& key, const std::vector<std::string>& values) {
+    std::string text = "[" + key + "]\r\n";
+    for (const std::string& value : values) {
+        text += value + "\r\n";
+    }
+    return text + "\r\n";
+}
+
+class EmulatedProgramTest : public testing::Test {
+  protected:
+    ProcessResult Run(const std::vector<std::string>& arguments) const {
+        ProcessOptions options;
+        options.environment["XDG_DATA_HOME"] = data_.Path().string();
+        options.workingDirectory = work_.Path().string();
+        return RunProcess(BRACKENFOLD_PROGRAM, arguments, options);
+    }
+
+    std::filesystem::path System() const { return data_.Path() / "brackenfold" / "system"; }
+    std::filesystem::path HiveFile(const char* hive) const {
+        return System() / "registry" / (std::string(hive) + ".reg");
+    }
+    std::string LocalMachine() const { return Utf16FileAsText(HiveFile("HKEY_LOCAL_MACHINE")); }
+    std::string CurrentUser() const { return Utf16FileAsText(HiveFile("HKEY_CURRENT_USER")); }
+
+    std::filesystem::path CommonTasks(const std::string& guid) const {
+        return System() / "drive_c/ProgramData/Microsoft/Windows/GameExplorer" / guid;
+    }
+    std::filesystem::path UserTasks(const std::string& guid) const {
+        return System() / "drive_c/Users" / LoginName() /
+               "AppData/Local/Microsoft/Windows/GameExplorer" / guid;
+    }
+
+    // The braced GUIDs of the games recorded below the GameUX key scope ("Games" or a user id).
+    std::vector<std::string> GamesIn(const std::string& scope) const {
+        std::vector<std::string> guids;
+        std::string text = LocalMachine();
+        std::string prefix = "[" + kGameUx + scope + "\\{";
+        for (std::size_t at = text.find(prefix); at != std::string::npos;
+             at = text.find(prefix, at + 1)) {
+            guids.push_back(text.substr(at + prefix.size() - 1, 38));
+        }
+        return guids;
+    }
+
+    // Makes a system whose registry has no Game Explorer class key.
+    void CreateSystemWithoutGameExplorer() const {
+        std::filesystem::create_directories(System() / "registry");
+        std::u16string header = u"Windows Registry Editor Version 5.00\r\n\r\n";
+        std::string bytes = "\xFF\xFE";
+        for (char16_t unit : header) {
+            bytes.push_back(static_cast<char>(unit));
+            bytes.push_back('\0');
+        }
+        WriteBytes(HiveFile("HKEY_LOCAL_MACHINE"), bytes);
+    }
+
+    void ExpectShortcut(const std::filesystem::path& file, const std::string& target,
+                        const std::string& folder, const std::string& arguments) const {
+        EXPECT_EQ(LnkInfoField(file, "Local path"), target) << file;
+        EXPECT_EQ(LnkInfoField(file, "Working directory"), folder) << file;
+        EXPECT_EQ(LnkInfoField(file, "Command line arguments"), arguments) << file;
+    }
+
+    TemporaryFolder data_;
+    TemporaryFolder work_;
+};
+
+TEST_F(EmulatedProgramTest, AddForAllUsersRecordsTheGameAndWritesEveryShortcut) {
+    ProcessResult result = Run({"-add", "all", "C:\\Games\\Demo\\demo.exe",
+                                "Play;C:\\Games\\Demo\\demo.exe;play;-windowed",
+                                "Manual;C:\\Games\\Demo\\manual.pdf;support",
+                                "Editor;C:\\Games\\Demo\\editor.exe;play;-edit --map=my map"});
+    EXPECT_EQ(result.out, kBanner +
+                              "task Play added at 0\n"
+                              "task Manual added at 0\n"
+                              "task Editor added at 1\n"
+                              "done.\n");
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.exitStatus, 0);
+
+    std::vector<std::string> games = GamesIn("Games");
+    ASSERT_EQ(games.size(), 1u);
+    const std::string& guid = games[0];
+    EXPECT_NE(
+        LocalMachine().find(Section(kGameUx + "Games\\" + guid,
+                                    {"\"ConfigGDFBinaryPath\"=\"C:\\\\Games\\\\Demo\\\\demo.exe\"",
+                                     "\"ConfigApplicationPath\"=\"C:\\\\Games\\\\Demo\""})),
+        std::string::npos);
+    ExpectShortcut(CommonTasks(guid) / "PlayTasks/0/Play.lnk", "C:\\Games\\Demo\\demo.exe",
+                   "C:\\Games\\Demo\\", "-windowed");
+    ExpectShortcut(CommonTasks(guid) / "SupportTasks/0/Manual.lnk", "C:\\Games\\Demo\\manual.pdf",
+                   "C:\\Games\\Demo\\", "<absent>");
+    ExpectShortcut(CommonTasks(guid) / "PlayTasks/1/Editor.lnk", "C:\\Games\\Demo\\editor.exe",
+                   "C:\\Games\\Demo\\", "-edit --map=my map");
+    EXPECT_FALSE(std::filesystem::exists(UserTasks(guid)));
+}
+
+TEST_F(EmulatedProgramTest, AddForTheCurrentUserWithAGivenGuidAndARelativeTarget) {
+    ProcessResult result =
+        Run({std::string("-guid:") + kGuid, "-add", "current", "C:\\Games\\Solo\\solo.exe",
+             "Play;solo.exe;play", "Site;C:\\Games\\Solo\\site.url;SUPPORT;--open"});
+    EXPECT_EQ(result.out, kBanner + "GUID " + kGuid + " obtained\n" +
+                              "task Play added at 0\ntask Site added at 0\ndone.\n");
+    EXPECT_EQ(result.err, "");
+
+    EXPECT_EQ(GamesIn(UserId()), std::vector<std::string>{kGuid});
+    EXPECT_TRUE(GamesIn("Games").empty());
+    std::string here = AsDriveZ(work_.Path());
+    ExpectShortcut(UserTasks(kGuid) / "PlayTasks/0/Play.lnk", here + "\\solo.exe", here + "\\",
+                   "<absent>");
+    ExpectShortcut(UserTasks(kGuid) / "SupportTasks/0/Site.lnk", "C:\\Games\\Solo\\site.url",
+                   "C:\\Games\\Solo\\", "--open");
+    EXPECT_FALSE(std::filesystem::exists(CommonTasks(kGuid)));
+}
+
+TEST_F(EmulatedProgramTest, DeleteByPathFindsTheGameThroughWmiAndRemovesEverything) {
+    ASSERT_EQ(
+        Run({"-add", "all", "C:\\Games\\Demo\\demo.exe", "Play;C:\\Games\\Demo\\demo.exe;play"})
+            .exitStatus,
+        0);
+    ASSERT_EQ(
+        Run({"-add", "current", "C:\\Games\\Keep\\keep.exe", "Play;keep.exe;play"}).exitStatus, 0);
+    std::vector<std::string> games = GamesIn("Games");
+    ASSERT_EQ(games.size(), 1u);
+    ASSERT_TRUE(std::filesystem::exists(CommonTasks(games[0]) / "PlayTasks/0/Play.lnk"));
+
+    // WMI compares paths as Windows does: without regard to case.
+    ProcessResult result = Run({"-del", "c:\\games\\DEMO\\Demo.exe"});
+    EXPECT_EQ(result.out, kBanner +
+                              "c:\\games\\DEMO\\Demo.exe tasks removed.\n"
+                              "c:\\games\\DEMO\\Demo.exe removed.\n"
+                              "done.\n");
+    EXPECT_EQ(result.err, "");
+    EXPECT_TRUE(GamesIn("Games").empty());
+    EXPECT_FALSE(std::filesystem::exists(CommonTasks(games[0])));
+    EXPECT_EQ(GamesIn(UserId()).size(), 1u);
+
+    ProcessResult again = Run({"-del", "C:\\Games\\Demo\\demo.exe"});
+    EXPECT_EQ(again.out, kBanner + "done.\n");
+    EXPECT_EQ(again.err, "C:\\Games\\Demo\\demo.exe not removed. Cannot retrieve information\n");
+}
+
+TEST_F(EmulatedProgramTest, DeleteByGuidRemovesTheGameAndItsTasks) {
+    ASSERT_EQ(Run({std::string("-guid:") + kGuid, "-add", "current", "C:\\G\\g.exe",
+                   "Play;C:\\G\\g.exe;play", "Help;C:\\G\\help.txt;support"})
+                  .exitStatus,
+              0);
+    ASSERT_TRUE(std::filesystem::exists(UserTasks(kGuid) / "SupportTasks/0/Help.lnk"));
+
+    ProcessResult result = Run({std::string("-guid:") + kGuid, "-del", "anything.exe"});
+    EXPECT_EQ(result.out, kBanner + "GUID " + kGuid + " obtained\n" +
+                              "anything.exe tasks removed.\nanything.exe removed.\ndone.\n");
+    EXPECT_EQ(result.err, "");
+    EXPECT_TRUE(GamesIn(UserId()).empty());
+    EXPECT_FALSE(std::filesystem::exists(UserTasks(kGuid)));
+
+    ProcessResult again = Run({std::string("-guid:") + kGuid, "-del", "anything.exe"});
+    EXPECT_EQ(again.out,
+              kBanner + "GUID " + kGuid + " obtained\n" + "anything.exe tasks removed.\ndone.\n");
+    EXPECT_EQ(again.err, "anything.exe not removed. Cannot remove\n");
+}
+
+TEST_F(EmulatedProgramTest, WithoutGameExplorerTheUpgradeKeysAreWrittenAndRemoved) {
+    CreateSystemWithoutGameExplorer();
+    ProcessResult all = Run({std::string("-guid:") + kGuid, "-add", "all",
+                             "C:\\Games\\Old\\old.exe", "Play;C:\\Games\\Old\\old.exe;play"});
+    EXPECT_EQ(all.out, kBanner + "GUID " + kGuid + " obtained\ntask Play added at 0\ndone.\n");
+    EXPECT_EQ(all.err, "");
+    ProcessResult current = Run({"-add", "current", "C:\\Games\\Mine\\mine.exe"});
+    EXPECT_EQ(current.out, kBanner + "done.\n");
+
+    EXPECT_NE(LocalMachine().find(Section(kUpgradeKeyLocalMachine + kGuid,
+                                          {"\"GDFBinaryPath\"=\"C:\\\\Games\\\\Old\\\\old.exe\"",
+                                           "\"GameInstallPath\"=\"C:\\\\Games\\\\Old\""})),
+              std::string::npos);
+    std::string user = CurrentUser();
+    std::size_t key = user.find("[" + kUpgradeKeyCurrentUser + "{");
+    ASSERT_NE(key, std::string::npos);
+    std::string userGuid = user.substr(key + 1 + kUpgradeKeyCurrentUser.size(), 38);
+    EXPECT_NE(user.find(Section(kUpgradeKeyCurrentUser + userGuid,
+                                {"\"GDFBinaryPath\"=\"C:\\\\Games\\\\Mine\\\\mine.exe\"",
+                                 "\"GameInstallPath\"=\"C:\\\\Games\\\\Mine\""})),
+              std::string::npos);
+    ExpectShortcut(CommonTasks(kGuid) / "PlayTasks/0/Play.lnk", "C:\\Games\\Old\\old.exe",
+                   "C:\\Games\\Old\\", "<absent>");
+
+    // Without Game Explorer there is no games namespace to look a path up in.
+    ProcessResult byPath = Run({"-del", "C:\\Games\\Old\\old.exe"});
+    EXPECT_EQ(byPath.err, "C:\\Games\\Old\\old.exe not removed. Cannot retrieve information\n");
+
+    for (const std::string& guid : {std::string(kGuid), userGuid}) {
+        ProcessResult removed = Run({"-guid:" + guid, "-del", "x.exe"});
+        EXPECT_EQ(removed.out, kBanner + "GUID " + guid + " obtained\n" +
+                                   "x.exe tasks removed.\nx.exe removed.\ndone.\n");
+    }
+    EXPECT_EQ(LocalMachine().find(kUpgradeKeyLocalMachine + "{"), std::string::npos);
+    EXPECT_EQ(CurrentUser().find(kUpgradeKeyCurrentUser + "{"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(CommonTasks(kGuid)));
+}
+
+TEST_F(EmulatedProgramTest, RunsAtOnceAllKeepTheirChanges) {
+    constexpr int kRuns = 4;
+    std::vector<std::future<ProcessResult>> runs;
+    for (int i = 0; i < kRuns; ++i) {
+        std::string exe = "C:\\Games\\G" + std::to_string(i) + "\\g.exe";
+        runs.push_back(std::async(std::launch::async, [this, exe] {
+            return Run({"-add", "all", exe, "Play;" + exe + ";play", "Help;" + exe + ";support"});
+        }));
+    }
+    for (auto& run : runs) {
+        ProcessResult result = run.get();
+        EXPECT_EQ(result.out, kBanner + "task Play added at 0\ntask Help added at 0\ndone.\n");
+        EXPECT_EQ(result.err, "");
+    }
+    std::vector<std::string> games = GamesIn("Games");
+    EXPECT_EQ(games.size(), static_cast<std::size_t>(kRuns));
+    for (const std::string& guid : games) {
+        EXPECT_TRUE(std::filesystem::exists(CommonTasks(guid) / "PlayTasks/0/Play.lnk"));
+        EXPECT_TRUE(std::filesystem::exists(CommonTasks(guid) / "SupportTasks/0/Help.lnk"));
+    }
+    for (int i = 0; i < kRuns; ++i) {
+        EXPECT_NE(LocalMachine().find("G" + std::to_string(i) + "\\\\g.exe"), std::string::npos);
+    }
+}
+
+TEST_F(EmulatedProgramTest, CorruptedRegistryFileFailsClearlyAndIsLeftAsItWas) {
+    ASSERT_EQ(Run({"-add", "all", "C:\\Games\\A\\a.exe"}).exitStatus, 0);
+    std::string corrupted = ReadBytes(HiveFile("HKEY_LOCAL_MACHINE"));
+    corrupted.resize(corrupted.size() / 2 & ~std::size_t{1});
+    corrupted += std::string("\x5B\x00\x5B\x00", 4);  // "[[": no key line can start so
+    WriteBytes(HiveFile("HKEY_LOCAL_MACHINE"), corrupted);
+
+    ProcessResult add =
+        Run({"-add", "all", "C:\\Games\\B\\b.exe", "Play;C:\\Games\\B\\b.exe;play"});
+    EXPECT_EQ(add.out, kBanner + "done.\n");
+    EXPECT_EQ(add.err, "C:\\Games\\B\\b.exe not added.\n");
+    ProcessResult remove = Run({"-del", "C:\\Games\\A\\a.exe"});
+    EXPECT_EQ(remove.err, "C:\\Games\\A\\a.exe not removed. Cannot retrieve information\n");
+    EXPECT_EQ(ReadBytes(HiveFile("HKEY_LOCAL_MACHINE")), corrupted);
+}
+
+}  // namespace
