@@ -1,0 +1,656 @@
+// Fault injection through the platform: every registration operation and both commands are run
+// once for each platform call they make, with that one call failing (and yielding no object or
+// text where it would yield one). Each run must end with the result that failure gives, and with
+// every object released, every string freed, COM uninitialised once per successful
+// initialisation and every registry key closed.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "registration/game_registration.h"
+#include "registration/instance_lookup.h"
+#include "registration/task_shortcuts.h"
+#include "support/console_capture.h"
+#include "support/debug_capture.h"
+#include "support/scripted_system.h"
+
+namespace {
+
+constexpr GUID kGameId = {
+    0x9A5EA990, 0x3034, 0x4D6F, {0x91, 0x28, 0x01, 0xF3, 0xC6, 0x10, 0x22, 0xBC}};
+const std::wstring kGameIdText = L"{9A5EA990-3034-4D6F-9128-01F3C61022BC}";
+constexpr GUID kOtherId = {
+    0x01234567, 0x89AB, 0xCDEF, {0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF}};
+const std::wstring kExe = L"C:\\Games\\Demo\\demo.exe";
+const std::wstring kInstallDirectory = L"C:\\Games\\Demo";
+const std::wstring kLocalTree =
+    L"C:\\Users\\player\\AppData\\Local\\Microsoft\\Windows\\GameExplorer\\" + kGameIdText;
+const std::wstring kCommonTree =
+    L"C:\\ProgramData\\Microsoft\\Windows\\GameExplorer\\" + kGameIdText;
+
+// What the double returns for an injected failure.
+constexpr HRESULT kInjected = E_FAIL;
+constexpr HRESULT kInjectedWin32 = HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
+
+// ---- Scripts ----------------------------------------------------------------------------------
+
+using Script = std::function<void(SystemScript&)>;
+
+// A healthy system with Game Explorer, where the lookup finds the game and both task trees exist.
+void HealthySystem(SystemScript& script) {
+    script.addGameLeaves = kGameId;
+    script.wmiObjects = {{kGameIdText}};
+    script.fileAttributes[kLocalTree] = FILE_ATTRIBUTE_DIRECTORY;
+    script.fileAttributes[kCommonTree] = FILE_ATTRIBUTE_DIRECTORY;
+}
+
+// The same without Game Explorer: registration takes the upgrade registry keys.
+void SystemWithoutGameExplorer(SystemScript& script) {
+    HealthySystem(script);
+    script.createGameExplorer = REGDB_E_CLASSNOTREG;
+    script.createdGuid = kGameId;
+}
+
+// ---- Running an operation ---------------------------------------------------------------------
+
+using Operation = std::function<HRESULT(GUID& gameId)>;
+
+struct Outcome {
+    HRESULT result = S_OK;
+    GUID gameId = GUID_NULL;
+    int calls = 0;
+};
+
+// Runs operation on a fresh double with the script, failing call failAt (0: none).
+Outcome RunAlone(const Script& script, const Operation& operation, const GUID& gameId, int failAt) {
+    ScriptedSystem system;
+    script(system.script);
+    system.FailCall(failAt);
+    Outcome outcome;
+    outcome.gameId = gameId;
+    outcome.result = operation(outcome.gameId);
+    outcome.calls = system.CallCount();
+    EXPECT_TRUE(system.AccountsBalance());
+    return outcome;
+}
+
+// ---- Operations ---------------------------------------------------------------------------------
+
+// The result that a failure of the injected call gives, recognised by the start of the call's log
+// line (the first entry that matches counts), with what else must hold afterwards.
+struct Expectation {
+    std::string injectedCall;
+    HRESULT result;
+    std::function<void(const ScriptedSystem&, const GUID& gameId)> effects;
+};
+
+struct OperationCase {
+    const char* name;
+    Script script;
+    GUID gameId;  // what the operation's GUID starts as
+    Operation operation;
+    std::vector<Expectation> expectations;
+};
+
+void PrintTo(const OperationCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+bool Same(const GUID& a, const GUID& b) {
+    return IsEqualGUID(a, b) != 0;
+}
+
+const Expectation* Find(const std::vector<Expectation>& expectations, const std::string& call) {
+    for (const Expectation& expectation : expectations) {
+        if (call.compare(0, expectation.injectedCall.size(), expectation.injectedCall) == 0) {
+            return &expectation;
+        }
+    }
+    return nullptr;
+}
+
+// Effects shared by several cases.
+auto GameIdIs(const GUID& expected) {
+    return [expected](const ScriptedSystem&, const GUID& gameId) {
+        EXPECT_TRUE(Same(gameId, expected)) << LogGuid(gameId);
+    };
+}
+auto NothingWrittenToTheRegistry() {
+    return [](const ScriptedSystem& system, const GUID&) {
+        EXPECT_FALSE(system.Called("RegSetValueExW"));
+    };
+}
+auto NoShortcutSaved() {
+    return
+        [](const ScriptedSystem& system, const GUID&) { EXPECT_TRUE(system.SavedLinks().empty()); };
+}
+
+HRESULT Register(int scope, GUID& gameId) {
+    return RegisterGame(kExe.c_str(), kInstallDirectory.c_str(), scope, &gameId);
+}
+
+std::vector<Expectation> RegisterThroughGameExplorer(const GUID& leftInGameId) {
+    return {
+        {"SysAllocString", E_OUTOFMEMORY, NothingWrittenToTheRegistry()},
+        // COM may be set up on the thread already; the operation goes on without uninitialising.
+        {"CoInitialize", S_OK, GameIdIs(leftInGameId)},
+        // Not created: the game is recorded in the upgrade keys instead.
+        {"CoCreateInstance", S_OK,
+         [](const ScriptedSystem& system, const GUID&) {
+             EXPECT_TRUE(system.Called("RegSetValueExW"));
+         }},
+        {"IGameExplorer::VerifyAccess", kInjected, NothingWrittenToTheRegistry()},
+        {"IGameExplorer::AddGame", kInjected, NothingWrittenToTheRegistry()},
+    };
+}
+
+std::vector<Expectation> RegisterInUpgradeKeys(int scope, const GUID& startingGameId) {
+    std::vector<Expectation> expectations = {
+        {"SysAllocString", E_OUTOFMEMORY, NothingWrittenToTheRegistry()},
+        {"CoInitialize", S_OK, GameIdIs(kGameId)},
+        {"CoCreateInstance", S_OK, GameIdIs(kGameId)},
+        // The parent key: the result is the failure to create Game Explorer; gameId untouched.
+        {scope == GIS_CURRENT_USER ? "RegCreateKeyExW HKCU" : "RegCreateKeyExW HKLM",
+         REGDB_E_CLASSNOTREG, GameIdIs(startingGameId)},
+        // The game's own key or its values: not reported, as the registry is only a fallback.
+        {"RegCreateKeyExW HKEY(", S_OK, NothingWrittenToTheRegistry()},
+        {"RegSetValueExW", S_OK, GameIdIs(kGameId)},
+    };
+    if (Same(startingGameId, GUID_NULL)) {
+        // Nothing is written under an all-zero key.
+        expectations.push_back({"CoCreateGuid", kInjected, NothingWrittenToTheRegistry()});
+    }
+    return expectations;
+}
+
+std::vector<Expectation> Unregister(bool gameExplorer) {
+    std::vector<Expectation> expectations = {
+        {"CoInitialize", S_OK, nullptr},
+        // Not created: both upgrade keys are deleted instead, and that always succeeds.
+        {"CoCreateInstance", S_OK,
+         [](const ScriptedSystem& system, const GUID&) {
+             EXPECT_EQ(system.CallsStartingWith("SHDeleteKeyW").size(), 2u);
+         }},
+    };
+    if (gameExplorer) {
+        expectations.push_back(
+            {"IGameExplorer::RemoveGame", kInjected, [](const ScriptedSystem& system, const GUID&) {
+                 EXPECT_FALSE(system.Called("SHDeleteKeyW"));
+             }});
+    } else {
+        expectations.push_back(
+            {"SHDeleteKeyW", S_OK, [](const ScriptedSystem& system, const GUID&) {
+                 EXPECT_EQ(system.CallsStartingWith("SHDeleteKeyW").size(), 2u);
+             }});
+    }
+    return expectations;
+}
+
+std::vector<Expectation> FindInstanceId(const GUID& startingGameId) {
+    const auto found = GameIdIs(kGameId);
+    const auto unchanged = GameIdIs(startingGameId);
+    return {
+        {"CoInitialize", S_OK, found},
+        // Not examined: with the proxy's default security the query goes on.
+        {"CoSetProxyBlanket", S_OK, found},
+        {"CoCreateInstance", E_FAIL, unchanged},
+        {"SysAllocString", E_FAIL, unchanged},
+        {"IWbemLocator::ConnectServer", E_FAIL, unchanged},
+        {"IWbemServices::ExecQuery", E_FAIL, unchanged},
+        {"IEnumWbemClassObject::Next", E_FAIL, unchanged},
+        {"IWbemClassObject::Get", E_FAIL, unchanged},
+    };
+}
+
+std::vector<Expectation> CreateTask(bool withArguments) {
+    std::vector<Expectation> expectations = {
+        {"SHGetFolderPathW", kInjected,
+         [](const ScriptedSystem& system, const GUID&) {
+             EXPECT_FALSE(system.Called("SHCreateDirectoryExW"));
+             EXPECT_FALSE(system.Called("CoCreateInstance"));
+         }},
+        // Not examined: a folder that is missing shows as the failure of Save.
+        {"SHCreateDirectoryExW", S_OK, nullptr},
+        {"CoInitialize", S_OK, nullptr},
+        {"CoCreateInstance", kInjected, NoShortcutSaved()},
+        // The setters' results are not examined; Save writes what the link holds.
+        {"IShellLinkW::SetPath", S_OK, nullptr},
+        // No full path: the shortcut gets no working folder rather than an undefined one.
+        {"GetFullPathNameW", S_OK,
+         [](const ScriptedSystem& system, const GUID&) {
+             EXPECT_FALSE(system.Called("IShellLinkW::SetWorkingDirectory"));
+             ASSERT_EQ(system.SavedLinks().size(), 1u);
+             EXPECT_FALSE(system.SavedLinks()[0].workingDirectory.has_value());
+         }},
+        {"IShellLinkW::SetWorkingDirectory", S_OK, nullptr},
+        {"IShellLinkW::QueryInterface", kInjected, NoShortcutSaved()},
+        {"IPersistFile::Save", kInjected, NoShortcutSaved()},
+    };
+    if (withArguments) {
+        expectations.push_back({"IShellLinkW::SetArguments", S_OK, nullptr});
+    }
+    return expectations;
+}
+
+std::vector<Expectation> RemoveTasks(bool treesExist) {
+    const std::size_t deletions = treesExist ? 2 : 0;
+    std::vector<Expectation> expectations = {
+        // Both folders are asked for before anything is deleted.
+        {"SHGetFolderPathW", kInjected,
+         [](const ScriptedSystem& system, const GUID&) {
+             EXPECT_FALSE(system.Called("SHFileOperationW"));
+         }},
+        // The folder then counts as missing: nothing to delete there, no failure.
+        {"GetFileAttributesW", S_OK,
+         [deletions](const ScriptedSystem& system, const GUID&) {
+             EXPECT_EQ(system.CallsStartingWith("SHFileOperationW").size(),
+                       deletions == 0 ? 0 : deletions - 1);
+         }},
+    };
+    if (treesExist) {
+        // An existing folder that stays is a failure, and the other folder is still attempted.
+        expectations.push_back(
+            {"SHFileOperationW", kInjectedWin32, [](const ScriptedSystem& system, const GUID&) {
+                 EXPECT_EQ(system.CallsStartingWith("SHFileOperationW").size(), 2u);
+             }});
+    }
+    return expectations;
+}
+
+Operation CreateTaskOperation(int scope, int isSupport, const wchar_t* arguments) {
+    return [=](GUID& gameId) {
+        return CreateGameTask(scope, gameId, isSupport, 3, L"Play", kExe.c_str(), arguments);
+    };
+}
+
+const OperationCase kOperationCases[] = {
+    {"RegisterGame_GameExplorer_AllUsers_NoGuid", HealthySystem, GUID_NULL,
+     [](GUID& id) { return Register(GIS_ALL_USERS, id); }, RegisterThroughGameExplorer(kGameId)},
+    {"RegisterGame_GameExplorer_CurrentUser_GivenGuid",
+     [](SystemScript& script) {
+         HealthySystem(script);
+         script.addGameLeaves.reset();
+     },
+     kOtherId, [](GUID& id) { return Register(GIS_CURRENT_USER, id); },
+     RegisterThroughGameExplorer(kOtherId)},
+    {"RegisterGame_UpgradeKeys_CurrentUser_NoGuid", SystemWithoutGameExplorer, GUID_NULL,
+     [](GUID& id) { return Register(GIS_CURRENT_USER, id); },
+     RegisterInUpgradeKeys(GIS_CURRENT_USER, GUID_NULL)},
+    {"RegisterGame_UpgradeKeys_AllUsers_GivenGuid", SystemWithoutGameExplorer, kGameId,
+     [](GUID& id) { return Register(GIS_ALL_USERS, id); },
+     RegisterInUpgradeKeys(GIS_ALL_USERS, kGameId)},
+    {"UnregisterGame_GameExplorer", HealthySystem, kGameId,
+     [](GUID& id) { return UnregisterGame(id); }, Unregister(true)},
+    {"UnregisterGame_UpgradeKeys", SystemWithoutGameExplorer, kGameId,
+     [](GUID& id) { return UnregisterGame(id); }, Unregister(false)},
+    {"FindGameInstanceId_IntoGuid", HealthySystem, kOtherId,
+     [](GUID& id) { return FindGameInstanceId(kExe.c_str(), &id); }, FindInstanceId(kOtherId)},
+    {"FindGameInstanceId_WithoutGuid",
+     HealthySystem,
+     kOtherId,
+     [](GUID&) { return FindGameInstanceId(kExe.c_str(), nullptr); },
+     {{"CoInitialize", S_OK, nullptr},
+      {"CoSetProxyBlanket", S_OK, nullptr},
+      {"", E_FAIL, GameIdIs(kOtherId)}}},
+    {"CreateGameTask_AllUsers_PlayWithArguments", HealthySystem, kGameId,
+     CreateTaskOperation(GIS_ALL_USERS, 0, L"-windowed"), CreateTask(true)},
+    {"CreateGameTask_CurrentUser_SupportWithoutArguments", HealthySystem, kGameId,
+     CreateTaskOperation(GIS_CURRENT_USER, 1, nullptr), CreateTask(false)},
+    {"RemoveGameTasks_BothTreesExist", HealthySystem, kGameId,
+     [](GUID& id) { return RemoveGameTasks(id); }, RemoveTasks(true)},
+    {"RemoveGameTasks_NoTrees",
+     [](SystemScript& script) {
+         HealthySystem(script);
+         script.fileAttributes.clear();
+     },
+     kGameId, [](GUID& id) { return RemoveGameTasks(id); }, RemoveTasks(false)},
+};
+
+class OperationFaultInjection : public testing::TestWithParam<OperationCase> {};
+
+TEST_P(OperationFaultInjection, EveryFailingCallGivesItsResultAndBalancedAccounts) {
+    const OperationCase& c = GetParam();
+    const Outcome clean = RunAlone(c.script, c.operation, c.gameId, 0);
+    ASSERT_EQ(clean.result, S_OK) << "the case must succeed when nothing fails";
+    ASSERT_GT(clean.calls, 0);
+
+    std::vector<bool> used(c.expectations.size(), false);
+    for (int n = 1; n <= clean.calls; ++n) {
+        ScriptedSystem system;
+        c.script(system.script);
+        system.FailCall(n);
+        GUID gameId = c.gameId;
+        const HRESULT result = c.operation(gameId);
+        ASSERT_TRUE(system.InjectedFailureHappened()) << "call " << n;
+        const std::string& call = system.InjectedCall();
+        SCOPED_TRACE("call " + std::to_string(n) + " failed: " + call);
+        const Expectation* expectation = Find(c.expectations, call);
+        if (expectation == nullptr) {
+            ADD_FAILURE() << "no expected result for this call";
+            continue;
+        }
+        used[static_cast<std::size_t>(expectation - c.expectations.data())] = true;
+        EXPECT_EQ(result, expectation->result) << std::hex << result;
+        if (expectation->effects) {
+            expectation->effects(system, gameId);
+        }
+        EXPECT_TRUE(system.AccountsBalance());
+    }
+    for (std::size_t i = 0; i < used.size(); ++i) {
+        EXPECT_TRUE(used[i]) << "no call matched \"" << c.expectations[i].injectedCall << "\"";
+    }
+    RecordProperty("injection_points", clean.calls);
+    std::cout << "[ injected ] " << c.name << ": " << clean.calls << " calls\n";
+}
+
+INSTANTIATE_TEST_SUITE_P(Operations, OperationFaultInjection, testing::ValuesIn(kOperationCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- Commands ---------------------------------------------------------------------------------
+
+// One operation of a command run, as the command makes it.
+struct CommandStep {
+    Operation operation;
+    GUID gameId;
+};
+
+// The results of the operations a command makes when its call failAt fails: each operation is run
+// alone, in order; the one that call falls in runs with its own call failing, the others clean.
+// nextStep yields the operation that follows the outcomes so far, or none when the command ends.
+struct StepResults {
+    std::vector<Outcome> outcomes;  // one per operation made, in order
+};
+
+StepResults ModelCommand(
+    const Script& script, int failAt,
+    const std::function<std::optional<CommandStep>(const std::vector<Outcome>&)>& nextStep) {
+    StepResults results;
+    int remaining = failAt;
+    while (std::optional<CommandStep> step = nextStep(results.outcomes)) {
+        const Outcome clean = RunAlone(script, step->operation, step->gameId, 0);
+        const bool failsHere = remaining > 0 && remaining <= clean.calls;
+        results.outcomes.push_back(
+            failsHere ? RunAlone(script, step->operation, step->gameId, remaining) : clean);
+        remaining = failsHere ? 0 : (remaining > 0 ? remaining - clean.calls : 0);
+    }
+    return results;
+}
+
+std::string Narrow(const std::wstring& text) {
+    return LogText(text.c_str());
+}
+
+std::vector<std::string> LinesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (char c : text) {
+        if (c == '\n') {
+            lines.push_back(line);
+            line.clear();
+        } else {
+            line.push_back(c);
+        }
+    }
+    return lines;
+}
+
+struct CommandRun {
+    std::string out;
+    std::string err;
+    std::vector<std::string> debugErr;
+    int calls = 0;
+};
+
+struct CommandCase {
+    const char* name;
+    Script script;
+    ArgumentList arguments;
+    int commandIndex;
+    GUID gameId;  // the run GUID the entry routine hands over
+};
+
+void PrintTo(const CommandCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+CommandRun RunCommand(const CommandCase& c, bool add, int failAt) {
+    ScriptedSystem system;
+    c.script(system.script);
+    system.FailCall(failAt);
+    GUID gameId = c.gameId;
+    CommandRun run;
+    {
+        DebugCapture debug;
+        ConsoleCapture console;
+        if (add) {
+            RunAddCommand(c.arguments, c.commandIndex, &gameId);
+        } else {
+            RunDeleteCommand(c.arguments, c.commandIndex, &gameId);
+        }
+        run.out = console.Out();
+        run.err = console.Err();
+        run.debugErr = debug.Channel(kDebugErr);
+    }
+    run.calls = system.CallCount();
+    EXPECT_TRUE(system.AccountsBalance());
+    return run;
+}
+
+// The task lines every add case carries: two play tasks, one support task, a line with too few
+// fields and one with an empty name (both use no index and make no call).
+struct TaskLine {
+    const wchar_t* line;
+    const wchar_t* name;  // null: the line is skipped
+    bool isSupport;
+    const wchar_t* path;
+    const wchar_t* arguments;
+};
+
+const TaskLine kTaskLines[] = {
+    {L"Play;C:\\Games\\Demo\\demo.exe;play;-windowed", L"Play", false, L"C:\\Games\\Demo\\demo.exe",
+     L"-windowed"},
+    {L"a;b", nullptr, false, nullptr, nullptr},
+    {L"Help;C:\\Games\\Demo\\manual.pdf;SUPPORT", L"Help", true, L"C:\\Games\\Demo\\manual.pdf",
+     nullptr},
+    {L";C:\\x.exe;play", L"", false, nullptr, nullptr},
+    {L"Safe;C:\\Games\\Demo\\demo.exe;play;-safe", L"Safe", false, L"C:\\Games\\Demo\\demo.exe",
+     L"-safe"},
+};
+
+ArgumentList AddArguments(const std::wstring& scopeWord, bool withOption) {
+    ArgumentList arguments = {L"prog"};
+    if (withOption) {
+        arguments.push_back(L"-guid:" + kGameIdText);
+    }
+    arguments.insert(arguments.end(), {L"-add", scopeWord, kExe});
+    for (const TaskLine& task : kTaskLines) {
+        arguments.push_back(task.line);
+    }
+    return arguments;
+}
+
+// The console lines the add command gives when its operations have the results in model.
+void ExpectedAddOutput(const CommandCase& c, int failAt, std::string& out, std::string& err) {
+    const int scope =
+        _wcsicmp(c.arguments[static_cast<std::size_t>(c.commandIndex) + 1].c_str(), L"current") == 0
+            ? GIS_CURRENT_USER
+            : GIS_ALL_USERS;
+    const auto accepted = [] {
+        std::vector<const TaskLine*> tasks;
+        for (const TaskLine& task : kTaskLines) {
+            if (task.name != nullptr && task.name[0] != L'\0') {
+                tasks.push_back(&task);
+            }
+        }
+        return tasks;
+    }();
+    int counters[2] = {0, 0};
+    const StepResults model = ModelCommand(
+        c.script, failAt, [&](const std::vector<Outcome>& done) -> std::optional<CommandStep> {
+            if (done.empty()) {
+                return CommandStep{[scope](GUID& id) { return Register(scope, id); }, c.gameId};
+            }
+            if (FAILED(done[0].result) || done.size() > accepted.size()) {
+                return std::nullopt;
+            }
+            if (done.size() > 1) {
+                const TaskLine& previous = *accepted[done.size() - 2];
+                counters[previous.isSupport] += SUCCEEDED(done.back().result) ? 1 : 0;
+            }
+            const TaskLine& task = *accepted[done.size() - 1];
+            const int index = counters[task.isSupport];
+            return CommandStep{[scope, &task, index](GUID& id) {
+                                   return CreateGameTask(scope, id, task.isSupport ? 1 : 0, index,
+                                                         task.name, task.path, task.arguments);
+                               },
+                               done[0].gameId};
+        });
+
+    out.clear();
+    err.clear();
+    if (FAILED(model.outcomes[0].result)) {
+        err = Narrow(kExe) + " not added.\n";
+        return;
+    }
+    int index[2] = {0, 0};
+    std::size_t next = 1;
+    for (const TaskLine& task : kTaskLines) {
+        if (task.name == nullptr) {
+            continue;
+        }
+        if (task.name[0] == L'\0') {
+            out += "Task name is empty\n";
+            continue;
+        }
+        const Outcome& outcome = model.outcomes[next++];
+        if (SUCCEEDED(outcome.result)) {
+            out += "task " + Narrow(task.name) + " added at " +
+                   std::to_string(index[task.isSupport]++) + "\n";
+        } else {
+            err += "task " + Narrow(task.name) + " not added.\n";
+        }
+    }
+}
+
+void ExpectedDeleteOutput(const CommandCase& c, int failAt, std::string& out, std::string& err) {
+    const bool lookUp = Same(c.gameId, GUID_NULL);
+    const StepResults model = ModelCommand(
+        c.script, failAt, [&](const std::vector<Outcome>& done) -> std::optional<CommandStep> {
+            const std::size_t lookups = lookUp ? 1 : 0;
+            if (lookUp && done.empty()) {
+                return CommandStep{[](GUID& id) { return FindGameInstanceId(kExe.c_str(), &id); },
+                                   c.gameId};
+            }
+            if (lookUp && FAILED(done[0].result)) {
+                return std::nullopt;
+            }
+            const GUID gameId = lookUp ? done[0].gameId : c.gameId;
+            if (done.size() == lookups) {
+                return CommandStep{[](GUID& id) { return RemoveGameTasks(id); }, gameId};
+            }
+            if (done.size() == lookups + 1) {
+                return CommandStep{[](GUID& id) { return UnregisterGame(id); }, gameId};
+            }
+            return std::nullopt;
+        });
+
+    out.clear();
+    err.clear();
+    const std::string path = Narrow(kExe);
+    std::size_t next = 0;
+    if (lookUp && FAILED(model.outcomes[next++].result)) {
+        err = path + " not removed. Cannot retrieve information\n";
+        return;
+    }
+    // A failed task removal shows on DebugErr only.
+    if (SUCCEEDED(model.outcomes[next++].result)) {
+        out += path + " tasks removed.\n";
+    }
+    if (SUCCEEDED(model.outcomes[next++].result)) {
+        out += path + " removed.\n";
+    } else {
+        err += path + " not removed. Cannot remove\n";
+    }
+}
+
+class CommandFaultInjection : public testing::TestWithParam<CommandCase> {
+  protected:
+    void RunEveryInjection(bool add) {
+        const CommandCase& c = GetParam();
+        const CommandRun clean = RunCommand(c, add, 0);
+        std::string out, err;
+        (add ? ExpectedAddOutput : ExpectedDeleteOutput)(c, 0, out, err);
+        ASSERT_EQ(err, "") << "the case must succeed when nothing fails";
+        ASSERT_EQ(clean.out, out);
+
+        for (int n = 1; n <= clean.calls; ++n) {
+            SCOPED_TRACE("call " + std::to_string(n) + " failed");
+            (add ? ExpectedAddOutput : ExpectedDeleteOutput)(c, n, out, err);
+            const CommandRun run = RunCommand(c, add, n);
+            EXPECT_EQ(run.out, out);
+            EXPECT_EQ(run.err, err);
+            // Every failure line on the console has its copy on DebugErr, in order.
+            std::vector<std::string> copies;
+            for (const std::string& line : run.debugErr) {
+                if (line != Narrow(kExe) + " tasks not removed.") {
+                    copies.push_back(line);
+                }
+            }
+            EXPECT_EQ(copies, LinesOf(run.err));
+        }
+        RecordProperty("injection_points", clean.calls);
+        std::cout << "[ injected ] " << c.name << ": " << clean.calls << " calls\n";
+    }
+};
+
+class AddCommandFaultInjection : public CommandFaultInjection {};
+class DeleteCommandFaultInjection : public CommandFaultInjection {};
+
+TEST_P(AddCommandFaultInjection, EveryFailingCallGivesTheOutcomeLinesAndBalancedAccounts) {
+    RunEveryInjection(true);
+}
+
+TEST_P(DeleteCommandFaultInjection, EveryFailingCallGivesTheOutcomeLinesAndBalancedAccounts) {
+    RunEveryInjection(false);
+}
+
+const CommandCase kAddCases[] = {
+    {"AllUsers_GameExplorer", HealthySystem, AddArguments(L"all", false), 1, GUID_NULL},
+    {"CurrentUser_GameExplorer_WithGuid", HealthySystem, AddArguments(L"current", true), 2,
+     kGameId},
+    {"CurrentUser_UpgradeKeys", SystemWithoutGameExplorer, AddArguments(L"Current", false), 1,
+     GUID_NULL},
+    {"AllUsers_UpgradeKeys_WithGuid", SystemWithoutGameExplorer, AddArguments(L"ALL", true), 2,
+     kGameId},
+};
+
+const CommandCase kDeleteCases[] = {
+    {"ByPath_GameExplorer", HealthySystem, {L"prog", L"-del", kExe}, 1, GUID_NULL},
+    {"ByPath_UpgradeKeys",
+     SystemWithoutGameExplorer,
+     {L"prog", L"-del", kExe, L"ignored"},
+     1,
+     GUID_NULL},
+    {"WithGuid_GameExplorer",
+     HealthySystem,
+     {L"prog", L"-guid:" + kGameIdText, L"-del", kExe},
+     2,
+     kGameId},
+    {"WithGuid_UpgradeKeys",
+     SystemWithoutGameExplorer,
+     {L"prog", L"-guid:" + kGameIdText, L"-del", kExe},
+     2,
+     kGameId},
+};
+
+INSTANTIATE_TEST_SUITE_P(Commands, AddCommandFaultInjection, testing::ValuesIn(kAddCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Commands, DeleteCommandFaultInjection, testing::ValuesIn(kDeleteCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
