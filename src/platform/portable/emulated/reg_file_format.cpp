@@ -1,5 +1,6 @@
 #include "reg_file_format.h"
 
+#include <algorithm>
 #include <cwctype>
 #include <vector>
 
