@@ -1,0 +1,411 @@
+#!/usr/bin/env python3
+"""Runs the Windows build of Brackenfold under Wine, against Wine's own COM, Game Explorer,
+registry, shell links and WMI, and checks exactly what it prints, its exit status and what it
+leaves on the system.
+
+Usage: wine_scenarios.py BRACKENFOLD_EXE DEMO_GAME_EXE [unittest options, such as -k delete]
+
+Every run boots a Wine prefix of its own in a temporary folder and removes it at the end, so that
+concurrent runs never share one. Each scenario installs its own copy of the demo game, and each
+run of the program is judged by what it changed: the state read before and after it differs by
+exactly the keys, folders and shortcuts the scenario expects, so the scenarios do not depend on
+their order.
+"""
+
+import dataclasses
+import os
+import re
+import signal
+import sys
+import unittest
+import xml.etree.ElementTree as ElementTree
+
+from wine_prefix import FOLDER, WITHOUT_GAME_EXPLORER, Output, Shortcut, WinePrefix
+
+PROGRAM = None  # the Windows build, set by main()
+DEMO_GAME = None
+PREFIX = None
+
+GAMEUX = r"HKLM\Software\Microsoft\Windows\CurrentVersion\GameUX"
+ALL_USERS_GAMES = GAMEUX + r"\Games"
+ALL_USERS_UPGRADE = GAMEUX + r"\GamesToFindOnWindowsUpgrade"
+CURRENT_USER_UPGRADE = (r"HKCU\Software\Classes\Software\Microsoft\Windows\CurrentVersion"
+                        r"\GameUX\GamesToFindOnWindowsUpgrade")
+# Wine's Game Explorer keeps a current user's games under a key named by the user's SID.
+CURRENT_USER_GAMES = re.compile(re.escape(GAMEUX) + r"\\S-1-5-[0-9-]+")
+# Keys and task folders are named by the braced upper-case form of a game's GUID.
+BRACED_GUID = r"\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\}"
+
+BANNER = "\nBrackenfold v 1.0.\nRegisters games and their tasks with Windows Game Explorer.\n"
+USAGE = ("\nUsage:\n"
+         "\tBrackenfold.exe [<-guid:>GUID] <-add current>|<-add all>|<-del> <path> "
+         "[Name;path;args [Name;path;args [...]]]\n"
+         "\t<-guid:> - GUID for game\n"
+         "\t<-add current> - Add game into current user explorer\n"
+         "\t<-add all> - Add game into all user explorers\n"
+         "\t<-del> - Remove game from game explorer\n"
+         "\t<path> - path to binary executable\n"
+         "\n\t\tName - Task name to add\n"
+         "\t\tpath - path to binary file\n"
+         "\t\targs - optional arguments\n")
+DONE = "done.\n"
+
+
+def console(text):
+    """The Windows C runtime writes its standard streams in text mode: every line feed reaches
+    the pipe as a carriage return and a line feed."""
+    return text.replace("\n", "\r\n")
+
+
+def printed(stdout="", stderr="", status=0):
+    return Output(console(stdout), console(stderr), status)
+
+
+@dataclasses.dataclass(frozen=True)
+class DemoGame:
+    """The identity that the demo game's embedded definition gives it."""
+
+    game_id: str
+    name: str
+    description: str
+
+    @staticmethod
+    def read():
+        namespace = {"gdf": "urn:schemas-microsoft-com:GameDescription.v1"}
+        path = os.path.join(os.path.dirname(__file__), "demo_game", "game_definition.xml")
+        definition = ElementTree.parse(path).getroot().find("gdf:GameDefinition", namespace)
+        return DemoGame(definition.get("gameID"), definition.findtext("gdf:Name", None, namespace),
+                        definition.findtext("gdf:Description", None, namespace))
+
+
+DEMO = DemoGame.read()
+
+
+@dataclasses.dataclass
+class Changes:
+    added: dict  # new or changed entries of the state, with their new contents
+    removed: list  # names of entries that are gone, sorted
+
+    @staticmethod
+    def between(before, after):
+        return Changes({name: value for name, value in after.items() if before.get(name) != value},
+                       sorted(name for name in before if name not in after))
+
+
+NO_CHANGES = Changes({}, [])
+
+
+def text_value(text):
+    return ("REG_SZ", text)
+
+
+def folder_of(path):
+    return path.rpartition("\\")[0]
+
+
+def game_explorer_record(path):
+    """What Wine's Game Explorer records for an added game: the paths it was given, and the
+    identity, title and description from the game's embedded definition."""
+    return {
+        "ApplicationId": text_value(DEMO.game_id),
+        "ConfigApplicationPath": text_value(folder_of(path)),
+        "ConfigGDFBinaryPath": text_value(path),
+        "Description": text_value(DEMO.description),
+        "Title": text_value(DEMO.name),
+    }
+
+
+def upgrade_record(path):
+    return {"GDFBinaryPath": text_value(path), "GameInstallPath": text_value(folder_of(path))}
+
+
+def task_tree(task_root, guid, shortcuts):
+    """A game's task folder with every folder and shortcut below it, from the shortcuts given by
+    their paths relative to it."""
+    tree = {task_root + "\\" + guid: FOLDER}
+    for relative_path, shortcut in shortcuts.items():
+        parts = relative_path.split("\\")
+        for depth in range(1, len(parts)):
+            tree["\\".join([task_root, guid, *parts[:depth]])] = FOLDER
+        tree["\\".join([task_root, guid, relative_path])] = shortcut
+    return tree
+
+
+def shortcut_to(target, arguments=None):
+    """A task shortcut as the program writes it: the working folder is the target's folder with
+    its trailing backslash."""
+    return Shortcut(target, folder_of(target) + "\\", arguments)
+
+
+class WineTestCase(unittest.TestCase):
+    maxDiff = None
+
+    def install_game(self, folder):
+        path = folder + "\\demo_game.exe"
+        PREFIX.copy_in(DEMO_GAME, path)
+        return path
+
+    def run_program(self, *arguments, game_explorer=True):
+        """Runs the program; returns what it printed and how it changed the system."""
+        before = PREFIX.state()
+        output = PREFIX.run(PROGRAM, *arguments,
+                            environment=None if game_explorer else WITHOUT_GAME_EXPLORER)
+        return output, Changes.between(before, PREFIX.state())
+
+    def new_game_key(self, changes, parent):
+        """The one registry key, named by a braced GUID, that a registration added below parent
+        (a key path, or a compiled pattern for one); returns the key and the GUID."""
+        parent_pattern = parent.pattern if isinstance(parent, re.Pattern) else re.escape(parent)
+        keys = [key for key in changes.added
+                if re.fullmatch(parent_pattern + r"\\" + BRACED_GUID, key)]
+        self.assertEqual(len(keys), 1, f"expected one new game key below {parent}: {changes}")
+        return keys[0], keys[0].rpartition("\\")[2]
+
+    def add_game(self, scope_word, path, *task_lines):
+        """Adds a game through Game Explorer that a scenario needs in place; returns its
+        registry key and GUID."""
+        output, changes = self.run_program("-add", scope_word, path, *task_lines)
+        self.assertEqual(output.stderr, "", output)
+        scope_games = CURRENT_USER_GAMES if scope_word == "current" else ALL_USERS_GAMES
+        return self.new_game_key(changes, scope_games)
+
+
+class AddTest(WineTestCase):
+    def test_add_all_registers_game_for_all_users_with_play_and_support_shortcuts(self):
+        game = self.install_game(r"C:\Games\Everyone")
+        manual = r"C:\Games\Everyone\docs\manual.txt"
+        PREFIX.write_text(manual, "Read me first.\n")
+
+        output, changes = self.run_program(
+            "-add", "all", game, f"Play;{game};play;-windowed",
+            f"Play Safe Mode;{game};play;-safe -nosound", f"Manual;{manual};support")
+
+        self.assertEqual(output, printed(BANNER + "task Play added at 0\n"
+                                         "task Play Safe Mode added at 1\n"
+                                         "task Manual added at 0\n" + DONE))
+        key, guid = self.new_game_key(changes, ALL_USERS_GAMES)
+        self.assertEqual(changes, Changes({
+            key: game_explorer_record(game),
+            **task_tree(PREFIX.common_task_root, guid, {
+                r"PlayTasks\0\Play.lnk": shortcut_to(game, "-windowed"),
+                r"PlayTasks\1\Play Safe Mode.lnk": shortcut_to(game, "-safe -nosound"),
+                r"SupportTasks\0\Manual.lnk": shortcut_to(manual),
+            }),
+        }, []))
+
+    def test_add_current_registers_game_for_user_with_shortcuts_in_local_app_data(self):
+        game = self.install_game(r"C:\Games\JustMe")
+
+        output, changes = self.run_program("-add", "Current", game, f"Play;{game};play")
+
+        self.assertEqual(output, printed(BANNER + "task Play added at 0\n" + DONE))
+        key, guid = self.new_game_key(changes, CURRENT_USER_GAMES)
+        self.assertEqual(changes, Changes({
+            key: game_explorer_record(game),
+            **task_tree(PREFIX.local_task_root, guid,
+                        {r"PlayTasks\0\Play.lnk": shortcut_to(game)}),
+        }, []))
+
+    def test_non_ascii_path_and_task_name_reach_shortcut_and_registration(self):
+        folder = r"C:\Jeux\Démo à Noël"
+        game = self.install_game(folder)
+        manual = folder + r"\manuel español.txt"
+
+        output, changes = self.run_program(
+            "-add", "all", game, f"Jouer à la démo;{game};play;-niveau=été",
+            f"Aide en français;{manual};support")
+
+        # The console lines hold the names in the ANSI code page of Wine's pinned locale.
+        self.assertEqual(output, printed(BANNER + "task Jouer à la démo added at 0\n"
+                                         "task Aide en français added at 0\n" + DONE))
+        key, guid = self.new_game_key(changes, ALL_USERS_GAMES)
+        self.assertEqual(changes, Changes({
+            key: game_explorer_record(game),
+            **task_tree(PREFIX.common_task_root, guid, {
+                r"PlayTasks\0\Jouer à la démo.lnk": shortcut_to(game, "-niveau=été"),
+                r"SupportTasks\0\Aide en français.lnk": shortcut_to(manual),
+            }),
+        }, []))
+
+
+class DeleteTest(WineTestCase):
+    def test_delete_with_guid_removes_task_folders_and_registration_of_that_game_only(self):
+        bystander = self.install_game(r"C:\Games\Staying")
+        self.add_game("all", bystander, f"Play;{bystander};play")
+        for scope_word, task_root in (("all", PREFIX.common_task_root),
+                                      ("current", PREFIX.local_task_root)):
+            with self.subTest(scope_word):
+                game = self.install_game(rf"C:\Games\Leaving {scope_word}")
+                key, guid = self.add_game(scope_word, game, f"Play;{game};play",
+                                          f"Replay;{game};play;-replay", f"Help;{game};support")
+
+                output, changes = self.run_program(f"-guid:{guid}", "-del", game)
+
+                self.assertEqual(output, printed(
+                    BANNER + f"GUID {guid} obtained\n{game} tasks removed.\n{game} removed.\n"
+                    + DONE))
+                self.assertEqual(changes, Changes({}, sorted([key, *task_tree(task_root, guid, {
+                    r"PlayTasks\0\Play.lnk": None,
+                    r"PlayTasks\1\Replay.lnk": None,
+                    r"SupportTasks\0\Help.lnk": None,
+                })])))
+
+    def test_delete_with_unregistered_guid_removes_nothing_and_reports_cannot_remove(self):
+        game = self.install_game(r"C:\Games\NeverAdded")
+        guid = "{0D1E2F30-4152-6374-8596-A7B8C9DAEBFC}"
+
+        output, changes = self.run_program(f"-guid:{guid}", "-del", game)
+
+        # Removing a game that has no task folders is no failure; Wine's Game Explorer reports
+        # the unknown instance as a failure of its own.
+        self.assertEqual(output, printed(
+            BANNER + f"GUID {guid} obtained\n{game} tasks removed.\n" + DONE,
+            f"{game} not removed. Cannot remove\n"))
+        self.assertEqual(changes, NO_CHANGES)
+
+    def test_delete_by_path_cannot_retrieve_guid_and_leaves_registered_game_alone(self):
+        game = self.install_game(r"C:\Games\FoundByPath")
+        self.add_game("all", game, f"Play;{game};play")
+
+        output, changes = self.run_program("-del", game)
+
+        # Wine's WMI has no games namespace, so the lookup by path fails even for a registered
+        # game (on Windows this run would find and remove it), and nothing is removed.
+        self.assertEqual(output, printed(
+            BANNER + DONE, f"{game} not removed. Cannot retrieve information\n"))
+        self.assertEqual(changes, NO_CHANGES)
+
+
+class WithoutGameExplorerTest(WineTestCase):
+    """Game Explorer disabled: registration falls back to the keys that a later upgrade of the
+    system reads, and removal deletes them."""
+
+    def test_add_with_guid_writes_upgrade_key_of_scope_and_delete_removes_it(self):
+        cases = (
+            ("all", "{6A1B2C3D-4E5F-4071-8293-A4B5C6D7E8F9}", ALL_USERS_UPGRADE,
+             PREFIX.common_task_root),
+            # Given in lower case: the key is still named by the upper-case form.
+            ("current", "{7b2c3d4e-5f60-4182-93a4-b5c6d7e8f90a}", CURRENT_USER_UPGRADE,
+             PREFIX.local_task_root),
+        )
+        for scope_word, guid_text, parent, task_root in cases:
+            with self.subTest(scope_word):
+                game = self.install_game(rf"C:\Games\Upgrade {scope_word}")
+                guid = guid_text.upper()
+                key = parent + "\\" + guid
+                added = {key: upgrade_record(game),
+                         **task_tree(task_root, guid, {r"PlayTasks\0\Play.lnk": shortcut_to(game)})}
+
+                output, changes = self.run_program(f"-guid:{guid_text}", "-add", scope_word,
+                                                   game, f"Play;{game};play", game_explorer=False)
+                self.assertEqual(output, printed(
+                    BANNER + f"GUID {guid_text} obtained\ntask Play added at 0\n" + DONE))
+                self.assertEqual(changes, Changes(added, []))
+
+                output, changes = self.run_program(f"-guid:{guid_text}", "-del", game,
+                                                   game_explorer=False)
+                self.assertEqual(output, printed(
+                    BANNER + f"GUID {guid_text} obtained\n{game} tasks removed.\n"
+                    f"{game} removed.\n" + DONE))
+                self.assertEqual(changes, Changes({}, sorted(added)))
+
+    def test_add_without_guid_names_upgrade_key_by_new_guid(self):
+        game = self.install_game(r"C:\Games\Upgrade new")
+
+        output, changes = self.run_program("-add", "all", game, f"Play;{game};play",
+                                           game_explorer=False)
+
+        self.assertEqual(output, printed(BANNER + "task Play added at 0\n" + DONE))
+        key, guid = self.new_game_key(changes, ALL_USERS_UPGRADE)
+        self.assertNotEqual(guid, "{00000000-0000-0000-0000-000000000000}")
+        self.assertEqual(changes, Changes({
+            key: upgrade_record(game),
+            **task_tree(PREFIX.common_task_root, guid,
+                        {r"PlayTasks\0\Play.lnk": shortcut_to(game)}),
+        }, []))
+
+
+@dataclasses.dataclass
+class CommandLineCase:
+    name: str
+    arguments: list
+    output: Output
+    shortcuts: dict | None = None  # the game's task shortcuts when the game is registered
+
+
+class CommandLineTest(WineTestCase):
+    def test_command_lines_print_exactly_and_leave_only_what_they_register(self):
+        game = self.install_game(r"C:\Games\Lines")
+        missing = r"C:\Games\Missing\demo_game.exe"
+        guid = "{8C3D4E5F-6071-4293-A4B5-C6D7E8F90A1B}"
+        play = f"Play;{game};play"
+        cases = [
+            CommandLineCase("no arguments", [], printed(BANNER + USAGE, status=1)),
+            CommandLineCase("command word only", ["-del"], printed(BANNER + USAGE, status=1)),
+            CommandLineCase("add without path", ["-add", "all"],
+                            printed(BANNER + USAGE, status=1)),
+            CommandLineCase("delete with guid and without path", [f"-guid:{guid}", "-del"],
+                            printed(BANNER + f"GUID {guid} obtained\n" + USAGE, status=1)),
+            CommandLineCase("unknown command word", ["-list", game, play],
+                            printed(BANNER + DONE)),
+            # Wine's Game Explorer refuses an executable whose game definition it cannot read.
+            CommandLineCase("game without definition", ["-add", "all", missing, play],
+                            printed(BANNER + DONE, f"{missing} not added.\n")),
+            CommandLineCase("task line with too few fields", ["-add", "all", game, f"Play;{game}"],
+                            printed(BANNER + DONE), shortcuts={}),
+            CommandLineCase("empty task name", ["-add", "all", game, f";{game};play", play],
+                            printed(BANNER + "Task name is empty\ntask Play added at 0\n" + DONE),
+                            shortcuts={r"PlayTasks\0\Play.lnk": shortcut_to(game)}),
+            # Names that are not one plain file name are refused before anything is written, so
+            # none can place a shortcut outside its task folder or in a file's data stream.
+            CommandLineCase(
+                "task names that are not plain file names",
+                ["-add", "all", game, rf"..\Escape;{game};play", f"Half/Quarter;{game};play",
+                 f"Why?;{game};play", f"Stream:Name;{game};support", f"..;{game};play", play],
+                printed(BANNER + "task Play added at 0\n" + DONE,
+                        "task ..\\Escape not added.\ntask Half/Quarter not added.\n"
+                        "task Why? not added.\ntask Stream:Name not added.\n"
+                        "task .. not added.\n"),
+                shortcuts={r"PlayTasks\0\Play.lnk": shortcut_to(game)}),
+        ]
+        for case in cases:
+            with self.subTest(case.name):
+                output, changes = self.run_program(*case.arguments)
+
+                self.assertEqual(output, case.output)
+                if case.shortcuts is None:
+                    self.assertEqual(changes, NO_CHANGES)
+                    continue
+                key, added_guid = self.new_game_key(changes, ALL_USERS_GAMES)
+                expected = {key: game_explorer_record(game)}
+                if case.shortcuts:
+                    expected.update(task_tree(PREFIX.common_task_root, added_guid, case.shortcuts))
+                self.assertEqual(changes, Changes(expected, []))
+
+
+def stop_on_signal(signal_number, _frame):
+    raise SystemExit(128 + signal_number)
+
+
+def main():
+    global PROGRAM, DEMO_GAME, PREFIX
+    if len(sys.argv) < 3:
+        sys.exit(__doc__)
+    PROGRAM, DEMO_GAME = (os.path.abspath(path) for path in sys.argv[1:3])
+    for path in (PROGRAM, DEMO_GAME):
+        if not os.path.isfile(path):
+            sys.exit(f"{path} does not exist: build the windows preset first")
+    # A test run that is stopped still shuts the prefix's Wine processes down and removes it.
+    signal.signal(signal.SIGTERM, stop_on_signal)
+    signal.signal(signal.SIGINT, stop_on_signal)
+    PREFIX = WinePrefix()
+    try:
+        PREFIX.boot()
+        result = unittest.main(argv=[sys.argv[0], *sys.argv[3:]], exit=False, verbosity=2).result
+    finally:
+        PREFIX.close()
+    sys.exit(0 if result.wasSuccessful() else 1)
+
+
+if __name__ == "__main__":
+    main()
