@@ -33,6 +33,7 @@ REGISTRY_ROOTS = (
 REGISTRY_ROOT_NAMES = {"HKEY_LOCAL_MACHINE": "HKLM", "HKEY_CURRENT_USER": "HKCU"}
 
 TASK_FOLDER_BELOW_APP_DATA = r"Microsoft\Windows\GameExplorer"
+BOOT_TIMEOUT_SECONDS = 120
 COMMAND_TIMEOUT_SECONDS = 60
 SERVER_LINGER_SECONDS = 60
 
@@ -82,9 +83,9 @@ class WinePrefix:
                        timeout=COMMAND_TIMEOUT_SECONDS)
         subprocess.run(["wine", "wineboot", "-i"], env=self.environment,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True,
-                       timeout=COMMAND_TIMEOUT_SECONDS)
+                       timeout=BOOT_TIMEOUT_SECONDS)
         local, common = self._wine("cmd", "/c", "echo %LOCALAPPDATA%&echo %ProgramData%",
-                                   check=True).stdout.decode(OEM_CODE_PAGE).split()
+                                   check=True).stdout.decode(OEM_CODE_PAGE).splitlines()
         self.local_task_root = local + "\\" + TASK_FOLDER_BELOW_APP_DATA
         self.common_task_root = common + "\\" + TASK_FOLDER_BELOW_APP_DATA
 

@@ -324,6 +324,19 @@ class WithoutGameExplorerTest(WineTestCase):
                         {r"PlayTasks\0\Play.lnk": shortcut_to(game)}),
         }, []))
 
+    def test_add_stores_paths_of_260_characters_and_more_whole(self):
+        folder = r"C:\Games" + "\\Very long folder name" * 12
+        game = folder + r"\demo_game.exe"
+        guid = "{9D4E5F60-7182-43A4-B5C6-D7E8F90A1B2C}"
+        self.assertGreater(len(folder), 260)
+
+        output, changes = self.run_program(f"-guid:{guid}", "-add", "all", game,
+                                           game_explorer=False)
+
+        self.assertEqual(output, printed(BANNER + f"GUID {guid} obtained\n" + DONE))
+        self.assertEqual(changes, Changes({ALL_USERS_UPGRADE + "\\" + guid: upgrade_record(game)},
+                                          []))
+
 
 @dataclasses.dataclass
 class CommandLineCase:
@@ -336,7 +349,9 @@ class CommandLineCase:
 class CommandLineTest(WineTestCase):
     def test_command_lines_print_exactly_and_leave_only_what_they_register(self):
         game = self.install_game(r"C:\Games\Lines")
-        missing = r"C:\Games\Missing\demo_game.exe"
+        # Any executable without an embedded game definition, such as this program itself.
+        undefined_game = r"C:\Games\Undefined\tool.exe"
+        PREFIX.copy_in(PROGRAM, undefined_game)
         guid = "{8C3D4E5F-6071-4293-A4B5-C6D7E8F90A1B}"
         play = f"Play;{game};play"
         cases = [
@@ -348,9 +363,9 @@ class CommandLineTest(WineTestCase):
                             printed(BANNER + f"GUID {guid} obtained\n" + USAGE, status=1)),
             CommandLineCase("unknown command word", ["-list", game, play],
                             printed(BANNER + DONE)),
-            # Wine's Game Explorer refuses an executable whose game definition it cannot read.
-            CommandLineCase("game without definition", ["-add", "all", missing, play],
-                            printed(BANNER + DONE, f"{missing} not added.\n")),
+            # Game Explorer refuses an executable that carries no game definition.
+            CommandLineCase("game without definition", ["-add", "all", undefined_game, play],
+                            printed(BANNER + DONE, f"{undefined_game} not added.\n")),
             CommandLineCase("task line with too few fields", ["-add", "all", game, f"Play;{game}"],
                             printed(BANNER + DONE), shortcuts={}),
             CommandLineCase("empty task name", ["-add", "all", game, f";{game};play", play],
