@@ -1,0 +1,574 @@
+// Hostile input at process level: the built program on a temporary emulated system, given
+// arguments of the longest length Windows allows, ten thousand task lines, names and paths with
+// every kind of character, undecodable bytes, damaged registry files and a system it may not
+// write. Every run must print exactly the lines the commands give and exit with 0 (1 only with
+// the usage), and leave a system that is still readable and still holds everything it held.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/portable/emulated/reg_file_format.h"
+#include "support/process_runner.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kBanner =
+    "\nBrackenfold v 1.0.\nRegisters games and their tasks with Windows Game Explorer.\n";
+const std::string kUsage =
+    "\nUsage:\n"
+    "\tBrackenfold.exe [<-guid:>GUID] <-add current>|<-add all>|<-del> <path> "
+    "[Name;path;args [Name;path;args [...]]]\n"
+    "\t<-guid:> - GUID for game\n"
+    "\t<-add current> - Add game into current user explorer\n"
+    "\t<-add all> - Add game into all user explorers\n"
+    "\t<-del> - Remove game from game explorer\n"
+    "\t<path> - path to binary executable\n"
+    "\n\t\tName - Task name to add\n"
+    "\t\tpath - path to binary file\n"
+    "\t\targs - optional arguments\n";
+
+// The longest command line element Windows passes.
+constexpr std::size_t kLongest = 32767;
+
+// A game every test registers first, whose registration and shortcuts must survive the test.
+const std::string kBaseExe = "C:\\Games\\Base\\base.exe";
+const std::string kMineExe = "C:\\Games\\Mine\\mine.exe";
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+class TemporaryFolder {
+  public:
+    TemporaryFolder() {
+        std::string pattern = (fs::temp_directory_path() / "brackenfold-hostile-XXXXXX").string();
+        path_ = ::mkdtemp(pattern.data());
+        // Reachable by the unprivileged user of the read-only case.
+        fs::permissions(path_, fs::perms::owner_all | fs::perms::group_read |
+                                   fs::perms::group_exec | fs::perms::others_read |
+                                   fs::perms::others_exec);
+    }
+    ~TemporaryFolder() {
+        std::error_code ignored;
+        for (const auto& entry : fs::recursive_directory_iterator(path_, ignored)) {
+            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+        }
+        fs::remove_all(path_, ignored);
+    }
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+    const fs::path& Path() const { return path_; }
+
+  private:
+    fs::path path_;
+};
+
+// Every file of the system but its lock: path below the system folder to bytes.
+using SystemFiles = std::map<std::string, std::string>;
+
+std::vector<std::string> LinesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (char c : text) {
+        if (c == '\n') {
+            lines.push_back(line);
+            line.clear();
+        } else {
+            line.push_back(c);
+        }
+    }
+    return lines;
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// True when every key and value of part is in whole with the same data; where says what is not.
+bool Includes(const RegistryNode& whole, const RegistryNode& part, const std::string& path,
+              std::string& where) {
+    for (const RegistryValue& value : part.Values()) {
+        const RegistryValue* kept = whole.FindValue(value.name);
+        if (kept == nullptr || kept->type != value.type || kept->data != value.data) {
+            where = path + " value " + std::string(value.name.begin(), value.name.end());
+            return false;
+        }
+    }
+    for (const auto& [name, child] : part.Children()) {
+        const RegistryNode* kept = whole.Find(name);
+        const std::string childPath = path + "\\" + std::string(name.begin(), name.end());
+        if (kept == nullptr) {
+            where = childPath;
+            return false;
+        }
+        if (!Includes(*kept, *child, childPath, where)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::wstring HiveOf(const std::string& file) {
+    return file.find("HKEY_CURRENT_USER") != std::string::npos ? L"HKEY_CURRENT_USER"
+                                                               : L"HKEY_LOCAL_MACHINE";
+}
+
+class HostileInputTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        ExpectRun({"-add", "all", kBaseExe, "Play;" + kBaseExe + ";play;-fullscreen",
+                   "Manual;C:\\Games\\Base\\manual.pdf;support"},
+                  "task Play added at 0\ntask Manual added at 0\n");
+        ExpectRun({"-add", "current", kMineExe, "Play;" + kMineExe + ";play"},
+                  "task Play added at 0\n");
+        before_ = Files();
+    }
+
+    fs::path System() const { return data_.Path() / "brackenfold" / "system"; }
+    fs::path HiveFile(const char* hive) const {
+        return System() / "registry" / (std::string(hive) + ".reg");
+    }
+
+    ProcessResult Run(const std::vector<std::string>& arguments,
+                      const std::string& locale = "C.UTF-8") const {
+        ProcessOptions options;
+        options.environment["XDG_DATA_HOME"] = data_.Path().string();
+        options.environment["LC_ALL"] = locale;
+        options.workingDirectory = data_.Path().string();
+        return RunProcess(BRACKENFOLD_PROGRAM, arguments, options);
+    }
+
+    // Runs and expects these lines after the banner (then "done.") and these failure lines.
+    void ExpectRun(const std::vector<std::string>& arguments, const std::string& out,
+                   const std::string& err = "", const std::string& locale = "C.UTF-8") const {
+        const ProcessResult result = Run(arguments, locale);
+        EXPECT_EQ(result.out, kBanner + out + "done.\n");
+        EXPECT_EQ(result.err, err);
+        EXPECT_EQ(result.exitStatus, 0);
+    }
+
+    // Registers exe for all users with one play task on it, then removes it by its path.
+    void ExpectAddedAndRemovedByPath(const std::string& exe, const std::string& locale) const {
+        SCOPED_TRACE("path " + testing::PrintToString(exe) + " in " + locale);
+        ExpectRun({"-add", "all", exe, "Play;" + exe + ";play"}, "task Play added at 0\n", "",
+                  locale);
+        ExpectRun({"-del", exe}, exe + " tasks removed.\n" + exe + " removed.\n", "", locale);
+    }
+
+    SystemFiles Files() const {
+        SystemFiles files;
+        for (const auto& entry : fs::recursive_directory_iterator(System())) {
+            if (entry.is_regular_file() && entry.path().filename() != "lock") {
+                files[fs::relative(entry.path(), System()).string()] = ReadFile(entry.path());
+            }
+        }
+        return files;
+    }
+
+    // Both registry files parse, every shortcut there before is there unchanged, and every key
+    // and value there before is still there.
+    void ExpectNothingLost(const SystemFiles& before) const {
+        const SystemFiles now = Files();
+        for (const auto& [file, bytes] : before) {
+            SCOPED_TRACE(file);
+            auto kept = now.find(file);
+            ASSERT_NE(kept, now.end()) << "gone";
+            if (!EndsWith(file, ".reg")) {
+                EXPECT_EQ(kept->second, bytes) << "changed";
+                continue;
+            }
+            const RegFileParse was = ParseRegFile(bytes, HiveOf(file));
+            if (was.root == nullptr) {
+                EXPECT_EQ(kept->second, bytes) << "an unreadable file was rewritten";
+                continue;
+            }
+            const RegFileParse is = ParseRegFile(kept->second, HiveOf(file));
+            ASSERT_TRUE(is.root != nullptr)
+                << "unreadable: line " << is.errorLine << ": " << is.error;
+            std::string where;
+            EXPECT_TRUE(Includes(*is.root, *was.root, "", where)) << "lost " << where;
+        }
+    }
+
+    // The baseline games are intact: nothing lost, and the program still finds and removes them.
+    void ExpectBaselineIntact() const {
+        ExpectNothingLost(before_);
+        ExpectRun({"-del", kBaseExe}, kBaseExe + " tasks removed.\n" + kBaseExe + " removed.\n");
+        ExpectRun({"-del", kMineExe}, kMineExe + " tasks removed.\n" + kMineExe + " removed.\n");
+    }
+
+    std::size_t ShortcutCount() const {
+        std::size_t count = 0;
+        for (const auto& entry : fs::recursive_directory_iterator(System())) {
+            count += entry.path().extension() == ".lnk" ? 1 : 0;
+        }
+        return count;
+    }
+
+    TemporaryFolder data_;
+    SystemFiles before_;
+};
+
+// ---- Arguments of the longest length ----------------------------------------------------------
+
+TEST_F(HostileInputTest, ArgumentsOfTheLongestLengthEndWithTheirLines) {
+    const std::string exe = "C:\\" + std::string(kLongest - 3, 'a');
+    const std::string scope(kLongest, 'S');
+    // A task name whose shortcut path cannot fit: refused, nothing created.
+    const std::string longName(kLongest - 14, 'N');
+    // A target of the longest length: the shortcut is written, without a working folder.
+    const std::string target = "C:\\" + std::string(kLongest - 13, 'b');
+    ExpectRun({"-add", scope, exe, longName + ";C:\\x.exe;play", "Long;" + target + ";play"},
+              "task Long added at 0\n", "task " + longName + " not added.\n");
+
+    // The lookup's query cannot hold the path: no lookup, nothing removed.
+    ExpectRun({"-del", exe}, "", exe + " not removed. Cannot retrieve information\n");
+
+    // A GUID option followed by text of the longest length still parses; no such game exists.
+    const std::string option =
+        "-guid:{0F1E2D3C-4B5A-4978-8695-A4B3C2D1E0F0}" + std::string(kLongest - 44, 'x');
+    ExpectRun({option, "-del", exe},
+              "GUID " + option.substr(6) + " obtained\n" + exe + " tasks removed.\n",
+              exe + " not removed. Cannot remove\n");
+
+    ExpectRun({std::string(kLongest, 'c'), std::string(kLongest, 'd')}, "");
+
+    // Too few arguments for the delete command, however long they are: the usage, status 1.
+    const ProcessResult usage = Run({"-guid:" + std::string(kLongest - 6, 'z'), "-del"});
+    EXPECT_EQ(usage.out, kBanner + kUsage);
+    EXPECT_EQ(usage.err, "");
+    EXPECT_EQ(usage.exitStatus, 1);
+
+    ExpectBaselineIntact();
+}
+
+// ---- Ten thousand task lines ------------------------------------------------------------------
+
+TEST_F(HostileInputTest, TenThousandTaskLinesEachGetTheirLineAndIndex) {
+    const std::string exe = "C:\\Games\\Big\\big.exe";
+    std::vector<std::string> arguments = {"-add", "all", exe};
+    std::string out, err;
+    int play = 0, support = 0, created = 0;
+    for (int i = 0; i < 10000; ++i) {
+        const std::string n = std::to_string(i);
+        switch (i % 50) {
+            case 0:
+                arguments.push_back("Play" + n + ";" + exe + ";play;-level " + n);
+                out += "task Play" + n + " added at " + std::to_string(play++) + "\n";
+                ++created;
+                break;
+            case 25:
+                arguments.push_back("Help" + n + ";C:\\Games\\Big\\manual.pdf;SUPPORT");
+                out += "task Help" + n + " added at " + std::to_string(support++) + "\n";
+                ++created;
+                break;
+            case 5:
+                arguments.push_back(";C:\\x.exe;play");
+                out += "Task name is empty\n";
+                break;
+            case 7:  // the quote makes the first field empty
+                arguments.push_back("'quoted;name';x;play");
+                out += "Task name is empty\n";
+                break;
+            case 6:
+                arguments.push_back("bad*name" + n + ";C:\\x.exe;play");
+                err += "task bad*name" + n + " not added.\n";
+                break;
+            case 8:
+                arguments.push_back("");
+                break;
+            default:
+                arguments.push_back("only" + n + ";two");
+                break;
+        }
+    }
+    const std::size_t shortcutsBefore = ShortcutCount();
+    ExpectRun(arguments, out, err);
+    EXPECT_EQ(ShortcutCount(), shortcutsBefore + static_cast<std::size_t>(created));
+
+    ExpectRun({"-del", exe}, exe + " tasks removed.\n" + exe + " removed.\n");
+    EXPECT_EQ(ShortcutCount(), shortcutsBefore);
+    ExpectBaselineIntact();
+}
+
+// ---- Every kind of character ------------------------------------------------------------------
+
+struct NameCase {
+    const char* name;
+    enum { Added, Refused, Skipped } outcome;
+};
+
+// Task names: control characters, the characters and names Windows refuses in file names,
+// quotes, printf directives, and characters beyond ASCII (outside the locale when it is "C").
+const NameCase kNames[] = {
+    {"Plain", NameCase::Added},
+    {" Blank around ", NameCase::Added},
+    {"Tab\there", NameCase::Refused},
+    {"New\nline", NameCase::Refused},
+    {"Carriage\rreturn", NameCase::Refused},
+    {"Bell\x07", NameCase::Refused},
+    {"Escape\x1b[31m", NameCase::Refused},
+    {"Delete\x7f", NameCase::Added},
+    {"Back\\slash", NameCase::Refused},
+    {"Forward/slash", NameCase::Refused},
+    {"Colon:stream", NameCase::Refused},
+    {"Pipe|", NameCase::Refused},
+    {"Question?", NameCase::Refused},
+    {"Star*", NameCase::Refused},
+    {"Less<", NameCase::Refused},
+    {"Greater>", NameCase::Refused},
+    {".", NameCase::Refused},
+    {"..", NameCase::Refused},
+    {"...", NameCase::Added},
+    {"it's", NameCase::Skipped},  // the quote is never closed: one field is left
+    {"Percent %s %d %n %%", NameCase::Added},
+    {"\xc3\x9c"
+     "n"
+     "\xc3\xaf"
+     "c"
+     "\xc3\xb6"
+     "d"
+     "\xc3\xa9 \xe4\xb8\xad\xe6\x96\x87 \xf0\x9f\x98\x80",
+     NameCase::Added},
+    {"Next\xc2\x85line", NameCase::Added},
+    {"Right\xe2\x80\xaeto left", NameCase::Added},
+    {"Order\xef\xbb\xbfmark", NameCase::Added},
+};
+
+// The task lines of kNames on target, and the lines the add command prints for them.
+std::vector<std::string> NameLines(const std::string& target, std::string& out, std::string& err) {
+    std::vector<std::string> lines;
+    int index = 0;
+    for (const NameCase& c : kNames) {
+        lines.push_back(std::string(c.name) + ";" + target + ";play");
+        if (c.outcome == NameCase::Added) {
+            out += "task " + std::string(c.name) + " added at " + std::to_string(index++) + "\n";
+        } else if (c.outcome == NameCase::Refused) {
+            err += "task " + std::string(c.name) + " not added.\n";
+        }
+    }
+    return lines;
+}
+
+TEST_F(HostileInputTest, TaskNamesOfEveryCharacterClassAreAddedOrRefusedByName) {
+    for (const char* locale : {"C.UTF-8", "C"}) {
+        SCOPED_TRACE(locale);
+        const std::string exe = "C:\\Games\\Chars\\chars.exe";
+        std::string out, err;
+        std::vector<std::string> arguments = {"-add", "current", exe};
+        for (std::string& line : NameLines(exe, out, err)) {
+            arguments.push_back(line);
+        }
+        const std::size_t shortcutsBefore = ShortcutCount();
+        ExpectRun(arguments, out, err, locale);
+        EXPECT_EQ(ShortcutCount(), shortcutsBefore + LinesOf(out).size());
+        ExpectRun({"-del", exe}, exe + " tasks removed.\n" + exe + " removed.\n", "", locale);
+        EXPECT_EQ(ShortcutCount(), shortcutsBefore);
+    }
+    ExpectBaselineIntact();
+}
+
+TEST_F(HostileInputTest, ExecutablePathsOfEveryCharacterClassAreFoundAgainByPath) {
+    const std::string paths[] = {
+        "C:\\Games\\Odd \"quoted\" 'single';semi\\ctl\x01\x1f\ttab\nline\\"
+        "\xc3\xa9\xe4\xb8\xad\xf0\x9f\x98\x80\\demo.exe",
+        "C:\\Games\\Query \" OR GDFBinaryPath LIKE \"%\\demo.exe",
+        "C:\\Games\\Percent %s %d %n\\demo.exe",
+        "C:\\Games\\Trailing\\",
+        "C:/Games/forward/demo.exe",
+        "\\\\server\\share\\game.exe",
+        "Z:\\host\\path.exe",
+        "relative.exe",
+        "",
+    };
+    for (const char* locale : {"C.UTF-8", "C"}) {
+        for (const std::string& path : paths) {
+            ExpectAddedAndRemovedByPath(path, locale);
+        }
+    }
+    ExpectBaselineIntact();
+}
+
+TEST_F(HostileInputTest, UndecodableBytesComeBackAsTheSameBytes) {
+    // Invalid in UTF-8: a stray continuation byte, a cut sequence, an encoded surrogate, an
+    // overlong form, a code point beyond Unicode, bytes that never occur.
+    const std::string bad[] = {"\x80",         "cut\xe4\xb8",         "sur\xed\xa0\x80",
+                               "over\xc0\xaf", "big\xf4\x90\x80\x80", "\xfe\xff"};
+    const std::string exe = "C:\\Games\\Bad\xff\\demo\xc3.exe";
+    std::vector<std::string> arguments = {"-add", "all", exe};
+    std::string out;
+    int index = 0;
+    for (const std::string& name : bad) {
+        arguments.push_back(name + ";" + exe + ";play;-name " + name);
+        out += "task " + name + " added at " + std::to_string(index++) + "\n";
+    }
+    ExpectRun(arguments, out);
+    ExpectRun({"-del", exe}, exe + " tasks removed.\n" + exe + " removed.\n");
+
+    const std::string option = "-guid:{0F1E2D3C-4B5A-4978-8695-A4B3C2D1E0F0}\xff\xc3";
+    ExpectRun({option, "-\xff", "x"}, "GUID " + option.substr(6) + " obtained\n");
+    ExpectAddedAndRemovedByPath("C:\\\xed\xa0\x80\\\xf8\x88\x80\x80\x80.exe", "C.UTF-8");
+    ExpectBaselineIntact();
+}
+
+// ---- Damaged registry files -------------------------------------------------------------------
+
+struct Damage {
+    std::string description;
+    std::string bytes;
+};
+
+// Twelve cuts and twelve overwritten stretches at points drawn with a fixed seed, so that every
+// run tries the same files.
+std::vector<Damage> DamagedCopies(const std::string& file) {
+    std::mt19937 random(20261207);
+    std::vector<Damage> copies;
+    for (int i = 0; i < 12; ++i) {
+        const std::size_t cut =
+            std::uniform_int_distribution<std::size_t>(0, file.size() - 1)(random);
+        copies.push_back({"cut at " + std::to_string(cut), file.substr(0, cut)});
+    }
+    for (int i = 0; i < 12; ++i) {
+        std::string bytes = file;
+        const std::size_t at =
+            std::uniform_int_distribution<std::size_t>(0, file.size() - 1)(random);
+        const std::size_t length = std::uniform_int_distribution<std::size_t>(1, 3)(random);
+        for (std::size_t j = at; j < at + length && j < bytes.size(); ++j) {
+            bytes[j] = static_cast<char>(std::uniform_int_distribution<int>(0, 255)(random));
+        }
+        copies.push_back({"bytes overwritten at " + std::to_string(at), bytes});
+    }
+    return copies;
+}
+
+// A damaged file that still parses is simply the registry now; the run must then end normally
+// and keep what that file holds.
+void ExpectOrdinaryRun(const ProcessResult& result) {
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_TRUE(EndsWith(result.out, "done.\n")) << result.out;
+    for (const std::string& line : LinesOf(result.err)) {
+        EXPECT_TRUE(EndsWith(line, " not added.") || EndsWith(line, " Cannot remove") ||
+                    EndsWith(line, " Cannot retrieve information"))
+            << line;
+    }
+}
+
+TEST_F(HostileInputTest, DamagedLocalMachineFileFailsTheRunAndIsLeftAsItWas) {
+    const fs::path file = HiveFile("HKEY_LOCAL_MACHINE");
+    const std::string original = ReadFile(file);
+    int unreadable = 0;
+    for (const Damage& damage : DamagedCopies(original)) {
+        SCOPED_TRACE(damage.description);
+        WriteFile(file, damage.bytes);
+        const SystemFiles damaged = Files();
+        if (ParseRegFile(damage.bytes, L"HKEY_LOCAL_MACHINE").root == nullptr) {
+            ++unreadable;
+            // Game Explorer and its WMI namespace are recorded there: the game is not found,
+            // and a new one cannot be recorded anywhere for all users.
+            ExpectRun({"-del", kBaseExe}, "",
+                      kBaseExe + " not removed. Cannot retrieve information\n");
+            ExpectRun({"-add", "all", "C:\\Games\\Other\\other.exe", "Play;C:\\x.exe;play"}, "",
+                      "C:\\Games\\Other\\other.exe not added.\n");
+            EXPECT_EQ(ReadFile(file), damage.bytes);
+        } else {
+            ExpectOrdinaryRun(Run({"-add", "all", "C:\\Games\\Other\\other.exe"}));
+        }
+        ExpectNothingLost(damaged);
+        WriteFile(file, original);
+    }
+    RecordProperty("unreadable_copies", unreadable);
+    EXPECT_GT(unreadable, 12) << "the damage should mostly leave files that do not parse";
+    ExpectBaselineIntact();
+}
+
+TEST_F(HostileInputTest, DamagedCurrentUserFileIsLeftAsItWasWhileGameExplorerWorks) {
+    const fs::path file = HiveFile("HKEY_CURRENT_USER");
+    const std::string original = ReadFile(file);
+    const std::string other = "C:\\Games\\Other\\other.exe";
+    for (const Damage& damage : DamagedCopies(original)) {
+        SCOPED_TRACE(damage.description);
+        WriteFile(file, damage.bytes);
+        const SystemFiles damaged = Files();
+        // Game Explorer keeps its games in the local machine's file: the damage is not in the way.
+        ExpectRun({"-add", "current", other, "Play;" + other + ";play"}, "task Play added at 0\n");
+        ExpectRun({"-del", other}, other + " tasks removed.\n" + other + " removed.\n");
+        EXPECT_EQ(ReadFile(file), damage.bytes);
+        ExpectNothingLost(damaged);
+        WriteFile(file, original);
+    }
+    ExpectBaselineIntact();
+}
+
+// ---- A system that may not be written ---------------------------------------------------------
+
+TEST_F(HostileInputTest, SystemWithoutWritePermissionRefusesChangesAndKeepsEverything) {
+    // Permissions do not stop root: run the program as an unprivileged user instead.
+    std::vector<std::string> prefix;
+    if (::geteuid() == 0) {
+        if (!fs::exists("/usr/bin/setpriv")) {
+            GTEST_SKIP() << "running as root without setpriv to drop privileges";
+        }
+        prefix = {"--reuid=65534", "--regid=65534", "--clear-groups", BRACKENFOLD_PROGRAM};
+    }
+    for (const auto& entry : fs::recursive_directory_iterator(System())) {
+        fs::permissions(entry.path(),
+                        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove);
+        fs::permissions(entry.path(), fs::perms::others_read, fs::perm_options::add);
+    }
+    fs::permissions(System(), fs::perms::owner_write | fs::perms::group_write,
+                    fs::perm_options::remove);
+    const SystemFiles before = Files();
+
+    auto run = [&](const std::vector<std::string>& arguments) {
+        std::vector<std::string> all = prefix;
+        all.insert(all.end(), arguments.begin(), arguments.end());
+        ProcessOptions options;
+        options.environment["XDG_DATA_HOME"] = data_.Path().string();
+        options.workingDirectory = "/";
+        return RunProcess(prefix.empty() ? BRACKENFOLD_PROGRAM : "/usr/bin/setpriv", all, options);
+    };
+    const ProcessResult probe = run({"-x", "y"});
+    if (probe.exitStatus != 0 && !prefix.empty()) {
+        GTEST_SKIP() << "the program cannot be run by an unprivileged user here: " << probe.err;
+    }
+    const std::string other = "C:\\Games\\Other\\other.exe";
+    for (const char* scope : {"all", "current"}) {
+        const ProcessResult add = run({"-add", scope, other, "Play;C:\\x.exe;play"});
+        EXPECT_EQ(add.out, kBanner + "done.\n");
+        EXPECT_EQ(add.err, other + " not added.\n");
+        EXPECT_EQ(add.exitStatus, 0);
+    }
+    const ProcessResult del = run({"-del", kBaseExe});
+    EXPECT_EQ(del.out, kBanner + "done.\n");
+    EXPECT_EQ(del.err, kBaseExe + " not removed. Cannot retrieve information\n");
+    EXPECT_EQ(del.exitStatus, 0);
+    EXPECT_EQ(Files(), before);
+
+    for (const auto& entry : fs::recursive_directory_iterator(System())) {
+        fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add);
+    }
+    fs::permissions(System(), fs::perms::owner_write, fs::perm_options::add);
+    ExpectBaselineIntact();
+}
+
+}  // namespace
