@@ -15,6 +15,7 @@ their order.
 import dataclasses
 import os
 import re
+import shutil
 import signal
 import sys
 import unittest
@@ -410,6 +411,9 @@ def main():
     for path in (PROGRAM, DEMO_GAME):
         if not os.path.isfile(path):
             sys.exit(f"{path} does not exist: build the windows preset first")
+    for tool in ("wine", "wineserver", "lnkinfo"):
+        if shutil.which(tool) is None:
+            sys.exit(f"{tool} is missing: run scripts/install-dependencies --wine")
     # A test run that is stopped still shuts the prefix's Wine processes down and removes it.
     signal.signal(signal.SIGTERM, stop_on_signal)
     signal.signal(signal.SIGINT, stop_on_signal)
