@@ -349,7 +349,7 @@ TEST_P(OperationFaultInjection, EveryFailingCallGivesItsResultAndBalancedAccount
 }
 
 INSTANTIATE_TEST_SUITE_P(Operations, OperationFaultInjection, testing::ValuesIn(kOperationCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& p) { return std::string(p.param.name); });
 
 // ---- Commands ---------------------------------------------------------------------------------
 
@@ -649,8 +649,8 @@ const CommandCase kDeleteCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Commands, AddCommandFaultInjection, testing::ValuesIn(kAddCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& p) { return std::string(p.param.name); });
 INSTANTIATE_TEST_SUITE_P(Commands, DeleteCommandFaultInjection, testing::ValuesIn(kDeleteCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& p) { return std::string(p.param.name); });
 
 }  // namespace
