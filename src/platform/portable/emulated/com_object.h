@@ -34,3 +34,39 @@ HRESULT HandOut(Object* object, REFIID iid, void** result) {
     object->Release();
     return hr;
 }
+
+// IUnknown for an emulated object that implements one interface: it answers for IUnknown and,
+// when kInterfaceId is given, for that interface, and deletes itself with its last reference.
+template <typename Interface, const IID* kInterfaceId>
+class SingleInterfaceObject : public Interface {
+  public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (object == nullptr) {
+            return E_POINTER;
+        }
+        const bool offered = IsEqualGUID(iid, IID_IUnknown) ||
+                             (kInterfaceId != nullptr && IsEqualGUID(iid, *kInterfaceId));
+        if (!offered) {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        *object = static_cast<Interface*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return count_.AddReference(); }
+    ULONG STDMETHODCALLTYPE Release() override {
+        ULONG left = count_.DropReference();
+        if (left == 0) {
+            delete this;
+        }
+        return left;
+    }
+
+  protected:
+    SingleInterfaceObject() = default;
+    virtual ~SingleInterfaceObject() = default;
+
+  private:
+    ComObjectCount count_;
+};

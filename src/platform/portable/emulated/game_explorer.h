@@ -10,13 +10,9 @@
 #include "game_records.h"
 #include "platform_api.h"
 
-class GameExplorer final : public IGameExplorer {
+class GameExplorer final : public SingleInterfaceObject<IGameExplorer, &IID_IGameExplorer> {
   public:
     explicit GameExplorer(std::shared_ptr<EmulatedMachine> machine);
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
 
     // Records the game for the scope, under *instanceId, or under a new GUID left in
     // *instanceId when it holds GUID_NULL.
@@ -27,9 +23,8 @@ class GameExplorer final : public IGameExplorer {
     HRESULT STDMETHODCALLTYPE VerifyAccess(BSTR binaryPath, BOOL* hasAccess) override;
 
   private:
-    ~GameExplorer() = default;
+    ~GameExplorer() override = default;
 
-    ComObjectCount count_;
     std::shared_ptr<EmulatedMachine> machine_;
     GameRecords games_;
 };

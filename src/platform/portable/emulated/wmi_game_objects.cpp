@@ -12,31 +12,6 @@ constexpr CIMTYPE CIM_SINT32 = 3;
 
 WmiGameObject::WmiGameObject(GameRecord game) : game_(std::move(game)) {}
 
-HRESULT WmiGameObject::QueryInterface(REFIID iid, void** object) {
-    if (object == nullptr) {
-        return E_POINTER;
-    }
-    *object = nullptr;
-    if (!IsEqualGUID(iid, IID_IUnknown)) {
-        return E_NOINTERFACE;
-    }
-    *object = static_cast<IUnknown*>(this);
-    AddRef();
-    return S_OK;
-}
-
-ULONG WmiGameObject::AddRef() {
-    return count_.AddReference();
-}
-
-ULONG WmiGameObject::Release() {
-    ULONG left = count_.DropReference();
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
-
 HRESULT WmiGameObject::Get(LPCWSTR name, LONG /*flags*/, VARIANT* value, CIMTYPE* type,
                            LONG* flavor) {
     if (name == nullptr) {
@@ -73,31 +48,6 @@ HRESULT WmiGameObject::Get(LPCWSTR name, LONG /*flags*/, VARIANT* value, CIMTYPE
 }
 
 WmiGameEnumerator::WmiGameEnumerator(std::vector<GameRecord> games) : games_(std::move(games)) {}
-
-HRESULT WmiGameEnumerator::QueryInterface(REFIID iid, void** object) {
-    if (object == nullptr) {
-        return E_POINTER;
-    }
-    *object = nullptr;
-    if (!IsEqualGUID(iid, IID_IUnknown)) {
-        return E_NOINTERFACE;
-    }
-    *object = static_cast<IUnknown*>(this);
-    AddRef();
-    return S_OK;
-}
-
-ULONG WmiGameEnumerator::AddRef() {
-    return count_.AddReference();
-}
-
-ULONG WmiGameEnumerator::Release() {
-    ULONG left = count_.DropReference();
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
 
 HRESULT WmiGameEnumerator::Next(LONG /*timeout*/, ULONG count, IWbemClassObject** objects,
                                 ULONG* returned) {

@@ -11,39 +11,31 @@
 
 // A game as a WMI object with the properties InstanceID (braced GUID text), GDFBinaryPath and
 // InstallScope (2 or 3).
-class WmiGameObject final : public IWbemClassObject {
+class WmiGameObject final : public SingleInterfaceObject<IWbemClassObject, nullptr> {
   public:
     explicit WmiGameObject(GameRecord game);
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     // WBEM_E_NOT_FOUND for any other property name.
     HRESULT STDMETHODCALLTYPE Get(LPCWSTR name, LONG flags, VARIANT* value, CIMTYPE* type,
                                   LONG* flavor) override;
 
   private:
-    ~WmiGameObject() = default;
+    ~WmiGameObject() override = default;
 
-    ComObjectCount count_;
     GameRecord game_;
 };
 
-class WmiGameEnumerator final : public IEnumWbemClassObject {
+class WmiGameEnumerator final : public SingleInterfaceObject<IEnumWbemClassObject, nullptr> {
   public:
     explicit WmiGameEnumerator(std::vector<GameRecord> games);
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     // S_OK when count objects were returned, WBEM_S_FALSE when fewer were left.
     HRESULT STDMETHODCALLTYPE Next(LONG timeout, ULONG count, IWbemClassObject** objects,
                                    ULONG* returned) override;
 
   private:
-    ~WmiGameEnumerator() = default;
+    ~WmiGameEnumerator() override = default;
 
-    ComObjectCount count_;
     std::vector<GameRecord> games_;
     std::size_t next_ = 0;
 };

@@ -8,45 +8,7 @@
 #include "wmi_game_objects.h"
 #include "wql_game_query.h"
 
-namespace {
-
-HRESULT OfferUnknownOnly(IUnknown* self, REFIID iid, void** object) {
-    if (object == nullptr) {
-        return E_POINTER;
-    }
-    *object = nullptr;
-    if (!IsEqualGUID(iid, IID_IUnknown)) {
-        return E_NOINTERFACE;
-    }
-    *object = self;
-    self->AddRef();
-    return S_OK;
-}
-
-}  // namespace
-
 WbemLocator::WbemLocator(std::shared_ptr<EmulatedMachine> machine) : machine_(std::move(machine)) {}
-
-HRESULT WbemLocator::QueryInterface(REFIID iid, void** object) {
-    if (object != nullptr && IsEqualGUID(iid, IID_IWbemLocator)) {
-        *object = static_cast<IWbemLocator*>(this);
-        AddRef();
-        return S_OK;
-    }
-    return OfferUnknownOnly(this, iid, object);
-}
-
-ULONG WbemLocator::AddRef() {
-    return count_.AddReference();
-}
-
-ULONG WbemLocator::Release() {
-    ULONG left = count_.DropReference();
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
 
 HRESULT WbemLocator::ConnectServer(BSTR networkResource, BSTR /*user*/, BSTR /*password*/,
                                    BSTR /*locale*/, LONG /*securityFlags*/, BSTR /*authority*/,
@@ -72,22 +34,6 @@ HRESULT WbemLocator::ConnectServer(BSTR networkResource, BSTR /*user*/, BSTR /*p
 
 WbemGamesServices::WbemGamesServices(std::shared_ptr<EmulatedMachine> machine)
     : machine_(std::move(machine)) {}
-
-HRESULT WbemGamesServices::QueryInterface(REFIID iid, void** object) {
-    return OfferUnknownOnly(this, iid, object);
-}
-
-ULONG WbemGamesServices::AddRef() {
-    return count_.AddReference();
-}
-
-ULONG WbemGamesServices::Release() {
-    ULONG left = count_.DropReference();
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
 
 HRESULT WbemGamesServices::ExecQuery(BSTR language, BSTR query, LONG /*flags*/,
                                      IWbemContext* /*context*/, IEnumWbemClassObject** enumerator) {

@@ -13,13 +13,10 @@
 inline constexpr const wchar_t* kGamesNamespace = L"\\\\.\\root\\cimv2\\Applications\\Games";
 inline constexpr const wchar_t* kGamesNamespaceLocal = L"root\\cimv2\\Applications\\Games";
 
-class WbemLocator final : public IWbemLocator {
+class WbemLocator final : public SingleInterfaceObject<IWbemLocator, &IID_IWbemLocator> {
   public:
     explicit WbemLocator(std::shared_ptr<EmulatedMachine> machine);
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     // WBEM_E_INVALID_NAMESPACE for any other namespace, or when Game Explorer is absent.
     HRESULT STDMETHODCALLTYPE ConnectServer(BSTR networkResource, BSTR user, BSTR password,
                                             BSTR locale, LONG securityFlags, BSTR authority,
@@ -27,19 +24,15 @@ class WbemLocator final : public IWbemLocator {
                                             IWbemServices** services) override;
 
   private:
-    ~WbemLocator() = default;
+    ~WbemLocator() override = default;
 
-    ComObjectCount count_;
     std::shared_ptr<EmulatedMachine> machine_;
 };
 
-class WbemGamesServices final : public IWbemServices {
+class WbemGamesServices final : public SingleInterfaceObject<IWbemServices, nullptr> {
   public:
     explicit WbemGamesServices(std::shared_ptr<EmulatedMachine> machine);
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     // WBEM_E_INVALID_QUERY_TYPE for a language other than WQL, WBEM_E_INVALID_QUERY for any
     // query but the game query, or the failure to read the registry.
     HRESULT STDMETHODCALLTYPE ExecQuery(BSTR language, BSTR query, LONG flags,
@@ -47,8 +40,7 @@ class WbemGamesServices final : public IWbemServices {
                                         IEnumWbemClassObject** enumerator) override;
 
   private:
-    ~WbemGamesServices() = default;
+    ~WbemGamesServices() override = default;
 
-    ComObjectCount count_;
     std::shared_ptr<EmulatedMachine> machine_;
 };
