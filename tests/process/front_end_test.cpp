@@ -1,24 +1,10 @@
 // Runs the built program and compares stdout, stderr and the exit status exactly.
 #include <gtest/gtest.h>
 
+#include "support/expected_output.h"
 #include "support/process_runner.h"
 
 namespace {
-
-const std::string kBanner =
-    "\nBrackenfold v 1.0.\nRegisters games and their tasks with Windows Game Explorer.\n";
-const std::string kUsage =
-    "\nUsage:\n"
-    "\tBrackenfold.exe [<-guid:>GUID] <-add current>|<-add all>|<-del> <path> "
-    "[Name;path;args [Name;path;args [...]]]\n"
-    "\t<-guid:> - GUID for game\n"
-    "\t<-add current> - Add game into current user explorer\n"
-    "\t<-add all> - Add game into all user explorers\n"
-    "\t<-del> - Remove game from game explorer\n"
-    "\t<path> - path to binary executable\n"
-    "\n\t\tName - Task name to add\n"
-    "\t\tpath - path to binary file\n"
-    "\t\targs - optional arguments\n";
 
 struct FrontEndCase {
     const char* name;
@@ -28,21 +14,21 @@ struct FrontEndCase {
 };
 
 const FrontEndCase kCases[] = {
-    {"NoArguments", {}, kBanner + kUsage, 1},
-    {"OnlyCommandWord", {"-del"}, kBanner + kUsage, 1},
+    {"NoArguments", {}, kExpectedBanner + kExpectedUsage, 1},
+    {"OnlyCommandWord", {"-del"}, kExpectedBanner + kExpectedUsage, 1},
     {"UpperCaseOptionIsACommandWord",
      {"-GUID:{9A5EA990-3034-4D6F-9128-01F3C61022BC}", "-x", "y"},
-     kBanner + "done.\n",
+     kExpectedBanner + "done.\n",
      0},
     {"GuidObtained",
      {"-guid:{9A5EA990-3034-4D6F-9128-01F3C61022BC}", "-x", "y"},
-     kBanner + "GUID {9A5EA990-3034-4D6F-9128-01F3C61022BC} obtained\ndone.\n",
+     kExpectedBanner + "GUID {9A5EA990-3034-4D6F-9128-01F3C61022BC} obtained\ndone.\n",
      0},
-    {"UnknownCommandWord", {"-list", "whatever"}, kBanner + "done.\n", 0},
-    {"AddWithoutPath", {"-add", "current"}, kBanner + kUsage, 1},
+    {"UnknownCommandWord", {"-list", "whatever"}, kExpectedBanner + "done.\n", 0},
+    {"AddWithoutPath", {"-add", "current"}, kExpectedBanner + kExpectedUsage, 1},
     {"AddWithOptionAndWithoutPath",
      {"-guid:{9A5EA990-3034-4D6F-9128-01F3C61022BC}", "-add", "current"},
-     kBanner + "GUID {9A5EA990-3034-4D6F-9128-01F3C61022BC} obtained\n" + kUsage,
+     kExpectedBanner + "GUID {9A5EA990-3034-4D6F-9128-01F3C61022BC} obtained\n" + kExpectedUsage,
      1},
 };
 

@@ -10,11 +10,9 @@
 #include "output/debug_sink_test_seam.h"
 #include "support/console_capture.h"
 #include "support/debug_capture.h"
+#include "support/expected_output.h"
 
 namespace {
-
-const std::string kBanner =
-    "\nBrackenfold v 1.0.\nRegisters games and their tasks with Windows Game Explorer.\n";
 
 struct EntryRun {
     int status;
@@ -44,7 +42,7 @@ void EchoDebugLinesToStderr(int channel, const char* line) {
 TEST(Entry, UnknownCommandWordEndsWithDone) {
     EntryRun run = RunEntry({L"-x", L"y"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, kBanner + "done.\n");
+    EXPECT_EQ(run.out, kExpectedBanner + "done.\n");
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.debug, (std::vector<DebugLine>{
                              {kDebugOut, "GUID: 00000000-0000-0000-0000-000000000000"},
@@ -56,7 +54,8 @@ TEST(Entry, UnknownCommandWordEndsWithDone) {
 TEST(Entry, GuidOptionThatParsesIsReportedAsTyped) {
     EntryRun run = RunEntry({L"-guid:{9a5ea990-3034-4D6F-9128-01F3C61022BC", L"-x", L"y"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, kBanner + "GUID {9a5ea990-3034-4D6F-9128-01F3C61022BC obtained\ndone.\n");
+    EXPECT_EQ(run.out,
+              kExpectedBanner + "GUID {9a5ea990-3034-4D6F-9128-01F3C61022BC obtained\ndone.\n");
     EXPECT_EQ(run.debug[0], (DebugLine{kDebugOut, "GUID: 9a5ea990-3034-4d6f-9128-01f3c61022bc"}));
     EXPECT_EQ(run.debug[1], (DebugLine{kDebugOut, "Command: -x"}));
 }
@@ -64,7 +63,7 @@ TEST(Entry, GuidOptionThatParsesIsReportedAsTyped) {
 TEST(Entry, GuidOptionThatDoesNotParseStillShiftsTheCommandWord) {
     for (const wchar_t* option : {L"-guid:", L"-guid:nonsense", L"-guid:{1-2-3}"}) {
         EntryRun run = RunEntry({option, L"-word", L"y"});
-        EXPECT_EQ(run.out, kBanner + "done.\n");
+        EXPECT_EQ(run.out, kExpectedBanner + "done.\n");
         EXPECT_THAT(run.debug, testing::Contains(DebugLine{kDebugOut, "Command: -word"}));
         EXPECT_THAT(run.debug, testing::Contains(DebugLine{
                                    kDebugOut, "GUID: 00000000-0000-0000-0000-000000000000"}));
@@ -73,36 +72,25 @@ TEST(Entry, GuidOptionThatDoesNotParseStillShiftsTheCommandWord) {
 
 TEST(Entry, OptionIsCaseSensitiveAndOnlyInElementOne) {
     EntryRun upper = RunEntry({L"-GUID:{9A5EA990-3034-4D6F-9128-01F3C61022BC}", L"-x", L"y"});
-    EXPECT_EQ(upper.out, kBanner + "done.\n");
+    EXPECT_EQ(upper.out, kExpectedBanner + "done.\n");
     EXPECT_THAT(upper.debug,
                 testing::Contains(
                     DebugLine{kDebugOut, "Command: -GUID:{9A5EA990-3034-4D6F-9128-01F3C61022BC}"}));
 
     EntryRun later = RunEntry({L"-x", L"-guid:{9A5EA990-3034-4D6F-9128-01F3C61022BC}", L"y"});
-    EXPECT_EQ(later.out, kBanner + "done.\n");
+    EXPECT_EQ(later.out, kExpectedBanner + "done.\n");
 }
 
 TEST(Entry, CommandWordsMatchWholeWordsInAnyCase) {
     // -add2 and add select no command, so they end at once; the add command would need more.
     for (const wchar_t* word : {L"-add2", L"add", L"-delete", L"del"}) {
         EntryRun run = RunEntry({word, L"x"});
-        EXPECT_EQ(run.out, kBanner + "done.\n") << testing::PrintToString(std::wstring(word));
+        EXPECT_EQ(run.out, kExpectedBanner + "done.\n")
+            << testing::PrintToString(std::wstring(word));
     }
 }
 
 TEST(EntryDeathTest, TooFewArgumentsPrintUsageAndExitOne) {
-    const std::string usage =
-        "\nUsage:\n"
-        "\tBrackenfold.exe [<-guid:>GUID] <-add current>|<-add all>|<-del> <path> "
-        "[Name;path;args [Name;path;args [...]]]\n"
-        "\t<-guid:> - GUID for game\n"
-        "\t<-add current> - Add game into current user explorer\n"
-        "\t<-add all> - Add game into all user explorers\n"
-        "\t<-del> - Remove game from game explorer\n"
-        "\t<path> - path to binary executable\n"
-        "\n\t\tName - Task name to add\n"
-        "\t\tpath - path to binary file\n"
-        "\t\targs - optional arguments\n";
     auto run = [&](std::vector<std::wstring> elements) {
         SetDebugLineObserverForTesting(&EchoDebugLinesToStderr);
         ConsoleCapture console;
@@ -114,7 +102,7 @@ TEST(EntryDeathTest, TooFewArgumentsPrintUsageAndExitOne) {
         // by comparing it in an exit handler.
         static std::string expected;
         static ConsoleCapture* active;
-        expected = kBanner + usage;
+        expected = kExpectedBanner + kExpectedUsage;
         active = &console;
         std::atexit([] {
             std::fprintf(stderr, active->Out() == expected ? "[usage ok]" : "[usage wrong]");
