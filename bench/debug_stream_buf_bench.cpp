@@ -5,6 +5,7 @@
 #include <ostream>
 #include <string>
 
+#include "allocation_meter.h"
 #include "output/debug_stream_buf.h"
 
 namespace {
@@ -13,9 +14,11 @@ void BM_DebugStreamBuf_Line(benchmark::State& state) {
     const std::string line(static_cast<std::size_t>(state.range(0)), 'x');
     DebugStreamBuf buffer(0);
     std::ostream stream(&buffer);
+    AllocationMeter meter;
     for (auto _ : state) {
         stream << line << std::endl;
     }
+    meter.Report(state);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                             static_cast<std::int64_t>(line.size() + 1));
 }

@@ -1,9 +1,10 @@
 // FormatWide on each text the system composes: task folder, shortcut path, upgrade registry key
-// and WMI query, with the capacities their callers give.
+// and WMI query, with the capacities their callers give. None of them may allocate.
 #include <benchmark/benchmark.h>
 
 #include <string>
 
+#include "allocation_meter.h"
 #include "registration/format_wide.h"
 
 namespace {
@@ -24,43 +25,48 @@ constexpr wchar_t kIndexFolder[] =
     L"C:\\ProgramData\\Microsoft\\Windows\\GameExplorer\\{9A5EA990-3034-4D6F-9128-01F3C61022BC}"
     L"\\PlayTasks\\0";
 
-void BM_FormatWide_IndexFolder(benchmark::State& state) {
-    wchar_t destination[kPathCapacity];
+// Runs format, which fills a buffer with FormatWide, once per iteration.
+template <typename Format>
+void FormatRepeatedly(benchmark::State& state, Format format) {
+    AllocationMeter meter;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(FormatWide(destination, kPathCapacity, kIndexFolderFormat,
-                                            kSpecialFolder, kGuidText, L"PlayTasks", 0));
+        benchmark::DoNotOptimize(format());
         benchmark::ClobberMemory();
     }
+    meter.Report(state);
+}
+
+void BM_FormatWide_IndexFolder(benchmark::State& state) {
+    wchar_t destination[kPathCapacity];
+    FormatRepeatedly(state, [&] {
+        return FormatWide(destination, kPathCapacity, kIndexFolderFormat, kSpecialFolder, kGuidText,
+                          L"PlayTasks", 0);
+    });
 }
 BENCHMARK(BM_FormatWide_IndexFolder);
 
 void BM_FormatWide_ShortcutPath(benchmark::State& state) {
     wchar_t destination[kPathCapacity];
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(
-            FormatWide(destination, kPathCapacity, kShortcutFormat, kIndexFolder, L"Play"));
-        benchmark::ClobberMemory();
-    }
+    FormatRepeatedly(state, [&] {
+        return FormatWide(destination, kPathCapacity, kShortcutFormat, kIndexFolder, L"Play");
+    });
 }
 BENCHMARK(BM_FormatWide_ShortcutPath);
 
 void BM_FormatWide_RegistryKeyPath(benchmark::State& state) {
     wchar_t destination[kGameKeyPathCapacity];
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(
-            FormatWide(destination, kGameKeyPathCapacity, kAllUsersGameKeyFormat, kGuidText));
-        benchmark::ClobberMemory();
-    }
+    FormatRepeatedly(state, [&] {
+        return FormatWide(destination, kGameKeyPathCapacity, kAllUsersGameKeyFormat, kGuidText);
+    });
 }
 BENCHMARK(BM_FormatWide_RegistryKeyPath);
 
 void BM_FormatWide_WmiQuery(benchmark::State& state) {
     wchar_t destination[kQueryCapacity];
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(FormatWide(destination, kQueryCapacity, kQueryFormat,
-                                            L"C:\\\\Games\\\\Demo\\\\demo.exe"));
-        benchmark::ClobberMemory();
-    }
+    FormatRepeatedly(state, [&] {
+        return FormatWide(destination, kQueryCapacity, kQueryFormat,
+                          L"C:\\\\Games\\\\Demo\\\\demo.exe");
+    });
 }
 BENCHMARK(BM_FormatWide_WmiQuery);
 
@@ -69,11 +75,10 @@ BENCHMARK(BM_FormatWide_WmiQuery);
 void BM_FormatWide_TruncatedShortcutPath(benchmark::State& state) {
     const std::wstring longName(8 * 1024, L'n');
     wchar_t destination[kPathCapacity];
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(FormatWide(destination, kPathCapacity, kShortcutFormat,
-                                            kIndexFolder, longName.c_str()));
-        benchmark::ClobberMemory();
-    }
+    FormatRepeatedly(state, [&] {
+        return FormatWide(destination, kPathCapacity, kShortcutFormat, kIndexFolder,
+                          longName.c_str());
+    });
 }
 BENCHMARK(BM_FormatWide_TruncatedShortcutPath);
 

@@ -2,16 +2,19 @@
 // text that is not one.
 #include <benchmark/benchmark.h>
 
+#include "allocation_meter.h"
 #include "registration/guid_text.h"
 
 namespace {
 
 void ParseOneText(benchmark::State& state, const wchar_t* text) {
     GUID guid{};
+    AllocationMeter meter;
     for (auto _ : state) {
         benchmark::DoNotOptimize(ParseGuid(text, &guid));
         benchmark::DoNotOptimize(guid);
     }
+    meter.Report(state);
 }
 
 void BM_ParseGuid_Braced(benchmark::State& state) {

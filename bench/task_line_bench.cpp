@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "allocation_meter.h"
 #include "cli/task_line.h"
 
 namespace {
@@ -11,10 +12,12 @@ namespace {
 constexpr std::size_t kLongLineCharacters = 8 * 1024;
 
 void ParseOneLine(benchmark::State& state, const std::wstring& line) {
+    AllocationMeter meter;
     for (auto _ : state) {
         auto task = ParseTaskLine(line);
         benchmark::DoNotOptimize(task);
     }
+    meter.Report(state);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                             static_cast<std::int64_t>(line.size() * sizeof(wchar_t)));
 }

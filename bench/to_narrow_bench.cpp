@@ -4,15 +4,18 @@
 
 #include <string>
 
+#include "allocation_meter.h"
 #include "output/to_narrow.h"
 
 namespace {
 
 void ConvertOneText(benchmark::State& state, const std::wstring& text) {
+    AllocationMeter meter;
     for (auto _ : state) {
         std::string narrow = ToNarrow(text, CP_THREAD_ACP);
         benchmark::DoNotOptimize(narrow);
     }
+    meter.Report(state);
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) *
                             static_cast<std::int64_t>(text.size()));
 }
