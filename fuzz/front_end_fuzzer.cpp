@@ -14,13 +14,13 @@
 #include "platform_api.h"
 #include "support/console_capture.h"
 #include "support/debug_capture.h"
+#include "support/expected_output.h"
 #include "support/scripted_system.h"
 
 namespace {
 
 constexpr std::size_t kMaxElements = 40;
-const std::string kBanner =
-    "\nBrackenfold v 1.0.\nRegisters games and their tasks with Windows Game Explorer.\n";
+const std::string& kBanner = kExpectedBanner;
 
 // Bit by bit, which of the system's answers fail or differ from a healthy system.
 void ScriptSystem(FuzzInput& input, SystemScript& script) {

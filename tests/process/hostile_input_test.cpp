@@ -18,26 +18,15 @@
 #include <vector>
 
 #include "platform/portable/emulated/reg_file_format.h"
+#include "support/expected_output.h"
 #include "support/process_runner.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kBanner =
-    "\nBrackenfold v 1.0.\nRegisters games and their tasks with Windows Game Explorer.\n";
-const std::string kUsage =
-    "\nUsage:\n"
-    "\tBrackenfold.exe [<-guid:>GUID] <-add current>|<-add all>|<-del> <path> "
-    "[Name;path;args [Name;path;args [...]]]\n"
-    "\t<-guid:> - GUID for game\n"
-    "\t<-add current> - Add game into current user explorer\n"
-    "\t<-add all> - Add game into all user explorers\n"
-    "\t<-del> - Remove game from game explorer\n"
-    "\t<path> - path to binary executable\n"
-    "\n\t\tName - Task name to add\n"
-    "\t\tpath - path to binary file\n"
-    "\t\targs - optional arguments\n";
+const std::string& kBanner = kExpectedBanner;
+const std::string& kUsage = kExpectedUsage;
 
 // The longest command line element Windows passes.
 constexpr std::size_t kLongest = 32767;
