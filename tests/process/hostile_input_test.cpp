@@ -524,7 +524,11 @@ TEST_F(HostileInputTest, SystemWithoutWritePermissionRefusesChangesAndKeepsEvery
         fs::permissions(entry.path(),
                         fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                         fs::perm_options::remove);
-        fs::permissions(entry.path(), fs::perms::others_read, fs::perm_options::add);
+        // Readable by anyone, so that only the missing write permission is in the way.
+        fs::permissions(entry.path(),
+                        entry.is_directory() ? fs::perms::others_read | fs::perms::others_exec
+                                             : fs::perms::others_read,
+                        fs::perm_options::add);
     }
     fs::permissions(System(), fs::perms::owner_write | fs::perms::group_write,
                     fs::perm_options::remove);
