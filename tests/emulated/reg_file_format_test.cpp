@@ -61,6 +61,8 @@ TEST(RegFileFormatTest, RoundTripKeepsKeysValuesOrderTypesAndEscapes) {
     game.SetValue({L"Blob", 3, {0x00, 0xFF, 0x10}});
     game.SetValue({L"Lines", REG_SZ, StringValueData(L"one\r\ntwo")});
     game.SetValue({L"Expand", 2, StringValueData(L"%TEMP%")});
+    // A name with line breaks must not split its line, or the hive could never be read again.
+    game.SetValue({L"two\nline\r name", REG_SZ, StringValueData(L"x")});
     Key(root, L"Software\\Empty");
 
     std::string bytes = WriteRegFile(root, kHive);
@@ -70,7 +72,7 @@ TEST(RegFileFormatTest, RoundTripKeepsKeysValuesOrderTypesAndEscapes) {
 
     const RegistryNode* read = FindKey(*parsed.root, {L"SOFTWARE", L"games", L"{abc}"});
     ASSERT_NE(read, nullptr);
-    ASSERT_EQ(read->Values().size(), 7u);
+    ASSERT_EQ(read->Values().size(), 8u);
     EXPECT_EQ(read->Values()[0].name, L"GDFBinaryPath");
     EXPECT_EQ(StringFromValueData(read->Values()[0].data), L"C:\\Games\\\"q\"\\x.exe");
     EXPECT_EQ(read->Values()[1].data, StringValueData(L""));
@@ -78,6 +80,7 @@ TEST(RegFileFormatTest, RoundTripKeepsKeysValuesOrderTypesAndEscapes) {
     EXPECT_EQ(read->FindValue(L"count")->type, 4u);
     EXPECT_EQ(read->FindValue(L"Lines")->data, StringValueData(L"one\r\ntwo"));
     EXPECT_EQ(read->FindValue(L"Expand")->type, 2u);
+    EXPECT_NE(read->FindValue(L"two\nline\r name"), nullptr);
     EXPECT_NE(FindKey(*parsed.root, {L"Software", L"Empty"}), nullptr);
 }
 

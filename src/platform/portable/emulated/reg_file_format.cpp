@@ -254,6 +254,12 @@ void ParseLines(const std::vector<std::wstring>& lines, RegistryNode& root,
 std::wstring Quoted(std::wstring_view text) {
     std::wstring quoted = L"\"";
     for (wchar_t c : text) {
+        // A raw line break would end the line in the middle of the string; the reader takes
+        // \n and \r back, as the registry editor writes them.
+        if (c == L'\n' || c == L'\r') {
+            quoted.append(c == L'\n' ? L"\\n" : L"\\r");
+            continue;
+        }
         if (c == L'\\' || c == L'"') {
             quoted.push_back(L'\\');
         }
