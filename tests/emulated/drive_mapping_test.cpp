@@ -31,6 +31,12 @@ TEST_F(DriveMappingTest, NamesMatchExistingEntriesWithoutRegardToCase) {
     EXPECT_EQ(host.path, system_.Path() / "drive_c" / "ProgramData" / "Microsoft" / "NewFolder");
 }
 
+TEST_F(DriveMappingTest, NamesOfDigitsAndLettersMatchWithoutRegardToCase) {
+    std::filesystem::create_directories(system_.Path() / "drive_c" / "0" / "Task 1A");
+    DriveMapping::HostPath host = drives_.ToHost(L"C:\\0\\task 1a");
+    EXPECT_EQ(host.path, system_.Path() / "drive_c" / "0" / "Task 1A");
+}
+
 TEST_F(DriveMappingTest, OtherDrivesAndNetworkPathsDoNotExist) {
     EXPECT_EQ(drives_.ToHost(L"D:\\Games").error, ERROR_PATH_NOT_FOUND);
     EXPECT_EQ(drives_.ToHost(L"\\\\server\\share\\x").error, ERROR_PATH_NOT_FOUND);

@@ -21,12 +21,26 @@ bool IsAllowedName(std::wstring_view name) {
     return true;
 }
 
+// True when no other name equals name without regard to case: it holds only ASCII characters
+// that are not letters, which no case mapping produces or changes. The task index folders
+// ("0", "1", ...) are such names.
+bool MatchesOnlyItself(std::wstring_view name) {
+    for (wchar_t c : name) {
+        if (c >= 0x80 || (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z')) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // The entry of folder whose name equals name without regard to case; name itself when the
 // folder holds none (or cannot be read), so that a path to be created keeps the case it has.
 std::filesystem::path MatchEntry(const std::filesystem::path& folder, const std::wstring& name) {
     std::string hostName = WideToHost(name);
     std::error_code error;
-    if (std::filesystem::exists(folder / hostName, error)) {
+    // The folder is read only when an entry could match in another case: otherwise creating one
+    // entry after another in the same folder would read all the earlier ones each time.
+    if (std::filesystem::exists(folder / hostName, error) || MatchesOnlyItself(name)) {
         return folder / hostName;
     }
     for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
