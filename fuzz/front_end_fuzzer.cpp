@@ -16,6 +16,7 @@
 #include "support/debug_capture.h"
 #include "support/expected_output.h"
 #include "support/scripted_system.h"
+#include "support/text_lines.h"
 
 namespace {
 
@@ -97,20 +98,6 @@ void CompleteForTheCommands(std::vector<std::wstring>& elements) {
     }
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::string line;
-    for (char c : text) {
-        if (c == '\n') {
-            lines.push_back(line);
-            line.clear();
-        } else {
-            line.push_back(c);
-        }
-    }
-    return lines;
-}
-
 bool HasLineBreak(const std::vector<std::wstring>& elements) {
     for (const std::wstring& element : elements) {
         if (element.find_first_of(L"\r\n") != std::wstring::npos) {
@@ -169,7 +156,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 copies.push_back(line);
             }
         }
-        FUZZ_CHECK(Lines(err) == copies);
+        FUZZ_CHECK(LinesOf(err) == copies);
     }
     return 0;
 }

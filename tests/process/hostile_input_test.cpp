@@ -20,6 +20,7 @@
 #include "platform/portable/emulated/reg_file_format.h"
 #include "support/expected_output.h"
 #include "support/process_runner.h"
+#include "support/text_lines.h"
 
 namespace {
 
@@ -72,20 +73,6 @@ class TemporaryFolder {
 
 // Every file of the system but its lock: path below the system folder to bytes.
 using SystemFiles = std::map<std::string, std::string>;
-
-std::vector<std::string> LinesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::string line;
-    for (char c : text) {
-        if (c == '\n') {
-            lines.push_back(line);
-            line.clear();
-        } else {
-            line.push_back(c);
-        }
-    }
-    return lines;
-}
 
 bool EndsWith(const std::string& text, const std::string& end) {
     return text.size() >= end.size() &&

@@ -18,6 +18,7 @@
 #include "support/console_capture.h"
 #include "support/debug_capture.h"
 #include "support/scripted_system.h"
+#include "support/text_lines.h"
 
 namespace {
 
@@ -383,20 +384,6 @@ StepResults ModelCommand(
 
 std::string Narrow(const std::wstring& text) {
     return LogText(text.c_str());
-}
-
-std::vector<std::string> LinesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::string line;
-    for (char c : text) {
-        if (c == '\n') {
-            lines.push_back(line);
-            line.clear();
-        } else {
-            line.push_back(c);
-        }
-    }
-    return lines;
 }
 
 struct CommandRun {
