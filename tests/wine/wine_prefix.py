@@ -135,7 +135,7 @@ class WinePrefix:
                               capture_output=True, timeout=COMMAND_TIMEOUT_SECONDS, check=check)
 
     def _registry_keys(self, root):
-        completed = self._wine("reg", "query", root, "/s")
+        completed = self._wine("reg", "query", root, "/s", "/reg:64")
         if completed.returncode != 0:  # the root does not exist yet
             return {}
         keys = {}
