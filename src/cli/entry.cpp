@@ -5,6 +5,7 @@
 #include <string>
 
 #include "argument_list.h"
+#include "brackenfold_version.h"
 #include "commands.h"
 #include "output/debug_streams.h"
 #include "output/message_line.h"
@@ -14,9 +15,8 @@
 
 namespace {
 
-constexpr const char* kBannerTitle = "Brackenfold v 1.0.";
-constexpr const char* kBannerSubtitle =
-    "Registers games and their tasks with Windows Game Explorer.";
+constexpr const char* kBannerTitle = "Brackenfold v " BRACKENFOLD_VERSION_SHORT_TEXT ".";
+constexpr const char* kBannerSubtitle = BRACKENFOLD_DESCRIPTION ".";
 constexpr std::size_t kMinimumArguments = 3;
 constexpr wchar_t kGuidOption[] = L"-guid:";
 constexpr std::size_t kGuidOptionLength = 6;

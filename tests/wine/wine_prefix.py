@@ -25,9 +25,13 @@ BASE_ENVIRONMENT = {
 # Game Explorer disabled: creating its COM object fails, as on a system that has none.
 WITHOUT_GAME_EXPLORER = {"WINEDLLOVERRIDES": "mscoree=;gameux=d"}
 
-# The registry trees the program writes to, directly or through Game Explorer.
+# The registry trees the program writes to, directly or through Game Explorer, each read in the
+# 64-bit view. The machine's tree of 32-bit programs (Wow6432Node, the 32-bit view of HKLM\Software)
+# is read too: a 32-bit build that wrote there would leave keys where the system never looks. A
+# user's Software\Classes\Software tree is one and the same in both views.
 REGISTRY_ROOTS = (
     r"HKLM\Software\Microsoft\Windows\CurrentVersion\GameUX",
+    r"HKLM\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\GameUX",
     r"HKCU\Software\Classes\Software\Microsoft\Windows\CurrentVersion\GameUX",
 )
 REGISTRY_ROOT_NAMES = {"HKEY_LOCAL_MACHINE": "HKLM", "HKEY_CURRENT_USER": "HKCU"}

@@ -1,0 +1,214 @@
+#!/usr/bin/env python3
+"""Checks what scripts/package makes: the zips' contents, the shipped executables' size budget
+and debug links, that a run from a copy of the sources in another folder gives the same bytes,
+and that --sign signs both executables so that Windows would accept them and they still run.
+
+Usage: release_checks.py SOURCE_FOLDER VERSION [unittest options, such as -k Signed]
+"""
+
+import hashlib
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+import zipfile
+import zlib
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "wine"))
+from wine_prefix import WinePrefix  # noqa: E402
+
+SOURCE = None  # set by main()
+VERSION = None
+PACKAGE_TIMEOUT_SECONDS = 1200  # a run in a fresh folder builds both executables
+
+# The shipped executables' budgets in bytes. A static program that only writes one line through
+# std::cout is 0.93 MB with this toolchain; the x86 build is the smaller of the two.
+SIZE_BUDGETS = {"x64": 1_100_000, "x86": 1_100_000}
+ARCHITECTURES = ("x64", "x86")
+DEBUG_FILE = "Brackenfold.exe.debug"
+
+
+def package(source, output, *options, environment=None):
+    subprocess.run([os.path.join(source, "scripts", "package"), "--output", output, *options],
+                   env=dict(os.environ, **(environment or {})), check=True,
+                   stdout=subprocess.DEVNULL, timeout=PACKAGE_TIMEOUT_SECONDS)
+
+
+def zip_name(kind):
+    return f"brackenfold-{VERSION}-{kind}.zip"
+
+
+def read_member(zip_path, name):
+    with zipfile.ZipFile(zip_path) as archive:
+        return archive.read(name)
+
+
+def sections(path):
+    """The sections of a PE file by name, as (file offset, size), read by objdump."""
+    listing = subprocess.run(["x86_64-w64-mingw32-objdump", "-h", path], capture_output=True,
+                             text=True, check=True).stdout
+    found = {}
+    for line in listing.splitlines():
+        fields = line.split()
+        if len(fields) == 7 and fields[0].isdigit():
+            found[fields[1]] = (int(fields[5], 16), int(fields[2], 16))
+    return found
+
+
+class PackagedRelease:
+    """One scripts/package run into a temporary folder, shared by the checks of one process."""
+
+    folder = None
+
+    @classmethod
+    def get(cls):
+        if cls.folder is None:
+            cls.folder = tempfile.mkdtemp(prefix="brackenfold-dist-")
+            package(SOURCE, cls.folder)
+        return cls.folder
+
+
+class PackageContentsTest(unittest.TestCase):
+    def test_zips_hold_the_executable_readme_and_license_and_checksums_match(self):
+        dist = PackagedRelease.get()
+        self.assertEqual(sorted(os.listdir(dist)), sorted(
+            ["SHA256SUMS", zip_name("debug"), zip_name("windows-x64"), zip_name("windows-x86")]))
+        for architecture in ARCHITECTURES:
+            with zipfile.ZipFile(os.path.join(dist, zip_name(f"windows-{architecture}"))) as zip:
+                self.assertEqual(zip.namelist(), ["Brackenfold.exe", "LICENSE", "README.md"])
+                for name in ("LICENSE", "README.md"):
+                    with open(os.path.join(SOURCE, name), "rb") as file:
+                        self.assertEqual(zip.read(name), file.read(), name)
+        with zipfile.ZipFile(os.path.join(dist, zip_name("debug"))) as zip:
+            self.assertEqual(zip.namelist(), [f"windows-{architecture}/{DEBUG_FILE}"
+                                              for architecture in ARCHITECTURES])
+        with open(os.path.join(dist, "SHA256SUMS"), encoding="ascii") as file:
+            listed = dict(reversed(line.split()) for line in file)
+        actual = {}
+        for name in listed:
+            with open(os.path.join(dist, name), "rb") as zip_file:
+                actual[name] = hashlib.sha256(zip_file.read()).hexdigest()
+        self.assertEqual(listed, actual)
+
+    def test_executables_are_stripped_within_budget_and_linked_to_their_debug_files(self):
+        dist = PackagedRelease.get()
+        work = tempfile.mkdtemp(prefix="brackenfold-unzipped-")
+        self.addCleanup(shutil.rmtree, work)
+        for architecture in ARCHITECTURES:
+            with self.subTest(architecture):
+                exe = os.path.join(work, f"{architecture}.exe")
+                debug = os.path.join(work, f"{architecture}.debug")
+                with open(exe, "wb") as file:
+                    file.write(read_member(os.path.join(dist, zip_name(f"windows-{architecture}")),
+                                           "Brackenfold.exe"))
+                with open(debug, "wb") as file:
+                    file.write(read_member(os.path.join(dist, zip_name("debug")),
+                                           f"windows-{architecture}/{DEBUG_FILE}"))
+                size = os.path.getsize(exe)
+                print(f"{architecture}: Brackenfold.exe {size} bytes, "
+                      f"{DEBUG_FILE} {os.path.getsize(debug)} bytes")
+                self.assertLessEqual(size, SIZE_BUDGETS[architecture])
+
+                shipped = sections(exe)
+                self.assertEqual([name for name in shipped if name.startswith(".debug")], [])
+                self.assertIn(".debug_info", sections(debug))
+                # The link: the debug file's name, padding to four bytes, its CRC-32.
+                offset, length = shipped[".gnu_debuglink"]
+                with open(exe, "rb") as file:
+                    file.seek(offset)
+                    link = file.read(length)
+                self.assertEqual(link[:len(DEBUG_FILE) + 1], DEBUG_FILE.encode() + b"\0")
+                with open(debug, "rb") as file:
+                    crc = zlib.crc32(file.read())
+                self.assertEqual(int.from_bytes(link[-4:], "little"), crc)
+
+
+class ReproducibleTest(unittest.TestCase):
+    def test_package_from_a_copy_in_another_folder_gives_the_same_bytes(self):
+        dist = PackagedRelease.get()
+        commit_time = subprocess.run(["git", "-C", SOURCE, "log", "-1", "--format=%ct"],
+                                     capture_output=True, text=True, check=True).stdout.strip()
+        # The working tree's files as they are, tracked and new, without builds and .git.
+        files = subprocess.run(["git", "-C", SOURCE, "ls-files", "-z", "--cached", "--others",
+                                "--exclude-standard"], capture_output=True, check=True).stdout
+        other = tempfile.mkdtemp(prefix="brackenfold-another-checkout-folder-")
+        self.addCleanup(shutil.rmtree, other)
+        copy = os.path.join(other, "source")
+        for name in filter(None, files.decode().split("\0")):
+            if os.path.isfile(os.path.join(SOURCE, name)):
+                os.makedirs(os.path.dirname(os.path.join(copy, name)), exist_ok=True)
+                shutil.copy2(os.path.join(SOURCE, name), os.path.join(copy, name))
+        other_dist = os.path.join(other, "dist")
+
+        package(copy, other_dist, environment={"SOURCE_DATE_EPOCH": commit_time})
+
+        self.assertEqual(sorted(os.listdir(other_dist)), sorted(os.listdir(dist)))
+        for name in sorted(os.listdir(dist)):
+            with open(os.path.join(dist, name), "rb") as first, \
+                    open(os.path.join(other_dist, name), "rb") as second:
+                self.assertTrue(first.read() == second.read(), f"{name} differs")
+        with open(os.path.join(dist, "SHA256SUMS"), encoding="ascii") as file:
+            print(file.read(), end="")
+
+
+class SignedTest(unittest.TestCase):
+    def test_signed_executables_verify_and_the_x64_one_runs_under_wine(self):
+        work = tempfile.mkdtemp(prefix="brackenfold-signed-")
+        self.addCleanup(shutil.rmtree, work)
+        key, certificate = os.path.join(work, "key.pem"), os.path.join(work, "cert.pem")
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1",
+                        "-subj", "/CN=Brackenfold throwaway test signer", "-keyout", key,
+                        "-out", certificate, "-addext", "keyUsage=critical,digitalSignature",
+                        "-addext", "extendedKeyUsage=codeSigning"],
+                       check=True, capture_output=True)
+        dist = os.path.join(work, "dist")
+
+        package(SOURCE, dist, "--sign", key, certificate)
+
+        for architecture in ARCHITECTURES:
+            with self.subTest(architecture):
+                exe = os.path.join(work, f"{architecture}.exe")
+                with open(exe, "wb") as file:
+                    file.write(read_member(os.path.join(dist, zip_name(f"windows-{architecture}")),
+                                           "Brackenfold.exe"))
+                report = subprocess.run(["osslsigncode", "verify", "-in", exe],
+                                        capture_output=True, text=True).stdout
+                # The self-signed certificate is trusted by nobody: only the chain fails.
+                self.assertIn("Message digest algorithm  : SHA256", report)
+                self.assertIn("Signature verification: ok", report)
+                self.assertRegex(report, r"Current message digest\s*: (\w+)\n"
+                                         r"Calculated message digest\s*: \1\n")
+                self.assertIn("Signer's certificate:", report)
+                self.assertIn("CN=Brackenfold throwaway test signer", report)
+
+        prefix = WinePrefix()
+        try:
+            prefix.boot()
+            prefix.copy_in(os.path.join(work, "x64.exe"), r"C:\Brackenfold\Brackenfold.exe")
+            output = prefix.run(r"C:\Brackenfold\Brackenfold.exe")
+        finally:
+            prefix.close()
+        self.assertEqual(output.status, 1, output)
+        short_version = ".".join(VERSION.split(".")[:2])
+        self.assertTrue(output.stdout.startswith(f"\r\nBrackenfold v {short_version}.\r\n"),
+                        output)
+        self.assertIn("\tBrackenfold.exe [<-guid:>GUID]", output.stdout)
+
+
+def main():
+    global SOURCE, VERSION
+    if len(sys.argv) < 3:
+        sys.exit(__doc__)
+    SOURCE, VERSION = os.path.abspath(sys.argv[1]), sys.argv[2]
+    try:
+        result = unittest.main(argv=[sys.argv[0], *sys.argv[3:]], exit=False, verbosity=2).result
+    finally:
+        if PackagedRelease.folder is not None:
+            shutil.rmtree(PackagedRelease.folder, ignore_errors=True)
+    sys.exit(0 if result.wasSuccessful() else 1)
+
+
+if __name__ == "__main__":
+    main()
