@@ -23,9 +23,10 @@ SOURCE = None  # set by main()
 VERSION = None
 PACKAGE_TIMEOUT_SECONDS = 1200  # a run in a fresh folder builds both executables
 
-# The shipped executables' budgets in bytes. A static program that only writes one line through
-# std::cout is 0.93 MB with this toolchain; the x86 build is the smaller of the two.
-SIZE_BUDGETS = {"x64": 1_100_000, "x86": 1_100_000}
+# The shipped executables' budgets in bytes (1.1 and 1.2 MB). A static program that only writes
+# one line through std::cout is 0.93 MB with this toolchain for x64. The x86 build is larger: its
+# exceptions unwind through DWARF tables that the x64 build keeps in its smaller PE unwind data.
+SIZE_BUDGETS = {"x64": 1_100_000, "x86": 1_200_000}
 ARCHITECTURES = ("x64", "x86")
 DEBUG_FILE = "Brackenfold.exe.debug"
 
@@ -70,7 +71,7 @@ class PackagedRelease:
         return cls.folder
 
 
-class PackageContentsTest(unittest.TestCase):
+class ContentsTest(unittest.TestCase):
     def test_zips_hold_the_executable_readme_and_license_and_checksums_match(self):
         dist = PackagedRelease.get()
         self.assertEqual(sorted(os.listdir(dist)), sorted(
@@ -110,6 +111,11 @@ class PackageContentsTest(unittest.TestCase):
                 print(f"{architecture}: Brackenfold.exe {size} bytes, "
                       f"{DEBUG_FILE} {os.path.getsize(debug)} bytes")
                 self.assertLessEqual(size, SIZE_BUDGETS[architecture])
+
+                with open(exe, "rb") as file:
+                    headers = file.read(4096)
+                pe_header = int.from_bytes(headers[0x3C:0x40], "little")
+                self.assertEqual(headers[pe_header + 8:pe_header + 12], bytes(4), "link time")
 
                 shipped = sections(exe)
                 self.assertEqual([name for name in shipped if name.startswith(".debug")], [])
@@ -173,15 +179,20 @@ class SignedTest(unittest.TestCase):
                 with open(exe, "wb") as file:
                     file.write(read_member(os.path.join(dist, zip_name(f"windows-{architecture}")),
                                            "Brackenfold.exe"))
-                report = subprocess.run(["osslsigncode", "verify", "-in", exe],
-                                        capture_output=True, text=True).stdout
-                # The self-signed certificate is trusted by nobody: only the chain fails.
-                self.assertIn("Message digest algorithm  : SHA256", report)
-                self.assertIn("Signature verification: ok", report)
-                self.assertRegex(report, r"Current message digest\s*: (\w+)\n"
-                                         r"Calculated message digest\s*: \1\n")
-                self.assertIn("Signer's certificate:", report)
-                self.assertIn("CN=Brackenfold throwaway test signer", report)
+                untrusted = subprocess.run(["osslsigncode", "verify", "-in", exe],
+                                           capture_output=True, text=True)
+                # Nobody trusts the throwaway certificate: the chain fails, and only the chain.
+                self.assertNotEqual(untrusted.returncode, 0)
+                self.assertIn("Error: self-signed certificate", untrusted.stdout)
+                self.assertIn("Message digest algorithm  : SHA256", untrusted.stdout)
+                self.assertRegex(untrusted.stdout, r"Current message digest\s*: (\w+) *\n"
+                                                   r"Calculated message digest\s*: \1 *\n")
+                self.assertIn("Subject: /CN=Brackenfold throwaway test signer", untrusted.stdout)
+                # Trusting it, the signature over that digest verifies.
+                trusted = subprocess.run(["osslsigncode", "verify", "-CAfile", certificate,
+                                          "-in", exe], capture_output=True, text=True)
+                self.assertEqual(trusted.returncode, 0, trusted.stdout + trusted.stderr)
+                self.assertIn("Signature verification: ok", trusted.stdout)
 
         prefix = WinePrefix()
         try:
