@@ -106,7 +106,8 @@ def folder_of(path):
 
 def game_explorer_record(path):
     """What Wine's Game Explorer records for an added game: the paths it was given, and the
-    identity, title and description from the game's embedded definition."""
+    identity, title and description from the game's embedded definition. Its 32-bit side, which
+    the x86 build loads under WOW64, records the same in the same key of the 64-bit view."""
     return {
         "ApplicationId": text_value(DEMO.game_id),
         "ConfigApplicationPath": text_value(folder_of(path)),
@@ -279,7 +280,9 @@ class DeleteTest(WineTestCase):
 
 class WithoutGameExplorerTest(WineTestCase):
     """Game Explorer disabled: registration falls back to the keys that a later upgrade of the
-    system reads, and removal deletes them."""
+    system reads, and removal deletes them. They must be in the 64-bit view, where the system
+    reads them, also when the x86 build writes them under WOW64: the state holds the 32-bit view
+    of the machine's keys (Wow6432Node) too, so a key written there is an unexpected change."""
 
     def test_add_with_guid_writes_upgrade_key_of_scope_and_delete_removes_it(self):
         cases = (
