@@ -24,11 +24,8 @@ constexpr const wchar_t* kAllUsersGameKeyFormat =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\GameUX\\GamesToFindOnWindowsUpgrade\\%s";
 constexpr std::size_t kGameKeyPathCapacity = 1024;
 
-constexpr const wchar_t* kBinaryPathValue = L"GDFBinaryPath";
-constexpr const wchar_t* kInstallPathValue = L"GameInstallPath";
-
-// Far more than the 39 characters of the braced form, so that the formatting cannot fail.
-constexpr int kGuidTextCapacity = 128;
+constexpr const wchar_t* kUpgradeBinaryPathValue = L"GDFBinaryPath";
+constexpr const wchar_t* kUpgradeInstallPathValue = L"GameInstallPath";
 
 HKEY UpgradeRoot(int scope) {
     return scope == GIS_CURRENT_USER ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
@@ -84,13 +81,13 @@ HRESULT RecordForUpgrade(const wchar_t* executablePath, const wchar_t* installDi
         }
         *gameId = created;
     }
-    wchar_t guidText[kGuidTextCapacity] = {};
-    StringFromGUID2(*gameId, guidText, kGuidTextCapacity);
+    wchar_t guidText[CHARS_IN_GUID] = {};
+    StringFromGUID2(*gameId, guidText, CHARS_IN_GUID);
 
     RegistryKey gameKey;
     if (OpenOrCreateKey(parentKey.Get(), guidText, gameKey) == ERROR_SUCCESS) {
-        WriteTextValue(gameKey.Get(), kBinaryPathValue, executablePath);
-        WriteTextValue(gameKey.Get(), kInstallPathValue, installDirectory);
+        WriteTextValue(gameKey.Get(), kUpgradeBinaryPathValue, executablePath);
+        WriteTextValue(gameKey.Get(), kUpgradeInstallPathValue, installDirectory);
     }
     return S_OK;
 }
@@ -137,8 +134,8 @@ HRESULT UnregisterGame(const GUID& gameId) {
     }
 
     // Removal takes no scope, so the game's key goes from both places.
-    wchar_t guidText[kGuidTextCapacity] = {};
-    StringFromGUID2(gameId, guidText, kGuidTextCapacity);
+    wchar_t guidText[CHARS_IN_GUID] = {};
+    StringFromGUID2(gameId, guidText, CHARS_IN_GUID);
     DeleteGameKey(HKEY_CURRENT_USER, kCurrentUserGameKeyFormat, guidText);
     DeleteGameKey(HKEY_LOCAL_MACHINE, kAllUsersGameKeyFormat, guidText);
     return S_OK;

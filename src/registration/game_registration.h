@@ -3,7 +3,7 @@
 // GamesToFindOnWindowsUpgrade instead. Neither operation prints anything or throws.
 #pragma once
 
-#include "platform_api.h"
+#include "platform/gameux.h"
 
 // Registers the game for scope (GIS_CURRENT_USER, or any other value for all users). gameId is in
 // and out: GUID_NULL asks for a new GUID; on return it holds the GUID the game was registered

@@ -18,8 +18,6 @@ constexpr wchar_t kGameTaskFolderFormat[] = L"%s\\Microsoft\\Windows\\GameExplor
 constexpr wchar_t kPlayTasksFolder[] = L"PlayTasks";
 constexpr wchar_t kSupportTasksFolder[] = L"SupportTasks";
 
-// Far more than the 39 characters of a braced GUID, so StringFromGUID2 cannot fail.
-constexpr int kGuidTextCapacity = 256;
 // Room for a special folder path (at most MAX_PATH) with the task tree below it.
 constexpr std::size_t kPathCapacity = 512;
 // GetFullPathNameW's buffer; a result of this size or more means the full path did not fit.
@@ -152,8 +150,8 @@ HRESULT CreateGameTask(int scope, const GUID& gameId, int isSupport, int index, 
     if (FAILED(hr)) {
         return hr;
     }
-    wchar_t guidText[kGuidTextCapacity];
-    StringFromGUID2(gameId, guidText, kGuidTextCapacity);
+    wchar_t guidText[CHARS_IN_GUID];
+    StringFromGUID2(gameId, guidText, CHARS_IN_GUID);
 
     // Both paths are built before anything is created: a path cut to fit its buffer would put the
     // shortcut under a name nobody asked for.
@@ -191,8 +189,8 @@ HRESULT RemoveGameTasks(const GUID& gameId) {
     if (FAILED(hr)) {
         return hr;
     }
-    wchar_t guidText[kGuidTextCapacity];
-    StringFromGUID2(gameId, guidText, kGuidTextCapacity);
+    wchar_t guidText[CHARS_IN_GUID];
+    StringFromGUID2(gameId, guidText, CHARS_IN_GUID);
 
     // The game may have been added for either scope, so both trees go. An uninstaller wants as
     // much removed as can be: the second tree is attempted even when the first stayed.

@@ -3,7 +3,7 @@
 // ...\Microsoft\Windows\GameExplorer\{GUID}\<PlayTasks or SupportTasks>\<index>\<name>.lnk
 #pragma once
 
-#include "platform_api.h"
+#include "platform/gameux.h"
 
 // Writes the shortcut of one task, replacing one of the same name. scope GIS_CURRENT_USER puts it
 // below the user's local application data, any other scope below the common application data.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "emulated_test_support.h"
+#include "system_creation.h"
 #include "win32_codes.h"
 
 namespace {
@@ -17,7 +18,8 @@ class EmulatedRegistryTest : public testing::Test {
     }
 
     TemporaryFolder system_;
-    RegistryStore store_{{system_.Path()}, {L"me", L"S-1"}};
+    SystemLayout layout_{system_.Path()};
+    RegistryStore store_{layout_, CreateSystem(layout_, {L"me", L"S-1"})};
     EmulatedRegistry registry_{store_};
 };
 

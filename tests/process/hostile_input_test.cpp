@@ -384,6 +384,20 @@ TEST_F(HostileInputTest, ExecutablePathsOfEveryCharacterClassAreFoundAgainByPath
     ExpectBaselineIntact();
 }
 
+// The C locale names no encoding: its arguments are read as UTF-8, so a game added there is the
+// same game in a UTF-8 locale, and the other way round.
+TEST_F(HostileInputTest, PathsTypedInTheCLocaleNameTheSameGameInAUtf8Locale) {
+    const std::string exe = "C:\\Games\\Caf\xc3\xa9\\game.exe";
+    const std::pair<const char*, const char*> kLocales[] = {{"C", "C.UTF-8"}, {"C.UTF-8", "POSIX"}};
+    for (const auto& [addLocale, deleteLocale] : kLocales) {
+        SCOPED_TRACE(std::string(addLocale) + " then " + deleteLocale);
+        ExpectRun({"-add", "all", exe, "Play;" + exe + ";play"}, "task Play added at 0\n", "",
+                  addLocale);
+        ExpectRun({"-del", exe}, exe + " tasks removed.\n" + exe + " removed.\n", "", deleteLocale);
+    }
+    ExpectBaselineIntact();
+}
+
 TEST_F(HostileInputTest, UndecodableBytesComeBackAsTheSameBytes) {
     // Invalid in UTF-8: a stray continuation byte, a cut sequence, an encoded surrogate, an
     // overlong form, a code point beyond Unicode, bytes that never occur.

@@ -87,8 +87,8 @@ std::string LogText(const wchar_t* text) {
 }
 
 std::string LogGuid(const GUID& guid) {
-    wchar_t text[40];
-    StringFromGUID2(guid, text, 40);
+    wchar_t text[CHARS_IN_GUID];
+    StringFromGUID2(guid, text, CHARS_IN_GUID);
     return LogText(text);
 }
 
@@ -119,6 +119,10 @@ class ScriptedGameExplorer : public ScriptedObject<IGameExplorer> {
             return kInjectedFailure;
         }
         return system_.script.removeGame;
+    }
+    HRESULT STDMETHODCALLTYPE UpdateGame(GUID instanceId) override {
+        system_.BeginCall("IGameExplorer::UpdateGame " + LogGuid(instanceId));
+        return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE VerifyAccess(BSTR binaryPath, BOOL* hasAccess) override {
         if (system_.BeginCall("IGameExplorer::VerifyAccess " + LogText(binaryPath) + " " +

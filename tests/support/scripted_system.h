@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "platform_api.h"
+#include "platform/gameux.h"
 #include "system_backend.h"
 
 struct WmiObjectScript {

@@ -48,6 +48,7 @@ constexpr BOOL FALSE = 0;
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT S_FALSE = 1;
 constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005);
+constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001);
 constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002);
 constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003);
 constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057);
@@ -105,8 +106,11 @@ inline constexpr GUID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 // 1 when all 16 bytes are equal, 0 otherwise.
 BOOL IsEqualGUID(REFGUID a, REFGUID b);
 
-// Braced upper-case text; returns the characters written with the terminator (39), or 0 when
-// capacity is below 39.
+// The size of a GUID's braced text: braces, 36 characters and the terminator.
+constexpr int CHARS_IN_GUID = 39;
+
+// Braced upper-case text; returns the characters written with the terminator (CHARS_IN_GUID),
+// or 0 when capacity is below that.
 int StringFromGUID2(REFGUID guid, LPOLESTR text, int capacity);
 
 // Unbraced lower-case text, allocated for the caller; free it with RpcStringFreeA.
@@ -178,22 +182,6 @@ struct VARIANT {
 
 void VariantInit(VARIANT* value);
 HRESULT VariantClear(VARIANT* value);
-
-// ---- Game Explorer -----------------------------------------------------------------------------
-enum GAME_INSTALL_SCOPE { GIS_NOT_INSTALLED = 1, GIS_CURRENT_USER = 2, GIS_ALL_USERS = 3 };
-
-struct IGameExplorer : IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE AddGame(BSTR binaryPath, BSTR installDirectory,
-                                              GAME_INSTALL_SCOPE scope, GUID* instanceId) = 0;
-    virtual HRESULT STDMETHODCALLTYPE RemoveGame(GUID instanceId) = 0;
-    virtual HRESULT STDMETHODCALLTYPE VerifyAccess(BSTR binaryPath, BOOL* hasAccess) = 0;
-
-  protected:
-    ~IGameExplorer() = default;
-};
-
-extern const CLSID CLSID_GameExplorer;
-extern const IID IID_IGameExplorer;
 
 // ---- WMI ---------------------------------------------------------------------------------------
 constexpr LONG WBEM_FLAG_RETURN_IMMEDIATELY = 0x10;

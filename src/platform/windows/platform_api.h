@@ -1,5 +1,5 @@
-// The Windows API that the program calls: the SDK's headers, plus the Game Explorer declarations
-// that MinGW-w64 does not ship.
+// The Windows API that the program calls: the SDK's headers. Game Explorer, which MinGW-w64 does
+// not declare, is in platform/gameux.h.
 #pragma once
 
 #include <windows.h>
@@ -11,7 +11,6 @@
 #include <shellapi.h>
 #include <shlobj.h>
 #include <shlwapi.h>
+#include <strmif.h>  // CHARS_IN_GUID
 #include <wbemidl.h>
 #include <wchar.h>
-
-#include "game_explorer.h"

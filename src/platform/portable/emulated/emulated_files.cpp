@@ -21,15 +21,7 @@ bool IsFullPath(std::wstring_view path) {
 }
 
 int ErrorFromCode(const std::error_code& error) {
-    switch (error.value()) {
-        case ENOENT:
-        case ENOTDIR:
-            return ERROR_PATH_NOT_FOUND;
-        case ENAMETOOLONG:
-            return ERROR_FILENAME_EXCED_RANGE;
-        default:
-            return ERROR_ACCESS_DENIED;
-    }
+    return Win32ErrorFromErrno(error.value(), ERROR_ACCESS_DENIED);
 }
 
 // The names of a double-terminated list.

@@ -96,9 +96,9 @@ HRESULT EmulatedSystem::SHGetFolderPathW(int folder, DWORD /*flags*/, LPWSTR pat
     if (folderPath->size() >= MAX_PATH) {
         return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
     }
-    // The folder exists on Windows from the start; the system is created on first use.
-    if (LONG prepared = machine_->registry.PrepareSystem(); prepared != ERROR_SUCCESS) {
-        return HRESULT_FROM_WIN32(prepared);
+    // The folder exists on Windows from the start; here it exists once the system does.
+    if (machine_->state != ERROR_SUCCESS) {
+        return HRESULT_FROM_WIN32(machine_->state);
     }
     std::wmemcpy(path, folderPath->c_str(), folderPath->size() + 1);
     return S_OK;
