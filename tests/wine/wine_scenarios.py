@@ -399,6 +399,14 @@ class CommandLineTest(WineTestCase):
                 self.assertEqual(changes, Changes(expected, []))
 
 
+    def test_diagnostic_lines_reach_the_debug_output(self):
+        # Wine logs what a program passes to OutputDebugString: on its channel "seh" in Wine 8,
+        # "debugstr" in later versions.
+        output = PREFIX.run(PROGRAM, environment={"WINEDEBUG": "-all,warn+seh,warn+debugstr"})
+        self.assertEqual((output.stdout, output.status), (console(BANNER + USAGE), 1))
+        self.assertRegex(output.stderr, r'OutputDebugString[AW] "Too few arguments: 1\\r\\n"')
+
+
 def stop_on_signal(signal_number, _frame):
     raise SystemExit(128 + signal_number)
 
