@@ -64,7 +64,7 @@ bool IsUtf8Of(const std::wstring& text, std::string_view narrow) {
         }
         char32_t decoded = 0;
         const std::size_t used = DecodeUtf8(narrow, decoded);
-        if (used == 0 || decoded != (u >= 0xD800 && u <= 0xDFFF ? 0xFFFD : u)) {
+        if (used == 0 || decoded != (IsSurrogate(u) ? 0xFFFD : u)) {
             return false;
         }
         narrow.remove_prefix(used);

@@ -19,7 +19,7 @@ wchar_t EscapedByte(char byte) {
 
 bool IsWindowsCharacter(wchar_t c) {
     const auto code = static_cast<char32_t>(c);
-    return code <= kLastCodePoint && !(code >= 0xD800 && code <= 0xDFFF);
+    return code <= kLastCodePoint && !IsSurrogate(code);
 }
 
 // The character at the start of text in the locale's encoding: its byte count, or 0 when the

@@ -34,7 +34,7 @@ std::size_t EncodeOne(bool utf8, wchar_t c, char* out, bool* usedDefault) {
             return UseDefault(out, usedDefault);
         }
         // A lone surrogate has no valid UTF-8 form; Windows writes the replacement character.
-        return EncodeUtf8(code >= 0xD800 && code <= 0xDFFF ? 0xFFFD : code, out);
+        return EncodeUtf8(IsSurrogate(code) ? 0xFFFD : code, out);
     }
     std::mbstate_t state{};
     const std::size_t n = std::wcrtomb(out, c, &state);

@@ -6,10 +6,6 @@ bool IsContinuationByte(unsigned char byte) {
     return (byte & 0xC0) == 0x80;
 }
 
-bool IsSurrogate(char32_t code) {
-    return code >= 0xD800 && code <= 0xDFFF;
-}
-
 }  // namespace
 
 std::size_t EncodeUtf8(char32_t code, char* out) {

@@ -8,6 +8,11 @@
 // The highest Unicode code point; values above it have no UTF-8 (or UTF-16) form.
 inline constexpr char32_t kLastCodePoint = 0x10FFFF;
 
+// U+D800..U+DFFF: the halves of UTF-16 surrogate pairs, which are no characters on their own.
+constexpr bool IsSurrogate(char32_t code) {
+    return code >= 0xD800 && code <= 0xDFFF;
+}
+
 // The longest UTF-8 form of a code point.
 inline constexpr std::size_t kUtf8MaxBytes = 4;
 
