@@ -42,7 +42,11 @@ LSTATUS AbsentSystem::RegCloseKey(HKEY) {
     return ERROR_INVALID_PARAMETER;
 }
 
-LSTATUS AbsentSystem::SHDeleteKeyW(HKEY, LPCWSTR) {
+LSTATUS AbsentSystem::RegOpenKeyExW(HKEY, LPCWSTR, REGSAM, HKEY*) {
+    return ERROR_FILE_NOT_FOUND;
+}
+
+LSTATUS AbsentSystem::RegDeleteTreeW(HKEY, LPCWSTR) {
     return ERROR_FILE_NOT_FOUND;
 }
 
@@ -64,5 +68,6 @@ DWORD AbsentSystem::GetFullPathNameW(LPCWSTR, DWORD, LPWSTR, LPWSTR*) {
 }
 
 DWORD AbsentSystem::GetFileAttributesW(LPCWSTR) {
+    SetLastError(ERROR_PATH_NOT_FOUND);
     return INVALID_FILE_ATTRIBUTES;
 }

@@ -19,8 +19,9 @@ class AbsentSystem : public SystemBackend {
                             DWORD* disposition) override;
     LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD type, const BYTE* data,
                            DWORD byteCount) override;
+    LSTATUS RegOpenKeyExW(HKEY root, LPCWSTR subKey, REGSAM access, HKEY* key) override;
     LSTATUS RegCloseKey(HKEY key) override;
-    LSTATUS SHDeleteKeyW(HKEY root, LPCWSTR subKey) override;
+    LSTATUS RegDeleteTreeW(HKEY key, LPCWSTR subKey) override;
     HRESULT SHGetFolderPathW(int folder, DWORD flags, LPWSTR path) override;
     int SHCreateDirectoryExW(LPCWSTR path) override;
     int SHFileOperationW(SHFILEOPSTRUCTW* operation) override;

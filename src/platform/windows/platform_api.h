@@ -1,10 +1,11 @@
 // The Windows API that the program calls: the SDK's headers, plus the Game Explorer declarations
-// that MinGW-w64 does not ship.
+// that MinGW-w64 does not ship. Internet shortcuts (intshcut.h) come with the SDK.
 #pragma once
 
 #include <windows.h>
 
 #include <objbase.h>
+#include <intshcut.h>
 #include <objidl.h>
 #include <oleauto.h>
 #include <rpc.h>

@@ -1,10 +1,7 @@
 #include "shell_link.h"
 
-#include <cerrno>
-
-#include "atomic_file.h"
 #include "host_file_facts.h"
-#include "win32_codes.h"
+#include "shortcut_file.h"
 
 ShellLink::ShellLink(std::shared_ptr<EmulatedMachine> machine) : machine_(std::move(machine)) {}
 
@@ -75,32 +72,5 @@ HRESULT ShellLink::SetWorkingDirectory(LPCWSTR directory) {
 }
 
 HRESULT ShellLink::Save(LPCOLESTR fileName, BOOL /*remember*/) {
-    if (fileName == nullptr) {
-        return E_INVALIDARG;
-    }
-    std::optional<WindowsPath> full = machine_->drives.FullPath(fileName);
-    if (!full) {
-        return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
-    }
-    if (full->Text().size() >= MAX_PATH) {
-        return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
-    }
-    DriveMapping::HostPath host = machine_->drives.ToHost(*full);
-    if (host.error != ERROR_SUCCESS) {
-        return HRESULT_FROM_WIN32(host.error);
-    }
-    switch (ReplaceFileAtomically(host.path, ShellLinkBytes(contents_))) {
-        case 0:
-            return S_OK;
-        case ENOENT:
-        case ENOTDIR:
-            return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
-        case EACCES:
-        case EPERM:
-        case EROFS:
-        case EISDIR:
-            return E_ACCESSDENIED;
-        default:
-            return E_FAIL;
-    }
+    return SaveShortcutFile(machine_->drives, fileName, ShellLinkBytes(contents_));
 }
