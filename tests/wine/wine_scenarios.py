@@ -239,7 +239,8 @@ class AddTest(WineTestCase):
 
         output, changes = self.run_program(
             "-add", "all", game, f"Play;{game};play", f"Manual;{manual};support",
-            f"'Quoted;Name';'{game}';play;'-a;-b'",
+            # A path with an apostrophe is quoted with the other quotation mark.
+            f"'Quoted;Name';\"{game}\";play;'-a;-b'",
             "Website;https://example.com/support;support")
 
         self.assertEqual(output, printed(BANNER + "task Play added at 0\n"
