@@ -255,13 +255,46 @@ class ScriptedLocator : public ScriptedObject<IWbemLocator> {
     }
 };
 
-class ScriptedShellLink : public ScriptedObject<IShellLinkW, IPersistFile> {
+// A scripted object that is filled through its own interface and saved through IPersistFile;
+// what Save writes is recorded as a saved link.
+template <typename Interface>
+class ScriptedSavable : public ScriptedObject<Interface, IPersistFile> {
   public:
-    explicit ScriptedShellLink(ScriptedSystem& system) : ScriptedObject(system, "IShellLinkW") {}
+    ScriptedSavable(ScriptedSystem& system, const char* name, bool internetShortcut)
+        : ScriptedObject<Interface, IPersistFile>(system, name) {
+        link_.internetShortcut = internetShortcut;
+    }
 
     // Both interfaces share this object's reference count.
-    ULONG STDMETHODCALLTYPE AddRef() override { return ScriptedObject::AddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override { return ScriptedObject::Release(); }
+    ULONG STDMETHODCALLTYPE AddRef() override {
+        return ScriptedObject<Interface, IPersistFile>::AddRef();
+    }
+    ULONG STDMETHODCALLTYPE Release() override {
+        return ScriptedObject<Interface, IPersistFile>::Release();
+    }
+
+    HRESULT STDMETHODCALLTYPE Save(LPCOLESTR fileName, BOOL remember) override {
+        ScriptedSystem& system = this->system_;
+        if (system.BeginCall("IPersistFile::Save " + LogText(fileName) + " " +
+                             std::to_string(remember))) {
+            return kInjectedFailure;
+        }
+        if (SUCCEEDED(system.script.save)) {
+            ScriptedSystem::SavedLink saved = link_;
+            saved.path = fileName;
+            system.SaveLink(saved);
+        }
+        return system.script.save;
+    }
+
+  protected:
+    ScriptedSystem::SavedLink link_;
+};
+
+class ScriptedShellLink : public ScriptedSavable<IShellLinkW> {
+  public:
+    explicit ScriptedShellLink(ScriptedSystem& system)
+        : ScriptedSavable(system, "IShellLinkW", false) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
         *object = nullptr;
@@ -300,30 +333,12 @@ class ScriptedShellLink : public ScriptedObject<IShellLinkW, IPersistFile> {
         link_.workingDirectory = directory;
         return system_.script.setWorkingDirectory;
     }
-    HRESULT STDMETHODCALLTYPE Save(LPCOLESTR fileName, BOOL remember) override {
-        if (system_.BeginCall("IPersistFile::Save " + LogText(fileName) + " " +
-                              std::to_string(remember))) {
-            return kInjectedFailure;
-        }
-        if (SUCCEEDED(system_.script.save)) {
-            ScriptedSystem::SavedLink saved = link_;
-            saved.path = fileName;
-            system_.SaveLink(saved);
-        }
-        return system_.script.save;
-    }
-
-  private:
-    ScriptedSystem::SavedLink link_;
 };
 
-class ScriptedInternetShortcut : public ScriptedObject<IUniformResourceLocatorW, IPersistFile> {
+class ScriptedInternetShortcut : public ScriptedSavable<IUniformResourceLocatorW> {
   public:
     explicit ScriptedInternetShortcut(ScriptedSystem& system)
-        : ScriptedObject(system, "IUniformResourceLocatorW") {}
-
-    ULONG STDMETHODCALLTYPE AddRef() override { return ScriptedObject::AddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override { return ScriptedObject::Release(); }
+        : ScriptedSavable(system, "IUniformResourceLocatorW", true) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
         *object = nullptr;
@@ -346,22 +361,6 @@ class ScriptedInternetShortcut : public ScriptedObject<IUniformResourceLocatorW,
         link_.target = url;
         return system_.script.setUrl;
     }
-    HRESULT STDMETHODCALLTYPE Save(LPCOLESTR fileName, BOOL remember) override {
-        if (system_.BeginCall("IPersistFile::Save " + LogText(fileName) + " " +
-                              std::to_string(remember))) {
-            return kInjectedFailure;
-        }
-        if (SUCCEEDED(system_.script.save)) {
-            ScriptedSystem::SavedLink saved = link_;
-            saved.path = fileName;
-            saved.internetShortcut = true;
-            system_.SaveLink(saved);
-        }
-        return system_.script.save;
-    }
-
-  private:
-    ScriptedSystem::SavedLink link_;
 };
 
 ScriptedSystem::ScriptedSystem() {

@@ -6,34 +6,6 @@
 InternetShortcut::InternetShortcut(std::shared_ptr<EmulatedMachine> machine)
     : machine_(std::move(machine)) {}
 
-HRESULT InternetShortcut::QueryInterface(REFIID iid, void** object) {
-    if (object == nullptr) {
-        return E_POINTER;
-    }
-    if (IsEqualGUID(iid, IID_IUnknown) || IsEqualGUID(iid, IID_IUniformResourceLocatorW)) {
-        *object = static_cast<IUniformResourceLocatorW*>(this);
-    } else if (IsEqualGUID(iid, IID_IPersistFile)) {
-        *object = static_cast<IPersistFile*>(this);
-    } else {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-ULONG InternetShortcut::AddRef() {
-    return count_.AddReference();
-}
-
-ULONG InternetShortcut::Release() {
-    ULONG left = count_.DropReference();
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
-
 HRESULT InternetShortcut::SetURL(LPCWSTR url, DWORD flags) {
     if (url == nullptr || url[0] == L'\0' || flags != 0) {
         return E_INVALIDARG;

@@ -9,13 +9,10 @@
 #include "emulated_machine.h"
 #include "platform_api.h"
 
-class InternetShortcut final : public IUniformResourceLocatorW, public IPersistFile {
+class InternetShortcut final
+    : public PersistableObject<IUniformResourceLocatorW, &IID_IUniformResourceLocatorW> {
   public:
     explicit InternetShortcut(std::shared_ptr<EmulatedMachine> machine);
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
 
     // E_INVALIDARG for a null or empty address; flags that ask for guessing are not offered.
     HRESULT STDMETHODCALLTYPE SetURL(LPCWSTR url, DWORD flags) override;
@@ -27,7 +24,6 @@ class InternetShortcut final : public IUniformResourceLocatorW, public IPersistF
   private:
     ~InternetShortcut() = default;
 
-    ComObjectCount count_;
     std::shared_ptr<EmulatedMachine> machine_;
     std::wstring url_;
 };

@@ -5,34 +5,6 @@
 
 ShellLink::ShellLink(std::shared_ptr<EmulatedMachine> machine) : machine_(std::move(machine)) {}
 
-HRESULT ShellLink::QueryInterface(REFIID iid, void** object) {
-    if (object == nullptr) {
-        return E_POINTER;
-    }
-    if (IsEqualGUID(iid, IID_IUnknown) || IsEqualGUID(iid, IID_IShellLinkW)) {
-        *object = static_cast<IShellLinkW*>(this);
-    } else if (IsEqualGUID(iid, IID_IPersistFile)) {
-        *object = static_cast<IPersistFile*>(this);
-    } else {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-ULONG ShellLink::AddRef() {
-    return count_.AddReference();
-}
-
-ULONG ShellLink::Release() {
-    ULONG left = count_.DropReference();
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
-
 HRESULT ShellLink::SetPath(LPCWSTR path) {
     if (path == nullptr) {
         return E_INVALIDARG;
