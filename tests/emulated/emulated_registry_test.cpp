@@ -87,6 +87,25 @@ TEST_F(EmulatedRegistryTest, DeleteTreeRemovesTheKeyWithItsSubkeysAndReportsMiss
     registry_.CloseKey(key);
 }
 
+TEST_F(EmulatedRegistryTest, OpenExistingKeyFindsOnlyKeysThatExistAndDeletesBelowThem) {
+    HKEY created = nullptr;
+    ASSERT_EQ(registry_.CreateKey(HKEY_CURRENT_USER, L"Up\\{G}\\Deep", &created, nullptr),
+              ERROR_SUCCESS);
+    registry_.CloseKey(created);
+    HKEY missing = nullptr;
+    EXPECT_EQ(registry_.OpenExistingKey(HKEY_CURRENT_USER, L"Down", &missing),
+              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(missing, nullptr);
+    EXPECT_NE(HiveText(Hive::CurrentUser).find("Up"), std::string::npos);
+    HKEY parent = nullptr;
+    ASSERT_EQ(registry_.OpenExistingKey(HKEY_CURRENT_USER, L"UP", &parent), ERROR_SUCCESS);
+    EXPECT_EQ(registry_.DeleteTree(parent, L"{g}"), ERROR_SUCCESS);
+    EXPECT_EQ(registry_.DeleteTree(parent, L"{g}"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(HiveText(Hive::CurrentUser).find("{G}"), std::string::npos);
+    registry_.CloseKey(parent);
+    EXPECT_EQ(registry_.Handles().OpenCount(), 0u);
+}
+
 TEST_F(EmulatedRegistryTest, ValuesAreSetThroughAnyHandleOnTheKey) {
     HKEY parent = nullptr;
     HKEY child = nullptr;

@@ -252,6 +252,19 @@ extern const CLSID CLSID_ShellLink;
 extern const IID IID_IShellLinkW;
 extern const IID IID_IPersistFile;
 
+// ---- Internet shortcuts ------------------------------------------------------------------------
+// The shell's object for .url files: a web address (IUniformResourceLocatorW) that IPersistFile
+// saves.
+struct IUniformResourceLocatorW : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE SetURL(LPCWSTR url, DWORD flags) = 0;
+
+  protected:
+    ~IUniformResourceLocatorW() = default;
+};
+
+extern const CLSID CLSID_InternetShortcut;
+extern const IID IID_IUniformResourceLocatorW;
+
 // ---- Registry ----------------------------------------------------------------------------------
 inline HKEY const HKEY_CURRENT_USER =
     reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000001));
@@ -259,7 +272,10 @@ inline HKEY const HKEY_LOCAL_MACHINE =
     reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000002));
 
 constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
+constexpr REGSAM KEY_READ = 0x20019;
 constexpr REGSAM KEY_WRITE = 0x20006;
+// The 64-bit view of the registry, also from a 32-bit program (no redirection to Wow6432Node).
+constexpr REGSAM KEY_WOW64_64KEY = 0x0100;
 constexpr DWORD REG_SZ = 1;
 constexpr DWORD REG_CREATED_NEW_KEY = 1;
 constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
@@ -269,8 +285,10 @@ LSTATUS RegCreateKeyExW(HKEY root, LPCWSTR subKey, DWORD reserved, LPWSTR keyCla
                         DWORD* disposition);
 LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD reserved, DWORD type, const BYTE* data,
                        DWORD byteCount);
+LSTATUS RegOpenKeyExW(HKEY root, LPCWSTR subKey, DWORD options, REGSAM access, HKEY* key);
 LSTATUS RegCloseKey(HKEY key);
-LSTATUS SHDeleteKeyW(HKEY root, LPCWSTR subKey);
+// Deletes subKey of key with all its values and subkeys.
+LSTATUS RegDeleteTreeW(HKEY key, LPCWSTR subKey);
 
 // ---- Shell folders and files -------------------------------------------------------------------
 constexpr DWORD MAX_PATH = 260;
@@ -301,4 +319,9 @@ HRESULT SHGetFolderPathW(HWND owner, int folder, HANDLE token, DWORD flags, LPWS
 int SHCreateDirectoryExW(HWND owner, LPCWSTR path, const void* security);
 int SHFileOperationW(SHFILEOPSTRUCTW* operation);
 DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer, LPWSTR* filePart);
+// INVALID_FILE_ATTRIBUTES on failure, with the reason left for GetLastError.
 DWORD GetFileAttributesW(LPCWSTR fileName);
+
+// The error code that the last failing call of this thread left (system functions set it).
+DWORD GetLastError();
+void SetLastError(DWORD error);

@@ -1,10 +1,11 @@
-// The Windows API that the program calls: the SDK's headers. Game Explorer, which MinGW-w64 does
-// not declare, is in platform/gameux.h.
+// The Windows API that the program calls: the SDK's headers (Internet shortcuts, intshcut.h,
+// included). Game Explorer, which MinGW-w64 does not declare, is in platform/gameux.h.
 #pragma once
 
 #include <windows.h>
 
 #include <objbase.h>
+#include <intshcut.h>
 #include <objidl.h>
 #include <oleauto.h>
 #include <rpc.h>

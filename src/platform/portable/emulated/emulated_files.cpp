@@ -97,9 +97,15 @@ int EmulatedFiles::Operate(SHFILEOPSTRUCTW& operation) const {
 DWORD EmulatedFiles::Attributes(LPCWSTR path) const {
     DriveMapping::HostPath host = drives_.ToHost(path);
     if (host.error != ERROR_SUCCESS) {
+        SetLastError(static_cast<DWORD>(host.error));
         return INVALID_FILE_ATTRIBUTES;
     }
-    return FactsOf(host.path).attributes;
+    const HostFileFacts facts = FactsOf(host.path);
+    if (facts.attributes == INVALID_FILE_ATTRIBUTES) {
+        SetLastError(static_cast<DWORD>(
+            ErrorFromCode(std::error_code(facts.error, std::generic_category()))));
+    }
+    return facts.attributes;
 }
 
 DWORD EmulatedFiles::FullPathName(LPCWSTR path, DWORD bufferLength, LPWSTR buffer,
