@@ -89,6 +89,13 @@ class WinePrefix:
         self.local_task_root = local + "\\" + TASK_FOLDER_BELOW_APP_DATA
         self.common_task_root = common + "\\" + TASK_FOLDER_BELOW_APP_DATA
 
+    def use_null_display(self):
+        """Gives windowed programs, such as installers, a display driver that shows nothing.
+        Without one, each run of such a program waits for the desktop process and the COM
+        service that cannot start without a display, some ten seconds each."""
+        self._wine("reg", "add", r"HKCU\Software\Wine\Drivers", "/v", "Graphics", "/d", "null",
+                   "/f", check=True)
+
     def close(self):
         """Ends every Wine process of the prefix, waits for its server to exit, and removes it."""
         for option in ("-k", "-w"):
