@@ -193,26 +193,29 @@ class InstallerTest(unittest.TestCase):
                                      Changes(step.leaves, []))
 
 
+def readme_installer_section():
+    with open(README, encoding="utf-8") as file:
+        return file.read().partition(README_SECTION)[2].partition("\n## ")[0]
+
+
 class ReadmeTest(unittest.TestCase):
     def test_readme_installer_snippets_are_lines_of_the_examples(self):
-        with open(README, encoding="utf-8") as file:
-            section = file.read().partition(README_SECTION)[2].partition("\n## ")[0]
-        blocks = re.findall(r"^```(\w+)\n(.*?)^```$", section, re.M | re.S)
+        blocks = re.findall(r"^```(\w+)\n(.*?)^```$", readme_installer_section(), re.M | re.S)
         self.assertEqual(sorted(language for language, _ in blocks), sorted(QUOTED_FILES))
         for language, block in blocks:
             with open(QUOTED_FILES[language], encoding="utf-8") as file:
                 example_lines = {line.strip() for line in file}
             for line in block.splitlines():
-                if line.strip() and line.strip() != "...":
+                if line.strip() not in ("", "..."):
                     self.assertIn(line.strip(), example_lines, f"{language} snippet")
 
     def test_examples_use_the_game_guid_and_never_game_explorer_class_id(self):
-        for path in (*QUOTED_FILES.values(), README):
+        for path in QUOTED_FILES.values():
             with open(path, encoding="utf-8") as file:
-                text = file.read()
-            self.assertNotIn(GAME_EXPLORER_CLASS_ID, text.upper(), path)
-            if path != README:
-                self.assertIn(GAME_GUID[1:], text, path)
+                text = file.read().upper()
+            self.assertIn(GAME_GUID[1:], text, path)
+            self.assertNotIn(GAME_EXPLORER_CLASS_ID, text, path)
+        self.assertNotIn(GAME_EXPLORER_CLASS_ID, readme_installer_section().upper())
 
 
 def main():
