@@ -235,7 +235,7 @@ def main():
         with concurrent.futures.ThreadPoolExecutor(max_workers=1) as executor:
             built = executor.submit(build_installers, brackenfold_exe, demo_game_exe, builds)
             PREFIX.boot()
-            PREFIX.use_null_display()
+            PREFIX.prepare_for_windowed_programs()
         for name, host_path in built.result().items():
             INSTALLERS[name] = "C:\\Installers\\" + os.path.basename(host_path)
             PREFIX.copy_in(host_path, INSTALLERS[name])
