@@ -3,7 +3,7 @@
 Wine, and checks what they leave registered; checks that the README's installer snippets are lines
 of those examples.
 
-Usage: installer_scenarios.py BRACKENFOLD_EXE DEMO_GAME_EXE [unittest options, such as -k MSI]
+Usage: installer_scenarios.py BRACKENFOLD_EXE DEMO_GAME_EXE [unittest options, such as -k Readme]
 
 One Wine prefix, booted for the run and removed at the end, serves every scenario: each scenario
 ends with an uninstall, and each step is judged by how the system differs from the scenario's
