@@ -74,3 +74,20 @@ std::string LnkInfoField(const std::filesystem::path& shortcut, const std::strin
     }
     return "<absent>";
 }
+
+std::string InstallTestGame(const std::filesystem::path& systemFolder) {
+    std::filesystem::path folder = systemFolder / "drive_c" / "Games" / "Demo";
+    std::filesystem::create_directories(folder);
+    WriteBytes(folder / "demo.exe", "");
+    return "C:\\Games\\Demo\\demo.exe";
+}
+
+std::vector<std::filesystem::path> TemporaryFilesBelow(const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> found;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        if (entry.path().filename().string().find(".tmp-") != std::string::npos) {
+            found.push_back(entry.path());
+        }
+    }
+    return found;
+}

@@ -2,7 +2,8 @@
 // "reg import" on Windows or "wine regedit" load the files as they are: UTF-16LE with a byte
 // order mark, the line "Windows Registry Editor Version 5.00", then one [key path] section per
 // key with its values. REG_SZ values are quoted strings with \\ and \" escaped, REG_DWORD values
-// dword:, everything else hex(type): bytes.
+// dword:, everything else hex(type): bytes, with the type's full value. A file that breaks the
+// registry's limits (registry_tree.h) does not parse.
 #pragma once
 
 #include <memory>

@@ -5,12 +5,17 @@
 
 #include "atomic_file.h"
 #include "game_explorer_class.h"
+#include "host_files.h"
 #include "host_text.h"
 #include "reg_file_format.h"
 #include "system_lock.h"
 #include "win32_codes.h"
 
 namespace {
+
+// Larger hive files are refused as damaged: reading and parsing one stays bounded, and no change
+// writes one.
+constexpr std::size_t kMaxHiveFileBytes = 64 * 1024 * 1024;
 
 LONG ErrorFromErrno(int error, LONG otherwise) {
     switch (error) {
@@ -70,10 +75,8 @@ LONG RegistryStore::PrepareSystem() {
         layout_.DriveC() / "Users" / WideToHost(user_.loginName) / "AppData" / "Local";
     for (const std::filesystem::path& folder :
          {layout_.RegistryFolder(), layout_.DriveC() / "ProgramData", profile}) {
-        std::error_code error;
-        std::filesystem::create_directories(folder, error);
-        if (error) {
-            return ErrorFromErrno(error.value(), ERROR_CANTWRITE);
+        if (int error = MakeHostFolders(folder); error != 0) {
+            return ErrorFromErrno(error, ERROR_CANTWRITE);
         }
     }
     SystemLock lock(layout_.LockFile(), SystemLock::Mode::Exclusive);
@@ -81,6 +84,10 @@ LONG RegistryStore::PrepareSystem() {
         return ErrorFromErrno(lock.Error(), ERROR_CANTWRITE);
     }
     for (Hive hive : {Hive::CurrentUser, Hive::LocalMachine}) {
+        // Every hive file is written under this lock: a temporary file seen now is a leftover.
+        if (int error = RemoveStaleTemporaries(HiveFile(hive)); error != 0) {
+            return ErrorFromErrno(error, ERROR_CANTWRITE);
+        }
         std::error_code error;
         if (!std::filesystem::exists(HiveFile(hive), error) && !error) {
             if (LONG saved = Save(hive, *InitialHive(hive)); saved != ERROR_SUCCESS) {
@@ -94,11 +101,14 @@ LONG RegistryStore::PrepareSystem() {
 
 LONG RegistryStore::Load(Hive hive, std::unique_ptr<RegistryNode>& root) const {
     std::string bytes;
-    int error = ReadWholeFile(HiveFile(hive), bytes);
+    int error = ReadWholeFile(HiveFile(hive), bytes, kMaxHiveFileBytes);
     if (error == ENOENT) {
         // Removed since the system was prepared: an empty hive, made again by the next change.
         root = std::make_unique<RegistryNode>();
         return ERROR_SUCCESS;
+    }
+    if (error == EFBIG) {
+        return ERROR_INVALID_DATA;
     }
     if (error != 0) {
         return ErrorFromErrno(error, ERROR_CANTREAD);
@@ -112,8 +122,13 @@ LONG RegistryStore::Load(Hive hive, std::unique_ptr<RegistryNode>& root) const {
 }
 
 LONG RegistryStore::Save(Hive hive, const RegistryNode& root) const {
-    int error = ReplaceFileAtomically(HiveFile(hive), WriteRegFile(root, HiveName(hive)));
-    return ErrorFromErrno(error, ERROR_CANTWRITE);
+    std::string bytes = WriteRegFile(root, HiveName(hive));
+    if (bytes.size() > kMaxHiveFileBytes) {
+        // Keys nested deeply under long names repeat their path in every section: a small file
+        // can grow past the limit, and the change is refused rather than make it unreadable.
+        return ERROR_INVALID_DATA;
+    }
+    return ErrorFromErrno(ReplaceFileAtomically(HiveFile(hive), bytes), ERROR_CANTWRITE);
 }
 
 LONG RegistryStore::Read(Hive hive, const std::function<void(const RegistryNode& root)>& read) {
