@@ -2,6 +2,7 @@
 // moments (fixed seed). After every kill both registry files must parse, and the next add and
 // delete must succeed as on a system that never saw a crash, leaving no temporary file behind.
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -28,7 +29,9 @@ constexpr int kKillsWanted = 200;
 // The kills are shared among this many systems that run at once, each its own runs one by one:
 // a run mostly waits for its writes to reach the disk.
 constexpr int kSystems = 2;
-constexpr std::chrono::seconds kTimeLimit{90};
+// A bound for a very slow machine: 200 kills take about 40 s on two cores busy with other builds.
+constexpr std::chrono::seconds kTimeLimit{240};
+constexpr int kRunTimeLimitMilliseconds = 30000;
 constexpr unsigned kSeed = 20261207;
 const std::string kGuidOption = "-guid:{0F1E2D3C-4B5A-4978-8695-A4B3C2D1E0F0}";
 
@@ -98,7 +101,7 @@ class CrashRig {
     std::filesystem::path System() const { return data_.Path() / "brackenfold" / "system"; }
 
     // Runs the program to its end: what it printed on both streams, or "<failed>" when it
-    // did not end with status 0.
+    // did not end with status 0 (or printed nothing for 30 s: it is then killed).
     std::string Run(const std::vector<std::string>& arguments) const {
         int output[2];
         if (::pipe2(output, O_CLOEXEC) != 0) {
@@ -106,18 +109,28 @@ class CrashRig {
         }
         pid_t child = Spawn(arguments, output[1]);
         ::close(output[1]);
+        if (child <= 0) {
+            ::close(output[0]);
+            return "<failed>";
+        }
         std::string printed;
         char buffer[4096];
-        for (ssize_t got; (got = ::read(output[0], buffer, sizeof buffer)) != 0;) {
+        pollfd readable{output[0], POLLIN, 0};
+        for (ssize_t got = 1; got != 0;) {
+            if (::poll(&readable, 1, kRunTimeLimitMilliseconds) == 0) {
+                ::kill(child, SIGKILL);
+                break;
+            }
+            got = ::read(output[0], buffer, sizeof buffer);
             if (got > 0) {
                 printed.append(buffer, static_cast<std::size_t>(got));
-            } else if (errno != EINTR) {
+            } else if (got < 0 && errno != EINTR) {
                 break;
             }
         }
         ::close(output[0]);
         int status = 0;
-        if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
+        if (::waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
             WEXITSTATUS(status) != 0) {
             return "<failed>";
         }
@@ -131,7 +144,7 @@ class CrashRig {
         int discard = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
         pid_t child = Spawn(arguments, discard);
         ::close(discard);
-        if (child < 0) {
+        if (child <= 0) {
             return false;
         }
         std::this_thread::sleep_for(delay);
