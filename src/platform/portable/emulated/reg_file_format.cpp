@@ -337,7 +337,9 @@ void WriteSection(const RegistryNode& key, std::wstring_view path, std::wstring&
 }
 
 // Every key depth first, without recursion, so that no nesting of keys exhausts the stack.
-void WriteKeys(const RegistryNode& root, std::wstring_view hiveName, std::wstring& text) {
+// Stops with false once text holds more than maxCharacters.
+bool WriteKeys(const RegistryNode& root, std::wstring_view hiveName, std::size_t maxCharacters,
+               std::wstring& text) {
     struct Pending {
         const RegistryNode* key;
         std::size_t parentPathLength;  // path holds the parent's path up to here
@@ -358,8 +360,12 @@ void WriteKeys(const RegistryNode& root, std::wstring_view hiveName, std::wstrin
         path.resize(next.parentPathLength);
         path.append(L"\\").append(next.key->Name());
         WriteSection(*next.key, path, text);
+        if (text.size() > maxCharacters) {
+            return false;
+        }
         pushChildren(*next.key);
     }
+    return true;
 }
 
 }  // namespace
@@ -379,9 +385,14 @@ RegFileParse ParseRegFile(std::string_view bytes, std::wstring_view hiveName) {
     return result;
 }
 
-std::string WriteRegFile(const RegistryNode& root, std::wstring_view hiveName) {
+std::string WriteRegFile(const RegistryNode& root, std::wstring_view hiveName,
+                         std::size_t maxBytes) {
     std::wstring text(kHeaderLine);
     text.append(L"\r\n\r\n");
-    WriteKeys(root, hiveName, text);
-    return std::string(kByteOrderMark) + ToUtf16Le(text);
+    // Each character takes two bytes or four: past half the bytes, the file is too large.
+    if (!WriteKeys(root, hiveName, maxBytes / 2, text)) {
+        return {};
+    }
+    std::string bytes = std::string(kByteOrderMark) + ToUtf16Le(text);
+    return bytes.size() <= maxBytes ? bytes : std::string();
 }

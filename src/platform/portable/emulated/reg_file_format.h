@@ -6,6 +6,7 @@
 // registry's limits (registry_tree.h) does not parse.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -21,4 +22,6 @@ struct RegFileParse {
 RegFileParse ParseRegFile(std::string_view bytes, std::wstring_view hiveName);
 
 // The file's bytes for a hive: every key, the root first, subkeys depth first in name order.
-std::string WriteRegFile(const RegistryNode& root, std::wstring_view hiveName);
+// Empty when they would be more than maxBytes (a file is never empty: it has its header).
+std::string WriteRegFile(const RegistryNode& root, std::wstring_view hiveName,
+                         std::size_t maxBytes = SIZE_MAX);

@@ -122,8 +122,8 @@ LONG RegistryStore::Load(Hive hive, std::unique_ptr<RegistryNode>& root) const {
 }
 
 LONG RegistryStore::Save(Hive hive, const RegistryNode& root) const {
-    std::string bytes = WriteRegFile(root, HiveName(hive));
-    if (bytes.size() > kMaxHiveFileBytes) {
+    std::string bytes = WriteRegFile(root, HiveName(hive), kMaxHiveFileBytes);
+    if (bytes.empty()) {
         // Keys nested deeply under long names repeat their path in every section: a small file
         // can grow past the limit, and the change is refused rather than make it unreadable.
         return ERROR_INVALID_DATA;
