@@ -9,13 +9,18 @@
 
 #include "emulated_test_support.h"
 #include "game_explorer_class.h"
+#include "system_creation.h"
 #include "utf16.h"
 
 namespace {
 
 class RegistryStoreTest : public testing::Test {
   protected:
-    RegistryStore NewStore() const { return RegistryStore({system_.Path()}, {L"me", L"S-1"}); }
+    // A store on the system, created first as opening the system does.
+    RegistryStore NewStore() const {
+        const SystemLayout layout{system_.Path()};
+        return RegistryStore(layout, CreateSystem(layout, {L"me", L"S-1"}));
+    }
 
     // Adds a key of that name below HKLM\Software\Test in its own update.
     static LONG AddKey(RegistryStore& store, const std::wstring& name) {
@@ -40,7 +45,7 @@ class RegistryStoreTest : public testing::Test {
     TemporaryFolder system_;
 };
 
-TEST_F(RegistryStoreTest, NewSystemHasItsFoldersAndGameExplorerRegistered) {
+TEST_F(RegistryStoreTest, CreatedSystemHasItsFoldersAndGameExplorerRegistered) {
     RegistryStore store = NewStore();
     EXPECT_EQ(GameExplorerRegistration(store), S_OK);
     EXPECT_TRUE(std::filesystem::is_directory(system_.Path() / "drive_c/ProgramData"));
@@ -99,7 +104,7 @@ TEST_F(RegistryStoreTest, CorruptedHiveFailsEveryOperationAndIsLeftUnchanged) {
 TEST_F(RegistryStoreTest, ConcurrentProcessesLoseNoChange) {
     constexpr int kProcesses = 4;
     constexpr int kKeysEach = 15;
-    NewStore().PrepareSystem();
+    NewStore();
     std::vector<pid_t> children;
     for (int p = 0; p < kProcesses; ++p) {
         pid_t child = ::fork();
@@ -126,7 +131,7 @@ TEST_F(RegistryStoreTest, ConcurrentProcessesLoseNoChange) {
 }
 
 TEST_F(RegistryStoreTest, LeftoverTemporaryFilesNeitherBlockAChangeNorStay) {
-    NewStore().PrepareSystem();
+    NewStore();
     std::filesystem::path registry = system_.Path() / "registry";
     // What a killed run left: once named by process id, which is the same for every run in a
     // container, and now by a random suffix.
@@ -139,7 +144,6 @@ TEST_F(RegistryStoreTest, LeftoverTemporaryFilesNeitherBlockAChangeNorStay) {
 
 TEST_F(RegistryStoreTest, ChangeKeepsThePermissionsOfTheFile) {
     RegistryStore store = NewStore();
-    store.PrepareSystem();
     std::filesystem::path file = store.HiveFile(Hive::LocalMachine);
     std::filesystem::permissions(
         file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
@@ -175,7 +179,6 @@ class RegistryStoreHostileHiveTest : public RegistryStoreTest,
 // A change would crash, or make the file too large to be read again: it is refused instead.
 TEST_P(RegistryStoreHostileHiveTest, IsRefusedAsInvalidDataAndLeftUntouched) {
     RegistryStore store = NewStore();
-    store.PrepareSystem();
     std::filesystem::path file = store.HiveFile(Hive::LocalMachine);
     std::string hostile = GetParam().bytes();
     WriteBytes(file, hostile);
@@ -199,8 +202,11 @@ INSTANTIATE_TEST_SUITE_P(
                         [] { return HiveBytes(NestedKeyLine(512, std::wstring(255, L'n'))); }}),
     [](const auto& hiveCase) { return std::string(hiveCase.param.name); });
 
-TEST(RegistryStoreWithoutSystemTest, FailsWithPathNotFound) {
-    RegistryStore store({std::filesystem::path()}, {L"me", L"S-1"});
+TEST(RegistryStoreWithoutSystemTest, FailsWithTheFailureToCreateTheSystem) {
+    const SystemLayout nowhere{std::filesystem::path()};
+    const LONG created = CreateSystem(nowhere, {L"me", L"S-1"});
+    EXPECT_EQ(created, ERROR_PATH_NOT_FOUND);
+    RegistryStore store(nowhere, created);
     EXPECT_EQ(store.Read(Hive::CurrentUser, [](const RegistryNode&) {}), ERROR_PATH_NOT_FOUND);
 }
 

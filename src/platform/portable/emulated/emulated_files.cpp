@@ -22,17 +22,7 @@ bool IsFullPath(std::wstring_view path) {
 }
 
 int ErrorFromErrno(int error) {
-    switch (error) {
-        case 0:
-            return ERROR_SUCCESS;
-        case ENOENT:
-        case ENOTDIR:
-            return ERROR_PATH_NOT_FOUND;
-        case ENAMETOOLONG:
-            return ERROR_FILENAME_EXCED_RANGE;
-        default:
-            return ERROR_ACCESS_DENIED;
-    }
+    return Win32ErrorFromErrno(error, ERROR_ACCESS_DENIED);
 }
 
 // The names of a double-terminated list.
@@ -108,9 +98,14 @@ int EmulatedFiles::Operate(SHFILEOPSTRUCTW& operation) const {
 DWORD EmulatedFiles::Attributes(LPCWSTR path) const {
     DriveMapping::HostPath host = drives_.ToHost(path);
     if (host.error != ERROR_SUCCESS) {
+        SetLastError(static_cast<DWORD>(host.error));
         return INVALID_FILE_ATTRIBUTES;
     }
-    return FactsOf(host.path).attributes;
+    const HostFileFacts facts = FactsOf(host.path);
+    if (facts.attributes == INVALID_FILE_ATTRIBUTES) {
+        SetLastError(static_cast<DWORD>(ErrorFromErrno(facts.error)));
+    }
+    return facts.attributes;
 }
 
 DWORD EmulatedFiles::FullPathName(LPCWSTR path, DWORD bufferLength, LPWSTR buffer,

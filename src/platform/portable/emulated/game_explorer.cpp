@@ -2,12 +2,6 @@
 
 #include "random_guid.h"
 
-namespace {
-
-constexpr int kBracedGuidCapacity = 39;
-
-}  // namespace
-
 GameExplorer::GameExplorer(std::shared_ptr<EmulatedMachine> machine)
     : machine_(std::move(machine)), games_(machine_->registry, machine_->user.userId) {}
 
@@ -17,8 +11,8 @@ HRESULT GameExplorer::AddGame(BSTR binaryPath, BSTR installDirectory, GAME_INSTA
         return E_INVALIDARG;
     }
     GUID id = IsEqualGUID(*instanceId, GUID_NULL) ? NewRandomGuid() : *instanceId;
-    wchar_t idText[kBracedGuidCapacity];
-    StringFromGUID2(id, idText, kBracedGuidCapacity);
+    wchar_t idText[CHARS_IN_GUID];
+    StringFromGUID2(id, idText, CHARS_IN_GUID);
     HRESULT hr = games_.Add({idText, binaryPath, installDirectory, scope});
     if (SUCCEEDED(hr)) {
         *instanceId = id;
@@ -28,6 +22,10 @@ HRESULT GameExplorer::AddGame(BSTR binaryPath, BSTR installDirectory, GAME_INSTA
 
 HRESULT GameExplorer::RemoveGame(GUID instanceId) {
     return games_.Remove(instanceId);
+}
+
+HRESULT GameExplorer::UpdateGame(GUID /*instanceId*/) {
+    return E_NOTIMPL;
 }
 
 HRESULT GameExplorer::VerifyAccess(BSTR binaryPath, BOOL* hasAccess) {

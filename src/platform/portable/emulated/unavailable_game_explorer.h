@@ -6,6 +6,7 @@
 #pragma once
 
 #include "com_object.h"
+#include "platform/gameux.h"
 #include "platform_api.h"
 
 class UnavailableGameExplorer final
@@ -17,6 +18,7 @@ class UnavailableGameExplorer final
         return failure_;
     }
     HRESULT STDMETHODCALLTYPE RemoveGame(GUID) override { return failure_; }
+    HRESULT STDMETHODCALLTYPE UpdateGame(GUID) override { return failure_; }
     HRESULT STDMETHODCALLTYPE VerifyAccess(BSTR, BOOL*) override { return failure_; }
 
   private:
