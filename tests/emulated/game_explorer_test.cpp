@@ -46,8 +46,8 @@ TEST_F(GameExplorerTest, AddGameForAllUsersCreatesARandomGuidAndRecordsPathAndFo
     ASSERT_EQ(Add(L"C:\\Games\\Demo\\demo.exe", L"C:\\Games\\Demo", GIS_ALL_USERS, &id), S_OK);
     EXPECT_FALSE(IsEqualGUID(id, GUID_NULL));
     EXPECT_EQ(id.Data3 >> 12, 4);
-    wchar_t text[39];
-    StringFromGUID2(id, text, 39);
+    wchar_t text[CHARS_IN_GUID];
+    StringFromGUID2(id, text, CHARS_IN_GUID);
     std::string key =
         "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\GameUX\\"
         "Games\\" +

@@ -76,6 +76,7 @@ class WinePrefix:
         os.mkdir(home)
         self.environment = dict(os.environ, WINEPREFIX=self.path, HOME=home, **BASE_ENVIRONMENT)
         self.drive_c = os.path.join(self.path, "drive_c")
+        self.keeper = None  # a program kept running for the prefix's whole life, if any
 
     def boot(self):
         """Starts the prefix's server, creates the prefix and finds its application data folders.
@@ -96,11 +97,25 @@ class WinePrefix:
         self.local_task_root = local + "\\" + TASK_FOLDER_BELOW_APP_DATA
         self.common_task_root = common + "\\" + TASK_FOLDER_BELOW_APP_DATA
 
+    def prepare_for_windowed_programs(self):
+        """Readies the prefix for windowed programs, such as installers: gives them a display
+        driver that shows nothing, and keeps one such program (Notepad) open until close. Without
+        the driver, each run waits some ten seconds for a desktop and a COM service that cannot
+        start without a display; without a program that stays, the prefix's desktop and services
+        end with each run's last process and the next run waits for them to start again."""
+        self._wine("reg", "add", r"HKCU\Software\Wine\Drivers", "/v", "Graphics", "/d", "null",
+                   "/f", check=True)
+        self.keeper = subprocess.Popen(["wine", "notepad"], env=self.environment, cwd=self.drive_c,
+                                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                       stderr=subprocess.DEVNULL)
+
     def close(self):
         """Ends every Wine process of the prefix, waits for its server to exit, and removes it."""
         for option in ("-k", "-w"):
             subprocess.run(["wineserver", option], env=self.environment,
                            capture_output=True, timeout=COMMAND_TIMEOUT_SECONDS)
+        if self.keeper:
+            self.keeper.wait(timeout=COMMAND_TIMEOUT_SECONDS)
         shutil.rmtree(self.folder, ignore_errors=True)
 
     def host_path(self, windows_path):

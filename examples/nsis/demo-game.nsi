@@ -1,0 +1,136 @@
+; The demo game's installer: installs the game, its manual and Brackenfold.exe, and registers the
+; game with Game Explorer, with a play task and a support task; the uninstaller removes both.
+;
+; Build (makensis 3, on Windows or Linux):
+;   makensis -DGAME_EXE=demo_game.exe -DBRACKENFOLD_EXE=Brackenfold.exe demo-game.nsi
+; Options: -DSCOPE=current for a per-user installer that runs unelevated (default: all users);
+; -DTARGET=amd64-unicode for a 64-bit installer (default: x86-unicode, the usual one);
+; -DTASKS=... for other task lines; -DOUTFILE=... for the installer's file name.
+; Silent install and uninstall: setup.exe /S /D=C:\Games\Demo, then
+; C:\Games\Demo\uninstall.exe /S _?=C:\Games\Demo (the _? form waits for it to finish).
+
+!ifdef TARGET
+  Target ${TARGET}
+!else
+  Unicode true
+!endif
+
+!include LogicLib.nsh
+!include StrFunc.nsh
+${StrStr}
+${UnStrStr}
+
+!define NAME "Brackenfold Demo Game"
+; The game's own GUID: made once with uuidgen for this game and never changed. Never copy it into
+; another game's installer: two games with one GUID overwrite each other's registration.
+!define GAME_GUID "{71B2020C-28DD-42ED-B047-994106D57D91}"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${GAME_GUID}"
+!ifndef GAME_EXE
+  !define GAME_EXE "demo_game.exe"
+!endif
+!ifndef BRACKENFOLD_EXE
+  !define BRACKENFOLD_EXE "Brackenfold.exe"
+!endif
+!ifndef MANUAL
+  !define MANUAL "..\demo-game-manual.txt"
+!endif
+!ifndef TASKS
+  !define TASKS '"Play;$INSTDIR\demo_game.exe;play;-windowed" "Manual;$INSTDIR\manual.txt;support"'
+!endif
+!ifndef OUTFILE
+  !define OUTFILE "demo-game-setup.exe"
+!endif
+
+!ifndef SCOPE
+  !define SCOPE all
+!endif
+!if "${SCOPE}" == "current"
+  RequestExecutionLevel user
+  !define REGISTRY_ROOT HKCU
+  InstallDir "$LOCALAPPDATA\Programs\${NAME}"
+!else
+  RequestExecutionLevel admin
+  !define REGISTRY_ROOT HKLM
+  InstallDir "$PROGRAMFILES64\${NAME}"
+!endif
+
+Name "${NAME}"
+OutFile "${OUTFILE}"
+ShowInstDetails show
+Page directory
+Page instfiles
+UninstPage instfiles
+
+; Game Explorer's record of the game, where an earlier install of it was registered for all users.
+!define GAME_EXPLORER_RECORD "Software\Microsoft\Windows\CurrentVersion\GameUX\Games\${GAME_GUID}"
+
+Function .onInit
+!if "${SCOPE}" == "current"
+  SetShellVarContext current
+!else
+  SetShellVarContext all
+!endif
+  ; Brackenfold.exe is a 64-bit program and registers the game in the 64-bit registry view; a
+  ; 32-bit installer reads the 32-bit view unless told otherwise.
+  SetRegView 64
+!if "${SCOPE}" != "current"
+  ; Reinstalling updates the game where it is, unless /D= names a folder.
+  ${If} $INSTDIR == "$PROGRAMFILES64\${NAME}"
+    ReadRegStr $0 HKLM "${GAME_EXPLORER_RECORD}" "ConfigApplicationPath"
+    ${If} $0 != ""
+      StrCpy $INSTDIR $0
+    ${EndIf}
+  ${EndIf}
+!endif
+FunctionEnd
+
+Function un.onInit
+!if "${SCOPE}" == "current"
+  SetShellVarContext current
+!else
+  SetShellVarContext all
+!endif
+  SetRegView 64
+FunctionEnd
+
+Section "Install"
+  SetOutPath "$INSTDIR"
+  File "/oname=demo_game.exe" "${GAME_EXE}"
+  File "/oname=manual.txt" "${MANUAL}"
+  File "/oname=Brackenfold.exe" "${BRACKENFOLD_EXE}"
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+  WriteRegStr ${REGISTRY_ROOT} "${UNINSTALL_KEY}" "DisplayName" "${NAME}"
+  WriteRegStr ${REGISTRY_ROOT} "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+
+  ; Brackenfold's exit status is 0 whether the game was added or not; its output says which.
+  nsExec::ExecToStack '"$INSTDIR\Brackenfold.exe" -guid:${GAME_GUID} -add ${SCOPE} "$INSTDIR\demo_game.exe" ${TASKS}'
+  Pop $0 ; exit status, or "error" when it could not be started
+  Pop $1 ; everything it printed
+  DetailPrint $1
+  ${StrStr} $2 $1 " not added."
+  ${If} $0 != 0
+  ${OrIf} $2 != ""
+    MessageBox MB_ICONEXCLAMATION "${NAME} could not be added to the Games folder:$\r$\n$1" /SD IDOK
+    SetErrorLevel 2
+  ${EndIf}
+SectionEnd
+
+Section "Uninstall"
+  nsExec::ExecToStack '"$INSTDIR\Brackenfold.exe" -guid:${GAME_GUID} -del "$INSTDIR\demo_game.exe"'
+  Pop $0
+  Pop $1
+  DetailPrint $1
+  ${UnStrStr} $2 $1 " not removed."
+  ${If} $0 != 0
+  ${OrIf} $2 != ""
+    MessageBox MB_ICONEXCLAMATION "${NAME} could not be removed from the Games folder:$\r$\n$1" /SD IDOK
+    SetErrorLevel 2
+  ${EndIf}
+
+  Delete "$INSTDIR\Brackenfold.exe"
+  Delete "$INSTDIR\manual.txt"
+  Delete "$INSTDIR\demo_game.exe"
+  Delete "$INSTDIR\uninstall.exe"
+  RMDir "$INSTDIR"
+  DeleteRegKey ${REGISTRY_ROOT} "${UNINSTALL_KEY}"
+SectionEnd
