@@ -9,32 +9,14 @@
 #include "fuzz_check.h"
 #include "fuzz_input.h"
 #include "platform/portable/emulated/reg_file_format.h"
+#include "platform/portable/emulated/utf16.h"
 
 namespace {
 
-void AppendUnit(std::string& bytes, std::uint32_t unit) {
-    bytes.push_back(static_cast<char>(unit & 0xFF));
-    bytes.push_back(static_cast<char>((unit >> 8) & 0xFF));
-}
-
-// The text as UTF-16LE with a byte order mark: one character per byte of text, characters
-// beyond the first plane as surrogate pairs, values beyond Unicode as U+FFFF.
+// The text as UTF-16LE with a byte order mark: one character per byte of text.
 std::string AsExportFile(const std::string& text) {
-    std::string bytes = "\xFF\xFE";
-    const std::wstring wide =
-        FuzzInput::Widen("Windows Registry Editor Version 5.00\r\n\r\n") + FuzzInput::Widen(text);
-    for (wchar_t c : wide) {
-        const auto code = static_cast<std::uint32_t>(c);
-        if (code <= 0xFFFF) {
-            AppendUnit(bytes, code);
-        } else if (code <= 0x10FFFF) {
-            AppendUnit(bytes, 0xD800 + ((code - 0x10000) >> 10));
-            AppendUnit(bytes, 0xDC00 + ((code - 0x10000) & 0x3FF));
-        } else {
-            AppendUnit(bytes, 0xFFFF);
-        }
-    }
-    return bytes;
+    return "\xFF\xFE" + ToUtf16Le(FuzzInput::Widen("Windows Registry Editor Version 5.00\r\n\r\n") +
+                                  FuzzInput::Widen(text));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "emulated_test_support.h"
 #include "support/process_runner.h"
+#include "utf16.h"
 
 namespace {
 
@@ -93,13 +94,8 @@ class EmulatedProgramTest : public testing::Test {
     // Makes a system whose registry has no Game Explorer class key.
     void CreateSystemWithoutGameExplorer() const {
         std::filesystem::create_directories(System() / "registry");
-        std::u16string header = u"Windows Registry Editor Version 5.00\r\n\r\n";
-        std::string bytes = "\xFF\xFE";
-        for (char16_t unit : header) {
-            bytes.push_back(static_cast<char>(unit));
-            bytes.push_back('\0');
-        }
-        WriteBytes(HiveFile("HKEY_LOCAL_MACHINE"), bytes);
+        WriteBytes(HiveFile("HKEY_LOCAL_MACHINE"),
+                   "\xFF\xFE" + ToUtf16Le(L"Windows Registry Editor Version 5.00\r\n\r\n"));
     }
 
     void ExpectShortcut(const std::filesystem::path& file, const std::string& target,

@@ -36,8 +36,8 @@ TEST_F(EmulatedSystemTest, CoCreateGuidMakesDistinctVersion4Guids) {
         ASSERT_EQ(system_.CoCreateGuid(&guid), S_OK);
         EXPECT_EQ(guid.Data3 >> 12, 4);
         EXPECT_EQ(guid.Data4[0] & 0xC0, 0x80);
-        wchar_t text[39];
-        StringFromGUID2(guid, text, 39);
+        wchar_t text[CHARS_IN_GUID];
+        StringFromGUID2(guid, text, CHARS_IN_GUID);
         seen.insert(text);
     }
     EXPECT_EQ(seen.size(), 200u);

@@ -2,11 +2,13 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
 #include "support/process_runner.h"
+#include "utf16.h"
 
 TemporaryFolder::TemporaryFolder() {
     std::string pattern =
@@ -46,10 +48,9 @@ void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
 std::string Utf16FileAsText(const std::filesystem::path& path) {
     std::string bytes = ReadBytes(path);
     std::string text;
-    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-        unsigned unit =
-            static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
-        text.push_back(unit < 0x80 ? static_cast<char>(unit) : '?');
+    for (wchar_t c :
+         FromUtf16Le(std::string_view(bytes).substr(std::min<std::size_t>(2, bytes.size())))) {
+        text.push_back(c < 0x80 ? static_cast<char>(c) : '?');
     }
     return text;
 }
@@ -73,4 +74,21 @@ std::string LnkInfoField(const std::filesystem::path& shortcut, const std::strin
         }
     }
     return "<absent>";
+}
+
+std::string InstallTestGame(const std::filesystem::path& systemFolder) {
+    std::filesystem::path folder = systemFolder / "drive_c" / "Games" / "Demo";
+    std::filesystem::create_directories(folder);
+    WriteBytes(folder / "demo.exe", "");
+    return "C:\\Games\\Demo\\demo.exe";
+}
+
+std::vector<std::filesystem::path> TemporaryFilesBelow(const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> found;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        if (entry.path().filename().string().find(".tmp-") != std::string::npos) {
+            found.push_back(entry.path());
+        }
+    }
+    return found;
 }

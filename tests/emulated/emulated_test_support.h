@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 // A fresh folder below the system's temporary folder, removed with everything in it at the end.
 class TemporaryFolder {
@@ -40,3 +41,10 @@ std::string Utf16FileAsText(const std::filesystem::path& path);
 // The value lnkinfo shows for a field ("Local path", "Working directory", "Command line
 // arguments"), or "<absent>" when it shows none; "<lnkinfo failed>" when it cannot parse the file.
 std::string LnkInfoField(const std::filesystem::path& shortcut, const std::string& field);
+
+// The game that the end-to-end tests add, made ready on the system in systemFolder (the folder
+// that holds drive_c): returns the Windows path of its executable.
+std::string InstallTestGame(const std::filesystem::path& systemFolder);
+
+// Every file below folder that the emulated system writes as a temporary (<name>.tmp-...).
+std::vector<std::filesystem::path> TemporaryFilesBelow(const std::filesystem::path& folder);

@@ -46,8 +46,8 @@ TEST_F(GameExplorerTest, AddGameForAllUsersCreatesARandomGuidAndRecordsPathAndFo
     ASSERT_EQ(Add(L"C:\\Games\\Demo\\demo.exe", L"C:\\Games\\Demo", GIS_ALL_USERS, &id), S_OK);
     EXPECT_FALSE(IsEqualGUID(id, GUID_NULL));
     EXPECT_EQ(id.Data3 >> 12, 4);
-    wchar_t text[39];
-    StringFromGUID2(id, text, 39);
+    wchar_t text[CHARS_IN_GUID];
+    StringFromGUID2(id, text, CHARS_IN_GUID);
     std::string key =
         "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\GameUX\\"
         "Games\\" +
@@ -89,12 +89,16 @@ TEST_F(GameExplorerTest, IsAbsentOnceItsClassKeyIsDeleted) {
     EXPECT_EQ(object, nullptr);
 }
 
-TEST_F(GameExplorerTest, CorruptedRegistryMakesCreationFailWithInvalidData) {
+// Failing creation would say "no Game Explorer" and send the caller to the upgrade keys.
+TEST_F(GameExplorerTest, CorruptedRegistryMakesEveryCallFailWithInvalidData) {
     Create<IGameExplorer>(CLSID_GameExplorer, IID_IGameExplorer)->Release();
     WriteBytes(folder_.Path() / "registry" / "HKEY_LOCAL_MACHINE.reg", "\xFF\xFEgarbage!");
-    void* object = nullptr;
-    EXPECT_EQ(system_.CoCreateInstance(CLSID_GameExplorer, IID_IGameExplorer, &object),
-              HRESULT_FROM_WIN32(ERROR_INVALID_DATA));
+    auto* explorer = Create<IGameExplorer>(CLSID_GameExplorer, IID_IGameExplorer);
+    ASSERT_NE(explorer, nullptr);
+    BOOL access = FALSE;
+    EXPECT_EQ(explorer->VerifyAccess(nullptr, &access), HRESULT_FROM_WIN32(ERROR_INVALID_DATA));
+    EXPECT_EQ(explorer->RemoveGame(GUID_NULL), HRESULT_FROM_WIN32(ERROR_INVALID_DATA));
+    explorer->Release();
 }
 
 }  // namespace

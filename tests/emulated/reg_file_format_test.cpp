@@ -9,21 +9,20 @@ namespace {
 constexpr const wchar_t* kHive = L"HKEY_LOCAL_MACHINE";
 
 std::string Utf16Bytes(std::wstring_view text) {
-    std::string bytes = "\xFF\xFE";
-    for (char16_t unit : ToUtf16(text)) {
-        bytes.push_back(static_cast<char>(unit & 0xFF));
-        bytes.push_back(static_cast<char>(unit >> 8));
-    }
-    return bytes;
+    return "\xFF\xFE" + ToUtf16Le(text);
 }
 
 std::wstring AsText(const std::string& bytes) {
-    std::u16string units;
-    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-        units.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                              (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+    return FromUtf16Le(std::string_view(bytes).substr(2));
+}
+
+// The line of a key that many levels below the hive root, each named k.
+std::wstring DeepKeyLine(std::size_t levels) {
+    std::wstring line = L"[HKEY_LOCAL_MACHINE";
+    for (std::size_t level = 0; level < levels; ++level) {
+        line += L"\\k";
     }
-    return FromUtf16(units);
+    return line + L"]\r\n";
 }
 
 RegistryNode& Key(RegistryNode& root, const std::wstring& path) {
@@ -84,6 +83,42 @@ TEST(RegFileFormatTest, RoundTripKeepsKeysValuesOrderTypesAndEscapes) {
     EXPECT_NE(FindKey(*parsed.root, {L"Software", L"Empty"}), nullptr);
 }
 
+// Every type the format can hold, and what only hex() can write, reads back to the same bytes.
+TEST(RegFileFormatTest, EveryValueTypeSurvivesARewriteByteForByte) {
+    std::string bytes = Utf16Bytes(
+        L"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE]\r\n\r\n"
+        L"[HKEY_LOCAL_MACHINE\\Types]\r\n\"Custom\"=hex(12):01,02\r\n\"Big\"=hex(ffff0001):aa\r\n"
+        L"\"None\"=hex(0):\r\n\"Expand\"=hex(2):25,00,00,00\r\n\"ShortDword\"=hex(4):01\r\n"
+        L"\"Qword\"=hex(b):01,00,00,00,00,00,00,00\r\n\"Dword\"=dword:0000002a\r\n\r\n");
+    RegFileParse parsed = ParseRegFile(bytes, kHive);
+    ASSERT_TRUE(parsed.root) << parsed.errorLine << ": " << parsed.error;
+    EXPECT_EQ(AsText(WriteRegFile(*parsed.root, kHive)), AsText(bytes));
+}
+
+// At the registry's limits exactly; one more of each is in the table of bad files.
+TEST(RegFileFormatTest, ReadsKeysAndNamesAtTheRegistrysLimits) {
+    std::string bytes =
+        Utf16Bytes(L"Windows Registry Editor Version 5.00\r\n\r\n" + DeepKeyLine(kMaxKeyDepth) +
+                   L"[HKEY_LOCAL_MACHINE\\" + std::wstring(255, L'n') + L"]\r\n\"" +
+                   std::wstring(16383, L'v') + L"\"=dword:00000001\r\n");
+    RegFileParse parsed = ParseRegFile(bytes, kHive);
+    ASSERT_TRUE(parsed.root) << parsed.errorLine << ": " << parsed.error;
+    EXPECT_NE(FindKey(*parsed.root, std::vector<std::wstring>(kMaxKeyDepth, L"k")), nullptr);
+    const RegistryNode* named = parsed.root->Find(std::wstring(255, L'n'));
+    ASSERT_NE(named, nullptr);
+    EXPECT_NE(named->FindValue(std::wstring(16383, L'v')), nullptr);
+}
+
+TEST(RegistryTreeTest, DeepTreeIsReleasedWithoutRecursion) {
+    auto root = std::make_unique<RegistryNode>();
+    RegistryNode* node = root.get();
+    for (int level = 0; level < 200000; ++level) {
+        bool created = false;
+        node = &node->Create(L"k", created);
+    }
+    root.reset();  // a recursive release overflows the stack long before this depth
+}
+
 TEST(RegFileFormatTest, KeyNamesCompareWithoutCaseAndKeepTheirFirstCase) {
     std::string bytes = Utf16Bytes(
         L"Windows Registry Editor Version 5.00\r\n\r\n"
@@ -104,13 +139,15 @@ TEST(RegFileFormatTest, ReadsLongHexDataContinuedOverLinesAndComments) {
     std::string bytes = Utf16Bytes(
         L"Windows Registry Editor Version 5.00\n\n; a comment\n"
         L"[HKEY_LOCAL_MACHINE\\K]\n\"Bin\"=hex:01,02,\\\n  "
-        L"03,04\n\"Multi\"=hex(7):41,00,00,00,00,00\n");
+        L"03,04\n\"Multi\"=hex(7):41,00,00,00,00,00\n; only value data goes on after \\\n"
+        L"[HKEY_LOCAL_MACHINE\\Kept]\n");
     RegFileParse parsed = ParseRegFile(bytes, kHive);
     ASSERT_TRUE(parsed.root) << parsed.error;
     const RegistryNode* key = parsed.root->Find(L"K");
     ASSERT_NE(key, nullptr);
     EXPECT_EQ(key->FindValue(L"Bin")->data, (std::vector<BYTE>{1, 2, 3, 4}));
     EXPECT_EQ(key->FindValue(L"Multi")->type, 7u);
+    EXPECT_NE(parsed.root->Find(L"Kept"), nullptr);
 }
 
 struct BadFileCase {
@@ -137,6 +174,13 @@ const BadFileCase kBadFiles[] = {
     {"BadHexByte", Utf16Bytes(kHeader + L"[HKEY_LOCAL_MACHINE\\A]\r\n\"A\"=hex:1,zz\r\n"), 4},
     {"TextAfterString", Utf16Bytes(kHeader + L"[HKEY_LOCAL_MACHINE\\A]\r\n\"A\"=\"x\" y\r\n"), 4},
     {"GarbageLine", Utf16Bytes(kHeader + L"[HKEY_LOCAL_MACHINE\\A]\r\ngarbage\r\n"), 4},
+    {"KeyDeeperThanTheRegistryAllows", Utf16Bytes(kHeader + DeepKeyLine(kMaxKeyDepth + 1)), 3},
+    {"KeyNameLongerThanTheRegistryAllows",
+     Utf16Bytes(kHeader + L"[HKEY_LOCAL_MACHINE\\" + std::wstring(256, L'n') + L"]\r\n"), 3},
+    {"ValueNameLongerThanTheRegistryAllows",
+     Utf16Bytes(kHeader + L"[HKEY_LOCAL_MACHINE\\A]\r\n\"" + std::wstring(16384, L'v') +
+                L"\"=dword:00000001\r\n"),
+     4},
 };
 
 class RegFileFormatBadFileTest : public testing::TestWithParam<BadFileCase> {};

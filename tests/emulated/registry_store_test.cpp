@@ -3,11 +3,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include "emulated_test_support.h"
 #include "game_explorer_class.h"
 #include "system_creation.h"
+#include "utf16.h"
 
 namespace {
 
@@ -126,6 +129,78 @@ TEST_F(RegistryStoreTest, ConcurrentProcessesLoseNoChange) {
     RegistryStore store = NewStore();
     EXPECT_EQ(TestKeyCount(store), static_cast<std::size_t>(kProcesses * kKeysEach));
 }
+
+TEST_F(RegistryStoreTest, LeftoverTemporaryFilesNeitherBlockAChangeNorStay) {
+    NewStore();
+    std::filesystem::path registry = system_.Path() / "registry";
+    // What a killed run left: once named by process id, which is the same for every run in a
+    // container, and now by a random suffix.
+    WriteBytes(registry / "HKEY_LOCAL_MACHINE.reg.tmp-1-0", "partial");
+    WriteBytes(registry / "HKEY_CURRENT_USER.reg.tmp-k3j9x0a1b2c4", "partial");
+    RegistryStore store = NewStore();
+    EXPECT_EQ(AddKey(store, L"One"), ERROR_SUCCESS);
+    EXPECT_EQ(TemporaryFilesBelow(system_.Path()), std::vector<std::filesystem::path>{});
+}
+
+TEST_F(RegistryStoreTest, ChangeKeepsThePermissionsOfTheFile) {
+    RegistryStore store = NewStore();
+    std::filesystem::path file = store.HiveFile(Hive::LocalMachine);
+    std::filesystem::permissions(
+        file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    ASSERT_EQ(AddKey(store, L"One"), ERROR_SUCCESS);
+    EXPECT_EQ(std::filesystem::status(file).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+struct HostileHiveCase {
+    const char* name;
+    std::function<std::string()> bytes;  // made on demand: some are large
+};
+
+void PrintTo(const HostileHiveCase& hive, std::ostream* out) {
+    *out << hive.name;
+}
+
+std::string HiveBytes(const std::wstring& body) {
+    return "\xFF\xFE" + ToUtf16Le(L"Windows Registry Editor Version 5.00\r\n\r\n" + body);
+}
+
+std::wstring NestedKeyLine(std::size_t levels, const std::wstring& name) {
+    std::wstring line = L"[HKEY_LOCAL_MACHINE";
+    for (std::size_t level = 0; level < levels; ++level) {
+        line += L"\\" + name;
+    }
+    return line + L"]\r\n";
+}
+
+class RegistryStoreHostileHiveTest : public RegistryStoreTest,
+                                     public testing::WithParamInterface<HostileHiveCase> {};
+
+// A change would crash, or make the file too large to be read again: it is refused instead.
+TEST_P(RegistryStoreHostileHiveTest, IsRefusedAsInvalidDataAndLeftUntouched) {
+    RegistryStore store = NewStore();
+    std::filesystem::path file = store.HiveFile(Hive::LocalMachine);
+    std::string hostile = GetParam().bytes();
+    WriteBytes(file, hostile);
+    EXPECT_EQ(AddKey(store, L"One"), ERROR_INVALID_DATA);
+    EXPECT_TRUE(ReadBytes(file) == hostile);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Hives, RegistryStoreHostileHiveTest,
+    testing::Values(
+        HostileHiveCase{"FiftyThousandLevelsDeep",
+                        [] { return HiveBytes(NestedKeyLine(50000, L"k")); }},
+        HostileHiveCase{"LargerThan64MiB",
+                        [] {
+                            std::string bytes = HiveBytes(L";");
+                            bytes.resize(64 * 1024 * 1024 + 2, ' ');
+                            return bytes;
+                        }},
+        // 262 KB that would be written as 67 MB: each key repeats the path of its parent.
+        HostileHiveCase{"LongNamesAtTheDepthLimit",
+                        [] { return HiveBytes(NestedKeyLine(512, std::wstring(255, L'n'))); }}),
+    [](const auto& hiveCase) { return std::string(hiveCase.param.name); });
 
 TEST(RegistryStoreWithoutSystemTest, FailsWithTheFailureToCreateTheSystem) {
     const SystemLayout nowhere{std::filesystem::path()};

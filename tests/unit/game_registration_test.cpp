@@ -28,8 +28,8 @@ constexpr const wchar_t* kAllUsersParent =
     L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\GameUX\\GamesToFindOnWindowsUpgrade";
 
 std::wstring Braced(const GUID& guid) {
-    wchar_t text[40] = {};
-    StringFromGUID2(guid, text, 40);
+    wchar_t text[CHARS_IN_GUID] = {};
+    StringFromGUID2(guid, text, CHARS_IN_GUID);
     return text;
 }
 

@@ -22,8 +22,8 @@ constexpr const wchar_t* kExe = L"C:\\Games\\Arena\\game.exe";
 constexpr const char* kQueryStart = "SELECT * FROM GAME WHERE GDFBinaryPath = \"";
 
 std::wstring Braced(const GUID& guid) {
-    wchar_t text[40] = {};
-    StringFromGUID2(guid, text, 40);
+    wchar_t text[CHARS_IN_GUID] = {};
+    StringFromGUID2(guid, text, CHARS_IN_GUID);
     return text;
 }
 

@@ -2,9 +2,12 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+
 #include <system_error>
 
 #include "case_folding.h"
+#include "host_files.h"
 #include "host_text.h"
 #include "platform/shell_names.h"
 #include "win32_codes.h"
@@ -33,23 +36,31 @@ bool MatchesOnlyItself(std::wstring_view name) {
 }
 
 // The entry of folder whose name equals name without regard to case; name itself when the
-// folder holds none (or cannot be read), so that a path to be created keeps the case it has.
-std::filesystem::path MatchEntry(const std::filesystem::path& folder, const std::wstring& name) {
+// folder holds none or does not exist, so that a path to be created keeps the case it has.
+// ERROR_ACCESS_DENIED when the folder exists but cannot be read: a guess could then name a
+// second file beside the one meant.
+LONG MatchEntry(std::filesystem::path& folder, const std::wstring& name) {
     std::string hostName = WideToHost(name);
-    std::error_code error;
+    std::error_code exists;
     // The folder is read only when an entry could match in another case: otherwise creating one
     // entry after another in the same folder would read all the earlier ones each time.
-    if (std::filesystem::exists(folder / hostName, error) || MatchesOnlyItself(name)) {
-        return folder / hostName;
+    if (std::filesystem::exists(folder / hostName, exists) || MatchesOnlyItself(name)) {
+        folder /= hostName;
+        return ERROR_SUCCESS;
     }
-    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
-         it.increment(error)) {
-        std::string entry = it->path().filename().string();
-        if (EqualsIgnoringCase(HostToWide(entry), name)) {
-            return it->path();
+    std::vector<HostFolderEntry> entries;
+    int error = ListHostFolder(folder, entries);
+    if (error != 0 && error != ENOENT && error != ENOTDIR) {
+        return ERROR_ACCESS_DENIED;
+    }
+    for (const HostFolderEntry& entry : entries) {
+        if (EqualsIgnoringCase(HostToWide(entry.name), name)) {
+            folder /= entry.name;
+            return ERROR_SUCCESS;
         }
     }
-    return folder / hostName;
+    folder /= hostName;
+    return ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -86,7 +97,9 @@ DriveMapping::HostPath DriveMapping::ToHost(const WindowsPath& path) const {
         }
     }
     for (const std::wstring& name : path.names) {
-        host = MatchEntry(host, name);
+        if (LONG error = MatchEntry(host, name); error != ERROR_SUCCESS) {
+            return {{}, error};
+        }
     }
     return {host, ERROR_SUCCESS};
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host_file_facts.h"
+#include "host_files.h"
 #include "win32_codes.h"
 
 namespace {
@@ -20,8 +21,8 @@ bool IsFullPath(std::wstring_view path) {
     return drive || unc;
 }
 
-int ErrorFromCode(const std::error_code& error) {
-    return Win32ErrorFromErrno(error.value(), ERROR_ACCESS_DENIED);
+int ErrorFromErrno(int error) {
+    return Win32ErrorFromErrno(error, ERROR_ACCESS_DENIED);
 }
 
 // The names of a double-terminated list.
@@ -57,8 +58,7 @@ int EmulatedFiles::CreateFolder(LPCWSTR path) const {
     if (std::filesystem::exists(host.path, error)) {
         return ERROR_ALREADY_EXISTS;
     }
-    std::filesystem::create_directories(host.path, error);
-    return error ? ErrorFromCode(error) : ERROR_SUCCESS;
+    return ErrorFromErrno(MakeHostFolders(host.path));
 }
 
 int EmulatedFiles::Operate(SHFILEOPSTRUCTW& operation) const {
@@ -78,6 +78,9 @@ int EmulatedFiles::Operate(SHFILEOPSTRUCTW& operation) const {
             return ERROR_ACCESS_DENIED;  // never a whole drive: Z: is the host's root
         }
         DriveMapping::HostPath host = drives_.ToHost(*full);
+        if (host.error == ERROR_ACCESS_DENIED) {
+            return host.error;  // a folder on the way could not be read: it may be there
+        }
         std::error_code error;
         if (host.error != ERROR_SUCCESS || !std::filesystem::exists(host.path, error)) {
             return ERROR_FILE_NOT_FOUND;
@@ -85,9 +88,7 @@ int EmulatedFiles::Operate(SHFILEOPSTRUCTW& operation) const {
         targets.push_back(host.path);
     }
     for (const std::filesystem::path& target : targets) {
-        std::error_code error;
-        std::filesystem::remove_all(target, error);
-        if (error) {
+        if (RemoveHostTree(target) != 0) {
             return ERROR_ACCESS_DENIED;
         }
     }
@@ -102,8 +103,7 @@ DWORD EmulatedFiles::Attributes(LPCWSTR path) const {
     }
     const HostFileFacts facts = FactsOf(host.path);
     if (facts.attributes == INVALID_FILE_ATTRIBUTES) {
-        SetLastError(static_cast<DWORD>(
-            ErrorFromCode(std::error_code(facts.error, std::generic_category()))));
+        SetLastError(static_cast<DWORD>(ErrorFromErrno(facts.error)));
     }
     return facts.attributes;
 }

@@ -15,8 +15,9 @@ class EmulatedFiles {
 
     // SHFileOperationW: FO_DELETE removes each file or folder of the list with everything in it.
     // 0, ERROR_FILE_NOT_FOUND when one of them does not exist (nothing is removed then),
-    // ERROR_ACCESS_DENIED for a drive root or a failed removal, ERROR_INVALID_PARAMETER for an
-    // empty list or any other operation, which the emulated system does not provide.
+    // ERROR_ACCESS_DENIED for a drive root, a folder on the way that cannot be read or a failed
+    // removal, ERROR_INVALID_PARAMETER for an empty list or any other operation, which the
+    // emulated system does not provide.
     int Operate(SHFILEOPSTRUCTW& operation) const;
 
     // GetFileAttributesW (host_file_facts.h); INVALID_FILE_ATTRIBUTES when it cannot be had, with

@@ -1,14 +1,13 @@
 #include "emulated_registry.h"
 
 #include <cstring>
+#include <cwchar>
 
 #include "utf16.h"
 #include "win32_codes.h"
 
 namespace {
 
-// Longest key name that Windows accepts.
-constexpr std::size_t kMaxKeyNameLength = 255;
 constexpr DWORD REG_EXPAND_SZ = 2;
 constexpr DWORD REG_MULTI_SZ = 7;
 
@@ -27,12 +26,8 @@ std::vector<BYTE> StoredData(DWORD type, const BYTE* data, DWORD byteCount) {
     }
     std::wstring characters(byteCount / sizeof(wchar_t), L'\0');
     std::memcpy(characters.data(), data, characters.size() * sizeof(wchar_t));
-    std::vector<BYTE> bytes;
-    for (char16_t unit : ToUtf16(characters)) {
-        bytes.push_back(static_cast<BYTE>(unit & 0xFF));
-        bytes.push_back(static_cast<BYTE>(unit >> 8));
-    }
-    return bytes;
+    std::string bytes = ToUtf16Le(characters);
+    return {bytes.begin(), bytes.end()};
 }
 
 LSTATUS ResolvePath(const RegistryHandles& handles, HKEY root, LPCWSTR subKey, OpenKey& key) {
@@ -49,6 +44,9 @@ LSTATUS ResolvePath(const RegistryHandles& handles, HKEY root, LPCWSTR subKey, O
             return ERROR_INVALID_PARAMETER;
         }
         base->names.push_back(std::move(name));
+    }
+    if (base->names.size() > kMaxKeyDepth) {
+        return ERROR_INVALID_PARAMETER;
     }
     key = std::move(*base);
     return ERROR_SUCCESS;
@@ -99,7 +97,8 @@ LSTATUS EmulatedRegistry::SetValue(HKEY key, LPCWSTR valueName, DWORD type, cons
     if (!open) {
         return ERROR_INVALID_HANDLE;
     }
-    if (data == nullptr && byteCount != 0) {
+    if ((data == nullptr && byteCount != 0) ||
+        (valueName != nullptr && std::wcslen(valueName) > kMaxValueNameLength)) {
         return ERROR_INVALID_PARAMETER;
     }
     RegistryValue value{valueName != nullptr ? valueName : L"", type,

@@ -12,6 +12,7 @@
 #include "shell_link.h"
 #include "special_folders.h"
 #include "system_location.h"
+#include "unavailable_game_explorer.h"
 #include "wmi_services.h"
 
 EmulatedSystem::EmulatedSystem()
@@ -46,8 +47,11 @@ HRESULT EmulatedSystem::CoCreateInstance(REFCLSID clsid, REFIID iid, void** obje
     }
     if (IsEqualGUID(clsid, CLSID_GameExplorer)) {
         HRESULT registration = GameExplorerRegistration(machine_->registry);
-        if (FAILED(registration)) {
+        if (registration == REGDB_E_CLASSNOTREG) {
             return registration;
+        }
+        if (FAILED(registration)) {
+            return HandOut(new UnavailableGameExplorer(registration), iid, object);
         }
         return HandOut(new GameExplorer(machine_), iid, object);
     }

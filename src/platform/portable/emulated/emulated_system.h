@@ -22,8 +22,9 @@ class EmulatedSystem final : public SystemBackend {
     HRESULT CoInitialize() override;
     void CoUninitialize() override;
     // CO_E_NOTINITIALIZED outside CoInitialize; REGDB_E_CLASSNOTREG for Game Explorer when its
-    // class is not registered, and for every class but Game Explorer, the WMI locator, the
-    // shell link and the Internet shortcut.
+    // class is not registered (a Game Explorer whose every call fails when the registry cannot
+    // be read), and for every class but Game Explorer, the WMI locator, the shell link and the
+    // Internet shortcut.
     HRESULT CoCreateInstance(REFCLSID clsid, REFIID iid, void** object) override;
     HRESULT CoSetProxyBlanket(IUnknown* proxy, DWORD authnService, DWORD authzService,
                               OLECHAR* serverPrincipalName, DWORD authnLevel, DWORD impLevel,

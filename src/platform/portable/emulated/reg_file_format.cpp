@@ -10,6 +10,7 @@
 namespace {
 
 constexpr std::wstring_view kHeaderLine = L"Windows Registry Editor Version 5.00";
+constexpr std::string_view kByteOrderMark = "\xFF\xFE";
 constexpr DWORD REG_BINARY = 3;
 constexpr DWORD REG_DWORD = 4;
 
@@ -161,6 +162,14 @@ RegistryNode& ReadKeyHeader(std::wstring_view line, RegistryNode& root,
     if (first.size() < path.size() && !SplitKeyPath(path.substr(first.size() + 1), names)) {
         throw ParseFault{"a key path with an empty name"};
     }
+    if (names.size() > kMaxKeyDepth) {
+        throw ParseFault{"a key deeper than the registry allows"};
+    }
+    for (const std::wstring& name : names) {
+        if (name.size() > kMaxKeyNameLength) {
+            throw ParseFault{"a key name longer than the registry allows"};
+        }
+    }
     RegistryNode* node = &root;
     for (const std::wstring& name : names) {
         bool created = false;
@@ -176,6 +185,9 @@ RegistryValue ReadValueLine(std::wstring_view line) {
         position = 1;
     } else {
         name = ReadQuoted(line, position);
+        if (name.size() > kMaxValueNameLength) {
+            throw ParseFault{"a value name longer than the registry allows"};
+        }
     }
     if (position >= line.size() || line[position] != L'=') {
         throw ParseFault{"= expected after the value name"};
@@ -190,19 +202,18 @@ RegistryValue ReadValueLine(std::wstring_view line) {
 }
 
 std::wstring DecodeText(std::string_view bytes) {
-    if (bytes.size() < 2 || static_cast<unsigned char>(bytes[0]) != 0xFF ||
-        static_cast<unsigned char>(bytes[1]) != 0xFE) {
+    if (!bytes.starts_with(kByteOrderMark)) {
         throw ParseFault{"no UTF-16LE byte order mark"};
     }
     if (bytes.size() % 2 != 0) {
         throw ParseFault{"an odd number of bytes in UTF-16 text"};
     }
-    std::u16string units;
-    for (std::size_t i = 2; i < bytes.size(); i += 2) {
-        units.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                              (static_cast<unsigned char>(bytes[i + 1]) << 8)));
-    }
-    return FromUtf16(units);
+    return FromUtf16Le(bytes.substr(kByteOrderMark.size()));
+}
+
+// Whether a line holds a value, the only kind of line whose data may continue on the next.
+bool IsValueLine(std::wstring_view line) {
+    return line.starts_with(L"\"") || line.starts_with(L"@");
 }
 
 void ParseLines(const std::vector<std::wstring>& lines, RegistryNode& root,
@@ -215,9 +226,9 @@ void ParseLines(const std::vector<std::wstring>& lines, RegistryNode& root,
     for (std::size_t i = 1; i < lines.size(); ++i) {
         lineNumber = i + 1;
         std::wstring line = lines[i];
-        // Long hex data continues on the next line after a trailing backslash.
-        while (!line.empty() && line.back() == L'\\' && !line.starts_with(L"[") &&
-               i + 1 < lines.size()) {
+        // Long hex data continues on the next line after a trailing backslash; in a comment or
+        // a key line the backslash is just a character.
+        while (IsValueLine(line) && line.back() == L'\\' && i + 1 < lines.size()) {
             line.pop_back();
             std::wstring_view next = lines[++i];
             next.remove_prefix(std::min(next.find_first_not_of(L" \t"), next.size()));
@@ -274,11 +285,12 @@ bool IsPlainString(const RegistryValue& value) {
     return true;
 }
 
+// number in lower-case hexadecimal digits, at least digits of them.
 std::wstring HexText(std::uint32_t number, int digits) {
     static constexpr wchar_t kDigits[] = L"0123456789abcdef";
-    std::wstring text(static_cast<std::size_t>(digits), L'0');
-    for (int i = digits - 1; i >= 0; --i, number >>= 4) {
-        text[static_cast<std::size_t>(i)] = kDigits[number & 0xF];
+    std::wstring text;
+    for (; number != 0 || digits > 0; number >>= 4, --digits) {
+        text.insert(text.begin(), kDigits[number & 0xF]);
     }
     return text;
 }
@@ -303,16 +315,45 @@ std::wstring ValueDataText(const RegistryValue& value) {
     return text;
 }
 
-void WriteKey(const RegistryNode& key, const std::wstring& path, std::wstring& text) {
-    text.append(L"[" + path + L"]\r\n");
+void WriteSection(const RegistryNode& key, std::wstring_view path, std::wstring& text) {
+    text.append(L"[").append(path).append(L"]\r\n");
     for (const RegistryValue& value : key.Values()) {
         text.append(value.name.empty() ? L"@" : Quoted(value.name));
         text.append(L"=" + ValueDataText(value) + L"\r\n");
     }
     text.append(L"\r\n");
-    for (const auto& [name, child] : key.Children()) {
-        WriteKey(*child, path + L"\\" + child->Name(), text);
+}
+
+// Every key depth first, without recursion, so that no nesting of keys exhausts the stack.
+// Stops with false once text holds more than maxCharacters.
+bool WriteKeys(const RegistryNode& root, std::wstring_view hiveName, std::size_t maxCharacters,
+               std::wstring& text) {
+    struct Pending {
+        const RegistryNode* key;
+        std::size_t parentPathLength;  // path holds the parent's path up to here
+    };
+    std::wstring path(hiveName);
+    WriteSection(root, path, text);
+    std::vector<Pending> pending;
+    auto pushChildren = [&](const RegistryNode& key) {
+        const auto& children = key.Children();
+        for (auto it = children.rbegin(); it != children.rend(); ++it) {
+            pending.push_back({it->second.get(), path.size()});
+        }
+    };
+    pushChildren(root);
+    while (!pending.empty()) {
+        Pending next = pending.back();
+        pending.pop_back();
+        path.resize(next.parentPathLength);
+        path.append(L"\\").append(next.key->Name());
+        WriteSection(*next.key, path, text);
+        if (text.size() > maxCharacters) {
+            return false;
+        }
+        pushChildren(*next.key);
     }
+    return true;
 }
 
 }  // namespace
@@ -332,16 +373,14 @@ RegFileParse ParseRegFile(std::string_view bytes, std::wstring_view hiveName) {
     return result;
 }
 
-std::string WriteRegFile(const RegistryNode& root, std::wstring_view hiveName) {
+std::string WriteRegFile(const RegistryNode& root, std::wstring_view hiveName,
+                         std::size_t maxBytes) {
     std::wstring text(kHeaderLine);
     text.append(L"\r\n\r\n");
-    WriteKey(root, std::wstring(hiveName), text);
-    std::u16string units = ToUtf16(text);
-    std::string bytes = "\xFF\xFE";
-    bytes.reserve(2 + units.size() * 2);
-    for (char16_t unit : units) {
-        bytes.push_back(static_cast<char>(unit & 0xFF));
-        bytes.push_back(static_cast<char>(unit >> 8));
+    // Each character takes two bytes or four: past half the bytes, the file is too large.
+    if (!WriteKeys(root, hiveName, maxBytes / 2, text)) {
+        return {};
     }
-    return bytes;
+    std::string bytes = std::string(kByteOrderMark) + ToUtf16Le(text);
+    return bytes.size() <= maxBytes ? bytes : std::string();
 }

@@ -2,9 +2,11 @@
 // "reg import" on Windows or "wine regedit" load the files as they are: UTF-16LE with a byte
 // order mark, the line "Windows Registry Editor Version 5.00", then one [key path] section per
 // key with its values. REG_SZ values are quoted strings with \\ and \" escaped, REG_DWORD values
-// dword:, everything else hex(type): bytes.
+// dword:, everything else hex(type): bytes, with the type's full value. A file that breaks the
+// registry's limits (registry_tree.h) does not parse.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -20,4 +22,6 @@ struct RegFileParse {
 RegFileParse ParseRegFile(std::string_view bytes, std::wstring_view hiveName);
 
 // The file's bytes for a hive: every key, the root first, subkeys depth first in name order.
-std::string WriteRegFile(const RegistryNode& root, std::wstring_view hiveName);
+// Empty when they would be more than maxBytes (a file is never empty: it has its header).
+std::string WriteRegFile(const RegistryNode& root, std::wstring_view hiveName,
+                         std::size_t maxBytes = SIZE_MAX);

@@ -8,6 +8,14 @@
 #include "system_lock.h"
 #include "win32_codes.h"
 
+namespace {
+
+// Larger hive files are refused as damaged: reading and parsing one stays bounded, and no change
+// writes one.
+constexpr std::size_t kMaxHiveFileBytes = 64 * 1024 * 1024;
+
+}  // namespace
+
 std::wstring_view HiveName(Hive hive) {
     return hive == Hive::CurrentUser ? L"HKEY_CURRENT_USER" : L"HKEY_LOCAL_MACHINE";
 }
@@ -17,8 +25,13 @@ std::filesystem::path HiveFile(const SystemLayout& layout, Hive hive) {
 }
 
 LONG SaveHive(const SystemLayout& layout, Hive hive, const RegistryNode& root) {
-    const int error =
-        ReplaceFileAtomically(HiveFile(layout, hive), WriteRegFile(root, HiveName(hive)));
+    const std::string bytes = WriteRegFile(root, HiveName(hive), kMaxHiveFileBytes);
+    if (bytes.empty()) {
+        // Keys nested deeply under long names repeat their path in every section: a small file
+        // can grow past the limit, and the change is refused rather than make it unreadable.
+        return ERROR_INVALID_DATA;
+    }
+    const int error = ReplaceFileAtomically(HiveFile(layout, hive), bytes);
     return Win32ErrorFromErrno(error, ERROR_CANTWRITE);
 }
 
@@ -27,11 +40,14 @@ RegistryStore::RegistryStore(SystemLayout layout, LONG systemState)
 
 LONG RegistryStore::Load(Hive hive, std::unique_ptr<RegistryNode>& root) const {
     std::string bytes;
-    int error = ReadWholeFile(HiveFile(hive), bytes);
+    int error = ReadWholeFile(HiveFile(hive), bytes, kMaxHiveFileBytes);
     if (error == ENOENT) {
         // Removed since the system was created: an empty hive, made again by the next change.
         root = std::make_unique<RegistryNode>();
         return ERROR_SUCCESS;
+    }
+    if (error == EFBIG) {
+        return ERROR_INVALID_DATA;
     }
     if (error != 0) {
         return Win32ErrorFromErrno(error, ERROR_CANTREAD);

@@ -2,6 +2,25 @@
 
 #include "utf16.h"
 
+RegistryNode::~RegistryNode() {
+    // Released level by level: releasing a deep tree recursively would overflow the stack. A
+    // node is destroyed only once its children were taken from it.
+    std::vector<std::unique_ptr<RegistryNode>> pending;
+    TakeChildren(pending);
+    while (!pending.empty()) {
+        std::unique_ptr<RegistryNode> node = std::move(pending.back());
+        pending.pop_back();
+        node->TakeChildren(pending);
+    }
+}
+
+void RegistryNode::TakeChildren(std::vector<std::unique_ptr<RegistryNode>>& into) {
+    for (auto& [name, child] : children_) {
+        into.push_back(std::move(child));
+    }
+    children_.clear();
+}
+
 RegistryNode* RegistryNode::Find(std::wstring_view name) {
     auto it = children_.find(name);
     return it == children_.end() ? nullptr : it->second.get();
@@ -86,25 +105,12 @@ const RegistryNode* FindKey(const RegistryNode& root, const std::vector<std::wst
 }
 
 std::vector<BYTE> StringValueData(std::wstring_view text) {
-    std::u16string units = ToUtf16(text);
-    units.push_back(u'\0');
-    std::vector<BYTE> data;
-    data.reserve(units.size() * 2);
-    for (char16_t unit : units) {
-        data.push_back(static_cast<BYTE>(unit & 0xFF));
-        data.push_back(static_cast<BYTE>(unit >> 8));
-    }
-    return data;
+    std::string bytes = ToUtf16Le(text);
+    bytes.append(2, '\0');
+    return {bytes.begin(), bytes.end()};
 }
 
 std::wstring StringFromValueData(const std::vector<BYTE>& data) {
-    std::u16string units;
-    for (std::size_t i = 0; i + 1 < data.size(); i += 2) {
-        auto unit = static_cast<char16_t>(data[i] | (data[i + 1] << 8));
-        if (unit == u'\0') {
-            break;
-        }
-        units.push_back(unit);
-    }
-    return FromUtf16(units);
+    std::wstring text = FromUtf16Le({reinterpret_cast<const char*>(data.data()), data.size()});
+    return text.substr(0, text.find(L'\0'));
 }

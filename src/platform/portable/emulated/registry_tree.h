@@ -16,8 +16,18 @@ struct RegistryValue {
     std::vector<BYTE> data;  // as Windows keeps it: string types in UTF-16LE with terminator
 };
 
+// The registry's own limits, which the emulated one keeps too.
+constexpr std::size_t kMaxKeyNameLength = 255;
+constexpr std::size_t kMaxValueNameLength = 16383;
+constexpr std::size_t kMaxKeyDepth = 512;  // keys below a hive root, the root not counted
+
 class RegistryNode {
   public:
+    RegistryNode() = default;
+    RegistryNode(const RegistryNode&) = delete;
+    RegistryNode& operator=(const RegistryNode&) = delete;
+    ~RegistryNode();
+
     // The subkey with this name, or null.
     RegistryNode* Find(std::wstring_view name);
     const RegistryNode* Find(std::wstring_view name) const;
@@ -40,6 +50,8 @@ class RegistryNode {
     }
 
   private:
+    void TakeChildren(std::vector<std::unique_ptr<RegistryNode>>& into);
+
     std::wstring name_;
     std::vector<RegistryValue> values_;
     std::map<std::wstring, std::unique_ptr<RegistryNode>, LessIgnoringCase> children_;

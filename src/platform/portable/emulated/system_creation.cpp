@@ -2,7 +2,9 @@
 
 #include <system_error>
 
+#include "atomic_file.h"
 #include "game_explorer_class.h"
+#include "host_files.h"
 #include "host_text.h"
 #include "registry_store.h"
 #include "system_lock.h"
@@ -31,10 +33,8 @@ LONG CreateFolders(const SystemLayout& layout, const SystemUser& user) {
         layout.DriveC() / "Users" / WideToHost(user.loginName) / "AppData" / "Local";
     for (const std::filesystem::path& folder :
          {layout.RegistryFolder(), layout.DriveC() / "ProgramData", profile}) {
-        std::error_code error;
-        std::filesystem::create_directories(folder, error);
-        if (error) {
-            return Win32ErrorFromErrno(error.value(), ERROR_CANTWRITE);
+        if (int error = MakeHostFolders(folder); error != 0) {
+            return Win32ErrorFromErrno(error, ERROR_CANTWRITE);
         }
     }
     return ERROR_SUCCESS;
@@ -55,6 +55,10 @@ LONG CreateSystem(const SystemLayout& layout, const SystemUser& user) {
         return Win32ErrorFromErrno(lock.Error(), ERROR_CANTWRITE);
     }
     for (Hive hive : {Hive::CurrentUser, Hive::LocalMachine}) {
+        // Every hive file is written under this lock: a temporary file seen now is a leftover.
+        if (int error = RemoveStaleTemporaries(HiveFile(layout, hive)); error != 0) {
+            return Win32ErrorFromErrno(error, ERROR_CANTWRITE);
+        }
         std::error_code error;
         if (!std::filesystem::exists(HiveFile(layout, hive), error) && !error) {
             if (LONG saved = SaveHive(layout, hive, *InitialHive(hive)); saved != ERROR_SUCCESS) {

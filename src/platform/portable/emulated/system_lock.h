@@ -5,6 +5,8 @@
 
 #include <filesystem>
 
+#include "host_files.h"
+
 class SystemLock {
   public:
     enum class Mode { Shared, Exclusive };
@@ -13,12 +15,11 @@ class SystemLock {
     SystemLock(const std::filesystem::path& lockFile, Mode mode);
     SystemLock(const SystemLock&) = delete;
     SystemLock& operator=(const SystemLock&) = delete;
-    ~SystemLock();
 
     // 0 when the lock is held, else the errno of opening or locking the file.
     int Error() const { return error_; }
 
   private:
-    int descriptor_ = -1;
+    HostFile file_;  // closing it releases the lock
     int error_ = 0;
 };

@@ -1,0 +1,62 @@
+// The emulated system's one way to the host's files: every open, read, write, fsync, rename,
+// unlink, mkdir, flock and folder listing goes through these functions, and only HostFile owns a
+// descriptor. Each function returns 0 or the errno of the failed call.
+//
+// Counted for tests: every call is numbered from 1 since the last FailHostFileCall, and the call
+// with the chosen number fails with the chosen errno without reaching the host, so that a test
+// can make each file call of a run fail in turn.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// An open descriptor, closed when the object goes; closing a locked file releases its lock.
+class HostFile {
+  public:
+    HostFile() = default;
+    HostFile(HostFile&& other) noexcept : descriptor_(other.descriptor_) { other.descriptor_ = -1; }
+    HostFile& operator=(HostFile&& other) noexcept;
+    HostFile(const HostFile&) = delete;
+    HostFile& operator=(const HostFile&) = delete;
+    ~HostFile() { Close(); }
+
+    // 0 or the errno; flags and mode as for open(2), O_CLOEXEC is added.
+    int Open(const std::filesystem::path& path, int flags, mode_t mode = 0);
+    void Close();
+
+    // Appends the file's bytes from the current position to its end; EFBIG when more than
+    // limit bytes would be read (contents then holds what was read).
+    int ReadToEnd(std::string& contents, std::size_t limit);
+    int WriteAll(std::string_view contents);
+    int Sync();
+    // flock(2) with LOCK_SH or LOCK_EX, waiting for it.
+    int Lock(int operation);
+    int SetMode(mode_t mode);
+
+  private:
+    int descriptor_ = -1;
+};
+
+int RenameHostFile(const std::filesystem::path& from, const std::filesystem::path& to);
+// Removes a file, or a folder when it is empty.
+int RemoveHostEntry(const std::filesystem::path& path);
+// Creates the folder and every missing folder above it; 0 when it exists already as a folder.
+int MakeHostFolders(const std::filesystem::path& path);
+// Removes the file or folder with everything in it.
+int RemoveHostTree(const std::filesystem::path& path);
+
+struct HostFolderEntry {
+    std::string name;
+    bool isFolder = false;  // a real folder, not a link to one
+};
+// The entries of a folder, without "." and "..".
+int ListHostFolder(const std::filesystem::path& folder, std::vector<HostFolderEntry>& entries);
+
+// From now on, the failAt-th file call (counting from 1; 0: none) fails with error.
+void FailHostFileCall(std::uint64_t failAt, int error);
+// File calls made since the last FailHostFileCall.
+std::uint64_t HostFileCallCount();
