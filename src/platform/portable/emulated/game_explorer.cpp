@@ -1,10 +1,22 @@
 #include "game_explorer.h"
 
+#include <fstream>
+
 #include "random_guid.h"
 
 namespace {
 
 constexpr int kBracedGuidCapacity = 39;
+
+HRESULT ReadDefinitionOf(const DriveMapping& drives, std::wstring_view binaryPath,
+                         GameDefinition& definition) {
+    const DriveMapping::HostPath binary = drives.ToHost(binaryPath);
+    if (binary.error != ERROR_SUCCESS) {
+        return E_FAIL;
+    }
+    std::ifstream file(binary.path, std::ios::binary);
+    return file ? ReadGameDefinition(file, definition) : E_FAIL;
+}
 
 }  // namespace
 
@@ -16,10 +28,15 @@ HRESULT GameExplorer::AddGame(BSTR binaryPath, BSTR installDirectory, GAME_INSTA
     if (binaryPath == nullptr || installDirectory == nullptr || instanceId == nullptr) {
         return E_INVALIDARG;
     }
+    GameDefinition definition;
+    HRESULT hr = ReadDefinitionOf(machine_->drives, binaryPath, definition);
+    if (FAILED(hr)) {
+        return hr;
+    }
     GUID id = IsEqualGUID(*instanceId, GUID_NULL) ? NewRandomGuid() : *instanceId;
     wchar_t idText[kBracedGuidCapacity];
     StringFromGUID2(id, idText, kBracedGuidCapacity);
-    HRESULT hr = games_.Add({idText, binaryPath, installDirectory, scope});
+    hr = games_.Add({idText, binaryPath, installDirectory, scope, std::move(definition)});
     if (SUCCEEDED(hr)) {
         *instanceId = id;
     }
