@@ -73,7 +73,8 @@ class DemoGame:
     @staticmethod
     def read():
         namespace = {"gdf": "urn:schemas-microsoft-com:GameDescription.v1"}
-        path = os.path.join(os.path.dirname(__file__), "demo_game", "game_definition.xml")
+        path = os.path.join(os.path.dirname(__file__), "..", "..", "examples", "demo-game",
+                            "game_definition.xml")
         definition = ElementTree.parse(path).getroot().find("gdf:GameDefinition", namespace)
         return DemoGame(definition.get("gameID"), definition.findtext("gdf:Name", None, namespace),
                         definition.findtext("gdf:Description", None, namespace))
