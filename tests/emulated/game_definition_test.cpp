@@ -48,6 +48,7 @@ TEST(GameDefinitionTest, DocumentsAreReadAsTheXmlObjectModelReadsThem) {
         {"another root", Document(kId, "<Name>N</Name>", "Games"), E_FAIL, {}},
         {"no Name", Document(kId, "<Description>D</Description>"), E_FAIL, {}},
         {"blank Name", Document(kId, "<Name> \n </Name>"), E_FAIL, {}},
+        {"Name that is not UTF-8", Document(kId, "<Name>\xF8\xF2\xDF\xDC</Name>"), E_FAIL, {}},
         {"gameID without braces",
          Document("gameID=\"CE65F153-02FC-41DD-A0DB-625FAD2F1EE5\"", "<Name>N</Name>"),
          CO_E_CLASSSTRING,

@@ -71,6 +71,16 @@ std::string ElementText(const pugi::xml_node& element) {
     return text.substr(first, text.find_last_not_of(kXmlWhitespace) - first + 1);
 }
 
+// The text as wide characters, or nothing when it is not well-formed UTF-8: the parser passes
+// such bytes on where a parser that checks the encoding refuses the document.
+std::optional<std::wstring> Wide(const std::string& utf8) {
+    std::wstring wide = pugi::as_wide(utf8);
+    if (pugi::as_utf8(wide) != utf8) {
+        return std::nullopt;
+    }
+    return wide;
+}
+
 }  // namespace
 
 HRESULT ReadGameDefinition(std::istream& binary, GameDefinition& definition) {
@@ -100,12 +110,13 @@ HRESULT ParseGameDefinition(std::string_view document, GameDefinition& definitio
     if (!applicationId) {
         return CO_E_CLASSSTRING;
     }
-    const std::string title = ElementText(game.child(kNameElement));
-    if (title.empty()) {
+    const std::optional<std::wstring> title = Wide(ElementText(game.child(kNameElement)));
+    const pugi::xml_node description = game.child(kDescriptionElement);
+    const std::optional<std::wstring> describedAs =
+        description ? Wide(ElementText(description)) : title;
+    if (!title || title->empty() || !describedAs) {
         return E_FAIL;
     }
-    const pugi::xml_node description = game.child(kDescriptionElement);
-    definition = {pugi::as_wide(*applicationId), pugi::as_wide(title),
-                  pugi::as_wide(description ? ElementText(description) : title)};
+    definition = {pugi::as_wide(*applicationId), *title, *describedAs};
     return S_OK;
 }
