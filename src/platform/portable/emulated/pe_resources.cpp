@@ -65,16 +65,18 @@ class ImageReader {
     std::optional<std::uint32_t> U32(std::uint64_t offset) { return Number(offset, 4); }
 
     // Where the image's bytes at [rva, rva + count) lie in the file: within one section's raw
-    // data, which must itself lie in the file.
-    std::optional<std::uint64_t> FileOffset(std::uint64_t rva, std::uint64_t count) const {
-        for (const Section& section : sections_) {
-            if (rva < section.virtualAddress) {
-                continue;
+    // data, which must itself lie in the file. The section found last is tried first: a lookup
+    // stays in one section, and a file with many sections then costs no more than one with few.
+    std::optional<std::uint64_t> FileOffset(std::uint64_t rva, std::uint64_t count) {
+        if (lastSection_ < sections_.size()) {
+            if (auto offset = OffsetIn(sections_[lastSection_], rva, count)) {
+                return offset;
             }
-            const std::uint64_t into = rva - section.virtualAddress;
-            if (into <= section.rawSize && count <= section.rawSize - into &&
-                std::uint64_t{section.rawOffset} + section.rawSize <= size_) {
-                return section.rawOffset + into;
+        }
+        for (std::size_t i = 0; i < sections_.size(); ++i) {
+            if (auto offset = OffsetIn(sections_[i], rva, count)) {
+                lastSection_ = i;
+                return offset;
             }
         }
         return std::nullopt;
@@ -84,6 +86,19 @@ class ImageReader {
     std::optional<std::uint32_t> ResourceRoot();
 
   private:
+    std::optional<std::uint64_t> OffsetIn(const Section& section, std::uint64_t rva,
+                                          std::uint64_t count) const {
+        if (rva < section.virtualAddress) {
+            return std::nullopt;
+        }
+        const std::uint64_t into = rva - section.virtualAddress;
+        if (into > section.rawSize || count > section.rawSize - into ||
+            std::uint64_t{section.rawOffset} + section.rawSize > size_) {
+            return std::nullopt;
+        }
+        return section.rawOffset + into;
+    }
+
     std::optional<std::uint32_t> Number(std::uint64_t offset, std::uint64_t count) {
         const std::optional<std::string> bytes = Bytes(offset, count);
         if (!bytes) {
@@ -95,6 +110,7 @@ class ImageReader {
     std::istream& image_;
     std::uint64_t size_ = 0;
     std::vector<Section> sections_;
+    std::size_t lastSection_ = 0;
 };
 
 std::optional<std::uint32_t> ImageReader::ResourceRoot() {
