@@ -1,9 +1,9 @@
 // FieldSplitter with random separators, quotes and empty-field setting, and ParseTaskLine, both
-// against a plain restatement of the splitting rules: outside a quote a quote character opens a
-// quoted field and a separator ends a field (quotes win when a character is both); inside, only
-// the opening character closes it; every boundary emits the stretch before it (an empty one only
-// when quoted or when empty fields are kept); after the end, remaining characters form a last
-// field unless a quote is still open.
+// against a plain restatement of the splitting rules, character by character: a quote character
+// opens a quoted stretch only as the first character of a field, and only the same character
+// (or the end of the text) closes it; inside it everything belongs to the field; outside it a
+// separator ends the field; a field is emitted when it is not empty, was quoted, or empty fields
+// are kept; a separator as the last character leaves no field after it.
 #include <cstdint>
 #include <cwchar>
 #include <string>
@@ -19,35 +19,43 @@ namespace {
 std::vector<std::wstring> ReferenceSplit(const std::wstring& text, const std::wstring& separators,
                                          const std::wstring& quotes, bool keepEmptyFields) {
     std::vector<std::wstring> fields;
-    auto emit = [&](std::wstring& stretch, bool quoted) {
-        if (!stretch.empty() || quoted || keepEmptyFields) {
-            fields.push_back(stretch);
-        }
-        stretch.clear();
-    };
-    std::wstring stretch;
-    wchar_t openQuote = 0;
+    if (text.empty()) {
+        return fields;
+    }
+    std::wstring field;
+    bool quoted = false;
+    bool atFieldStart = true;
     bool inQuote = false;
+    wchar_t openQuote = 0;
+    bool endedBySeparator = false;
     for (wchar_t c : text) {
+        endedBySeparator = false;
         if (inQuote) {
             if (c == openQuote) {
-                emit(stretch, true);
                 inQuote = false;
             } else {
-                stretch.push_back(c);
+                field.push_back(c);
             }
-        } else if (quotes.find(c) != std::wstring::npos) {
-            emit(stretch, false);
+        } else if (atFieldStart && quotes.find(c) != std::wstring::npos) {
             inQuote = true;
+            quoted = true;
             openQuote = c;
+            atFieldStart = false;
         } else if (separators.find(c) != std::wstring::npos) {
-            emit(stretch, false);
+            if (!field.empty() || quoted || keepEmptyFields) {
+                fields.push_back(field);
+            }
+            field.clear();
+            quoted = false;
+            atFieldStart = true;
+            endedBySeparator = true;
         } else {
-            stretch.push_back(c);
+            field.push_back(c);
+            atFieldStart = false;
         }
     }
-    if (!inQuote && !stretch.empty()) {
-        emit(stretch, false);
+    if (!endedBySeparator && (!field.empty() || quoted || keepEmptyFields)) {
+        fields.push_back(field);
     }
     return fields;
 }

@@ -95,8 +95,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(SameBytes(parsed, expected));
 
     if (expectedOk) {
-        wchar_t braced[kBracedGuidSize];
-        FUZZ_CHECK(StringFromGUID2(parsed, braced, kBracedGuidSize) == kBracedGuidSize);
+        wchar_t braced[CHARS_IN_GUID];
+        FUZZ_CHECK(StringFromGUID2(parsed, braced, CHARS_IN_GUID) == CHARS_IN_GUID);
         GUID again;
         FUZZ_CHECK(ParseGuid(braced, &again) == S_OK);
         FUZZ_CHECK(SameBytes(again, parsed));

@@ -5,6 +5,7 @@
 #include "directory_of.h"
 #include "output/debug_streams.h"
 #include "output/message_line.h"
+#include "registration/full_path.h"
 #include "registration/game_registration.h"
 #include "registration/task_shortcuts.h"
 #include "task_line.h"
@@ -32,7 +33,9 @@ void AddTask(const std::wstring& line, int scope, const GUID& gameId, TaskCounte
     WriteLine(DebugOut(), "Task line: ", line);
     const std::optional<TaskSpec> task = ParseTaskLine(line);
     if (!task) {
-        WriteLine(DebugOut(), "Skipped because of too few parameters");
+        // Shown on the console: an installer author who gets the line wrong must see it.
+        WriteLineWithCopy(std::cerr, DebugErr(),
+                          "Task line skipped because of too few parameters: ", line);
         return;
     }
     if (task->name.empty()) {
@@ -63,18 +66,30 @@ void RunAddCommand(const ArgumentList& arguments, int commandIndex, GUID* gameId
     const std::wstring& scopeWord = arguments[commandPosition + kScopeOffset];
     const int scope =
         _wcsicmp(scopeWord.c_str(), kCurrentUserScopeWord) == 0 ? GIS_CURRENT_USER : GIS_ALL_USERS;
+    // Lines show the path as typed; the game is registered under its full path, so that a path
+    // relative to the installer's folder still names the game from anywhere else.
     const std::wstring& executablePath = arguments[commandPosition + kExecutablePathOffset];
-    const std::wstring installDirectory = DirectoryOf(executablePath);
+    std::wstring fullPath;
+    const HRESULT madeFull = FullPathOf(executablePath, fullPath);
+    const std::wstring installDirectory =
+        DirectoryOf(SUCCEEDED(madeFull) ? fullPath : executablePath);
 
     WriteLine(DebugOut(), "User: ", scopeWord);
     WriteLine(DebugOut(), "bin:", executablePath);
     WriteLine(DebugOut(), "install:", installDirectory);
 
-    if (FAILED(RegisterGame(executablePath.c_str(), installDirectory.c_str(), scope, gameId))) {
+    if (FAILED(madeFull) ||
+        FAILED(RegisterGame(fullPath.c_str(), installDirectory.c_str(), scope, gameId))) {
         WriteLineWithCopy(std::cerr, DebugErr(), executablePath, " not added.");
         return;
     }
     WriteLine(DebugOut(), "Game added. Adding tasks...");
+
+    // A repair or an upgrade runs the add again: the tasks of the earlier run go first, so that
+    // no old shortcut stays beside the new one in an index folder.
+    if (FAILED(RemoveScopeTasks(scope, *gameId))) {
+        WriteLineWithCopy(std::cerr, DebugErr(), executablePath, " tasks not removed.");
+    }
 
     TaskCounters counters;
     for (std::size_t i = commandPosition + kFirstTaskLineOffset; i < arguments.size(); ++i) {

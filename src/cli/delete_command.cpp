@@ -4,6 +4,7 @@
 #include "commands.h"
 #include "output/debug_streams.h"
 #include "output/message_line.h"
+#include "registration/full_path.h"
 #include "registration/game_registration.h"
 #include "registration/instance_lookup.h"
 #include "registration/task_shortcuts.h"
@@ -28,7 +29,10 @@ void RunDeleteCommand(const ArgumentList& arguments, int commandIndex, GUID* gam
 
     if (IsEqualGUID(*gameId, GUID_NULL)) {
         WriteLine(DebugOut(), "Retrieving GUID... ");
-        if (FAILED(FindGameInstanceId(executablePath.c_str(), gameId))) {
+        // The add registered the full path; a path that cannot be made full is looked up as typed.
+        std::wstring lookupPath = executablePath;
+        FullPathOf(executablePath, lookupPath);
+        if (FAILED(FindGameInstanceId(lookupPath.c_str(), gameId))) {
             WriteLineWithCopy(std::cerr, DebugErr(), executablePath,
                               " not removed. Cannot retrieve information");
             return;
@@ -38,7 +42,7 @@ void RunDeleteCommand(const ArgumentList& arguments, int commandIndex, GUID* gam
     if (SUCCEEDED(RemoveGameTasks(*gameId))) {
         WriteLineWithCopy(std::cout, DebugOut(), executablePath, " tasks removed.");
     } else {
-        WriteLine(DebugErr(), executablePath, " tasks not removed.");
+        WriteLineWithCopy(std::cerr, DebugErr(), executablePath, " tasks not removed.");
     }
 
     if (SUCCEEDED(UnregisterGame(*gameId))) {

@@ -77,6 +77,11 @@ extern "C" int wmain(int argc, wchar_t* argv[]) {
         RunAddCommand(arguments, commandIndex, &gameId);
     } else if (_wcsicmp(command.c_str(), kDeleteCommand) == 0) {
         RunDeleteCommand(arguments, commandIndex, &gameId);
+    } else {
+        // A misspelt word (or an upper-case -GUID: option) would otherwise end in "done." and
+        // status 0, and an installer would take the game for registered.
+        WriteLine(DebugErr(), "Unknown command: ", command);
+        PrintUsage();
     }
 
     WriteLineWithCopy(std::cout, DebugOut(), "done.");

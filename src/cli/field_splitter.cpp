@@ -14,35 +14,31 @@ void FieldSplitter::Split(const wchar_t* text, std::size_t length) {
     if (text == nullptr || text[0] == L'\0') {
         return;
     }
+    const std::wstring_view line(text, length);
     std::size_t start = 0;
-    wchar_t openQuote = 0;
-    for (std::size_t p = 0; p < length; ++p) {
-        const wchar_t c = text[p];
-        if (openQuote == 0) {
-            // Quotes are tested first, so a character in both sets acts as a quote.
-            if (quotes_.find(c) != std::wstring::npos) {
-                Emit(text, start, p, false);
-                openQuote = c;
-                start = p + 1;
-            } else if (separators_.find(c) != std::wstring::npos) {
-                Emit(text, start, p, false);
-                start = p + 1;
-            }
-        } else if (c == openQuote) {
-            Emit(text, start, p, true);
-            openQuote = 0;
-            start = p + 1;
+    while (true) {
+        std::wstring field;
+        bool quoted = false;
+        // A quote counts only as the first character of a field, so that an apostrophe inside a
+        // name or a folder ("Baldur's Gate") stays an ordinary character.
+        if (start < line.size() && quotes_.find(line[start]) != std::wstring::npos) {
+            const std::size_t close = line.find(line[start], start + 1);
+            // A quote never closed runs to the end of the line: its text is kept, not dropped.
+            const std::size_t stretchEnd = close == std::wstring_view::npos ? line.size() : close;
+            field.assign(line.substr(start + 1, stretchEnd - start - 1));
+            start = close == std::wstring_view::npos ? line.size() : close + 1;
+            quoted = true;
         }
-    }
-    if (openQuote == 0 && start < length) {
-        Emit(text, start, length, false);
-    }
-}
-
-void FieldSplitter::Emit(const wchar_t* text, std::size_t from, std::size_t to, bool quoted) {
-    if (from < to) {
-        fields.emplace_back(text + from, to - from);
-    } else if (quoted || keepEmptyFields_) {
-        fields.emplace_back();
+        const std::size_t separator = line.find_first_of(separators_, start);
+        const std::size_t end = separator == std::wstring_view::npos ? line.size() : separator;
+        field.append(line.substr(start, end - start));
+        if (!field.empty() || quoted || keepEmptyFields_) {
+            fields.push_back(std::move(field));
+        }
+        // A separator that is the last character ends the line without an empty field after it.
+        if (separator == std::wstring_view::npos || separator + 1 == line.size()) {
+            return;
+        }
+        start = separator + 1;
     }
 }

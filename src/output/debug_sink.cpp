@@ -1,6 +1,7 @@
 #include "debug_sink.h"
 
 #include "debug_sink_test_seam.h"
+#include "platform/debug_output.h"
 
 namespace {
 
@@ -16,4 +17,5 @@ void DebugSink(int channel, const char* line) {
     if (observer != nullptr) {
         observer(channel, line);
     }
+    ShowDiagnosticLine(channel, line);
 }

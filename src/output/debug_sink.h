@@ -1,4 +1,5 @@
-// Where the diagnostic streams deliver their completed lines. In the program it does nothing.
+// Where the diagnostic streams deliver their completed lines: each is shown where the system
+// shows diagnostics (platform/debug_output.h).
 #pragma once
 
 // channel: 0 for DebugOut, 1 for DebugErr. line: the line's bytes ending in CR, LF and a zero

@@ -6,29 +6,27 @@
 #include "platform/com_ptr.h"
 #include "platform/registry_key.h"
 #include "platform/unique_bstr.h"
-#include "registration/format_wide.h"
 
 namespace {
 
 // The keys the system reads, when it is later upgraded to one with Game Explorer, to find the
-// games that were installed before. One parent key per scope, one key per game below it.
+// games that were installed before. One parent key per scope, one key per game below it: the
+// same path below HKLM\Software and below the current user's classes.
+#define BRACKENFOLD_UPGRADE_KEY \
+    L"Microsoft\\Windows\\CurrentVersion\\GameUX\\GamesToFindOnWindowsUpgrade"
 constexpr const wchar_t* kCurrentUserUpgradeKey =
-    L"Software\\Classes\\Software\\Microsoft\\Windows\\CurrentVersion\\GameUX\\"
-    L"GamesToFindOnWindowsUpgrade";
-constexpr const wchar_t* kAllUsersUpgradeKey =
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\GameUX\\GamesToFindOnWindowsUpgrade";
-constexpr const wchar_t* kCurrentUserGameKeyFormat =
-    L"Software\\Classes\\Software\\Microsoft\\Windows\\CurrentVersion\\GameUX\\"
-    L"GamesToFindOnWindowsUpgrade\\%s";
-constexpr const wchar_t* kAllUsersGameKeyFormat =
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\GameUX\\GamesToFindOnWindowsUpgrade\\%s";
-constexpr std::size_t kGameKeyPathCapacity = 1024;
+    L"Software\\Classes\\Software\\" BRACKENFOLD_UPGRADE_KEY;
+constexpr const wchar_t* kAllUsersUpgradeKey = L"Software\\" BRACKENFOLD_UPGRADE_KEY;
+#undef BRACKENFOLD_UPGRADE_KEY
 
-constexpr const wchar_t* kBinaryPathValue = L"GDFBinaryPath";
-constexpr const wchar_t* kInstallPathValue = L"GameInstallPath";
+// The system reads the keys in the 64-bit view; a 32-bit build must not write them to (or look
+// for them in) its own redirected copy below Wow6432Node.
+constexpr REGSAM kWriteAccess = KEY_WRITE | KEY_WOW64_64KEY;
+// Enough to delete a subkey tree below the parent; the delete itself needs rights on that key.
+constexpr REGSAM kDeleteParentAccess = KEY_READ | KEY_WOW64_64KEY;
 
-// Far more than the 39 characters of the braced form, so that the formatting cannot fail.
-constexpr int kGuidTextCapacity = 128;
+constexpr const wchar_t* kUpgradeBinaryPathValue = L"GDFBinaryPath";
+constexpr const wchar_t* kUpgradeInstallPathValue = L"GameInstallPath";
 
 HKEY UpgradeRoot(int scope) {
     return scope == GIS_CURRENT_USER ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
@@ -40,15 +38,14 @@ const wchar_t* UpgradeKey(int scope) {
 
 LSTATUS OpenOrCreateKey(HKEY parent, const wchar_t* subKey, RegistryKey& key) {
     // Whether the key was new or already there makes no difference: its values are overwritten.
-    return RegCreateKeyExW(parent, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
-                           key.Put(), nullptr);
+    return RegCreateKeyExW(parent, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, kWriteAccess,
+                           nullptr, key.Put(), nullptr);
 }
 
-// Stores text whole, however long, with its terminator; a failed write is not reported, as
-// the registry is only a fallback that the system may read one day.
-void WriteTextValue(HKEY key, const wchar_t* name, const wchar_t* text) {
+// Stores text whole, however long, with its terminator.
+LSTATUS WriteTextValue(HKEY key, const wchar_t* name, const wchar_t* text) {
     const auto byteCount = static_cast<DWORD>((std::wcslen(text) + 1) * sizeof(wchar_t));
-    RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), byteCount);
+    return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), byteCount);
 }
 
 HRESULT AddToGameExplorer(IGameExplorer& gameExplorer, BSTR binaryPath, BSTR installDirectory,
@@ -67,7 +64,9 @@ HRESULT AddToGameExplorer(IGameExplorer& gameExplorer, BSTR binaryPath, BSTR ins
 }
 
 // Records the game in its scope's upgrade key. Fails with creationFailure when the parent key
-// cannot be opened; once it is open the game counts as recorded.
+// cannot be opened (callers rely on a failure there when Game Explorer is missing), and with the
+// registry's error when the game's key or either value cannot be written: the game would
+// otherwise be reported as added and never be found.
 HRESULT RecordForUpgrade(const wchar_t* executablePath, const wchar_t* installDirectory, int scope,
                          GUID* gameId, HRESULT creationFailure) {
     RegistryKey parentKey;
@@ -84,30 +83,38 @@ HRESULT RecordForUpgrade(const wchar_t* executablePath, const wchar_t* installDi
         }
         *gameId = created;
     }
-    wchar_t guidText[kGuidTextCapacity] = {};
-    StringFromGUID2(*gameId, guidText, kGuidTextCapacity);
+    wchar_t guidText[CHARS_IN_GUID] = {};
+    StringFromGUID2(*gameId, guidText, CHARS_IN_GUID);
 
     RegistryKey gameKey;
-    if (OpenOrCreateKey(parentKey.Get(), guidText, gameKey) == ERROR_SUCCESS) {
-        WriteTextValue(gameKey.Get(), kBinaryPathValue, executablePath);
-        WriteTextValue(gameKey.Get(), kInstallPathValue, installDirectory);
+    LSTATUS status = OpenOrCreateKey(parentKey.Get(), guidText, gameKey);
+    if (status == ERROR_SUCCESS) {
+        status = WriteTextValue(gameKey.Get(), kUpgradeBinaryPathValue, executablePath);
     }
-    return S_OK;
+    if (status == ERROR_SUCCESS) {
+        status = WriteTextValue(gameKey.Get(), kUpgradeInstallPathValue, installDirectory);
+    }
+    return HRESULT_FROM_WIN32(status);
 }
 
-// Deletes one game key with all its values and subkeys. Whether it existed does not matter.
-void DeleteGameKey(HKEY root, const wchar_t* format, const wchar_t* guidText) {
-    wchar_t keyPath[kGameKeyPathCapacity];
-    if (SUCCEEDED(FormatWide(keyPath, kGameKeyPathCapacity, format, guidText))) {
-        SHDeleteKeyW(root, keyPath);
+// Deletes one game key with all its values and subkeys. ERROR_SUCCESS when the key is gone,
+// also when it (or its parent) was never there; otherwise the reason it stays.
+LSTATUS DeleteGameKey(HKEY root, const wchar_t* upgradeKey, const wchar_t* guidText) {
+    RegistryKey parentKey;
+    LSTATUS status = RegOpenKeyExW(root, upgradeKey, 0, kDeleteParentAccess, parentKey.Put());
+    if (status == ERROR_SUCCESS) {
+        status = RegDeleteTreeW(parentKey.Get(), guidText);
     }
+    return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
 }
 
 }  // namespace
 
 HRESULT RegisterGame(const wchar_t* executablePath, const wchar_t* installDirectory, int scope,
                      GUID* gameId) {
-    if (executablePath == nullptr || installDirectory == nullptr || gameId == nullptr) {
+    // An empty path would register a game that nothing can start or find again.
+    if (executablePath == nullptr || executablePath[0] == L'\0' || installDirectory == nullptr ||
+        gameId == nullptr) {
         return E_INVALIDARG;
     }
     UniqueBstr binaryPath(SysAllocString(executablePath));
@@ -136,10 +143,11 @@ HRESULT UnregisterGame(const GUID& gameId) {
         return gameExplorer->RemoveGame(gameId);
     }
 
-    // Removal takes no scope, so the game's key goes from both places.
-    wchar_t guidText[kGuidTextCapacity] = {};
-    StringFromGUID2(gameId, guidText, kGuidTextCapacity);
-    DeleteGameKey(HKEY_CURRENT_USER, kCurrentUserGameKeyFormat, guidText);
-    DeleteGameKey(HKEY_LOCAL_MACHINE, kAllUsersGameKeyFormat, guidText);
-    return S_OK;
+    // Removal takes no scope, so the game's key goes from both places; the second is attempted
+    // even when the first stays, and the first failure is the result.
+    wchar_t guidText[CHARS_IN_GUID] = {};
+    StringFromGUID2(gameId, guidText, CHARS_IN_GUID);
+    const LSTATUS currentUser = DeleteGameKey(HKEY_CURRENT_USER, kCurrentUserUpgradeKey, guidText);
+    const LSTATUS allUsers = DeleteGameKey(HKEY_LOCAL_MACHINE, kAllUsersUpgradeKey, guidText);
+    return HRESULT_FROM_WIN32(currentUser != ERROR_SUCCESS ? currentUser : allUsers);
 }

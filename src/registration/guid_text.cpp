@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cwctype>
 
+#include "platform/hex_digit.h"
+
 namespace {
 
 // The scan follows the wide scanf format "{%8X-%4X-%4X-%2X%2X-%2X%2X%2X%2X%2X%2X}". It is written
@@ -17,19 +19,6 @@ constexpr GuidScanStep kGuidScanSteps[] = {
     {0, 2},    {0, 2},    {0, 2},    {0, 2},    {0, 2},
 };
 constexpr int kGuidNumberCount = 11;
-
-int HexDigitValue(wchar_t c) {
-    if (c >= L'0' && c <= L'9') {
-        return c - L'0';
-    }
-    if (c >= L'a' && c <= L'f') {
-        return c - L'a' + 10;
-    }
-    if (c >= L'A' && c <= L'F') {
-        return c - L'A' + 10;
-    }
-    return -1;
-}
 
 // Reads one number of at most maxDigits hexadecimal digits after optional white space; false
 // when no digit stands there.

@@ -4,9 +4,6 @@
 
 #include "platform_api.h"
 
-// Capacity of a braced GUID text: braces, 36 characters and the terminator.
-inline constexpr int kBracedGuidSize = 39;
-
 // S_OK and the GUID in guid when text holds a braced GUID ("{" followed by hexadecimal groups of
 // at most 8-4-4-2 2-2 2 2 2 2 2 digits, white space allowed before each group, the closing brace
 // optional). Otherwise E_FAIL and GUID_NULL in guid. guid is written on every call.

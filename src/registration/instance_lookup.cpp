@@ -2,6 +2,7 @@
 
 #include "platform/com_initialization.h"
 #include "platform/com_ptr.h"
+#include "platform/gameux.h"
 #include "platform/unique_bstr.h"
 #include "platform/unique_variant.h"
 #include "registration/format_wide.h"
@@ -9,11 +10,8 @@
 
 namespace {
 
-// The local machine's games namespace, where Game Explorer lists every registered game.
-constexpr const wchar_t* kGamesNamespace = L"\\\\.\\root\\cimv2\\Applications\\Games";
 constexpr const wchar_t* kQueryLanguage = L"WQL";
 constexpr const wchar_t* kQueryFormat = L"SELECT * FROM GAME WHERE GDFBinaryPath = \"%s\"";
-constexpr const wchar_t* kInstanceIdProperty = L"InstanceID";
 
 // Every character of a path may be doubled; what does not fit is refused, never cut.
 constexpr std::size_t kEscapedPathCapacity = 2048;
@@ -103,7 +101,7 @@ HRESULT FindGameInstanceId(const wchar_t* executablePath, GUID* gameId) {
         return E_FAIL;
     }
 
-    UniqueBstr propertyName(SysAllocString(kInstanceIdProperty));
+    UniqueBstr propertyName(SysAllocString(kGameInstanceIdProperty));
     UniqueVariant instanceIdValue;
     GUID instanceId = GUID_NULL;
     if (!propertyName ||

@@ -5,21 +5,27 @@
 #include "format_wide.h"
 #include "platform/com_initialization.h"
 #include "platform/com_ptr.h"
+#include "platform/shell_names.h"
 
 namespace {
 
 // Below the application data folder: "\Microsoft\Windows\GameExplorer\{GUID}\<kind>\<index>".
 constexpr wchar_t kIndexFolderFormat[] = L"%s\\Microsoft\\Windows\\GameExplorer\\%s\\%s\\%d";
-// The shortcut inside the index folder: "<index folder>\<name>.lnk".
+// The shortcut inside the index folder: "<index folder>\<name>.lnk", or "<name>.url" for a task
+// that opens a web address.
 constexpr wchar_t kShortcutFormat[] = L"%s\\%s.lnk";
+constexpr wchar_t kInternetShortcutFormat[] = L"%s\\%s.url";
 // The game's whole task tree, removed in one piece: "\Microsoft\Windows\GameExplorer\{GUID}".
 constexpr wchar_t kGameTaskFolderFormat[] = L"%s\\Microsoft\\Windows\\GameExplorer\\%s";
+// One kind's tasks of the game: "\Microsoft\Windows\GameExplorer\{GUID}\<kind>".
+constexpr wchar_t kKindFolderFormat[] = L"%s\\Microsoft\\Windows\\GameExplorer\\%s\\%s";
+
+// Targets that start with these (in any case) are web addresses, not files.
+constexpr const wchar_t* kWebAddressPrefixes[] = {L"http://", L"https://"};
 
 constexpr wchar_t kPlayTasksFolder[] = L"PlayTasks";
 constexpr wchar_t kSupportTasksFolder[] = L"SupportTasks";
 
-// Far more than the 39 characters of a braced GUID, so StringFromGUID2 cannot fail.
-constexpr int kGuidTextCapacity = 256;
 // Room for a special folder path (at most MAX_PATH) with the task tree below it.
 constexpr std::size_t kPathCapacity = 512;
 // GetFullPathNameW's buffer; a result of this size or more means the full path did not fit.
@@ -32,22 +38,36 @@ constexpr std::size_t kDeletionListCapacity = 512;
 constexpr FILEOP_FLAGS kDeletionFlags =
     static_cast<FILEOP_FLAGS>(FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI);
 
-// Characters that Windows refuses in a file name; ':' would also open an alternate data stream
-// and the separators would leave the index folder.
-constexpr wchar_t kForbiddenNameCharacters[] = L"\\/<>:\"|?*";
-
-// True when name can only ever name a file directly inside its index folder.
+// True when name can only ever name a file directly inside its index folder, and names that
+// file and nothing else: Windows sends the device names to their devices and drops a trailing
+// dot or blank, so a task of such a name would be reported added and never be found.
 bool IsPlainFileName(const wchar_t* name) {
-    if (name == nullptr || name[0] == L'\0' || std::wcscmp(name, L".") == 0 ||
-        std::wcscmp(name, L"..") == 0) {
+    if (name == nullptr || name[0] == L'\0') {
         return false;
     }
-    for (const wchar_t* c = name; *c != L'\0'; ++c) {
-        if (*c < L' ' || std::wcschr(kForbiddenNameCharacters, *c) != nullptr) {
+    const std::wstring_view text(name);
+    for (wchar_t c : text) {
+        if (c < L' ' || kForbiddenNameCharacters.find(c) != std::wstring_view::npos) {
             return false;
         }
     }
-    return true;
+    return text.back() != L'.' && text.back() != L' ' && !IsReservedDeviceName(text);
+}
+
+// The scheme is compared letter by letter in ASCII, so that no locale's case rules apply.
+bool IsWebAddress(const wchar_t* target) {
+    for (const wchar_t* prefix : kWebAddressPrefixes) {
+        const wchar_t* t = target;
+        const wchar_t* p = prefix;
+        while (*p != L'\0' && (*t == *p || (*t >= L'A' && *t <= L'Z' && *t - L'A' + L'a' == *p))) {
+            ++t;
+            ++p;
+        }
+        if (*p == L'\0') {
+            return true;
+        }
+    }
+    return false;
 }
 
 int SpecialFolderFor(int scope) {
@@ -57,22 +77,37 @@ int SpecialFolderFor(int scope) {
 // Sets the working folder to the folder part of the target's full path, with its trailing
 // backslash. When the full path is not known, the shortcut gets no working folder at all rather
 // than whatever the buffer happened to hold.
-void SetWorkingFolderFromTarget(IShellLinkW& link, const wchar_t* targetPath) {
+HRESULT SetWorkingFolderFromTarget(IShellLinkW& link, const wchar_t* targetPath) {
     wchar_t fullPath[kFullPathCapacity];
     wchar_t* filePart = nullptr;
     const DWORD length = GetFullPathNameW(targetPath, kFullPathCapacity, fullPath, &filePart);
     if (length == 0 || length >= kFullPathCapacity) {
-        return;
+        return S_OK;
     }
     // No file part (a target ending in a backslash): the whole full path is the folder.
     if (filePart != nullptr) {
         *filePart = L'\0';
     }
-    link.SetWorkingDirectory(fullPath);
+    return link.SetWorkingDirectory(fullPath);
 }
 
-// Writes the shortcut file. The setters' results are not examined: Save writes whatever the link
-// holds, and its own result is what says whether a shortcut now exists.
+// Saves the object's file interface to path. TRUE: the file becomes the object's current file;
+// an existing file of that name is replaced, so adding the same task again simply rewrites it.
+HRESULT SaveToFile(IUnknown& object, const wchar_t* path) {
+    ComPtr<IPersistFile> persistFile;
+    HRESULT hr = object.QueryInterface(IID_IPersistFile, persistFile.PutVoid());
+    if (FAILED(hr)) {
+        return hr;
+    }
+    if (!persistFile) {
+        return E_FAIL;
+    }
+    hr = persistFile->Save(path, TRUE);
+    return FAILED(hr) ? hr : S_OK;
+}
+
+// Writes the shortcut file. A setter that fails stops the task before anything is saved: a
+// shortcut that starts something else than the task line says is worse than none.
 HRESULT SaveShellLink(const wchar_t* shortcutPath, const wchar_t* targetPath,
                       const wchar_t* arguments) {
     // Declared first so that both interface pointers are released before COM is uninitialised.
@@ -88,24 +123,38 @@ HRESULT SaveShellLink(const wchar_t* shortcutPath, const wchar_t* targetPath,
     if (!link) {
         return E_FAIL;
     }
-    link->SetPath(targetPath);
-    if (arguments != nullptr) {
-        link->SetArguments(arguments);
+    hr = link->SetPath(targetPath);
+    if (SUCCEEDED(hr) && arguments != nullptr) {
+        hr = link->SetArguments(arguments);
     }
-    SetWorkingFolderFromTarget(*link.Get(), targetPath);
-
-    ComPtr<IPersistFile> persistFile;
-    hr = link->QueryInterface(IID_IPersistFile, persistFile.PutVoid());
+    if (SUCCEEDED(hr)) {
+        hr = SetWorkingFolderFromTarget(*link.Get(), targetPath);
+    }
     if (FAILED(hr)) {
         return hr;
     }
-    if (!persistFile) {
+    return SaveToFile(*link.Get(), shortcutPath);
+}
+
+// Writes an Internet shortcut (.url) that opens address.
+HRESULT SaveInternetShortcut(const wchar_t* shortcutPath, const wchar_t* address) {
+    ComInitialization com;
+
+    ComPtr<IUniformResourceLocatorW> locator;
+    HRESULT hr = CoCreateInstance(CLSID_InternetShortcut, nullptr, CLSCTX_INPROC_SERVER,
+                                  IID_IUniformResourceLocatorW, locator.PutVoid());
+    if (FAILED(hr)) {
+        return hr;
+    }
+    if (!locator) {
         return E_FAIL;
     }
-    // TRUE: the file becomes the link's current file; an existing shortcut of that name is
-    // replaced, so adding the same task again simply rewrites it.
-    hr = persistFile->Save(shortcutPath, TRUE);
-    return FAILED(hr) ? hr : S_OK;
+    // No flags: the address is taken as given, never guessed at or completed.
+    hr = locator->SetURL(address, 0);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    return SaveToFile(*locator.Get(), shortcutPath);
 }
 
 // SHFileOperationW reports a Win32 error code or one of the shell's older private codes (0x71 to
@@ -116,33 +165,54 @@ HRESULT DeletionFailure(int code) {
     return shellPrivateCode ? E_FAIL : HRESULT_FROM_WIN32(code);
 }
 
-// Deletes specialFolder's task tree of the game with everything in it. A tree that does not
-// exist is not handed to the shell at all: there is nothing to remove, so that is no failure.
-HRESULT RemoveGameTaskFolder(const wchar_t* specialFolder, const wchar_t* guidText) {
-    // Formatted with one element less than the list holds, so that the list always ends in the
-    // second terminator that marks the end of the source list.
-    wchar_t deletionList[kDeletionListCapacity] = {};
-    const HRESULT hr = FormatWide(deletionList, kDeletionListCapacity - 1, kGameTaskFolderFormat,
-                                  specialFolder, guidText);
-    if (FAILED(hr)) {
-        return hr;
-    }
-    if (GetFileAttributesW(deletionList) == INVALID_FILE_ATTRIBUTES) {
-        return S_OK;
+// Deletes a folder with everything in it. A folder that does not exist is not handed to the
+// shell at all: there is nothing to remove, so that is no failure. folderList holds the path
+// followed by at least two terminators, as the shell's source list must.
+HRESULT RemoveFolderTree(const wchar_t* folderList) {
+    if (GetFileAttributesW(folderList) == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        // Anything else (access denied, a broken path) may hide tasks that would then stay.
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+            return S_OK;
+        }
+        return error == ERROR_SUCCESS ? E_FAIL : HRESULT_FROM_WIN32(static_cast<LONG>(error));
     }
     SHFILEOPSTRUCTW operation = {};
     operation.wFunc = FO_DELETE;
-    operation.pFrom = deletionList;
+    operation.pFrom = folderList;
     operation.fFlags = kDeletionFlags;
     const int code = SHFileOperationW(&operation);
     return code == 0 ? S_OK : DeletionFailure(code);
+}
+
+// Deletes specialFolder's task tree of the game (or, with a kind folder, that kind's part of it).
+HRESULT RemoveGameTaskFolder(const wchar_t* specialFolder, const wchar_t* guidText,
+                             const wchar_t* kindFolder = nullptr) {
+    // Formatted with one element less than the list holds, so that the list always ends in the
+    // second terminator that marks the end of the source list.
+    wchar_t deletionList[kDeletionListCapacity] = {};
+    const HRESULT hr = kindFolder == nullptr
+                           ? FormatWide(deletionList, kDeletionListCapacity - 1,
+                                        kGameTaskFolderFormat, specialFolder, guidText)
+                           : FormatWide(deletionList, kDeletionListCapacity - 1, kKindFolderFormat,
+                                        specialFolder, guidText, kindFolder);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    return RemoveFolderTree(deletionList);
 }
 
 }  // namespace
 
 HRESULT CreateGameTask(int scope, const GUID& gameId, int isSupport, int index, const wchar_t* name,
                        const wchar_t* targetPath, const wchar_t* arguments) {
-    if (!IsPlainFileName(name) || targetPath == nullptr) {
+    if (!IsPlainFileName(name) || targetPath == nullptr || targetPath[0] == L'\0') {
+        return E_INVALIDARG;
+    }
+    const bool webAddress = IsWebAddress(targetPath);
+    // The shell would cut longer arguments, and the task would start with others than given.
+    if (!webAddress && arguments != nullptr &&
+        std::wcslen(arguments) > kMaxShortcutArgumentsLength) {
         return E_INVALIDARG;
     }
 
@@ -152,8 +222,8 @@ HRESULT CreateGameTask(int scope, const GUID& gameId, int isSupport, int index, 
     if (FAILED(hr)) {
         return hr;
     }
-    wchar_t guidText[kGuidTextCapacity];
-    StringFromGUID2(gameId, guidText, kGuidTextCapacity);
+    wchar_t guidText[CHARS_IN_GUID];
+    StringFromGUID2(gameId, guidText, CHARS_IN_GUID);
 
     // Both paths are built before anything is created: a path cut to fit its buffer would put the
     // shortcut under a name nobody asked for.
@@ -164,7 +234,8 @@ HRESULT CreateGameTask(int scope, const GUID& gameId, int isSupport, int index, 
         return hr;
     }
     wchar_t shortcutPath[kPathCapacity];
-    hr = FormatWide(shortcutPath, kPathCapacity, kShortcutFormat, indexFolder, name);
+    hr = FormatWide(shortcutPath, kPathCapacity,
+                    webAddress ? kInternetShortcutFormat : kShortcutFormat, indexFolder, name);
     if (FAILED(hr)) {
         return hr;
     }
@@ -173,7 +244,9 @@ HRESULT CreateGameTask(int scope, const GUID& gameId, int isSupport, int index, 
     // folder that could not be made shows up as the failure of Save.
     SHCreateDirectoryExW(nullptr, indexFolder, nullptr);
 
-    return SaveShellLink(shortcutPath, targetPath, arguments);
+    // Arguments and a working folder mean nothing to a web address.
+    return webAddress ? SaveInternetShortcut(shortcutPath, targetPath)
+                      : SaveShellLink(shortcutPath, targetPath, arguments);
 }
 
 HRESULT RemoveGameTasks(const GUID& gameId) {
@@ -191,12 +264,29 @@ HRESULT RemoveGameTasks(const GUID& gameId) {
     if (FAILED(hr)) {
         return hr;
     }
-    wchar_t guidText[kGuidTextCapacity];
-    StringFromGUID2(gameId, guidText, kGuidTextCapacity);
+    wchar_t guidText[CHARS_IN_GUID];
+    StringFromGUID2(gameId, guidText, CHARS_IN_GUID);
 
     // The game may have been added for either scope, so both trees go. An uninstaller wants as
     // much removed as can be: the second tree is attempted even when the first stayed.
     const HRESULT localResult = RemoveGameTaskFolder(localAppData, guidText);
     const HRESULT commonResult = RemoveGameTaskFolder(commonAppData, guidText);
     return FAILED(localResult) ? localResult : commonResult;
+}
+
+HRESULT RemoveScopeTasks(int scope, const GUID& gameId) {
+    wchar_t specialFolder[MAX_PATH];
+    const HRESULT hr = SHGetFolderPathW(nullptr, SpecialFolderFor(scope), nullptr,
+                                        SHGFP_TYPE_CURRENT, specialFolder);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    wchar_t guidText[CHARS_IN_GUID];
+    StringFromGUID2(gameId, guidText, CHARS_IN_GUID);
+
+    // Both kinds are attempted, as for the whole tree.
+    const HRESULT playResult = RemoveGameTaskFolder(specialFolder, guidText, kPlayTasksFolder);
+    const HRESULT supportResult =
+        RemoveGameTaskFolder(specialFolder, guidText, kSupportTasksFolder);
+    return FAILED(playResult) ? playResult : supportResult;
 }

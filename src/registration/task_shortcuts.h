@@ -3,17 +3,20 @@
 // ...\Microsoft\Windows\GameExplorer\{GUID}\<PlayTasks or SupportTasks>\<index>\<name>.lnk
 #pragma once
 
-#include "platform_api.h"
+#include "platform/gameux.h"
 
 // Writes the shortcut of one task, replacing one of the same name. scope GIS_CURRENT_USER puts it
 // below the user's local application data, any other scope below the common application data.
 // isSupport nonzero makes a support task; arguments may be null (then none are set). The working
-// folder is the folder of the target's full path; when that cannot be had, none is set.
-// Returns S_OK when the shortcut was written; E_INVALIDARG, before any system call, for a null
-// target or a name that is not a plain file name (empty, "." or "..", or holding a path
-// separator, a control character or one of < > : " | ? *); 0x8007007A, before anything is
-// created, when a path does not fit its buffer; otherwise the failure of the folder query, of
-// creating the link object, of getting its file interface or of Save.
+// folder is the folder of the target's full path; when that cannot be had, none is set. A target
+// that begins with http:// or https:// (any case) is a web address: the task is then an Internet
+// shortcut <name>.url to it, and arguments and working folder do not apply.
+// Returns S_OK when the shortcut was written; E_INVALIDARG, before any system call, for an empty
+// target, arguments longer than a shortcut holds, or a name that is not a plain file name (empty,
+// ending in a dot or a blank, a device name such as NUL or COM1.txt, or holding a path separator,
+// a control character or one of < > : " | ? *); 0x8007007A, before anything is created, when a
+// path does not fit its buffer; otherwise the failure of the folder query, of creating the
+// shortcut object, of a setter (then nothing is saved), of getting its file interface or of Save.
 HRESULT CreateGameTask(int scope, const GUID& gameId, int isSupport, int index, const wchar_t* name,
                        const wchar_t* targetPath, const wchar_t* arguments);
 
@@ -21,7 +24,13 @@ HRESULT CreateGameTask(int scope, const GUID& gameId, int isSupport, int index, 
 // was added with. Both folders are queried before anything is deleted. A task folder that does
 // not exist is skipped (not handed to the shell) and is no failure; both folders are attempted
 // even when the first could not be deleted. Returns S_OK, or the first failure: a folder query's
-// result, 0x8007007A for a path that does not fit, or for a folder that exists but could not be
-// deleted HRESULT_FROM_WIN32 of the shell's error code (E_FAIL for the shell's own codes that are
-// no Win32 errors).
+// result, 0x8007007A for a path that does not fit, the reason (GetLastError) when whether a
+// folder exists cannot be told, or for a folder that exists but could not be deleted
+// HRESULT_FROM_WIN32 of the shell's error code (E_FAIL for the shell's own codes that are no
+// Win32 errors).
 HRESULT RemoveGameTasks(const GUID& gameId);
+
+// Removes the game's play and support tasks of one scope (its PlayTasks and SupportTasks
+// folders below that scope's application data folder), as an add does before it writes the
+// tasks anew. Results as for RemoveGameTasks.
+HRESULT RemoveScopeTasks(int scope, const GUID& gameId);

@@ -24,6 +24,9 @@ const std::string kUpgradeKeyCurrentUser =
     "HKEY_CURRENT_USER\\Software\\Classes\\Software\\Microsoft\\Windows\\CurrentVersion\\GameUX\\"
     "GamesToFindOnWindowsUpgrade\\";
 constexpr const char* kGuid = "{0F1E2D3C-4B5A-4978-8695-A4B3C2D1E0F0}";
+// A game installed where real install folders often are: below a name with an apostrophe.
+const std::string kApostropheFolder = "C:\\Games\\Baldur's Gate";
+const std::string kApostropheGame = kApostropheFolder + "\\bg.exe";
 
 std::string LoginName() {
     const passwd* entry = ::getpwuid(::getuid());
@@ -167,6 +170,32 @@ TEST_F(EmulatedProgramTest, AddForTheCurrentUserWithAGivenGuidAndARelativeTarget
     ExpectShortcut(UserTasks(kGuid) / "SupportTasks/0/Site.lnk", "C:\\Games\\Solo\\site.url",
                    "C:\\Games\\Solo\\", "--open");
     EXPECT_FALSE(std::filesystem::exists(CommonTasks(kGuid)));
+}
+
+TEST_F(EmulatedProgramTest, AddAgainReplacesTheTasksAndWritesWebAddressesAsInternetShortcuts) {
+    InstallDemoGame(System(), kApostropheGame);
+    const std::string guidOption = std::string("-guid:") + kGuid;
+    const std::string manual = kApostropheFolder + "\\Baldur's Manual.pdf";
+    ProcessResult first =
+        Run({guidOption, "-add", "all", kApostropheGame, "Old;" + kApostropheGame + ";play",
+             "Manual;" + manual + ";support"});
+    EXPECT_EQ(first.out, kBanner + "GUID " + kGuid +
+                             " obtained\ntask Old added at 0\ntask Manual added at 0\ndone.\n");
+    ExpectShortcut(CommonTasks(kGuid) / "SupportTasks/0/Manual.lnk", manual,
+                   kApostropheFolder + "\\", "<absent>");
+
+    ProcessResult again =
+        Run({guidOption, "-add", "all", kApostropheGame, "Play;" + kApostropheGame + ";play",
+             "Website;https://example.com/support;support"});
+    EXPECT_EQ(again.out, kBanner + "GUID " + kGuid +
+                             " obtained\ntask Play added at 0\ntask Website added at 0\ndone.\n");
+    EXPECT_EQ(again.err, "");
+    EXPECT_FALSE(std::filesystem::exists(CommonTasks(kGuid) / "PlayTasks/0/Old.lnk"));
+    EXPECT_FALSE(std::filesystem::exists(CommonTasks(kGuid) / "SupportTasks/0/Manual.lnk"));
+    ExpectShortcut(CommonTasks(kGuid) / "PlayTasks/0/Play.lnk", kApostropheGame,
+                   kApostropheFolder + "\\", "<absent>");
+    EXPECT_EQ(ReadBytes(CommonTasks(kGuid) / "SupportTasks/0/Website.url"),
+              "[InternetShortcut]\r\nURL=https://example.com/support\r\n");
 }
 
 TEST_F(EmulatedProgramTest, DeleteByPathFindsTheGameThroughWmiAndRemovesEverything) {

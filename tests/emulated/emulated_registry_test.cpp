@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "emulated_test_support.h"
+#include "system_creation.h"
 #include "win32_codes.h"
 
 namespace {
@@ -17,7 +18,8 @@ class EmulatedRegistryTest : public testing::Test {
     }
 
     TemporaryFolder system_;
-    RegistryStore store_{{system_.Path()}, {L"me", L"S-1"}};
+    SystemLayout layout_{system_.Path()};
+    RegistryStore store_{layout_, CreateSystem(layout_, {L"me", L"S-1"})};
     EmulatedRegistry registry_{store_};
 };
 
@@ -83,6 +85,25 @@ TEST_F(EmulatedRegistryTest, DeleteTreeRemovesTheKeyWithItsSubkeysAndReportsMiss
     // The handle still open on the deleted key finds it gone.
     EXPECT_EQ(SetText(key, L"x", L"y"), ERROR_KEY_DELETED);
     registry_.CloseKey(key);
+}
+
+TEST_F(EmulatedRegistryTest, OpenExistingKeyFindsOnlyKeysThatExistAndDeletesBelowThem) {
+    HKEY created = nullptr;
+    ASSERT_EQ(registry_.CreateKey(HKEY_CURRENT_USER, L"Up\\{G}\\Deep", &created, nullptr),
+              ERROR_SUCCESS);
+    registry_.CloseKey(created);
+    HKEY missing = nullptr;
+    EXPECT_EQ(registry_.OpenExistingKey(HKEY_CURRENT_USER, L"Down", &missing),
+              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(missing, nullptr);
+    EXPECT_NE(HiveText(Hive::CurrentUser).find("Up"), std::string::npos);
+    HKEY parent = nullptr;
+    ASSERT_EQ(registry_.OpenExistingKey(HKEY_CURRENT_USER, L"UP", &parent), ERROR_SUCCESS);
+    EXPECT_EQ(registry_.DeleteTree(parent, L"{g}"), ERROR_SUCCESS);
+    EXPECT_EQ(registry_.DeleteTree(parent, L"{g}"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(HiveText(Hive::CurrentUser).find("{G}"), std::string::npos);
+    registry_.CloseKey(parent);
+    EXPECT_EQ(registry_.Handles().OpenCount(), 0u);
 }
 
 TEST_F(EmulatedRegistryTest, ValuesAreSetThroughAnyHandleOnTheKey) {

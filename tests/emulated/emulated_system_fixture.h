@@ -37,7 +37,7 @@ class EmulatedSystemTest : public testing::Test {
         ASSERT_EQ(system_.RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes", KEY_WRITE,
                                           &classes, nullptr),
                   ERROR_SUCCESS);
-        EXPECT_EQ(system_.SHDeleteKeyW(classes, L"CLSID"), ERROR_SUCCESS);
+        EXPECT_EQ(system_.RegDeleteTreeW(classes, L"CLSID"), ERROR_SUCCESS);
         system_.RegCloseKey(classes);
     }
 

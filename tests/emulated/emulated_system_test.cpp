@@ -5,6 +5,7 @@
 #include <set>
 
 #include "emulated_system_fixture.h"
+#include "platform/gameux.h"
 #include "win32_codes.h"
 
 namespace {
@@ -42,7 +43,9 @@ TEST_F(EmulatedSystemTest, CoCreateGuidMakesDistinctVersion4Guids) {
     EXPECT_EQ(seen.size(), 200u);
 }
 
-TEST_F(EmulatedSystemTest, SpecialFoldersAreOnDriveCAndExist) {
+TEST_F(EmulatedSystemTest, SpecialFoldersAreOnDriveCAndExistBeforeAnyQuery) {
+    // Opening the system created it; asking for a folder has no side effect to rely on.
+    EXPECT_EQ(system_.GetFileAttributesW(L"C:\\ProgramData"), FILE_ATTRIBUTE_DIRECTORY);
     wchar_t path[MAX_PATH];
     ASSERT_EQ(system_.SHGetFolderPathW(CSIDL_LOCAL_APPDATA, SHGFP_TYPE_CURRENT, path), S_OK);
     EXPECT_STREQ(path, L"C:\\Users\\player\\AppData\\Local");

@@ -7,12 +7,17 @@
 
 #include "emulated_test_support.h"
 #include "game_explorer_class.h"
+#include "system_creation.h"
 
 namespace {
 
 class RegistryStoreTest : public testing::Test {
   protected:
-    RegistryStore NewStore() const { return RegistryStore({system_.Path()}, {L"me", L"S-1"}); }
+    // A store on the system, created first as opening the system does.
+    RegistryStore NewStore() const {
+        const SystemLayout layout{system_.Path()};
+        return RegistryStore(layout, CreateSystem(layout, {L"me", L"S-1"}));
+    }
 
     // Adds a key of that name below HKLM\Software\Test in its own update.
     static LONG AddKey(RegistryStore& store, const std::wstring& name) {
@@ -37,7 +42,7 @@ class RegistryStoreTest : public testing::Test {
     TemporaryFolder system_;
 };
 
-TEST_F(RegistryStoreTest, NewSystemHasItsFoldersAndGameExplorerRegistered) {
+TEST_F(RegistryStoreTest, CreatedSystemHasItsFoldersAndGameExplorerRegistered) {
     RegistryStore store = NewStore();
     EXPECT_EQ(GameExplorerRegistration(store), S_OK);
     EXPECT_TRUE(std::filesystem::is_directory(system_.Path() / "drive_c/ProgramData"));
@@ -96,7 +101,7 @@ TEST_F(RegistryStoreTest, CorruptedHiveFailsEveryOperationAndIsLeftUnchanged) {
 TEST_F(RegistryStoreTest, ConcurrentProcessesLoseNoChange) {
     constexpr int kProcesses = 4;
     constexpr int kKeysEach = 15;
-    NewStore().PrepareSystem();
+    NewStore();
     std::vector<pid_t> children;
     for (int p = 0; p < kProcesses; ++p) {
         pid_t child = ::fork();
@@ -122,8 +127,11 @@ TEST_F(RegistryStoreTest, ConcurrentProcessesLoseNoChange) {
     EXPECT_EQ(TestKeyCount(store), static_cast<std::size_t>(kProcesses * kKeysEach));
 }
 
-TEST(RegistryStoreWithoutSystemTest, FailsWithPathNotFound) {
-    RegistryStore store({std::filesystem::path()}, {L"me", L"S-1"});
+TEST(RegistryStoreWithoutSystemTest, FailsWithTheFailureToCreateTheSystem) {
+    const SystemLayout nowhere{std::filesystem::path()};
+    const LONG created = CreateSystem(nowhere, {L"me", L"S-1"});
+    EXPECT_EQ(created, ERROR_PATH_NOT_FOUND);
+    RegistryStore store(nowhere, created);
     EXPECT_EQ(store.Read(Hive::CurrentUser, [](const RegistryNode&) {}), ERROR_PATH_NOT_FOUND);
 }
 

@@ -1,6 +1,7 @@
 #include "shell_link.h"
 
 #include "emulated_system_fixture.h"
+#include "platform/gameux.h"
 #include "win32_codes.h"
 
 namespace {

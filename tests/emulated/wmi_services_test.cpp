@@ -101,7 +101,7 @@ TEST_F(WmiServicesTest, AnyOtherQueryIsInvalid) {
 TEST_F(WmiServicesTest, PropertiesOtherThanTheGamesAreNotFound) {
     AddGame(L"C:\\g.exe", GIS_CURRENT_USER, kUserGame);
     IWbemServices* services = nullptr;
-    ASSERT_EQ(Connect(kGamesNamespaceLocal, &services), S_OK);
+    ASSERT_EQ(Connect(L"root\\cimv2\\Applications\\Games", &services), S_OK);
     BSTR language = system_.SysAllocString(L"WQL");
     BSTR query =
         system_.SysAllocString(L"SELECT * FROM GAME WHERE GDFBinaryPath = \"C:\\\\g.exe\"");

@@ -235,13 +235,16 @@ TEST_F(HostileInputTest, ArgumentsOfTheLongestLengthEndWithTheirLines) {
               "GUID " + option.substr(6) + " obtained\n" + exe + " tasks removed.\n",
               exe + " not removed. Cannot remove\n");
 
-    ExpectRun({std::string(kLongest, 'c'), std::string(kLongest, 'd')}, "");
-
-    // Too few arguments for the delete command, however long they are: the usage, status 1.
-    const ProcessResult usage = Run({"-guid:" + std::string(kLongest - 6, 'z'), "-del"});
-    EXPECT_EQ(usage.out, kBanner + kUsage);
-    EXPECT_EQ(usage.err, "");
-    EXPECT_EQ(usage.exitStatus, 1);
+    // An unknown command word or too few arguments for the delete command, however long they
+    // are: the usage, status 1.
+    for (const auto& arguments :
+         {std::vector<std::string>{std::string(kLongest, 'c'), std::string(kLongest, 'd')},
+          std::vector<std::string>{"-guid:" + std::string(kLongest - 6, 'z'), "-del"}}) {
+        const ProcessResult usage = Run(arguments);
+        EXPECT_EQ(usage.out, kBanner + kUsage);
+        EXPECT_EQ(usage.err, "");
+        EXPECT_EQ(usage.exitStatus, 1);
+    }
 
     ExpectBaselineIntact();
 }
@@ -271,9 +274,10 @@ TEST_F(HostileInputTest, TenThousandTaskLinesEachGetTheirLineAndIndex) {
                 arguments.push_back(";C:\\x.exe;play");
                 out += "Task name is empty\n";
                 break;
-            case 7:  // the quote makes the first field empty
-                arguments.push_back("'quoted;name';x;play");
-                out += "Task name is empty\n";
+            case 7:  // a quoted name keeps its separator
+                arguments.push_back("'quoted;name" + n + "';x;play");
+                out += "task quoted;name" + n + " added at " + std::to_string(play++) + "\n";
+                ++created;
                 break;
             case 6:
                 arguments.push_back("bad*name" + n + ";C:\\x.exe;play");
@@ -281,9 +285,11 @@ TEST_F(HostileInputTest, TenThousandTaskLinesEachGetTheirLineAndIndex) {
                 break;
             case 8:
                 arguments.push_back("");
+                err += "Task line skipped because of too few parameters: \n";
                 break;
             default:
                 arguments.push_back("only" + n + ";two");
+                err += "Task line skipped because of too few parameters: only" + n + ";two\n";
                 break;
         }
     }
@@ -300,14 +306,15 @@ TEST_F(HostileInputTest, TenThousandTaskLinesEachGetTheirLineAndIndex) {
 
 struct NameCase {
     const char* name;
-    enum { Added, Refused, Skipped } outcome;
+    enum { Added, Refused } outcome;
 };
 
 // Task names: control characters, the characters and names Windows refuses in file names,
 // quotes, printf directives, and characters beyond ASCII (outside the locale when it is "C").
 const NameCase kNames[] = {
     {"Plain", NameCase::Added},
-    {" Blank around ", NameCase::Added},
+    {" Blank around", NameCase::Added},
+    {"Blank after ", NameCase::Refused},  // Windows would drop the blank
     {"Tab\there", NameCase::Refused},
     {"New\nline", NameCase::Refused},
     {"Carriage\rreturn", NameCase::Refused},
@@ -324,8 +331,12 @@ const NameCase kNames[] = {
     {"Greater>", NameCase::Refused},
     {".", NameCase::Refused},
     {"..", NameCase::Refused},
-    {"...", NameCase::Added},
-    {"it's", NameCase::Skipped},  // the quote is never closed: one field is left
+    {"...", NameCase::Refused},
+    {"v1.0 ...final", NameCase::Added},
+    {"nul", NameCase::Refused},  // device names reach the device, not a file
+    {"Com1.txt", NameCase::Refused},
+    {"CONSOLE", NameCase::Added},
+    {"it's", NameCase::Added},  // a quote inside a field is an ordinary character
     {"Percent %s %d %n %%", NameCase::Added},
     {"\xc3\x9c"
      "n"
@@ -348,7 +359,7 @@ std::vector<std::string> NameLines(const std::string& target, std::string& out, 
         lines.push_back(std::string(c.name) + ";" + target + ";play");
         if (c.outcome == NameCase::Added) {
             out += "task " + std::string(c.name) + " added at " + std::to_string(index++) + "\n";
-        } else if (c.outcome == NameCase::Refused) {
+        } else {
             err += "task " + std::string(c.name) + " not added.\n";
         }
     }
@@ -389,7 +400,6 @@ TEST_F(HostileInputTest, ExecutablePathsOfEveryCharacterClassAreFoundAgainByPath
         "\\\\server\\share\\game.exe",
         "Z:\\nowhere\\path.exe",
         "relative.exe",
-        "",
     };
     for (const char* locale : {"C.UTF-8", "C"}) {
         for (const std::string& path : paths) {
@@ -402,6 +412,23 @@ TEST_F(HostileInputTest, ExecutablePathsOfEveryCharacterClassAreFoundAgainByPath
             ExpectRun({"-del", path}, "", path + " not removed. Cannot retrieve information\n",
                       locale);
         }
+    }
+    // An empty path names no game: nothing is registered.
+    ExpectRun({"-add", "all", "", "Play;x.exe;play"}, "", " not added.\n");
+    ExpectBaselineIntact();
+}
+
+// The C locale names no encoding: its arguments are read as UTF-8, so a game added there is the
+// same game in a UTF-8 locale, and the other way round.
+TEST_F(HostileInputTest, PathsTypedInTheCLocaleNameTheSameGameInAUtf8Locale) {
+    const std::string exe = "C:\\Games\\Caf\xc3\xa9\\game.exe";
+    InstallDemoGame(System(), exe);
+    const std::pair<const char*, const char*> kLocales[] = {{"C", "C.UTF-8"}, {"C.UTF-8", "POSIX"}};
+    for (const auto& [addLocale, deleteLocale] : kLocales) {
+        SCOPED_TRACE(std::string(addLocale) + " then " + deleteLocale);
+        ExpectRun({"-add", "all", exe, "Play;" + exe + ";play"}, "task Play added at 0\n", "",
+                  addLocale);
+        ExpectRun({"-del", exe}, exe + " tasks removed.\n" + exe + " removed.\n", "", deleteLocale);
     }
     ExpectBaselineIntact();
 }
@@ -424,7 +451,9 @@ TEST_F(HostileInputTest, UndecodableBytesComeBackAsTheSameBytes) {
     ExpectRun({"-del", exe}, exe + " tasks removed.\n" + exe + " removed.\n");
 
     const std::string option = "-guid:{0F1E2D3C-4B5A-4978-8695-A4B3C2D1E0F0}\xff\xc3";
-    ExpectRun({option, "-\xff", "x"}, "GUID " + option.substr(6) + " obtained\n");
+    const ProcessResult unknown = Run({option, "-\xff", "x"});
+    EXPECT_EQ(unknown.out, kBanner + "GUID " + option.substr(6) + " obtained\n" + kUsage);
+    EXPECT_EQ(unknown.exitStatus, 1);
     ExpectAddedAndRemovedByPath("C:\\\xed\xa0\x80\\\xf8\x88\x80\x80\x80.exe", "C.UTF-8");
     ExpectBaselineIntact();
 }

@@ -9,7 +9,7 @@ inline const std::string kExpectedBanner =
 inline const std::string kExpectedUsage =
     "\nUsage:\n"
     "\tBrackenfold.exe [<-guid:>GUID] <-add current>|<-add all>|<-del> <path> "
-    "[Name;path;args [Name;path;args [...]]]\n"
+    "[Name;path;kind[;args] [Name;path;kind[;args] [...]]]\n"
     "\t<-guid:> - GUID for game\n"
     "\t<-add current> - Add game into current user explorer\n"
     "\t<-add all> - Add game into all user explorers\n"
@@ -17,4 +17,5 @@ inline const std::string kExpectedUsage =
     "\t<path> - path to binary executable\n"
     "\n\t\tName - Task name to add\n"
     "\t\tpath - path to binary file\n"
+    "\t\tkind - support for a support task, anything else for a play task\n"
     "\t\targs - optional arguments\n";

@@ -87,8 +87,8 @@ std::string LogText(const wchar_t* text) {
 }
 
 std::string LogGuid(const GUID& guid) {
-    wchar_t text[40];
-    StringFromGUID2(guid, text, 40);
+    wchar_t text[CHARS_IN_GUID];
+    StringFromGUID2(guid, text, CHARS_IN_GUID);
     return LogText(text);
 }
 
@@ -119,6 +119,10 @@ class ScriptedGameExplorer : public ScriptedObject<IGameExplorer> {
             return kInjectedFailure;
         }
         return system_.script.removeGame;
+    }
+    HRESULT STDMETHODCALLTYPE UpdateGame(GUID instanceId) override {
+        system_.BeginCall("IGameExplorer::UpdateGame " + LogGuid(instanceId));
+        return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE VerifyAccess(BSTR binaryPath, BOOL* hasAccess) override {
         if (system_.BeginCall("IGameExplorer::VerifyAccess " + LogText(binaryPath) + " " +
@@ -255,13 +259,46 @@ class ScriptedLocator : public ScriptedObject<IWbemLocator> {
     }
 };
 
-class ScriptedShellLink : public ScriptedObject<IShellLinkW, IPersistFile> {
+// A scripted object that is filled through its own interface and saved through IPersistFile;
+// what Save writes is recorded as a saved link.
+template <typename Interface>
+class ScriptedSavable : public ScriptedObject<Interface, IPersistFile> {
   public:
-    explicit ScriptedShellLink(ScriptedSystem& system) : ScriptedObject(system, "IShellLinkW") {}
+    ScriptedSavable(ScriptedSystem& system, const char* name, bool internetShortcut)
+        : ScriptedObject<Interface, IPersistFile>(system, name) {
+        link_.internetShortcut = internetShortcut;
+    }
 
     // Both interfaces share this object's reference count.
-    ULONG STDMETHODCALLTYPE AddRef() override { return ScriptedObject::AddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override { return ScriptedObject::Release(); }
+    ULONG STDMETHODCALLTYPE AddRef() override {
+        return ScriptedObject<Interface, IPersistFile>::AddRef();
+    }
+    ULONG STDMETHODCALLTYPE Release() override {
+        return ScriptedObject<Interface, IPersistFile>::Release();
+    }
+
+    HRESULT STDMETHODCALLTYPE Save(LPCOLESTR fileName, BOOL remember) override {
+        ScriptedSystem& system = this->system_;
+        if (system.BeginCall("IPersistFile::Save " + LogText(fileName) + " " +
+                             std::to_string(remember))) {
+            return kInjectedFailure;
+        }
+        if (SUCCEEDED(system.script.save)) {
+            ScriptedSystem::SavedLink saved = link_;
+            saved.path = fileName;
+            system.SaveLink(saved);
+        }
+        return system.script.save;
+    }
+
+  protected:
+    ScriptedSystem::SavedLink link_;
+};
+
+class ScriptedShellLink : public ScriptedSavable<IShellLinkW> {
+  public:
+    explicit ScriptedShellLink(ScriptedSystem& system)
+        : ScriptedSavable(system, "IShellLinkW", false) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
         *object = nullptr;
@@ -300,21 +337,34 @@ class ScriptedShellLink : public ScriptedObject<IShellLinkW, IPersistFile> {
         link_.workingDirectory = directory;
         return system_.script.setWorkingDirectory;
     }
-    HRESULT STDMETHODCALLTYPE Save(LPCOLESTR fileName, BOOL remember) override {
-        if (system_.BeginCall("IPersistFile::Save " + LogText(fileName) + " " +
-                              std::to_string(remember))) {
+};
+
+class ScriptedInternetShortcut : public ScriptedSavable<IUniformResourceLocatorW> {
+  public:
+    explicit ScriptedInternetShortcut(ScriptedSystem& system)
+        : ScriptedSavable(system, "IUniformResourceLocatorW", true) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        *object = nullptr;
+        if (system_.BeginCall("IUniformResourceLocatorW::QueryInterface " + LogGuid(iid))) {
             return kInjectedFailure;
         }
-        if (SUCCEEDED(system_.script.save)) {
-            ScriptedSystem::SavedLink saved = link_;
-            saved.path = fileName;
-            system_.SaveLink(saved);
+        if (IsEqualGUID(iid, IID_IPersistFile)) {
+            return Yield(static_cast<IPersistFile*>(this), object);
         }
-        return system_.script.save;
+        if (IsEqualGUID(iid, IID_IUniformResourceLocatorW) || IsEqualGUID(iid, IID_IUnknown)) {
+            return Yield(static_cast<IUniformResourceLocatorW*>(this), object);
+        }
+        return E_NOINTERFACE;
     }
-
-  private:
-    ScriptedSystem::SavedLink link_;
+    HRESULT STDMETHODCALLTYPE SetURL(LPCWSTR url, DWORD flags) override {
+        if (system_.BeginCall("IUniformResourceLocatorW::SetURL " + LogText(url) + " " +
+                              std::to_string(flags))) {
+            return kInjectedFailure;
+        }
+        link_.target = url;
+        return system_.script.setUrl;
+    }
 };
 
 ScriptedSystem::ScriptedSystem() {
@@ -444,6 +494,14 @@ HRESULT ScriptedSystem::CoCreateInstance(REFCLSID clsid, REFIID iid, void** obje
         *object = static_cast<IShellLinkW*>(new ScriptedShellLink(*this));
         return S_OK;
     }
+    if (IsEqualGUID(clsid, CLSID_InternetShortcut) &&
+        IsEqualGUID(iid, IID_IUniformResourceLocatorW)) {
+        if (FAILED(script.createInternetShortcut)) {
+            return script.createInternetShortcut;
+        }
+        *object = static_cast<IUniformResourceLocatorW*>(new ScriptedInternetShortcut(*this));
+        return S_OK;
+    }
     return REGDB_E_CLASSNOTREG;
 }
 
@@ -505,13 +563,8 @@ LSTATUS ScriptedSystem::RegCreateKeyExW(HKEY root, LPCWSTR subKey, REGSAM access
                   Hex(access))) {
         return kInjectedError;
     }
-    std::wstring path;
-    auto parent = openKeys_.find(root);
-    if (parent != openKeys_.end()) {
-        path = parent->second + L"\\" + subKey;
-    } else if (root == HKEY_CURRENT_USER || root == HKEY_LOCAL_MACHINE) {
-        path = (root == HKEY_CURRENT_USER ? L"HKCU\\" : L"HKLM\\") + std::wstring(subKey);
-    } else {
+    const std::wstring path = KeyPath(root, subKey);
+    if (path.empty()) {
         return ERROR_INVALID_PARAMETER;
     }
     const std::wstring& failing = script.regCreateKeyFailsFor;
@@ -570,18 +623,56 @@ LSTATUS ScriptedSystem::RegCloseKey(HKEY key) {
     return ERROR_SUCCESS;
 }
 
-LSTATUS ScriptedSystem::SHDeleteKeyW(HKEY root, LPCWSTR subKey) {
-    if (BeginCall("SHDeleteKeyW " + RootName(root) + " " + LogText(subKey))) {
+std::wstring ScriptedSystem::KeyPath(HKEY root, LPCWSTR subKey) const {
+    auto parent = openKeys_.find(root);
+    if (parent != openKeys_.end()) {
+        return parent->second + L"\\" + subKey;
+    }
+    if (root == HKEY_CURRENT_USER || root == HKEY_LOCAL_MACHINE) {
+        return (root == HKEY_CURRENT_USER ? L"HKCU\\" : L"HKLM\\") + std::wstring(subKey);
+    }
+    return {};
+}
+
+LSTATUS ScriptedSystem::RegOpenKeyExW(HKEY root, LPCWSTR subKey, REGSAM access, HKEY* key) {
+    if (BeginCall("RegOpenKeyExW " + RootName(root) + " " + LogText(subKey) + " " + Hex(access))) {
         return kInjectedError;
     }
-    const std::wstring path =
-        Lower((root == HKEY_CURRENT_USER ? L"HKCU\\" : L"HKLM\\") + std::wstring(subKey));
-    const std::size_t before = registry_.size();
+    const std::wstring path = Lower(KeyPath(root, subKey));
+    if (path.empty()) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    if (registry_.count(path) == 0) {
+        return ERROR_FILE_NOT_FOUND;
+    }
+    HKEY handle = reinterpret_cast<HKEY>(nextKey_++);
+    openKeys_[handle] = path;
+    *key = handle;
+    return ERROR_SUCCESS;
+}
+
+LSTATUS ScriptedSystem::RegDeleteTreeW(HKEY key, LPCWSTR subKey) {
+    auto open = openKeys_.find(key);
+    const std::string keyName =
+        open == openKeys_.end() ? RootName(key) : LogText(open->second.c_str());
+    if (BeginCall("RegDeleteTreeW " + keyName + " " + LogText(subKey))) {
+        return kInjectedError;
+    }
+    const std::wstring path = Lower(KeyPath(key, subKey));
+    if (path.empty()) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    if (registry_.count(path) == 0) {
+        return ERROR_FILE_NOT_FOUND;
+    }
+    if (script.regDeleteTree != ERROR_SUCCESS) {
+        return script.regDeleteTree;
+    }
     std::erase_if(registry_, [&](const auto& entry) {
         const std::wstring& name = entry.first;
         return name == path || name.compare(0, path.size() + 1, path + L"\\") == 0;
     });
-    return registry_.size() == before ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
+    return ERROR_SUCCESS;
 }
 
 HRESULT ScriptedSystem::SHGetFolderPathW(int folder, DWORD flags, LPWSTR path) {
@@ -661,8 +752,13 @@ DWORD ScriptedSystem::GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPW
 
 DWORD ScriptedSystem::GetFileAttributesW(LPCWSTR fileName) {
     if (BeginCall("GetFileAttributesW " + LogText(fileName))) {
+        SetLastError(static_cast<DWORD>(kInjectedError));
         return INVALID_FILE_ATTRIBUTES;
     }
     auto found = script.fileAttributes.find(fileName);
-    return found == script.fileAttributes.end() ? INVALID_FILE_ATTRIBUTES : found->second;
+    if (found == script.fileAttributes.end()) {
+        SetLastError(script.missingFileError);
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    return found->second;
 }

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "platform_api.h"
+#include "platform/gameux.h"
 #include "system_backend.h"
 
 struct WmiObjectScript {
@@ -55,11 +55,14 @@ struct SystemScript {
     HRESULT setArguments = S_OK;
     HRESULT setWorkingDirectory = S_OK;
     HRESULT save = S_OK;
+    HRESULT createInternetShortcut = S_OK;
+    HRESULT setUrl = S_OK;
 
     // Registry
     LSTATUS regCreateKey = ERROR_SUCCESS;
     std::wstring regCreateKeyFailsFor;  // when set, only a subkey path ending in it fails
     LSTATUS regSetValue = ERROR_SUCCESS;
+    LSTATUS regDeleteTree = ERROR_SUCCESS;  // a failure here applies to a key that exists
 
     // Shell folders and files
     HRESULT localAppDataResult = S_OK;
@@ -68,10 +71,11 @@ struct SystemScript {
     std::wstring commonAppData = L"C:\\ProgramData";
     int createDirectory = ERROR_SUCCESS;
     int fileOperation = 0;
-    std::map<std::wstring, int> fileOperationFor;  // by first source path; overrides fileOperation
-    std::wstring currentFolder = L"C:\\Work";      // relative paths are completed against it
-    std::optional<DWORD> fullPathResult;           // overrides GetFullPathNameW's return value
-    std::map<std::wstring, DWORD> fileAttributes;  // paths that exist (exact text)
+    std::map<std::wstring, int> fileOperationFor;   // by first source path; overrides fileOperation
+    std::wstring currentFolder = L"C:\\Work";       // relative paths are completed against it
+    std::optional<DWORD> fullPathResult;            // overrides GetFullPathNameW's return value
+    std::map<std::wstring, DWORD> fileAttributes;   // paths that exist (exact text)
+    DWORD missingFileError = ERROR_FILE_NOT_FOUND;  // GetLastError after any other path
 };
 
 class ScriptedSystem : public SystemBackend {
@@ -110,9 +114,11 @@ class ScriptedSystem : public SystemBackend {
                                              const std::wstring& value) const;
 
     // Saved shortcuts: path given to IPersistFile::Save, with what was set on the link.
+    // An Internet shortcut's address is its target, with neither arguments nor working folder.
     struct SavedLink {
         std::wstring path;
         std::wstring target;
+        bool internetShortcut = false;
         std::optional<std::wstring> arguments;
         std::optional<std::wstring> workingDirectory;
     };
@@ -132,8 +138,9 @@ class ScriptedSystem : public SystemBackend {
                             DWORD* disposition) override;
     LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD type, const BYTE* data,
                            DWORD byteCount) override;
+    LSTATUS RegOpenKeyExW(HKEY root, LPCWSTR subKey, REGSAM access, HKEY* key) override;
     LSTATUS RegCloseKey(HKEY key) override;
-    LSTATUS SHDeleteKeyW(HKEY root, LPCWSTR subKey) override;
+    LSTATUS RegDeleteTreeW(HKEY key, LPCWSTR subKey) override;
     HRESULT SHGetFolderPathW(int folder, DWORD flags, LPWSTR path) override;
     int SHCreateDirectoryExW(LPCWSTR path) override;
     int SHFileOperationW(SHFILEOPSTRUCTW* operation) override;
@@ -170,6 +177,8 @@ class ScriptedSystem : public SystemBackend {
     std::vector<SavedLink> savedLinks_;
 
     BSTR AllocateTracked(const OLECHAR* text);
+    // The key path a root or open key and a subkey name ("HKCU\\..."), or empty for a bad handle.
+    std::wstring KeyPath(HKEY root, LPCWSTR subKey) const;
     friend class ScriptedClassObject;
 };
 

@@ -79,10 +79,42 @@ TEST_F(AddCommandTest, ScopeWordCurrentInAnyCaseIsCurrentUserAndAnythingElseAllU
     }
 }
 
-TEST_F(AddCommandTest, PathWithoutSeparatorGivesEmptyInstallDirectory) {
+TEST_F(AddCommandTest, RelativePathIsRegisteredInFullAndPrintedAsTyped) {
+    system.script.addGame = E_FAIL;
     Run(L"all", L"demo.exe");
-    EXPECT_THAT(debugOut, testing::Contains("install:"));
-    EXPECT_TRUE(system.Called("IGameExplorer::AddGame demo.exe  3 "));
+    EXPECT_THAT(debugOut, testing::IsSupersetOf({"bin:demo.exe", "install:C:\\Work"}));
+    EXPECT_TRUE(system.Called("IGameExplorer::AddGame C:\\Work\\demo.exe C:\\Work 3 "));
+    EXPECT_EQ(err, "demo.exe not added.\n");
+}
+
+TEST_F(AddCommandTest, EmptyPathIsNotAddedAndNothingRegistered) {
+    Run(L"all", L"", {L"Play;x.exe;play"});
+    EXPECT_EQ(err, " not added.\n");
+    EXPECT_FALSE(system.Called("CoCreateInstance"));
+}
+
+TEST_F(AddCommandTest, EarlierTasksOfTheScopeGoBeforeTheNewOnes) {
+    const std::wstring tree =
+        L"C:\\ProgramData\\Microsoft\\Windows\\GameExplorer\\{11112222-3333-4444-5566-"
+        L"778899AABBCC}";
+    system.script.fileAttributes[tree + L"\\PlayTasks"] = FILE_ATTRIBUTE_DIRECTORY;
+    Run(L"all", kExe, {L"Play;x.exe;play"});
+    const int removal =
+        system.IndexOf("SHFileOperationW func=3 from=" + LogText(tree.c_str()) + "\\PlayTasks ");
+    ASSERT_GE(removal, 0);
+    EXPECT_GT(system.IndexOf("IPersistFile::Save"), removal);
+    EXPECT_EQ(err, "");
+
+    // A removal that fails is shown, and the tasks are still written.
+    ScriptedSystem failing;
+    failing.script.addGameLeaves = kGameId;
+    failing.script.fileAttributes[tree + L"\\PlayTasks"] = FILE_ATTRIBUTE_DIRECTORY;
+    failing.script.fileOperation = ERROR_ACCESS_DENIED;
+    Run(L"all", kExe, {L"Play;x.exe;play"});
+    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe tasks not removed.\n");
+    EXPECT_THAT(debugErr, ElementsAre("C:\\Games\\Demo\\demo.exe tasks not removed."));
+    EXPECT_EQ(out, "task Play added at 0\n");
+    EXPECT_TRUE(failing.AccountsBalance());
 }
 
 TEST_F(AddCommandTest, RegistrationFailureReportsPathAndLooksAtNoTaskLine) {
@@ -138,10 +170,13 @@ TEST_F(AddCommandTest, SkippedAndFailedLinesUseNoIndex) {
     Run(L"all", kExe,
         {L"TwoFields;x.exe", L";x.exe;play", L"bad/name;x.exe;play", L"Good;x.exe;play"});
     EXPECT_EQ(out, "Task name is empty\ntask Good added at 0\n");
-    EXPECT_EQ(err, "task bad/name not added.\n");
-    EXPECT_THAT(debugErr, ElementsAre("task bad/name not added."));
-    EXPECT_THAT(debugOut, testing::IsSupersetOf({"Skipped because of too few parameters",
-                                                 "Task name is empty. Skipped"}));
+    EXPECT_EQ(err,
+              "Task line skipped because of too few parameters: TwoFields;x.exe\n"
+              "task bad/name not added.\n");
+    EXPECT_THAT(debugErr, ElementsAre("Task line skipped because of too few parameters: "
+                                      "TwoFields;x.exe",
+                                      "task bad/name not added."));
+    EXPECT_THAT(debugOut, testing::Contains("Task name is empty. Skipped"));
 }
 
 TEST_F(AddCommandTest, ShortcutThatCannotBeSavedIsReportedAndItsIndexReused) {

@@ -69,11 +69,11 @@ TEST_F(DeleteCommandTest, GivenGuidIsUsedWithoutLookup) {
     EXPECT_THAT(debugOut, testing::Not(testing::Contains("Retrieving GUID... ")));
 }
 
-TEST_F(DeleteCommandTest, TaskRemovalFailureShowsOnlyOnDebugErr) {
+TEST_F(DeleteCommandTest, TaskRemovalFailureIsShownAndTheGameStillRemoved) {
     system.script.commonAppDataResult = E_FAIL;
     Run(kGameId);
     EXPECT_EQ(out, "C:\\Games\\Demo\\demo.exe removed.\n");
-    EXPECT_EQ(err, "");
+    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe tasks not removed.\n");
     EXPECT_THAT(debugErr, ElementsAre("C:\\Games\\Demo\\demo.exe tasks not removed."));
 }
 

@@ -9,10 +9,12 @@ struct DirectoryCase {
     const wchar_t* directory;
 };
 
-TEST(DirectoryOf, CutsAtTheLastSeparatorOfEitherKind) {
+TEST(DirectoryOf, CutsAtTheLastSeparatorOfEitherKindButKeepsARoot) {
     const DirectoryCase cases[] = {
         {L"C:\\Games\\Demo\\demo.exe", L"C:\\Games\\Demo"},
-        {L"C:\\demo.exe", L"C:"},
+        {L"C:\\demo.exe", L"C:\\"},
+        {L"C:/demo.exe", L"C:/"},
+        {L"\\demo.exe", L"\\"},
         {L"demo.exe", L""},
         {L"", L""},
         {L"C:/Games/demo.exe", L"C:/Games"},

@@ -11,6 +11,7 @@
 #include "support/console_capture.h"
 #include "support/debug_capture.h"
 #include "support/expected_output.h"
+#include "support/scripted_system.h"
 
 namespace {
 
@@ -34,63 +35,46 @@ EntryRun RunEntry(std::vector<std::wstring> elements) {
     return {status, console.Out(), console.Err(), debug.Lines()};
 }
 
+std::string EscapeForRegex(const std::string& text) {
+    std::string escaped;
+    for (char c : text) {
+        if (std::string_view("\\^$.|?*+()[]{}").find(c) != std::string_view::npos) {
+            escaped += '\\';
+        }
+        escaped += c;
+    }
+    return escaped;
+}
+
 // In a death test's child, debug lines are echoed to stderr so that the parent can match them.
 void EchoDebugLinesToStderr(int channel, const char* line) {
     std::fprintf(stderr, "[%d]%s", channel, line);
 }
 
-TEST(Entry, UnknownCommandWordEndsWithDone) {
-    EntryRun run = RunEntry({L"-x", L"y"});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, kExpectedBanner + "done.\n");
-    EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.debug, (std::vector<DebugLine>{
-                             {kDebugOut, "GUID: 00000000-0000-0000-0000-000000000000"},
-                             {kDebugOut, "Command: -x"},
-                             {kDebugOut, "done."},
-                         }));
-}
-
 TEST(Entry, GuidOptionThatParsesIsReportedAsTyped) {
-    EntryRun run = RunEntry({L"-guid:{9a5ea990-3034-4D6F-9128-01F3C61022BC", L"-x", L"y"});
+    ScriptedSystem system;
+    EntryRun run = RunEntry({L"-guid:{9a5ea990-3034-4D6F-9128-01F3C61022BC", L"-DEL", L"y"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out,
-              kExpectedBanner + "GUID {9a5ea990-3034-4D6F-9128-01F3C61022BC obtained\ndone.\n");
+    EXPECT_EQ(run.out, kExpectedBanner +
+                           "GUID {9a5ea990-3034-4D6F-9128-01F3C61022BC obtained\n"
+                           "y tasks removed.\ny removed.\ndone.\n");
     EXPECT_EQ(run.debug[0], (DebugLine{kDebugOut, "GUID: 9a5ea990-3034-4d6f-9128-01f3c61022bc"}));
-    EXPECT_EQ(run.debug[1], (DebugLine{kDebugOut, "Command: -x"}));
+    EXPECT_EQ(run.debug[1], (DebugLine{kDebugOut, "Command: -DEL"}));
 }
 
 TEST(Entry, GuidOptionThatDoesNotParseStillShiftsTheCommandWord) {
     for (const wchar_t* option : {L"-guid:", L"-guid:nonsense", L"-guid:{1-2-3}"}) {
-        EntryRun run = RunEntry({option, L"-word", L"y"});
+        ScriptedSystem system;
+        EntryRun run = RunEntry({option, L"-del", L"y"});
         EXPECT_EQ(run.out, kExpectedBanner + "done.\n");
-        EXPECT_THAT(run.debug, testing::Contains(DebugLine{kDebugOut, "Command: -word"}));
+        EXPECT_EQ(run.err, "y not removed. Cannot retrieve information\n");
+        EXPECT_THAT(run.debug, testing::Contains(DebugLine{kDebugOut, "Command: -del"}));
         EXPECT_THAT(run.debug, testing::Contains(DebugLine{
                                    kDebugOut, "GUID: 00000000-0000-0000-0000-000000000000"}));
     }
 }
 
-TEST(Entry, OptionIsCaseSensitiveAndOnlyInElementOne) {
-    EntryRun upper = RunEntry({L"-GUID:{9A5EA990-3034-4D6F-9128-01F3C61022BC}", L"-x", L"y"});
-    EXPECT_EQ(upper.out, kExpectedBanner + "done.\n");
-    EXPECT_THAT(upper.debug,
-                testing::Contains(
-                    DebugLine{kDebugOut, "Command: -GUID:{9A5EA990-3034-4D6F-9128-01F3C61022BC}"}));
-
-    EntryRun later = RunEntry({L"-x", L"-guid:{9A5EA990-3034-4D6F-9128-01F3C61022BC}", L"y"});
-    EXPECT_EQ(later.out, kExpectedBanner + "done.\n");
-}
-
-TEST(Entry, CommandWordsMatchWholeWordsInAnyCase) {
-    // -add2 and add select no command, so they end at once; the add command would need more.
-    for (const wchar_t* word : {L"-add2", L"add", L"-delete", L"del"}) {
-        EntryRun run = RunEntry({word, L"x"});
-        EXPECT_EQ(run.out, kExpectedBanner + "done.\n")
-            << testing::PrintToString(std::wstring(word));
-    }
-}
-
-TEST(EntryDeathTest, TooFewArgumentsPrintUsageAndExitOne) {
+TEST(EntryDeathTest, TooFewArgumentsOrUnknownCommandPrintUsageAndExitOne) {
     auto run = [&](std::vector<std::wstring> elements) {
         SetDebugLineObserverForTesting(&EchoDebugLinesToStderr);
         ConsoleCapture console;
@@ -115,6 +99,15 @@ TEST(EntryDeathTest, TooFewArgumentsPrintUsageAndExitOne) {
                 "^\\[1\\]Too few arguments: 2\r\n\\[usage ok\\]$");
     EXPECT_EXIT(run({}), testing::ExitedWithCode(1),
                 "^\\[1\\]Too few arguments: 0\r\n\\[usage ok\\]$");
+    // Command words match whole words in any case; the option only in lower case.
+    for (const std::string word : {"-x", "-add2", "add", "-delete", "del", "-install",
+                                   "-GUID:{9A5EA990-3034-4D6F-9128-01F3C61022BC}"}) {
+        const std::wstring wide(word.begin(), word.end());
+        const std::string echoed = EscapeForRegex(word);
+        EXPECT_EXIT(run({L"prog", wide, L"all", L"x.exe"}), testing::ExitedWithCode(1),
+                    "^\\[0\\]GUID: 0{8}-0{4}-0{4}-0{4}-0{12}\r\n\\[0\\]Command: " + echoed +
+                        "\r\n\\[1\\]Unknown command: " + echoed + "\r\n\\[usage ok\\]$");
+    }
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "registration/full_path.h"
 #include "registration/game_registration.h"
 #include "registration/instance_lookup.h"
 #include "registration/task_shortcuts.h"
@@ -158,9 +159,9 @@ std::vector<Expectation> RegisterInUpgradeKeys(int scope, const GUID& startingGa
         // The parent key: the result is the failure to create Game Explorer; gameId untouched.
         {scope == GIS_CURRENT_USER ? "RegCreateKeyExW HKCU" : "RegCreateKeyExW HKLM",
          REGDB_E_CLASSNOTREG, GameIdIs(startingGameId)},
-        // The game's own key or its values: not reported, as the registry is only a fallback.
-        {"RegCreateKeyExW HKEY(", S_OK, NothingWrittenToTheRegistry()},
-        {"RegSetValueExW", S_OK, GameIdIs(kGameId)},
+        // The game's own key or its values: a game that would never be found is not added.
+        {"RegCreateKeyExW HKEY(", kInjectedWin32, NothingWrittenToTheRegistry()},
+        {"RegSetValueExW", kInjectedWin32, GameIdIs(kGameId)},
     };
     if (Same(startingGameId, GUID_NULL)) {
         // Nothing is written under an all-zero key.
@@ -172,21 +173,22 @@ std::vector<Expectation> RegisterInUpgradeKeys(int scope, const GUID& startingGa
 std::vector<Expectation> Unregister(bool gameExplorer) {
     std::vector<Expectation> expectations = {
         {"CoInitialize", S_OK, nullptr},
-        // Not created: both upgrade keys are deleted instead, and that always succeeds.
+        // Not created: both upgrade keys are deleted instead; keys that are not there are fine.
         {"CoCreateInstance", S_OK,
          [](const ScriptedSystem& system, const GUID&) {
-             EXPECT_EQ(system.CallsStartingWith("SHDeleteKeyW").size(), 2u);
+             EXPECT_EQ(system.CallsStartingWith("RegOpenKeyExW").size(), 2u);
          }},
     };
     if (gameExplorer) {
         expectations.push_back(
             {"IGameExplorer::RemoveGame", kInjected, [](const ScriptedSystem& system, const GUID&) {
-                 EXPECT_FALSE(system.Called("SHDeleteKeyW"));
+                 EXPECT_FALSE(system.Called("RegOpenKeyExW"));
              }});
     } else {
+        // A key that may still be there is a failure; the other one is still attempted.
         expectations.push_back(
-            {"SHDeleteKeyW", S_OK, [](const ScriptedSystem& system, const GUID&) {
-                 EXPECT_EQ(system.CallsStartingWith("SHDeleteKeyW").size(), 2u);
+            {"RegOpenKeyExW", kInjectedWin32, [](const ScriptedSystem& system, const GUID&) {
+                 EXPECT_EQ(system.CallsStartingWith("RegOpenKeyExW").size(), 2u);
              }});
     }
     return expectations;
@@ -219,8 +221,8 @@ std::vector<Expectation> CreateTask(bool withArguments) {
         {"SHCreateDirectoryExW", S_OK, nullptr},
         {"CoInitialize", S_OK, nullptr},
         {"CoCreateInstance", kInjected, NoShortcutSaved()},
-        // The setters' results are not examined; Save writes what the link holds.
-        {"IShellLinkW::SetPath", S_OK, nullptr},
+        // A setter that fails leaves no shortcut that would start something else.
+        {"IShellLinkW::SetPath", kInjected, NoShortcutSaved()},
         // No full path: the shortcut gets no working folder rather than an undefined one.
         {"GetFullPathNameW", S_OK,
          [](const ScriptedSystem& system, const GUID&) {
@@ -228,12 +230,12 @@ std::vector<Expectation> CreateTask(bool withArguments) {
              ASSERT_EQ(system.SavedLinks().size(), 1u);
              EXPECT_FALSE(system.SavedLinks()[0].workingDirectory.has_value());
          }},
-        {"IShellLinkW::SetWorkingDirectory", S_OK, nullptr},
+        {"IShellLinkW::SetWorkingDirectory", kInjected, NoShortcutSaved()},
         {"IShellLinkW::QueryInterface", kInjected, NoShortcutSaved()},
         {"IPersistFile::Save", kInjected, NoShortcutSaved()},
     };
     if (withArguments) {
-        expectations.push_back({"IShellLinkW::SetArguments", S_OK, nullptr});
+        expectations.push_back({"IShellLinkW::SetArguments", kInjected, NoShortcutSaved()});
     }
     return expectations;
 }
@@ -246,8 +248,8 @@ std::vector<Expectation> RemoveTasks(bool treesExist) {
          [](const ScriptedSystem& system, const GUID&) {
              EXPECT_FALSE(system.Called("SHFileOperationW"));
          }},
-        // The folder then counts as missing: nothing to delete there, no failure.
-        {"GetFileAttributesW", S_OK,
+        // Whether the folder is there cannot be told: a failure, the other folder still goes.
+        {"GetFileAttributesW", kInjectedWin32,
          [deletions](const ScriptedSystem& system, const GUID&) {
              EXPECT_EQ(system.CallsStartingWith("SHFileOperationW").size(),
                        deletions == 0 ? 0 : deletions - 1);
@@ -476,38 +478,60 @@ void ExpectedAddOutput(const CommandCase& c, int failAt, std::string& out, std::
         }
         return tasks;
     }();
+    // The steps: the full path, the registration, the removal of earlier tasks, then one step
+    // per accepted task line.
+    constexpr std::size_t kFirstTaskStep = 3;
     int counters[2] = {0, 0};
     const StepResults model = ModelCommand(
         c.script, failAt, [&](const std::vector<Outcome>& done) -> std::optional<CommandStep> {
             if (done.empty()) {
-                return CommandStep{[scope](GUID& id) { return Register(scope, id); }, c.gameId};
+                return CommandStep{[](GUID&) {
+                                       std::wstring full;
+                                       return FullPathOf(kExe, full);
+                                   },
+                                   c.gameId};
             }
-            if (FAILED(done[0].result) || done.size() > accepted.size()) {
+            if (FAILED(done[0].result)) {
                 return std::nullopt;
             }
-            if (done.size() > 1) {
-                const TaskLine& previous = *accepted[done.size() - 2];
+            if (done.size() == 1) {
+                return CommandStep{[scope](GUID& id) { return Register(scope, id); }, c.gameId};
+            }
+            if (FAILED(done[1].result) || done.size() >= kFirstTaskStep + accepted.size()) {
+                return std::nullopt;
+            }
+            const GUID registered = done[1].gameId;
+            if (done.size() == 2) {
+                return CommandStep{[scope](GUID& id) { return RemoveScopeTasks(scope, id); },
+                                   registered};
+            }
+            if (done.size() > kFirstTaskStep) {
+                const TaskLine& previous = *accepted[done.size() - kFirstTaskStep - 1];
                 counters[previous.isSupport] += SUCCEEDED(done.back().result) ? 1 : 0;
             }
-            const TaskLine& task = *accepted[done.size() - 1];
+            const TaskLine& task = *accepted[done.size() - kFirstTaskStep];
             const int index = counters[task.isSupport];
             return CommandStep{[scope, &task, index](GUID& id) {
                                    return CreateGameTask(scope, id, task.isSupport ? 1 : 0, index,
                                                          task.name, task.path, task.arguments);
                                },
-                               done[0].gameId};
+                               registered};
         });
 
     out.clear();
     err.clear();
-    if (FAILED(model.outcomes[0].result)) {
+    if (model.outcomes.size() < 2 || FAILED(model.outcomes[1].result)) {
         err = Narrow(kExe) + " not added.\n";
         return;
     }
+    if (FAILED(model.outcomes[2].result)) {
+        err = Narrow(kExe) + " tasks not removed.\n";
+    }
     int index[2] = {0, 0};
-    std::size_t next = 1;
+    std::size_t next = kFirstTaskStep;
     for (const TaskLine& task : kTaskLines) {
         if (task.name == nullptr) {
+            err += "Task line skipped because of too few parameters: " + Narrow(task.line) + "\n";
             continue;
         }
         if (task.name[0] == L'\0') {
@@ -528,15 +552,23 @@ void ExpectedDeleteOutput(const CommandCase& c, int failAt, std::string& out, st
     const bool lookUp = Same(c.gameId, GUID_NULL);
     const StepResults model = ModelCommand(
         c.script, failAt, [&](const std::vector<Outcome>& done) -> std::optional<CommandStep> {
-            const std::size_t lookups = lookUp ? 1 : 0;
+            // The lookup is by the full path; a path that cannot be made full is used as typed.
+            const std::size_t lookups = lookUp ? 2 : 0;
             if (lookUp && done.empty()) {
+                return CommandStep{[](GUID&) {
+                                       std::wstring full;
+                                       return FullPathOf(kExe, full);
+                                   },
+                                   c.gameId};
+            }
+            if (lookUp && done.size() == 1) {
                 return CommandStep{[](GUID& id) { return FindGameInstanceId(kExe.c_str(), &id); },
                                    c.gameId};
             }
-            if (lookUp && FAILED(done[0].result)) {
+            if (lookUp && FAILED(done[1].result)) {
                 return std::nullopt;
             }
-            const GUID gameId = lookUp ? done[0].gameId : c.gameId;
+            const GUID gameId = lookUp ? done[1].gameId : c.gameId;
             if (done.size() == lookups) {
                 return CommandStep{[](GUID& id) { return RemoveGameTasks(id); }, gameId};
             }
@@ -549,14 +581,15 @@ void ExpectedDeleteOutput(const CommandCase& c, int failAt, std::string& out, st
     out.clear();
     err.clear();
     const std::string path = Narrow(kExe);
-    std::size_t next = 0;
+    std::size_t next = lookUp ? 1 : 0;
     if (lookUp && FAILED(model.outcomes[next++].result)) {
         err = path + " not removed. Cannot retrieve information\n";
         return;
     }
-    // A failed task removal shows on DebugErr only.
     if (SUCCEEDED(model.outcomes[next++].result)) {
         out += path + " tasks removed.\n";
+    } else {
+        err += path + " tasks not removed.\n";
     }
     if (SUCCEEDED(model.outcomes[next++].result)) {
         out += path + " removed.\n";
@@ -572,7 +605,7 @@ class CommandFaultInjection : public testing::TestWithParam<CommandCase> {
         const CommandRun clean = RunCommand(c, add, 0);
         std::string out, err;
         (add ? ExpectedAddOutput : ExpectedDeleteOutput)(c, 0, out, err);
-        ASSERT_EQ(err, "") << "the case must succeed when nothing fails";
+        ASSERT_EQ(err, clean.err) << "the case must succeed when nothing fails";
         ASSERT_EQ(clean.out, out);
 
         for (int n = 1; n <= clean.calls; ++n) {
@@ -582,13 +615,7 @@ class CommandFaultInjection : public testing::TestWithParam<CommandCase> {
             EXPECT_EQ(run.out, out);
             EXPECT_EQ(run.err, err);
             // Every failure line on the console has its copy on DebugErr, in order.
-            std::vector<std::string> copies;
-            for (const std::string& line : run.debugErr) {
-                if (line != Narrow(kExe) + " tasks not removed.") {
-                    copies.push_back(line);
-                }
-            }
-            EXPECT_EQ(copies, LinesOf(run.err));
+            EXPECT_EQ(run.debugErr, LinesOf(run.err));
         }
         RecordProperty("injection_points", clean.calls);
         std::cout << "[ injected ] " << c.name << ": " << clean.calls << " calls\n";

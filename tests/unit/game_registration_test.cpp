@@ -125,6 +125,7 @@ TEST_F(RegistrationTest, RegisterGame_NullArgumentIsInvalidAndTouchesNothing) {
     EXPECT_EQ(RegisterGame(nullptr, kDir, GIS_ALL_USERS, &gameId), E_INVALIDARG);
     EXPECT_EQ(RegisterGame(kExe, nullptr, GIS_ALL_USERS, &gameId), E_INVALIDARG);
     EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, nullptr), E_INVALIDARG);
+    EXPECT_EQ(RegisterGame(L"", kDir, GIS_ALL_USERS, &gameId), E_INVALIDARG);
     EXPECT_THAT(system.Calls(), IsEmpty());
 }
 
@@ -173,9 +174,10 @@ TEST_P(RegisterForUpgradeTest, WritesBothValuesUnderTheGameKeyOfItsScope) {
     const std::wstring gameKey = parent + L"\\" + Braced(c.named);
     const std::string rootName = parent.substr(0, 4) == L"HKCU" ? "HKCU " : "HKLM ";
     EXPECT_EQ(system.CallsStartingWith("RegCreateKeyExW").at(0),
-              "RegCreateKeyExW " + rootName + LogText(parent.substr(5).c_str()) + " 0x20006");
+              "RegCreateKeyExW " + rootName + LogText(parent.substr(5).c_str()) + " 0x20106");
+    // KEY_WRITE in the 64-bit view, where the system looks, also from a 32-bit build.
     EXPECT_THAT(system.CallsStartingWith("RegCreateKeyExW").at(1),
-                EndsWith(" " + LogGuid(c.named) + " 0x20006"));
+                EndsWith(" " + LogGuid(c.named) + " 0x20106"));
     const std::string byteCount = std::to_string((std::wcslen(kExe) + 1) * sizeof(wchar_t));
     EXPECT_THAT(
         system.CallsStartingWith("RegSetValueExW"),
@@ -198,11 +200,12 @@ TEST_F(RegistrationTest, RegisterGame_StoresTextsWholeWhateverTheirLength) {
     for (std::size_t length : {0u, 259u, 260u, 1000u}) {
         SCOPED_TRACE(length);
         const std::wstring text(length, L'x');
+        const std::wstring executable = L"C:\\" + text;
         GUID gameId = kGivenGuid;
-        EXPECT_EQ(RegisterGame(text.c_str(), text.c_str(), GIS_ALL_USERS, &gameId), S_OK);
+        EXPECT_EQ(RegisterGame(executable.c_str(), text.c_str(), GIS_ALL_USERS, &gameId), S_OK);
         const std::wstring gameKey = std::wstring(kAllUsersParent) + L"\\" + Braced(kGivenGuid);
         const ScriptedSystem::Values& values = system.Registry()[Lower(gameKey)];
-        EXPECT_EQ(values.at(L"GDFBinaryPath"), StoredBytes(text));
+        EXPECT_EQ(values.at(L"GDFBinaryPath"), StoredBytes(executable));
         EXPECT_EQ(values.at(L"GameInstallPath"), StoredBytes(text));
     }
 }
@@ -229,14 +232,20 @@ TEST_F(RegistrationTest, RegisterGame_ParentKeyRefusedGivesCreationFailureAndKee
     EXPECT_FALSE(system.Called("RegSetValueExW"));
 }
 
-TEST_F(RegistrationTest, RegisterGame_GameKeyRefusedIsStillSuccessWithNothingWritten) {
+TEST_F(RegistrationTest, RegisterGame_GameKeyOrValueRefusedIsTheRegistrysFailure) {
     WithoutGameExplorer();
     system.script.regCreateKey = ERROR_ACCESS_DENIED;
     system.script.regCreateKeyFailsFor = Braced(kGivenGuid);
     GUID gameId = kGivenGuid;
-    EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId), S_OK);
+    EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId), E_ACCESSDENIED);
     EXPECT_EQ(system.CallsStartingWith("RegCreateKeyExW").size(), 2u);
     EXPECT_FALSE(system.Called("RegSetValueExW"));
+
+    system.script.regCreateKey = ERROR_SUCCESS;
+    system.script.regSetValue = ERROR_NOT_ENOUGH_MEMORY;
+    EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId),
+              HRESULT_FROM_WIN32(ERROR_NOT_ENOUGH_MEMORY));
+    EXPECT_EQ(system.CallsStartingWith("RegSetValueExW").size(), 1u);
 }
 
 TEST_F(RegistrationTest, RegisterGame_FailedNewGuidIsReturnedAndNothingWrittenUnderGuidNull) {
@@ -259,7 +268,7 @@ TEST(RegistrationRemoval, UnregisterGame_ReturnsRemoveGameResultAndNeverTouchesR
         EXPECT_EQ(UnregisterGame(kGivenGuid), removeGame);
         EXPECT_THAT(fresh.CallsStartingWith("IGameExplorer::RemoveGame"),
                     ElementsAre("IGameExplorer::RemoveGame " + LogGuid(kGivenGuid)));
-        EXPECT_FALSE(fresh.Called("SHDeleteKeyW"));
+        EXPECT_FALSE(fresh.Called("RegOpenKeyExW"));
         EXPECT_TRUE(fresh.AccountsBalance());
     }
 }
@@ -271,13 +280,17 @@ TEST_F(RegistrationTest, UnregisterGame_DeletesCurrentUserKeyBeforeAllUsersKey) 
     ASSERT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId), S_OK);
     EXPECT_EQ(UnregisterGame(kGivenGuid), S_OK);
     const std::string guid = LogGuid(kGivenGuid);
-    EXPECT_THAT(system.CallsStartingWith("SHDeleteKeyW"),
-                ElementsAre("SHDeleteKeyW HKCU Software\\Classes\\Software\\Microsoft\\Windows\\"
-                            "CurrentVersion\\GameUX\\GamesToFindOnWindowsUpgrade\\" +
-                                guid,
-                            "SHDeleteKeyW HKLM Software\\Microsoft\\Windows\\CurrentVersion\\"
-                            "GameUX\\GamesToFindOnWindowsUpgrade\\" +
-                                guid));
+    // The parents are opened in the 64-bit view (KEY_READ | KEY_WOW64_64KEY), the game's key
+    // deleted below them with its whole tree.
+    EXPECT_THAT(system.CallsStartingWith("RegOpenKeyExW"),
+                ElementsAre("RegOpenKeyExW HKCU Software\\Classes\\Software\\Microsoft\\Windows\\"
+                            "CurrentVersion\\GameUX\\GamesToFindOnWindowsUpgrade 0x20119",
+                            "RegOpenKeyExW HKLM Software\\Microsoft\\Windows\\CurrentVersion\\"
+                            "GameUX\\GamesToFindOnWindowsUpgrade 0x20119"));
+    EXPECT_THAT(
+        system.CallsStartingWith("RegDeleteTreeW"),
+        ElementsAre(testing::AllOf(testing::StartsWith("RegDeleteTreeW hkcu\\"), EndsWith(guid)),
+                    testing::AllOf(testing::StartsWith("RegDeleteTreeW hklm\\"), EndsWith(guid))));
     const std::wstring braced = Braced(kGivenGuid);
     EXPECT_EQ(system.Registry().count(Lower(std::wstring(kCurrentUserParent) + L"\\" + braced)),
               0u);
@@ -287,7 +300,21 @@ TEST_F(RegistrationTest, UnregisterGame_DeletesCurrentUserKeyBeforeAllUsersKey) 
 TEST_F(RegistrationTest, UnregisterGame_SucceedsWhenNeitherKeyExists) {
     WithoutGameExplorer();
     EXPECT_EQ(UnregisterGame(kGivenGuid), S_OK);
-    EXPECT_EQ(system.CallsStartingWith("SHDeleteKeyW").size(), 2u);
+    EXPECT_EQ(system.CallsStartingWith("RegOpenKeyExW").size(), 2u);
+    system.Registry()[Lower(kCurrentUserParent)];
+    system.Registry()[Lower(kAllUsersParent)];
+    EXPECT_EQ(UnregisterGame(kGivenGuid), S_OK);
+    EXPECT_EQ(system.CallsStartingWith("RegDeleteTreeW").size(), 2u);
+}
+
+TEST_F(RegistrationTest, UnregisterGame_KeyThatCannotBeDeletedFailsAfterBothWereAttempted) {
+    WithoutGameExplorer();
+    GUID gameId = kGivenGuid;
+    ASSERT_EQ(RegisterGame(kExe, kDir, GIS_CURRENT_USER, &gameId), S_OK);
+    ASSERT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId), S_OK);
+    system.script.regDeleteTree = ERROR_ACCESS_DENIED;
+    EXPECT_EQ(UnregisterGame(kGivenGuid), E_ACCESSDENIED);
+    EXPECT_EQ(system.CallsStartingWith("RegDeleteTreeW").size(), 2u);
 }
 
 // ---- COM initialisation ------------------------------------------------------------------------

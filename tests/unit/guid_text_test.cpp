@@ -11,8 +11,8 @@ constexpr GUID kExample = {
     0x9A5EA990, 0x3034, 0x4D6F, {0x91, 0x28, 0x01, 0xF3, 0xC6, 0x10, 0x22, 0xBC}};
 
 std::wstring Braced(const GUID& guid) {
-    wchar_t text[kBracedGuidSize] = {};
-    EXPECT_EQ(StringFromGUID2(guid, text, kBracedGuidSize), kBracedGuidSize);
+    wchar_t text[CHARS_IN_GUID] = {};
+    EXPECT_EQ(StringFromGUID2(guid, text, CHARS_IN_GUID), CHARS_IN_GUID);
     return text;
 }
 

@@ -20,15 +20,17 @@ const SplitCase kSplitCases[] = {
     {"TrailingSeparatorGivesNoEmptyField", L"a;b;", {L"a", L"b"}},
     {"TwoTrailingSeparatorsGiveOneEmptyField", L"a;b;;", {L"a", L"b", L""}},
     {"LeadingSeparatorGivesEmptyFirstField", L";b;support", {L"", L"b", L"support"}},
-    {"QuotedSeparatorShiftsFields",
+    {"QuotedPathKeepsSeparator",
      L"Name;'C:\\a;b.exe';support",
-     {L"Name", L"", L"C:\\a;b.exe", L"", L"support"}},
-    {"QuotedArguments", L"Name;path;kind;'-a;-b'", {L"Name", L"path", L"kind", L"", L"-a;-b"}},
-    {"QuotesInsideText", L"a'b;c'd", {L"a", L"b;c", L"d"}},
-    {"DoubleQuotesBehaveAlike", L"a\"b;c\"d", {L"a", L"b;c", L"d"}},
-    {"OtherQuoteInsideQuotedField", L"a;\"it's\";c", {L"a", L"", L"it's", L"", L"c"}},
-    {"UnclosedQuoteDropsTheRest", L"Name;path;'support", {L"Name", L"path", L""}},
-    {"TwoQuotesAlone", L"''", {L"", L""}},
+     {L"Name", L"C:\\a;b.exe", L"support"}},
+    {"QuotedArguments", L"Name;path;play;'-a;-b'", {L"Name", L"path", L"play", L"-a;-b"}},
+    {"QuoteInsideFieldIsOrdinary", L"a'b;c'd", {L"a'b", L"c'd"}},
+    {"DoubleQuotesBehaveAlike", L"\"C:\\x;y\";b;c", {L"C:\\x;y", L"b", L"c"}},
+    {"OtherQuoteInsideQuotedField", L"a;\"it's\";c", {L"a", L"it's", L"c"}},
+    {"TextAfterClosingQuoteBelongsToField", L"'a;b'c;d", {L"a;bc", L"d"}},
+    {"UnclosedQuoteRunsToEndOfLine", L"Name;path;'support", {L"Name", L"path", L"support"}},
+    {"UnclosedQuoteKeepsSeparators", L"Name;'a;b", {L"Name", L"a;b"}},
+    {"TwoQuotesAloneAreOneEmptyField", L"''", {L""}},
     {"BlanksAreKept", L" Play ; x;play", {L" Play ", L" x", L"play"}},
 };
 
@@ -48,11 +50,14 @@ TEST(FieldSplitter, DropsEmptyStretchesUnlessQuotedWhenNotKeepingEmptyFields) {
     EXPECT_EQ(splitter.fields, (Fields{L"a", L"b", L"", L"c"}));
 }
 
-TEST(FieldSplitter, CharacterInBothSetsActsAsQuote) {
+TEST(FieldSplitter, CharacterInBothSetsQuotesOnlyAtFieldStart) {
     FieldSplitter splitter(L";", true, L";");
     const std::wstring text = L"a;b;c";
     splitter.Split(text.c_str(), text.size());
     EXPECT_EQ(splitter.fields, (Fields{L"a", L"b", L"c"}));
+    const std::wstring leading = L";x;y";
+    splitter.Split(leading.c_str(), leading.size());
+    EXPECT_EQ(splitter.fields, (Fields{L"xy"}));
 }
 
 TEST(FieldSplitter, NullTextAndNewSplitReplaceEarlierFields) {
@@ -78,7 +83,15 @@ const ParseCase kParseCases[] = {
     {"SupportMixedCase", L"Name;path;Support", true, {L"Name", L"path", true, L""}},
     {"BlankBeforeSupportIsPlay", L"Name;path; support", true, {L"Name", L"path", false, L""}},
     {"FifthFieldIgnored", L"Name;path;play;-x;-y", true, {L"Name", L"path", false, L"-x"}},
-    {"QuotedPathShiftsKind", L"Name;'C:\\a;b.exe';support", true, {L"Name", L"", false, L""}},
+    {"ApostropheInFolder",
+     L"Play;C:\\Games\\Baldur's Gate\\bg.exe;play",
+     true,
+     {L"Play", L"C:\\Games\\Baldur's Gate\\bg.exe", false, L""}},
+    {"ApostrophesInFolderAndFile",
+     L"Manual;C:\\Games\\Baldur's Gate\\Baldur's Manual.pdf;support",
+     true,
+     {L"Manual", L"C:\\Games\\Baldur's Gate\\Baldur's Manual.pdf", true, L""}},
+    {"UnclosedQuotedKindIsSupport", L"Name;path;'support", true, {L"Name", L"path", true, L""}},
     {"Example",
      L"Play;C:\\Games\\Demo\\demo.exe;play;-windowed",
      true,

@@ -168,6 +168,9 @@ const WriteFailureCase kWriteFailureCases[] = {
     {"FileInterfaceRefused", [](SystemScript& s) { s.queryPersistFile = E_NOINTERFACE; },
      E_NOINTERFACE, true},
     {"SaveFails", [](SystemScript& s) { s.save = E_ACCESSDENIED; }, E_ACCESSDENIED, true},
+    {"SetPathFails", [](SystemScript& s) { s.setPath = E_INVALIDARG; }, E_INVALIDARG, true},
+    {"SetWorkingDirectoryFails", [](SystemScript& s) { s.setWorkingDirectory = E_FAIL; }, E_FAIL,
+     true},
 };
 
 class CreateGameTaskWriteFailure : public testing::TestWithParam<WriteFailureCase> {};
@@ -228,6 +231,15 @@ const NameCase kRejectedNames[] = {
     {"ControlOne", L"a\x01"},
     {"Tab", L"Play\tNow"},
     {"ControlThirtyOne", L"\x1f"},
+    {"TrailingDot", L"Play."},
+    {"TrailingBlank", L"Play "},
+    {"Con", L"CON"},
+    {"PrnLowerCase", L"prn"},
+    {"AuxMixedCase", L"Aux"},
+    {"NulWithExtension", L"nul.txt"},
+    {"Com0", L"COM0"},
+    {"Com1WithExtension", L"COM1.txt"},
+    {"Lpt9", L"lpt9"},
 };
 
 class CreateGameTaskRejectedName : public testing::TestWithParam<NameCase> {};
@@ -247,6 +259,9 @@ const NameCase kAcceptedNames[] = {
     {"Dots", L"...v1.2 ... final"},
     {"Punctuation", L"Play (safe mode) #2 & more; 100%"},
     {"NonAscii", L"Spiel \u00fcber Netz \u4e16"},
+    {"DeviceNameInsideAWord", L"CONSOLE"},
+    {"DeviceNameAsExtension", L"Play.nul"},
+    {"TwoDigitPort", L"COM10"},
 };
 
 class CreateGameTaskAcceptedName : public testing::TestWithParam<NameCase> {};
@@ -263,11 +278,15 @@ TEST_P(CreateGameTaskAcceptedName, IsSavedUnderThatName) {
 INSTANTIATE_TEST_SUITE_P(Cases, CreateGameTaskAcceptedName, testing::ValuesIn(kAcceptedNames),
                          [](const auto& p) { return std::string(p.param.name); });
 
-TEST(CreateGameTask, NullNameOrTargetIsInvalidAndTouchesNothing) {
+TEST(CreateGameTask, NullNameEmptyTargetOrOverlongArgumentsAreInvalidAndTouchNothing) {
     ScriptedSystem system;
     EXPECT_EQ(AddPlayTask(nullptr), E_INVALIDARG);
     EXPECT_EQ(CreateGameTask(GIS_ALL_USERS, kGameId, 0, 0, L"Play", nullptr, nullptr),
               E_INVALIDARG);
+    EXPECT_EQ(AddPlayTask(L"Play", L""), E_INVALIDARG);
+    // Refused, never cut: the shortcut would start the game with other arguments.
+    const std::wstring overlong(1024, L'a');
+    EXPECT_EQ(AddPlayTask(L"Play", L"C:\\Games\\Demo\\demo.exe", overlong.c_str()), E_INVALIDARG);
     EXPECT_EQ(system.CallCount(), 0);
     EXPECT_TRUE(system.AccountsBalance());
 }
@@ -275,6 +294,55 @@ TEST(CreateGameTask, NullNameOrTargetIsInvalidAndTouchesNothing) {
 // "C:\" + 499 characters + "\demo.exe" is a full path of 511 characters, the most that fits.
 const std::wstring kTargetOfLongestFullPath = L"C:\\" + std::wstring(499, L'd') + L"\\demo.exe";
 const std::wstring kTargetOneTooLong = L"C:\\" + std::wstring(500, L'd') + L"\\demo.exe";
+
+TEST(CreateGameTask, ArgumentsOfTheMostAShortcutHoldsAreWrittenWhole) {
+    ScriptedSystem system;
+    const std::wstring longest(1023, L'a');
+    EXPECT_EQ(AddPlayTask(L"Play", L"C:\\Games\\Demo\\demo.exe", longest.c_str()), S_OK);
+    ASSERT_EQ(system.SavedLinks().size(), 1u);
+    EXPECT_EQ(system.SavedLinks()[0].arguments, longest);
+}
+
+struct WebAddressCase {
+    const char* name;
+    const wchar_t* target;
+    bool webAddress;
+};
+
+const WebAddressCase kWebAddressCases[] = {
+    {"Https", L"https://example.com/support", true},
+    {"HttpUpperCase", L"HTTP://EXAMPLE.COM", true},
+    {"MixedCaseScheme", L"hTTpS://example.com", true},
+    {"OtherScheme", L"ftp://example.com", false},
+    {"SchemeWithoutSlashes", L"http:example.com", false},
+    {"SchemeLaterInPath", L"C:\\http://x", false},
+};
+
+class CreateGameTaskWebAddress : public testing::TestWithParam<WebAddressCase> {};
+
+TEST_P(CreateGameTaskWebAddress, IsAnInternetShortcutWithoutArgumentsOrWorkingFolder) {
+    const WebAddressCase& c = GetParam();
+    ScriptedSystem system;
+    EXPECT_EQ(CreateGameTask(GIS_ALL_USERS, kGameId, 1, 0, L"Website", c.target, L"-ignored"),
+              S_OK);
+    ASSERT_EQ(system.SavedLinks().size(), 1u);
+    const ScriptedSystem::SavedLink& link = system.SavedLinks()[0];
+    EXPECT_EQ(link.internetShortcut, c.webAddress);
+    EXPECT_EQ(link.target, c.target);
+    EXPECT_EQ(link.path,
+              kCommonTreeWide + L"\\SupportTasks\\0\\Website" + (c.webAddress ? L".url" : L".lnk"));
+    if (c.webAddress) {
+        EXPECT_EQ(system.CallsStartingWith("IUniformResourceLocatorW::SetURL"),
+                  Calls{"IUniformResourceLocatorW::SetURL " + Narrow(c.target) + " 0"});
+        EXPECT_FALSE(system.Called("GetFullPathNameW"));
+        EXPECT_FALSE(link.arguments.has_value());
+        EXPECT_FALSE(link.workingDirectory.has_value());
+    }
+    EXPECT_TRUE(system.AccountsBalance());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CreateGameTaskWebAddress, testing::ValuesIn(kWebAddressCases),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 TEST(CreateGameTask, FullPathOfExactlyTheBufferLimitGivesTheWorkingFolder) {
     ScriptedSystem system;
@@ -317,9 +385,9 @@ bool StartsWith(const std::string& text, const std::string& prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
 }
 
-// Each platform call in turn fails. Only the folder query, the link object, its file interface
-// and Save stop the shortcut, and then their failure is returned; every other failure still
-// leaves a written shortcut.
+// Each platform call in turn fails. The folder query, the link object, its setters, its file
+// interface and Save stop the shortcut, and then their failure is returned; the others (the
+// folder creation, COM initialisation, the full path) still leave a written shortcut.
 TEST(CreateGameTask, FaultInjectionSweep) {
     int calls = 0;
     {
@@ -338,6 +406,7 @@ TEST(CreateGameTask, FaultInjectionSweep) {
         SCOPED_TRACE(failed);
         const bool stopsTheShortcut = StartsWith(failed, "SHGetFolderPathW") ||
                                       StartsWith(failed, "CoCreateInstance") ||
+                                      StartsWith(failed, "IShellLinkW::Set") ||
                                       StartsWith(failed, "IShellLinkW::QueryInterface") ||
                                       StartsWith(failed, "IPersistFile::Save");
         EXPECT_EQ(result, stopsTheShortcut ? E_FAIL : S_OK);
@@ -385,6 +454,28 @@ TEST(RemoveGameTasks, DeletesOnlyTheTreeThatExists) {
     system.script.fileAttributes[kCommonTreeWide] = FILE_ATTRIBUTE_DIRECTORY;
     EXPECT_EQ(RemoveGameTasks(kGameId), S_OK);
     EXPECT_EQ(system.CallsStartingWith("SHFileOperationW"), Calls{DeletionOf(kCommonTree)});
+    EXPECT_TRUE(system.AccountsBalance());
+}
+
+TEST(RemoveGameTasks, TreeWhoseExistenceCannotBeToldIsAFailureNotNothingToDelete) {
+    for (const auto& [error, result] :
+         {std::pair{ERROR_PATH_NOT_FOUND, S_OK}, std::pair{ERROR_ACCESS_DENIED, E_ACCESSDENIED}}) {
+        ScriptedSystem system;
+        system.script.missingFileError = static_cast<DWORD>(error);
+        EXPECT_EQ(RemoveGameTasks(kGameId), result) << error;
+        EXPECT_FALSE(system.Called("SHFileOperationW"));
+    }
+}
+
+TEST(RemoveScopeTasks, RemovesBothKindsOfTheScopesTreeOnly) {
+    ScriptedSystem system;
+    BothTreesExist(system.script);
+    system.script.fileAttributes[kLocalTreeWide + L"\\PlayTasks"] = FILE_ATTRIBUTE_DIRECTORY;
+    system.script.fileAttributes[kLocalTreeWide + L"\\SupportTasks"] = FILE_ATTRIBUTE_DIRECTORY;
+    EXPECT_EQ(RemoveScopeTasks(GIS_CURRENT_USER, kGameId), S_OK);
+    EXPECT_EQ(
+        system.CallsStartingWith("SHFileOperationW"),
+        (Calls{DeletionOf(kLocalTree + "\\PlayTasks"), DeletionOf(kLocalTree + "\\SupportTasks")}));
     EXPECT_TRUE(system.AccountsBalance());
 }
 
@@ -458,7 +549,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, RemoveGameTasksDeletionFailure,
                          [](const auto& p) { return std::string(p.param.name); });
 
 // Each platform call in turn fails: a folder query stops everything; a failed existence check
-// skips that tree; a failed deletion is reported, and the other tree is still deleted.
+// or deletion is reported, and the other tree is still deleted.
 TEST(RemoveGameTasks, FaultInjectionSweep) {
     int calls = 0;
     {
@@ -482,7 +573,7 @@ TEST(RemoveGameTasks, FaultInjectionSweep) {
             EXPECT_EQ(result, E_FAIL);
             EXPECT_EQ(deletions, 0u);
         } else if (StartsWith(failed, "GetFileAttributesW")) {
-            EXPECT_EQ(result, S_OK);
+            EXPECT_EQ(result, E_ACCESSDENIED);
             EXPECT_EQ(deletions, 1u);
         } else {
             EXPECT_EQ(result, E_ACCESSDENIED);

@@ -31,14 +31,19 @@ TEST(ToNarrow, ShortTextAfterLongTextIsNotPaddedWithTheOldBytes) {
 
 TEST(ToNarrow, UnrepresentableCharactersBecomeTheDefaultCharacter) {
     LocaleScope locale("C");
-    EXPECT_EQ(ToNarrow(L"a\u00e9b\u4e2d", CP_THREAD_ACP), "a?b?");
+    const std::wstring beyondUnicode = {L'a', static_cast<wchar_t>(0x110000), L'b'};
+    EXPECT_EQ(ToNarrow(beyondUnicode, CP_THREAD_ACP), "a?b");
 }
 
+// The "C" locale names no encoding; its console text is UTF-8, like its arguments.
 TEST(ToNarrow, MultibyteCodePageCountsBytesNotCharacters) {
-    LocaleScope locale("C.UTF-8");
-    ASSERT_TRUE(locale.Ok());
-    EXPECT_EQ(ToNarrow(L"\u00e9\u4e2d\U0001F3AE", CP_THREAD_ACP),
-              "\xc3\xa9\xe4\xb8\xad\xf0\x9f\x8e\xae");
+    for (const char* name : {"C.UTF-8", "C"}) {
+        LocaleScope locale(name);
+        ASSERT_TRUE(locale.Ok());
+        EXPECT_EQ(ToNarrow(L"\u00e9\u4e2d\U0001F3AE", CP_THREAD_ACP),
+                  "\xc3\xa9\xe4\xb8\xad\xf0\x9f\x8e\xae")
+            << name;
+    }
 }
 
 TEST(ToNarrow, EscapedArgumentBytesConvertBackToThoseBytes) {

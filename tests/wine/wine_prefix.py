@@ -50,6 +50,13 @@ class Shortcut:
 
 
 @dataclasses.dataclass(frozen=True)
+class InternetShortcut:
+    """The web address an Internet shortcut (.url) file opens."""
+
+    url: str | None
+
+
+@dataclasses.dataclass(frozen=True)
 class Output:
     """What a program printed, decoded from its code page, and how it ended."""
 
@@ -164,7 +171,8 @@ class WinePrefix:
             for name in files:
                 path = os.path.join(folder, name)
                 found[windows_folder + "\\" + name] = (
-                    read_shortcut(path) if name.endswith(".lnk") else "file")
+                    read_shortcut(path) if name.endswith(".lnk")
+                    else read_internet_shortcut(path) if name.endswith(".url") else "file")
         return found
 
 
@@ -186,3 +194,15 @@ def read_shortcut(host_path):
     return Shortcut(target=fields.get("target"),
                     working_directory=fields.get("working_directory"),
                     arguments=fields.get("arguments"))
+
+
+def read_internet_shortcut(host_path):
+    """Reads the URL line of an Internet shortcut file's [InternetShortcut] section."""
+    with open(host_path, encoding=ANSI_CODE_PAGE) as file:
+        section = None
+        for line in file.read().splitlines():
+            if line.startswith("["):
+                section = line
+            elif section == "[InternetShortcut]" and line.startswith("URL="):
+                return InternetShortcut(line[len("URL="):])
+    return InternetShortcut(None)

@@ -21,7 +21,8 @@ import sys
 import unittest
 import xml.etree.ElementTree as ElementTree
 
-from wine_prefix import FOLDER, WITHOUT_GAME_EXPLORER, Output, Shortcut, WinePrefix
+from wine_prefix import (FOLDER, WITHOUT_GAME_EXPLORER, InternetShortcut, Output, Shortcut,
+                         WinePrefix)
 
 # The demo game's definition, UTF-16 with a byte order mark, as its binary embeds it.
 DEFINITION_FILE = os.path.join(os.path.dirname(__file__), "..", "..", "examples", "demo-game",
@@ -43,7 +44,7 @@ BRACED_GUID = r"\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\}
 BANNER = "\nBrackenfold v 1.0.\nRegisters games and their tasks with Windows Game Explorer.\n"
 USAGE = ("\nUsage:\n"
          "\tBrackenfold.exe [<-guid:>GUID] <-add current>|<-add all>|<-del> <path> "
-         "[Name;path;args [Name;path;args [...]]]\n"
+         "[Name;path;kind[;args] [Name;path;kind[;args] [...]]]\n"
          "\t<-guid:> - GUID for game\n"
          "\t<-add current> - Add game into current user explorer\n"
          "\t<-add all> - Add game into all user explorers\n"
@@ -51,6 +52,7 @@ USAGE = ("\nUsage:\n"
          "\t<path> - path to binary executable\n"
          "\n\t\tName - Task name to add\n"
          "\t\tpath - path to binary file\n"
+         "\t\tkind - support for a support task, anything else for a play task\n"
          "\t\targs - optional arguments\n")
 DONE = "done.\n"
 
@@ -232,6 +234,51 @@ class AddTest(WineTestCase):
         }, []))
 
 
+    def test_quoted_fields_apostrophe_paths_and_web_addresses_make_the_tasks_they_say(self):
+        folder = r"C:\Games\Baldur's Gate"
+        game = self.install_game(folder)
+        manual = folder + r"\Baldur's Manual.txt"
+        PREFIX.write_text(manual, "Read me first.\n")
+
+        output, changes = self.run_program(
+            "-add", "all", game, f"Play;{game};play", f"Manual;{manual};support",
+            # A path with an apostrophe is quoted with the other quotation mark.
+            f"'Quoted;Name';\"{game}\";play;'-a;-b'",
+            "Website;https://example.com/support;support")
+
+        self.assertEqual(output, printed(BANNER + "task Play added at 0\n"
+                                         "task Manual added at 0\n"
+                                         "task Quoted;Name added at 1\n"
+                                         "task Website added at 1\n" + DONE))
+        key, guid = self.new_game_key(changes, ALL_USERS_GAMES)
+        self.assertEqual(changes, Changes({
+            key: game_explorer_record(game),
+            **task_tree(PREFIX.common_task_root, guid, {
+                r"PlayTasks\0\Play.lnk": shortcut_to(game),
+                r"SupportTasks\0\Manual.lnk": shortcut_to(manual),
+                r"PlayTasks\1\Quoted;Name.lnk": shortcut_to(game, "-a;-b"),
+                r"SupportTasks\1\Website.url": InternetShortcut("https://example.com/support"),
+            }),
+        }, []))
+
+    def test_add_again_replaces_the_tasks_of_the_earlier_add(self):
+        game = self.install_game(r"C:\Games\Repaired")
+        key, guid = self.add_game("all", game, f"Old;{game};play", f"Help;{game};support")
+
+        output, changes = self.run_program(f"-guid:{guid}", "-add", "all", game,
+                                           f"Play;{game};play;-new")
+
+        self.assertEqual(output, printed(
+            BANNER + f"GUID {guid} obtained\ntask Play added at 0\n" + DONE))
+        old = task_tree(PREFIX.common_task_root, guid,
+                        {r"PlayTasks\0\Old.lnk": None, r"SupportTasks\0\Help.lnk": None})
+        new = task_tree(PREFIX.common_task_root, guid,
+                        {r"PlayTasks\0\Play.lnk": shortcut_to(game, "-new")})
+        self.assertEqual(changes, Changes(
+            {name: value for name, value in new.items() if name not in old},
+            sorted(name for name in old if name not in new)))
+
+
 class DeleteTest(WineTestCase):
     def test_delete_with_guid_removes_task_folders_and_registration_of_that_game_only(self):
         bystander = self.install_game(r"C:\Games\Staying")
@@ -366,12 +413,16 @@ class CommandLineTest(WineTestCase):
             CommandLineCase("delete with guid and without path", [f"-guid:{guid}", "-del"],
                             printed(BANNER + f"GUID {guid} obtained\n" + USAGE, status=1)),
             CommandLineCase("unknown command word", ["-list", game, play],
-                            printed(BANNER + DONE)),
+                            printed(BANNER + USAGE, status=1)),
+            CommandLineCase("upper-case guid option is an unknown command word",
+                            [f"-GUID:{guid}", "-add", "all", game, play],
+                            printed(BANNER + USAGE, status=1)),
             # Game Explorer refuses an executable that carries no game definition.
             CommandLineCase("game without definition", ["-add", "all", undefined_game, play],
                             printed(BANNER + DONE, f"{undefined_game} not added.\n")),
             CommandLineCase("task line with too few fields", ["-add", "all", game, f"Play;{game}"],
-                            printed(BANNER + DONE), shortcuts={}),
+                            printed(BANNER + DONE, "Task line skipped because of too few "
+                                    f"parameters: Play;{game}\n"), shortcuts={}),
             CommandLineCase("empty task name", ["-add", "all", game, f";{game};play", play],
                             printed(BANNER + "Task name is empty\ntask Play added at 0\n" + DONE),
                             shortcuts={r"PlayTasks\0\Play.lnk": shortcut_to(game)}),
@@ -380,11 +431,13 @@ class CommandLineTest(WineTestCase):
             CommandLineCase(
                 "task names that are not plain file names",
                 ["-add", "all", game, rf"..\Escape;{game};play", f"Half/Quarter;{game};play",
-                 f"Why?;{game};play", f"Stream:Name;{game};support", f"..;{game};play", play],
+                 f"Why?;{game};play", f"Stream:Name;{game};support", f"..;{game};play",
+                 f"nul;{game};play", f"COM1.txt;{game};support", f"Dot.;{game};play", play],
                 printed(BANNER + "task Play added at 0\n" + DONE,
                         "task ..\\Escape not added.\ntask Half/Quarter not added.\n"
                         "task Why? not added.\ntask Stream:Name not added.\n"
-                        "task .. not added.\n"),
+                        "task .. not added.\ntask nul not added.\n"
+                        "task COM1.txt not added.\ntask Dot. not added.\n"),
                 shortcuts={r"PlayTasks\0\Play.lnk": shortcut_to(game)}),
         ]
         for case in cases:
@@ -400,6 +453,13 @@ class CommandLineTest(WineTestCase):
                 if case.shortcuts:
                     expected.update(task_tree(PREFIX.common_task_root, added_guid, case.shortcuts))
                 self.assertEqual(changes, Changes(expected, []))
+
+    def test_diagnostic_lines_reach_the_debug_output(self):
+        # Wine logs what a program passes to OutputDebugString: on its channel "seh" in Wine 8,
+        # "debugstr" in later versions.
+        output = PREFIX.run(PROGRAM, environment={"WINEDEBUG": "-all,warn+seh,warn+debugstr"})
+        self.assertEqual((output.stdout, output.status), (console(BANNER + USAGE), 1))
+        self.assertRegex(output.stderr, r'OutputDebugString[AW] "Too few arguments: 1\\r\\n"')
 
 
 # The trace of Wine's Game Explorer gives the result of each add; the other lines it writes to

@@ -4,6 +4,8 @@
 namespace {
 
 SystemBackend* installedBackend = nullptr;
+// Each thread has its own last error, as on Windows.
+thread_local DWORD lastError = 0;
 
 }  // namespace
 
@@ -92,15 +94,24 @@ LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD reserved, DWORD type, 
     return CurrentSystem().RegSetValueExW(key, valueName, type, data, byteCount);
 }
 
+LSTATUS RegOpenKeyExW(HKEY root, LPCWSTR subKey, DWORD options, REGSAM access, HKEY* key) {
+    if (key == nullptr || subKey == nullptr || options != 0) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    return CurrentSystem().RegOpenKeyExW(root, subKey, access, key);
+}
+
 LSTATUS RegCloseKey(HKEY key) {
     return CurrentSystem().RegCloseKey(key);
 }
 
-LSTATUS SHDeleteKeyW(HKEY root, LPCWSTR subKey) {
-    if (subKey == nullptr) {
+LSTATUS RegDeleteTreeW(HKEY key, LPCWSTR subKey) {
+    // Windows also takes a null subKey (empty key itself, which stays); the program always
+    // names the key that goes, so this platform offers only that.
+    if (subKey == nullptr || subKey[0] == L'\0') {
         return ERROR_INVALID_PARAMETER;
     }
-    return CurrentSystem().SHDeleteKeyW(root, subKey);
+    return CurrentSystem().RegDeleteTreeW(key, subKey);
 }
 
 HRESULT SHGetFolderPathW(HWND /*owner*/, int folder, HANDLE /*token*/, DWORD flags, LPWSTR path) {
@@ -133,7 +144,16 @@ DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer, LPWS
 
 DWORD GetFileAttributesW(LPCWSTR fileName) {
     if (fileName == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_FILE_ATTRIBUTES;
     }
     return CurrentSystem().GetFileAttributesW(fileName);
+}
+
+DWORD GetLastError() {
+    return lastError;
+}
+
+void SetLastError(DWORD error) {
+    lastError = error;
 }

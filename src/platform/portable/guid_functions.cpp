@@ -7,10 +7,6 @@
 
 const IID IID_IUnknown = {
     0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-const CLSID CLSID_GameExplorer = {
-    0x9A5EA990, 0x3034, 0x4D6F, {0x91, 0x28, 0x01, 0xF3, 0xC6, 0x10, 0x22, 0xBC}};
-const IID IID_IGameExplorer = {
-    0xE7B2FB72, 0xD728, 0x49B3, {0xA5, 0xF2, 0x18, 0xEB, 0xF5, 0xF1, 0x34, 0x9E}};
 const CLSID CLSID_WbemLocator = {
     0x4590F811, 0x1D3A, 0x11D0, {0x89, 0x1F, 0x00, 0xAA, 0x00, 0x4B, 0x2E, 0x24}};
 const IID IID_IWbemLocator = {
@@ -21,6 +17,10 @@ const IID IID_IShellLinkW = {
     0x000214F9, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 const IID IID_IPersistFile = {
     0x0000010B, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const CLSID CLSID_InternetShortcut = {
+    0xFBF23B40, 0xE3F0, 0x101B, {0x84, 0x88, 0x00, 0xAA, 0x00, 0x3E, 0x56, 0xF8}};
+const IID IID_IUniformResourceLocatorW = {
+    0xCABB0DA0, 0xDA57, 0x11CF, {0x99, 0x74, 0x00, 0x20, 0xAF, 0xD7, 0x97, 0x62}};
 
 BOOL IsEqualGUID(REFGUID a, REFGUID b) {
     return std::memcmp(&a, &b, sizeof(GUID)) == 0 ? TRUE : FALSE;
@@ -38,13 +38,12 @@ int FormatGuidDigits(const GUID& g, char* out, std::size_t size, bool upper) {
                          g.Data4[7]);
 }
 
-constexpr int kUnbracedLength = 36;
-constexpr int kBracedSize = 39;  // braces, 36 characters and the terminator
+constexpr int kUnbracedLength = CHARS_IN_GUID - 3;  // no braces, no terminator
 
 }  // namespace
 
 int StringFromGUID2(REFGUID guid, LPOLESTR text, int capacity) {
-    if (text == nullptr || capacity < kBracedSize) {
+    if (text == nullptr || capacity < CHARS_IN_GUID) {
         return 0;
     }
     char digits[kUnbracedLength + 1];
@@ -55,7 +54,7 @@ int StringFromGUID2(REFGUID guid, LPOLESTR text, int capacity) {
     }
     text[kUnbracedLength + 1] = L'}';
     text[kUnbracedLength + 2] = L'\0';
-    return kBracedSize;
+    return CHARS_IN_GUID;
 }
 
 RPC_STATUS UuidToStringA(const UUID* uuid, RPC_CSTR* text) {

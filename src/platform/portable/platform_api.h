@@ -48,6 +48,7 @@ constexpr BOOL FALSE = 0;
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT S_FALSE = 1;
 constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005);
+constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001);
 constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002);
 constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003);
 constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057);
@@ -105,8 +106,11 @@ inline constexpr GUID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 // 1 when all 16 bytes are equal, 0 otherwise.
 BOOL IsEqualGUID(REFGUID a, REFGUID b);
 
-// Braced upper-case text; returns the characters written with the terminator (39), or 0 when
-// capacity is below 39.
+// The size of a GUID's braced text: braces, 36 characters and the terminator.
+constexpr int CHARS_IN_GUID = 39;
+
+// Braced upper-case text; returns the characters written with the terminator (CHARS_IN_GUID),
+// or 0 when capacity is below that.
 int StringFromGUID2(REFGUID guid, LPOLESTR text, int capacity);
 
 // Unbraced lower-case text, allocated for the caller; free it with RpcStringFreeA.
@@ -179,22 +183,6 @@ struct VARIANT {
 void VariantInit(VARIANT* value);
 HRESULT VariantClear(VARIANT* value);
 
-// ---- Game Explorer -----------------------------------------------------------------------------
-enum GAME_INSTALL_SCOPE { GIS_NOT_INSTALLED = 1, GIS_CURRENT_USER = 2, GIS_ALL_USERS = 3 };
-
-struct IGameExplorer : IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE AddGame(BSTR binaryPath, BSTR installDirectory,
-                                              GAME_INSTALL_SCOPE scope, GUID* instanceId) = 0;
-    virtual HRESULT STDMETHODCALLTYPE RemoveGame(GUID instanceId) = 0;
-    virtual HRESULT STDMETHODCALLTYPE VerifyAccess(BSTR binaryPath, BOOL* hasAccess) = 0;
-
-  protected:
-    ~IGameExplorer() = default;
-};
-
-extern const CLSID CLSID_GameExplorer;
-extern const IID IID_IGameExplorer;
-
 // ---- WMI ---------------------------------------------------------------------------------------
 constexpr LONG WBEM_FLAG_RETURN_IMMEDIATELY = 0x10;
 constexpr LONG WBEM_FLAG_FORWARD_ONLY = 0x20;
@@ -264,6 +252,19 @@ extern const CLSID CLSID_ShellLink;
 extern const IID IID_IShellLinkW;
 extern const IID IID_IPersistFile;
 
+// ---- Internet shortcuts ------------------------------------------------------------------------
+// The shell's object for .url files: a web address (IUniformResourceLocatorW) that IPersistFile
+// saves.
+struct IUniformResourceLocatorW : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE SetURL(LPCWSTR url, DWORD flags) = 0;
+
+  protected:
+    ~IUniformResourceLocatorW() = default;
+};
+
+extern const CLSID CLSID_InternetShortcut;
+extern const IID IID_IUniformResourceLocatorW;
+
 // ---- Registry ----------------------------------------------------------------------------------
 inline HKEY const HKEY_CURRENT_USER =
     reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000001));
@@ -271,7 +272,10 @@ inline HKEY const HKEY_LOCAL_MACHINE =
     reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000002));
 
 constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
+constexpr REGSAM KEY_READ = 0x20019;
 constexpr REGSAM KEY_WRITE = 0x20006;
+// The 64-bit view of the registry, also from a 32-bit program (no redirection to Wow6432Node).
+constexpr REGSAM KEY_WOW64_64KEY = 0x0100;
 constexpr DWORD REG_SZ = 1;
 constexpr DWORD REG_CREATED_NEW_KEY = 1;
 constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
@@ -281,8 +285,10 @@ LSTATUS RegCreateKeyExW(HKEY root, LPCWSTR subKey, DWORD reserved, LPWSTR keyCla
                         DWORD* disposition);
 LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD reserved, DWORD type, const BYTE* data,
                        DWORD byteCount);
+LSTATUS RegOpenKeyExW(HKEY root, LPCWSTR subKey, DWORD options, REGSAM access, HKEY* key);
 LSTATUS RegCloseKey(HKEY key);
-LSTATUS SHDeleteKeyW(HKEY root, LPCWSTR subKey);
+// Deletes subKey of key with all its values and subkeys.
+LSTATUS RegDeleteTreeW(HKEY key, LPCWSTR subKey);
 
 // ---- Shell folders and files -------------------------------------------------------------------
 constexpr DWORD MAX_PATH = 260;
@@ -313,4 +319,9 @@ HRESULT SHGetFolderPathW(HWND owner, int folder, HANDLE token, DWORD flags, LPWS
 int SHCreateDirectoryExW(HWND owner, LPCWSTR path, const void* security);
 int SHFileOperationW(SHFILEOPSTRUCTW* operation);
 DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer, LPWSTR* filePart);
+// INVALID_FILE_ATTRIBUTES on failure, with the reason left for GetLastError.
 DWORD GetFileAttributesW(LPCWSTR fileName);
+
+// The error code that the last failing call of this thread left (system functions set it).
+DWORD GetLastError();
+void SetLastError(DWORD error);

@@ -35,10 +35,13 @@ class SystemBackend {
     // ERROR_SUCCESS or a Win32 error code.
     virtual LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD type, const BYTE* data,
                                    DWORD byteCount) = 0;
+    // ERROR_SUCCESS and an open key, ERROR_FILE_NOT_FOUND when the key does not exist, or
+    // another Win32 error code; *key is untouched on failure.
+    virtual LSTATUS RegOpenKeyExW(HKEY root, LPCWSTR subKey, REGSAM access, HKEY* key) = 0;
     // ERROR_SUCCESS, or ERROR_INVALID_HANDLE-like code for a key that is not open.
     virtual LSTATUS RegCloseKey(HKEY key) = 0;
-    // ERROR_SUCCESS, ERROR_FILE_NOT_FOUND when the key does not exist, or another Win32 error.
-    virtual LSTATUS SHDeleteKeyW(HKEY root, LPCWSTR subKey) = 0;
+    // ERROR_SUCCESS, ERROR_FILE_NOT_FOUND when the subkey does not exist, or another Win32 error.
+    virtual LSTATUS RegDeleteTreeW(HKEY key, LPCWSTR subKey) = 0;
 
     // S_OK and the folder in path (MAX_PATH characters), or a negative HRESULT.
     virtual HRESULT SHGetFolderPathW(int folder, DWORD flags, LPWSTR path) = 0;
@@ -50,7 +53,9 @@ class SystemBackend {
     // buffer is too short; 0 on failure.
     virtual DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer,
                                    LPWSTR* filePart) = 0;
-    // The attributes, or INVALID_FILE_ATTRIBUTES when the file does not exist or cannot be read.
+    // The attributes, or INVALID_FILE_ATTRIBUTES when the file does not exist or cannot be read,
+    // with the reason set by SetLastError (ERROR_FILE_NOT_FOUND or ERROR_PATH_NOT_FOUND when it
+    // does not exist).
     virtual DWORD GetFileAttributesW(LPCWSTR fileName) = 0;
 };
 

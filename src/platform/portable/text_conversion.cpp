@@ -5,59 +5,40 @@
 #include <climits>
 #include <cstring>
 
+#include "host_text.h"
 #include "platform_api.h"
+#include "utf8.h"
 
 namespace {
 
-// Undecodable argument bytes travel through the program as U+DC80..U+DCFF (see host main).
-constexpr wchar_t kEscapedByteFirst = 0xDC80;
-constexpr wchar_t kEscapedByteLast = 0xDCFF;
+static_assert(MB_LEN_MAX >= kUtf8MaxBytes);
+
+// What takes the place of a character that the code page cannot represent.
+constexpr char kDefaultCharacter = '?';
+
+std::size_t UseDefault(char* out, bool* usedDefault) {
+    *usedDefault = true;
+    out[0] = kDefaultCharacter;
+    return 1;
+}
 
 // Encodes one character into out (at least MB_LEN_MAX bytes); returns the byte count.
-std::size_t EncodeOne(UINT codePage, wchar_t c, char* out, bool* usedDefault) {
-    if (c >= kEscapedByteFirst && c <= kEscapedByteLast) {
-        out[0] = static_cast<char>(c - 0xDC00);
+std::size_t EncodeOne(bool utf8, wchar_t c, char* out, bool* usedDefault) {
+    if (IsEscapedByte(c)) {
+        out[0] = ByteOfEscape(c);
         return 1;
     }
-    if (codePage == CP_UTF8) {
-        auto u = static_cast<std::uint32_t>(c);
-        if (u < 0x80) {
-            out[0] = static_cast<char>(u);
-            return 1;
+    const auto code = static_cast<char32_t>(c);
+    if (utf8) {
+        if (code > kLastCodePoint) {
+            return UseDefault(out, usedDefault);
         }
-        if (u < 0x800) {
-            out[0] = static_cast<char>(0xC0 | (u >> 6));
-            out[1] = static_cast<char>(0x80 | (u & 0x3F));
-            return 2;
-        }
-        if (u >= 0xD800 && u <= 0xDFFF) {
-            u = 0xFFFD;
-        }
-        if (u < 0x10000) {
-            out[0] = static_cast<char>(0xE0 | (u >> 12));
-            out[1] = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-            out[2] = static_cast<char>(0x80 | (u & 0x3F));
-            return 3;
-        }
-        if (u <= 0x10FFFF) {
-            out[0] = static_cast<char>(0xF0 | (u >> 18));
-            out[1] = static_cast<char>(0x80 | ((u >> 12) & 0x3F));
-            out[2] = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-            out[3] = static_cast<char>(0x80 | (u & 0x3F));
-            return 4;
-        }
-        *usedDefault = true;
-        out[0] = '?';
-        return 1;
+        // A lone surrogate has no valid UTF-8 form; Windows writes the replacement character.
+        return EncodeUtf8(IsSurrogate(code) ? 0xFFFD : code, out);
     }
     std::mbstate_t state{};
-    std::size_t n = std::wcrtomb(out, c, &state);
-    if (n == static_cast<std::size_t>(-1)) {
-        *usedDefault = true;
-        out[0] = '?';
-        return 1;
-    }
-    return n;
+    const std::size_t n = std::wcrtomb(out, c, &state);
+    return n == static_cast<std::size_t>(-1) ? UseDefault(out, usedDefault) : n;
 }
 
 }  // namespace
@@ -70,11 +51,13 @@ int WideCharToMultiByte(UINT codePage, DWORD /*flags*/, LPCWSTR wide, int wideCo
     }
     // A count of -1 means a terminated string whose terminator is converted too.
     std::size_t count = wideCount < 0 ? std::wcslen(wide) + 1 : static_cast<std::size_t>(wideCount);
+    // The "C" locale's text is UTF-8 here, as for arguments and file names (host_text.h).
+    const bool utf8 = codePage == CP_UTF8 || HostTextIsUtf8ByDefault();
     bool usedDefault = false;
     std::size_t total = 0;
     char one[MB_LEN_MAX];
     for (std::size_t i = 0; i < count; ++i) {
-        std::size_t n = EncodeOne(codePage, wide[i], one, &usedDefault);
+        std::size_t n = EncodeOne(utf8, wide[i], one, &usedDefault);
         if (total + n > static_cast<std::size_t>(INT_MAX)) {
             return 0;
         }

@@ -1,17 +1,17 @@
-// The Windows API that the program calls: the SDK's headers, plus the Game Explorer declarations
-// that MinGW-w64 does not ship.
+// The Windows API that the program calls: the SDK's headers (Internet shortcuts, intshcut.h,
+// included). Game Explorer, which MinGW-w64 does not declare, is in platform/gameux.h.
 #pragma once
 
 #include <windows.h>
 
 #include <objbase.h>
+#include <intshcut.h>
 #include <objidl.h>
 #include <oleauto.h>
 #include <rpc.h>
 #include <shellapi.h>
 #include <shlobj.h>
 #include <shlwapi.h>
+#include <strmif.h>  // CHARS_IN_GUID
 #include <wbemidl.h>
 #include <wchar.h>
-
-#include "game_explorer.h"

@@ -70,3 +70,27 @@ class SingleInterfaceObject : public Interface {
   private:
     ComObjectCount count_;
 };
+
+// IUnknown for an emulated object that a caller fills through kInterfaceId and then saves to a
+// file through IPersistFile (the shell link, the Internet shortcut): both interfaces share the
+// one reference count, and IUnknown answers with the first.
+template <typename Interface, const IID* kInterfaceId>
+class PersistableObject : public SingleInterfaceObject<Interface, kInterfaceId>,
+                          public IPersistFile {
+    using Base = SingleInterfaceObject<Interface, kInterfaceId>;
+
+  public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (object == nullptr || !IsEqualGUID(iid, IID_IPersistFile)) {
+            return Base::QueryInterface(iid, object);
+        }
+        *object = static_cast<IPersistFile*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return Base::AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return Base::Release(); }
+
+  protected:
+    PersistableObject() = default;
+};

@@ -6,11 +6,10 @@
 
 #include "case_folding.h"
 #include "host_text.h"
+#include "platform/shell_names.h"
 #include "win32_codes.h"
 
 namespace {
-
-constexpr std::wstring_view kForbiddenNameCharacters = L"<>:\"|?*";
 
 bool IsAllowedName(std::wstring_view name) {
     for (wchar_t c : name) {

@@ -21,15 +21,7 @@ bool IsFullPath(std::wstring_view path) {
 }
 
 int ErrorFromCode(const std::error_code& error) {
-    switch (error.value()) {
-        case ENOENT:
-        case ENOTDIR:
-            return ERROR_PATH_NOT_FOUND;
-        case ENAMETOOLONG:
-            return ERROR_FILENAME_EXCED_RANGE;
-        default:
-            return ERROR_ACCESS_DENIED;
-    }
+    return Win32ErrorFromErrno(error.value(), ERROR_ACCESS_DENIED);
 }
 
 // The names of a double-terminated list.
@@ -105,9 +97,15 @@ int EmulatedFiles::Operate(SHFILEOPSTRUCTW& operation) const {
 DWORD EmulatedFiles::Attributes(LPCWSTR path) const {
     DriveMapping::HostPath host = drives_.ToHost(path);
     if (host.error != ERROR_SUCCESS) {
+        SetLastError(static_cast<DWORD>(host.error));
         return INVALID_FILE_ATTRIBUTES;
     }
-    return FactsOf(host.path).attributes;
+    const HostFileFacts facts = FactsOf(host.path);
+    if (facts.attributes == INVALID_FILE_ATTRIBUTES) {
+        SetLastError(static_cast<DWORD>(
+            ErrorFromCode(std::error_code(facts.error, std::generic_category()))));
+    }
+    return facts.attributes;
 }
 
 DWORD EmulatedFiles::FullPathName(LPCWSTR path, DWORD bufferLength, LPWSTR buffer,

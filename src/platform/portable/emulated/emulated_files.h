@@ -19,7 +19,8 @@ class EmulatedFiles {
     // empty list or any other operation, which the emulated system does not provide.
     int Operate(SHFILEOPSTRUCTW& operation) const;
 
-    // GetFileAttributesW (host_file_facts.h), INVALID_FILE_ATTRIBUTES when missing.
+    // GetFileAttributesW (host_file_facts.h); INVALID_FILE_ATTRIBUTES when it cannot be had, with
+    // the reason set for GetLastError (ERROR_PATH_NOT_FOUND when it does not exist).
     DWORD Attributes(LPCWSTR path) const;
 
     // GetFullPathNameW: characters written without the terminator, the size needed with it when

@@ -1,11 +1,13 @@
 // The state that the emulated system's functions and COM objects share: where the system lives,
-// its user, its drives and its registry. COM objects keep it alive while they exist.
+// its user, its drives and its registry. Opening it creates what is missing of the system, once.
+// COM objects keep it alive while they exist.
 #pragma once
 
 #include <filesystem>
 
 #include "drive_mapping.h"
 #include "registry_store.h"
+#include "system_creation.h"
 #include "system_location.h"
 
 struct EmulatedMachine {
@@ -13,10 +15,14 @@ struct EmulatedMachine {
         : layout{systemFolder},
           user(std::move(systemUser)),
           drives(systemFolder),
-          registry(layout, user) {}
+          state(CreateSystem(layout, user)),
+          registry(layout, state) {}
 
     SystemLayout layout;
     SystemUser user;
     DriveMapping drives;
+    // ERROR_SUCCESS when the system exists, else the failure to create it, which every
+    // operation that needs the system then reports.
+    LONG state;
     RegistryStore registry;
 };

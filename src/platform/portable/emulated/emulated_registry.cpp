@@ -115,6 +115,25 @@ LSTATUS EmulatedRegistry::SetValue(HKEY key, LPCWSTR valueName, DWORD type, cons
     });
 }
 
+LSTATUS EmulatedRegistry::OpenExistingKey(HKEY root, LPCWSTR subKey, HKEY* key) {
+    OpenKey path{};
+    if (LSTATUS resolved = ResolvePath(handles_, root, subKey, path); resolved != ERROR_SUCCESS) {
+        return resolved;
+    }
+    bool exists = false;
+    const LSTATUS read = store_.Read(path.hive, [&](const RegistryNode& hive) {
+        exists = FindKey(hive, path.names) != nullptr;
+    });
+    if (read != ERROR_SUCCESS) {
+        return read;
+    }
+    if (!exists) {
+        return ERROR_FILE_NOT_FOUND;
+    }
+    *key = handles_.Open(std::move(path));
+    return ERROR_SUCCESS;
+}
+
 LSTATUS EmulatedRegistry::CloseKey(HKEY key) {
     return handles_.Close(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }

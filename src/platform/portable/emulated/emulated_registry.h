@@ -12,7 +12,9 @@ class EmulatedRegistry {
     // The results are those of the Windows functions of the same names (system_backend.h).
     LSTATUS CreateKey(HKEY root, LPCWSTR subKey, HKEY* key, DWORD* disposition);
     LSTATUS SetValue(HKEY key, LPCWSTR valueName, DWORD type, const BYTE* data, DWORD byteCount);
+    LSTATUS OpenExistingKey(HKEY root, LPCWSTR subKey, HKEY* key);
     LSTATUS CloseKey(HKEY key);
+    // RegDeleteTreeW with a subkey: root may be a predefined root or an open key.
     LSTATUS DeleteTree(HKEY root, LPCWSTR subKey);
 
     const RegistryHandles& Handles() const { return handles_; }

@@ -7,6 +7,7 @@
 #include "com_apartment.h"
 #include "game_explorer.h"
 #include "game_explorer_class.h"
+#include "internet_shortcut.h"
 #include "random_guid.h"
 #include "shell_link.h"
 #include "special_folders.h"
@@ -36,6 +37,9 @@ HRESULT EmulatedSystem::CoCreateInstance(REFCLSID clsid, REFIID iid, void** obje
     }
     if (IsEqualGUID(clsid, CLSID_ShellLink)) {
         return HandOut(new ShellLink(machine_), iid, object);
+    }
+    if (IsEqualGUID(clsid, CLSID_InternetShortcut)) {
+        return HandOut(new InternetShortcut(machine_), iid, object);
     }
     if (IsEqualGUID(clsid, CLSID_WbemLocator)) {
         return HandOut(new WbemLocator(machine_), iid, object);
@@ -79,12 +83,16 @@ LSTATUS EmulatedSystem::RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD type, 
     return registry_.SetValue(key, valueName, type, data, byteCount);
 }
 
+LSTATUS EmulatedSystem::RegOpenKeyExW(HKEY root, LPCWSTR subKey, REGSAM /*access*/, HKEY* key) {
+    return registry_.OpenExistingKey(root, subKey, key);
+}
+
 LSTATUS EmulatedSystem::RegCloseKey(HKEY key) {
     return registry_.CloseKey(key);
 }
 
-LSTATUS EmulatedSystem::SHDeleteKeyW(HKEY root, LPCWSTR subKey) {
-    return registry_.DeleteTree(root, subKey);
+LSTATUS EmulatedSystem::RegDeleteTreeW(HKEY key, LPCWSTR subKey) {
+    return registry_.DeleteTree(key, subKey);
 }
 
 HRESULT EmulatedSystem::SHGetFolderPathW(int folder, DWORD /*flags*/, LPWSTR path) {
@@ -96,9 +104,9 @@ HRESULT EmulatedSystem::SHGetFolderPathW(int folder, DWORD /*flags*/, LPWSTR pat
     if (folderPath->size() >= MAX_PATH) {
         return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
     }
-    // The folder exists on Windows from the start; the system is created on first use.
-    if (LONG prepared = machine_->registry.PrepareSystem(); prepared != ERROR_SUCCESS) {
-        return HRESULT_FROM_WIN32(prepared);
+    // The folder exists on Windows from the start; here it exists once the system does.
+    if (machine_->state != ERROR_SUCCESS) {
+        return HRESULT_FROM_WIN32(machine_->state);
     }
     std::wmemcpy(path, folderPath->c_str(), folderPath->size() + 1);
     return S_OK;

@@ -1,7 +1,7 @@
 // The emulated Windows system: the backend that lets the program do its whole job on a host
 // without Windows, with real, persistent state in one folder (system_location.h): drives C: and
 // Z:, a registry kept in registry editor files, Game Explorer with its WMI games namespace, and
-// shell links saved as .lnk files.
+// shell links saved as .lnk files, Internet shortcuts as .url files.
 #pragma once
 
 #include <filesystem>
@@ -22,8 +22,8 @@ class EmulatedSystem final : public SystemBackend {
     HRESULT CoInitialize() override;
     void CoUninitialize() override;
     // CO_E_NOTINITIALIZED outside CoInitialize; REGDB_E_CLASSNOTREG for Game Explorer when its
-    // class is not registered, and for every class but Game Explorer, the WMI locator and the
-    // shell link.
+    // class is not registered, and for every class but Game Explorer, the WMI locator, the
+    // shell link and the Internet shortcut.
     HRESULT CoCreateInstance(REFCLSID clsid, REFIID iid, void** object) override;
     HRESULT CoSetProxyBlanket(IUnknown* proxy, DWORD authnService, DWORD authzService,
                               OLECHAR* serverPrincipalName, DWORD authnLevel, DWORD impLevel,
@@ -35,8 +35,11 @@ class EmulatedSystem final : public SystemBackend {
                             DWORD* disposition) override;
     LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD type, const BYTE* data,
                            DWORD byteCount) override;
+    // The emulated registry has one view (the 64-bit one) and no access control: the access
+    // asked for is not checked.
+    LSTATUS RegOpenKeyExW(HKEY root, LPCWSTR subKey, REGSAM access, HKEY* key) override;
     LSTATUS RegCloseKey(HKEY key) override;
-    LSTATUS SHDeleteKeyW(HKEY root, LPCWSTR subKey) override;
+    LSTATUS RegDeleteTreeW(HKEY key, LPCWSTR subKey) override;
     HRESULT SHGetFolderPathW(int folder, DWORD flags, LPWSTR path) override;
     int SHCreateDirectoryExW(LPCWSTR path) override;
     int SHFileOperationW(SHFILEOPSTRUCTW* operation) override;

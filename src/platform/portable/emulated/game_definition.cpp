@@ -5,6 +5,7 @@
 #include <pugixml.hpp>
 
 #include "pe_resources.h"
+#include "utf8.h"
 #include "win32_codes.h"
 
 namespace {
@@ -73,10 +74,16 @@ std::string ElementText(const pugi::xml_node& element) {
 
 // The text as wide characters, or nothing when it is not well-formed UTF-8: the parser passes
 // such bytes on where a parser that checks the encoding refuses the document.
-std::optional<std::wstring> Wide(const std::string& utf8) {
-    std::wstring wide = pugi::as_wide(utf8);
-    if (pugi::as_utf8(wide) != utf8) {
-        return std::nullopt;
+std::optional<std::wstring> Wide(std::string_view utf8) {
+    std::wstring wide;
+    while (!utf8.empty()) {
+        char32_t code = 0;
+        const std::size_t length = DecodeUtf8(utf8, code);
+        if (length == 0) {
+            return std::nullopt;
+        }
+        wide += static_cast<wchar_t>(code);
+        utf8.remove_prefix(length);
     }
     return wide;
 }
@@ -117,6 +124,6 @@ HRESULT ParseGameDefinition(std::string_view document, GameDefinition& definitio
     if (!title || title->empty() || !describedAs) {
         return E_FAIL;
     }
-    definition = {pugi::as_wide(*applicationId), *title, *describedAs};
+    definition = {*Wide(*applicationId), *title, *describedAs};
     return S_OK;
 }

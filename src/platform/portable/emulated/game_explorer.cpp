@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr int kBracedGuidCapacity = 39;
-
 HRESULT ReadDefinitionOf(const DriveMapping& drives, std::wstring_view binaryPath,
                          GameDefinition& definition) {
     const DriveMapping::HostPath binary = drives.ToHost(binaryPath);
@@ -34,8 +32,8 @@ HRESULT GameExplorer::AddGame(BSTR binaryPath, BSTR installDirectory, GAME_INSTA
         return hr;
     }
     GUID id = IsEqualGUID(*instanceId, GUID_NULL) ? NewRandomGuid() : *instanceId;
-    wchar_t idText[kBracedGuidCapacity];
-    StringFromGUID2(id, idText, kBracedGuidCapacity);
+    wchar_t idText[CHARS_IN_GUID];
+    StringFromGUID2(id, idText, CHARS_IN_GUID);
     hr = games_.Add({idText, binaryPath, installDirectory, scope, std::move(definition)});
     if (SUCCEEDED(hr)) {
         *instanceId = id;
@@ -45,6 +43,10 @@ HRESULT GameExplorer::AddGame(BSTR binaryPath, BSTR installDirectory, GAME_INSTA
 
 HRESULT GameExplorer::RemoveGame(GUID instanceId) {
     return games_.Remove(instanceId);
+}
+
+HRESULT GameExplorer::UpdateGame(GUID /*instanceId*/) {
+    return E_NOTIMPL;
 }
 
 HRESULT GameExplorer::VerifyAccess(BSTR binaryPath, BOOL* hasAccess) {

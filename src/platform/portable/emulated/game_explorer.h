@@ -8,7 +8,7 @@
 #include "com_object.h"
 #include "emulated_machine.h"
 #include "game_records.h"
-#include "platform_api.h"
+#include "platform/gameux.h"
 
 class GameExplorer final : public SingleInterfaceObject<IGameExplorer, &IID_IGameExplorer> {
   public:
@@ -23,6 +23,8 @@ class GameExplorer final : public SingleInterfaceObject<IGameExplorer, &IID_IGam
                                       GAME_INSTALL_SCOPE scope, GUID* instanceId) override;
     // Removes the game from both scopes; fails when neither has it.
     HRESULT STDMETHODCALLTYPE RemoveGame(GUID instanceId) override;
+    // E_NOTIMPL: nothing calls it; it keeps VerifyAccess in its slot.
+    HRESULT STDMETHODCALLTYPE UpdateGame(GUID instanceId) override;
     HRESULT STDMETHODCALLTYPE VerifyAccess(BSTR binaryPath, BOOL* hasAccess) override;
 
   private:

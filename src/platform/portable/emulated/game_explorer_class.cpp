@@ -1,8 +1,14 @@
 #include "game_explorer_class.h"
 
+std::wstring GameExplorerClassKey() {
+    wchar_t classId[CHARS_IN_GUID];
+    StringFromGUID2(CLSID_GameExplorer, classId, CHARS_IN_GUID);
+    return std::wstring(L"Software\\Classes\\CLSID\\") + classId;
+}
+
 HRESULT GameExplorerRegistration(RegistryStore& registry) {
     std::vector<std::wstring> names;
-    SplitKeyPath(kGameExplorerClassKey, names);
+    SplitKeyPath(GameExplorerClassKey(), names);
     bool registered = false;
     LONG read = registry.Read(Hive::LocalMachine, [&](const RegistryNode& root) {
         registered = FindKey(root, names) != nullptr;

@@ -3,12 +3,15 @@
 // Explorer (and without its WMI games namespace).
 #pragma once
 
-#include "platform_api.h"
+#include <string>
+
+#include "platform/gameux.h"
 #include "registry_store.h"
 
-inline constexpr const wchar_t* kGameExplorerClassKey =
-    L"Software\\Classes\\CLSID\\{9A5EA990-3034-4D6F-9128-01F3C61022BC}";
 inline constexpr const wchar_t* kGameExplorerClassName = L"Game Explorer";
+
+// Software\Classes\CLSID\{CLSID_GameExplorer}, below HKEY_LOCAL_MACHINE.
+std::wstring GameExplorerClassKey();
 
 // S_OK when the class is registered, REGDB_E_CLASSNOTREG when not, or the failure to read the
 // registry (a corrupted hive file yields HRESULT_FROM_WIN32(ERROR_INVALID_DATA)).

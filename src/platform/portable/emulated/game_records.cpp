@@ -6,11 +6,9 @@
 
 namespace {
 
-constexpr int kBracedGuidCapacity = 39;
-
 std::wstring BracedText(REFGUID guid) {
-    wchar_t text[kBracedGuidCapacity];
-    StringFromGUID2(guid, text, kBracedGuidCapacity);
+    wchar_t text[CHARS_IN_GUID];
+    StringFromGUID2(guid, text, CHARS_IN_GUID);
     return text;
 }
 
@@ -46,7 +44,7 @@ HRESULT GameRecords::Add(const GameRecord& game) {
             bool created = false;
             key = &key->Create(name, created);
         }
-        key->SetValue({kBinaryPathValue, REG_SZ, StringValueData(game.binaryPath)});
+        key->SetValue({kConfigBinaryPathValue, REG_SZ, StringValueData(game.binaryPath)});
         key->SetValue({kInstallFolderValue, REG_SZ, StringValueData(game.installDirectory)});
         key->SetValue(
             {kApplicationIdValue, REG_SZ, StringValueData(game.definition.applicationId)});
@@ -80,7 +78,7 @@ HRESULT GameRecords::FindByBinaryPath(std::wstring_view binaryPath,
                 continue;
             }
             for (const auto& [name, game] : games->Children()) {
-                std::wstring recordedPath = TextValue(*game, kBinaryPathValue);
+                std::wstring recordedPath = TextValue(*game, kConfigBinaryPathValue);
                 if (SameWindowsPath(recordedPath, binaryPath)) {
                     found.push_back(
                         {game->Name(),

@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "game_definition.h"
-#include "platform_api.h"
+#include "platform/gameux.h"
 #include "registry_store.h"
 
 inline constexpr const wchar_t* kGameUxKey =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\GameUX";
 inline constexpr const wchar_t* kAllUsersGamesKey = L"Games";
-inline constexpr const wchar_t* kBinaryPathValue = L"ConfigGDFBinaryPath";
+inline constexpr const wchar_t* kConfigBinaryPathValue = L"ConfigGDFBinaryPath";
 inline constexpr const wchar_t* kInstallFolderValue = L"ConfigApplicationPath";
 inline constexpr const wchar_t* kApplicationIdValue = L"ApplicationId";
 inline constexpr const wchar_t* kTitleValue = L"Title";

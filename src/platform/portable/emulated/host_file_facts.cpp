@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+
 namespace {
 
 constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x01;
@@ -23,6 +25,7 @@ HostFileFacts FactsOf(const std::filesystem::path& path) {
     HostFileFacts facts;
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0) {
+        facts.error = errno;
         return facts;
     }
     facts.attributes = S_ISDIR(status.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;

@@ -12,6 +12,7 @@ struct HostFileFacts {
     std::uint64_t accessTime = 0;
     std::uint64_t writeTime = 0;
     std::uint64_t size = 0;
+    int error = 0;  // the errno of the failed look-up, 0 when it exists
 };
 
 // A folder is FILE_ATTRIBUTE_DIRECTORY, a file FILE_ATTRIBUTE_ARCHIVE; either is also

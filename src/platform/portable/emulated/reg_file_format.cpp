@@ -4,6 +4,7 @@
 #include <cwctype>
 #include <vector>
 
+#include "platform/hex_digit.h"
 #include "utf16.h"
 
 namespace {
@@ -73,26 +74,13 @@ std::wstring ReadQuoted(std::wstring_view text, std::size_t& position) {
     throw ParseFault{"a quoted string has no closing quote"};
 }
 
-int HexDigit(wchar_t c) {
-    if (c >= L'0' && c <= L'9') {
-        return c - L'0';
-    }
-    if (c >= L'a' && c <= L'f') {
-        return c - L'a' + 10;
-    }
-    if (c >= L'A' && c <= L'F') {
-        return c - L'A' + 10;
-    }
-    return -1;
-}
-
 std::uint32_t ReadHexNumber(std::wstring_view text, std::size_t maxDigits) {
     if (text.empty() || text.size() > maxDigits) {
         throw ParseFault{"a hexadecimal number was expected"};
     }
     std::uint32_t number = 0;
     for (wchar_t c : text) {
-        int digit = HexDigit(c);
+        int digit = HexDigitValue(c);
         if (digit < 0) {
             throw ParseFault{"a hexadecimal number was expected"};
         }

@@ -1,107 +1,40 @@
 #include "registry_store.h"
 
 #include <cerrno>
-#include <system_error>
 
 #include "atomic_file.h"
-#include "game_explorer_class.h"
 #include "host_text.h"
 #include "reg_file_format.h"
 #include "system_lock.h"
 #include "win32_codes.h"
 
-namespace {
-
-LONG ErrorFromErrno(int error, LONG otherwise) {
-    switch (error) {
-        case 0:
-            return ERROR_SUCCESS;
-        case EACCES:
-        case EPERM:
-        case EROFS:
-            return ERROR_ACCESS_DENIED;
-        case ENOENT:
-        case ENOTDIR:
-            return ERROR_PATH_NOT_FOUND;
-        case ENOMEM:
-            return ERROR_NOT_ENOUGH_MEMORY;
-        default:
-            return otherwise;
-    }
-}
-
-// The contents of a hive that a new system starts with.
-std::unique_ptr<RegistryNode> InitialHive(Hive hive) {
-    auto root = std::make_unique<RegistryNode>();
-    if (hive == Hive::LocalMachine) {
-        std::vector<std::wstring> names;
-        SplitKeyPath(kGameExplorerClassKey, names);
-        RegistryNode* node = root.get();
-        for (const std::wstring& name : names) {
-            bool created = false;
-            node = &node->Create(name, created);
-        }
-        node->SetValue({L"", REG_SZ, StringValueData(kGameExplorerClassName)});
-    }
-    return root;
-}
-
-}  // namespace
-
 std::wstring_view HiveName(Hive hive) {
     return hive == Hive::CurrentUser ? L"HKEY_CURRENT_USER" : L"HKEY_LOCAL_MACHINE";
 }
 
-RegistryStore::RegistryStore(SystemLayout layout, SystemUser user)
-    : layout_(std::move(layout)), user_(std::move(user)) {}
-
-std::filesystem::path RegistryStore::HiveFile(Hive hive) const {
-    return layout_.RegistryFolder() / (WideToHost(HiveName(hive)) + ".reg");
+std::filesystem::path HiveFile(const SystemLayout& layout, Hive hive) {
+    return layout.RegistryFolder() / (WideToHost(HiveName(hive)) + ".reg");
 }
 
-LONG RegistryStore::PrepareSystem() {
-    if (prepared_) {
-        return ERROR_SUCCESS;
-    }
-    if (layout_.root.empty()) {
-        return ERROR_PATH_NOT_FOUND;
-    }
-    std::filesystem::path profile =
-        layout_.DriveC() / "Users" / WideToHost(user_.loginName) / "AppData" / "Local";
-    for (const std::filesystem::path& folder :
-         {layout_.RegistryFolder(), layout_.DriveC() / "ProgramData", profile}) {
-        std::error_code error;
-        std::filesystem::create_directories(folder, error);
-        if (error) {
-            return ErrorFromErrno(error.value(), ERROR_CANTWRITE);
-        }
-    }
-    SystemLock lock(layout_.LockFile(), SystemLock::Mode::Exclusive);
-    if (lock.Error() != 0) {
-        return ErrorFromErrno(lock.Error(), ERROR_CANTWRITE);
-    }
-    for (Hive hive : {Hive::CurrentUser, Hive::LocalMachine}) {
-        std::error_code error;
-        if (!std::filesystem::exists(HiveFile(hive), error) && !error) {
-            if (LONG saved = Save(hive, *InitialHive(hive)); saved != ERROR_SUCCESS) {
-                return saved;
-            }
-        }
-    }
-    prepared_ = true;
-    return ERROR_SUCCESS;
+LONG SaveHive(const SystemLayout& layout, Hive hive, const RegistryNode& root) {
+    const int error =
+        ReplaceFileAtomically(HiveFile(layout, hive), WriteRegFile(root, HiveName(hive)));
+    return Win32ErrorFromErrno(error, ERROR_CANTWRITE);
 }
+
+RegistryStore::RegistryStore(SystemLayout layout, LONG systemState)
+    : layout_(std::move(layout)), systemState_(systemState) {}
 
 LONG RegistryStore::Load(Hive hive, std::unique_ptr<RegistryNode>& root) const {
     std::string bytes;
     int error = ReadWholeFile(HiveFile(hive), bytes);
     if (error == ENOENT) {
-        // Removed since the system was prepared: an empty hive, made again by the next change.
+        // Removed since the system was created: an empty hive, made again by the next change.
         root = std::make_unique<RegistryNode>();
         return ERROR_SUCCESS;
     }
     if (error != 0) {
-        return ErrorFromErrno(error, ERROR_CANTREAD);
+        return Win32ErrorFromErrno(error, ERROR_CANTREAD);
     }
     RegFileParse parsed = ParseRegFile(bytes, HiveName(hive));
     if (!parsed.root) {
@@ -111,18 +44,13 @@ LONG RegistryStore::Load(Hive hive, std::unique_ptr<RegistryNode>& root) const {
     return ERROR_SUCCESS;
 }
 
-LONG RegistryStore::Save(Hive hive, const RegistryNode& root) const {
-    int error = ReplaceFileAtomically(HiveFile(hive), WriteRegFile(root, HiveName(hive)));
-    return ErrorFromErrno(error, ERROR_CANTWRITE);
-}
-
 LONG RegistryStore::Read(Hive hive, const std::function<void(const RegistryNode& root)>& read) {
-    if (LONG prepared = PrepareSystem(); prepared != ERROR_SUCCESS) {
-        return prepared;
+    if (systemState_ != ERROR_SUCCESS) {
+        return systemState_;
     }
     SystemLock lock(layout_.LockFile(), SystemLock::Mode::Shared);
     if (lock.Error() != 0) {
-        return ErrorFromErrno(lock.Error(), ERROR_CANTREAD);
+        return Win32ErrorFromErrno(lock.Error(), ERROR_CANTREAD);
     }
     std::unique_ptr<RegistryNode> root;
     if (LONG loaded = Load(hive, root); loaded != ERROR_SUCCESS) {
@@ -134,12 +62,12 @@ LONG RegistryStore::Read(Hive hive, const std::function<void(const RegistryNode&
 
 LONG RegistryStore::Update(Hive hive,
                            const std::function<LONG(RegistryNode& root, bool& changed)>& change) {
-    if (LONG prepared = PrepareSystem(); prepared != ERROR_SUCCESS) {
-        return prepared;
+    if (systemState_ != ERROR_SUCCESS) {
+        return systemState_;
     }
     SystemLock lock(layout_.LockFile(), SystemLock::Mode::Exclusive);
     if (lock.Error() != 0) {
-        return ErrorFromErrno(lock.Error(), ERROR_CANTWRITE);
+        return Win32ErrorFromErrno(lock.Error(), ERROR_CANTWRITE);
     }
     std::unique_ptr<RegistryNode> root;
     if (LONG loaded = Load(hive, root); loaded != ERROR_SUCCESS) {
@@ -148,7 +76,7 @@ LONG RegistryStore::Update(Hive hive,
     bool changed = false;
     LONG result = change(*root, changed);
     if (changed) {
-        if (LONG saved = Save(hive, *root); saved != ERROR_SUCCESS) {
+        if (LONG saved = SaveHive(layout_, hive, *root); saved != ERROR_SUCCESS) {
             return saved;
         }
     }

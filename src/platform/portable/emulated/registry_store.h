@@ -18,32 +18,33 @@ enum class Hive { CurrentUser, LocalMachine };
 // "HKEY_CURRENT_USER" or "HKEY_LOCAL_MACHINE": the root of the hive's key paths and its file name.
 std::wstring_view HiveName(Hive hive);
 
+// The file that keeps the hive: <registry folder>/<hive name>.reg.
+std::filesystem::path HiveFile(const SystemLayout& layout, Hive hive);
+
+// Writes the hive's file atomically: ERROR_SUCCESS or the failure. The caller holds the
+// exclusive system lock.
+LONG SaveHive(const SystemLayout& layout, Hive hive, const RegistryNode& root);
+
 class RegistryStore {
   public:
-    // An empty layout root means that the host gives no place for a system: every operation
-    // then fails with ERROR_PATH_NOT_FOUND.
-    RegistryStore(SystemLayout layout, SystemUser user);
+    // systemState is the result of creating the system (system_creation.h): when it is not
+    // ERROR_SUCCESS, every operation fails with it.
+    RegistryStore(SystemLayout layout, LONG systemState);
 
-    // Hands the hive to read under a shared lock. ERROR_SUCCESS, or the failure to prepare the
-    // system or to load the hive (ERROR_INVALID_DATA for a file that does not parse).
+    // Hands the hive to read under a shared lock. ERROR_SUCCESS, or the system's failure or
+    // the failure to load the hive (ERROR_INVALID_DATA for a file that does not parse).
     LONG Read(Hive hive, const std::function<void(const RegistryNode& root)>& read);
 
     // Hands the hive to change under the exclusive lock and writes it back when change set
-    // changed. The result is change's own, or a failure to prepare, load or save.
+    // changed. The result is change's own, or the system's failure or a failure to load or
+    // save.
     LONG Update(Hive hive, const std::function<LONG(RegistryNode& root, bool& changed)>& change);
 
-    std::filesystem::path HiveFile(Hive hive) const;
-
-    // Creates the system on first use: its folders (drive C: with the special folders, the
-    // registry folder) and any missing hive file, a new HKEY_LOCAL_MACHINE with Game Explorer
-    // registered. Done once per store; ERROR_SUCCESS or the failure.
-    LONG PrepareSystem();
+    std::filesystem::path HiveFile(Hive hive) const { return ::HiveFile(layout_, hive); }
 
   private:
     LONG Load(Hive hive, std::unique_ptr<RegistryNode>& root) const;
-    LONG Save(Hive hive, const RegistryNode& root) const;
 
     SystemLayout layout_;
-    SystemUser user_;
-    bool prepared_ = false;
+    LONG systemState_;
 };

@@ -1,40 +1,9 @@
 #include "shell_link.h"
 
-#include <cerrno>
-
-#include "atomic_file.h"
 #include "host_file_facts.h"
-#include "win32_codes.h"
+#include "shortcut_file.h"
 
 ShellLink::ShellLink(std::shared_ptr<EmulatedMachine> machine) : machine_(std::move(machine)) {}
-
-HRESULT ShellLink::QueryInterface(REFIID iid, void** object) {
-    if (object == nullptr) {
-        return E_POINTER;
-    }
-    if (IsEqualGUID(iid, IID_IUnknown) || IsEqualGUID(iid, IID_IShellLinkW)) {
-        *object = static_cast<IShellLinkW*>(this);
-    } else if (IsEqualGUID(iid, IID_IPersistFile)) {
-        *object = static_cast<IPersistFile*>(this);
-    } else {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-ULONG ShellLink::AddRef() {
-    return count_.AddReference();
-}
-
-ULONG ShellLink::Release() {
-    ULONG left = count_.DropReference();
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
 
 HRESULT ShellLink::SetPath(LPCWSTR path) {
     if (path == nullptr) {
@@ -75,32 +44,5 @@ HRESULT ShellLink::SetWorkingDirectory(LPCWSTR directory) {
 }
 
 HRESULT ShellLink::Save(LPCOLESTR fileName, BOOL /*remember*/) {
-    if (fileName == nullptr) {
-        return E_INVALIDARG;
-    }
-    std::optional<WindowsPath> full = machine_->drives.FullPath(fileName);
-    if (!full) {
-        return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
-    }
-    if (full->Text().size() >= MAX_PATH) {
-        return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
-    }
-    DriveMapping::HostPath host = machine_->drives.ToHost(*full);
-    if (host.error != ERROR_SUCCESS) {
-        return HRESULT_FROM_WIN32(host.error);
-    }
-    switch (ReplaceFileAtomically(host.path, ShellLinkBytes(contents_))) {
-        case 0:
-            return S_OK;
-        case ENOENT:
-        case ENOTDIR:
-            return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
-        case EACCES:
-        case EPERM:
-        case EROFS:
-        case EISDIR:
-            return E_ACCESSDENIED;
-        default:
-            return E_FAIL;
-    }
+    return SaveShortcutFile(machine_->drives, fileName, ShellLinkBytes(contents_));
 }

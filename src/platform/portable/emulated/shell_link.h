@@ -10,13 +10,9 @@
 #include "platform_api.h"
 #include "shell_link_format.h"
 
-class ShellLink final : public IShellLinkW, public IPersistFile {
+class ShellLink final : public PersistableObject<IShellLinkW, &IID_IShellLinkW> {
   public:
     explicit ShellLink(std::shared_ptr<EmulatedMachine> machine);
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
 
     // The target is made full against the current folder now, as Windows does, and the
     // shortcut records that full path.
@@ -32,7 +28,6 @@ class ShellLink final : public IShellLinkW, public IPersistFile {
   private:
     ~ShellLink() = default;
 
-    ComObjectCount count_;
     std::shared_ptr<EmulatedMachine> machine_;
     ShellLinkContents contents_;
 };

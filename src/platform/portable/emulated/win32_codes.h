@@ -2,6 +2,8 @@
 // never looks at them, so they are not part of the portable API.
 #pragma once
 
+#include <cerrno>
+
 #include "platform_api.h"
 
 constexpr LONG ERROR_INVALID_HANDLE = 6;
@@ -13,6 +15,29 @@ constexpr LONG ERROR_CANTREAD = 1012;
 
 // A text that is not a braced GUID, as the COM library reports it.
 constexpr HRESULT CO_E_CLASSSTRING = static_cast<HRESULT>(0x800401F3);
+
+// The Win32 error for a host errno: ERROR_SUCCESS for 0, otherwise for errors without a closer
+// match.
+inline LONG Win32ErrorFromErrno(int error, LONG otherwise) {
+    switch (error) {
+        case 0:
+            return ERROR_SUCCESS;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return ERROR_ACCESS_DENIED;
+        case ENOENT:
+        case ENOTDIR:
+            return ERROR_PATH_NOT_FOUND;
+        case ENAMETOOLONG:
+            return ERROR_FILENAME_EXCED_RANGE;
+        case ENOMEM:
+            return ERROR_NOT_ENOUGH_MEMORY;
+        default:
+            return otherwise;
+    }
+}
+
 constexpr HRESULT WBEM_E_INVALID_PARAMETER = static_cast<HRESULT>(0x80041008);
 constexpr HRESULT WBEM_E_INVALID_QUERY_TYPE = static_cast<HRESULT>(0x80041018);
 constexpr CIMTYPE CIM_STRING = 8;

@@ -18,9 +18,9 @@ HRESULT WmiGameObject::Get(LPCWSTR name, LONG /*flags*/, VARIANT* value, CIMTYPE
         return WBEM_E_INVALID_PARAMETER;
     }
     const std::wstring* text = nullptr;
-    if (EqualsIgnoringCase(name, L"InstanceID")) {
+    if (EqualsIgnoringCase(name, kGameInstanceIdProperty)) {
         text = &game_.instanceId;
-    } else if (EqualsIgnoringCase(name, L"GDFBinaryPath")) {
+    } else if (EqualsIgnoringCase(name, kGameBinaryPathProperty)) {
         text = &game_.binaryPath;
     } else if (!EqualsIgnoringCase(name, L"InstallScope")) {
         return WBEM_E_NOT_FOUND;

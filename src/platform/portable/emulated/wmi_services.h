@@ -4,14 +4,15 @@
 #pragma once
 
 #include <memory>
+#include <string_view>
 
 #include "com_object.h"
 #include "emulated_machine.h"
-#include "platform_api.h"
+#include "platform/gameux.h"
 
-// The namespace's names: with the local machine prefix, or without it.
-inline constexpr const wchar_t* kGamesNamespace = L"\\\\.\\root\\cimv2\\Applications\\Games";
-inline constexpr const wchar_t* kGamesNamespaceLocal = L"root\\cimv2\\Applications\\Games";
+// The games namespace without its local machine prefix "\\.\", which names it as well.
+inline constexpr std::wstring_view kGamesNamespaceLocal =
+    std::wstring_view(kGamesNamespace).substr(4);
 
 class WbemLocator final : public SingleInterfaceObject<IWbemLocator, &IID_IWbemLocator> {
   public:

@@ -3,6 +3,7 @@
 #include <cwctype>
 
 #include "case_folding.h"
+#include "platform/gameux.h"
 
 namespace {
 
@@ -69,7 +70,7 @@ class QueryReader {
 std::optional<std::wstring> ParseGameQuery(std::wstring_view query) {
     QueryReader reader(query);
     if (!reader.Word(L"SELECT") || !reader.Word(L"*") || !reader.Word(L"FROM") ||
-        !reader.Word(L"GAME") || !reader.Word(L"WHERE") || !reader.Word(L"GDFBinaryPath") ||
+        !reader.Word(L"GAME") || !reader.Word(L"WHERE") || !reader.Word(kGameBinaryPathProperty) ||
         !reader.Symbol(L'=')) {
         return std::nullopt;
     }

@@ -1,4 +1,5 @@
-#include "game_explorer.h"
+// Game Explorer's class and interface ids, for the Windows build and the emulated system alike.
+#include "gameux.h"
 
 const CLSID CLSID_GameExplorer = {
     0x9A5EA990, 0x3034, 0x4D6F, {0x91, 0x28, 0x01, 0xF3, 0xC6, 0x10, 0x22, 0xBC}};
