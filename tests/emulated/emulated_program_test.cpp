@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "emulated_test_support.h"
+#include "support/demo_game.h"
 #include "support/process_runner.h"
 #include "utf16.h"
 
@@ -45,6 +46,13 @@ std::string AsDriveZ(const std::filesystem::path& path) {
     }
     return text;
 }
+
+// The values that Game Explorer records from the demo game's definition, after the two paths.
+const std::vector<std::string> kDemoGameValues = {
+    "\"ApplicationId\"=\"{CE65F153-02FC-41DD-A0DB-625FAD2F1EE5}\"",
+    "\"Title\"=\"Brackenfold Demo Game\"",
+    "\"Description\"=\"A game that exists only to be registered by Brackenfold's examples and "
+    "tests.\""};
 
 // A registry file section: the key line and exactly these value lines.
 std::string Section(const std::string& key, const std::vector<std::string>& values) {
@@ -110,6 +118,7 @@ class EmulatedProgramTest : public testing::Test {
 };
 
 TEST_F(EmulatedProgramTest, AddForAllUsersRecordsTheGameAndWritesEveryShortcut) {
+    InstallDemoGame(System(), "C:\\Games\\Demo\\demo.exe");
     ProcessResult result = Run({"-add", "all", "C:\\Games\\Demo\\demo.exe",
                                 "Play;C:\\Games\\Demo\\demo.exe;play;-windowed",
                                 "Manual;C:\\Games\\Demo\\manual.pdf;support",
@@ -128,7 +137,8 @@ TEST_F(EmulatedProgramTest, AddForAllUsersRecordsTheGameAndWritesEveryShortcut) 
     EXPECT_NE(
         LocalMachine().find(Section(kGameUx + "Games\\" + guid,
                                     {"\"ConfigGDFBinaryPath\"=\"C:\\\\Games\\\\Demo\\\\demo.exe\"",
-                                     "\"ConfigApplicationPath\"=\"C:\\\\Games\\\\Demo\""})),
+                                     "\"ConfigApplicationPath\"=\"C:\\\\Games\\\\Demo\"",
+                                     kDemoGameValues[0], kDemoGameValues[1], kDemoGameValues[2]})),
         std::string::npos);
     ExpectShortcut(CommonTasks(guid) / "PlayTasks/0/Play.lnk", "C:\\Games\\Demo\\demo.exe",
                    "C:\\Games\\Demo\\", "-windowed");
@@ -140,6 +150,7 @@ TEST_F(EmulatedProgramTest, AddForAllUsersRecordsTheGameAndWritesEveryShortcut) 
 }
 
 TEST_F(EmulatedProgramTest, AddForTheCurrentUserWithAGivenGuidAndARelativeTarget) {
+    InstallDemoGame(System(), "C:\\Games\\Solo\\solo.exe");
     ProcessResult result =
         Run({std::string("-guid:") + kGuid, "-add", "current", "C:\\Games\\Solo\\solo.exe",
              "Play;solo.exe;play", "Site;C:\\Games\\Solo\\site.url;SUPPORT;--open"});
@@ -158,6 +169,7 @@ TEST_F(EmulatedProgramTest, AddForTheCurrentUserWithAGivenGuidAndARelativeTarget
 }
 
 TEST_F(EmulatedProgramTest, AddAgainReplacesTheTasksAndWritesWebAddressesAsInternetShortcuts) {
+    InstallDemoGame(System(), kApostropheGame);
     const std::string guidOption = std::string("-guid:") + kGuid;
     const std::string manual = kApostropheFolder + "\\Baldur's Manual.pdf";
     ProcessResult first =
@@ -183,6 +195,8 @@ TEST_F(EmulatedProgramTest, AddAgainReplacesTheTasksAndWritesWebAddressesAsInter
 }
 
 TEST_F(EmulatedProgramTest, DeleteByPathFindsTheGameThroughWmiAndRemovesEverything) {
+    InstallDemoGame(System(), "C:\\Games\\Demo\\demo.exe");
+    InstallDemoGame(System(), "C:\\Games\\Keep\\keep.exe");
     ASSERT_EQ(
         Run({"-add", "all", "C:\\Games\\Demo\\demo.exe", "Play;C:\\Games\\Demo\\demo.exe;play"})
             .exitStatus,
@@ -210,6 +224,7 @@ TEST_F(EmulatedProgramTest, DeleteByPathFindsTheGameThroughWmiAndRemovesEverythi
 }
 
 TEST_F(EmulatedProgramTest, DeleteByGuidRemovesTheGameAndItsTasks) {
+    InstallDemoGame(System(), "C:\\G\\g.exe");
     ASSERT_EQ(Run({std::string("-guid:") + kGuid, "-add", "current", "C:\\G\\g.exe",
                    "Play;C:\\G\\g.exe;play", "Help;C:\\G\\help.txt;support"})
                   .exitStatus,
@@ -272,6 +287,7 @@ TEST_F(EmulatedProgramTest, RunsAtOnceAllKeepTheirChanges) {
     std::vector<std::future<ProcessResult>> runs;
     for (int i = 0; i < kRuns; ++i) {
         std::string exe = "C:\\Games\\G" + std::to_string(i) + "\\g.exe";
+        InstallDemoGame(System(), exe);
         runs.push_back(std::async(std::launch::async, [this, exe] {
             return Run({"-add", "all", exe, "Play;" + exe + ";play", "Help;" + exe + ";support"});
         }));
@@ -293,6 +309,8 @@ TEST_F(EmulatedProgramTest, RunsAtOnceAllKeepTheirChanges) {
 }
 
 TEST_F(EmulatedProgramTest, CorruptedRegistryFileFailsClearlyAndIsLeftAsItWas) {
+    InstallDemoGame(System(), "C:\\Games\\A\\a.exe");
+    InstallDemoGame(System(), "C:\\Games\\B\\b.exe");
     ASSERT_EQ(Run({"-add", "all", "C:\\Games\\A\\a.exe"}).exitStatus, 0);
     std::string corrupted = ReadBytes(HiveFile("HKEY_LOCAL_MACHINE"));
     corrupted.resize(corrupted.size() / 2 & ~std::size_t{1});

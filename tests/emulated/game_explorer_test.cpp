@@ -1,6 +1,9 @@
 #include "game_explorer.h"
 
+#include <optional>
+
 #include "emulated_system_fixture.h"
+#include "support/demo_game.h"
 #include "win32_codes.h"
 
 namespace {
@@ -41,7 +44,8 @@ TEST_F(GameExplorerTest, VerifyAccessGrants) {
     explorer->Release();
 }
 
-TEST_F(GameExplorerTest, AddGameForAllUsersCreatesARandomGuidAndRecordsPathAndFolder) {
+TEST_F(GameExplorerTest, AddGameForAllUsersCreatesARandomGuidAndRecordsPathsAndDefinition) {
+    InstallDemoGame(folder_.Path(), "C:\\Games\\Demo\\demo.exe");
     GUID id = GUID_NULL;
     ASSERT_EQ(Add(L"C:\\Games\\Demo\\demo.exe", L"C:\\Games\\Demo", GIS_ALL_USERS, &id), S_OK);
     EXPECT_FALSE(IsEqualGUID(id, GUID_NULL));
@@ -54,11 +58,16 @@ TEST_F(GameExplorerTest, AddGameForAllUsersCreatesARandomGuidAndRecordsPathAndFo
         std::string(text, text + 38) +
         "]\r\n"
         "\"ConfigGDFBinaryPath\"=\"C:\\\\Games\\\\Demo\\\\demo.exe\"\r\n"
-        "\"ConfigApplicationPath\"=\"C:\\\\Games\\\\Demo\"\r\n";
+        "\"ConfigApplicationPath\"=\"C:\\\\Games\\\\Demo\"\r\n"
+        "\"ApplicationId\"=\"{CE65F153-02FC-41DD-A0DB-625FAD2F1EE5}\"\r\n"
+        "\"Title\"=\"Brackenfold Demo Game\"\r\n"
+        "\"Description\"=\"A game that exists only to be registered by Brackenfold's examples and "
+        "tests.\"\r\n\r\n";
     EXPECT_NE(HiveText("HKEY_LOCAL_MACHINE.reg").find(key), std::string::npos);
 }
 
 TEST_F(GameExplorerTest, AddGameForTheCurrentUserKeepsAGivenGuidUnderTheUsersId) {
+    InstallDemoGame(folder_.Path(), "C:\\g.exe");
     GUID id = kGiven;
     ASSERT_EQ(Add(L"C:\\g.exe", L"C:", GIS_CURRENT_USER, &id), S_OK);
     EXPECT_TRUE(IsEqualGUID(id, kGiven));
@@ -68,12 +77,54 @@ TEST_F(GameExplorerTest, AddGameForTheCurrentUserKeepsAGivenGuidUnderTheUsersId)
 }
 
 TEST_F(GameExplorerTest, AddGameRejectsOtherScopes) {
+    InstallDemoGame(folder_.Path(), "C:\\g.exe");
     GUID id = GUID_NULL;
     EXPECT_EQ(Add(L"C:\\g.exe", L"C:", GIS_NOT_INSTALLED, &id), E_INVALIDARG);
     EXPECT_TRUE(IsEqualGUID(id, GUID_NULL));
 }
 
+// What Wine's Game Explorer returns for each of these binaries, except that it adds the games
+// of the last two rows (with an all-zero ApplicationId and an empty Title).
+TEST_F(GameExplorerTest, AddGameRefusesBinariesWithoutAUsableDefinitionAndRecordsNothing) {
+    const std::string& definition = DemoGameDefinition();
+    auto without = [&](const std::string& part) {
+        std::string changed = definition;
+        return changed.erase(changed.find(part), part.size());
+    };
+    std::string noResource = DemoGame();
+    const std::string name("_\0_\0G\0D\0F\0_\0X\0M\0L\0", 18);
+    noResource.replace(noResource.find(name), name.size(),
+                       std::string("_\0_\0G\0D\0F\0_\0X\0M\0X\0", 18));
+    const struct {
+        const char* name;
+        std::optional<std::string> binary;  // none: no file at all
+        HRESULT result;
+    } cases[] = {
+        {"missing file", std::nullopt, E_FAIL},
+        {"no definition resource", noResource, E_FAIL},
+        {"malformed document", DemoGameWithDefinition(definition.substr(0, 150)), E_FAIL},
+        {"truncated binary", DemoGame().substr(0, DemoGame().size() / 2), E_FAIL},
+        {"gameID not a GUID",
+         DemoGameWithDefinition(without("CE65F153-02FC-41DD-A0DB-625FAD2F1EE5")), CO_E_CLASSSTRING},
+        {"missing gameID",
+         DemoGameWithDefinition(without(" gameID=\"{CE65F153-02FC-41DD-A0DB-625FAD2F1EE5}\"")),
+         E_FAIL},
+        {"empty Name", DemoGameWithDefinition(without("Brackenfold Demo Game")), E_FAIL},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.binary) {
+            InstallDemoGame(folder_.Path(), "C:\\Games\\game.exe", *c.binary);
+        }
+        GUID id = GUID_NULL;
+        EXPECT_EQ(Add(L"C:\\Games\\game.exe", L"C:\\Games", GIS_ALL_USERS, &id), c.result);
+        EXPECT_TRUE(IsEqualGUID(id, GUID_NULL));
+        EXPECT_EQ(HiveText("HKEY_LOCAL_MACHINE.reg").find("game.exe"), std::string::npos);
+    }
+}
+
 TEST_F(GameExplorerTest, RemoveGameRemovesTheRecordOfEitherScopeAndFailsForUnknownGuids) {
+    InstallDemoGame(folder_.Path(), "C:\\g.exe");
     GUID id = kGiven;
     ASSERT_EQ(Add(L"C:\\g.exe", L"C:", GIS_CURRENT_USER, &id), S_OK);
     EXPECT_EQ(Remove(kGiven), S_OK);

@@ -1,6 +1,9 @@
 #include "wmi_services.h"
 
+#include <cwchar>
+
 #include "emulated_system_fixture.h"
+#include "support/demo_game.h"
 #include "win32_codes.h"
 
 namespace {
@@ -10,7 +13,9 @@ constexpr GUID kUserGame = {0xBBBBBBBB, 0x1111, 0x4222, {0x83, 0, 0, 0, 0, 0, 0,
 
 class WmiServicesTest : public EmulatedSystemTest {
   protected:
+    // Adds the demo game, installed at path (ASCII), for the scope.
     void AddGame(const wchar_t* path, GAME_INSTALL_SCOPE scope, GUID id) {
+        InstallDemoGame(folder_.Path(), std::string(path, path + std::wcslen(path)));
         IGameExplorer* explorer = Create<IGameExplorer>(CLSID_GameExplorer, IID_IGameExplorer);
         BSTR binary = system_.SysAllocString(path);
         BSTR folder = system_.SysAllocString(L"C:\\Games");

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/portable/emulated/reg_file_format.h"
+#include "support/demo_game.h"
 #include "support/expected_output.h"
 #include "support/process_runner.h"
 #include "support/text_lines.h"
@@ -111,6 +112,8 @@ std::wstring HiveOf(const std::string& file) {
 class HostileInputTest : public testing::Test {
   protected:
     void SetUp() override {
+        InstallDemoGame(System(), kBaseExe);
+        InstallDemoGame(System(), kMineExe);
         ExpectRun({"-add", "all", kBaseExe, "Play;" + kBaseExe + ";play;-fullscreen",
                    "Manual;C:\\Games\\Base\\manual.pdf;support"},
                   "task Play added at 0\ntask Manual added at 0\n");
@@ -142,9 +145,11 @@ class HostileInputTest : public testing::Test {
         EXPECT_EQ(result.exitStatus, 0);
     }
 
-    // Registers exe for all users with one play task on it, then removes it by its path.
+    // Installs the demo game at exe on drive C:, registers it for all users with one play task
+    // on it, then removes it by its path.
     void ExpectAddedAndRemovedByPath(const std::string& exe, const std::string& locale) const {
         SCOPED_TRACE("path " + testing::PrintToString(exe) + " in " + locale);
+        InstallDemoGame(System(), exe);
         ExpectRun({"-add", "all", exe, "Play;" + exe + ";play"}, "task Play added at 0\n", "",
                   locale);
         ExpectRun({"-del", exe}, exe + " tasks removed.\n" + exe + " removed.\n", "", locale);
@@ -208,13 +213,17 @@ class HostileInputTest : public testing::Test {
 
 TEST_F(HostileInputTest, ArgumentsOfTheLongestLengthEndWithTheirLines) {
     const std::string exe = "C:\\" + std::string(kLongest - 3, 'a');
+    const std::string game = "C:\\Games\\Long\\long.exe";
+    InstallDemoGame(System(), game);
     const std::string scope(kLongest, 'S');
     // A task name whose shortcut path cannot fit: refused, nothing created.
     const std::string longName(kLongest - 14, 'N');
     // A target of the longest length: the shortcut is written, without a working folder.
     const std::string target = "C:\\" + std::string(kLongest - 13, 'b');
-    ExpectRun({"-add", scope, exe, longName + ";C:\\x.exe;play", "Long;" + target + ";play"},
+    ExpectRun({"-add", scope, game, longName + ";C:\\x.exe;play", "Long;" + target + ";play"},
               "task Long added at 0\n", "task " + longName + " not added.\n");
+    // No file has a name that long: there is no game to read a definition from.
+    ExpectRun({"-add", scope, exe, "Play;" + exe + ";play"}, "", exe + " not added.\n");
 
     // The lookup's query cannot hold the path: no lookup, nothing removed.
     ExpectRun({"-del", exe}, "", exe + " not removed. Cannot retrieve information\n");
@@ -244,6 +253,7 @@ TEST_F(HostileInputTest, ArgumentsOfTheLongestLengthEndWithTheirLines) {
 
 TEST_F(HostileInputTest, TenThousandTaskLinesEachGetTheirLineAndIndex) {
     const std::string exe = "C:\\Games\\Big\\big.exe";
+    InstallDemoGame(System(), exe);
     std::vector<std::string> arguments = {"-add", "all", exe};
     std::string out, err;
     int play = 0, support = 0, created = 0;
@@ -360,6 +370,7 @@ TEST_F(HostileInputTest, TaskNamesOfEveryCharacterClassAreAddedOrRefusedByName) 
     for (const char* locale : {"C.UTF-8", "C"}) {
         SCOPED_TRACE(locale);
         const std::string exe = "C:\\Games\\Chars\\chars.exe";
+        InstallDemoGame(System(), exe);
         std::string out, err;
         std::vector<std::string> arguments = {"-add", "current", exe};
         for (std::string& line : NameLines(exe, out, err)) {
@@ -376,19 +387,30 @@ TEST_F(HostileInputTest, TaskNamesOfEveryCharacterClassAreAddedOrRefusedByName) 
 
 TEST_F(HostileInputTest, ExecutablePathsOfEveryCharacterClassAreFoundAgainByPath) {
     const std::string paths[] = {
-        "C:\\Games\\Odd \"quoted\" 'single';semi\\ctl\x01\x1f\ttab\nline\\"
-        "\xc3\xa9\xe4\xb8\xad\xf0\x9f\x98\x80\\demo.exe",
-        "C:\\Games\\Query \" OR GDFBinaryPath LIKE \"%\\demo.exe",
+        "C:\\Games\\Odd 'single';semi\\\xc3\xa9\xe4\xb8\xad\xf0\x9f\x98\x80\\demo.exe",
         "C:\\Games\\Percent %s %d %n\\demo.exe",
-        "C:\\Games\\Trailing\\",
         "C:/Games/forward/demo.exe",
+    };
+    // Paths where no game can be: Game Explorer refuses them, and no lookup finds them. Quotes
+    // and control characters are among the characters that Windows refuses in file names.
+    const std::string nowhere[] = {
+        "C:\\Games\\Odd \"quoted\"\\ctl\x01\x1f\ttab\nline\\demo.exe",
+        "C:\\Games\\Query \" OR GDFBinaryPath LIKE \"%\\demo.exe",
+        "C:\\Games\\Trailing\\",
         "\\\\server\\share\\game.exe",
-        "Z:\\host\\path.exe",
+        "Z:\\nowhere\\path.exe",
         "relative.exe",
     };
     for (const char* locale : {"C.UTF-8", "C"}) {
         for (const std::string& path : paths) {
             ExpectAddedAndRemovedByPath(path, locale);
+        }
+        for (const std::string& path : nowhere) {
+            SCOPED_TRACE("path " + testing::PrintToString(path) + " in " + locale);
+            ExpectRun({"-add", "all", path, "Play;" + path + ";play"}, "", path + " not added.\n",
+                      locale);
+            ExpectRun({"-del", path}, "", path + " not removed. Cannot retrieve information\n",
+                      locale);
         }
     }
     // An empty path names no game: nothing is registered.
@@ -400,6 +422,7 @@ TEST_F(HostileInputTest, ExecutablePathsOfEveryCharacterClassAreFoundAgainByPath
 // same game in a UTF-8 locale, and the other way round.
 TEST_F(HostileInputTest, PathsTypedInTheCLocaleNameTheSameGameInAUtf8Locale) {
     const std::string exe = "C:\\Games\\Caf\xc3\xa9\\game.exe";
+    InstallDemoGame(System(), exe);
     const std::pair<const char*, const char*> kLocales[] = {{"C", "C.UTF-8"}, {"C.UTF-8", "POSIX"}};
     for (const auto& [addLocale, deleteLocale] : kLocales) {
         SCOPED_TRACE(std::string(addLocale) + " then " + deleteLocale);
@@ -416,6 +439,7 @@ TEST_F(HostileInputTest, UndecodableBytesComeBackAsTheSameBytes) {
     const std::string bad[] = {"\x80",         "cut\xe4\xb8",         "sur\xed\xa0\x80",
                                "over\xc0\xaf", "big\xf4\x90\x80\x80", "\xfe\xff"};
     const std::string exe = "C:\\Games\\Bad\xff\\demo\xc3.exe";
+    InstallDemoGame(System(), exe);
     std::vector<std::string> arguments = {"-add", "all", exe};
     std::string out;
     int index = 0;
@@ -479,6 +503,7 @@ void ExpectOrdinaryRun(const ProcessResult& result) {
 TEST_F(HostileInputTest, DamagedLocalMachineFileFailsTheRunAndIsLeftAsItWas) {
     const fs::path file = HiveFile("HKEY_LOCAL_MACHINE");
     const std::string original = ReadFile(file);
+    InstallDemoGame(System(), "C:\\Games\\Other\\other.exe");
     int unreadable = 0;
     for (const Damage& damage : DamagedCopies(original)) {
         SCOPED_TRACE(damage.description);
@@ -510,6 +535,7 @@ TEST_F(HostileInputTest, DamagedCurrentUserFileIsLeftAsItWasWhileGameExplorerWor
     const fs::path file = HiveFile("HKEY_CURRENT_USER");
     const std::string original = ReadFile(file);
     const std::string other = "C:\\Games\\Other\\other.exe";
+    InstallDemoGame(System(), other);
     for (const Damage& damage : DamagedCopies(original)) {
         SCOPED_TRACE(damage.description);
         WriteFile(file, damage.bytes);
@@ -535,6 +561,9 @@ TEST_F(HostileInputTest, SystemWithoutWritePermissionRefusesChangesAndKeepsEvery
         }
         prefix = {"--reuid=65534", "--regid=65534", "--clear-groups", BRACKENFOLD_PROGRAM};
     }
+    // A real game, so that only the registry is in the way of its registration.
+    const std::string other = "C:\\Games\\Other\\other.exe";
+    InstallDemoGame(System(), other);
     for (const auto& entry : fs::recursive_directory_iterator(System())) {
         fs::permissions(entry.path(),
                         fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
@@ -561,7 +590,6 @@ TEST_F(HostileInputTest, SystemWithoutWritePermissionRefusesChangesAndKeepsEvery
     if (probe.exitStatus != 0 && !prefix.empty()) {
         GTEST_SKIP() << "the program cannot be run by an unprivileged user here: " << probe.err;
     }
-    const std::string other = "C:\\Games\\Other\\other.exe";
     for (const char* scope : {"all", "current"}) {
         const ProcessResult add = run({"-add", scope, other, "Play;C:\\x.exe;play"});
         EXPECT_EQ(add.out, kBanner + "done.\n");

@@ -132,6 +132,11 @@ class WinePrefix:
         os.makedirs(os.path.dirname(self.host_path(windows_path)), exist_ok=True)
         shutil.copyfile(host_file, self.host_path(windows_path))
 
+    def write_bytes(self, windows_path, data):
+        os.makedirs(os.path.dirname(self.host_path(windows_path)), exist_ok=True)
+        with open(self.host_path(windows_path), "wb") as file:
+            file.write(data)
+
     def write_text(self, windows_path, text):
         os.makedirs(os.path.dirname(self.host_path(windows_path)), exist_ok=True)
         with open(self.host_path(windows_path), "w", encoding="utf-8") as file:

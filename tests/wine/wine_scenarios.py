@@ -24,6 +24,9 @@ import xml.etree.ElementTree as ElementTree
 from wine_prefix import (FOLDER, WITHOUT_GAME_EXPLORER, InternetShortcut, Output, Shortcut,
                          WinePrefix)
 
+# The demo game's definition, UTF-16 with a byte order mark, as its binary embeds it.
+DEFINITION_FILE = os.path.join(os.path.dirname(__file__), "..", "..", "examples", "demo-game",
+                               "game_definition.xml")
 PROGRAM = None  # the Windows build, set by main()
 DEMO_GAME = None
 PREFIX = None
@@ -75,8 +78,8 @@ class DemoGame:
     @staticmethod
     def read():
         namespace = {"gdf": "urn:schemas-microsoft-com:GameDescription.v1"}
-        path = os.path.join(os.path.dirname(__file__), "demo_game", "game_definition.xml")
-        definition = ElementTree.parse(path).getroot().find("gdf:GameDefinition", namespace)
+        definition = ElementTree.parse(DEFINITION_FILE).getroot().find("gdf:GameDefinition",
+                                                                        namespace)
         return DemoGame(definition.get("gameID"), definition.findtext("gdf:Name", None, namespace),
                         definition.findtext("gdf:Description", None, namespace))
 
@@ -454,13 +457,91 @@ class CommandLineTest(WineTestCase):
                     expected.update(task_tree(PREFIX.common_task_root, added_guid, case.shortcuts))
                 self.assertEqual(changes, Changes(expected, []))
 
-
     def test_diagnostic_lines_reach_the_debug_output(self):
         # Wine logs what a program passes to OutputDebugString: on its channel "seh" in Wine 8,
         # "debugstr" in later versions.
         output = PREFIX.run(PROGRAM, environment={"WINEDEBUG": "-all,warn+seh,warn+debugstr"})
         self.assertEqual((output.stdout, output.status), (console(BANNER + USAGE), 1))
         self.assertRegex(output.stderr, r'OutputDebugString[AW] "Too few arguments: 1\\r\\n"')
+
+
+# The trace of Wine's Game Explorer gives the result of each add; the other lines it writes to
+# standard error are the program's own.
+GAMEUX_TRACE = {"WINEDEBUG": "-all,+gameux"}
+WINE_DEBUG_LINE = re.compile(r"^[0-9a-f]{4}:[a-z]+:.*\r?\n", re.MULTILINE)
+ADD_RESULT = re.compile(r":GAMEUX_RegisterGame returning (0x[0-9a-f]{8})")
+
+
+def demo_game_variant(change):
+    """The demo game's bytes with its definition (UTF-16 with byte order mark) changed by
+    change(text), padded with blanks to the same size, or with change(bytes) applied to the whole
+    file when change takes bytes."""
+    with open(DEMO_GAME, "rb") as file:
+        game = file.read()
+    with open(DEFINITION_FILE, "rb") as file:
+        definition = file.read()
+    text = definition.decode("utf-16")
+    document = ("\ufeff" + change(text)).encode("utf-16-le")
+    assert len(document) <= len(definition) and game.count(definition) == 1
+    return game.replace(definition, document + " ".encode("utf-16-le") *
+                        ((len(definition) - len(document)) // 2))
+
+
+@dataclasses.dataclass
+class DefinitionCase:
+    name: str
+    game: bytes | None  # None: no file at all
+    result: str  # what Wine's Game Explorer returns
+    record: dict | None = None  # the values Wine records for an add that it allows
+
+
+class GameDefinitionTest(WineTestCase):
+    def test_add_result_and_record_follow_the_embedded_game_definition(self):
+        with open(DEMO_GAME, "rb") as file:
+            game = file.read()
+        resource_name = "__GDF_XML".encode("utf-16-le")
+        cases = [
+            DefinitionCase("missing file", None, "0x80004005"),
+            DefinitionCase("no definition resource", game.replace(
+                resource_name, "__GDF_XMX".encode("utf-16-le")), "0x80004005"),
+            DefinitionCase("malformed document", demo_game_variant(lambda text: text[:150]),
+                           "0x80004005"),
+            DefinitionCase("truncated binary", game[:len(game) // 2], "0x80004005"),
+            DefinitionCase("gameID not a GUID", demo_game_variant(
+                lambda text: text.replace(DEMO.game_id, "not-a-guid")), "0x800401f3"),
+            # Wine allows these two, which the definition's schema does not: a missing gameID
+            # becomes the all-zero GUID and an empty Name an empty title.
+            DefinitionCase("missing gameID", demo_game_variant(
+                lambda text: text.replace(f' gameID="{DEMO.game_id}"', "")), "0x00000000",
+                {"ApplicationId": text_value("{00000000-0000-0000-0000-000000000000}")}),
+            DefinitionCase("empty Name", demo_game_variant(
+                lambda text: text.replace(DEMO.name, "")), "0x00000000",
+                {"Title": text_value("")}),
+        ]
+        for number, case in enumerate(cases):
+            with self.subTest(case.name):
+                path = rf"C:\Games\Definition {number}\game.exe"
+                if case.game is not None:
+                    PREFIX.write_bytes(path, case.game)
+                before = PREFIX.state()
+                output = PREFIX.run(PROGRAM, "-add", "all", path, f"Play;{path};play",
+                                    environment=GAMEUX_TRACE)
+                changes = Changes.between(before, PREFIX.state())
+
+                self.assertEqual(ADD_RESULT.findall(output.stderr), [case.result])
+                output = Output(output.stdout, WINE_DEBUG_LINE.sub("", output.stderr),
+                                output.status)
+                if case.record is None:
+                    self.assertEqual(output, printed(BANNER + DONE, f"{path} not added.\n"))
+                    self.assertEqual(changes, NO_CHANGES)
+                    continue
+                self.assertEqual(output, printed(BANNER + "task Play added at 0\n" + DONE))
+                key, guid = self.new_game_key(changes, ALL_USERS_GAMES)
+                self.assertEqual(changes, Changes({
+                    key: {**game_explorer_record(path), **case.record},
+                    **task_tree(PREFIX.common_task_root, guid,
+                                {r"PlayTasks\0\Play.lnk": shortcut_to(path)}),
+                }, []))
 
 
 def stop_on_signal(signal_number, _frame):

@@ -1,6 +1,22 @@
 #include "game_explorer.h"
 
+#include <fstream>
+
 #include "random_guid.h"
+
+namespace {
+
+HRESULT ReadDefinitionOf(const DriveMapping& drives, std::wstring_view binaryPath,
+                         GameDefinition& definition) {
+    const DriveMapping::HostPath binary = drives.ToHost(binaryPath);
+    if (binary.error != ERROR_SUCCESS) {
+        return E_FAIL;
+    }
+    std::ifstream file(binary.path, std::ios::binary);
+    return file ? ReadGameDefinition(file, definition) : E_FAIL;
+}
+
+}  // namespace
 
 GameExplorer::GameExplorer(std::shared_ptr<EmulatedMachine> machine)
     : machine_(std::move(machine)), games_(machine_->registry, machine_->user.userId) {}
@@ -10,10 +26,15 @@ HRESULT GameExplorer::AddGame(BSTR binaryPath, BSTR installDirectory, GAME_INSTA
     if (binaryPath == nullptr || installDirectory == nullptr || instanceId == nullptr) {
         return E_INVALIDARG;
     }
+    GameDefinition definition;
+    HRESULT hr = ReadDefinitionOf(machine_->drives, binaryPath, definition);
+    if (FAILED(hr)) {
+        return hr;
+    }
     GUID id = IsEqualGUID(*instanceId, GUID_NULL) ? NewRandomGuid() : *instanceId;
     wchar_t idText[CHARS_IN_GUID];
     StringFromGUID2(id, idText, CHARS_IN_GUID);
-    HRESULT hr = games_.Add({idText, binaryPath, installDirectory, scope});
+    hr = games_.Add({idText, binaryPath, installDirectory, scope, std::move(definition)});
     if (SUCCEEDED(hr)) {
         *instanceId = id;
     }

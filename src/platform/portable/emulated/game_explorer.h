@@ -1,6 +1,6 @@
-// The emulated Game Explorer object: grants every access and keeps its games in the emulated
-// registry (game_records.h). It checks no game definition file: installers are tested here with
-// executables that need not exist.
+// The emulated Game Explorer object: grants every access, adds a game only when its binary
+// carries a game definition (game_definition.h), and keeps its games in the emulated registry
+// (game_records.h).
 #pragma once
 
 #include <memory>
@@ -14,8 +14,11 @@ class GameExplorer final : public SingleInterfaceObject<IGameExplorer, &IID_IGam
   public:
     explicit GameExplorer(std::shared_ptr<EmulatedMachine> machine);
 
-    // Records the game for the scope, under *instanceId, or under a new GUID left in
-    // *instanceId when it holds GUID_NULL.
+    // Reads the game definition from the binary on the emulated drives and records the game
+    // for the scope, under *instanceId, or under a new GUID left in *instanceId when it holds
+    // GUID_NULL. E_FAIL when the binary cannot be read or has no usable definition,
+    // CO_E_CLASSSTRING when its gameID is no GUID (as ReadGameDefinition), or the registry's
+    // failure; nothing is recorded then.
     HRESULT STDMETHODCALLTYPE AddGame(BSTR binaryPath, BSTR installDirectory,
                                       GAME_INSTALL_SCOPE scope, GUID* instanceId) override;
     // Removes the game from both scopes; fails when neither has it.

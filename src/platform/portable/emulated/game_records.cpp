@@ -46,6 +46,10 @@ HRESULT GameRecords::Add(const GameRecord& game) {
         }
         key->SetValue({kConfigBinaryPathValue, REG_SZ, StringValueData(game.binaryPath)});
         key->SetValue({kInstallFolderValue, REG_SZ, StringValueData(game.installDirectory)});
+        key->SetValue(
+            {kApplicationIdValue, REG_SZ, StringValueData(game.definition.applicationId)});
+        key->SetValue({kTitleValue, REG_SZ, StringValueData(game.definition.title)});
+        key->SetValue({kDescriptionValue, REG_SZ, StringValueData(game.definition.description)});
         changed = true;
         return ERROR_SUCCESS;
     });
@@ -77,7 +81,12 @@ HRESULT GameRecords::FindByBinaryPath(std::wstring_view binaryPath,
                 std::wstring recordedPath = TextValue(*game, kConfigBinaryPathValue);
                 if (SameWindowsPath(recordedPath, binaryPath)) {
                     found.push_back(
-                        {game->Name(), recordedPath, TextValue(*game, kInstallFolderValue), scope});
+                        {game->Name(),
+                         recordedPath,
+                         TextValue(*game, kInstallFolderValue),
+                         scope,
+                         {TextValue(*game, kApplicationIdValue), TextValue(*game, kTitleValue),
+                          TextValue(*game, kDescriptionValue)}});
                 }
             }
         }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "game_definition.h"
 #include "platform/gameux.h"
 #include "registry_store.h"
 
@@ -15,12 +16,16 @@ inline constexpr const wchar_t* kGameUxKey =
 inline constexpr const wchar_t* kAllUsersGamesKey = L"Games";
 inline constexpr const wchar_t* kConfigBinaryPathValue = L"ConfigGDFBinaryPath";
 inline constexpr const wchar_t* kInstallFolderValue = L"ConfigApplicationPath";
+inline constexpr const wchar_t* kApplicationIdValue = L"ApplicationId";
+inline constexpr const wchar_t* kTitleValue = L"Title";
+inline constexpr const wchar_t* kDescriptionValue = L"Description";
 
 struct GameRecord {
     std::wstring instanceId;  // braced text, the name of the game's key
     std::wstring binaryPath;
     std::wstring installDirectory;
     GAME_INSTALL_SCOPE scope = GIS_ALL_USERS;
+    GameDefinition definition;  // what the game's binary says of it
 };
 
 class GameRecords {

@@ -13,6 +13,9 @@ constexpr LONG ERROR_KEY_DELETED = 1018;
 constexpr LONG ERROR_CANTWRITE = 1013;
 constexpr LONG ERROR_CANTREAD = 1012;
 
+// A text that is not a braced GUID, as the COM library reports it.
+constexpr HRESULT CO_E_CLASSSTRING = static_cast<HRESULT>(0x800401F3);
+
 // The Win32 error for a host errno: ERROR_SUCCESS for 0, otherwise for errors without a closer
 // match.
 inline LONG Win32ErrorFromErrno(int error, LONG otherwise) {

@@ -1,0 +1,84 @@
+#include "game_definition.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "emulated_test_support.h"
+#include "win32_codes.h"
+
+namespace {
+
+std::string Document(const std::string& gameAttributes, const std::string& children,
+                     const std::string& root = "GameDefinitionFile") {
+    return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<" + root +
+           " xmlns=\"urn:schemas-microsoft-com:GameDescription.v1\">\n  <GameDefinition " +
+           gameAttributes + ">" + children + "</GameDefinition>\n</" + root + ">\n";
+}
+
+const std::string kId = "gameID=\"{CE65F153-02FC-41DD-A0DB-625FAD2F1EE5}\"";
+const std::wstring kUpperId = L"{CE65F153-02FC-41DD-A0DB-625FAD2F1EE5}";
+
+struct DocumentCase {
+    const char* name;
+    std::string document;
+    HRESULT result;
+    GameDefinition definition;  // when the result is S_OK
+};
+
+TEST(GameDefinitionTest, DocumentsAreReadAsTheXmlObjectModelReadsThem) {
+    const DocumentCase cases[] = {
+        {"UTF-8 without byte order mark",
+         Document(kId, "<Name>N</Name><Description>D</Description>"),
+         S_OK,
+         {kUpperId, L"N", L"D"}},
+        {"UTF-8 with byte order mark",
+         "\xEF\xBB\xBF" + Document(kId, "<Name>N</Name>"),
+         S_OK,
+         {kUpperId, L"N", L"N"}},
+        {"lower-case gameID, recorded in upper case",
+         Document("gameID=\"{ce65f153-02fc-41dd-a0db-625fad2f1ee5}\"", "<Name>N</Name>"),
+         S_OK,
+         {kUpperId, L"N", L"N"}},
+        {"text without blanks at its ends, CDATA joined",
+         Document(kId,
+                  "<Name>\n  Spaced  Out \n</Name><Description> a <![CDATA[b]]> c </Description>"),
+         S_OK,
+         {kUpperId, L"Spaced  Out", L"a b c"}},
+        {"another root", Document(kId, "<Name>N</Name>", "Games"), E_FAIL, {}},
+        {"no Name", Document(kId, "<Description>D</Description>"), E_FAIL, {}},
+        {"blank Name", Document(kId, "<Name> \n </Name>"), E_FAIL, {}},
+        {"Name that is not UTF-8", Document(kId, "<Name>\xF8\xF2\xDF\xDC</Name>"), E_FAIL, {}},
+        {"gameID without braces",
+         Document("gameID=\"CE65F153-02FC-41DD-A0DB-625FAD2F1EE5\"", "<Name>N</Name>"),
+         CO_E_CLASSSTRING,
+         {}},
+        {"not XML", "GameDefinitionFile", E_FAIL, {}},
+    };
+    for (const DocumentCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        GameDefinition definition;
+        ASSERT_EQ(ParseGameDefinition(c.document, definition), c.result);
+        if (c.result == S_OK) {
+            EXPECT_EQ(definition.applicationId, c.definition.applicationId);
+            EXPECT_EQ(definition.title, c.definition.title);
+            EXPECT_EQ(definition.description, c.definition.description);
+        }
+    }
+}
+
+// Two seeds of the fuzz corpus (after its first byte) are games built by the Windows toolchain:
+// a 32-bit executable and a 64-bit DLL that holds nothing but resources.
+TEST(GameDefinitionTest, DefinitionIsFoundInPe32ExecutablesAndResourceOnlyDlls) {
+    for (const char* seed : {"pe32_executable", "resource_only_dll"}) {
+        SCOPED_TRACE(seed);
+        std::istringstream binary(
+            ReadBytes(std::string(BRACKENFOLD_FUZZ_CORPUS) + "/game_definition/" + seed).substr(1));
+        GameDefinition definition;
+        ASSERT_EQ(ReadGameDefinition(binary, definition), S_OK);
+        EXPECT_EQ(definition.applicationId, kUpperId);
+        EXPECT_EQ(definition.title, L"Brackenfold Demo Game");
+    }
+}
+
+}  // namespace
