@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "support/demo_game.h"
 #include "support/process_runner.h"
 #include "utf16.h"
 
@@ -77,9 +78,9 @@ std::string LnkInfoField(const std::filesystem::path& shortcut, const std::strin
 }
 
 std::string InstallTestGame(const std::filesystem::path& systemFolder) {
-    std::filesystem::path folder = systemFolder / "drive_c" / "Games" / "Demo";
-    std::filesystem::create_directories(folder);
-    WriteBytes(folder / "demo.exe", "");
+    // A second copy beside it is the other game that some tests register first.
+    InstallDemoGame(systemFolder, "C:\\Games\\Demo\\demo.exe.other");
+    InstallDemoGame(systemFolder, "C:\\Games\\Demo\\demo.exe");
     return "C:\\Games\\Demo\\demo.exe";
 }
 

@@ -42,8 +42,9 @@ std::string Utf16FileAsText(const std::filesystem::path& path);
 // arguments"), or "<absent>" when it shows none; "<lnkinfo failed>" when it cannot parse the file.
 std::string LnkInfoField(const std::filesystem::path& shortcut, const std::string& field);
 
-// The game that the end-to-end tests add, made ready on the system in systemFolder (the folder
-// that holds drive_c): returns the Windows path of its executable.
+// The game that the end-to-end tests add (the demo game, and a copy of it at the same path with
+// ".other" appended), made ready on the system in systemFolder (the folder that holds drive_c):
+// returns the Windows path of its executable.
 std::string InstallTestGame(const std::filesystem::path& systemFolder);
 
 // Every file below folder that the emulated system writes as a temporary (<name>.tmp-...).
