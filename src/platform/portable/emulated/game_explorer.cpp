@@ -1,7 +1,10 @@
 #include "game_explorer.h"
 
-#include <fstream>
+#include <fcntl.h>
 
+#include <istream>
+
+#include "host_file_stream.h"
 #include "random_guid.h"
 
 namespace {
@@ -12,8 +15,13 @@ HRESULT ReadDefinitionOf(const DriveMapping& drives, std::wstring_view binaryPat
     if (binary.error != ERROR_SUCCESS) {
         return E_FAIL;
     }
-    std::ifstream file(binary.path, std::ios::binary);
-    return file ? ReadGameDefinition(file, definition) : E_FAIL;
+    HostFile file;
+    if (file.Open(binary.path, O_RDONLY) != 0) {
+        return E_FAIL;
+    }
+    HostFileStreamBuf buffer(file);
+    std::istream stream(&buffer);
+    return ReadGameDefinition(stream, definition);
 }
 
 }  // namespace

@@ -82,6 +82,21 @@ int HostFile::ReadToEnd(std::string& contents, std::size_t limit) {
     }
 }
 
+int HostFile::ReadAt(std::uint64_t offset, char* buffer, std::size_t count, std::size_t& got) {
+    ssize_t read = 0;
+    const int error = Checked(
+        [&] { return read = ::pread(descriptor_, buffer, count, static_cast<off_t>(offset)); });
+    got = error == 0 ? static_cast<std::size_t>(read) : 0;
+    return error;
+}
+
+int HostFile::SizeOf(std::uint64_t& size) {
+    struct stat status {};
+    const int error = Checked([&] { return ::fstat(descriptor_, &status); });
+    size = error == 0 ? static_cast<std::uint64_t>(status.st_size) : 0;
+    return error;
+}
+
 int HostFile::WriteAll(std::string_view contents) {
     while (!contents.empty()) {
         ssize_t written = 0;

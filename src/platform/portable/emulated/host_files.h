@@ -31,6 +31,10 @@ class HostFile {
     // Appends the file's bytes from the current position to its end; EFBIG when more than
     // limit bytes would be read (contents then holds what was read).
     int ReadToEnd(std::string& contents, std::size_t limit);
+    // Reads up to count bytes at offset into buffer, without moving the current position; got
+    // is 0 at the end of the file.
+    int ReadAt(std::uint64_t offset, char* buffer, std::size_t count, std::size_t& got);
+    int SizeOf(std::uint64_t& size);
     int WriteAll(std::string_view contents);
     int Sync();
     // flock(2) with LOCK_SH or LOCK_EX, waiting for it.
