@@ -6,9 +6,9 @@
 #include <sstream>
 #include <string>
 
+#include "emulated/gameux/game_definition.h"
 #include "fuzz_check.h"
 #include "fuzz_input.h"
-#include "platform/portable/emulated/game_definition.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <string>
 
+#include "emulated/base/utf16.h"
+#include "emulated/registry/reg_file_format.h"
 #include "fuzz_check.h"
 #include "fuzz_input.h"
-#include "platform/portable/emulated/reg_file_format.h"
-#include "platform/portable/emulated/utf16.h"
 
 namespace {
 

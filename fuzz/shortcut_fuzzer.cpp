@@ -9,9 +9,9 @@
 #include <optional>
 #include <string>
 
+#include "emulated/shell/shell_link_format.h"
 #include "fuzz_check.h"
 #include "fuzz_input.h"
-#include "platform/portable/emulated/shell_link_format.h"
 
 namespace {
 

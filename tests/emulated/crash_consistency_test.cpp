@@ -18,8 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include "emulated/registry/reg_file_format.h"
 #include "emulated_test_support.h"
-#include "reg_file_format.h"
 
 extern char** environ;
 

@@ -1,9 +1,9 @@
-#include "drive_mapping.h"
+#include "emulated/files/drive_mapping.h"
 
 #include <gtest/gtest.h>
 
+#include "emulated/base/win32_codes.h"
 #include "emulated_test_support.h"
-#include "win32_codes.h"
 
 namespace {
 

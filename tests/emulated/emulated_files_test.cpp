@@ -1,9 +1,9 @@
-#include "emulated_files.h"
+#include "emulated/files/emulated_files.h"
 
 #include <gtest/gtest.h>
 
+#include "emulated/base/win32_codes.h"
 #include "emulated_test_support.h"
-#include "win32_codes.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include "emulated/base/utf16.h"
 #include "emulated_test_support.h"
 #include "support/demo_game.h"
 #include "support/process_runner.h"
-#include "utf16.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "emulated_registry.h"
+#include "emulated/registry/emulated_registry.h"
 
 #include <gtest/gtest.h>
 
+#include "emulated/base/win32_codes.h"
+#include "emulated/machine/system_creation.h"
 #include "emulated_test_support.h"
-#include "system_creation.h"
-#include "win32_codes.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "com_object.h"
-#include "emulated_system.h"
+#include "emulated/com/com_object.h"
+#include "emulated/emulated_system.h"
 #include "emulated_test_support.h"
 
 class EmulatedSystemTest : public testing::Test {

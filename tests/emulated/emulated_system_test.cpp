@@ -1,12 +1,12 @@
-#include "emulated_system.h"
+#include "emulated/emulated_system.h"
 
 #include <cstdlib>
 #include <optional>
 #include <set>
 
+#include "emulated/base/win32_codes.h"
 #include "emulated_system_fixture.h"
 #include "platform/gameux.h"
-#include "win32_codes.h"
 
 namespace {
 

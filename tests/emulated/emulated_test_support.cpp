@@ -7,9 +7,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "emulated/base/utf16.h"
 #include "support/demo_game.h"
 #include "support/process_runner.h"
-#include "utf16.h"
 
 TemporaryFolder::TemporaryFolder() {
     std::string pattern =

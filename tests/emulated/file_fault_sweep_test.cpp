@@ -11,9 +11,9 @@
 #include <gtest/gtest.h>
 
 #include "cli/entry.h"
-#include "emulated_system.h"
+#include "emulated/emulated_system.h"
+#include "emulated/host/host_files.h"
 #include "emulated_test_support.h"
-#include "host_files.h"
 #include "support/console_capture.h"
 
 namespace {

@@ -1,11 +1,11 @@
-#include "game_definition.h"
+#include "emulated/gameux/game_definition.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 
+#include "emulated/base/win32_codes.h"
 #include "emulated_test_support.h"
-#include "win32_codes.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "game_explorer.h"
+#include "emulated/gameux/game_explorer.h"
 
 #include <optional>
 
+#include "emulated/base/win32_codes.h"
 #include "emulated_system_fixture.h"
 #include "support/demo_game.h"
-#include "win32_codes.h"
 
 namespace {
 

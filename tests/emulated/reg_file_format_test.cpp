@@ -1,8 +1,8 @@
-#include "reg_file_format.h"
+#include "emulated/registry/reg_file_format.h"
 
 #include <gtest/gtest.h>
 
-#include "utf16.h"
+#include "emulated/base/utf16.h"
 
 namespace {
 

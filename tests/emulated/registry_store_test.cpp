@@ -1,4 +1,4 @@
-#include "registry_store.h"
+#include "emulated/registry/registry_store.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -7,10 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include "emulated/base/utf16.h"
+#include "emulated/com/game_explorer_class.h"
+#include "emulated/machine/system_creation.h"
 #include "emulated_test_support.h"
-#include "game_explorer_class.h"
-#include "system_creation.h"
-#include "utf16.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "shell_link.h"
+#include "emulated/shell/shell_link.h"
 
+#include "emulated/base/win32_codes.h"
 #include "emulated_system_fixture.h"
 #include "platform/gameux.h"
-#include "win32_codes.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "system_location.h"
+#include "emulated/location/system_location.h"
 
 #include <cstdlib>
 #include <optional>

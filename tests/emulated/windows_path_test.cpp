@@ -1,4 +1,4 @@
-#include "windows_path.h"
+#include "emulated/files/windows_path.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "wmi_services.h"
+#include "emulated/wmi/wmi_services.h"
 
 #include <cwchar>
 
+#include "emulated/base/win32_codes.h"
 #include "emulated_system_fixture.h"
 #include "support/demo_game.h"
-#include "win32_codes.h"
 
 namespace {
 

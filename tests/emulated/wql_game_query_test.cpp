@@ -1,4 +1,4 @@
-#include "wql_game_query.h"
+#include "emulated/wmi/wql_game_query.h"
 
 #include <gtest/gtest.h>
 

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/portable/emulated/reg_file_format.h"
+#include "emulated/registry/reg_file_format.h"
 #include "support/demo_game.h"
 #include "support/expected_output.h"
 #include "support/process_runner.h"

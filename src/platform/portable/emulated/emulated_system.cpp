@@ -4,16 +4,16 @@
 #include <new>
 
 #include "bstr_memory.h"
-#include "com_apartment.h"
-#include "game_explorer.h"
-#include "game_explorer_class.h"
-#include "internet_shortcut.h"
-#include "random_guid.h"
-#include "shell_link.h"
-#include "special_folders.h"
-#include "system_location.h"
-#include "unavailable_game_explorer.h"
-#include "wmi_services.h"
+#include "emulated/base/random_guid.h"
+#include "emulated/com/com_apartment.h"
+#include "emulated/com/game_explorer_class.h"
+#include "emulated/gameux/game_explorer.h"
+#include "emulated/gameux/unavailable_game_explorer.h"
+#include "emulated/location/system_location.h"
+#include "emulated/shell/internet_shortcut.h"
+#include "emulated/shell/shell_link.h"
+#include "emulated/shell/special_folders.h"
+#include "emulated/wmi/wmi_services.h"
 
 EmulatedSystem::EmulatedSystem()
     : EmulatedSystem(SystemFolderFromEnvironment(), CurrentSystemUser()) {}

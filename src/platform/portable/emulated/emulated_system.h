@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <memory>
 
-#include "emulated_files.h"
-#include "emulated_machine.h"
-#include "emulated_registry.h"
+#include "emulated/files/emulated_files.h"
+#include "emulated/machine/emulated_machine.h"
+#include "emulated/registry/emulated_registry.h"
 #include "system_backend.h"
 
 class EmulatedSystem final : public SystemBackend {

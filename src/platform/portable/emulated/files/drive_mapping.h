@@ -1,0 +1,36 @@
+// Where the drives of the emulated system lie on the host, as in a Wine prefix: C: is the
+// folder drive_c of the system, Z: is the host's root, and the current folder is the host's
+// current folder seen through Z:. No other drive and no network path exists.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "emulated/files/windows_path.h"
+#include "platform_api.h"
+
+class DriveMapping {
+  public:
+    explicit DriveMapping(std::filesystem::path systemFolder);
+
+    // The full Windows form of path (GetFullPathNameW), against the current folder.
+    std::optional<WindowsPath> FullPath(std::wstring_view path) const;
+
+    // The host file that a full Windows path names, or a Win32 error: ERROR_PATH_NOT_FOUND for a
+    // drive that does not exist, ERROR_INVALID_NAME for a name Windows does not allow. Names
+    // match existing host entries without regard to case, so "C:\PROGRAMDATA" finds ProgramData.
+    struct HostPath {
+        std::filesystem::path path;
+        LONG error = ERROR_SUCCESS;
+    };
+    HostPath ToHost(const WindowsPath& path) const;
+    // FullPath and ToHost in one.
+    HostPath ToHost(std::wstring_view path) const;
+
+    // The host's current folder as Z:\..., or none when the host cannot tell it.
+    static std::optional<std::wstring> CurrentFolder();
+
+  private:
+    std::filesystem::path systemFolder_;
+};

@@ -1,0 +1,33 @@
+// The shell's folder and file functions on the emulated drives, with the results Windows gives.
+#pragma once
+
+#include "emulated/files/drive_mapping.h"
+#include "platform_api.h"
+
+class EmulatedFiles {
+  public:
+    explicit EmulatedFiles(const DriveMapping& drives);
+
+    // SHCreateDirectoryExW: creates the folder and every missing folder above it.
+    // ERROR_SUCCESS, ERROR_ALREADY_EXISTS when it is there already, ERROR_BAD_PATHNAME for a
+    // relative path, ERROR_FILENAME_EXCED_RANGE when too long, or the failure.
+    int CreateFolder(LPCWSTR path) const;
+
+    // SHFileOperationW: FO_DELETE removes each file or folder of the list with everything in it.
+    // 0, ERROR_FILE_NOT_FOUND when one of them does not exist (nothing is removed then),
+    // ERROR_ACCESS_DENIED for a drive root, a folder on the way that cannot be read or a failed
+    // removal, ERROR_INVALID_PARAMETER for an empty list or any other operation, which the
+    // emulated system does not provide.
+    int Operate(SHFILEOPSTRUCTW& operation) const;
+
+    // GetFileAttributesW (host_file_facts.h); INVALID_FILE_ATTRIBUTES when it cannot be had, with
+    // the reason set for GetLastError (ERROR_PATH_NOT_FOUND when it does not exist).
+    DWORD Attributes(LPCWSTR path) const;
+
+    // GetFullPathNameW: characters written without the terminator, the size needed with it when
+    // bufferLength is too short (buffer untouched), 0 when the path cannot be made full.
+    DWORD FullPathName(LPCWSTR path, DWORD bufferLength, LPWSTR buffer, LPWSTR* filePart) const;
+
+  private:
+    const DriveMapping& drives_;
+};

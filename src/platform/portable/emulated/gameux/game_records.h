@@ -1,0 +1,52 @@
+// The games that the emulated Game Explorer knows, kept where Windows keeps them: below
+// HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\GameUX, in "Games" for all users
+// and in a key named by the user's security identifier for the current user, one key per game
+// named by its braced instance GUID.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "emulated/gameux/game_definition.h"
+#include "emulated/registry/registry_store.h"
+#include "platform/gameux.h"
+
+inline constexpr const wchar_t* kGameUxKey =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\GameUX";
+inline constexpr const wchar_t* kAllUsersGamesKey = L"Games";
+inline constexpr const wchar_t* kConfigBinaryPathValue = L"ConfigGDFBinaryPath";
+inline constexpr const wchar_t* kInstallFolderValue = L"ConfigApplicationPath";
+inline constexpr const wchar_t* kApplicationIdValue = L"ApplicationId";
+inline constexpr const wchar_t* kTitleValue = L"Title";
+inline constexpr const wchar_t* kDescriptionValue = L"Description";
+
+struct GameRecord {
+    std::wstring instanceId;  // braced text, the name of the game's key
+    std::wstring binaryPath;
+    std::wstring installDirectory;
+    GAME_INSTALL_SCOPE scope = GIS_ALL_USERS;
+    GameDefinition definition;  // what the game's binary says of it
+};
+
+class GameRecords {
+  public:
+    GameRecords(RegistryStore& registry, std::wstring userId);
+
+    // Records (or records again) the game under instanceId for the scope (GIS_CURRENT_USER or
+    // GIS_ALL_USERS; anything else is E_INVALIDARG). S_OK or the registry's failure.
+    HRESULT Add(const GameRecord& game);
+
+    // Removes the game from both scopes; HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) when neither
+    // has it, or the registry's failure.
+    HRESULT Remove(REFGUID instanceId);
+
+    // Every game of both scopes (all users first) whose binary path names binaryPath, compared
+    // as Windows compares paths. S_OK (possibly with none found) or the registry's failure.
+    HRESULT FindByBinaryPath(std::wstring_view binaryPath, std::vector<GameRecord>& found);
+
+  private:
+    std::wstring ScopeKey(GAME_INSTALL_SCOPE scope) const;
+
+    RegistryStore& registry_;
+    std::wstring userId_;
+};

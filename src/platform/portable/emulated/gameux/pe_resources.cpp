@@ -1,0 +1,257 @@
+#include "emulated/gameux/pe_resources.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+// Offsets and sizes of the image headers that the lookup walks through.
+constexpr std::uint64_t kNewHeaderOffsetField = 0x3C;
+constexpr std::uint32_t kPeSignature = 0x00004550;  // "PE\0\0"
+constexpr std::uint64_t kFileHeaderSize = 20;
+constexpr std::uint64_t kSectionCountField = 2;
+constexpr std::uint64_t kOptionalHeaderSizeField = 16;
+constexpr std::uint16_t kPe32Magic = 0x10B;
+constexpr std::uint16_t kPe32PlusMagic = 0x20B;
+// Where the data directory count lies in the optional header; the directories follow it.
+constexpr std::uint64_t kPe32DirectoryCountField = 92;
+constexpr std::uint64_t kPe32PlusDirectoryCountField = 108;
+constexpr std::uint32_t kResourceDirectoryIndex = 2;
+constexpr std::uint64_t kDataDirectorySize = 8;
+constexpr std::uint64_t kSectionHeaderSize = 40;
+constexpr std::uint64_t kResourceDirectoryHeaderSize = 16;
+constexpr std::uint64_t kResourceEntrySize = 8;
+constexpr std::uint64_t kResourceDataEntrySize = 16;
+// The high bit of a resource entry's fields: the name is a string, the child a directory.
+constexpr std::uint32_t kHighBit = 0x80000000;
+
+// A little-endian number of `count` bytes at `position` of bytes read from the file.
+std::uint32_t LittleEndian(const std::string& bytes, std::size_t position, std::size_t count) {
+    std::uint32_t value = 0;
+    for (std::size_t i = count; i-- > 0;) {
+        value = (value << 8) | static_cast<std::uint8_t>(bytes[position + i]);
+    }
+    return value;
+}
+
+struct Section {
+    std::uint32_t virtualAddress = 0;
+    std::uint32_t rawSize = 0;
+    std::uint32_t rawOffset = 0;
+};
+
+class ImageReader {
+  public:
+    explicit ImageReader(std::istream& image) : image_(image) {
+        image_.seekg(0, std::ios::end);
+        const std::streamoff end = image_.tellg();
+        size_ = end > 0 ? static_cast<std::uint64_t>(end) : 0;
+    }
+
+    // The bytes at [offset, offset + count), or nothing when they are not all in the file.
+    std::optional<std::string> Bytes(std::uint64_t offset, std::uint64_t count) {
+        if (offset > size_ || count > size_ - offset) {
+            return std::nullopt;
+        }
+        std::string bytes(count, '\0');
+        image_.clear();
+        image_.seekg(static_cast<std::streamoff>(offset));
+        if (!image_.read(bytes.data(), static_cast<std::streamsize>(count))) {
+            return std::nullopt;
+        }
+        return bytes;
+    }
+    std::optional<std::uint32_t> U16(std::uint64_t offset) { return Number(offset, 2); }
+    std::optional<std::uint32_t> U32(std::uint64_t offset) { return Number(offset, 4); }
+
+    // Where the image's bytes at [rva, rva + count) lie in the file: within one section's raw
+    // data, which must itself lie in the file. The section found last is tried first: a lookup
+    // stays in one section, and a file with many sections then costs no more than one with few.
+    std::optional<std::uint64_t> FileOffset(std::uint64_t rva, std::uint64_t count) {
+        if (lastSection_ < sections_.size()) {
+            if (auto offset = OffsetIn(sections_[lastSection_], rva, count)) {
+                return offset;
+            }
+        }
+        for (std::size_t i = 0; i < sections_.size(); ++i) {
+            if (auto offset = OffsetIn(sections_[i], rva, count)) {
+                lastSection_ = i;
+                return offset;
+            }
+        }
+        return std::nullopt;
+    }
+
+    // Reads the headers and the section table; the RVA of the resource tree's root, or nothing.
+    std::optional<std::uint32_t> ResourceRoot();
+
+  private:
+    std::optional<std::uint64_t> OffsetIn(const Section& section, std::uint64_t rva,
+                                          std::uint64_t count) const {
+        if (rva < section.virtualAddress) {
+            return std::nullopt;
+        }
+        const std::uint64_t into = rva - section.virtualAddress;
+        if (into > section.rawSize || count > section.rawSize - into ||
+            std::uint64_t{section.rawOffset} + section.rawSize > size_) {
+            return std::nullopt;
+        }
+        return section.rawOffset + into;
+    }
+
+    std::optional<std::uint32_t> Number(std::uint64_t offset, std::uint64_t count) {
+        const std::optional<std::string> bytes = Bytes(offset, count);
+        if (!bytes) {
+            return std::nullopt;
+        }
+        return LittleEndian(*bytes, 0, count);
+    }
+
+    std::istream& image_;
+    std::uint64_t size_ = 0;
+    std::vector<Section> sections_;
+    std::size_t lastSection_ = 0;
+};
+
+std::optional<std::uint32_t> ImageReader::ResourceRoot() {
+    const std::optional<std::uint32_t> dosMagic = U16(0);
+    const std::optional<std::uint32_t> peOffset = U32(kNewHeaderOffsetField);
+    if (dosMagic != 0x5A4D || !peOffset || U32(*peOffset) != kPeSignature) {  // "MZ"
+        return std::nullopt;
+    }
+    const std::uint64_t fileHeader = std::uint64_t{*peOffset} + 4;
+    const std::uint64_t optionalHeader = fileHeader + kFileHeaderSize;
+    const std::optional<std::uint32_t> sectionCount = U16(fileHeader + kSectionCountField);
+    const std::optional<std::uint32_t> optionalSize = U16(fileHeader + kOptionalHeaderSizeField);
+    const std::optional<std::uint32_t> magic = U16(optionalHeader);
+    if (!sectionCount || !optionalSize || !magic) {
+        return std::nullopt;
+    }
+    std::uint64_t countField = 0;
+    if (*magic == kPe32Magic) {
+        countField = kPe32DirectoryCountField;
+    } else if (*magic == kPe32PlusMagic) {
+        countField = kPe32PlusDirectoryCountField;
+    } else {
+        return std::nullopt;
+    }
+    const std::uint64_t directory = countField + 4 + kResourceDirectoryIndex * kDataDirectorySize;
+    const std::optional<std::uint32_t> directoryCount = U32(optionalHeader + countField);
+    if (!directoryCount || *directoryCount <= kResourceDirectoryIndex ||
+        directory + kDataDirectorySize > *optionalSize) {
+        return std::nullopt;
+    }
+    const std::optional<std::uint32_t> rva = U32(optionalHeader + directory);
+    const std::uint64_t sectionTable = optionalHeader + *optionalSize;
+    // Read as a whole first, so that a count beyond the file costs nothing.
+    const std::optional<std::string> table =
+        Bytes(sectionTable, *sectionCount * kSectionHeaderSize);
+    if (!rva || *rva == 0 || !table) {
+        return std::nullopt;
+    }
+    for (std::uint64_t i = 0; i < *sectionCount; ++i) {
+        const std::size_t header = i * kSectionHeaderSize;
+        sections_.push_back({LittleEndian(*table, header + 12, 4),
+                             LittleEndian(*table, header + 16, 4),
+                             LittleEndian(*table, header + 20, 4)});
+    }
+    return rva;
+}
+
+bool SameName(const std::string& units, std::u16string_view name) {
+    auto upper = [](std::uint32_t c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; };
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (upper(LittleEndian(units, 2 * i, 2)) != upper(name[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The resource tree: directories of entries, each naming a child directory or a data entry by
+// its offset from the tree's root.
+class ResourceTree {
+  public:
+    ResourceTree(ImageReader& image, std::uint32_t rootRva) : image_(image), rootRva_(rootRva) {}
+
+    // The child field of the entry with the string name `name` in the directory at `offset`, or
+    // of its first entry (named or numbered) when `name` is none.
+    std::optional<std::uint32_t> Child(std::uint32_t offset,
+                                       std::optional<std::u16string_view> name) {
+        const std::optional<std::string> header = At(offset, kResourceDirectoryHeaderSize);
+        if (!header) {
+            return std::nullopt;
+        }
+        const std::uint32_t named = LittleEndian(*header, 12, 2);
+        const std::uint32_t numbered = LittleEndian(*header, 14, 2);
+        const std::uint32_t count = name ? named : named + numbered;
+        for (std::uint32_t i = 0; i < count; ++i) {
+            const std::optional<std::string> entry = At(
+                offset + kResourceDirectoryHeaderSize + i * kResourceEntrySize, kResourceEntrySize);
+            if (!entry) {
+                return std::nullopt;
+            }
+            const std::uint32_t nameField = LittleEndian(*entry, 0, 4);
+            if (!name || ((nameField & kHighBit) != 0 && HasName(nameField & ~kHighBit, *name))) {
+                return LittleEndian(*entry, 4, 4);
+            }
+        }
+        return std::nullopt;
+    }
+
+    // The bytes that the data entry at `offset` describes.
+    std::optional<std::string> Data(std::uint32_t offset) {
+        const std::optional<std::string> entry = At(offset, kResourceDataEntrySize);
+        if (!entry) {
+            return std::nullopt;
+        }
+        const std::uint32_t size = LittleEndian(*entry, 4, 4);
+        const std::optional<std::uint64_t> data =
+            image_.FileOffset(LittleEndian(*entry, 0, 4), size);
+        return data ? image_.Bytes(*data, size) : std::nullopt;
+    }
+
+  private:
+    std::optional<std::string> At(std::uint64_t offset, std::uint64_t count) {
+        const std::optional<std::uint64_t> where = image_.FileOffset(rootRva_ + offset, count);
+        return where ? image_.Bytes(*where, count) : std::nullopt;
+    }
+    // Names are counted UTF-16 strings: a length, then that many units.
+    bool HasName(std::uint32_t offset, std::u16string_view name) {
+        const std::optional<std::string> length = At(offset, 2);
+        if (!length || LittleEndian(*length, 0, 2) != name.size()) {
+            return false;
+        }
+        const std::optional<std::string> units = At(std::uint64_t{offset} + 2, name.size() * 2);
+        return units && SameName(*units, name);
+    }
+
+    ImageReader& image_;
+    std::uint64_t rootRva_;
+};
+
+}  // namespace
+
+std::optional<std::string> FindNamedResource(std::istream& image, std::u16string_view type,
+                                             std::u16string_view name) {
+    ImageReader reader(image);
+    const std::optional<std::uint32_t> root = reader.ResourceRoot();
+    if (!root) {
+        return std::nullopt;
+    }
+    ResourceTree tree(reader, *root);
+    // Three levels: type, name, language. The first two lead to directories, the third to data.
+    const std::optional<std::uint32_t> names = tree.Child(0, type);
+    if (!names || (*names & kHighBit) == 0) {
+        return std::nullopt;
+    }
+    const std::optional<std::uint32_t> languages = tree.Child(*names & ~kHighBit, name);
+    if (!languages || (*languages & kHighBit) == 0) {
+        return std::nullopt;
+    }
+    const std::optional<std::uint32_t> data = tree.Child(*languages & ~kHighBit, std::nullopt);
+    if (!data || (*data & kHighBit) != 0) {
+        return std::nullopt;
+    }
+    return tree.Data(*data);
+}

@@ -1,0 +1,118 @@
+#include "emulated/host/atomic_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <optional>
+#include <random>
+
+#include "emulated/host/host_files.h"
+
+namespace {
+
+constexpr std::string_view kTemporaryMark = ".tmp-";
+// A fresh random name meets an existing one only by chance; this many tries rule that out.
+constexpr int kTemporaryNameTries = 16;
+
+std::string RandomSuffix() {
+    static thread_local std::random_device source;
+    static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    std::string suffix;
+    for (int i = 0; i < 12; ++i) {
+        suffix.push_back(kDigits[source() % (sizeof kDigits - 1)]);
+    }
+    return suffix;
+}
+
+// The permission bits of the file being replaced, none when it does not exist yet.
+std::optional<mode_t> ModeOf(const std::filesystem::path& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        return std::nullopt;
+    }
+    return status.st_mode & 07777;
+}
+
+// Creates a temporary file of an unpredictable name that no other file has, so that neither a
+// leftover of a killed run nor another writer can block the replacement.
+int CreateTemporary(const std::filesystem::path& path, HostFile& file,
+                    std::filesystem::path& temporary) {
+    int error = EEXIST;
+    for (int i = 0; i < kTemporaryNameTries && error == EEXIST; ++i) {
+        temporary = path;
+        temporary += std::string(kTemporaryMark) + RandomSuffix();
+        error = file.Open(temporary, O_WRONLY | O_CREAT | O_EXCL, 0666);
+    }
+    return error;
+}
+
+int WriteTemporary(HostFile& file, std::optional<mode_t> mode, std::string_view contents) {
+    if (mode) {
+        // Set explicitly: the mode given to open is narrowed by the umask.
+        if (int error = file.SetMode(*mode); error != 0) {
+            return error;
+        }
+    }
+    if (int error = file.WriteAll(contents); error != 0) {
+        return error;
+    }
+    return file.Sync();
+}
+
+int SyncFolder(const std::filesystem::path& folder) {
+    HostFile file;
+    if (int error = file.Open(folder, O_RDONLY | O_DIRECTORY); error != 0) {
+        return error;
+    }
+    return file.Sync();
+}
+
+}  // namespace
+
+int ReplaceFileAtomically(const std::filesystem::path& path, std::string_view contents) {
+    std::optional<mode_t> mode = ModeOf(path);
+    HostFile file;
+    std::filesystem::path temporary;
+    if (int error = CreateTemporary(path, file, temporary); error != 0) {
+        return error;
+    }
+    int error = WriteTemporary(file, mode, contents);
+    file.Close();
+    if (error == 0) {
+        error = RenameHostFile(temporary, path);
+    }
+    if (error != 0) {
+        RemoveHostEntry(temporary);
+        return error;
+    }
+    // The rename is durable only once the folder that records it is on disk.
+    std::filesystem::path folder = path.parent_path();
+    return SyncFolder(folder.empty() ? std::filesystem::path(".") : folder);
+}
+
+int ReadWholeFile(const std::filesystem::path& path, std::string& contents, std::size_t limit) {
+    contents.clear();
+    HostFile file;
+    if (int error = file.Open(path, O_RDONLY); error != 0) {
+        return error;
+    }
+    return file.ReadToEnd(contents, limit);
+}
+
+int RemoveStaleTemporaries(const std::filesystem::path& path) {
+    std::filesystem::path folder = path.parent_path();
+    std::vector<HostFolderEntry> entries;
+    if (int error = ListHostFolder(folder.empty() ? "." : folder, entries); error != 0) {
+        return error;
+    }
+    std::string prefix = path.filename().string() + std::string(kTemporaryMark);
+    for (const HostFolderEntry& entry : entries) {
+        if (!entry.isFolder && entry.name.starts_with(prefix)) {
+            if (int error = RemoveHostEntry(folder / entry.name); error != 0) {
+                return error;
+            }
+        }
+    }
+    return 0;
+}

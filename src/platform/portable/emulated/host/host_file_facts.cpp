@@ -1,0 +1,40 @@
+#include "emulated/host/host_file_facts.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+
+namespace {
+
+constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x01;
+constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
+// Seconds from 1601-01-01, where FILETIME counts from, to 1970-01-01.
+constexpr std::uint64_t kUnixEpochInFileTimeSeconds = 11644473600ULL;
+
+std::uint64_t FileTimeOf(const timespec& time) {
+    if (time.tv_sec < 0) {
+        return 0;
+    }
+    return (static_cast<std::uint64_t>(time.tv_sec) + kUnixEpochInFileTimeSeconds) * 10000000ULL +
+           static_cast<std::uint64_t>(time.tv_nsec) / 100;
+}
+
+}  // namespace
+
+HostFileFacts FactsOf(const std::filesystem::path& path) {
+    HostFileFacts facts;
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        facts.error = errno;
+        return facts;
+    }
+    facts.attributes = S_ISDIR(status.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+    if ((status.st_mode & S_IWUSR) == 0) {
+        facts.attributes |= FILE_ATTRIBUTE_READONLY;
+    }
+    facts.creationTime = FileTimeOf(status.st_ctim);
+    facts.accessTime = FileTimeOf(status.st_atim);
+    facts.writeTime = FileTimeOf(status.st_mtim);
+    facts.size = S_ISDIR(status.st_mode) ? 0 : static_cast<std::uint64_t>(status.st_size);
+    return facts;
+}

@@ -1,0 +1,225 @@
+#include "emulated/host/host_files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <utility>
+
+namespace {
+
+std::uint64_t callCount = 0;
+std::uint64_t failingCall = 0;
+int failingError = 0;
+
+// Counts one file call; nonzero when it is the one to fail.
+int InjectedFailure() {
+    return ++callCount == failingCall ? failingError : 0;
+}
+
+// Runs a call that sets errno on failure (returns -1), repeating it when a signal cut it short.
+template <typename Call>
+int Checked(Call call) {
+    if (int injected = InjectedFailure(); injected != 0) {
+        return injected;
+    }
+    for (;;) {
+        if (call() >= 0) {
+            return 0;
+        }
+        if (errno != EINTR) {
+            return errno;
+        }
+    }
+}
+
+bool IsRealFolder(const std::filesystem::path& path) {
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+}  // namespace
+
+HostFile& HostFile::operator=(HostFile&& other) noexcept {
+    if (this != &other) {
+        Close();
+        descriptor_ = std::exchange(other.descriptor_, -1);
+    }
+    return *this;
+}
+
+int HostFile::Open(const std::filesystem::path& path, int flags, mode_t mode) {
+    Close();
+    return Checked([&] { return descriptor_ = ::open(path.c_str(), flags | O_CLOEXEC, mode); });
+}
+
+void HostFile::Close() {
+    if (descriptor_ >= 0) {
+        ::close(descriptor_);
+        descriptor_ = -1;
+    }
+}
+
+int HostFile::ReadToEnd(std::string& contents, std::size_t limit) {
+    char buffer[65536];
+    for (;;) {
+        ssize_t got = 0;
+        if (int error = Checked([&] { return got = ::read(descriptor_, buffer, sizeof buffer); });
+            error != 0) {
+            return error;
+        }
+        if (got == 0) {
+            return 0;
+        }
+        if (static_cast<std::size_t>(got) > limit - std::min(limit, contents.size())) {
+            return EFBIG;
+        }
+        contents.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
+int HostFile::ReadAt(std::uint64_t offset, char* buffer, std::size_t count, std::size_t& got) {
+    ssize_t read = 0;
+    const int error = Checked(
+        [&] { return read = ::pread(descriptor_, buffer, count, static_cast<off_t>(offset)); });
+    got = error == 0 ? static_cast<std::size_t>(read) : 0;
+    return error;
+}
+
+int HostFile::SizeOf(std::uint64_t& size) {
+    struct stat status {};
+    const int error = Checked([&] { return ::fstat(descriptor_, &status); });
+    size = error == 0 ? static_cast<std::uint64_t>(status.st_size) : 0;
+    return error;
+}
+
+int HostFile::WriteAll(std::string_view contents) {
+    while (!contents.empty()) {
+        ssize_t written = 0;
+        if (int error = Checked(
+                [&] { return written = ::write(descriptor_, contents.data(), contents.size()); });
+            error != 0) {
+            return error;
+        }
+        contents.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return 0;
+}
+
+int HostFile::Sync() {
+    return Checked([&] { return ::fsync(descriptor_); });
+}
+
+int HostFile::Lock(int operation) {
+    return Checked([&] { return ::flock(descriptor_, operation); });
+}
+
+int HostFile::SetMode(mode_t mode) {
+    return ::fchmod(descriptor_, mode) == 0 ? 0 : errno;
+}
+
+int RenameHostFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+    return Checked([&] { return ::rename(from.c_str(), to.c_str()); });
+}
+
+int RemoveHostEntry(const std::filesystem::path& path) {
+    return Checked([&] { return std::remove(path.c_str()); });
+}
+
+int MakeHostFolders(const std::filesystem::path& path) {
+    // Made from the innermost folder outwards, going up only as far as folders are missing, so
+    // that an existing folder costs one call.
+    std::vector<std::filesystem::path> pending{path};
+    while (!pending.empty()) {
+        std::filesystem::path folder = pending.back();
+        int error = Checked([&] { return ::mkdir(folder.c_str(), 0777); });
+        if (error == ENOENT && folder.has_relative_path() && folder.parent_path() != folder) {
+            pending.push_back(folder.parent_path());
+            continue;
+        }
+        if (error == EEXIST) {
+            struct stat status {};
+            error = ::stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode) ? 0 : ENOTDIR;
+        }
+        if (error != 0) {
+            return error;
+        }
+        pending.pop_back();
+    }
+    return 0;
+}
+
+int RemoveHostTree(const std::filesystem::path& path) {
+    if (!IsRealFolder(path)) {
+        return RemoveHostEntry(path);
+    }
+    // Depth first without recursion: a folder is removed once everything in it is.
+    std::vector<std::pair<std::filesystem::path, bool>> folders{{path, false}};
+    while (!folders.empty()) {
+        auto& [folder, emptied] = folders.back();
+        if (emptied) {
+            if (int error = RemoveHostEntry(folder); error != 0) {
+                return error;
+            }
+            folders.pop_back();
+            continue;
+        }
+        emptied = true;
+        std::filesystem::path current = folder;
+        std::vector<HostFolderEntry> entries;
+        if (int error = ListHostFolder(current, entries); error != 0) {
+            return error;
+        }
+        for (const HostFolderEntry& entry : entries) {
+            if (entry.isFolder) {
+                folders.emplace_back(current / entry.name, false);
+            } else if (int error = RemoveHostEntry(current / entry.name); error != 0) {
+                return error;
+            }
+        }
+    }
+    return 0;
+}
+
+int ListHostFolder(const std::filesystem::path& folder, std::vector<HostFolderEntry>& entries) {
+    entries.clear();
+    if (int injected = InjectedFailure(); injected != 0) {
+        return injected;
+    }
+    DIR* listing = ::opendir(folder.c_str());
+    if (listing == nullptr) {
+        return errno;
+    }
+    int error = 0;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(listing);
+        if (entry == nullptr) {
+            error = errno;
+            break;
+        }
+        std::string name = entry->d_name;
+        if (name == "." || name == "..") {
+            continue;
+        }
+        bool isFolder =
+            entry->d_type == DT_DIR || (entry->d_type == DT_UNKNOWN && IsRealFolder(folder / name));
+        entries.push_back({std::move(name), isFolder});
+    }
+    ::closedir(listing);
+    return error;
+}
+
+void FailHostFileCall(std::uint64_t failAt, int error) {
+    callCount = 0;
+    failingCall = failAt;
+    failingError = error;
+}
+
+std::uint64_t HostFileCallCount() {
+    return callCount;
+}

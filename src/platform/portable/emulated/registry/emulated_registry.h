@@ -1,0 +1,25 @@
+// The registry functions of the emulated system: key handles over the hive files.
+#pragma once
+
+#include "emulated/registry/registry_handles.h"
+#include "emulated/registry/registry_store.h"
+#include "platform_api.h"
+
+class EmulatedRegistry {
+  public:
+    explicit EmulatedRegistry(RegistryStore& store);
+
+    // The results are those of the Windows functions of the same names (system_backend.h).
+    LSTATUS CreateKey(HKEY root, LPCWSTR subKey, HKEY* key, DWORD* disposition);
+    LSTATUS SetValue(HKEY key, LPCWSTR valueName, DWORD type, const BYTE* data, DWORD byteCount);
+    LSTATUS OpenExistingKey(HKEY root, LPCWSTR subKey, HKEY* key);
+    LSTATUS CloseKey(HKEY key);
+    // RegDeleteTreeW with a subkey: root may be a predefined root or an open key.
+    LSTATUS DeleteTree(HKEY root, LPCWSTR subKey);
+
+    const RegistryHandles& Handles() const { return handles_; }
+
+  private:
+    RegistryStore& store_;
+    RegistryHandles handles_;
+};

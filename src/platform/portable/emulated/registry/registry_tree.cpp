@@ -1,0 +1,116 @@
+#include "emulated/registry/registry_tree.h"
+
+#include "emulated/base/utf16.h"
+
+RegistryNode::~RegistryNode() {
+    // Released level by level: releasing a deep tree recursively would overflow the stack. A
+    // node is destroyed only once its children were taken from it.
+    std::vector<std::unique_ptr<RegistryNode>> pending;
+    TakeChildren(pending);
+    while (!pending.empty()) {
+        std::unique_ptr<RegistryNode> node = std::move(pending.back());
+        pending.pop_back();
+        node->TakeChildren(pending);
+    }
+}
+
+void RegistryNode::TakeChildren(std::vector<std::unique_ptr<RegistryNode>>& into) {
+    for (auto& [name, child] : children_) {
+        into.push_back(std::move(child));
+    }
+    children_.clear();
+}
+
+RegistryNode* RegistryNode::Find(std::wstring_view name) {
+    auto it = children_.find(name);
+    return it == children_.end() ? nullptr : it->second.get();
+}
+
+const RegistryNode* RegistryNode::Find(std::wstring_view name) const {
+    auto it = children_.find(name);
+    return it == children_.end() ? nullptr : it->second.get();
+}
+
+RegistryNode& RegistryNode::Create(const std::wstring& name, bool& created) {
+    auto it = children_.find(name);
+    created = it == children_.end();
+    if (created) {
+        auto child = std::make_unique<RegistryNode>();
+        child->name_ = name;
+        it = children_.emplace(name, std::move(child)).first;
+    }
+    return *it->second;
+}
+
+bool RegistryNode::Remove(std::wstring_view name) {
+    auto it = children_.find(name);
+    if (it == children_.end()) {
+        return false;
+    }
+    children_.erase(it);
+    return true;
+}
+
+const RegistryValue* RegistryNode::FindValue(std::wstring_view name) const {
+    for (const RegistryValue& value : values_) {
+        if (EqualsIgnoringCase(value.name, name)) {
+            return &value;
+        }
+    }
+    return nullptr;
+}
+
+void RegistryNode::SetValue(RegistryValue value) {
+    for (RegistryValue& existing : values_) {
+        if (EqualsIgnoringCase(existing.name, value.name)) {
+            // A value keeps the name it was created with, as a key does.
+            existing.type = value.type;
+            existing.data = std::move(value.data);
+            return;
+        }
+    }
+    values_.push_back(std::move(value));
+}
+
+bool SplitKeyPath(std::wstring_view path, std::vector<std::wstring>& names) {
+    names.clear();
+    std::size_t start = 0;
+    while (start < path.size()) {
+        std::size_t end = path.find(L'\\', start);
+        if (end == std::wstring_view::npos) {
+            end = path.size();
+        }
+        if (end == start) {
+            return false;
+        }
+        names.emplace_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    return true;
+}
+
+RegistryNode* FindKey(RegistryNode& root, const std::vector<std::wstring>& names) {
+    RegistryNode* node = &root;
+    for (const std::wstring& name : names) {
+        node = node->Find(name);
+        if (node == nullptr) {
+            return nullptr;
+        }
+    }
+    return node;
+}
+
+const RegistryNode* FindKey(const RegistryNode& root, const std::vector<std::wstring>& names) {
+    return FindKey(const_cast<RegistryNode&>(root), names);
+}
+
+std::vector<BYTE> StringValueData(std::wstring_view text) {
+    std::string bytes = ToUtf16Le(text);
+    bytes.append(2, '\0');
+    return {bytes.begin(), bytes.end()};
+}
+
+std::wstring StringFromValueData(const std::vector<BYTE>& data) {
+    std::wstring text = FromUtf16Le({reinterpret_cast<const char*>(data.data()), data.size()});
+    return text.substr(0, text.find(L'\0'));
+}

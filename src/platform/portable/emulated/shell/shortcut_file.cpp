@@ -1,0 +1,36 @@
+#include "emulated/shell/shortcut_file.h"
+
+#include <cerrno>
+
+#include "emulated/host/atomic_file.h"
+
+HRESULT SaveShortcutFile(const DriveMapping& drives, LPCOLESTR fileName, std::string_view bytes) {
+    if (fileName == nullptr) {
+        return E_INVALIDARG;
+    }
+    std::optional<WindowsPath> full = drives.FullPath(fileName);
+    if (!full) {
+        return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+    }
+    if (full->Text().size() >= MAX_PATH) {
+        return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+    }
+    DriveMapping::HostPath host = drives.ToHost(*full);
+    if (host.error != ERROR_SUCCESS) {
+        return HRESULT_FROM_WIN32(host.error);
+    }
+    switch (ReplaceFileAtomically(host.path, bytes)) {
+        case 0:
+            return S_OK;
+        case ENOENT:
+        case ENOTDIR:
+            return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+        case EACCES:
+        case EPERM:
+        case EROFS:
+        case EISDIR:
+            return E_ACCESSDENIED;
+        default:
+            return E_FAIL;
+    }
+}
