@@ -13,11 +13,16 @@ inline constexpr std::wstring_view kForbiddenNameCharacters = L"\\/<>:\"|?*";
 // a longer one.
 inline constexpr std::size_t kMaxShortcutArgumentsLength = 1023;
 
-// True for the names Windows keeps for devices (CON, PRN, AUX, NUL, COM0 to COM9, LPT0 to LPT9)
-// in any case, alone or before an extension ("nul", "COM1.txt"): a file of that name reaches
-// the device instead.
+// True for the names Windows keeps for devices (CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM0 to
+// COM9 and LPT0 to LPT9, and COM or LPT with a superscript 1, 2 or 3) in any case, alone or
+// before an extension ("nul", "COM1.txt"). Windows drops the blanks at the end of the part before
+// the first dot before it compares, so "nul .x" is NUL too: a file of such a name reaches the
+// device instead.
 inline bool IsReservedDeviceName(std::wstring_view name) {
-    const std::wstring_view stem = name.substr(0, name.find(L'.'));
+    std::wstring_view stem = name.substr(0, name.find(L'.'));
+    while (!stem.empty() && stem.back() == L' ') {
+        stem.remove_suffix(1);
+    }
     auto equalsUpper = [](std::wstring_view text, std::wstring_view word) {
         if (text.size() != word.size()) {
             return false;
@@ -30,13 +35,18 @@ inline bool IsReservedDeviceName(std::wstring_view name) {
         }
         return true;
     };
-    for (std::wstring_view device : {L"CON", L"PRN", L"AUX", L"NUL"}) {
+    for (std::wstring_view device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"}) {
         if (equalsUpper(stem, device)) {
             return true;
         }
     }
-    if (stem.size() != 4 || stem[3] < L'0' || stem[3] > L'9') {
+    if (stem.size() != 4) {
         return false;
     }
-    return equalsUpper(stem.substr(0, 3), L"COM") || equalsUpper(stem.substr(0, 3), L"LPT");
+    // Superscript one, two and three count as port numbers.
+    const wchar_t port = stem[3];
+    const bool portNumber = (port >= L'0' && port <= L'9') || port == L'\u00B9' ||
+                            port == L'\u00B2' || port == L'\u00B3';
+    return portNumber &&
+           (equalsUpper(stem.substr(0, 3), L"COM") || equalsUpper(stem.substr(0, 3), L"LPT"));
 }

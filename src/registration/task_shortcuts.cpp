@@ -28,8 +28,9 @@ constexpr wchar_t kSupportTasksFolder[] = L"SupportTasks";
 
 // Room for a special folder path (at most MAX_PATH) with the task tree below it.
 constexpr std::size_t kPathCapacity = 512;
-// GetFullPathNameW's buffer; a result of this size or more means the full path did not fit.
-constexpr DWORD kFullPathCapacity = 512;
+// The longest target or working folder a shortcut stores whole, with its terminator; the shell
+// cuts a longer one, and the shortcut would start nothing.
+constexpr DWORD kFullPathCapacity = MAX_PATH;
 // SHFileOperationW's source list: one path followed by two terminators.
 constexpr std::size_t kDeletionListCapacity = 512;
 
@@ -54,6 +55,17 @@ bool IsPlainFileName(const wchar_t* name) {
     return text.back() != L'.' && text.back() != L' ' && !IsReservedDeviceName(text);
 }
 
+// A line break in an Internet shortcut's address would start a line of its own in the file,
+// such as an icon fetched from a remote share; no control character belongs in an address.
+bool HasControlCharacter(const wchar_t* text) {
+    for (; *text != L'\0'; ++text) {
+        if (*text < L' ' || *text == L'\x7f') {
+            return true;
+        }
+    }
+    return false;
+}
+
 // The scheme is compared letter by letter in ASCII, so that no locale's case rules apply.
 bool IsWebAddress(const wchar_t* target) {
     for (const wchar_t* prefix : kWebAddressPrefixes) {
@@ -76,13 +88,16 @@ int SpecialFolderFor(int scope) {
 
 // Sets the working folder to the folder part of the target's full path, with its trailing
 // backslash. When the full path is not known, the shortcut gets no working folder at all rather
-// than whatever the buffer happened to hold.
+// than whatever the buffer happened to hold; a full path too long for a shortcut refuses the task.
 HRESULT SetWorkingFolderFromTarget(IShellLinkW& link, const wchar_t* targetPath) {
     wchar_t fullPath[kFullPathCapacity];
     wchar_t* filePart = nullptr;
     const DWORD length = GetFullPathNameW(targetPath, kFullPathCapacity, fullPath, &filePart);
-    if (length == 0 || length >= kFullPathCapacity) {
+    if (length == 0) {
         return S_OK;
+    }
+    if (length >= kFullPathCapacity) {
+        return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
     }
     // No file part (a target ending in a backslash): the whole full path is the folder.
     if (filePart != nullptr) {
@@ -206,14 +221,22 @@ HRESULT RemoveGameTaskFolder(const wchar_t* specialFolder, const wchar_t* guidTe
 
 HRESULT CreateGameTask(int scope, const GUID& gameId, int isSupport, int index, const wchar_t* name,
                        const wchar_t* targetPath, const wchar_t* arguments) {
-    if (!IsPlainFileName(name) || targetPath == nullptr || targetPath[0] == L'\0') {
+    if (targetPath == nullptr || targetPath[0] == L'\0') {
         return E_INVALIDARG;
     }
+    if (!IsPlainFileName(name)) {
+        return HRESULT_FROM_WIN32(ERROR_INVALID_NAME);
+    }
     const bool webAddress = IsWebAddress(targetPath);
-    // The shell would cut longer arguments, and the task would start with others than given.
-    if (!webAddress && arguments != nullptr &&
-        std::wcslen(arguments) > kMaxShortcutArgumentsLength) {
-        return E_INVALIDARG;
+    if (webAddress && HasControlCharacter(targetPath)) {
+        return HRESULT_FROM_WIN32(ERROR_INVALID_NAME);
+    }
+    // The shell would cut a longer target or longer arguments, and the task would start
+    // something else than given.
+    if (!webAddress &&
+        (std::wcslen(targetPath) >= kFullPathCapacity ||
+         (arguments != nullptr && std::wcslen(arguments) > kMaxShortcutArgumentsLength))) {
+        return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
     }
 
     wchar_t specialFolder[MAX_PATH];

@@ -197,10 +197,10 @@ class HostileInputTest : public testing::Test {
         ExpectRun({"-del", kMineExe}, kMineExe + " tasks removed.\n" + kMineExe + " removed.\n");
     }
 
-    std::size_t ShortcutCount() const {
+    std::size_t ShortcutCount(const char* extension = ".lnk") const {
         std::size_t count = 0;
         for (const auto& entry : fs::recursive_directory_iterator(System())) {
-            count += entry.path().extension() == ".lnk" ? 1 : 0;
+            count += entry.path().extension() == extension ? 1 : 0;
         }
         return count;
     }
@@ -218,10 +218,10 @@ TEST_F(HostileInputTest, ArgumentsOfTheLongestLengthEndWithTheirLines) {
     const std::string scope(kLongest, 'S');
     // A task name whose shortcut path cannot fit: refused, nothing created.
     const std::string longName(kLongest - 14, 'N');
-    // A target of the longest length: the shortcut is written, without a working folder.
+    // A target of the longest length: more than a shortcut holds, refused.
     const std::string target = "C:\\" + std::string(kLongest - 13, 'b');
-    ExpectRun({"-add", scope, game, longName + ";C:\\x.exe;play", "Long;" + target + ";play"},
-              "task Long added at 0\n", "task " + longName + " not added.\n");
+    ExpectRun({"-add", scope, game, longName + ";C:\\x.exe;play", "Long;" + target + ";play"}, "",
+              "task " + longName + " not added.\ntask Long not added.\n");
     // No file has a name that long: there is no game to read a definition from.
     ExpectRun({"-add", scope, exe, "Play;" + exe + ";play"}, "", exe + " not added.\n");
 
@@ -335,6 +335,10 @@ const NameCase kNames[] = {
     {"v1.0 ...final", NameCase::Added},
     {"nul", NameCase::Refused},  // device names reach the device, not a file
     {"Com1.txt", NameCase::Refused},
+    {"nul .x", NameCase::Refused},
+    {"COM1  .y", NameCase::Refused},
+    {"CONIN$", NameCase::Refused},
+    {"lpt\xc2\xb9.z", NameCase::Refused},  // LPT with a superscript one
     {"CONSOLE", NameCase::Added},
     {"it's", NameCase::Added},  // a quote inside a field is an ordinary character
     {"Percent %s %d %n %%", NameCase::Added},
@@ -382,6 +386,21 @@ TEST_F(HostileInputTest, TaskNamesOfEveryCharacterClassAreAddedOrRefusedByName) 
         ExpectRun({"-del", exe}, exe + " tasks removed.\n" + exe + " removed.\n", "", locale);
         EXPECT_EQ(ShortcutCount(), shortcutsBefore);
     }
+    ExpectBaselineIntact();
+}
+
+// A shortcut keeps a target of at most 259 characters; the shell would cut a longer one. A line
+// break in a web address would add lines of the address's choosing to the Internet shortcut.
+TEST_F(HostileInputTest, TargetsCutByAShortcutAndAddressesWithLineBreaksAreRefused) {
+    const std::string exe = "C:\\Games\\Long\\long.exe";
+    InstallDemoGame(System(), exe);
+    const std::string longest = "C:\\" + std::string(MAX_PATH - 4, 'd');
+    ExpectRun(
+        {"-add", "all", exe, "Longest;" + longest + ";play", "Long;" + longest + "d;play",
+         "Site;http://example.com/\r\nIconFile=\\\\evil\\share\\i.ico\r\nIconIndex=0;support"},
+        "task Longest added at 0\n", "task Long not added.\ntask Site not added.\n");
+    EXPECT_EQ(ShortcutCount(".url"), 0u);
+    ExpectRun({"-del", exe}, exe + " tasks removed.\n" + exe + " removed.\n");
     ExpectBaselineIntact();
 }
 

@@ -50,7 +50,7 @@ TEST(CreateGameTask, CallsThePlatformInOrderAndReleasesBothInterfacesBeforeUnini
                "CoCreateInstance " + LogGuid(CLSID_ShellLink) + " " + LogGuid(IID_IShellLinkW),
                "IShellLinkW::SetPath C:\\Games\\Demo\\demo.exe",
                "IShellLinkW::SetArguments -windowed",
-               "GetFullPathNameW C:\\Games\\Demo\\demo.exe 512",
+               "GetFullPathNameW C:\\Games\\Demo\\demo.exe 260",
                "IShellLinkW::SetWorkingDirectory C:\\Games\\Demo\\",
                "IShellLinkW::QueryInterface " + LogGuid(IID_IPersistFile),
                "IPersistFile::Save " + indexFolder + "\\Play.lnk 1", "Release IShellLinkW",
@@ -240,13 +240,19 @@ const NameCase kRejectedNames[] = {
     {"Com0", L"COM0"},
     {"Com1WithExtension", L"COM1.txt"},
     {"Lpt9", L"lpt9"},
+    {"NulBlankBeforeDot", L"nul .x"},
+    {"Com1BlanksBeforeDot", L"COM1  .y"},
+    {"ComSuperscriptOne", L"COM\u00b9"},
+    {"LptSuperscriptThreeWithExtension", L"lpt\u00b3.txt"},
+    {"ConsoleInput", L"CONIN$"},
+    {"ConsoleOutputWithExtension", L"conout$.log"},
 };
 
 class CreateGameTaskRejectedName : public testing::TestWithParam<NameCase> {};
 
 TEST_P(CreateGameTaskRejectedName, IsInvalidAndTouchesNothing) {
     ScriptedSystem system;
-    EXPECT_EQ(AddPlayTask(GetParam().text), E_INVALIDARG);
+    EXPECT_EQ(AddPlayTask(GetParam().text), HRESULT_FROM_WIN32(ERROR_INVALID_NAME));
     EXPECT_EQ(system.CallCount(), 0);
     EXPECT_TRUE(system.AccountsBalance());
 }
@@ -262,6 +268,8 @@ const NameCase kAcceptedNames[] = {
     {"DeviceNameInsideAWord", L"CONSOLE"},
     {"DeviceNameAsExtension", L"Play.nul"},
     {"TwoDigitPort", L"COM10"},
+    {"SuperscriptFour", L"COM\u2074"},
+    {"BlankInsideDeviceName", L"NU L.x"},
 };
 
 class CreateGameTaskAcceptedName : public testing::TestWithParam<NameCase> {};
@@ -278,22 +286,32 @@ TEST_P(CreateGameTaskAcceptedName, IsSavedUnderThatName) {
 INSTANTIATE_TEST_SUITE_P(Cases, CreateGameTaskAcceptedName, testing::ValuesIn(kAcceptedNames),
                          [](const auto& p) { return std::string(p.param.name); });
 
-TEST(CreateGameTask, NullNameEmptyTargetOrOverlongArgumentsAreInvalidAndTouchNothing) {
+TEST(CreateGameTask, BadNamesTargetsAndLengthsAreRefusedWithTheirReasonAndTouchNothing) {
     ScriptedSystem system;
-    EXPECT_EQ(AddPlayTask(nullptr), E_INVALIDARG);
+    const HRESULT badName = HRESULT_FROM_WIN32(ERROR_INVALID_NAME);
+    const HRESULT tooLong = HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+    EXPECT_EQ(AddPlayTask(nullptr), badName);
     EXPECT_EQ(CreateGameTask(GIS_ALL_USERS, kGameId, 0, 0, L"Play", nullptr, nullptr),
               E_INVALIDARG);
     EXPECT_EQ(AddPlayTask(L"Play", L""), E_INVALIDARG);
-    // Refused, never cut: the shortcut would start the game with other arguments.
+    // Refused, never cut: the shortcut would start the game with other arguments, or nothing.
     const std::wstring overlong(1024, L'a');
-    EXPECT_EQ(AddPlayTask(L"Play", L"C:\\Games\\Demo\\demo.exe", overlong.c_str()), E_INVALIDARG);
+    EXPECT_EQ(AddPlayTask(L"Play", L"C:\\Games\\Demo\\demo.exe", overlong.c_str()), tooLong);
+    const std::wstring longTarget = L"C:\\" + std::wstring(MAX_PATH - 3, L'd');
+    EXPECT_EQ(AddPlayTask(L"Play", longTarget.c_str()), tooLong);
+    // A line break would give the Internet shortcut file lines of the address's choosing.
+    for (const wchar_t* address : {L"http://example.com/\r\nIconFile=\\\\evil\\share\\i.ico",
+                                   L"https://example.com/\t", L"http://example.com/\x7f"}) {
+        EXPECT_EQ(CreateGameTask(GIS_ALL_USERS, kGameId, 1, 0, L"Site", address, nullptr), badName);
+    }
     EXPECT_EQ(system.CallCount(), 0);
     EXPECT_TRUE(system.AccountsBalance());
 }
 
-// "C:\" + 499 characters + "\demo.exe" is a full path of 511 characters, the most that fits.
-const std::wstring kTargetOfLongestFullPath = L"C:\\" + std::wstring(499, L'd') + L"\\demo.exe";
-const std::wstring kTargetOneTooLong = L"C:\\" + std::wstring(500, L'd') + L"\\demo.exe";
+// A relative target whose full path below the current folder "C:\Work" has 259 characters, the
+// most a shortcut holds, and one whose full path has one more.
+const std::wstring kTargetOfLongestFullPath = std::wstring(242, L'd') + L"\\demo.exe";
+const std::wstring kTargetOneTooLong = std::wstring(243, L'd') + L"\\demo.exe";
 
 TEST(CreateGameTask, ArgumentsOfTheMostAShortcutHoldsAreWrittenWhole) {
     ScriptedSystem system;
@@ -348,7 +366,16 @@ TEST(CreateGameTask, FullPathOfExactlyTheBufferLimitGivesTheWorkingFolder) {
     ScriptedSystem system;
     EXPECT_EQ(AddPlayTask(L"Play", kTargetOfLongestFullPath.c_str()), S_OK);
     ASSERT_EQ(system.SavedLinks().size(), 1u);
-    EXPECT_EQ(system.SavedLinks()[0].workingDirectory, L"C:\\" + std::wstring(499, L'd') + L"\\");
+    EXPECT_EQ(system.SavedLinks()[0].workingDirectory,
+              L"C:\\Work\\" + std::wstring(242, L'd') + L"\\");
+    EXPECT_TRUE(system.AccountsBalance());
+}
+
+TEST(CreateGameTask, FullPathTooLongForAShortcutIsRefusedBeforeAnythingIsSaved) {
+    ScriptedSystem system;
+    EXPECT_EQ(AddPlayTask(L"Play", kTargetOneTooLong.c_str()),
+              HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE));
+    EXPECT_TRUE(system.SavedLinks().empty());
     EXPECT_TRUE(system.AccountsBalance());
 }
 
@@ -360,8 +387,6 @@ struct UnknownFullPathCase {
 
 const UnknownFullPathCase kUnknownFullPathCases[] = {
     {"GetFullPathNameFails", L"C:\\Games\\Demo\\demo.exe", 0},
-    {"NeedsExactlyTheBuffer", L"C:\\Games\\Demo\\demo.exe", 512},
-    {"FullPathLongerThanTheBuffer", kTargetOneTooLong, std::nullopt},
 };
 
 class CreateGameTaskUnknownFullPath : public testing::TestWithParam<UnknownFullPathCase> {};

@@ -70,6 +70,7 @@ constexpr LONG ERROR_INVALID_DATA = 13;
 constexpr LONG ERROR_NOT_ENOUGH_MEMORY = 8;
 constexpr LONG ERROR_INVALID_PARAMETER = 87;
 constexpr LONG ERROR_INSUFFICIENT_BUFFER = 122;
+constexpr LONG ERROR_INVALID_NAME = 123;
 constexpr LONG ERROR_ALREADY_EXISTS = 183;
 constexpr LONG ERROR_FILENAME_EXCED_RANGE = 206;
 constexpr LONG ERROR_NO_UNICODE_TRANSLATION = 1113;
@@ -321,6 +322,18 @@ int SHFileOperationW(SHFILEOPSTRUCTW* operation);
 DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer, LPWSTR* filePart);
 // INVALID_FILE_ATTRIBUTES on failure, with the reason left for GetLastError.
 DWORD GetFileAttributesW(LPCWSTR fileName);
+
+// ---- Synchronisation -------------------------------------------------------------------------
+constexpr DWORD INFINITE = 0xFFFFFFFF;
+constexpr DWORD WAIT_OBJECT_0 = 0;
+constexpr DWORD WAIT_ABANDONED = 0x80;
+constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
+
+// A handle to the mutex of that name, created when missing; null on failure (GetLastError).
+HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES security, BOOL initialOwner, LPCWSTR name);
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
+BOOL ReleaseMutex(HANDLE mutex);
+BOOL CloseHandle(HANDLE handle);
 
 // The error code that the last failing call of this thread left (system functions set it).
 DWORD GetLastError();

@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include "emulated/host/atomic_file.h"
+#include "platform/shell_names.h"
 
 HRESULT SaveShortcutFile(const DriveMapping& drives, LPCOLESTR fileName, std::string_view bytes) {
     if (fileName == nullptr) {
@@ -14,6 +15,12 @@ HRESULT SaveShortcutFile(const DriveMapping& drives, LPCOLESTR fileName, std::st
     }
     if (full->Text().size() >= MAX_PATH) {
         return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+    }
+    // Windows hands a file of a device's name to the device: the bytes go nowhere, no file
+    // appears, and the save succeeds.
+    const std::wstring& text = full->Text();
+    if (IsReservedDeviceName(std::wstring_view(text).substr(text.find_last_of(L'\\') + 1))) {
+        return S_OK;
     }
     DriveMapping::HostPath host = drives.ToHost(*full);
     if (host.error != ERROR_SUCCESS) {
