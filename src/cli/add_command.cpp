@@ -3,10 +3,12 @@
 
 #include "commands.h"
 #include "directory_of.h"
+#include "out_of_memory.h"
 #include "output/debug_streams.h"
 #include "output/message_line.h"
 #include "registration/full_path.h"
 #include "registration/game_registration.h"
+#include "registration/game_task_lock.h"
 #include "registration/task_shortcuts.h"
 #include "task_line.h"
 #include "usage.h"
@@ -45,8 +47,10 @@ void AddTask(const std::wstring& line, int scope, const GUID& gameId, TaskCounte
     }
     int& counter = counters.For(task->isSupport);
     const wchar_t* arguments = task->arguments.empty() ? nullptr : task->arguments.c_str();
-    const HRESULT result = CreateGameTask(scope, gameId, task->isSupport ? 1 : 0, counter,
-                                          task->name.c_str(), task->path.c_str(), arguments);
+    const HRESULT result = UnlessOutOfMemory([&] {
+        return CreateGameTask(scope, gameId, task->isSupport ? 1 : 0, counter, task->name.c_str(),
+                              task->path.c_str(), arguments);
+    });
     if (FAILED(result)) {
         WriteLineWithCopy(std::cerr, DebugErr(), "task ", task->name, " not added.");
         return;
@@ -78,16 +82,23 @@ void RunAddCommand(const ArgumentList& arguments, int commandIndex, GUID* gameId
     WriteLine(DebugOut(), "bin:", executablePath);
     WriteLine(DebugOut(), "install:", installDirectory);
 
-    if (FAILED(madeFull) ||
-        FAILED(RegisterGame(fullPath.c_str(), installDirectory.c_str(), scope, gameId))) {
+    if (FAILED(madeFull) || FAILED(UnlessOutOfMemory([&] {
+            return RegisterGame(fullPath.c_str(), installDirectory.c_str(), scope, gameId);
+        }))) {
         WriteLineWithCopy(std::cerr, DebugErr(), executablePath, " not added.");
         return;
     }
     WriteLine(DebugOut(), "Game added. Adding tasks...");
 
+    // Another add of this game at the same time waits here, so that the tasks left are the
+    // whole set of one run.
+    const GameTaskLock lock(scope, *gameId);
+    if (FAILED(lock.Result())) {
+        WriteLine(DebugOut(), "Tasks replaced without the game's task lock");
+    }
     // A repair or an upgrade runs the add again: the tasks of the earlier run go first, so that
     // no old shortcut stays beside the new one in an index folder.
-    if (FAILED(RemoveScopeTasks(scope, *gameId))) {
+    if (FAILED(UnlessOutOfMemory([&] { return RemoveScopeTasks(scope, *gameId); }))) {
         WriteLineWithCopy(std::cerr, DebugErr(), executablePath, " tasks not removed.");
     }
 

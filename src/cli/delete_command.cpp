@@ -2,10 +2,12 @@
 #include <iostream>
 
 #include "commands.h"
+#include "out_of_memory.h"
 #include "output/debug_streams.h"
 #include "output/message_line.h"
 #include "registration/full_path.h"
 #include "registration/game_registration.h"
+#include "registration/game_task_lock.h"
 #include "registration/instance_lookup.h"
 #include "registration/task_shortcuts.h"
 #include "usage.h"
@@ -32,20 +34,29 @@ void RunDeleteCommand(const ArgumentList& arguments, int commandIndex, GUID* gam
         // The add registered the full path; a path that cannot be made full is looked up as typed.
         std::wstring lookupPath = executablePath;
         FullPathOf(executablePath, lookupPath);
-        if (FAILED(FindGameInstanceId(lookupPath.c_str(), gameId))) {
+        if (FAILED(UnlessOutOfMemory(
+                [&] { return FindGameInstanceId(lookupPath.c_str(), gameId); }))) {
             WriteLineWithCopy(std::cerr, DebugErr(), executablePath,
                               " not removed. Cannot retrieve information");
             return;
         }
     }
 
-    if (SUCCEEDED(RemoveGameTasks(*gameId))) {
+    // An add of this game for either scope at the same time waits until the game is gone, or
+    // this delete waits for the add: the tasks left are never half of one run and half of the
+    // other. The locks are always taken in this order, so two deletes cannot wait on each other.
+    const GameTaskLock currentUserLock(GIS_CURRENT_USER, *gameId);
+    const GameTaskLock allUsersLock(GIS_ALL_USERS, *gameId);
+    if (FAILED(currentUserLock.Result()) || FAILED(allUsersLock.Result())) {
+        WriteLine(DebugOut(), "Tasks removed without the game's task locks");
+    }
+    if (SUCCEEDED(UnlessOutOfMemory([&] { return RemoveGameTasks(*gameId); }))) {
         WriteLineWithCopy(std::cout, DebugOut(), executablePath, " tasks removed.");
     } else {
         WriteLineWithCopy(std::cerr, DebugErr(), executablePath, " tasks not removed.");
     }
 
-    if (SUCCEEDED(UnregisterGame(*gameId))) {
+    if (SUCCEEDED(UnlessOutOfMemory([&] { return UnregisterGame(*gameId); }))) {
         WriteLineWithCopy(std::cout, DebugOut(), executablePath, " removed.");
     } else {
         WriteLineWithCopy(std::cerr, DebugErr(), executablePath, " not removed. Cannot remove");

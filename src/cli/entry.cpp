@@ -2,6 +2,7 @@
 
 #include <clocale>
 #include <iostream>
+#include <new>
 #include <string>
 
 #include "argument_list.h"
@@ -47,6 +48,17 @@ void EchoRunGuid(const GUID& gameId) {
     WriteLine(DebugOut(), "GUID: ", copy);
 }
 
+// Each step of a command reports running out of memory as its own failure; an allocation that
+// fails between the steps ends the command, not the run, which still reports "done.".
+void RunCommand(void (*command)(const ArgumentList&, int, GUID*), const ArgumentList& arguments,
+                int commandIndex, GUID* gameId) {
+    try {
+        command(arguments, commandIndex, gameId);
+    } catch (const std::bad_alloc&) {
+        WriteLine(DebugErr(), "Out of memory: the command was cut short");
+    }
+}
+
 }  // namespace
 
 extern "C" int wmain(int argc, wchar_t* argv[]) {
@@ -74,9 +86,9 @@ extern "C" int wmain(int argc, wchar_t* argv[]) {
     WriteLine(DebugOut(), "Command: ", command);
 
     if (_wcsicmp(command.c_str(), kAddCommand) == 0) {
-        RunAddCommand(arguments, commandIndex, &gameId);
+        RunCommand(RunAddCommand, arguments, commandIndex, &gameId);
     } else if (_wcsicmp(command.c_str(), kDeleteCommand) == 0) {
-        RunDeleteCommand(arguments, commandIndex, &gameId);
+        RunCommand(RunDeleteCommand, arguments, commandIndex, &gameId);
     } else {
         // A misspelt word (or an upper-case -GUID: option) would otherwise end in "done." and
         // status 0, and an installer would take the game for registered.

@@ -426,6 +426,14 @@ testing::AssertionResult ScriptedSystem::AccountsBalance() const {
     if (!openKeys_.empty()) {
         problems << openKeys_.size() << " registry key(s) not closed; ";
     }
+    if (!openMutexes_.empty()) {
+        problems << openMutexes_.size() << " mutex handle(s) not closed; ";
+    }
+    for (const auto& [handle, mutex] : openMutexes_) {
+        if (mutex.owned) {
+            problems << "mutex " << LogText(mutex.name.c_str()) << " not released; ";
+        }
+    }
     if (badKeyCloses_ != 0) {
         problems << badKeyCloses_ << " close(s) of keys not open; ";
     }
@@ -761,4 +769,54 @@ DWORD ScriptedSystem::GetFileAttributesW(LPCWSTR fileName) {
         return INVALID_FILE_ATTRIBUTES;
     }
     return found->second;
+}
+
+HANDLE ScriptedSystem::CreateMutexW(LPCWSTR name) {
+    if (BeginCall("CreateMutexW " + LogText(name))) {
+        SetLastError(static_cast<DWORD>(kInjectedError));
+        return nullptr;
+    }
+    HANDLE handle = reinterpret_cast<HANDLE>(nextMutex_++);
+    openMutexes_[handle] = {name, false};
+    return handle;
+}
+
+DWORD ScriptedSystem::WaitForSingleObject(HANDLE handle) {
+    auto found = openMutexes_.find(handle);
+    if (BeginCall("WaitForSingleObject " +
+                  (found == openMutexes_.end() ? "?" : LogText(found->second.name.c_str())))) {
+        SetLastError(static_cast<DWORD>(kInjectedError));
+        return WAIT_FAILED;
+    }
+    if (found == openMutexes_.end()) {
+        SetLastError(6);  // ERROR_INVALID_HANDLE
+        return WAIT_FAILED;
+    }
+    found->second.owned = true;
+    return WAIT_OBJECT_0;
+}
+
+BOOL ScriptedSystem::ReleaseMutex(HANDLE mutex) {
+    // A release, never made to fail: what the program does after it does not depend on it.
+    auto found = openMutexes_.find(mutex);
+    Log("ReleaseMutex " +
+        (found == openMutexes_.end() ? "?" : LogText(found->second.name.c_str())));
+    if (found == openMutexes_.end() || !found->second.owned) {
+        SetLastError(288);  // ERROR_NOT_OWNER
+        return FALSE;
+    }
+    found->second.owned = false;
+    return TRUE;
+}
+
+BOOL ScriptedSystem::CloseHandle(HANDLE handle) {
+    // Never made to fail, like a release: closing ends the handle whatever it reports.
+    auto found = openMutexes_.find(handle);
+    Log("CloseHandle " + (found == openMutexes_.end() ? "?" : LogText(found->second.name.c_str())));
+    if (found == openMutexes_.end()) {
+        ++badKeyCloses_;
+        return FALSE;
+    }
+    openMutexes_.erase(found);
+    return TRUE;
 }

@@ -147,6 +147,17 @@ class ScriptedSystem : public SystemBackend {
     DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer,
                            LPWSTR* filePart) override;
     DWORD GetFileAttributesW(LPCWSTR fileName) override;
+    HANDLE CreateMutexW(LPCWSTR name) override;
+    DWORD WaitForSingleObject(HANDLE handle) override;
+    BOOL ReleaseMutex(HANDLE mutex) override;
+    BOOL CloseHandle(HANDLE handle) override;
+
+    // Mutexes created and not yet closed: handle to name, and whether it is owned.
+    struct OpenMutex {
+        std::wstring name;
+        bool owned = false;
+    };
+    const std::map<HANDLE, OpenMutex>& OpenMutexes() const { return openMutexes_; }
 
     // Used by the scripted objects. BeginCall logs a platform call and says whether it is the one
     // that must fail; Log records a release or free, which is never made to fail.
@@ -172,6 +183,8 @@ class ScriptedSystem : public SystemBackend {
     std::map<HKEY, std::wstring> openKeys_;
     int badKeyCloses_ = 0;
     std::uintptr_t nextKey_ = 0x1000;
+    std::map<HANDLE, OpenMutex> openMutexes_;
+    std::uintptr_t nextMutex_ = 0x8000;
 
     std::map<std::wstring, Values> registry_;
     std::vector<SavedLink> savedLinks_;

@@ -14,6 +14,7 @@
 #include "cli/commands.h"
 #include "registration/full_path.h"
 #include "registration/game_registration.h"
+#include "registration/game_task_lock.h"
 #include "registration/instance_lookup.h"
 #include "registration/task_shortcuts.h"
 #include "support/console_capture.h"
@@ -478,9 +479,10 @@ void ExpectedAddOutput(const CommandCase& c, int failAt, std::string& out, std::
         }
         return tasks;
     }();
-    // The steps: the full path, the registration, the removal of earlier tasks, then one step
-    // per accepted task line.
-    constexpr std::size_t kFirstTaskStep = 3;
+    // The steps: the full path, the registration, the game's task lock (whose failure only
+    // means the run goes on without it), the removal of earlier tasks, then one step per
+    // accepted task line.
+    constexpr std::size_t kFirstTaskStep = 4;
     int counters[2] = {0, 0};
     const StepResults model = ModelCommand(
         c.script, failAt, [&](const std::vector<Outcome>& done) -> std::optional<CommandStep> {
@@ -502,6 +504,10 @@ void ExpectedAddOutput(const CommandCase& c, int failAt, std::string& out, std::
             }
             const GUID registered = done[1].gameId;
             if (done.size() == 2) {
+                return CommandStep{[scope](GUID& id) { return GameTaskLock(scope, id).Result(); },
+                                   registered};
+            }
+            if (done.size() == 3) {
                 return CommandStep{[scope](GUID& id) { return RemoveScopeTasks(scope, id); },
                                    registered};
             }
@@ -524,7 +530,7 @@ void ExpectedAddOutput(const CommandCase& c, int failAt, std::string& out, std::
         err = Narrow(kExe) + " not added.\n";
         return;
     }
-    if (FAILED(model.outcomes[2].result)) {
+    if (FAILED(model.outcomes[3].result)) {
         err = Narrow(kExe) + " tasks not removed.\n";
     }
     int index[2] = {0, 0};
@@ -569,10 +575,19 @@ void ExpectedDeleteOutput(const CommandCase& c, int failAt, std::string& out, st
                 return std::nullopt;
             }
             const GUID gameId = lookUp ? done[1].gameId : c.gameId;
+            // Both task locks, each a step whose failure only means going on without it.
             if (done.size() == lookups) {
-                return CommandStep{[](GUID& id) { return RemoveGameTasks(id); }, gameId};
+                return CommandStep{
+                    [](GUID& id) { return GameTaskLock(GIS_CURRENT_USER, id).Result(); }, gameId};
             }
             if (done.size() == lookups + 1) {
+                return CommandStep{
+                    [](GUID& id) { return GameTaskLock(GIS_ALL_USERS, id).Result(); }, gameId};
+            }
+            if (done.size() == lookups + 2) {
+                return CommandStep{[](GUID& id) { return RemoveGameTasks(id); }, gameId};
+            }
+            if (done.size() == lookups + 3) {
                 return CommandStep{[](GUID& id) { return UnregisterGame(id); }, gameId};
             }
             return std::nullopt;
@@ -586,6 +601,7 @@ void ExpectedDeleteOutput(const CommandCase& c, int failAt, std::string& out, st
         err = path + " not removed. Cannot retrieve information\n";
         return;
     }
+    next += 2;  // the task locks
     if (SUCCEEDED(model.outcomes[next++].result)) {
         out += path + " tasks removed.\n";
     } else {

@@ -150,6 +150,32 @@ DWORD GetFileAttributesW(LPCWSTR fileName) {
     return CurrentSystem().GetFileAttributesW(fileName);
 }
 
+HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES /*security*/, BOOL initialOwner, LPCWSTR name) {
+    // The program asks for named mutexes that it then waits for; this platform offers only that.
+    if (initialOwner != FALSE || name == nullptr || name[0] == L'\0') {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    return CurrentSystem().CreateMutexW(name);
+}
+
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
+    // Only a wait without a time limit: the program waits until the other run is done.
+    if (milliseconds != INFINITE) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return WAIT_FAILED;
+    }
+    return CurrentSystem().WaitForSingleObject(handle);
+}
+
+BOOL ReleaseMutex(HANDLE mutex) {
+    return CurrentSystem().ReleaseMutex(mutex);
+}
+
+BOOL CloseHandle(HANDLE handle) {
+    return CurrentSystem().CloseHandle(handle);
+}
+
 DWORD GetLastError() {
     return lastError;
 }

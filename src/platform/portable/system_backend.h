@@ -57,6 +57,18 @@ class SystemBackend {
     // with the reason set by SetLastError (ERROR_FILE_NOT_FOUND or ERROR_PATH_NOT_FOUND when it
     // does not exist).
     virtual DWORD GetFileAttributesW(LPCWSTR fileName) = 0;
+
+    // A handle to the named mutex (created when missing, not owned), or null with the reason set
+    // by SetLastError.
+    virtual HANDLE CreateMutexW(LPCWSTR name) = 0;
+    // Waits without a time limit: WAIT_OBJECT_0 once the caller owns the mutex, WAIT_ABANDONED
+    // when it does because its last owner ended without releasing it, or WAIT_FAILED with the
+    // reason set by SetLastError.
+    virtual DWORD WaitForSingleObject(HANDLE handle) = 0;
+    // TRUE, or FALSE with the reason set by SetLastError (ERROR_NOT_OWNER when not owned).
+    virtual BOOL ReleaseMutex(HANDLE mutex) = 0;
+    // TRUE, or FALSE with ERROR_INVALID_HANDLE for a handle that is not open.
+    virtual BOOL CloseHandle(HANDLE handle) = 0;
 };
 
 // The backend that the portable API forwards to: the one installed last, else the program's

@@ -5,6 +5,7 @@
 
 #include "bstr_memory.h"
 #include "emulated/base/random_guid.h"
+#include "emulated/base/win32_codes.h"
 #include "emulated/com/com_apartment.h"
 #include "emulated/com/game_explorer_class.h"
 #include "emulated/gameux/game_explorer.h"
@@ -21,7 +22,8 @@ EmulatedSystem::EmulatedSystem()
 EmulatedSystem::EmulatedSystem(const std::filesystem::path& systemFolder, SystemUser user)
     : machine_(std::make_shared<EmulatedMachine>(systemFolder, std::move(user))),
       registry_(machine_->registry),
-      files_(machine_->drives) {}
+      files_(machine_->drives),
+      mutexes_(machine_->layout.RegistryFolder()) {}
 
 HRESULT EmulatedSystem::CoInitialize() {
     return EnterApartment();
@@ -131,4 +133,43 @@ DWORD EmulatedSystem::GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPW
 
 DWORD EmulatedSystem::GetFileAttributesW(LPCWSTR fileName) {
     return files_.Attributes(fileName);
+}
+
+HANDLE EmulatedSystem::CreateMutexW(LPCWSTR name) {
+    if (machine_->state != ERROR_SUCCESS) {
+        SetLastError(static_cast<DWORD>(machine_->state));
+        return nullptr;
+    }
+    DWORD error = ERROR_SUCCESS;
+    HANDLE mutex = mutexes_.Create(name, error);
+    if (mutex == nullptr) {
+        SetLastError(error);
+    }
+    return mutex;
+}
+
+DWORD EmulatedSystem::WaitForSingleObject(HANDLE handle) {
+    DWORD error = ERROR_SUCCESS;
+    const DWORD result = mutexes_.Wait(handle, error);
+    if (result == WAIT_FAILED) {
+        SetLastError(error);
+    }
+    return result;
+}
+
+BOOL EmulatedSystem::ReleaseMutex(HANDLE mutex) {
+    DWORD error = ERROR_SUCCESS;
+    const BOOL released = mutexes_.Release(mutex, error);
+    if (!released) {
+        SetLastError(error);
+    }
+    return released;
+}
+
+BOOL EmulatedSystem::CloseHandle(HANDLE handle) {
+    if (!mutexes_.Close(handle)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    return TRUE;
 }

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "emulated/files/emulated_files.h"
+#include "emulated/location/named_mutexes.h"
 #include "emulated/machine/emulated_machine.h"
 #include "emulated/registry/emulated_registry.h"
 #include "system_backend.h"
@@ -47,12 +48,20 @@ class EmulatedSystem final : public SystemBackend {
     DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer,
                            LPWSTR* filePart) override;
     DWORD GetFileAttributesW(LPCWSTR fileName) override;
+    // Mutexes are lock files beside the registry (named_mutexes.h); none without a system.
+    HANDLE CreateMutexW(LPCWSTR name) override;
+    DWORD WaitForSingleObject(HANDLE handle) override;
+    BOOL ReleaseMutex(HANDLE mutex) override;
+    BOOL CloseHandle(HANDLE handle) override;
 
     // Registry keys opened and not yet closed.
     std::size_t OpenKeyCount() const { return registry_.Handles().OpenCount(); }
+    // Mutex handles created and not yet closed.
+    std::size_t OpenMutexCount() const { return mutexes_.OpenCount(); }
 
   private:
     std::shared_ptr<EmulatedMachine> machine_;
     EmulatedRegistry registry_;
     EmulatedFiles files_;
+    NamedMutexes mutexes_;
 };

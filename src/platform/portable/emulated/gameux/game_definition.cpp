@@ -12,6 +12,10 @@ namespace {
 
 constexpr std::u16string_view kResourceType = u"DATA";
 constexpr std::u16string_view kResourceName = u"__GDF_XML";
+// A definition is a few kilobytes; a larger claim would have the whole of it read into memory.
+constexpr std::uint32_t kMaxDefinitionSize = 1024 * 1024;
+// Title and description are shown in a list and kept in the registry on every run.
+constexpr std::size_t kMaxTextLength = 1024;
 
 constexpr const char* kRootElement = "GameDefinitionFile";
 constexpr const char* kGameElement = "GameDefinition";
@@ -92,7 +96,7 @@ std::optional<std::wstring> Wide(std::string_view utf8) {
 
 HRESULT ReadGameDefinition(std::istream& binary, GameDefinition& definition) {
     const std::optional<std::string> document =
-        FindNamedResource(binary, kResourceType, kResourceName);
+        FindNamedResource(binary, kResourceType, kResourceName, kMaxDefinitionSize);
     return document ? ParseGameDefinition(*document, definition) : E_FAIL;
 }
 
@@ -121,7 +125,8 @@ HRESULT ParseGameDefinition(std::string_view document, GameDefinition& definitio
     const pugi::xml_node description = game.child(kDescriptionElement);
     const std::optional<std::wstring> describedAs =
         description ? Wide(ElementText(description)) : title;
-    if (!title || title->empty() || !describedAs) {
+    if (!title || title->empty() || title->size() > kMaxTextLength || !describedAs ||
+        describedAs->size() > kMaxTextLength) {
         return E_FAIL;
     }
     definition = {*Wide(*applicationId), *title, *describedAs};

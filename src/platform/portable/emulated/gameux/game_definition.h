@@ -15,8 +15,9 @@ struct GameDefinition {
 };
 
 // Reads the definition embedded in a game's binary (an executable or a resource-only DLL).
-// S_OK, E_FAIL when the binary has no definition or the document is not well-formed, lacks the
-// GameDefinitionFile root, its GameDefinition element, the gameID or a non-blank Name, and
+// S_OK, E_FAIL when the binary has no definition, one over 1 MiB, or the document is not
+// well-formed, lacks the GameDefinitionFile root, its GameDefinition element, the gameID or a
+// non-blank Name, or has a Name or Description of more than 1,024 characters, and
 // CO_E_CLASSSTRING when the gameID is there but no braced GUID.
 HRESULT ReadGameDefinition(std::istream& binary, GameDefinition& definition);
 

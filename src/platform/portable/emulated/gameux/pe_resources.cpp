@@ -199,13 +199,16 @@ class ResourceTree {
         return std::nullopt;
     }
 
-    // The bytes that the data entry at `offset` describes.
-    std::optional<std::string> Data(std::uint32_t offset) {
+    // The bytes that the data entry at `offset` describes, when there are at most maxSize.
+    std::optional<std::string> Data(std::uint32_t offset, std::uint32_t maxSize) {
         const std::optional<std::string> entry = At(offset, kResourceDataEntrySize);
         if (!entry) {
             return std::nullopt;
         }
         const std::uint32_t size = LittleEndian(*entry, 4, 4);
+        if (size > maxSize) {
+            return std::nullopt;
+        }
         const std::optional<std::uint64_t> data =
             image_.FileOffset(LittleEndian(*entry, 0, 4), size);
         return data ? image_.Bytes(*data, size) : std::nullopt;
@@ -233,7 +236,7 @@ class ResourceTree {
 }  // namespace
 
 std::optional<std::string> FindNamedResource(std::istream& image, std::u16string_view type,
-                                             std::u16string_view name) {
+                                             std::u16string_view name, std::uint32_t maxSize) {
     ImageReader reader(image);
     const std::optional<std::uint32_t> root = reader.ResourceRoot();
     if (!root) {
@@ -253,5 +256,5 @@ std::optional<std::string> FindNamedResource(std::istream& image, std::u16string
     if (!data || (*data & kHighBit) != 0) {
         return std::nullopt;
     }
-    return tree.Data(*data);
+    return tree.Data(*data, maxSize);
 }

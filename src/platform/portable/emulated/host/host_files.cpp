@@ -54,7 +54,23 @@ HostFile& HostFile::operator=(HostFile&& other) noexcept {
 
 int HostFile::Open(const std::filesystem::path& path, int flags, mode_t mode) {
     Close();
-    return Checked([&] { return descriptor_ = ::open(path.c_str(), flags | O_CLOEXEC, mode); });
+    // Without O_NONBLOCK, opening a FIFO waits for its other end, for ever; with it, the open
+    // returns and the check below turns the FIFO away. It does not change reads of files.
+    if (int error = Checked([&] {
+            return descriptor_ = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, mode);
+        });
+        error != 0) {
+        return error;
+    }
+    // Windows opens files and folders here; a FIFO, device or socket would block a read or
+    // feed it bytes without end, so it cannot be opened, as Windows cannot open such a path.
+    struct stat status {};
+    if (::fstat(descriptor_, &status) != 0 ||
+        !(S_ISREG(status.st_mode) || S_ISDIR(status.st_mode))) {
+        Close();
+        return EACCES;
+    }
+    return 0;
 }
 
 void HostFile::Close() {

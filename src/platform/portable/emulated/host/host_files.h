@@ -24,7 +24,8 @@ class HostFile {
     HostFile& operator=(const HostFile&) = delete;
     ~HostFile() { Close(); }
 
-    // 0 or the errno; flags and mode as for open(2), O_CLOEXEC is added.
+    // 0 or the errno; flags and mode as for open(2), O_CLOEXEC is added. Only a file or a folder
+    // opens: anything else (a FIFO, device or socket) gives EACCES at once, without waiting.
     int Open(const std::filesystem::path& path, int flags, mode_t mode = 0);
     void Close();
 
