@@ -33,6 +33,14 @@ wchar_t FoldCase(wchar_t c) {
     return UpperOf(c);
 }
 
+std::wstring FoldedText(std::wstring_view text) {
+    std::wstring folded(text);
+    for (wchar_t& c : folded) {
+        c = FoldCase(c);
+    }
+    return folded;
+}
+
 int CompareIgnoringCase(std::wstring_view a, std::wstring_view b) {
     std::size_t common = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < common; ++i) {

@@ -2,9 +2,12 @@
 // independent of the program's locale, so that a name found once is always found again.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 wchar_t FoldCase(wchar_t c);
+// The text with every character folded: two names are equal ignoring case when these are equal.
+std::wstring FoldedText(std::wstring_view text);
 bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b);
 // <0, 0 or >0, ordering names as case-folded texts.
 int CompareIgnoringCase(std::wstring_view a, std::wstring_view b);

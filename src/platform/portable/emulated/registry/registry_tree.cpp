@@ -52,23 +52,21 @@ bool RegistryNode::Remove(std::wstring_view name) {
 }
 
 const RegistryValue* RegistryNode::FindValue(std::wstring_view name) const {
-    for (const RegistryValue& value : values_) {
-        if (EqualsIgnoringCase(value.name, name)) {
-            return &value;
-        }
-    }
-    return nullptr;
+    auto found = valueIndex_.find(FoldedText(name));
+    return found == valueIndex_.end() ? nullptr : &values_[found->second];
 }
 
 void RegistryNode::SetValue(RegistryValue value) {
-    for (RegistryValue& existing : values_) {
-        if (EqualsIgnoringCase(existing.name, value.name)) {
-            // A value keeps the name it was created with, as a key does.
-            existing.type = value.type;
-            existing.data = std::move(value.data);
-            return;
-        }
+    std::wstring folded = FoldedText(value.name);
+    auto found = valueIndex_.find(folded);
+    if (found != valueIndex_.end()) {
+        // A value keeps the name it was created with, as a key does.
+        RegistryValue& existing = values_[found->second];
+        existing.type = value.type;
+        existing.data = std::move(value.data);
+        return;
     }
+    valueIndex_.emplace(std::move(folded), values_.size());
     values_.push_back(std::move(value));
 }
 

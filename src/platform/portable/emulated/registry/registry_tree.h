@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "emulated/base/case_folding.h"
@@ -54,6 +55,9 @@ class RegistryNode {
 
     std::wstring name_;
     std::vector<RegistryValue> values_;
+    // Where each value lies in values_, by its folded name (case_folding.h): a key may hold many
+    // thousands of values, and reading or changing one must not walk through all of them.
+    std::unordered_map<std::wstring, std::size_t> valueIndex_;
     std::map<std::wstring, std::unique_ptr<RegistryNode>, LessIgnoringCase> children_;
 };
 
