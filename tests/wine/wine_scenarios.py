@@ -400,6 +400,11 @@ class CommandLineCase:
     shortcuts: dict | None = None  # the game's task shortcuts when the game is registered
 
 
+DEVICE_TASK_NAMES = ["nul .x", "COM1 .y", "PRN .q", "AUX .q", "LPT1 .z", "CONIN$", "COM\u00b9"]
+LONG_TARGET = "C:\\Games\\" + "x" * 266 + "\\demo.exe"  # 284 characters
+INJECTING_ADDRESS = "http://example.com/\r\nIconFile=\\\\evil\\share\\i.ico\r\nIconIndex=0"
+
+
 class CommandLineTest(WineTestCase):
     def test_command_lines_print_exactly_and_leave_only_what_they_register(self):
         game = self.install_game(r"C:\Games\Lines")
@@ -441,6 +446,17 @@ class CommandLineTest(WineTestCase):
                         "task Why? not added.\ntask Stream:Name not added.\n"
                         "task .. not added.\ntask nul not added.\n"
                         "task COM1.txt not added.\ntask Dot. not added.\n"),
+                shortcuts={r"PlayTasks\0\Play.lnk": shortcut_to(game)}),
+            # Windows drops the blanks before the dot and sends these to their devices; a target
+            # longer than a shortcut holds would be cut to one that starts nothing; a line break
+            # in a web address would add lines, such as a remote icon, to the Internet shortcut.
+            CommandLineCase(
+                "device names, a target a shortcut cuts and a web address with line breaks",
+                ["-add", "all", game, *(f"{name};{game};play" for name in DEVICE_TASK_NAMES),
+                 f"Long;{LONG_TARGET};play", f"Site;{INJECTING_ADDRESS};support", play],
+                printed(BANNER + "task Play added at 0\n" + DONE,
+                        "".join(f"task {name} not added.\n"
+                                for name in [*DEVICE_TASK_NAMES, "Long", "Site"])),
                 shortcuts={r"PlayTasks\0\Play.lnk": shortcut_to(game)}),
         ]
         for case in cases:
