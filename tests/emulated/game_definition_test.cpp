@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "emulated/base/win32_codes.h"
+#include "emulated/gameux/pe_resources.h"
 #include "emulated_test_support.h"
 
 namespace {
@@ -54,6 +55,19 @@ TEST(GameDefinitionTest, DocumentsAreReadAsTheXmlObjectModelReadsThem) {
          CO_E_CLASSSTRING,
          {}},
         {"not XML", "GameDefinitionFile", E_FAIL, {}},
+        {"Name and Description of 1,024 characters",
+         Document(kId, "<Name>" + std::string(1024, 'N') + "</Name><Description>" +
+                           std::string(1024, 'D') + "</Description>"),
+         S_OK,
+         {kUpperId, std::wstring(1024, L'N'), std::wstring(1024, L'D')}},
+        {"Name of 1,025 characters",
+         Document(kId, "<Name>" + std::string(1025, 'N') + "</Name>"),
+         E_FAIL,
+         {}},
+        {"Description of 1,025 characters",
+         Document(kId, "<Name>N</Name><Description>" + std::string(1025, 'D') + "</Description>"),
+         E_FAIL,
+         {}},
     };
     for (const DocumentCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -79,6 +93,20 @@ TEST(GameDefinitionTest, DefinitionIsFoundInPe32ExecutablesAndResourceOnlyDlls) 
         EXPECT_EQ(definition.applicationId, kUpperId);
         EXPECT_EQ(definition.title, L"Brackenfold Demo Game");
     }
+}
+
+// The resource's size is the file's own claim: one larger than the limit is not read at all.
+TEST(GameDefinitionTest, ResourceLargerThanTheLimitIsNotRead) {
+    const std::string game =
+        ReadBytes(std::string(BRACKENFOLD_FUZZ_CORPUS) + "/game_definition/pe32_executable")
+            .substr(1);
+    std::istringstream binary(game);
+    const std::optional<std::string> whole =
+        FindNamedResource(binary, u"DATA", u"__GDF_XML", UINT32_MAX);
+    ASSERT_TRUE(whole.has_value());
+    const auto size = static_cast<std::uint32_t>(whole->size());
+    EXPECT_EQ(FindNamedResource(binary, u"DATA", u"__GDF_XML", size), whole);
+    EXPECT_EQ(FindNamedResource(binary, u"DATA", u"__GDF_XML", size - 1), std::nullopt);
 }
 
 }  // namespace

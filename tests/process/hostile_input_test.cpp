@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -400,6 +401,56 @@ TEST_F(HostileInputTest, TargetsCutByAShortcutAndAddressesWithLineBreaksAreRefus
          "Site;http://example.com/\r\nIconFile=\\\\evil\\share\\i.ico\r\nIconIndex=0;support"},
         "task Longest added at 0\n", "task Long not added.\ntask Site not added.\n");
     EXPECT_EQ(ShortcutCount(".url"), 0u);
+    ExpectRun({"-del", exe}, exe + " tasks removed.\n" + exe + " removed.\n");
+    ExpectBaselineIntact();
+}
+
+// A FIFO blocks whoever opens it until its other end is opened: the add must fail at once.
+TEST_F(HostileInputTest, FifoAsTheGameFailsAtOnce) {
+    const fs::path fifo = data_.Path() / "game.fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string path = "Z:" + fifo.string();
+    ExpectRun({"-add", "all", path, "Play;" + path + ";play"}, "", path + " not added.\n");
+    ExpectBaselineIntact();
+}
+
+// Adds of one game at once each remove the scope's tasks and write their own; the tasks left
+// are one run's whole set, never a mix in which one run's removal took another's shortcuts.
+TEST_F(HostileInputTest, ParallelAddsOfOneGameLeaveOneRunsWholeTaskSet) {
+    const std::string exe = "C:\\Games\\Race\\race.exe";
+    InstallDemoGame(System(), exe);
+    const std::string guid = "{5A6B7C8D-9E0F-4A1B-8C2D-3E4F5A6B7C8D}";
+    ProcessOptions options;
+    options.environment["XDG_DATA_HOME"] = data_.Path().string();
+    options.environment["LC_ALL"] = "C.UTF-8";
+    const std::vector<std::string> parallel = {
+        "-c",
+        "for i in 1 2 3 4 5 6 7 8 9 10; do \"$0\" \"$@\" >/dev/null & done; wait",
+        BRACKENFOLD_PROGRAM,
+        "-guid:" + guid,
+        "-add",
+        "all",
+        exe,
+        "P;" + exe + ";play",
+        "Q;" + exe + ";play",
+        "R;" + exe + ";play",
+        "S;" + exe + ";support"};
+    const fs::path tasks =
+        System() / "drive_c" / "ProgramData" / "Microsoft" / "Windows" / "GameExplorer" / guid;
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        const ProcessResult result = RunProcess("/bin/sh", parallel, options);
+        EXPECT_EQ(result.err, "");
+        std::vector<std::string> left;
+        for (const auto& entry : fs::recursive_directory_iterator(tasks)) {
+            if (!entry.is_directory()) {
+                left.push_back(fs::relative(entry.path(), tasks).generic_string());
+            }
+        }
+        std::sort(left.begin(), left.end());
+        EXPECT_EQ(left, (std::vector<std::string>{"PlayTasks/0/P.lnk", "PlayTasks/1/Q.lnk",
+                                                  "PlayTasks/2/R.lnk", "SupportTasks/0/S.lnk"}));
+    }
     ExpectRun({"-del", exe}, exe + " tasks removed.\n" + exe + " removed.\n");
     ExpectBaselineIntact();
 }
