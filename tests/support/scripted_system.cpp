@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <cwctype>
+#include <new>
 #include <sstream>
 
 #include "bstr_memory.h"
@@ -381,6 +382,9 @@ ScriptedSystem::~ScriptedSystem() {
 bool ScriptedSystem::BeginCall(const std::string& line) {
     calls_.push_back(line);
     ++callCount_;
+    if (!script.outOfMemoryAt.empty() && line.starts_with(script.outOfMemoryAt)) {
+        throw std::bad_alloc();
+    }
     if (failAt_ != 0 && callCount_ == failAt_) {
         injected_ = true;
         injectedCall_ = line;

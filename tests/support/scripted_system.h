@@ -76,6 +76,10 @@ struct SystemScript {
     std::optional<DWORD> fullPathResult;            // overrides GetFullPathNameW's return value
     std::map<std::wstring, DWORD> fileAttributes;   // paths that exist (exact text)
     DWORD missingFileError = ERROR_FILE_NOT_FOUND;  // GetLastError after any other path
+
+    // Calls whose log line starts with this throw std::bad_alloc, as a system out of memory
+    // may (empty: none).
+    std::string outOfMemoryAt;
 };
 
 class ScriptedSystem : public SystemBackend {

@@ -201,4 +201,19 @@ TEST(AddCommandDeathTest, TooFewArgumentsPrintUsageAndExitOne) {
                 testing::ExitedWithCode(1), "^\\[0\\]Too few arguments for add: 4\r\n$");
 }
 
+// Running out of memory fails the step it happens in, which reports its line; the run goes on.
+TEST_F(AddCommandTest, OutOfMemoryFailsTheStepAndTheAddGoesOn) {
+    system.script.outOfMemoryAt = "IShellLinkW::SetArguments -a";
+    Run(L"all", kExe, {L"A;C:\\a.exe;play;-a", L"B;C:\\b.exe;play;-b"});
+    EXPECT_EQ(out, "task B added at 0\n");
+    EXPECT_EQ(err, "task A not added.\n");
+
+    ScriptedSystem outOfMemory;
+    outOfMemory.script.outOfMemoryAt = "IGameExplorer::AddGame";
+    Run(L"all", kExe, {L"A;C:\\a.exe;play"});
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not added.\n");
+    EXPECT_TRUE(outOfMemory.AccountsBalance());
+}
+
 }  // namespace
