@@ -17,6 +17,19 @@ std::string Document(const std::string& gameAttributes, const std::string& child
            gameAttributes + ">" + children + "</GameDefinition>\n</" + root + ">\n";
 }
 
+// ASCII text in UTF-16 (or UTF-32, with units of 4 bytes) after the bytes of mark, in big-endian
+// byte order or little-endian.
+std::string Utf16(const std::string& mark, const std::string& text, bool bigEndian,
+                  std::size_t unitBytes = 2) {
+    std::string bytes = mark;
+    for (char c : text) {
+        std::string unit(unitBytes, '\0');
+        unit[bigEndian ? unitBytes - 1 : 0] = c;
+        bytes += unit;
+    }
+    return bytes;
+}
+
 const std::string kId = "gameID=\"{CE65F153-02FC-41DD-A0DB-625FAD2F1EE5}\"";
 const std::wstring kUpperId = L"{CE65F153-02FC-41DD-A0DB-625FAD2F1EE5}";
 
@@ -46,6 +59,27 @@ TEST(GameDefinitionTest, DocumentsAreReadAsTheXmlObjectModelReadsThem) {
                   "<Name>\n  Spaced  Out \n</Name><Description> a <![CDATA[b]]> c </Description>"),
          S_OK,
          {kUpperId, L"Spaced  Out", L"a b c"}},
+        {"UTF-16 big-endian with byte order mark",
+         Utf16("\xFE\xFF", Document(kId, "<Name>N</Name>"), true),
+         S_OK,
+         {kUpperId, L"N", L"N"}},
+        {"UTF-16 without byte order mark, with declaration",
+         Utf16("", Document(kId, "<Name>N</Name>"), false),
+         S_OK,
+         {kUpperId, L"N", L"N"}},
+        {"UTF-16 without byte order mark or declaration",
+         Utf16("", Document(kId, "<Name>N</Name>").substr(Document("", "").find('<', 1)), false),
+         E_FAIL,
+         {}},
+        {"UTF-32 with byte order mark",
+         Utf16(std::string("\xFF\xFE\0\0", 4), Document(kId, "<Name>N</Name>"), false, 4),
+         E_FAIL,
+         {}},
+        {"ISO-8859-1 that its declaration names",
+         "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>" +
+             Document(kId, "<Name>Caf\xE9</Name>").substr(Document("", "").find('<', 1)),
+         S_OK,
+         {kUpperId, L"Caf\u00e9", L"Caf\u00e9"}},
         {"another root", Document(kId, "<Name>N</Name>", "Games"), E_FAIL, {}},
         {"no Name", Document(kId, "<Description>D</Description>"), E_FAIL, {}},
         {"blank Name", Document(kId, "<Name> \n </Name>"), E_FAIL, {}},

@@ -92,6 +92,27 @@ std::optional<std::wstring> Wide(std::string_view utf8) {
     return wide;
 }
 
+// Whether the document is in an encoding Game Explorer's XML reader takes: UTF-8, or one that a
+// byte order mark names (UTF-16 in either byte order), or UTF-16 without one when the document
+// opens with its XML declaration, or an encoding the declaration names. UTF-32 is not read, nor
+// UTF-16 without a byte order mark or a declaration.
+bool InReadableEncoding(std::string_view document) {
+    using namespace std::string_view_literals;
+    for (std::string_view utf32Start :
+         {"\xFF\xFE\0\0"sv, "\0\0\xFE\xFF"sv, "<\0\0\0"sv, "\0\0\0<"sv}) {
+        if (document.starts_with(utf32Start)) {
+            return false;
+        }
+    }
+    if (document.starts_with("<\0"sv)) {
+        return document.starts_with("<\0?\0x\0m\0l\0"sv);
+    }
+    if (document.starts_with("\0<"sv)) {
+        return document.starts_with("\0<\0?\0x\0m\0l"sv);
+    }
+    return true;
+}
+
 }  // namespace
 
 HRESULT ReadGameDefinition(std::istream& binary, GameDefinition& definition) {
@@ -102,9 +123,10 @@ HRESULT ReadGameDefinition(std::istream& binary, GameDefinition& definition) {
 
 HRESULT ParseGameDefinition(std::string_view document, GameDefinition& definition) {
     pugi::xml_document parsed;
-    // Only the encodings that a byte order mark or the document's start tells apart; no DTD is
-    // read, so no entity can expand.
-    if (!parsed.load_buffer(document.data(), document.size(), pugi::parse_default,
+    // The parser tells the readable encodings apart by the byte order mark, the document's start
+    // and its declaration; no DTD is read, so no entity can expand.
+    if (!InReadableEncoding(document) ||
+        !parsed.load_buffer(document.data(), document.size(), pugi::parse_default,
                             pugi::encoding_auto)) {
         return E_FAIL;
     }

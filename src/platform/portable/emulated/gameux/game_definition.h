@@ -21,5 +21,7 @@ struct GameDefinition {
 // CO_E_CLASSSTRING when the gameID is there but no braced GUID.
 HRESULT ReadGameDefinition(std::istream& binary, GameDefinition& definition);
 
-// The same for the document alone, in UTF-8 or UTF-16 with a byte order mark.
+// The same for the document alone, in UTF-8, UTF-16 with a byte order mark or an XML declaration,
+// or an encoding its declaration names (such as ISO-8859-1); E_FAIL for UTF-32 and for UTF-16
+// with neither.
 HRESULT ParseGameDefinition(std::string_view document, GameDefinition& definition);
