@@ -3,12 +3,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <functional>
+#include <string>
 
 #include <gtest/gtest.h>
 
 #include "emulated/base/utf16.h"
 #include "emulated/com/game_explorer_class.h"
+#include "emulated/host/host_files.h"
 #include "emulated/machine/system_creation.h"
 #include "emulated_test_support.h"
 
@@ -79,6 +82,29 @@ TEST_F(RegistryStoreTest, ChangesPersistAndLeaveNoTemporaryFiles) {
     EXPECT_EQ(TestKeyCount(other), 1u);
     for (const auto& entry : std::filesystem::directory_iterator(system_.Path() / "registry")) {
         EXPECT_EQ(entry.path().extension(), ".reg") << entry.path();
+    }
+}
+
+// A store keeps the tree it read last. Whatever another run changed and whichever file call of a
+// change failed, it must read what a store that keeps nothing reads.
+TEST_F(RegistryStoreTest, KeptTreeAlwaysReadsAsTheFileDoes) {
+    RegistryStore keeping = NewStore();
+    ASSERT_EQ(AddKey(keeping, L"One"), ERROR_SUCCESS);
+    RegistryStore other = NewStore();
+    ASSERT_EQ(AddKey(other, L"Two"), ERROR_SUCCESS);
+    EXPECT_EQ(TestKeyCount(keeping), 2u);
+
+    for (std::uint64_t n = 1;; ++n) {
+        SCOPED_TRACE("failing file call " + std::to_string(n));
+        FailHostFileCall(n, EIO);
+        AddKey(keeping, L"Key" + std::to_wstring(n));
+        const bool failed = HostFileCallCount() >= n;
+        FailHostFileCall(0, 0);
+        RegistryStore fresh = NewStore();
+        EXPECT_EQ(TestKeyCount(keeping), TestKeyCount(fresh));
+        if (!failed) {
+            break;
+        }
     }
 }
 

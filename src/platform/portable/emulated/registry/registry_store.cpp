@@ -24,23 +24,33 @@ std::filesystem::path HiveFile(const SystemLayout& layout, Hive hive) {
     return layout.RegistryFolder() / (WideToHost(HiveName(hive)) + ".reg");
 }
 
-LONG SaveHive(const SystemLayout& layout, Hive hive, const RegistryNode& root) {
-    const std::string bytes = WriteRegFile(root, HiveName(hive), kMaxHiveFileBytes);
+LONG SaveHive(const SystemLayout& layout, Hive hive, const RegistryNode& root,
+              std::string* written) {
+    std::string bytes = WriteRegFile(root, HiveName(hive), kMaxHiveFileBytes);
     if (bytes.empty()) {
         // Keys nested deeply under long names repeat their path in every section: a small file
         // can grow past the limit, and the change is refused rather than make it unreadable.
         return ERROR_INVALID_DATA;
     }
     const int error = ReplaceFileAtomically(HiveFile(layout, hive), bytes);
+    if (error == 0 && written != nullptr) {
+        *written = std::move(bytes);
+    }
     return Win32ErrorFromErrno(error, ERROR_CANTWRITE);
 }
 
 RegistryStore::RegistryStore(SystemLayout layout, LONG systemState)
     : layout_(std::move(layout)), systemState_(systemState) {}
 
-LONG RegistryStore::Load(Hive hive, std::unique_ptr<RegistryNode>& root) const {
-    std::string bytes;
+LONG RegistryStore::Load(Hive hive, std::unique_ptr<RegistryNode>& root, std::string& bytes) {
+    // Taken out of the cache for the caller, who may change it; Keep puts it back.
+    CachedHive cached = std::move(CacheOf(hive));
+    CacheOf(hive).root.reset();
     int error = ReadWholeFile(HiveFile(hive), bytes, kMaxHiveFileBytes);
+    if (error == 0 && cached.root != nullptr && cached.bytes == bytes) {
+        root = std::move(cached.root);
+        return ERROR_SUCCESS;
+    }
     if (error == ENOENT) {
         // Removed since the system was created: an empty hive, made again by the next change.
         root = std::make_unique<RegistryNode>();
@@ -60,6 +70,10 @@ LONG RegistryStore::Load(Hive hive, std::unique_ptr<RegistryNode>& root) const {
     return ERROR_SUCCESS;
 }
 
+void RegistryStore::Keep(Hive hive, std::unique_ptr<RegistryNode> root, std::string bytes) {
+    CacheOf(hive) = {std::move(bytes), std::move(root)};
+}
+
 LONG RegistryStore::Read(Hive hive, const std::function<void(const RegistryNode& root)>& read) {
     if (systemState_ != ERROR_SUCCESS) {
         return systemState_;
@@ -69,10 +83,12 @@ LONG RegistryStore::Read(Hive hive, const std::function<void(const RegistryNode&
         return Win32ErrorFromErrno(lock.Error(), ERROR_CANTREAD);
     }
     std::unique_ptr<RegistryNode> root;
-    if (LONG loaded = Load(hive, root); loaded != ERROR_SUCCESS) {
+    std::string bytes;
+    if (LONG loaded = Load(hive, root, bytes); loaded != ERROR_SUCCESS) {
         return loaded;
     }
     read(*root);
+    Keep(hive, std::move(root), std::move(bytes));
     return ERROR_SUCCESS;
 }
 
@@ -86,15 +102,18 @@ LONG RegistryStore::Update(Hive hive,
         return Win32ErrorFromErrno(lock.Error(), ERROR_CANTWRITE);
     }
     std::unique_ptr<RegistryNode> root;
-    if (LONG loaded = Load(hive, root); loaded != ERROR_SUCCESS) {
+    std::string bytes;
+    if (LONG loaded = Load(hive, root, bytes); loaded != ERROR_SUCCESS) {
         return loaded;
     }
     bool changed = false;
     LONG result = change(*root, changed);
     if (changed) {
-        if (LONG saved = SaveHive(layout_, hive, *root); saved != ERROR_SUCCESS) {
+        // A tree that could not be saved differs from the file, and is not kept.
+        if (LONG saved = SaveHive(layout_, hive, *root, &bytes); saved != ERROR_SUCCESS) {
             return saved;
         }
     }
+    Keep(hive, std::move(root), std::move(bytes));
     return result;
 }

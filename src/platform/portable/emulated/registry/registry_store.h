@@ -21,9 +21,10 @@ std::wstring_view HiveName(Hive hive);
 // The file that keeps the hive: <registry folder>/<hive name>.reg.
 std::filesystem::path HiveFile(const SystemLayout& layout, Hive hive);
 
-// Writes the hive's file atomically: ERROR_SUCCESS or the failure. The caller holds the
-// exclusive system lock.
-LONG SaveHive(const SystemLayout& layout, Hive hive, const RegistryNode& root);
+// Writes the hive's file atomically: ERROR_SUCCESS or the failure; written, when given, gets the
+// file's bytes. The caller holds the exclusive system lock.
+LONG SaveHive(const SystemLayout& layout, Hive hive, const RegistryNode& root,
+              std::string* written = nullptr);
 
 class RegistryStore {
   public:
@@ -43,8 +44,24 @@ class RegistryStore {
     std::filesystem::path HiveFile(Hive hive) const { return ::HiveFile(layout_, hive); }
 
   private:
-    LONG Load(Hive hive, std::unique_ptr<RegistryNode>& root) const;
+    // The hive as its file is now, taken from the cache when the file has not changed since.
+    LONG Load(Hive hive, std::unique_ptr<RegistryNode>& root, std::string& bytes);
+    // Keeps root as the tree of the file's bytes, for the next Load of the hive.
+    void Keep(Hive hive, std::unique_ptr<RegistryNode> root, std::string bytes);
+
+    // A run reads a hive several times (a delete by path four times); a hive of a few megabytes
+    // takes a tenth of a second to parse. The last tree read or written is kept with the file's
+    // bytes, and used again while the file still holds exactly those bytes.
+    struct CachedHive {
+        std::string bytes;
+        std::unique_ptr<RegistryNode> root;  // null: nothing kept
+    };
+    CachedHive& CacheOf(Hive hive) {
+        return hive == Hive::CurrentUser ? currentUser_ : localMachine_;
+    }
 
     SystemLayout layout_;
     LONG systemState_;
+    CachedHive currentUser_;
+    CachedHive localMachine_;
 };

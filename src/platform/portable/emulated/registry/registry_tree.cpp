@@ -57,17 +57,15 @@ const RegistryValue* RegistryNode::FindValue(std::wstring_view name) const {
 }
 
 void RegistryNode::SetValue(RegistryValue value) {
-    std::wstring folded = FoldedText(value.name);
-    auto found = valueIndex_.find(folded);
-    if (found != valueIndex_.end()) {
-        // A value keeps the name it was created with, as a key does.
-        RegistryValue& existing = values_[found->second];
-        existing.type = value.type;
-        existing.data = std::move(value.data);
+    const auto [slot, added] = valueIndex_.try_emplace(FoldedText(value.name), values_.size());
+    if (added) {
+        values_.push_back(std::move(value));
         return;
     }
-    valueIndex_.emplace(std::move(folded), values_.size());
-    values_.push_back(std::move(value));
+    // A value keeps the name it was created with, as a key does.
+    RegistryValue& existing = values_[slot->second];
+    existing.type = value.type;
+    existing.data = std::move(value.data);
 }
 
 bool SplitKeyPath(std::wstring_view path, std::vector<std::wstring>& names) {
