@@ -5,7 +5,7 @@
 #include "out_of_memory.h"
 #include "output/debug_streams.h"
 #include "output/message_line.h"
-#include "registration/full_path.h"
+#include "registration/game_paths.h"
 #include "registration/game_registration.h"
 #include "registration/game_task_lock.h"
 #include "registration/instance_lookup.h"

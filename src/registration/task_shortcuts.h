@@ -17,7 +17,7 @@
 // separator, a control character or one of < > : " | ? *) or a web address holding a control
 // character, and 0x800700CE (ERROR_FILENAME_EXCED_RANGE) for a target of MAX_PATH characters or
 // more or arguments longer than a shortcut holds; 0x800700CE also, before anything is saved,
-// for a target whose full path is that long; 0x8007007A, before anything is created, when a
+// for a working folder that long; 0x8007007A, before anything is created, when a
 // path does not fit its buffer; otherwise the failure of the folder query, of creating the
 // shortcut object, of a setter (then nothing is saved), of getting its file interface or of Save.
 HRESULT CreateGameTask(int scope, const GUID& gameId, int isSupport, int index, const wchar_t* name,
