@@ -5,7 +5,9 @@
 #include "directory_of.h"
 #include "output/debug_streams.h"
 #include "output/message_line.h"
+#include "output/reason_line.h"
 #include "registration/full_path.h"
+#include "registration/game_binary_check.h"
 #include "registration/game_registration.h"
 #include "registration/task_shortcuts.h"
 #include "task_line.h"
@@ -49,6 +51,7 @@ void AddTask(const std::wstring& line, int scope, const GUID& gameId, TaskCounte
                                           task->name.c_str(), task->path.c_str(), arguments);
     if (FAILED(result)) {
         WriteLineWithCopy(std::cerr, DebugErr(), "task ", task->name, " not added.");
+        WriteFailureReason(result, task->name);
         return;
     }
     WriteLineWithCopy(std::cout, DebugOut(), "task ", task->name, " added at ", counter);
@@ -78,17 +81,21 @@ void RunAddCommand(const ArgumentList& arguments, int commandIndex, GUID* gameId
     WriteLine(DebugOut(), "bin:", executablePath);
     WriteLine(DebugOut(), "install:", installDirectory);
 
-    if (FAILED(madeFull) ||
-        FAILED(RegisterGame(fullPath.c_str(), installDirectory.c_str(), scope, gameId))) {
+    const HRESULT registered =
+        SUCCEEDED(madeFull) ? RegisterGame(fullPath.c_str(), installDirectory.c_str(), scope, gameId)
+                            : madeFull;
+    if (FAILED(registered)) {
         WriteLineWithCopy(std::cerr, DebugErr(), executablePath, " not added.");
+        WriteFailureReason(RegistrationFailureCause(fullPath.c_str(), registered), executablePath);
         return;
     }
     WriteLine(DebugOut(), "Game added. Adding tasks...");
 
     // A repair or an upgrade runs the add again: the tasks of the earlier run go first, so that
     // no old shortcut stays beside the new one in an index folder.
-    if (FAILED(RemoveScopeTasks(scope, *gameId))) {
+    if (const HRESULT removed = RemoveScopeTasks(scope, *gameId); FAILED(removed)) {
         WriteLineWithCopy(std::cerr, DebugErr(), executablePath, " tasks not removed.");
+        WriteFailureReason(removed, executablePath);
     }
 
     TaskCounters counters;

@@ -4,6 +4,7 @@
 #include "commands.h"
 #include "output/debug_streams.h"
 #include "output/message_line.h"
+#include "output/reason_line.h"
 #include "registration/full_path.h"
 #include "registration/game_registration.h"
 #include "registration/instance_lookup.h"
@@ -32,22 +33,25 @@ void RunDeleteCommand(const ArgumentList& arguments, int commandIndex, GUID* gam
         // The add registered the full path; a path that cannot be made full is looked up as typed.
         std::wstring lookupPath = executablePath;
         FullPathOf(executablePath, lookupPath);
-        if (FAILED(FindGameInstanceId(lookupPath.c_str(), gameId))) {
+        if (const HRESULT found = FindGameInstanceId(lookupPath.c_str(), gameId); FAILED(found)) {
             WriteLineWithCopy(std::cerr, DebugErr(), executablePath,
                               " not removed. Cannot retrieve information");
+            WriteFailureReason(found, executablePath);
             return;
         }
     }
 
-    if (SUCCEEDED(RemoveGameTasks(*gameId))) {
+    if (const HRESULT removed = RemoveGameTasks(*gameId); SUCCEEDED(removed)) {
         WriteLineWithCopy(std::cout, DebugOut(), executablePath, " tasks removed.");
     } else {
         WriteLineWithCopy(std::cerr, DebugErr(), executablePath, " tasks not removed.");
+        WriteFailureReason(removed, executablePath);
     }
 
-    if (SUCCEEDED(UnregisterGame(*gameId))) {
+    if (const HRESULT unregistered = UnregisterGame(*gameId); SUCCEEDED(unregistered)) {
         WriteLineWithCopy(std::cout, DebugOut(), executablePath, " removed.");
     } else {
         WriteLineWithCopy(std::cerr, DebugErr(), executablePath, " not removed. Cannot remove");
+        WriteFailureReason(unregistered, executablePath);
     }
 }
