@@ -82,8 +82,9 @@ void RunAddCommand(const ArgumentList& arguments, int commandIndex, GUID* gameId
     WriteLine(DebugOut(), "install:", installDirectory);
 
     const HRESULT registered =
-        SUCCEEDED(madeFull) ? RegisterGame(fullPath.c_str(), installDirectory.c_str(), scope, gameId)
-                            : madeFull;
+        SUCCEEDED(madeFull)
+            ? RegisterGame(fullPath.c_str(), installDirectory.c_str(), scope, gameId)
+            : madeFull;
     if (FAILED(registered)) {
         WriteLineWithCopy(std::cerr, DebugErr(), executablePath, " not added.");
         WriteFailureReason(RegistrationFailureCause(fullPath.c_str(), registered), executablePath);

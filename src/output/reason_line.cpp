@@ -53,9 +53,9 @@ std::wstring SystemMessageFor(HRESULT result, const std::wstring& subject) {
     wchar_t buffer[kMessageCapacity];
     // Inserts are not given to the system: a message with more of them than the one subject
     // would read arguments that are not there. %1 is filled in below, the others stay.
-    const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, MessageIdOf(result), kUserLanguage, buffer,
-                                        kMessageCapacity, nullptr);
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                       MessageIdOf(result), kUserLanguage, buffer, kMessageCapacity, nullptr);
     if (length == 0 || length >= kMessageCapacity) {
         return {};
     }

@@ -72,7 +72,7 @@ HRESULT FindGameInstanceId(const wchar_t* executablePath, GUID* gameId) {
     ComPtr<IWbemServices> services;
     UniqueBstr gamesNamespace(SysAllocString(kGamesNamespace));
     if (!gamesNamespace) {
-        return E_OUTOFMEMORY;
+        return E_FAIL;
     }
     const HRESULT connected = locator->ConnectServer(gamesNamespace.Get(), nullptr, nullptr,
                                                      nullptr, 0, nullptr, nullptr, services.Put());
@@ -106,10 +106,10 @@ HRESULT FindGameInstanceId(const wchar_t* executablePath, GUID* gameId) {
     ComPtr<IWbemClassObject> game;
     ULONG returned = 0;
     const HRESULT next = games->Next(kNextTimeoutMilliseconds, 1, game.Put(), &returned);
-    if (FAILED(next)) {
+    if (FAILED(next) || (returned != 0 && !game)) {
         return E_FAIL;
     }
-    if (returned == 0 || !game) {
+    if (returned == 0) {
         return kNoGameFound;
     }
 

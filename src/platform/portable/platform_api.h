@@ -324,6 +324,7 @@ struct SHFILEOPSTRUCTW {
 
 constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
 constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
 
 HRESULT SHGetFolderPathW(HWND owner, int folder, HANDLE token, DWORD flags, LPWSTR path);
 int SHCreateDirectoryExW(HWND owner, LPCWSTR path, const void* security);

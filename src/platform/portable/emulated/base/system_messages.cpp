@@ -53,9 +53,9 @@ static_assert(std::is_sorted(std::begin(kSystemMessages), std::end(kSystemMessag
 }  // namespace
 
 std::optional<std::wstring_view> SystemMessageText(DWORD messageId) {
-    const auto found = std::lower_bound(
-        std::begin(kSystemMessages), std::end(kSystemMessages), messageId,
-        [](const SystemMessage& message, DWORD id) { return message.id < id; });
+    const auto found =
+        std::lower_bound(std::begin(kSystemMessages), std::end(kSystemMessages), messageId,
+                         [](const SystemMessage& message, DWORD id) { return message.id < id; });
     if (found == std::end(kSystemMessages) || found->id != messageId) {
         return std::nullopt;
     }

@@ -90,9 +90,8 @@ std::optional<std::wstring> Wide(std::string_view utf8) {
 }  // namespace
 
 HRESULT ReadGameDefinition(std::istream& binary, GameDefinition& definition) {
-    const ResourceLookup document =
-        FindNamedResource(binary, ToUtf16(kGameDefinitionResourceType),
-                          ToUtf16(kGameDefinitionResourceName));
+    const ResourceLookup document = FindNamedResource(binary, ToUtf16(kGameDefinitionResourceType),
+                                                      ToUtf16(kGameDefinitionResourceName));
     return document.bytes ? ParseGameDefinition(*document.bytes, definition) : E_FAIL;
 }
 
