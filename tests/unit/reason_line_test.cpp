@@ -15,8 +15,6 @@ struct ReasonCase {
 };
 
 const ReasonCase kReasonCases[] = {
-    {"HresultOfItsOwn", 0x80004005, L"Unspecified error\r\n", E_FAIL,
-     "  reason: Unspecified error (0x80004005)\n"},
     // A wrapped Win32 error is looked up by its code, and %1 names what the failure line names.
     {"Win32ErrorWithInsert", ERROR_BAD_EXE_FORMAT, L"%1 is not a valid Win32 application.\r\n",
      HRESULT_FROM_WIN32(ERROR_BAD_EXE_FORMAT),
