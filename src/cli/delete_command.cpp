@@ -5,7 +5,7 @@
 #include "output/debug_streams.h"
 #include "output/message_line.h"
 #include "output/reason_line.h"
-#include "registration/full_path.h"
+#include "registration/game_paths.h"
 #include "registration/game_registration.h"
 #include "registration/instance_lookup.h"
 #include "registration/task_shortcuts.h"

@@ -10,13 +10,12 @@
 #include "emulated/base/utf16.h"
 #include "emulated_test_support.h"
 #include "support/demo_game.h"
+#include "support/expected_output.h"
 #include "support/process_runner.h"
 #include "support/reason_codes.h"
 
 namespace {
 
-const std::string kBanner =
-    "\nBrackenfold v 1.0.\nRegisters games and their tasks with Windows Game Explorer.\n";
 const std::string kGameUx =
     "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\GameUX\\";
 const std::string kUpgradeKeyLocalMachine =
@@ -124,7 +123,7 @@ TEST_F(EmulatedProgramTest, AddForAllUsersRecordsTheGameAndWritesEveryShortcut) 
                                 "Play;C:\\Games\\Demo\\demo.exe;play;-windowed",
                                 "Manual;C:\\Games\\Demo\\manual.pdf;support",
                                 "Editor;C:\\Games\\Demo\\editor.exe;play;-edit --map=my map"});
-    EXPECT_EQ(result.out, kBanner +
+    EXPECT_EQ(result.out, kExpectedBanner +
                               "task Play added at 0\n"
                               "task Manual added at 0\n"
                               "task Editor added at 1\n"
@@ -155,7 +154,7 @@ TEST_F(EmulatedProgramTest, AddForTheCurrentUserWithAGivenGuidAndARelativeTarget
     ProcessResult result =
         Run({std::string("-guid:") + kGuid, "-add", "current", "C:\\Games\\Solo\\solo.exe",
              "Play;solo.exe;play", "Site;C:\\Games\\Solo\\site.url;SUPPORT;--open"});
-    EXPECT_EQ(result.out, kBanner + "GUID " + kGuid + " obtained\n" +
+    EXPECT_EQ(result.out, kExpectedBanner + "GUID " + kGuid + " obtained\n" +
                               "task Play added at 0\ntask Site added at 0\ndone.\n");
     EXPECT_EQ(result.err, "");
 
@@ -176,7 +175,7 @@ TEST_F(EmulatedProgramTest, AddAgainReplacesTheTasksAndWritesWebAddressesAsInter
     ProcessResult first =
         Run({guidOption, "-add", "all", kApostropheGame, "Old;" + kApostropheGame + ";play",
              "Manual;" + manual + ";support"});
-    EXPECT_EQ(first.out, kBanner + "GUID " + kGuid +
+    EXPECT_EQ(first.out, kExpectedBanner + "GUID " + kGuid +
                              " obtained\ntask Old added at 0\ntask Manual added at 0\ndone.\n");
     ExpectShortcut(CommonTasks(kGuid) / "SupportTasks/0/Manual.lnk", manual,
                    kApostropheFolder + "\\", "<absent>");
@@ -184,7 +183,7 @@ TEST_F(EmulatedProgramTest, AddAgainReplacesTheTasksAndWritesWebAddressesAsInter
     ProcessResult again =
         Run({guidOption, "-add", "all", kApostropheGame, "Play;" + kApostropheGame + ";play",
              "Website;https://example.com/support;support"});
-    EXPECT_EQ(again.out, kBanner + "GUID " + kGuid +
+    EXPECT_EQ(again.out, kExpectedBanner + "GUID " + kGuid +
                              " obtained\ntask Play added at 0\ntask Website added at 0\ndone.\n");
     EXPECT_EQ(again.err, "");
     EXPECT_FALSE(std::filesystem::exists(CommonTasks(kGuid) / "PlayTasks/0/Old.lnk"));
@@ -210,7 +209,7 @@ TEST_F(EmulatedProgramTest, DeleteByPathFindsTheGameThroughWmiAndRemovesEverythi
 
     // WMI compares paths as Windows does: without regard to case.
     ProcessResult result = Run({"-del", "c:\\games\\DEMO\\Demo.exe"});
-    EXPECT_EQ(result.out, kBanner +
+    EXPECT_EQ(result.out, kExpectedBanner +
                               "c:\\games\\DEMO\\Demo.exe tasks removed.\n"
                               "c:\\games\\DEMO\\Demo.exe removed.\n"
                               "done.\n");
@@ -220,7 +219,7 @@ TEST_F(EmulatedProgramTest, DeleteByPathFindsTheGameThroughWmiAndRemovesEverythi
     EXPECT_EQ(GamesIn(UserId()).size(), 1u);
 
     ProcessResult again = Run({"-del", "C:\\Games\\Demo\\demo.exe"});
-    EXPECT_EQ(again.out, kBanner + "done.\n");
+    EXPECT_EQ(again.out, kExpectedBanner + "done.\n");
     EXPECT_EQ(WithReasonCodesOnly(again.err),
               "C:\\Games\\Demo\\demo.exe not removed. Cannot retrieve information\n" +
                   ReasonCode("0x80070490"));
@@ -235,15 +234,15 @@ TEST_F(EmulatedProgramTest, DeleteByGuidRemovesTheGameAndItsTasks) {
     ASSERT_TRUE(std::filesystem::exists(UserTasks(kGuid) / "SupportTasks/0/Help.lnk"));
 
     ProcessResult result = Run({std::string("-guid:") + kGuid, "-del", "anything.exe"});
-    EXPECT_EQ(result.out, kBanner + "GUID " + kGuid + " obtained\n" +
+    EXPECT_EQ(result.out, kExpectedBanner + "GUID " + kGuid + " obtained\n" +
                               "anything.exe tasks removed.\nanything.exe removed.\ndone.\n");
     EXPECT_EQ(result.err, "");
     EXPECT_TRUE(GamesIn(UserId()).empty());
     EXPECT_FALSE(std::filesystem::exists(UserTasks(kGuid)));
 
     ProcessResult again = Run({std::string("-guid:") + kGuid, "-del", "anything.exe"});
-    EXPECT_EQ(again.out,
-              kBanner + "GUID " + kGuid + " obtained\n" + "anything.exe tasks removed.\ndone.\n");
+    EXPECT_EQ(again.out, kExpectedBanner + "GUID " + kGuid + " obtained\n" +
+                             "anything.exe tasks removed.\ndone.\n");
     EXPECT_EQ(WithReasonCodesOnly(again.err),
               "anything.exe not removed. Cannot remove\n" + ReasonCode("0x80070002"));
 }
@@ -252,10 +251,11 @@ TEST_F(EmulatedProgramTest, WithoutGameExplorerTheUpgradeKeysAreWrittenAndRemove
     CreateSystemWithoutGameExplorer();
     ProcessResult all = Run({std::string("-guid:") + kGuid, "-add", "all",
                              "C:\\Games\\Old\\old.exe", "Play;C:\\Games\\Old\\old.exe;play"});
-    EXPECT_EQ(all.out, kBanner + "GUID " + kGuid + " obtained\ntask Play added at 0\ndone.\n");
+    EXPECT_EQ(all.out,
+              kExpectedBanner + "GUID " + kGuid + " obtained\ntask Play added at 0\ndone.\n");
     EXPECT_EQ(all.err, "");
     ProcessResult current = Run({"-add", "current", "C:\\Games\\Mine\\mine.exe"});
-    EXPECT_EQ(current.out, kBanner + "done.\n");
+    EXPECT_EQ(current.out, kExpectedBanner + "done.\n");
 
     EXPECT_NE(LocalMachine().find(Section(kUpgradeKeyLocalMachine + kGuid,
                                           {"\"GDFBinaryPath\"=\"C:\\\\Games\\\\Old\\\\old.exe\"",
@@ -280,7 +280,7 @@ TEST_F(EmulatedProgramTest, WithoutGameExplorerTheUpgradeKeysAreWrittenAndRemove
 
     for (const std::string& guid : {std::string(kGuid), userGuid}) {
         ProcessResult removed = Run({"-guid:" + guid, "-del", "x.exe"});
-        EXPECT_EQ(removed.out, kBanner + "GUID " + guid + " obtained\n" +
+        EXPECT_EQ(removed.out, kExpectedBanner + "GUID " + guid + " obtained\n" +
                                    "x.exe tasks removed.\nx.exe removed.\ndone.\n");
     }
     EXPECT_EQ(LocalMachine().find(kUpgradeKeyLocalMachine + "{"), std::string::npos);
@@ -300,7 +300,8 @@ TEST_F(EmulatedProgramTest, RunsAtOnceAllKeepTheirChanges) {
     }
     for (auto& run : runs) {
         ProcessResult result = run.get();
-        EXPECT_EQ(result.out, kBanner + "task Play added at 0\ntask Help added at 0\ndone.\n");
+        EXPECT_EQ(result.out,
+                  kExpectedBanner + "task Play added at 0\ntask Help added at 0\ndone.\n");
         EXPECT_EQ(result.err, "");
     }
     std::vector<std::string> games = GamesIn("Games");
@@ -325,7 +326,7 @@ TEST_F(EmulatedProgramTest, CorruptedRegistryFileFailsClearlyAndIsLeftAsItWas) {
 
     ProcessResult add =
         Run({"-add", "all", "C:\\Games\\B\\b.exe", "Play;C:\\Games\\B\\b.exe;play"});
-    EXPECT_EQ(add.out, kBanner + "done.\n");
+    EXPECT_EQ(add.out, kExpectedBanner + "done.\n");
     // The reason names the damaged registry, not the game, whose binary is sound.
     EXPECT_EQ(WithReasonCodesOnly(add.err),
               "C:\\Games\\B\\b.exe not added.\n" + ReasonCode("0x8007000D"));

@@ -13,8 +13,8 @@
 
 #include "cli/commands.h"
 #include "output/reason_line.h"
-#include "registration/full_path.h"
 #include "registration/game_binary_check.h"
+#include "registration/game_paths.h"
 #include "registration/game_registration.h"
 #include "registration/instance_lookup.h"
 #include "registration/task_shortcuts.h"
