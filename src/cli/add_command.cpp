@@ -5,6 +5,8 @@
 #include "out_of_memory.h"
 #include "output/debug_streams.h"
 #include "output/message_line.h"
+#include "output/reason_line.h"
+#include "registration/game_binary_check.h"
 #include "registration/game_paths.h"
 #include "registration/game_registration.h"
 #include "registration/game_task_lock.h"
@@ -52,6 +54,7 @@ void AddTask(const std::wstring& line, int scope, const GUID& gameId, TaskCounte
     });
     if (FAILED(result)) {
         WriteLineWithCopy(std::cerr, DebugErr(), "task ", task->name, " not added.");
+        WriteFailureReason(result, task->name);
         return;
     }
     WriteLineWithCopy(std::cout, DebugOut(), "task ", task->name, " added at ", counter);
@@ -81,10 +84,13 @@ void RunAddCommand(const ArgumentList& arguments, int commandIndex, GUID* gameId
     WriteLine(DebugOut(), "bin:", executablePath);
     WriteLine(DebugOut(), "install:", installDirectory);
 
-    if (FAILED(madeFull) || FAILED(UnlessOutOfMemory([&] {
-            return RegisterGame(fullPath.c_str(), installDirectory.c_str(), scope, gameId);
-        }))) {
+    const HRESULT registered = SUCCEEDED(madeFull) ? UnlessOutOfMemory([&] {
+        return RegisterGame(fullPath.c_str(), installDirectory.c_str(), scope, gameId);
+    })
+                                                   : madeFull;
+    if (FAILED(registered)) {
         WriteLineWithCopy(std::cerr, DebugErr(), executablePath, " not added.");
+        WriteFailureReason(RegistrationFailureCause(fullPath.c_str(), registered), executablePath);
         return;
     }
     WriteLine(DebugOut(), "Game added. Adding tasks...");
@@ -97,8 +103,10 @@ void RunAddCommand(const ArgumentList& arguments, int commandIndex, GUID* gameId
     }
     // A repair or an upgrade runs the add again: the tasks of the earlier run go first, so that
     // no old shortcut stays beside the new one in an index folder.
-    if (FAILED(UnlessOutOfMemory([&] { return RemoveScopeTasks(scope, *gameId); }))) {
+    if (const HRESULT removed = UnlessOutOfMemory([&] { return RemoveScopeTasks(scope, *gameId); });
+        FAILED(removed)) {
         WriteLineWithCopy(std::cerr, DebugErr(), executablePath, " tasks not removed.");
+        WriteFailureReason(removed, executablePath);
     }
 
     TaskCounters counters;

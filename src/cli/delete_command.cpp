@@ -5,6 +5,7 @@
 #include "out_of_memory.h"
 #include "output/debug_streams.h"
 #include "output/message_line.h"
+#include "output/reason_line.h"
 #include "registration/game_paths.h"
 #include "registration/game_registration.h"
 #include "registration/game_task_lock.h"
@@ -34,10 +35,12 @@ void RunDeleteCommand(const ArgumentList& arguments, int commandIndex, GUID* gam
         // The add registered the full path; a path that cannot be made full is looked up as typed.
         std::wstring lookupPath = executablePath;
         FullPathOf(executablePath, lookupPath);
-        if (FAILED(UnlessOutOfMemory(
-                [&] { return FindGameInstanceId(lookupPath.c_str(), gameId); }))) {
+        if (const HRESULT found =
+                UnlessOutOfMemory([&] { return FindGameInstanceId(lookupPath.c_str(), gameId); });
+            FAILED(found)) {
             WriteLineWithCopy(std::cerr, DebugErr(), executablePath,
                               " not removed. Cannot retrieve information");
+            WriteFailureReason(found, executablePath);
             return;
         }
     }
@@ -50,15 +53,19 @@ void RunDeleteCommand(const ArgumentList& arguments, int commandIndex, GUID* gam
     if (FAILED(currentUserLock.Result()) || FAILED(allUsersLock.Result())) {
         WriteLine(DebugOut(), "Tasks removed without the game's task locks");
     }
-    if (SUCCEEDED(UnlessOutOfMemory([&] { return RemoveGameTasks(*gameId); }))) {
+    if (const HRESULT removed = UnlessOutOfMemory([&] { return RemoveGameTasks(*gameId); });
+        SUCCEEDED(removed)) {
         WriteLineWithCopy(std::cout, DebugOut(), executablePath, " tasks removed.");
     } else {
         WriteLineWithCopy(std::cerr, DebugErr(), executablePath, " tasks not removed.");
+        WriteFailureReason(removed, executablePath);
     }
 
-    if (SUCCEEDED(UnlessOutOfMemory([&] { return UnregisterGame(*gameId); }))) {
+    if (const HRESULT unregistered = UnlessOutOfMemory([&] { return UnregisterGame(*gameId); });
+        SUCCEEDED(unregistered)) {
         WriteLineWithCopy(std::cout, DebugOut(), executablePath, " removed.");
     } else {
         WriteLineWithCopy(std::cerr, DebugErr(), executablePath, " not removed. Cannot remove");
+        WriteFailureReason(unregistered, executablePath);
     }
 }

@@ -208,11 +208,11 @@ HRESULT RemoveGameTaskFolder(const wchar_t* specialFolder, const wchar_t* guidTe
 
 HRESULT CreateGameTask(int scope, const GUID& gameId, int isSupport, int index, const wchar_t* name,
                        const wchar_t* targetPath, const wchar_t* arguments) {
-    if (targetPath == nullptr || targetPath[0] == L'\0') {
-        return E_INVALIDARG;
-    }
     if (!IsPlainFileName(name)) {
         return HRESULT_FROM_WIN32(ERROR_INVALID_NAME);
+    }
+    if (targetPath == nullptr || targetPath[0] == L'\0') {
+        return E_INVALIDARG;
     }
     const bool webAddress = IsWebAddress(targetPath);
     if (webAddress && HasControlCharacter(targetPath)) {

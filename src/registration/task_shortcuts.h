@@ -11,13 +11,14 @@
 // folder is the folder of the target's full path; when that cannot be had, none is set. A target
 // that begins with http:// or https:// (any case) is a web address: the task is then an Internet
 // shortcut <name>.url to it, and arguments and working folder do not apply.
-// Returns S_OK when the shortcut was written; before any system call, E_INVALIDARG for an empty
-// target, 0x8007007B (ERROR_INVALID_NAME) for a name that is not a plain file name (empty,
-// ending in a dot or a blank, a device name such as NUL, "nul .x" or COM1.txt, or holding a path
-// separator, a control character or one of < > : " | ? *) or a web address holding a control
-// character, and 0x800700CE (ERROR_FILENAME_EXCED_RANGE) for a target of MAX_PATH characters or
-// more or arguments longer than a shortcut holds; 0x800700CE also, before anything is saved,
-// for a working folder that long; 0x8007007A, before anything is created, when a
+// Returns S_OK when the shortcut was written. Before any system call: HRESULT_FROM_WIN32 of
+// ERROR_INVALID_NAME for a name that is not a plain file name (empty, ending in a dot or a blank,
+// a device name such as NUL, "nul .x" or COM1.txt, or holding a path separator, a control
+// character or one of < > : " | ? *) or for a web address holding a control character,
+// E_INVALIDARG for an empty target, HRESULT_FROM_WIN32 of ERROR_FILENAME_EXCED_RANGE for a
+// target of MAX_PATH characters or more or arguments longer than a shortcut holds; the same,
+// before anything is saved, for a working folder of MAX_PATH characters or more; 0x8007007A,
+// before anything is created, when a
 // path does not fit its buffer; otherwise the failure of the folder query, of creating the
 // shortcut object, of a setter (then nothing is saved), of getting its file interface or of Save.
 HRESULT CreateGameTask(int scope, const GUID& gameId, int isSupport, int index, const wchar_t* name,

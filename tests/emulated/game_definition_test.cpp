@@ -136,11 +136,14 @@ TEST(GameDefinitionTest, ResourceLargerThanTheLimitIsNotRead) {
             .substr(1);
     std::istringstream binary(game);
     const std::optional<std::string> whole =
-        FindNamedResource(binary, u"DATA", u"__GDF_XML", UINT32_MAX);
+        FindNamedResource(binary, u"DATA", u"__GDF_XML", UINT32_MAX).bytes;
     ASSERT_TRUE(whole.has_value());
     const auto size = static_cast<std::uint32_t>(whole->size());
-    EXPECT_EQ(FindNamedResource(binary, u"DATA", u"__GDF_XML", size), whole);
-    EXPECT_EQ(FindNamedResource(binary, u"DATA", u"__GDF_XML", size - 1), std::nullopt);
+    EXPECT_EQ(FindNamedResource(binary, u"DATA", u"__GDF_XML", size).bytes, whole);
+    // Found all the same: only its bytes are not read.
+    const ResourceLookup tooLarge = FindNamedResource(binary, u"DATA", u"__GDF_XML", size - 1);
+    EXPECT_EQ(tooLarge.error, ERROR_SUCCESS);
+    EXPECT_EQ(tooLarge.bytes, std::nullopt);
 }
 
 }  // namespace

@@ -80,6 +80,13 @@ struct SystemScript {
     // Calls whose log line starts with this throw std::bad_alloc, as a system out of memory
     // may (empty: none).
     std::string outOfMemoryAt;
+
+    // Modules and resources: ERROR_SUCCESS, or the error that makes the call fail.
+    LONG loadLibraryError = ERROR_SUCCESS;
+    LONG findResourceError = ERROR_SUCCESS;
+
+    // The system's message texts by message id; no message for any other id.
+    std::map<DWORD, std::wstring> messages;
 };
 
 class ScriptedSystem : public SystemBackend {
@@ -162,6 +169,10 @@ class ScriptedSystem : public SystemBackend {
         bool owned = false;
     };
     const std::map<HANDLE, OpenMutex>& OpenMutexes() const { return openMutexes_; }
+    HMODULE LoadLibraryExW(LPCWSTR fileName, DWORD flags) override;
+    HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) override;
+    BOOL FreeLibrary(HMODULE module) override;
+    DWORD FormatMessageW(DWORD messageId, LPWSTR buffer, DWORD size) override;
 
     // Used by the scripted objects. BeginCall logs a platform call and says whether it is the one
     // that must fail; Log records a release or free, which is never made to fail.
@@ -186,6 +197,8 @@ class ScriptedSystem : public SystemBackend {
     int comUninitialised_ = 0;  // CoUninitialize calls
     std::map<HKEY, std::wstring> openKeys_;
     int badKeyCloses_ = 0;
+    std::set<HMODULE> loadedModules_;
+    int badModuleFrees_ = 0;
     std::uintptr_t nextKey_ = 0x1000;
     std::map<HANDLE, OpenMutex> openMutexes_;
     std::uintptr_t nextMutex_ = 0x8000;

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "output/reason_line.h"
+#include "registration/game_binary_check.h"
 #include "registration/game_paths.h"
 #include "registration/game_registration.h"
 #include "registration/game_task_lock.h"
@@ -50,6 +52,7 @@ void HealthySystem(SystemScript& script) {
     script.wmiObjects = {{kGameIdText}};
     script.fileAttributes[kLocalTree] = FILE_ATTRIBUTE_DIRECTORY;
     script.fileAttributes[kCommonTree] = FILE_ATTRIBUTE_DIRECTORY;
+    script.fileAttributes[kExe] = FILE_ATTRIBUTE_ARCHIVE;
 }
 
 // The same without Game Explorer: registration takes the upgrade registry keys.
@@ -357,17 +360,31 @@ INSTANTIATE_TEST_SUITE_P(Operations, OperationFaultInjection, testing::ValuesIn(
 
 // ---- Commands ---------------------------------------------------------------------------------
 
-// One operation of a command run, as the command makes it.
+// The reason a command finds for a failure with result: the cause it reports, after the calls
+// it makes for it.
+using Explanation = std::function<HRESULT(HRESULT result)>;
+
+// The reason line of every failure: the system's message for the result itself.
+HRESULT MessageOf(HRESULT result) {
+    SystemMessageFor(result, L"");
+    return result;
+}
+
+// One operation of a command run, as the command makes it. explain: what the command does to
+// report the operation's failure (nothing for a failure it does not report).
 struct CommandStep {
     Operation operation;
     GUID gameId;
+    Explanation explain = MessageOf;
 };
 
 // The results of the operations a command makes when its call failAt fails: each operation is run
 // alone, in order; the one that call falls in runs with its own call failing, the others clean.
-// nextStep yields the operation that follows the outcomes so far, or none when the command ends.
+// The same holds for the reason of each failure, found right after it. nextStep yields the
+// operation that follows the outcomes so far, or none when the command ends.
 struct StepResults {
     std::vector<Outcome> outcomes;  // one per operation made, in order
+    std::vector<HRESULT> reasons;   // for each outcome, the cause reported for its failure
 };
 
 StepResults ModelCommand(
@@ -375,14 +392,32 @@ StepResults ModelCommand(
     const std::function<std::optional<CommandStep>(const std::vector<Outcome>&)>& nextStep) {
     StepResults results;
     int remaining = failAt;
-    while (std::optional<CommandStep> step = nextStep(results.outcomes)) {
-        const Outcome clean = RunAlone(script, step->operation, step->gameId, 0);
+    const auto run = [&](const Operation& operation, const GUID& gameId) {
+        const Outcome clean = RunAlone(script, operation, gameId, 0);
         const bool failsHere = remaining > 0 && remaining <= clean.calls;
-        results.outcomes.push_back(
-            failsHere ? RunAlone(script, step->operation, step->gameId, remaining) : clean);
+        const Outcome outcome = failsHere ? RunAlone(script, operation, gameId, remaining) : clean;
         remaining = failsHere ? 0 : (remaining > 0 ? remaining - clean.calls : 0);
+        return outcome;
+    };
+    while (std::optional<CommandStep> step = nextStep(results.outcomes)) {
+        const Outcome outcome = run(step->operation, step->gameId);
+        results.outcomes.push_back(outcome);
+        results.reasons.push_back(outcome.result);
+        if (FAILED(outcome.result) && step->explain) {
+            const Explanation& explain = step->explain;
+            results.reasons.back() =
+                run([&](GUID&) { return explain(outcome.result); }, GUID_NULL).result;
+        }
     }
     return results;
+}
+
+// The line that follows a failure line when the system has no message for the cause (the double
+// has none unless a test gives it one).
+std::string ReasonLine(HRESULT cause) {
+    char text[32];
+    std::snprintf(text, sizeof text, "  reason: error 0x%08X\n", static_cast<unsigned>(cause));
+    return text;
 }
 
 std::string Narrow(const std::wstring& text) {
@@ -497,7 +532,12 @@ void ExpectedAddOutput(const CommandCase& c, int failAt, std::string& out, std::
                 return std::nullopt;
             }
             if (done.size() == 1) {
-                return CommandStep{[scope](GUID& id) { return Register(scope, id); }, c.gameId};
+                // A refused game is explained by its binary, when that is at fault.
+                return CommandStep{
+                    [scope](GUID& id) { return Register(scope, id); }, c.gameId,
+                    [](HRESULT result) {
+                        return MessageOf(RegistrationFailureCause(kExe.c_str(), result));
+                    }};
             }
             if (FAILED(done[1].result) || done.size() >= kFirstTaskStep + accepted.size()) {
                 return std::nullopt;
@@ -527,11 +567,11 @@ void ExpectedAddOutput(const CommandCase& c, int failAt, std::string& out, std::
     out.clear();
     err.clear();
     if (model.outcomes.size() < 2 || FAILED(model.outcomes[1].result)) {
-        err = Narrow(kExe) + " not added.\n";
+        err = Narrow(kExe) + " not added.\n" + ReasonLine(model.reasons.back());
         return;
     }
     if (FAILED(model.outcomes[3].result)) {
-        err = Narrow(kExe) + " tasks not removed.\n";
+        err = Narrow(kExe) + " tasks not removed.\n" + ReasonLine(model.reasons[3]);
     }
     int index[2] = {0, 0};
     std::size_t next = kFirstTaskStep;
@@ -544,12 +584,12 @@ void ExpectedAddOutput(const CommandCase& c, int failAt, std::string& out, std::
             out += "Task name is empty\n";
             continue;
         }
-        const Outcome& outcome = model.outcomes[next++];
-        if (SUCCEEDED(outcome.result)) {
+        const std::size_t step = next++;
+        if (SUCCEEDED(model.outcomes[step].result)) {
             out += "task " + Narrow(task.name) + " added at " +
                    std::to_string(index[task.isSupport]++) + "\n";
         } else {
-            err += "task " + Narrow(task.name) + " not added.\n";
+            err += "task " + Narrow(task.name) + " not added.\n" + ReasonLine(model.reasons[step]);
         }
     }
 }
@@ -565,7 +605,7 @@ void ExpectedDeleteOutput(const CommandCase& c, int failAt, std::string& out, st
                                        std::wstring full;
                                        return FullPathOf(kExe, full);
                                    },
-                                   c.gameId};
+                                   c.gameId, nullptr};
             }
             if (lookUp && done.size() == 1) {
                 return CommandStep{[](GUID& id) { return FindGameInstanceId(kExe.c_str(), &id); },
@@ -597,20 +637,22 @@ void ExpectedDeleteOutput(const CommandCase& c, int failAt, std::string& out, st
     err.clear();
     const std::string path = Narrow(kExe);
     std::size_t next = lookUp ? 1 : 0;
-    if (lookUp && FAILED(model.outcomes[next++].result)) {
-        err = path + " not removed. Cannot retrieve information\n";
+    if (lookUp && FAILED(model.outcomes[next].result)) {
+        err =
+            path + " not removed. Cannot retrieve information\n" + ReasonLine(model.reasons[next]);
         return;
     }
-    next += 2;  // the task locks
-    if (SUCCEEDED(model.outcomes[next++].result)) {
+    next += (lookUp ? 1 : 0) + 2;  // the lookup, then the task locks
+    if (SUCCEEDED(model.outcomes[next].result)) {
         out += path + " tasks removed.\n";
     } else {
-        err += path + " tasks not removed.\n";
+        err += path + " tasks not removed.\n" + ReasonLine(model.reasons[next]);
     }
-    if (SUCCEEDED(model.outcomes[next++].result)) {
+    ++next;
+    if (SUCCEEDED(model.outcomes[next].result)) {
         out += path + " removed.\n";
     } else {
-        err += path + " not removed. Cannot remove\n";
+        err += path + " not removed. Cannot remove\n" + ReasonLine(model.reasons[next]);
     }
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "emulated/files/emulated_files.h"
+#include "emulated/gameux/resource_modules.h"
 #include "emulated/location/named_mutexes.h"
 #include "emulated/machine/emulated_machine.h"
 #include "emulated/registry/emulated_registry.h"
@@ -54,8 +55,16 @@ class EmulatedSystem final : public SystemBackend {
     BOOL ReleaseMutex(HANDLE mutex) override;
     BOOL CloseHandle(HANDLE handle) override;
 
+    HMODULE LoadLibraryExW(LPCWSTR fileName, DWORD flags) override;
+    HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) override;
+    BOOL FreeLibrary(HMODULE module) override;
+    // Windows' English texts (base/system_messages.h); ERROR_MR_MID_NOT_FOUND for other codes.
+    DWORD FormatMessageW(DWORD messageId, LPWSTR buffer, DWORD size) override;
+
     // Registry keys opened and not yet closed.
     std::size_t OpenKeyCount() const { return registry_.Handles().OpenCount(); }
+    // Modules loaded and not yet freed.
+    std::size_t LoadedModuleCount() const { return modules_.LoadedCount(); }
     // Mutex handles created and not yet closed.
     std::size_t OpenMutexCount() const { return mutexes_.OpenCount(); }
 
@@ -64,4 +73,5 @@ class EmulatedSystem final : public SystemBackend {
     EmulatedRegistry registry_;
     EmulatedFiles files_;
     NamedMutexes mutexes_;
+    ResourceModules modules_;
 };

@@ -6,7 +6,6 @@
 
 #include "platform_api.h"
 
-constexpr LONG ERROR_INVALID_HANDLE = 6;
 constexpr LONG ERROR_BAD_PATHNAME = 161;
 constexpr LONG ERROR_NOT_OWNER = 288;
 constexpr LONG ERROR_KEY_DELETED = 1018;

@@ -4,14 +4,14 @@
 
 #include <pugixml.hpp>
 
+#include "emulated/base/utf16.h"
 #include "emulated/base/win32_codes.h"
 #include "emulated/gameux/pe_resources.h"
+#include "platform/gameux.h"
 #include "utf8.h"
 
 namespace {
 
-constexpr std::u16string_view kResourceType = u"DATA";
-constexpr std::u16string_view kResourceName = u"__GDF_XML";
 // A definition is a few kilobytes; a larger claim would have the whole of it read into memory.
 constexpr std::uint32_t kMaxDefinitionSize = 1024 * 1024;
 // Title and description are shown in a list and kept in the registry on every run.
@@ -116,9 +116,10 @@ bool InReadableEncoding(std::string_view document) {
 }  // namespace
 
 HRESULT ReadGameDefinition(std::istream& binary, GameDefinition& definition) {
-    const std::optional<std::string> document =
-        FindNamedResource(binary, kResourceType, kResourceName, kMaxDefinitionSize);
-    return document ? ParseGameDefinition(*document, definition) : E_FAIL;
+    const ResourceLookup document =
+        FindNamedResource(binary, ToUtf16(kGameDefinitionResourceType),
+                          ToUtf16(kGameDefinitionResourceName), kMaxDefinitionSize);
+    return document.bytes ? ParseGameDefinition(*document.bytes, definition) : E_FAIL;
 }
 
 HRESULT ParseGameDefinition(std::string_view document, GameDefinition& definition) {
