@@ -3,6 +3,7 @@
 
 #include "commands.h"
 #include "directory_of.h"
+#include "game_identity.h"
 #include "output/debug_streams.h"
 #include "output/message_line.h"
 #include "registration/full_path.h"
@@ -29,7 +30,8 @@ struct TaskCounters {
     int& For(bool isSupport) { return isSupport ? support : play; }
 };
 
-void AddTask(const std::wstring& line, int scope, const GUID& gameId, TaskCounters& counters) {
+// gameId is null when the game has no GUID to keep tasks under: each task is then not added.
+void AddTask(const std::wstring& line, int scope, const GUID* gameId, TaskCounters& counters) {
     WriteLine(DebugOut(), "Task line: ", line);
     const std::optional<TaskSpec> task = ParseTaskLine(line);
     if (!task) {
@@ -45,8 +47,10 @@ void AddTask(const std::wstring& line, int scope, const GUID& gameId, TaskCounte
     }
     int& counter = counters.For(task->isSupport);
     const wchar_t* arguments = task->arguments.empty() ? nullptr : task->arguments.c_str();
-    const HRESULT result = CreateGameTask(scope, gameId, task->isSupport ? 1 : 0, counter,
-                                          task->name.c_str(), task->path.c_str(), arguments);
+    const HRESULT result =
+        gameId == nullptr ? E_FAIL
+                          : CreateGameTask(scope, *gameId, task->isSupport ? 1 : 0, counter,
+                                           task->name.c_str(), task->path.c_str(), arguments);
     if (FAILED(result)) {
         WriteLineWithCopy(std::cerr, DebugErr(), "task ", task->name, " not added.");
         return;
@@ -78,6 +82,9 @@ void RunAddCommand(const ArgumentList& arguments, int commandIndex, GUID* gameId
     WriteLine(DebugOut(), "bin:", executablePath);
     WriteLine(DebugOut(), "install:", installDirectory);
 
+    if (SUCCEEDED(madeFull)) {
+        ReuseRegisteredGameId(fullPath, gameId);
+    }
     if (FAILED(madeFull) ||
         FAILED(RegisterGame(fullPath.c_str(), installDirectory.c_str(), scope, gameId))) {
         WriteLineWithCopy(std::cerr, DebugErr(), executablePath, " not added.");
@@ -87,12 +94,13 @@ void RunAddCommand(const ArgumentList& arguments, int commandIndex, GUID* gameId
 
     // A repair or an upgrade runs the add again: the tasks of the earlier run go first, so that
     // no old shortcut stays beside the new one in an index folder.
-    if (FAILED(RemoveScopeTasks(scope, *gameId))) {
+    const bool hasGameId = SettleRegisteredGameId(fullPath, gameId);
+    if (hasGameId && FAILED(RemoveScopeTasks(scope, *gameId))) {
         WriteLineWithCopy(std::cerr, DebugErr(), executablePath, " tasks not removed.");
     }
 
     TaskCounters counters;
     for (std::size_t i = commandPosition + kFirstTaskLineOffset; i < arguments.size(); ++i) {
-        AddTask(arguments[i], scope, *gameId, counters);
+        AddTask(arguments[i], scope, hasGameId ? gameId : nullptr, counters);
     }
 }

@@ -1,13 +1,13 @@
-// The delete command: settles the game's GUID, removes its task folders and unregisters it.
+// The delete command: settles the game's GUID, removes its task folders and unregisters it;
+// without a GUID, every registration of the path.
 #include <iostream>
 
 #include "commands.h"
 #include "output/debug_streams.h"
 #include "output/message_line.h"
 #include "registration/full_path.h"
-#include "registration/game_registration.h"
-#include "registration/instance_lookup.h"
-#include "registration/task_shortcuts.h"
+#include "registration/registered_game_lookup.h"
+#include "registration_removal.h"
 #include "usage.h"
 
 namespace {
@@ -27,27 +27,18 @@ void RunDeleteCommand(const ArgumentList& arguments, int commandIndex, GUID* gam
     const std::wstring& executablePath = arguments[pathPosition];
     WriteLine(DebugOut(), "Bin path: ", executablePath);
 
-    if (IsEqualGUID(*gameId, GUID_NULL)) {
-        WriteLine(DebugOut(), "Retrieving GUID... ");
-        // The add registered the full path; a path that cannot be made full is looked up as typed.
-        std::wstring lookupPath = executablePath;
-        FullPathOf(executablePath, lookupPath);
-        if (FAILED(FindGameInstanceId(lookupPath.c_str(), gameId))) {
-            WriteLineWithCopy(std::cerr, DebugErr(), executablePath,
-                              " not removed. Cannot retrieve information");
-            return;
-        }
+    if (!IsEqualGUID(*gameId, GUID_NULL)) {
+        RemoveRegistration(executablePath, *gameId);
+        return;
     }
-
-    if (SUCCEEDED(RemoveGameTasks(*gameId))) {
-        WriteLineWithCopy(std::cout, DebugOut(), executablePath, " tasks removed.");
-    } else {
-        WriteLineWithCopy(std::cerr, DebugErr(), executablePath, " tasks not removed.");
+    WriteLine(DebugOut(), "Retrieving GUID... ");
+    // The add registered the full path; a path that cannot be made full is looked up as typed.
+    std::wstring lookupPath = executablePath;
+    FullPathOf(executablePath, lookupPath);
+    if (FAILED(FindRegisteredGame(lookupPath.c_str(), gameId))) {
+        WriteLineWithCopy(std::cerr, DebugErr(), executablePath,
+                          " not removed. Cannot retrieve information");
+        return;
     }
-
-    if (SUCCEEDED(UnregisterGame(*gameId))) {
-        WriteLineWithCopy(std::cout, DebugOut(), executablePath, " removed.");
-    } else {
-        WriteLineWithCopy(std::cerr, DebugErr(), executablePath, " not removed. Cannot remove");
-    }
+    RemoveEveryRegistration(executablePath, lookupPath, *gameId);
 }

@@ -6,6 +6,8 @@
 #include <sstream>
 
 #include "bstr_memory.h"
+#include "registration/guid_text.h"
+#include "token_user.h"
 
 namespace {
 
@@ -117,6 +119,15 @@ class ScriptedGameExplorer : public ScriptedObject<IGameExplorer> {
     HRESULT STDMETHODCALLTYPE RemoveGame(GUID instanceId) override {
         if (system_.BeginCall("IGameExplorer::RemoveGame " + LogGuid(instanceId))) {
             return kInjectedFailure;
+        }
+        // A game that is gone is no longer listed, so that a lookup after the removal finds
+        // what is left.
+        if (SUCCEEDED(system_.script.removeGame)) {
+            std::erase_if(system_.script.wmiObjects, [&](const WmiObjectScript& object) {
+                GUID listed;
+                return SUCCEEDED(ParseGuid(object.instanceId.c_str(), &listed)) &&
+                       IsEqualGUID(listed, instanceId);
+            });
         }
         return system_.script.removeGame;
     }
@@ -376,6 +387,9 @@ ScriptedSystem::~ScriptedSystem() {
     for (BSTR text : liveStrings_) {
         FreeBstr(text);
     }
+    for (HLOCAL text : liveLocalTexts_) {
+        FreeLocalText(text);
+    }
 }
 
 bool ScriptedSystem::BeginCall(const std::string& line) {
@@ -428,6 +442,14 @@ testing::AssertionResult ScriptedSystem::AccountsBalance() const {
     }
     if (badKeyCloses_ != 0) {
         problems << badKeyCloses_ << " close(s) of keys not open; ";
+    }
+    if (!openHandles_.empty() || badHandleCloses_ != 0) {
+        problems << openHandles_.size() << " handle(s) not closed, " << badHandleCloses_
+                 << " close(s) of handles not open; ";
+    }
+    if (!liveLocalTexts_.empty() || unknownLocalFrees_ != 0) {
+        problems << liveLocalTexts_.size() << " local text(s) not freed, " << unknownLocalFrees_
+                 << " free(s) of memory not allocated here; ";
     }
     if (problems.str().empty()) {
         return testing::AssertionSuccess();
@@ -642,7 +664,7 @@ LSTATUS ScriptedSystem::RegOpenKeyExW(HKEY root, LPCWSTR subKey, REGSAM access, 
     if (path.empty()) {
         return ERROR_INVALID_PARAMETER;
     }
-    if (registry_.count(path) == 0) {
+    if (!KeyExists(path)) {
         return ERROR_FILE_NOT_FOUND;
     }
     HKEY handle = reinterpret_cast<HKEY>(nextKey_++);
@@ -673,6 +695,133 @@ LSTATUS ScriptedSystem::RegDeleteTreeW(HKEY key, LPCWSTR subKey) {
         return name == path || name.compare(0, path.size() + 1, path + L"\\") == 0;
     });
     return ERROR_SUCCESS;
+}
+
+bool ScriptedSystem::KeyExists(const std::wstring& path) const {
+    auto next = registry_.lower_bound(path);
+    return next != registry_.end() &&
+           (next->first == path || next->first.compare(0, path.size() + 1, path + L"\\") == 0);
+}
+
+std::vector<std::wstring> ScriptedSystem::SubkeyNames(const std::wstring& path) const {
+    std::vector<std::wstring> names;
+    const std::wstring prefix = path + L"\\";
+    for (auto entry = registry_.lower_bound(prefix);
+         entry != registry_.end() && entry->first.compare(0, prefix.size(), prefix) == 0; ++entry) {
+        std::wstring name = entry->first.substr(prefix.size());
+        name = name.substr(0, name.find(L'\\'));
+        if (names.empty() || names.back() != name) {
+            names.push_back(name);
+        }
+    }
+    return names;
+}
+
+LSTATUS ScriptedSystem::RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength) {
+    auto open = openKeys_.find(key);
+    const std::string keyName =
+        open == openKeys_.end() ? RootName(key) : LogText(open->second.c_str());
+    if (BeginCall("RegEnumKeyExW " + keyName + " " + std::to_string(index))) {
+        return kInjectedError;
+    }
+    if (open == openKeys_.end()) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    const std::vector<std::wstring> names = SubkeyNames(open->second);
+    if (index >= names.size()) {
+        return ERROR_NO_MORE_ITEMS;
+    }
+    const std::wstring& found = names[index];
+    if (found.size() + 1 > *nameLength) {
+        return ERROR_MORE_DATA;
+    }
+    std::wcscpy(name, found.c_str());
+    *nameLength = static_cast<DWORD>(found.size());
+    return ERROR_SUCCESS;
+}
+
+LSTATUS ScriptedSystem::RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD* type, BYTE* data,
+                                         DWORD* byteCount) {
+    auto open = openKeys_.find(key);
+    const std::string keyName =
+        open == openKeys_.end() ? RootName(key) : LogText(open->second.c_str());
+    if (BeginCall("RegQueryValueExW " + keyName + " " + LogText(valueName))) {
+        return kInjectedError;
+    }
+    if (open == openKeys_.end()) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    const Values& values = registry_[open->second];
+    auto value = values.find(valueName != nullptr ? valueName : L"");
+    if (value == values.end()) {
+        return ERROR_FILE_NOT_FOUND;
+    }
+    const DWORD capacity = *byteCount;
+    *type = REG_SZ;
+    *byteCount = static_cast<DWORD>(value->second.size());
+    if (data == nullptr) {
+        return ERROR_SUCCESS;
+    }
+    if (value->second.size() > capacity) {
+        return ERROR_MORE_DATA;
+    }
+    std::copy(value->second.begin(), value->second.end(), data);
+    return ERROR_SUCCESS;
+}
+
+BOOL ScriptedSystem::OpenProcessToken(HANDLE process, DWORD access, HANDLE* token) {
+    if (BeginCall(std::string("OpenProcessToken ") +
+                  (process == GetCurrentProcess() ? "self" : "other") + " " + Hex(access))) {
+        SetLastError(static_cast<DWORD>(kInjectedError));
+        return FALSE;
+    }
+    *token = reinterpret_cast<HANDLE>(nextKey_++);
+    openHandles_.insert(*token);
+    return TRUE;
+}
+
+BOOL ScriptedSystem::GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS informationClass,
+                                         void* information, DWORD length, DWORD* returnLength) {
+    if (BeginCall("GetTokenInformation " + std::to_string(informationClass) + " " +
+                  std::to_string(length))) {
+        SetLastError(static_cast<DWORD>(kInjectedError));
+        return FALSE;
+    }
+    if (openHandles_.count(token) == 0 || informationClass != TokenUser) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return WriteTokenUser(script.userSid, information, length, returnLength);
+}
+
+BOOL ScriptedSystem::ConvertSidToStringSidW(PSID sid, LPWSTR* text) {
+    *text = nullptr;
+    if (BeginCall("ConvertSidToStringSidW " + LogText(std::wstring(SidText(sid)).c_str()))) {
+        SetLastError(static_cast<DWORD>(kInjectedError));
+        return FALSE;
+    }
+    *text = AllocateLocalText(SidText(sid));
+    liveLocalTexts_.insert(*text);
+    return TRUE;
+}
+
+BOOL ScriptedSystem::CloseHandle(HANDLE handle) {
+    Log("CloseHandle");
+    if (openHandles_.erase(handle) == 0) {
+        ++badHandleCloses_;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HLOCAL ScriptedSystem::LocalFree(HLOCAL memory) {
+    Log("LocalFree");
+    if (liveLocalTexts_.erase(memory) == 0) {
+        ++unknownLocalFrees_;
+        return memory;
+    }
+    FreeLocalText(memory);
+    return nullptr;
 }
 
 HRESULT ScriptedSystem::SHGetFolderPathW(int folder, DWORD flags, LPWSTR path) {

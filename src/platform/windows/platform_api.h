@@ -9,6 +9,7 @@
 #include <objidl.h>
 #include <oleauto.h>
 #include <rpc.h>
+#include <sddl.h>  // ConvertSidToStringSidW
 #include <shellapi.h>
 #include <shlobj.h>
 #include <shlwapi.h>

@@ -4,7 +4,9 @@
 #include <new>
 
 #include "bstr_memory.h"
+#include "token_user.h"
 #include "emulated/base/random_guid.h"
+#include "emulated/base/win32_codes.h"
 #include "emulated/com/com_apartment.h"
 #include "emulated/com/game_explorer_class.h"
 #include "emulated/gameux/game_explorer.h"
@@ -97,6 +99,62 @@ LSTATUS EmulatedSystem::RegCloseKey(HKEY key) {
 
 LSTATUS EmulatedSystem::RegDeleteTreeW(HKEY key, LPCWSTR subKey) {
     return registry_.DeleteTree(key, subKey);
+}
+
+LSTATUS EmulatedSystem::RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength) {
+    return registry_.EnumKey(key, index, name, nameLength);
+}
+
+LSTATUS EmulatedSystem::RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD* type, BYTE* data,
+                                         DWORD* byteCount) {
+    return registry_.QueryValue(key, valueName, type, data, byteCount);
+}
+
+namespace {
+
+// The one token there is: the process's, which holds nothing that needs releasing.
+HANDLE const kProcessToken = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(0x2000));
+
+}  // namespace
+
+BOOL EmulatedSystem::OpenProcessToken(HANDLE process, DWORD /*access*/, HANDLE* token) {
+    if (process != GetCurrentProcess()) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    *token = kProcessToken;
+    return TRUE;
+}
+
+BOOL EmulatedSystem::GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS informationClass,
+                                         void* information, DWORD length, DWORD* returnLength) {
+    if (token != kProcessToken || informationClass != TokenUser) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return WriteTokenUser(machine_->user.userId, information, length, returnLength);
+}
+
+BOOL EmulatedSystem::ConvertSidToStringSidW(PSID sid, LPWSTR* text) {
+    *text = AllocateLocalText(SidText(sid));
+    if (*text == nullptr) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL EmulatedSystem::CloseHandle(HANDLE handle) {
+    if (handle != kProcessToken) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HLOCAL EmulatedSystem::LocalFree(HLOCAL memory) {
+    FreeLocalText(memory);
+    return nullptr;
 }
 
 HRESULT EmulatedSystem::SHGetFolderPathW(int folder, DWORD /*flags*/, LPWSTR path) {

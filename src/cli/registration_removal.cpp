@@ -1,0 +1,58 @@
+#include "registration_removal.h"
+
+#include <algorithm>
+#include <iostream>
+#include <vector>
+
+#include "guid_display.h"
+#include "output/debug_streams.h"
+#include "output/message_line.h"
+#include "registration/game_registration.h"
+#include "registration/registered_game_lookup.h"
+#include "registration/task_shortcuts.h"
+
+namespace {
+
+// A game may be registered under one GUID for both scopes, and one removal may take only one of
+// them; a third find means the removal leaves the record behind.
+constexpr std::ptrdiff_t kRemovalsPerGuid = 2;
+constexpr std::size_t kMaxRemovals = 64;
+
+bool MayRemove(const std::vector<GUID>& removed, const GUID& found) {
+    const auto sameGuid = [&](const GUID& earlier) { return IsEqualGUID(earlier, found) != 0; };
+    return removed.size() < kMaxRemovals &&
+           std::count_if(removed.begin(), removed.end(), sameGuid) < kRemovalsPerGuid;
+}
+
+}  // namespace
+
+bool RemoveRegistration(const std::wstring& printedPath, const GUID& gameId) {
+    if (SUCCEEDED(RemoveGameTasks(gameId))) {
+        WriteLineWithCopy(std::cout, DebugOut(), printedPath, " tasks removed.");
+    } else {
+        WriteLineWithCopy(std::cerr, DebugErr(), printedPath, " tasks not removed.");
+    }
+
+    if (FAILED(UnregisterGame(gameId))) {
+        WriteLineWithCopy(std::cerr, DebugErr(), printedPath, " not removed. Cannot remove");
+        return false;
+    }
+    WriteLineWithCopy(std::cout, DebugOut(), printedPath, " removed.");
+    return true;
+}
+
+void RemoveEveryRegistration(const std::wstring& printedPath, const std::wstring& lookupPath,
+                             const GUID& firstFound) {
+    std::vector<GUID> removed;
+    GUID found = firstFound;
+    while (MayRemove(removed, found)) {
+        removed.push_back(found);
+        if (!RemoveRegistration(printedPath, found) ||
+            FAILED(FindRegisteredGame(lookupPath.c_str(), &found))) {
+            return;
+        }
+        WriteLine(DebugOut(), "Also registered as ", BracedGuid(found));
+    }
+    WriteLine(DebugErr(), "Still registered as ", BracedGuid(found), " after its removal");
+    WriteLineWithCopy(std::cerr, DebugErr(), printedPath, " not removed. Cannot remove");
+}
