@@ -459,8 +459,8 @@ testing::AssertionResult ScriptedSystem::AccountsBalance() const {
 
 std::optional<std::wstring> ScriptedSystem::RegistryText(const std::wstring& key,
                                                          const std::wstring& value) const {
-    auto found = registry_.find(Lower(key));
-    if (found == registry_.end()) {
+    auto found = script.registry.find(Lower(key));
+    if (found == script.registry.end()) {
         return std::nullopt;
     }
     auto data = found->second.find(value);
@@ -597,8 +597,8 @@ LSTATUS ScriptedSystem::RegCreateKeyExW(HKEY root, LPCWSTR subKey, REGSAM access
         return script.regCreateKey;
     }
     const std::wstring normalised = Lower(path);
-    const bool existed = registry_.count(normalised) != 0;
-    registry_[normalised];
+    const bool existed = script.registry.count(normalised) != 0;
+    script.registry[normalised];
     HKEY handle = reinterpret_cast<HKEY>(nextKey_++);
     openKeys_[handle] = normalised;
     *key = handle;
@@ -629,7 +629,7 @@ LSTATUS ScriptedSystem::RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD type, 
     if (script.regSetValue != ERROR_SUCCESS) {
         return script.regSetValue;
     }
-    registry_[open->second][valueName] = std::vector<BYTE>(data, data + byteCount);
+    script.registry[open->second][valueName] = std::vector<BYTE>(data, data + byteCount);
     return ERROR_SUCCESS;
 }
 
@@ -684,13 +684,13 @@ LSTATUS ScriptedSystem::RegDeleteTreeW(HKEY key, LPCWSTR subKey) {
     if (path.empty()) {
         return ERROR_INVALID_PARAMETER;
     }
-    if (registry_.count(path) == 0) {
+    if (script.registry.count(path) == 0) {
         return ERROR_FILE_NOT_FOUND;
     }
     if (script.regDeleteTree != ERROR_SUCCESS) {
         return script.regDeleteTree;
     }
-    std::erase_if(registry_, [&](const auto& entry) {
+    std::erase_if(script.registry, [&](const auto& entry) {
         const std::wstring& name = entry.first;
         return name == path || name.compare(0, path.size() + 1, path + L"\\") == 0;
     });
@@ -698,16 +698,16 @@ LSTATUS ScriptedSystem::RegDeleteTreeW(HKEY key, LPCWSTR subKey) {
 }
 
 bool ScriptedSystem::KeyExists(const std::wstring& path) const {
-    auto next = registry_.lower_bound(path);
-    return next != registry_.end() &&
+    auto next = script.registry.lower_bound(path);
+    return next != script.registry.end() &&
            (next->first == path || next->first.compare(0, path.size() + 1, path + L"\\") == 0);
 }
 
 std::vector<std::wstring> ScriptedSystem::SubkeyNames(const std::wstring& path) const {
     std::vector<std::wstring> names;
     const std::wstring prefix = path + L"\\";
-    for (auto entry = registry_.lower_bound(prefix);
-         entry != registry_.end() && entry->first.compare(0, prefix.size(), prefix) == 0; ++entry) {
+    for (auto entry = script.registry.lower_bound(prefix);
+         entry != script.registry.end() && entry->first.compare(0, prefix.size(), prefix) == 0; ++entry) {
         std::wstring name = entry->first.substr(prefix.size());
         name = name.substr(0, name.find(L'\\'));
         if (names.empty() || names.back() != name) {
@@ -751,7 +751,7 @@ LSTATUS ScriptedSystem::RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD* typ
     if (open == openKeys_.end()) {
         return ERROR_INVALID_PARAMETER;
     }
-    const Values& values = registry_[open->second];
+    const Values& values = script.registry[open->second];
     auto value = values.find(valueName != nullptr ? valueName : L"");
     if (value == values.end()) {
         return ERROR_FILE_NOT_FOUND;

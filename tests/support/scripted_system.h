@@ -24,6 +24,11 @@ struct WmiObjectScript {
     HRESULT getResult = S_OK;  // Get's result
 };
 
+// Registry keys as the double keeps them: lower-case path "hkcu\\software\\..." to values
+// (name to raw bytes).
+using ScriptedValues = std::map<std::wstring, std::vector<BYTE>>;
+using ScriptedRegistry = std::map<std::wstring, ScriptedValues>;
+
 struct SystemScript {
     // COM runtime
     HRESULT coInitialize = S_OK;
@@ -63,6 +68,9 @@ struct SystemScript {
     std::wstring regCreateKeyFailsFor;  // when set, only a subkey path ending in it fails
     LSTATUS regSetValue = ERROR_SUCCESS;
     LSTATUS regDeleteTree = ERROR_SUCCESS;  // a failure here applies to a key that exists
+
+    // The keys there are before the run, and after it what the run left.
+    ScriptedRegistry registry;
 
     // The process token's user
     std::wstring userSid = L"S-1-5-21-1-2-3-1001";
@@ -111,8 +119,8 @@ class ScriptedSystem : public SystemBackend {
 
     // The emulated registry the double keeps: key path "HKCU\Software\..." (case kept) to
     // values (name to raw bytes).
-    using Values = std::map<std::wstring, std::vector<BYTE>>;
-    std::map<std::wstring, Values>& Registry() { return registry_; }
+    using Values = ScriptedValues;
+    ScriptedRegistry& Registry() { return script.registry; }
     // The REG_SZ text of a value, or nullopt when key or value is missing.
     std::optional<std::wstring> RegistryText(const std::wstring& key,
                                              const std::wstring& value) const;
@@ -193,7 +201,6 @@ class ScriptedSystem : public SystemBackend {
     std::set<HLOCAL> liveLocalTexts_;
     int unknownLocalFrees_ = 0;
 
-    std::map<std::wstring, Values> registry_;
     std::vector<SavedLink> savedLinks_;
 
     BSTR AllocateTracked(const OLECHAR* text);

@@ -15,6 +15,7 @@
 #include "registration/full_path.h"
 #include "registration/game_registration.h"
 #include "registration/instance_lookup.h"
+#include "registration/registered_game_lookup.h"
 #include "registration/task_shortcuts.h"
 #include "support/console_capture.h"
 #include "support/debug_capture.h"
@@ -51,11 +52,33 @@ void HealthySystem(SystemScript& script) {
     script.fileAttributes[kCommonTree] = FILE_ATTRIBUTE_DIRECTORY;
 }
 
-// The same without Game Explorer: registration takes the upgrade registry keys.
+// The same without Game Explorer (and so without its games namespace): registration takes the
+// upgrade registry keys.
 void SystemWithoutGameExplorer(SystemScript& script) {
     HealthySystem(script);
     script.createGameExplorer = REGDB_E_CLASSNOTREG;
+    script.connectServer = WBEM_E_INVALID_NAMESPACE;
     script.createdGuid = kGameId;
+}
+
+// A system without Game Explorer on which the game was added for all users: a lookup by path
+// finds its upgrade key.
+void RegisteredWithoutGameExplorer(SystemScript& script) {
+    SystemWithoutGameExplorer(script);
+    const auto* path = reinterpret_cast<const BYTE*>(kExe.c_str());
+    script.registry[std::wstring(L"hklm\\software\\microsoft\\windows\\currentversion\\gameux\\"
+                    L"gamestofindonwindowsupgrade\\") +
+                    L"{9a5ea990-3034-4d6f-9128-01f3c61022bc}"][L"GDFBinaryPath"] =
+        std::vector<BYTE>(path, path + (kExe.size() + 1) * sizeof(wchar_t));
+}
+
+// What the system holds once the game is removed: nothing to find it by.
+Script AfterRemoval(const Script& script) {
+    return [script](SystemScript& removed) {
+        script(removed);
+        removed.wmiObjects.clear();
+        removed.registry.clear();
+    };
 }
 
 // ---- Running an operation ---------------------------------------------------------------------
@@ -66,6 +89,7 @@ struct Outcome {
     HRESULT result = S_OK;
     GUID gameId = GUID_NULL;
     int calls = 0;
+    std::string injectedCall;  // the log line of the call made to fail, if one was
 };
 
 // Runs operation on a fresh double with the script, failing call failAt (0: none).
@@ -77,6 +101,7 @@ Outcome RunAlone(const Script& script, const Operation& operation, const GUID& g
     outcome.gameId = gameId;
     outcome.result = operation(outcome.gameId);
     outcome.calls = system.CallCount();
+    outcome.injectedCall = system.InjectedCall();
     EXPECT_TRUE(system.AccountsBalance());
     return outcome;
 }
@@ -360,6 +385,7 @@ INSTANTIATE_TEST_SUITE_P(Operations, OperationFaultInjection, testing::ValuesIn(
 struct CommandStep {
     Operation operation;
     GUID gameId;
+    std::optional<Script> system = std::nullopt;  // the state it meets, when the command changed it
 };
 
 // The results of the operations a command makes when its call failAt fails: each operation is run
@@ -375,10 +401,11 @@ StepResults ModelCommand(
     StepResults results;
     int remaining = failAt;
     while (std::optional<CommandStep> step = nextStep(results.outcomes)) {
-        const Outcome clean = RunAlone(script, step->operation, step->gameId, 0);
+        const Script& system = step->system ? *step->system : script;
+        const Outcome clean = RunAlone(system, step->operation, step->gameId, 0);
         const bool failsHere = remaining > 0 && remaining <= clean.calls;
         results.outcomes.push_back(
-            failsHere ? RunAlone(script, step->operation, step->gameId, remaining) : clean);
+            failsHere ? RunAlone(system, step->operation, step->gameId, remaining) : clean);
         remaining = failsHere ? 0 : (remaining > 0 ? remaining - clean.calls : 0);
     }
     return results;
@@ -478,10 +505,14 @@ void ExpectedAddOutput(const CommandCase& c, int failAt, std::string& out, std::
         }
         return tasks;
     }();
-    // The steps: the full path, the registration, the removal of earlier tasks, then one step
-    // per accepted task line.
-    constexpr std::size_t kFirstTaskStep = 3;
+    // The steps: the full path, the lookup of an earlier registration when no GUID was given,
+    // the registration, the lookup after it when it left no GUID, the removal of earlier tasks,
+    // then one step per accepted task line. Tasks need a GUID.
+    const bool lookUp = Same(c.gameId, GUID_NULL);
+    const std::size_t registerStep = lookUp ? 2 : 1;
     int counters[2] = {0, 0};
+    std::size_t firstTaskStep = 0;
+    bool hasGameId = true;
     const StepResults model = ModelCommand(
         c.script, failAt, [&](const std::vector<Outcome>& done) -> std::optional<CommandStep> {
             if (done.empty()) {
@@ -494,22 +525,44 @@ void ExpectedAddOutput(const CommandCase& c, int failAt, std::string& out, std::
             if (FAILED(done[0].result)) {
                 return std::nullopt;
             }
-            if (done.size() == 1) {
-                return CommandStep{[scope](GUID& id) { return Register(scope, id); }, c.gameId};
+            if (done.size() == 1 && lookUp) {
+                return CommandStep{[](GUID& id) { return FindRegisteredGame(kExe.c_str(), &id); },
+                                   c.gameId};
             }
-            if (FAILED(done[1].result) || done.size() >= kFirstTaskStep + accepted.size()) {
+            if (done.size() == registerStep) {
+                const GUID reused = lookUp ? done[1].gameId : c.gameId;
+                return CommandStep{[scope](GUID& id) { return Register(scope, id); }, reused};
+            }
+            if (FAILED(done[registerStep].result)) {
                 return std::nullopt;
             }
-            const GUID registered = done[1].gameId;
-            if (done.size() == 2) {
+            GUID registered = done[registerStep].gameId;
+            const bool settles = Same(registered, GUID_NULL);
+            if (settles && done.size() == registerStep + 1) {
+                return CommandStep{[](GUID& id) { return FindRegisteredGame(kExe.c_str(), &id); },
+                                   registered};
+            }
+            if (settles) {
+                registered = done[registerStep + 1].gameId;
+                hasGameId = SUCCEEDED(done[registerStep + 1].result);
+                if (!hasGameId) {
+                    return std::nullopt;
+                }
+            }
+            const std::size_t removalStep = registerStep + (settles ? 2 : 1);
+            firstTaskStep = removalStep + 1;
+            if (done.size() >= firstTaskStep + accepted.size()) {
+                return std::nullopt;
+            }
+            if (done.size() == removalStep) {
                 return CommandStep{[scope](GUID& id) { return RemoveScopeTasks(scope, id); },
                                    registered};
             }
-            if (done.size() > kFirstTaskStep) {
-                const TaskLine& previous = *accepted[done.size() - kFirstTaskStep - 1];
+            if (done.size() > firstTaskStep) {
+                const TaskLine& previous = *accepted[done.size() - firstTaskStep - 1];
                 counters[previous.isSupport] += SUCCEEDED(done.back().result) ? 1 : 0;
             }
-            const TaskLine& task = *accepted[done.size() - kFirstTaskStep];
+            const TaskLine& task = *accepted[done.size() - firstTaskStep];
             const int index = counters[task.isSupport];
             return CommandStep{[scope, &task, index](GUID& id) {
                                    return CreateGameTask(scope, id, task.isSupport ? 1 : 0, index,
@@ -520,15 +573,15 @@ void ExpectedAddOutput(const CommandCase& c, int failAt, std::string& out, std::
 
     out.clear();
     err.clear();
-    if (model.outcomes.size() < 2 || FAILED(model.outcomes[1].result)) {
+    if (model.outcomes.size() <= registerStep || FAILED(model.outcomes[registerStep].result)) {
         err = Narrow(kExe) + " not added.\n";
         return;
     }
-    if (FAILED(model.outcomes[2].result)) {
+    if (hasGameId && FAILED(model.outcomes[firstTaskStep - 1].result)) {
         err = Narrow(kExe) + " tasks not removed.\n";
     }
     int index[2] = {0, 0};
-    std::size_t next = kFirstTaskStep;
+    std::size_t next = firstTaskStep;
     for (const TaskLine& task : kTaskLines) {
         if (task.name == nullptr) {
             err += "Task line skipped because of too few parameters: " + Narrow(task.line) + "\n";
@@ -538,8 +591,7 @@ void ExpectedAddOutput(const CommandCase& c, int failAt, std::string& out, std::
             out += "Task name is empty\n";
             continue;
         }
-        const Outcome& outcome = model.outcomes[next++];
-        if (SUCCEEDED(outcome.result)) {
+        if (hasGameId && SUCCEEDED(model.outcomes[next++].result)) {
             out += "task " + Narrow(task.name) + " added at " +
                    std::to_string(index[task.isSupport]++) + "\n";
         } else {
@@ -548,12 +600,25 @@ void ExpectedAddOutput(const CommandCase& c, int failAt, std::string& out, std::
     }
 }
 
+// Whether an unregistering that succeeded left the game registered: the Game Explorer object
+// could not be created, so only the upgrade keys went, and Game Explorer still lists the game.
+bool LeftInGameExplorer(const Script& script, const Outcome& unregistered) {
+    SystemScript system;
+    script(system);
+    return SUCCEEDED(system.createGameExplorer) &&
+           unregistered.injectedCall.rfind("CoCreateInstance " + LogGuid(CLSID_GameExplorer), 0) ==
+               0;
+}
+
 void ExpectedDeleteOutput(const CommandCase& c, int failAt, std::string& out, std::string& err) {
+    // The steps: without a GUID the full path and the lookup; then rounds of the removal of the
+    // tasks and of the registration, each followed, without a GUID and when the registration
+    // went, by a lookup of what is left.
     const bool lookUp = Same(c.gameId, GUID_NULL);
+    const std::size_t lookups = lookUp ? 2 : 0;
     const StepResults model = ModelCommand(
         c.script, failAt, [&](const std::vector<Outcome>& done) -> std::optional<CommandStep> {
             // The lookup is by the full path; a path that cannot be made full is used as typed.
-            const std::size_t lookups = lookUp ? 2 : 0;
             if (lookUp && done.empty()) {
                 return CommandStep{[](GUID&) {
                                        std::wstring full;
@@ -562,39 +627,51 @@ void ExpectedDeleteOutput(const CommandCase& c, int failAt, std::string& out, st
                                    c.gameId};
             }
             if (lookUp && done.size() == 1) {
-                return CommandStep{[](GUID& id) { return FindGameInstanceId(kExe.c_str(), &id); },
+                return CommandStep{[](GUID& id) { return FindRegisteredGame(kExe.c_str(), &id); },
                                    c.gameId};
             }
             if (lookUp && FAILED(done[1].result)) {
                 return std::nullopt;
             }
-            const GUID gameId = lookUp ? done[1].gameId : c.gameId;
-            if (done.size() == lookups) {
+            const std::size_t inRound = (done.size() - lookups) % 3;
+            if (done.size() > lookups && inRound == 0 && FAILED(done.back().result)) {
+                return std::nullopt;  // the lookup after a removal found nothing
+            }
+            const GUID gameId = done.size() == lookups ? (lookUp ? done[1].gameId : c.gameId)
+                                                       : done[done.size() - 1 - inRound].gameId;
+            if (inRound == 0) {
                 return CommandStep{[](GUID& id) { return RemoveGameTasks(id); }, gameId};
             }
-            if (done.size() == lookups + 1) {
+            if (inRound == 1) {
                 return CommandStep{[](GUID& id) { return UnregisterGame(id); }, gameId};
             }
-            return std::nullopt;
+            if (!lookUp || FAILED(done.back().result)) {
+                return std::nullopt;
+            }
+            return CommandStep{[](GUID& id) { return FindRegisteredGame(kExe.c_str(), &id); },
+                               gameId,
+                               LeftInGameExplorer(c.script, done.back()) ? c.script
+                                                                         : AfterRemoval(c.script)};
         });
 
     out.clear();
     err.clear();
     const std::string path = Narrow(kExe);
-    std::size_t next = lookUp ? 1 : 0;
-    if (lookUp && FAILED(model.outcomes[next++].result)) {
+    if (lookUp && FAILED(model.outcomes[1].result)) {
         err = path + " not removed. Cannot retrieve information\n";
         return;
     }
-    if (SUCCEEDED(model.outcomes[next++].result)) {
-        out += path + " tasks removed.\n";
-    } else {
-        err += path + " tasks not removed.\n";
-    }
-    if (SUCCEEDED(model.outcomes[next++].result)) {
-        out += path + " removed.\n";
-    } else {
-        err += path + " not removed. Cannot remove\n";
+    for (std::size_t next = lookups; next + 1 < model.outcomes.size(); next += 3) {
+        if (SUCCEEDED(model.outcomes[next].result)) {
+            out += path + " tasks removed.\n";
+        } else {
+            err += path + " tasks not removed.\n";
+        }
+        if (SUCCEEDED(model.outcomes[next + 1].result)) {
+            out += path + " removed.\n";
+        } else {
+            err += path + " not removed. Cannot remove\n";
+        }
     }
 }
 
@@ -646,7 +723,7 @@ const CommandCase kAddCases[] = {
 const CommandCase kDeleteCases[] = {
     {"ByPath_GameExplorer", HealthySystem, {L"prog", L"-del", kExe}, 1, GUID_NULL},
     {"ByPath_UpgradeKeys",
-     SystemWithoutGameExplorer,
+     RegisteredWithoutGameExplorer,
      {L"prog", L"-del", kExe, L"ignored"},
      1,
      GUID_NULL},
