@@ -47,10 +47,10 @@ void AddTask(const std::wstring& line, int scope, const GUID* gameId, TaskCounte
     }
     int& counter = counters.For(task->isSupport);
     const wchar_t* arguments = task->arguments.empty() ? nullptr : task->arguments.c_str();
-    const HRESULT result =
-        gameId == nullptr ? E_FAIL
-                          : CreateGameTask(scope, *gameId, task->isSupport ? 1 : 0, counter,
-                                           task->name.c_str(), task->path.c_str(), arguments);
+    const HRESULT result = gameId == nullptr
+                               ? E_FAIL
+                               : CreateGameTask(scope, *gameId, task->isSupport ? 1 : 0, counter,
+                                                task->name.c_str(), task->path.c_str(), arguments);
     if (FAILED(result)) {
         WriteLineWithCopy(std::cerr, DebugErr(), "task ", task->name, " not added.");
         return;

@@ -707,7 +707,8 @@ std::vector<std::wstring> ScriptedSystem::SubkeyNames(const std::wstring& path) 
     std::vector<std::wstring> names;
     const std::wstring prefix = path + L"\\";
     for (auto entry = script.registry.lower_bound(prefix);
-         entry != script.registry.end() && entry->first.compare(0, prefix.size(), prefix) == 0; ++entry) {
+         entry != script.registry.end() && entry->first.compare(0, prefix.size(), prefix) == 0;
+         ++entry) {
         std::wstring name = entry->first.substr(prefix.size());
         name = name.substr(0, name.find(L'\\'));
         if (names.empty() || names.back() != name) {

@@ -67,7 +67,7 @@ void RegisteredWithoutGameExplorer(SystemScript& script) {
     SystemWithoutGameExplorer(script);
     const auto* path = reinterpret_cast<const BYTE*>(kExe.c_str());
     script.registry[std::wstring(L"hklm\\software\\microsoft\\windows\\currentversion\\gameux\\"
-                    L"gamestofindonwindowsupgrade\\") +
+                                 L"gamestofindonwindowsupgrade\\") +
                     L"{9a5ea990-3034-4d6f-9128-01f3c61022bc}"][L"GDFBinaryPath"] =
         std::vector<BYTE>(path, path + (kExe.size() + 1) * sizeof(wchar_t));
 }
@@ -648,10 +648,9 @@ void ExpectedDeleteOutput(const CommandCase& c, int failAt, std::string& out, st
             if (!lookUp || FAILED(done.back().result)) {
                 return std::nullopt;
             }
-            return CommandStep{[](GUID& id) { return FindRegisteredGame(kExe.c_str(), &id); },
-                               gameId,
-                               LeftInGameExplorer(c.script, done.back()) ? c.script
-                                                                         : AfterRemoval(c.script)};
+            return CommandStep{
+                [](GUID& id) { return FindRegisteredGame(kExe.c_str(), &id); }, gameId,
+                LeftInGameExplorer(c.script, done.back()) ? c.script : AfterRemoval(c.script)};
         });
 
     out.clear();

@@ -7,7 +7,8 @@
 namespace {
 
 std::wstring_view TextOf(LPCWSTR text, int count) {
-    return count < 0 ? std::wstring_view(text) : std::wstring_view(text, static_cast<size_t>(count));
+    return count < 0 ? std::wstring_view(text)
+                     : std::wstring_view(text, static_cast<size_t>(count));
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
-#include <objbase.h>
 #include <intshcut.h>
+#include <objbase.h>
 #include <objidl.h>
 #include <oleauto.h>
 #include <rpc.h>

@@ -4,7 +4,6 @@
 #include <new>
 
 #include "bstr_memory.h"
-#include "token_user.h"
 #include "emulated/base/random_guid.h"
 #include "emulated/base/win32_codes.h"
 #include "emulated/com/com_apartment.h"
@@ -16,6 +15,7 @@
 #include "emulated/shell/shell_link.h"
 #include "emulated/shell/special_folders.h"
 #include "emulated/wmi/wmi_services.h"
+#include "token_user.h"
 
 EmulatedSystem::EmulatedSystem()
     : EmulatedSystem(SystemFolderFromEnvironment(), CurrentSystemUser()) {}

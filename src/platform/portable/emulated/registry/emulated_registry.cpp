@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <iterator>
 #include <cwchar>
+#include <iterator>
 
 #include "emulated/base/utf16.h"
 #include "emulated/base/win32_codes.h"
