@@ -2,11 +2,10 @@
 #include <iostream>
 
 #include "commands.h"
-#include "directory_of.h"
 #include "game_identity.h"
 #include "output/debug_streams.h"
 #include "output/message_line.h"
-#include "registration/full_path.h"
+#include "registration/game_paths.h"
 #include "registration/game_registration.h"
 #include "registration/task_shortcuts.h"
 #include "task_line.h"

@@ -5,7 +5,7 @@
 #include "commands.h"
 #include "output/debug_streams.h"
 #include "output/message_line.h"
-#include "registration/full_path.h"
+#include "registration/game_paths.h"
 #include "registration/registered_game_lookup.h"
 #include "registration_removal.h"
 #include "usage.h"

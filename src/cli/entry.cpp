@@ -5,18 +5,16 @@
 #include <string>
 
 #include "argument_list.h"
-#include "brackenfold_version.h"
 #include "commands.h"
 #include "output/debug_streams.h"
 #include "output/message_line.h"
 #include "platform_api.h"
+#include "program_texts.h"
 #include "registration/guid_text.h"
 #include "usage.h"
 
 namespace {
 
-constexpr const char* kBannerTitle = "Brackenfold v " BRACKENFOLD_VERSION_SHORT_TEXT ".";
-constexpr const char* kBannerSubtitle = BRACKENFOLD_DESCRIPTION ".";
 constexpr std::size_t kMinimumArguments = 3;
 constexpr wchar_t kGuidOption[] = L"-guid:";
 constexpr std::size_t kGuidOptionLength = 6;
@@ -25,8 +23,9 @@ constexpr wchar_t kDeleteCommand[] = L"-del";
 
 void PrintBanner() {
     std::cout << std::endl;
-    WriteLine(std::cout, kBannerTitle);
-    WriteLine(std::cout, kBannerSubtitle);
+    for (const char* text : kBannerTexts) {
+        WriteLine(std::cout, text);
+    }
 }
 
 // The option is recognised in element 1 only, by its exact lower-case prefix.

@@ -4,24 +4,9 @@
 #include <iostream>
 
 #include "output/message_line.h"
+#include "program_texts.h"
 
 namespace {
-
-constexpr const char* kUsageTexts[] = {
-    "Usage:",
-    // One text split for line length; the parentheses tell clang the concatenation is meant.
-    ("\tBrackenfold.exe [<-guid:>GUID] <-add current>|<-add all>|<-del> <path> "
-     "[Name;path;kind[;args] [Name;path;kind[;args] [...]]]"),
-    "\t<-guid:> - GUID for game",
-    "\t<-add current> - Add game into current user explorer",
-    "\t<-add all> - Add game into all user explorers",
-    "\t<-del> - Remove game from game explorer",
-    "\t<path> - path to binary executable",
-    "\n\t\tName - Task name to add",
-    "\t\tpath - path to binary file",
-    "\t\tkind - support for a support task, anything else for a play task",
-    "\t\targs - optional arguments",
-};
 
 constexpr int kUsageExitStatus = 1;
 

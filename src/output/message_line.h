@@ -1,5 +1,6 @@
 // The one way a message line is written: items inserted in order into one stream, wide values
-// converted to the console's code page just before the line, ended by endl (newline and flush).
+// converted just before the line (to the console's code page, or for a diagnostic stream to the
+// diagnostic lines' code page), ended by endl (newline and flush).
 #pragma once
 
 #include <ostream>
@@ -9,11 +10,14 @@
 
 namespace message_line_detail {
 
+// The code page that wide values take in stream's lines.
+UINT CodePageOf(const std::ostream& stream);
+
 inline void Insert(std::ostream& stream, const std::wstring& value) {
-    stream << ToNarrow(value, CP_THREAD_ACP);
+    stream << ToNarrow(value, CodePageOf(stream));
 }
 inline void Insert(std::ostream& stream, const wchar_t* value) {
-    stream << ToNarrow(value, CP_THREAD_ACP);
+    stream << ToNarrow(value, CodePageOf(stream));
 }
 template <typename T>
 void Insert(std::ostream& stream, const T& value) {

@@ -1,35 +1,27 @@
 #include "task_shortcuts.h"
 
 #include <cwchar>
+#include <optional>
+#include <string>
 
 #include "format_wide.h"
+#include "game_paths.h"
 #include "platform/com_initialization.h"
 #include "platform/com_ptr.h"
 #include "platform/shell_names.h"
 
 namespace {
 
-// Below the application data folder: "\Microsoft\Windows\GameExplorer\{GUID}\<kind>\<index>".
-constexpr wchar_t kIndexFolderFormat[] = L"%s\\Microsoft\\Windows\\GameExplorer\\%s\\%s\\%d";
 // The shortcut inside the index folder: "<index folder>\<name>.lnk", or "<name>.url" for a task
 // that opens a web address.
 constexpr wchar_t kShortcutFormat[] = L"%s\\%s.lnk";
 constexpr wchar_t kInternetShortcutFormat[] = L"%s\\%s.url";
-// The game's whole task tree, removed in one piece: "\Microsoft\Windows\GameExplorer\{GUID}".
-constexpr wchar_t kGameTaskFolderFormat[] = L"%s\\Microsoft\\Windows\\GameExplorer\\%s";
-// One kind's tasks of the game: "\Microsoft\Windows\GameExplorer\{GUID}\<kind>".
-constexpr wchar_t kKindFolderFormat[] = L"%s\\Microsoft\\Windows\\GameExplorer\\%s\\%s";
 
 // Targets that start with these (in any case) are web addresses, not files.
 constexpr const wchar_t* kWebAddressPrefixes[] = {L"http://", L"https://"};
 
-constexpr wchar_t kPlayTasksFolder[] = L"PlayTasks";
-constexpr wchar_t kSupportTasksFolder[] = L"SupportTasks";
-
 // Room for a special folder path (at most MAX_PATH) with the task tree below it.
 constexpr std::size_t kPathCapacity = 512;
-// GetFullPathNameW's buffer; a result of this size or more means the full path did not fit.
-constexpr DWORD kFullPathCapacity = 512;
 // SHFileOperationW's source list: one path followed by two terminators.
 constexpr std::size_t kDeletionListCapacity = 512;
 
@@ -74,21 +66,14 @@ int SpecialFolderFor(int scope) {
     return scope == GIS_CURRENT_USER ? CSIDL_LOCAL_APPDATA : CSIDL_COMMON_APPDATA;
 }
 
-// Sets the working folder to the folder part of the target's full path, with its trailing
-// backslash. When the full path is not known, the shortcut gets no working folder at all rather
-// than whatever the buffer happened to hold.
+// Sets the working folder to the folder of the target's full path. When the full path is not
+// known, the shortcut gets no working folder at all rather than a wrong one.
 HRESULT SetWorkingFolderFromTarget(IShellLinkW& link, const wchar_t* targetPath) {
-    wchar_t fullPath[kFullPathCapacity];
-    wchar_t* filePart = nullptr;
-    const DWORD length = GetFullPathNameW(targetPath, kFullPathCapacity, fullPath, &filePart);
-    if (length == 0 || length >= kFullPathCapacity) {
+    std::wstring folder;
+    if (FAILED(WorkingFolderOf(targetPath, folder))) {
         return S_OK;
     }
-    // No file part (a target ending in a backslash): the whole full path is the folder.
-    if (filePart != nullptr) {
-        *filePart = L'\0';
-    }
-    return link.SetWorkingDirectory(fullPath);
+    return link.SetWorkingDirectory(folder.c_str());
 }
 
 // Saves the object's file interface to path. TRUE: the file becomes the object's current file;
@@ -185,17 +170,16 @@ HRESULT RemoveFolderTree(const wchar_t* folderList) {
     return code == 0 ? S_OK : DeletionFailure(code);
 }
 
-// Deletes specialFolder's task tree of the game (or, with a kind folder, that kind's part of it).
+// Deletes specialFolder's task tree of the game (or, with a kind, that kind's part of it).
 HRESULT RemoveGameTaskFolder(const wchar_t* specialFolder, const wchar_t* guidText,
-                             const wchar_t* kindFolder = nullptr) {
-    // Formatted with one element less than the list holds, so that the list always ends in the
+                             std::optional<TaskKind> kind = std::nullopt) {
+    // Built with one element less than the list holds, so that the list always ends in the
     // second terminator that marks the end of the source list.
     wchar_t deletionList[kDeletionListCapacity] = {};
-    const HRESULT hr = kindFolder == nullptr
-                           ? FormatWide(deletionList, kDeletionListCapacity - 1,
-                                        kGameTaskFolderFormat, specialFolder, guidText)
-                           : FormatWide(deletionList, kDeletionListCapacity - 1, kKindFolderFormat,
-                                        specialFolder, guidText, kindFolder);
+    const HRESULT hr =
+        kind ? TaskKindFolder(deletionList, kDeletionListCapacity - 1, specialFolder, guidText,
+                              *kind)
+             : GameTaskFolder(deletionList, kDeletionListCapacity - 1, specialFolder, guidText);
     if (FAILED(hr)) {
         return hr;
     }
@@ -228,8 +212,8 @@ HRESULT CreateGameTask(int scope, const GUID& gameId, int isSupport, int index, 
     // Both paths are built before anything is created: a path cut to fit its buffer would put the
     // shortcut under a name nobody asked for.
     wchar_t indexFolder[kPathCapacity];
-    hr = FormatWide(indexFolder, kPathCapacity, kIndexFolderFormat, specialFolder, guidText,
-                    isSupport != 0 ? kSupportTasksFolder : kPlayTasksFolder, index);
+    hr = TaskKindFolder(indexFolder, kPathCapacity, specialFolder, guidText,
+                        isSupport != 0 ? TaskKind::Support : TaskKind::Play, index);
     if (FAILED(hr)) {
         return hr;
     }
@@ -285,8 +269,7 @@ HRESULT RemoveScopeTasks(int scope, const GUID& gameId) {
     StringFromGUID2(gameId, guidText, CHARS_IN_GUID);
 
     // Both kinds are attempted, as for the whole tree.
-    const HRESULT playResult = RemoveGameTaskFolder(specialFolder, guidText, kPlayTasksFolder);
-    const HRESULT supportResult =
-        RemoveGameTaskFolder(specialFolder, guidText, kSupportTasksFolder);
+    const HRESULT playResult = RemoveGameTaskFolder(specialFolder, guidText, TaskKind::Play);
+    const HRESULT supportResult = RemoveGameTaskFolder(specialFolder, guidText, TaskKind::Support);
     return FAILED(playResult) ? playResult : supportResult;
 }

@@ -10,12 +10,11 @@
 #include "emulated/base/utf16.h"
 #include "emulated_test_support.h"
 #include "support/demo_game.h"
+#include "support/expected_output.h"
 #include "support/process_runner.h"
 
 namespace {
 
-const std::string kBanner =
-    "\nBrackenfold v 1.0.\nRegisters games and their tasks with Windows Game Explorer.\n";
 const std::string kGameUx =
     "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\GameUX\\";
 const std::string kUpgradeKeyLocalMachine =
@@ -123,7 +122,7 @@ TEST_F(EmulatedProgramTest, AddForAllUsersRecordsTheGameAndWritesEveryShortcut) 
                                 "Play;C:\\Games\\Demo\\demo.exe;play;-windowed",
                                 "Manual;C:\\Games\\Demo\\manual.pdf;support",
                                 "Editor;C:\\Games\\Demo\\editor.exe;play;-edit --map=my map"});
-    EXPECT_EQ(result.out, kBanner +
+    EXPECT_EQ(result.out, kExpectedBanner +
                               "task Play added at 0\n"
                               "task Manual added at 0\n"
                               "task Editor added at 1\n"
@@ -154,7 +153,7 @@ TEST_F(EmulatedProgramTest, AddForTheCurrentUserWithAGivenGuidAndARelativeTarget
     ProcessResult result =
         Run({std::string("-guid:") + kGuid, "-add", "current", "C:\\Games\\Solo\\solo.exe",
              "Play;solo.exe;play", "Site;C:\\Games\\Solo\\site.url;SUPPORT;--open"});
-    EXPECT_EQ(result.out, kBanner + "GUID " + kGuid + " obtained\n" +
+    EXPECT_EQ(result.out, kExpectedBanner + "GUID " + kGuid + " obtained\n" +
                               "task Play added at 0\ntask Site added at 0\ndone.\n");
     EXPECT_EQ(result.err, "");
 
@@ -175,7 +174,7 @@ TEST_F(EmulatedProgramTest, AddAgainReplacesTheTasksAndWritesWebAddressesAsInter
     ProcessResult first =
         Run({guidOption, "-add", "all", kApostropheGame, "Old;" + kApostropheGame + ";play",
              "Manual;" + manual + ";support"});
-    EXPECT_EQ(first.out, kBanner + "GUID " + kGuid +
+    EXPECT_EQ(first.out, kExpectedBanner + "GUID " + kGuid +
                              " obtained\ntask Old added at 0\ntask Manual added at 0\ndone.\n");
     ExpectShortcut(CommonTasks(kGuid) / "SupportTasks/0/Manual.lnk", manual,
                    kApostropheFolder + "\\", "<absent>");
@@ -183,7 +182,7 @@ TEST_F(EmulatedProgramTest, AddAgainReplacesTheTasksAndWritesWebAddressesAsInter
     ProcessResult again =
         Run({guidOption, "-add", "all", kApostropheGame, "Play;" + kApostropheGame + ";play",
              "Website;https://example.com/support;support"});
-    EXPECT_EQ(again.out, kBanner + "GUID " + kGuid +
+    EXPECT_EQ(again.out, kExpectedBanner + "GUID " + kGuid +
                              " obtained\ntask Play added at 0\ntask Website added at 0\ndone.\n");
     EXPECT_EQ(again.err, "");
     EXPECT_FALSE(std::filesystem::exists(CommonTasks(kGuid) / "PlayTasks/0/Old.lnk"));
@@ -209,7 +208,7 @@ TEST_F(EmulatedProgramTest, DeleteByPathFindsTheGameThroughWmiAndRemovesEverythi
 
     // WMI compares paths as Windows does: without regard to case.
     ProcessResult result = Run({"-del", "c:\\games\\DEMO\\Demo.exe"});
-    EXPECT_EQ(result.out, kBanner +
+    EXPECT_EQ(result.out, kExpectedBanner +
                               "c:\\games\\DEMO\\Demo.exe tasks removed.\n"
                               "c:\\games\\DEMO\\Demo.exe removed.\n"
                               "done.\n");
@@ -219,7 +218,7 @@ TEST_F(EmulatedProgramTest, DeleteByPathFindsTheGameThroughWmiAndRemovesEverythi
     EXPECT_EQ(GamesIn(UserId()).size(), 1u);
 
     ProcessResult again = Run({"-del", "C:\\Games\\Demo\\demo.exe"});
-    EXPECT_EQ(again.out, kBanner + "done.\n");
+    EXPECT_EQ(again.out, kExpectedBanner + "done.\n");
     EXPECT_EQ(again.err, "C:\\Games\\Demo\\demo.exe not removed. Cannot retrieve information\n");
 }
 
@@ -232,15 +231,15 @@ TEST_F(EmulatedProgramTest, DeleteByGuidRemovesTheGameAndItsTasks) {
     ASSERT_TRUE(std::filesystem::exists(UserTasks(kGuid) / "SupportTasks/0/Help.lnk"));
 
     ProcessResult result = Run({std::string("-guid:") + kGuid, "-del", "anything.exe"});
-    EXPECT_EQ(result.out, kBanner + "GUID " + kGuid + " obtained\n" +
+    EXPECT_EQ(result.out, kExpectedBanner + "GUID " + kGuid + " obtained\n" +
                               "anything.exe tasks removed.\nanything.exe removed.\ndone.\n");
     EXPECT_EQ(result.err, "");
     EXPECT_TRUE(GamesIn(UserId()).empty());
     EXPECT_FALSE(std::filesystem::exists(UserTasks(kGuid)));
 
     ProcessResult again = Run({std::string("-guid:") + kGuid, "-del", "anything.exe"});
-    EXPECT_EQ(again.out,
-              kBanner + "GUID " + kGuid + " obtained\n" + "anything.exe tasks removed.\ndone.\n");
+    EXPECT_EQ(again.out, kExpectedBanner + "GUID " + kGuid + " obtained\n" +
+                             "anything.exe tasks removed.\ndone.\n");
     EXPECT_EQ(again.err, "anything.exe not removed. Cannot remove\n");
 }
 
@@ -248,10 +247,11 @@ TEST_F(EmulatedProgramTest, WithoutGameExplorerTheUpgradeKeysAreWrittenAndRemove
     CreateSystemWithoutGameExplorer();
     ProcessResult all = Run({std::string("-guid:") + kGuid, "-add", "all",
                              "C:\\Games\\Old\\old.exe", "Play;C:\\Games\\Old\\old.exe;play"});
-    EXPECT_EQ(all.out, kBanner + "GUID " + kGuid + " obtained\ntask Play added at 0\ndone.\n");
+    EXPECT_EQ(all.out,
+              kExpectedBanner + "GUID " + kGuid + " obtained\ntask Play added at 0\ndone.\n");
     EXPECT_EQ(all.err, "");
     ProcessResult current = Run({"-add", "current", "C:\\Games\\Mine\\mine.exe"});
-    EXPECT_EQ(current.out, kBanner + "done.\n");
+    EXPECT_EQ(current.out, kExpectedBanner + "done.\n");
 
     EXPECT_NE(LocalMachine().find(Section(kUpgradeKeyLocalMachine + kGuid,
                                           {"\"GDFBinaryPath\"=\"C:\\\\Games\\\\Old\\\\old.exe\"",
@@ -270,12 +270,12 @@ TEST_F(EmulatedProgramTest, WithoutGameExplorerTheUpgradeKeysAreWrittenAndRemove
 
     // Without Game Explorer a path is found in the upgrade keys.
     ProcessResult byPath = Run({"-del", "C:\\Games\\Old\\old.exe"});
-    EXPECT_EQ(byPath.out, kBanner + "C:\\Games\\Old\\old.exe tasks removed.\n" +
+    EXPECT_EQ(byPath.out, kExpectedBanner + "C:\\Games\\Old\\old.exe tasks removed.\n" +
                               "C:\\Games\\Old\\old.exe removed.\ndone.\n");
     EXPECT_EQ(byPath.err, "");
 
     ProcessResult removed = Run({"-guid:" + userGuid, "-del", "x.exe"});
-    EXPECT_EQ(removed.out, kBanner + "GUID " + userGuid + " obtained\n" +
+    EXPECT_EQ(removed.out, kExpectedBanner + "GUID " + userGuid + " obtained\n" +
                                "x.exe tasks removed.\nx.exe removed.\ndone.\n");
     EXPECT_EQ(LocalMachine().find(kUpgradeKeyLocalMachine + "{"), std::string::npos);
     EXPECT_EQ(CurrentUser().find(kUpgradeKeyCurrentUser + "{"), std::string::npos);
@@ -340,7 +340,7 @@ TEST_P(GameIdentityTest, AReinstallReplacesTheGameAndOneUninstallRemovesIt) {
     const std::string guid = added[0];
 
     ProcessResult again = Run({"-add", "all", exe, "Start;" + exe + ";play"});
-    EXPECT_EQ(again.out, kBanner + "task Start added at 0\ndone.\n");
+    EXPECT_EQ(again.out, kExpectedBanner + "task Start added at 0\ndone.\n");
     EXPECT_EQ(again.err, "");
     EXPECT_EQ(Registrations(), added);
     EXPECT_TRUE(std::filesystem::exists(CommonTasks(guid) / "PlayTasks/0/Start.lnk"));
@@ -348,7 +348,7 @@ TEST_P(GameIdentityTest, AReinstallReplacesTheGameAndOneUninstallRemovesIt) {
     EXPECT_FALSE(std::filesystem::exists(CommonTasks(guid) / "SupportTasks/0"));
 
     ProcessResult removed = Run({"-del", exe});
-    EXPECT_EQ(removed.out, kBanner + exe + " tasks removed.\n" + exe + " removed.\ndone.\n");
+    EXPECT_EQ(removed.out, kExpectedBanner + exe + " tasks removed.\n" + exe + " removed.\ndone.\n");
     EXPECT_EQ(removed.err, "");
     EXPECT_TRUE(Registrations().empty());
     EXPECT_FALSE(std::filesystem::exists(CommonTasks(guid)));
@@ -367,7 +367,7 @@ TEST_P(GameIdentityTest, OneUninstallRemovesEveryRegistrationOfThePath) {
 
     ProcessResult removed = Run({"-del", exe});
     // A removal here takes a GUID's records (or upgrade keys) of both scopes at once.
-    std::string expected = kBanner;
+    std::string expected = kExpectedBanner;
     for (int i = 0; i < 3; ++i) {
         expected += pair;
     }
@@ -397,7 +397,8 @@ TEST_F(EmulatedProgramTest, RunsAtOnceAllKeepTheirChanges) {
     }
     for (auto& run : runs) {
         ProcessResult result = run.get();
-        EXPECT_EQ(result.out, kBanner + "task Play added at 0\ntask Help added at 0\ndone.\n");
+        EXPECT_EQ(result.out,
+                  kExpectedBanner + "task Play added at 0\ntask Help added at 0\ndone.\n");
         EXPECT_EQ(result.err, "");
     }
     std::vector<std::string> games = GamesIn("Games");
@@ -422,7 +423,7 @@ TEST_F(EmulatedProgramTest, CorruptedRegistryFileFailsClearlyAndIsLeftAsItWas) {
 
     ProcessResult add =
         Run({"-add", "all", "C:\\Games\\B\\b.exe", "Play;C:\\Games\\B\\b.exe;play"});
-    EXPECT_EQ(add.out, kBanner + "done.\n");
+    EXPECT_EQ(add.out, kExpectedBanner + "done.\n");
     EXPECT_EQ(add.err, "C:\\Games\\B\\b.exe not added.\n");
     ProcessResult remove = Run({"-del", "C:\\Games\\A\\a.exe"});
     EXPECT_EQ(remove.err, "C:\\Games\\A\\a.exe not removed. Cannot retrieve information\n");

@@ -1,21 +1,19 @@
-// What the program prints before and instead of its work, as the tests expect it exactly.
+// What the program prints before and instead of its work, as the tests expect it exactly: built
+// from the program's own texts, each after an empty line and one a line.
 #pragma once
 
 #include <string>
 
-inline const std::string kExpectedBanner =
-    "\nBrackenfold v 1.0.\nRegisters games and their tasks with Windows Game Explorer.\n";
+#include "cli/program_texts.h"
 
-inline const std::string kExpectedUsage =
-    "\nUsage:\n"
-    "\tBrackenfold.exe [<-guid:>GUID] <-add current>|<-add all>|<-del> <path> "
-    "[Name;path;kind[;args] [Name;path;kind[;args] [...]]]\n"
-    "\t<-guid:> - GUID for game\n"
-    "\t<-add current> - Add game into current user explorer\n"
-    "\t<-add all> - Add game into all user explorers\n"
-    "\t<-del> - Remove game from game explorer\n"
-    "\t<path> - path to binary executable\n"
-    "\n\t\tName - Task name to add\n"
-    "\t\tpath - path to binary file\n"
-    "\t\tkind - support for a support task, anything else for a play task\n"
-    "\t\targs - optional arguments\n";
+template <typename Texts>
+std::string LinesAfterAnEmptyLine(const Texts& texts) {
+    std::string lines = "\n";
+    for (const char* text : texts) {
+        lines += std::string(text) + "\n";
+    }
+    return lines;
+}
+
+inline const std::string kExpectedBanner = LinesAfterAnEmptyLine(kBannerTexts);
+inline const std::string kExpectedUsage = LinesAfterAnEmptyLine(kUsageTexts);

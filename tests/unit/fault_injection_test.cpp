@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "registration/full_path.h"
+#include "registration/game_paths.h"
 #include "registration/game_registration.h"
 #include "registration/instance_lookup.h"
 #include "registration/registered_game_lookup.h"

@@ -13,6 +13,7 @@ their order.
 """
 
 import dataclasses
+import json
 import os
 import re
 import shutil
@@ -41,19 +42,13 @@ CURRENT_USER_GAMES = re.compile(re.escape(GAMEUX) + r"\\S-1-5-[0-9-]+")
 # Keys and task folders are named by the braced upper-case form of a game's GUID.
 BRACED_GUID = r"\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\}"
 
-BANNER = "\nBrackenfold v 1.0.\nRegisters games and their tasks with Windows Game Explorer.\n"
-USAGE = ("\nUsage:\n"
-         "\tBrackenfold.exe [<-guid:>GUID] <-add current>|<-add all>|<-del> <path> "
-         "[Name;path;kind[;args] [Name;path;kind[;args] [...]]]\n"
-         "\t<-guid:> - GUID for game\n"
-         "\t<-add current> - Add game into current user explorer\n"
-         "\t<-add all> - Add game into all user explorers\n"
-         "\t<-del> - Remove game from game explorer\n"
-         "\t<path> - path to binary executable\n"
-         "\n\t\tName - Task name to add\n"
-         "\t\tpath - path to binary file\n"
-         "\t\tkind - support for a support task, anything else for a play task\n"
-         "\t\targs - optional arguments\n")
+# The program's own banner and usage block, written by the native build as JSON.
+PROGRAM_TEXTS = os.environ.get("BRACKENFOLD_PROGRAM_TEXTS") or os.path.join(
+    os.path.dirname(__file__), "..", "..", "build", "native", "program_texts.json")
+with open(PROGRAM_TEXTS, encoding="utf-8") as texts_file:
+    _texts = json.load(texts_file)
+BANNER = _texts["banner"]
+USAGE = _texts["usage"]
 DONE = "done.\n"
 
 

@@ -17,6 +17,8 @@ bool Enabled() {
 
 }  // namespace
 
+const UINT kDiagnosticLineCodePage = CP_THREAD_ACP;
+
 void ShowDiagnosticLine(int channel, const char* line) {
     if (!Enabled()) {
         return;

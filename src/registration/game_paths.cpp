@@ -1,0 +1,101 @@
+#include "game_paths.h"
+
+#include <cwchar>
+#include <utility>
+
+#include "format_wide.h"
+
+namespace {
+
+// Where Game Explorer looks for a game's tasks, below an application data folder.
+constexpr wchar_t kGameTaskFolderFormat[] = L"%s\\Microsoft\\Windows\\GameExplorer\\%s";
+constexpr wchar_t kKindFolderFormat[] = L"\\%s";
+constexpr wchar_t kIndexFolderFormat[] = L"\\%d";
+
+constexpr wchar_t kPlayTasksFolder[] = L"PlayTasks";
+constexpr wchar_t kSupportTasksFolder[] = L"SupportTasks";
+
+// "C:" alone means the current folder of drive C, and an empty text no folder at all: the
+// separator after a drive or at the very start is part of the folder.
+bool KeepsSeparator(const std::wstring& path, std::size_t separator) {
+    return separator == 0 || (separator == 2 && path[1] == L':');
+}
+
+// Appends a formatted piece to the terminated text in folder.
+HRESULT Append(wchar_t* folder, std::size_t capacity, const wchar_t* format, ...) {
+    const std::size_t length = std::wcslen(folder);
+    va_list arguments;
+    va_start(arguments, format);
+    const HRESULT hr = FormatWideV(folder + length, capacity - length, format, arguments);
+    va_end(arguments);
+    return hr;
+}
+
+}  // namespace
+
+HRESULT FullPathOf(const std::wstring& path, std::wstring& full) {
+    if (path.empty()) {
+        return E_INVALIDARG;
+    }
+    // Most full paths fit MAX_PATH; a longer one is asked for again with the size the first
+    // call reported, which the second then fills (the current folder does not change between).
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()),
+                                              buffer.data(), nullptr);
+        if (length == 0) {
+            return E_INVALIDARG;
+        }
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            full = std::move(buffer);
+            return S_OK;
+        }
+        buffer.assign(length, L'\0');
+    }
+    return E_INVALIDARG;
+}
+
+std::wstring DirectoryOf(const std::wstring& path) {
+    const std::size_t separator = path.find_last_of(L"\\/");
+    if (separator == std::wstring::npos) {
+        return std::wstring();
+    }
+    return path.substr(0, KeepsSeparator(path, separator) ? separator + 1 : separator);
+}
+
+HRESULT WorkingFolderOf(const std::wstring& target, std::wstring& folder) {
+    std::wstring full;
+    const HRESULT hr = FullPathOf(target, full);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    // DirectoryOf drops the last separator except at a root; the working folder keeps it. A
+    // full path always has one, right after the part that DirectoryOf returns.
+    std::wstring directory = DirectoryOf(full);
+    const bool endsInSeparator =
+        !directory.empty() && (directory.back() == L'\\' || directory.back() == L'/');
+    if (!endsInSeparator && directory.size() < full.size()) {
+        directory += full[directory.size()];
+    }
+    folder = std::move(directory);
+    return S_OK;
+}
+
+HRESULT GameTaskFolder(wchar_t* folder, std::size_t capacity, const wchar_t* specialFolder,
+                       const wchar_t* guidText) {
+    return FormatWide(folder, capacity, kGameTaskFolderFormat, specialFolder, guidText);
+}
+
+HRESULT TaskKindFolder(wchar_t* folder, std::size_t capacity, const wchar_t* specialFolder,
+                       const wchar_t* guidText, TaskKind kind, int index) {
+    HRESULT hr = GameTaskFolder(folder, capacity, specialFolder, guidText);
+    if (SUCCEEDED(hr)) {
+        hr = Append(folder, capacity, kKindFolderFormat,
+                    kind == TaskKind::Support ? kSupportTasksFolder : kPlayTasksFolder);
+    }
+    if (SUCCEEDED(hr) && index != kNoTaskIndex) {
+        hr = Append(folder, capacity, kIndexFolderFormat, index);
+    }
+    return hr;
+}

@@ -1,0 +1,36 @@
+// The paths that the commands and the task shortcuts make: a game's full path, a path's folder,
+// and the folders of a game's tasks below an application data folder.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "platform_api.h"
+
+// S_OK and path completed against the current folder (GetFullPathNameW) in full; E_INVALIDARG
+// for an empty path or one that the system cannot make full. full is unchanged on failure.
+HRESULT FullPathOf(const std::wstring& path, std::wstring& full);
+
+// The part of path before its last "\" or "/" (that separator excluded, except at a drive root
+// or the start of the path: "C:\demo.exe" gives "C:\"); empty when the path has neither.
+// Nothing else changes: "." and ".." stay, no file is looked at.
+std::wstring DirectoryOf(const std::wstring& path);
+
+// The folder a shortcut starts its target in: the folder of the target's full path, with its
+// trailing backslash. E_INVALIDARG, and folder unchanged, when the full path cannot be had.
+HRESULT WorkingFolderOf(const std::wstring& target, std::wstring& folder);
+
+enum class TaskKind { Play, Support };
+// No index: the path ends at the kind folder.
+inline constexpr int kNoTaskIndex = -1;
+
+// Builds into folder (capacity wide characters, terminator included) the game's task tree below
+// specialFolder, "<specialFolder>\Microsoft\Windows\GameExplorer\<guidText>" (guidText the
+// braced GUID); with a kind, its
+// "\PlayTasks" or "\SupportTasks" folder; with a kind and an index, that index's folder. S_OK, or
+// the failure of FormatWide (0x8007007A when the path does not fit, folder then holding a cut
+// path that must not be used).
+HRESULT GameTaskFolder(wchar_t* folder, std::size_t capacity, const wchar_t* specialFolder,
+                       const wchar_t* guidText);
+HRESULT TaskKindFolder(wchar_t* folder, std::size_t capacity, const wchar_t* specialFolder,
+                       const wchar_t* guidText, TaskKind kind, int index = kNoTaskIndex);
