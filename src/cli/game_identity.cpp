@@ -23,6 +23,6 @@ bool SettleRegisteredGameId(const std::wstring& fullPath, GUID* gameId) {
         WriteLine(DebugOut(), "Registered as ", BracedGuid(*gameId));
         return true;
     }
-    WriteLine(DebugErr(), "Registered without a GUID: no task is written");
+    WriteLine(DebugOut(), "Registered without a GUID: no task is written");
     return false;
 }

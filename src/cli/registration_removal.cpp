@@ -53,6 +53,6 @@ void RemoveEveryRegistration(const std::wstring& printedPath, const std::wstring
         }
         WriteLine(DebugOut(), "Also registered as ", BracedGuid(found));
     }
-    WriteLine(DebugErr(), "Still registered as ", BracedGuid(found), " after its removal");
+    WriteLine(DebugOut(), "Still registered as ", BracedGuid(found), " after its removal");
     WriteLineWithCopy(std::cerr, DebugErr(), printedPath, " not removed. Cannot remove");
 }
