@@ -637,8 +637,11 @@ void ExpectedDeleteOutput(const CommandCase& c, int failAt, std::string& out, st
             if (done.size() > lookups && inRound == 0 && FAILED(done.back().result)) {
                 return std::nullopt;  // the lookup after a removal found nothing
             }
-            const GUID gameId = done.size() == lookups ? (lookUp ? done[1].gameId : c.gameId)
-                                                       : done[done.size() - 1 - inRound].gameId;
+            // A round removes what the step before it found: the first lookup (or the given
+            // GUID), else the lookup that ended the round before.
+            const std::size_t roundStart = done.size() - inRound;
+            const GUID gameId = roundStart == lookups ? (lookUp ? done[1].gameId : c.gameId)
+                                                      : done[roundStart - 1].gameId;
             if (inRound == 0) {
                 return CommandStep{[](GUID& id) { return RemoveGameTasks(id); }, gameId};
             }
