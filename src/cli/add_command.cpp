@@ -5,6 +5,8 @@
 #include "game_identity.h"
 #include "output/debug_streams.h"
 #include "output/message_line.h"
+#include "output/reason_line.h"
+#include "registration/game_binary_check.h"
 #include "registration/game_paths.h"
 #include "registration/game_registration.h"
 #include "registration/task_shortcuts.h"
@@ -29,7 +31,8 @@ struct TaskCounters {
     int& For(bool isSupport) { return isSupport ? support : play; }
 };
 
-// gameId is null when the game has no GUID to keep tasks under: each task is then not added.
+// gameId is null when the game has no GUID to keep tasks under: each task is then not added, as
+// the system fails a call with an argument it cannot use.
 void AddTask(const std::wstring& line, int scope, const GUID* gameId, TaskCounters& counters) {
     WriteLine(DebugOut(), "Task line: ", line);
     const std::optional<TaskSpec> task = ParseTaskLine(line);
@@ -47,11 +50,12 @@ void AddTask(const std::wstring& line, int scope, const GUID* gameId, TaskCounte
     int& counter = counters.For(task->isSupport);
     const wchar_t* arguments = task->arguments.empty() ? nullptr : task->arguments.c_str();
     const HRESULT result = gameId == nullptr
-                               ? E_FAIL
+                               ? E_INVALIDARG
                                : CreateGameTask(scope, *gameId, task->isSupport ? 1 : 0, counter,
                                                 task->name.c_str(), task->path.c_str(), arguments);
     if (FAILED(result)) {
         WriteLineWithCopy(std::cerr, DebugErr(), "task ", task->name, " not added.");
+        WriteFailureReason(result, task->name);
         return;
     }
     WriteLineWithCopy(std::cout, DebugOut(), "task ", task->name, " added at ", counter);
@@ -84,9 +88,13 @@ void RunAddCommand(const ArgumentList& arguments, int commandIndex, GUID* gameId
     if (SUCCEEDED(madeFull)) {
         ReuseRegisteredGameId(fullPath, gameId);
     }
-    if (FAILED(madeFull) ||
-        FAILED(RegisterGame(fullPath.c_str(), installDirectory.c_str(), scope, gameId))) {
+    const HRESULT registered =
+        SUCCEEDED(madeFull)
+            ? RegisterGame(fullPath.c_str(), installDirectory.c_str(), scope, gameId)
+            : madeFull;
+    if (FAILED(registered)) {
         WriteLineWithCopy(std::cerr, DebugErr(), executablePath, " not added.");
+        WriteFailureReason(RegistrationFailureCause(fullPath.c_str(), registered), executablePath);
         return;
     }
     WriteLine(DebugOut(), "Game added. Adding tasks...");
@@ -94,8 +102,10 @@ void RunAddCommand(const ArgumentList& arguments, int commandIndex, GUID* gameId
     // A repair or an upgrade runs the add again: the tasks of the earlier run go first, so that
     // no old shortcut stays beside the new one in an index folder.
     const bool hasGameId = SettleRegisteredGameId(fullPath, gameId);
-    if (hasGameId && FAILED(RemoveScopeTasks(scope, *gameId))) {
+    if (const HRESULT removed = hasGameId ? RemoveScopeTasks(scope, *gameId) : S_OK;
+        FAILED(removed)) {
         WriteLineWithCopy(std::cerr, DebugErr(), executablePath, " tasks not removed.");
+        WriteFailureReason(removed, executablePath);
     }
 
     TaskCounters counters;

@@ -5,6 +5,7 @@
 #include "commands.h"
 #include "output/debug_streams.h"
 #include "output/message_line.h"
+#include "output/reason_line.h"
 #include "registration/game_paths.h"
 #include "registration/registered_game_lookup.h"
 #include "registration_removal.h"
@@ -35,9 +36,10 @@ void RunDeleteCommand(const ArgumentList& arguments, int commandIndex, GUID* gam
     // The add registered the full path; a path that cannot be made full is looked up as typed.
     std::wstring lookupPath = executablePath;
     FullPathOf(executablePath, lookupPath);
-    if (FAILED(FindRegisteredGame(lookupPath.c_str(), gameId))) {
+    if (const HRESULT found = FindRegisteredGame(lookupPath.c_str(), gameId); FAILED(found)) {
         WriteLineWithCopy(std::cerr, DebugErr(), executablePath,
                           " not removed. Cannot retrieve information");
+        WriteFailureReason(found, executablePath);
         return;
     }
     RemoveEveryRegistration(executablePath, lookupPath, *gameId);

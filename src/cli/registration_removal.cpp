@@ -7,6 +7,7 @@
 #include "guid_display.h"
 #include "output/debug_streams.h"
 #include "output/message_line.h"
+#include "output/reason_line.h"
 #include "registration/game_registration.h"
 #include "registration/registered_game_lookup.h"
 #include "registration/task_shortcuts.h"
@@ -27,14 +28,16 @@ bool MayRemove(const std::vector<GUID>& removed, const GUID& found) {
 }  // namespace
 
 bool RemoveRegistration(const std::wstring& printedPath, const GUID& gameId) {
-    if (SUCCEEDED(RemoveGameTasks(gameId))) {
+    if (const HRESULT removed = RemoveGameTasks(gameId); SUCCEEDED(removed)) {
         WriteLineWithCopy(std::cout, DebugOut(), printedPath, " tasks removed.");
     } else {
         WriteLineWithCopy(std::cerr, DebugErr(), printedPath, " tasks not removed.");
+        WriteFailureReason(removed, printedPath);
     }
 
-    if (FAILED(UnregisterGame(gameId))) {
+    if (const HRESULT unregistered = UnregisterGame(gameId); FAILED(unregistered)) {
         WriteLineWithCopy(std::cerr, DebugErr(), printedPath, " not removed. Cannot remove");
+        WriteFailureReason(unregistered, printedPath);
         return false;
     }
     WriteLineWithCopy(std::cout, DebugOut(), printedPath, " removed.");
@@ -55,4 +58,6 @@ void RemoveEveryRegistration(const std::wstring& printedPath, const std::wstring
     }
     WriteLine(DebugOut(), "Still registered as ", BracedGuid(found), " after its removal");
     WriteLineWithCopy(std::cerr, DebugErr(), printedPath, " not removed. Cannot remove");
+    // Every removal reported success, so there is no failure of the system's to name.
+    WriteFailureReason(E_FAIL, printedPath);
 }

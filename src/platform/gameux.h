@@ -29,3 +29,8 @@ extern const IID IID_IGameExplorer;
 inline constexpr const wchar_t* kGamesNamespace = L"\\\\.\\root\\cimv2\\Applications\\Games";
 inline constexpr const wchar_t* kGameBinaryPathProperty = L"GDFBinaryPath";
 inline constexpr const wchar_t* kGameInstanceIdProperty = L"InstanceID";
+
+// Where Game Explorer finds a game's definition: the resource of this type and name in the
+// game's binary.
+inline constexpr const wchar_t* kGameDefinitionResourceType = L"DATA";
+inline constexpr const wchar_t* kGameDefinitionResourceName = L"__GDF_XML";

@@ -17,6 +17,9 @@ constexpr const wchar_t* kQueryFormat = L"SELECT * FROM GAME WHERE GDFBinaryPath
 constexpr std::size_t kEscapedPathCapacity = 2048;
 constexpr std::size_t kQueryCapacity = 1024;
 
+// The result when no game is registered with the path.
+constexpr HRESULT kNoGameFound = HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
+
 // How long to wait for the first matching game before concluding there is none.
 constexpr LONG kNextTimeoutMilliseconds = 5000;
 
@@ -68,10 +71,16 @@ HRESULT FindGameInstanceId(const wchar_t* executablePath, GUID* gameId) {
 
     ComPtr<IWbemServices> services;
     UniqueBstr gamesNamespace(SysAllocString(kGamesNamespace));
-    if (!gamesNamespace ||
-        FAILED(locator->ConnectServer(gamesNamespace.Get(), nullptr, nullptr, nullptr, 0, nullptr,
-                                      nullptr, services.Put())) ||
-        !services) {
+    if (!gamesNamespace) {
+        return E_FAIL;
+    }
+    const HRESULT connected = locator->ConnectServer(gamesNamespace.Get(), nullptr, nullptr,
+                                                     nullptr, 0, nullptr, nullptr, services.Put());
+    // Without the namespace the system keeps no games there, so none is registered under the path.
+    if (connected == static_cast<HRESULT>(WBEM_E_INVALID_NAMESPACE)) {
+        return kNoGameFound;
+    }
+    if (FAILED(connected) || !services) {
         return E_FAIL;
     }
     // Not examined: if the proxy keeps its default security, the query itself reports it.
@@ -96,9 +105,12 @@ HRESULT FindGameInstanceId(const wchar_t* executablePath, GUID* gameId) {
     // Only the first game is looked at: two games registered with one path cannot be told apart.
     ComPtr<IWbemClassObject> game;
     ULONG returned = 0;
-    if (FAILED(games->Next(kNextTimeoutMilliseconds, 1, game.Put(), &returned)) || returned == 0 ||
-        !game) {
+    const HRESULT next = games->Next(kNextTimeoutMilliseconds, 1, game.Put(), &returned);
+    if (FAILED(next) || (returned != 0 && !game)) {
         return E_FAIL;
+    }
+    if (returned == 0) {
+        return kNoGameFound;
     }
 
     UniqueBstr propertyName(SysAllocString(kGameInstanceIdProperty));

@@ -12,27 +12,8 @@ namespace {
 
 const HRESULT kNotFound = HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
 
-// What the places looked at so far came to: found, read without finding, or not read at all.
-class LookupOutcome {
-  public:
-    // True once a place has found the game.
-    bool Take(HRESULT placeResult) {
-        if (SUCCEEDED(placeResult)) {
-            anyRead_ = true;
-        } else if (SUCCEEDED(firstFailure_)) {
-            firstFailure_ = placeResult;
-        }
-        return placeResult == S_OK;
-    }
-    HRESULT NothingFound() const { return anyRead_ ? kNotFound : firstFailure_; }
-
-  private:
-    bool anyRead_ = false;
-    HRESULT firstFailure_ = S_OK;
-};
-
-// The WMI lookup does not tell a namespace without the game from a missing namespace: a game it
-// does not find counts as a place not read.
+// The first place to look; its failure is not reported, as where the namespace is missing the
+// registry's places say more.
 HRESULT FromWmi(const wchar_t* executablePath, GUID* gameId) {
     GUID found = GUID_NULL;
     if (FAILED(FindGameInstanceId(executablePath, &found)) || IsEqualGUID(found, GUID_NULL)) {
@@ -74,14 +55,22 @@ HRESULT FindRegisteredGame(const wchar_t* executablePath, GUID* gameId) {
     if (executablePath == nullptr || gameId == nullptr) {
         return E_INVALIDARG;
     }
+    if (SUCCEEDED(FromWmi(executablePath, gameId))) {
+        return S_OK;
+    }
     using Place = HRESULT (*)(const wchar_t*, GUID*);
-    constexpr Place kPlaces[] = {FromWmi, FromCurrentUserRecords, FromAllUsersRecords,
-                                 FromCurrentUserUpgradeKeys, FromAllUsersUpgradeKeys};
-    LookupOutcome outcome;
-    for (Place place : kPlaces) {
-        if (outcome.Take(place(executablePath, gameId))) {
+    constexpr Place kRegistryPlaces[] = {FromCurrentUserRecords, FromAllUsersRecords,
+                                         FromCurrentUserUpgradeKeys, FromAllUsersUpgradeKeys};
+    // A place that cannot be read is skipped, but its failure says more than "not found".
+    HRESULT firstFailure = S_OK;
+    for (Place place : kRegistryPlaces) {
+        const HRESULT found = place(executablePath, gameId);
+        if (found == S_OK) {
             return S_OK;
         }
+        if (FAILED(found) && SUCCEEDED(firstFailure)) {
+            firstFailure = found;
+        }
     }
-    return outcome.NothingFound();
+    return FAILED(firstFailure) ? firstFailure : kNotFound;
 }

@@ -9,7 +9,8 @@
 // Looks in this order, and the first place that names the path wins: WMI (FindGameInstanceId);
 // Game Explorer's records of the current user, then of all users; the upgrade keys of the
 // current user, then of all users. executablePath is compared in full, without regard to case.
-// S_OK with the GUID (never the all-zero one) in *gameId; HRESULT_FROM_WIN32(ERROR_NOT_FOUND)
-// when no place that could be read names the path; when no place could be read at all, the
-// failure of the first. *gameId is written only on S_OK. Prints nothing.
+// A place that cannot be read is skipped. S_OK with the GUID (never the all-zero one) in *gameId;
+// when no place names the path, the failure of the first place in the registry that could not be
+// read, else HRESULT_FROM_WIN32(ERROR_NOT_FOUND). *gameId is written only on S_OK. Prints
+// nothing.
 HRESULT FindRegisteredGame(const wchar_t* executablePath, GUID* gameId);

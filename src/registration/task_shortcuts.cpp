@@ -190,14 +190,17 @@ HRESULT RemoveGameTaskFolder(const wchar_t* specialFolder, const wchar_t* guidTe
 
 HRESULT CreateGameTask(int scope, const GUID& gameId, int isSupport, int index, const wchar_t* name,
                        const wchar_t* targetPath, const wchar_t* arguments) {
-    if (!IsPlainFileName(name) || targetPath == nullptr || targetPath[0] == L'\0') {
+    if (!IsPlainFileName(name)) {
+        return HRESULT_FROM_WIN32(ERROR_INVALID_NAME);
+    }
+    if (targetPath == nullptr || targetPath[0] == L'\0') {
         return E_INVALIDARG;
     }
     const bool webAddress = IsWebAddress(targetPath);
     // The shell would cut longer arguments, and the task would start with others than given.
     if (!webAddress && arguments != nullptr &&
         std::wcslen(arguments) > kMaxShortcutArgumentsLength) {
-        return E_INVALIDARG;
+        return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
     }
 
     wchar_t specialFolder[MAX_PATH];

@@ -11,10 +11,12 @@
 // folder is the folder of the target's full path; when that cannot be had, none is set. A target
 // that begins with http:// or https:// (any case) is a web address: the task is then an Internet
 // shortcut <name>.url to it, and arguments and working folder do not apply.
-// Returns S_OK when the shortcut was written; E_INVALIDARG, before any system call, for an empty
-// target, arguments longer than a shortcut holds, or a name that is not a plain file name (empty,
-// ending in a dot or a blank, a device name such as NUL or COM1.txt, or holding a path separator,
-// a control character or one of < > : " | ? *); 0x8007007A, before anything is created, when a
+// Returns S_OK when the shortcut was written. Before any system call: HRESULT_FROM_WIN32 of
+// ERROR_INVALID_NAME for a name that is not a plain file name (empty, ending in a dot or a blank,
+// a device name such as NUL or COM1.txt, or holding a path separator, a control character or one
+// of < > : " | ? *), E_INVALIDARG for an empty target, HRESULT_FROM_WIN32 of
+// ERROR_FILENAME_EXCED_RANGE for arguments longer than a shortcut holds; 0x8007007A, before
+// anything is created, when a
 // path does not fit its buffer; otherwise the failure of the folder query, of creating the
 // shortcut object, of a setter (then nothing is saved), of getting its file interface or of Save.
 HRESULT CreateGameTask(int scope, const GUID& gameId, int isSupport, int index, const wchar_t* name,

@@ -12,6 +12,7 @@
 #include "support/demo_game.h"
 #include "support/expected_output.h"
 #include "support/process_runner.h"
+#include "support/reason_codes.h"
 
 namespace {
 
@@ -219,7 +220,9 @@ TEST_F(EmulatedProgramTest, DeleteByPathFindsTheGameThroughWmiAndRemovesEverythi
 
     ProcessResult again = Run({"-del", "C:\\Games\\Demo\\demo.exe"});
     EXPECT_EQ(again.out, kExpectedBanner + "done.\n");
-    EXPECT_EQ(again.err, "C:\\Games\\Demo\\demo.exe not removed. Cannot retrieve information\n");
+    EXPECT_EQ(WithReasonCodesOnly(again.err),
+              "C:\\Games\\Demo\\demo.exe not removed. Cannot retrieve information\n" +
+                  ReasonCode("0x80070490"));
 }
 
 TEST_F(EmulatedProgramTest, DeleteByGuidRemovesTheGameAndItsTasks) {
@@ -240,7 +243,8 @@ TEST_F(EmulatedProgramTest, DeleteByGuidRemovesTheGameAndItsTasks) {
     ProcessResult again = Run({std::string("-guid:") + kGuid, "-del", "anything.exe"});
     EXPECT_EQ(again.out, kExpectedBanner + "GUID " + kGuid + " obtained\n" +
                              "anything.exe tasks removed.\ndone.\n");
-    EXPECT_EQ(again.err, "anything.exe not removed. Cannot remove\n");
+    EXPECT_EQ(WithReasonCodesOnly(again.err),
+              "anything.exe not removed. Cannot remove\n" + ReasonCode("0x80070002"));
 }
 
 TEST_F(EmulatedProgramTest, WithoutGameExplorerTheUpgradeKeysAreWrittenAndRemoved) {
@@ -348,7 +352,8 @@ TEST_P(GameIdentityTest, AReinstallReplacesTheGameAndOneUninstallRemovesIt) {
     EXPECT_FALSE(std::filesystem::exists(CommonTasks(guid) / "SupportTasks/0"));
 
     ProcessResult removed = Run({"-del", exe});
-    EXPECT_EQ(removed.out, kExpectedBanner + exe + " tasks removed.\n" + exe + " removed.\ndone.\n");
+    EXPECT_EQ(removed.out,
+              kExpectedBanner + exe + " tasks removed.\n" + exe + " removed.\ndone.\n");
     EXPECT_EQ(removed.err, "");
     EXPECT_TRUE(Registrations().empty());
     EXPECT_FALSE(std::filesystem::exists(CommonTasks(guid)));
@@ -424,10 +429,85 @@ TEST_F(EmulatedProgramTest, CorruptedRegistryFileFailsClearlyAndIsLeftAsItWas) {
     ProcessResult add =
         Run({"-add", "all", "C:\\Games\\B\\b.exe", "Play;C:\\Games\\B\\b.exe;play"});
     EXPECT_EQ(add.out, kExpectedBanner + "done.\n");
-    EXPECT_EQ(add.err, "C:\\Games\\B\\b.exe not added.\n");
+    // The reason names the damaged registry, not the game, whose binary is sound.
+    EXPECT_EQ(WithReasonCodesOnly(add.err),
+              "C:\\Games\\B\\b.exe not added.\n" + ReasonCode("0x8007000D"));
     ProcessResult remove = Run({"-del", "C:\\Games\\A\\a.exe"});
-    EXPECT_EQ(remove.err, "C:\\Games\\A\\a.exe not removed. Cannot retrieve information\n");
+    EXPECT_EQ(WithReasonCodesOnly(remove.err),
+              "C:\\Games\\A\\a.exe not removed. Cannot retrieve information\n" +
+                  ReasonCode("0x8007000D"));
     EXPECT_EQ(ReadBytes(HiveFile("HKEY_LOCAL_MACHINE")), corrupted);
 }
+
+// The demo game with one name of its resource tree changed, so that the loader no longer finds
+// the type or the name Game Explorer looks for.
+std::string DemoGameWithResourceName(const std::wstring& from, const std::wstring& to) {
+    std::string game = DemoGame();
+    const std::string utf16From = ToUtf16Le(from);
+    game.replace(game.find(utf16From), utf16From.size(), ToUtf16Le(to));
+    return game;
+}
+
+struct ReasonCase {
+    const char* name;
+    std::vector<std::string> arguments;
+    std::string failureAndReason;  // the lines on standard error
+};
+
+// Each failure is followed by the system's message for its cause; a refused game is explained
+// by what the loader finds wrong with its binary.
+const ReasonCase kReasonCases[] = {
+    {"MissingFile",
+     {"-add", "all", "C:\\Games\\Demo\\missing.exe"},
+     "C:\\Games\\Demo\\missing.exe not added.\n"
+     "  reason: The system cannot find the file specified. (0x80070002)\n"},
+    {"MissingFolder",
+     {"-add", "all", "C:\\Nowhere\\game.exe"},
+     "C:\\Nowhere\\game.exe not added.\n"
+     "  reason: The system cannot find the path specified. (0x80070003)\n"},
+    {"TextFileAsGame",
+     {"-add", "all", "C:\\Games\\Text\\README.md"},
+     "C:\\Games\\Text\\README.md not added.\n"
+     "  reason: C:\\Games\\Text\\README.md is not a valid Win32 application. (0x800700C1)\n"},
+    {"NoDataResources",
+     {"-add", "all", "C:\\Games\\NoType\\game.exe"},
+     "C:\\Games\\NoType\\game.exe not added.\n"
+     "  reason: The specified resource type cannot be found in the image file. (0x80070715)\n"},
+    {"NoDefinitionResource",
+     {"-add", "all", "C:\\Games\\NoName\\game.exe"},
+     "C:\\Games\\NoName\\game.exe not added.\n"
+     "  reason: The specified resource name cannot be found in the image file. (0x80070716)\n"},
+    {"DefinitionRefused",
+     {"-add", "all", "C:\\Games\\Refused\\game.exe"},
+     "C:\\Games\\Refused\\game.exe not added.\n  reason: Unspecified error (0x80004005)\n"},
+    {"ReservedTaskName",
+     {"-add", "all", "C:\\Games\\Demo\\demo.exe", "COM1;C:\\Games\\Demo\\demo.exe;play"},
+     "task COM1 not added.\n  reason: The filename, directory name, or volume label syntax is "
+     "incorrect. (0x8007007B)\n"},
+    {"DeleteOfAGameNeverAdded",
+     {"-del", "C:\\Games\\Never\\never.exe"},
+     "C:\\Games\\Never\\never.exe not removed. Cannot retrieve information\n"
+     "  reason: Element not found. (0x80070490)\n"},
+};
+
+class EmulatedReasonTest : public EmulatedProgramTest,
+                           public testing::WithParamInterface<ReasonCase> {};
+
+TEST_P(EmulatedReasonTest, FailureLineIsFollowedByItsReason) {
+    InstallDemoGame(System(), "C:\\Games\\Demo\\demo.exe");
+    InstallDemoGame(System(), "C:\\Games\\Text\\README.md", "# A text file, not a game\n");
+    InstallDemoGame(System(), "C:\\Games\\NoType\\game.exe",
+                    DemoGameWithResourceName(L"DATA", L"DATX"));
+    InstallDemoGame(System(), "C:\\Games\\NoName\\game.exe",
+                    DemoGameWithResourceName(L"__GDF_XML", L"__GDF_XMX"));
+    InstallDemoGame(System(), "C:\\Games\\Refused\\game.exe",
+                    DemoGameWithDefinition("<GameDefinitionFile/>"));
+    const ProcessResult result = Run(GetParam().arguments);
+    EXPECT_EQ(result.err, GetParam().failureAndReason);
+    EXPECT_EQ(result.exitStatus, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, EmulatedReasonTest, testing::ValuesIn(kReasonCases),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 }  // namespace

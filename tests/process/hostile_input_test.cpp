@@ -21,6 +21,7 @@
 #include "support/demo_game.h"
 #include "support/expected_output.h"
 #include "support/process_runner.h"
+#include "support/reason_codes.h"
 #include "support/text_lines.h"
 
 namespace {
@@ -141,7 +142,7 @@ class HostileInputTest : public testing::Test {
                    const std::string& err = "", const std::string& locale = "C.UTF-8") const {
         const ProcessResult result = Run(arguments, locale);
         EXPECT_EQ(result.out, kBanner + out + "done.\n");
-        EXPECT_EQ(result.err, err);
+        EXPECT_EQ(WithReasonCodesOnly(result.err), err);
         EXPECT_EQ(result.exitStatus, 0);
     }
 
@@ -221,19 +222,22 @@ TEST_F(HostileInputTest, ArgumentsOfTheLongestLengthEndWithTheirLines) {
     // A target of the longest length: the shortcut is written, without a working folder.
     const std::string target = "C:\\" + std::string(kLongest - 13, 'b');
     ExpectRun({"-add", scope, game, longName + ";C:\\x.exe;play", "Long;" + target + ";play"},
-              "task Long added at 0\n", "task " + longName + " not added.\n");
+              "task Long added at 0\n",
+              "task " + longName + " not added.\n" + ReasonCode("0x8007007A"));
     // No file has a name that long: there is no game to read a definition from.
-    ExpectRun({"-add", scope, exe, "Play;" + exe + ";play"}, "", exe + " not added.\n");
+    ExpectRun({"-add", scope, exe, "Play;" + exe + ";play"}, "",
+              exe + " not added.\n" + ReasonCode("0x800700CE"));
 
-    // The lookup's query cannot hold the path: no lookup, nothing removed.
-    ExpectRun({"-del", exe}, "", exe + " not removed. Cannot retrieve information\n");
+    // WMI's query cannot hold the path, and no record in the registry names it: nothing removed.
+    ExpectRun({"-del", exe}, "",
+              exe + " not removed. Cannot retrieve information\n" + ReasonCode("0x80070490"));
 
     // A GUID option followed by text of the longest length still parses; no such game exists.
     const std::string option =
         "-guid:{0F1E2D3C-4B5A-4978-8695-A4B3C2D1E0F0}" + std::string(kLongest - 44, 'x');
     ExpectRun({option, "-del", exe},
               "GUID " + option.substr(6) + " obtained\n" + exe + " tasks removed.\n",
-              exe + " not removed. Cannot remove\n");
+              exe + " not removed. Cannot remove\n" + ReasonCode("0x80070002"));
 
     // An unknown command word or too few arguments for the delete command, however long they
     // are: the usage, status 1.
@@ -281,7 +285,7 @@ TEST_F(HostileInputTest, TenThousandTaskLinesEachGetTheirLineAndIndex) {
                 break;
             case 6:
                 arguments.push_back("bad*name" + n + ";C:\\x.exe;play");
-                err += "task bad*name" + n + " not added.\n";
+                err += "task bad*name" + n + " not added.\n" + ReasonCode("0x8007007B");
                 break;
             case 8:
                 arguments.push_back("");
@@ -360,7 +364,7 @@ std::vector<std::string> NameLines(const std::string& target, std::string& out, 
         if (c.outcome == NameCase::Added) {
             out += "task " + std::string(c.name) + " added at " + std::to_string(index++) + "\n";
         } else {
-            err += "task " + std::string(c.name) + " not added.\n";
+            err += "task " + std::string(c.name) + " not added.\n" + ReasonCode("0x8007007B");
         }
     }
     return lines;
@@ -393,28 +397,33 @@ TEST_F(HostileInputTest, ExecutablePathsOfEveryCharacterClassAreFoundAgainByPath
     };
     // Paths where no game can be: Game Explorer refuses them, and no lookup finds them. Quotes
     // and control characters are among the characters that Windows refuses in file names.
-    const std::string nowhere[] = {
-        "C:\\Games\\Odd \"quoted\"\\ctl\x01\x1f\ttab\nline\\demo.exe",
-        "C:\\Games\\Query \" OR GDFBinaryPath LIKE \"%\\demo.exe",
-        "C:\\Games\\Trailing\\",
-        "\\\\server\\share\\game.exe",
-        "Z:\\nowhere\\path.exe",
-        "relative.exe",
+    // Each with the reason the binary check gives: a name Windows refuses, a missing file, a
+    // missing folder.
+    const std::pair<std::string, std::string> nowhere[] = {
+        {"C:\\Games\\Odd \"quoted\"\\ctl\x01\x1f\ttab\nline\\demo.exe", "0x8007007B"},
+        {"C:\\Games\\Query \" OR GDFBinaryPath LIKE \"%\\demo.exe", "0x8007007B"},
+        {"C:\\Games\\Trailing\\", "0x80070002"},
+        {"\\\\server\\share\\game.exe", "0x80070003"},
+        {"Z:\\nowhere\\path.exe", "0x80070003"},
+        {"relative.exe", "0x80070002"},
     };
     for (const char* locale : {"C.UTF-8", "C"}) {
         for (const std::string& path : paths) {
             ExpectAddedAndRemovedByPath(path, locale);
         }
-        for (const std::string& path : nowhere) {
+        for (const auto& [path, reason] : nowhere) {
             SCOPED_TRACE("path " + testing::PrintToString(path) + " in " + locale);
-            ExpectRun({"-add", "all", path, "Play;" + path + ";play"}, "", path + " not added.\n",
-                      locale);
-            ExpectRun({"-del", path}, "", path + " not removed. Cannot retrieve information\n",
-                      locale);
+            ExpectRun({"-add", "all", path, "Play;" + path + ";play"}, "",
+                      path + " not added.\n" + ReasonCode(reason), locale);
+            ExpectRun(
+                {"-del", path}, "",
+                path + " not removed. Cannot retrieve information\n" + ReasonCode("0x80070490"),
+                locale);
         }
     }
     // An empty path names no game: nothing is registered.
-    ExpectRun({"-add", "all", "", "Play;x.exe;play"}, "", " not added.\n");
+    ExpectRun({"-add", "all", "", "Play;x.exe;play"}, "",
+              " not added.\n" + ReasonCode("0x80070057"));
     ExpectBaselineIntact();
 }
 
@@ -495,7 +504,8 @@ void ExpectOrdinaryRun(const ProcessResult& result) {
     EXPECT_TRUE(EndsWith(result.out, "done.\n")) << result.out;
     for (const std::string& line : LinesOf(result.err)) {
         EXPECT_TRUE(EndsWith(line, " not added.") || EndsWith(line, " Cannot remove") ||
-                    EndsWith(line, " Cannot retrieve information"))
+                    EndsWith(line, " Cannot retrieve information") ||
+                    line.rfind("  reason: ", 0) == 0)
             << line;
     }
 }
@@ -511,12 +521,14 @@ TEST_F(HostileInputTest, DamagedLocalMachineFileFailsTheRunAndIsLeftAsItWas) {
         const SystemFiles damaged = Files();
         if (ParseRegFile(damage.bytes, L"HKEY_LOCAL_MACHINE").root == nullptr) {
             ++unreadable;
-            // Game Explorer and its WMI namespace are recorded there: the game is not found,
-            // and a new one cannot be recorded anywhere for all users.
+            // Game Explorer, its WMI namespace and its records are kept there: the game is not
+            // found, for the reason that the file is damaged, and a new one cannot be recorded
+            // anywhere for all users.
             ExpectRun({"-del", kBaseExe}, "",
-                      kBaseExe + " not removed. Cannot retrieve information\n");
+                      kBaseExe + " not removed. Cannot retrieve information\n" +
+                          ReasonCode("0x8007000D"));
             ExpectRun({"-add", "all", "C:\\Games\\Other\\other.exe", "Play;C:\\x.exe;play"}, "",
-                      "C:\\Games\\Other\\other.exe not added.\n");
+                      "C:\\Games\\Other\\other.exe not added.\n" + ReasonCode("0x8007000D"));
             EXPECT_EQ(ReadFile(file), damage.bytes);
         } else {
             ExpectOrdinaryRun(Run({"-add", "all", "C:\\Games\\Other\\other.exe"}));
@@ -593,12 +605,13 @@ TEST_F(HostileInputTest, SystemWithoutWritePermissionRefusesChangesAndKeepsEvery
     for (const char* scope : {"all", "current"}) {
         const ProcessResult add = run({"-add", scope, other, "Play;C:\\x.exe;play"});
         EXPECT_EQ(add.out, kBanner + "done.\n");
-        EXPECT_EQ(add.err, other + " not added.\n");
+        EXPECT_EQ(WithReasonCodesOnly(add.err), other + " not added.\n" + ReasonCode("0x80070005"));
         EXPECT_EQ(add.exitStatus, 0);
     }
     const ProcessResult del = run({"-del", kBaseExe});
     EXPECT_EQ(del.out, kBanner + "done.\n");
-    EXPECT_EQ(del.err, kBaseExe + " not removed. Cannot retrieve information\n");
+    EXPECT_EQ(WithReasonCodesOnly(del.err),
+              kBaseExe + " not removed. Cannot retrieve information\n" + ReasonCode("0x80070005"));
     EXPECT_EQ(del.exitStatus, 0);
     EXPECT_EQ(Files(), before);
 

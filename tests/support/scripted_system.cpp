@@ -451,6 +451,12 @@ testing::AssertionResult ScriptedSystem::AccountsBalance() const {
         problems << liveLocalTexts_.size() << " local text(s) not freed, " << unknownLocalFrees_
                  << " free(s) of memory not allocated here; ";
     }
+    if (!loadedModules_.empty()) {
+        problems << loadedModules_.size() << " module(s) not freed; ";
+    }
+    if (badModuleFrees_ != 0) {
+        problems << badModuleFrees_ << " free(s) of modules not loaded; ";
+    }
     if (problems.str().empty()) {
         return testing::AssertionSuccess();
     }
@@ -911,4 +917,62 @@ DWORD ScriptedSystem::GetFileAttributesW(LPCWSTR fileName) {
         return INVALID_FILE_ATTRIBUTES;
     }
     return found->second;
+}
+
+HMODULE ScriptedSystem::LoadLibraryExW(LPCWSTR fileName, DWORD flags) {
+    if (BeginCall("LoadLibraryExW " + LogText(fileName) + " " + std::to_string(flags))) {
+        SetLastError(static_cast<DWORD>(kInjectedError));
+        return nullptr;
+    }
+    if (script.loadLibraryError != ERROR_SUCCESS) {
+        SetLastError(static_cast<DWORD>(script.loadLibraryError));
+        return nullptr;
+    }
+    const auto module = reinterpret_cast<HMODULE>(nextKey_);
+    nextKey_ += 4;
+    loadedModules_.insert(module);
+    return module;
+}
+
+HRSRC ScriptedSystem::FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) {
+    if (BeginCall("FindResourceW " + LogText(name) + " " + LogText(type))) {
+        SetLastError(static_cast<DWORD>(kInjectedError));
+        return nullptr;
+    }
+    if (loadedModules_.count(module) == 0) {
+        SetLastError(static_cast<DWORD>(ERROR_INVALID_HANDLE));
+        return nullptr;
+    }
+    if (script.findResourceError != ERROR_SUCCESS) {
+        SetLastError(static_cast<DWORD>(script.findResourceError));
+        return nullptr;
+    }
+    return reinterpret_cast<HRSRC>(module);
+}
+
+BOOL ScriptedSystem::FreeLibrary(HMODULE module) {
+    Log("FreeLibrary");
+    if (loadedModules_.erase(module) == 0) {
+        ++badModuleFrees_;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+DWORD ScriptedSystem::FormatMessageW(DWORD messageId, LPWSTR buffer, DWORD size) {
+    if (BeginCall("FormatMessageW " + std::to_string(messageId))) {
+        SetLastError(static_cast<DWORD>(kInjectedError));
+        return 0;
+    }
+    const auto found = script.messages.find(messageId);
+    if (found == script.messages.end()) {
+        SetLastError(static_cast<DWORD>(ERROR_MR_MID_NOT_FOUND));
+        return 0;
+    }
+    if (found->second.size() >= size) {
+        SetLastError(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+        return 0;
+    }
+    std::wcscpy(buffer, found->second.c_str());
+    return static_cast<DWORD>(found->second.size());
 }

@@ -87,6 +87,13 @@ struct SystemScript {
     std::optional<DWORD> fullPathResult;            // overrides GetFullPathNameW's return value
     std::map<std::wstring, DWORD> fileAttributes;   // paths that exist (exact text)
     DWORD missingFileError = ERROR_FILE_NOT_FOUND;  // GetLastError after any other path
+
+    // Modules and resources: ERROR_SUCCESS, or the error that makes the call fail.
+    LONG loadLibraryError = ERROR_SUCCESS;
+    LONG findResourceError = ERROR_SUCCESS;
+
+    // The system's message texts by message id; no message for any other id.
+    std::map<DWORD, std::wstring> messages;
 };
 
 class ScriptedSystem : public SystemBackend {
@@ -170,6 +177,10 @@ class ScriptedSystem : public SystemBackend {
     DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer,
                            LPWSTR* filePart) override;
     DWORD GetFileAttributesW(LPCWSTR fileName) override;
+    HMODULE LoadLibraryExW(LPCWSTR fileName, DWORD flags) override;
+    HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) override;
+    BOOL FreeLibrary(HMODULE module) override;
+    DWORD FormatMessageW(DWORD messageId, LPWSTR buffer, DWORD size) override;
 
     // Used by the scripted objects. BeginCall logs a platform call and says whether it is the one
     // that must fail; Log records a release or free, which is never made to fail.
@@ -194,6 +205,8 @@ class ScriptedSystem : public SystemBackend {
     int comUninitialised_ = 0;  // CoUninitialize calls
     std::map<HKEY, std::wstring> openKeys_;
     int badKeyCloses_ = 0;
+    std::set<HMODULE> loadedModules_;
+    int badModuleFrees_ = 0;
     std::uintptr_t nextKey_ = 0x1000;
 
     std::set<HANDLE> openHandles_;

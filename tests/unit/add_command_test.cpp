@@ -19,7 +19,11 @@ const std::wstring kExe = L"C:\\Games\\Demo\\demo.exe";
 
 class AddCommandTest : public testing::Test {
   protected:
-    AddCommandTest() { system.script.addGameLeaves = kGameId; }
+    AddCommandTest() {
+        system.script.addGameLeaves = kGameId;
+        // The game's binary is there and carries its definition, unless a test says otherwise.
+        system.script.fileAttributes[kExe] = FILE_ATTRIBUTE_ARCHIVE;
+    }
     ~AddCommandTest() override { EXPECT_TRUE(system.AccountsBalance()); }
 
     // Runs the add command on "prog -add <scope> <exe> <task lines...>".
@@ -84,12 +88,14 @@ TEST_F(AddCommandTest, RelativePathIsRegisteredInFullAndPrintedAsTyped) {
     Run(L"all", L"demo.exe");
     EXPECT_THAT(debugOut, testing::IsSupersetOf({"bin:demo.exe", "install:C:\\Work"}));
     EXPECT_TRUE(system.Called("IGameExplorer::AddGame C:\\Work\\demo.exe C:\\Work 3 "));
-    EXPECT_EQ(err, "demo.exe not added.\n");
+    // The binary checked is the one registered; the lines name it as typed.
+    EXPECT_TRUE(system.Called("GetFileAttributesW C:\\Work\\demo.exe"));
+    EXPECT_EQ(err, "demo.exe not added.\n  reason: error 0x80070002\n");
 }
 
 TEST_F(AddCommandTest, EmptyPathIsNotAddedAndNothingRegistered) {
     Run(L"all", L"", {L"Play;x.exe;play"});
-    EXPECT_EQ(err, " not added.\n");
+    EXPECT_EQ(err, " not added.\n  reason: error 0x80070057\n");
     EXPECT_FALSE(system.Called("CoCreateInstance"));
 }
 
@@ -111,8 +117,9 @@ TEST_F(AddCommandTest, EarlierTasksOfTheScopeGoBeforeTheNewOnes) {
     failing.script.fileAttributes[tree + L"\\PlayTasks"] = FILE_ATTRIBUTE_DIRECTORY;
     failing.script.fileOperation = ERROR_ACCESS_DENIED;
     Run(L"all", kExe, {L"Play;x.exe;play"});
-    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe tasks not removed.\n");
-    EXPECT_THAT(debugErr, ElementsAre("C:\\Games\\Demo\\demo.exe tasks not removed."));
+    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe tasks not removed.\n  reason: error 0x80070005\n");
+    EXPECT_THAT(debugErr, ElementsAre("C:\\Games\\Demo\\demo.exe tasks not removed.",
+                                      "  reason: error 0x80070005"));
     EXPECT_EQ(out, "task Play added at 0\n");
     EXPECT_TRUE(failing.AccountsBalance());
 }
@@ -121,16 +128,19 @@ TEST_F(AddCommandTest, RegistrationFailureReportsPathAndLooksAtNoTaskLine) {
     system.script.addGame = E_FAIL;
     Run(L"all", kExe, {L"Play;C:\\Games\\Demo\\demo.exe;play"});
     EXPECT_EQ(out, "");
-    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not added.\n");
-    EXPECT_THAT(debugErr, ElementsAre("C:\\Games\\Demo\\demo.exe not added."));
+    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not added.\n  reason: error 0x80004005\n");
+    EXPECT_THAT(debugErr,
+                ElementsAre("C:\\Games\\Demo\\demo.exe not added.", "  reason: error 0x80004005"));
     EXPECT_THAT(debugOut, testing::Not(testing::Contains(testing::StartsWith("Task line: "))));
     EXPECT_FALSE(system.Called("CoCreateInstance {00021401"));
 }
 
 TEST_F(AddCommandTest, AccessDeniedIsReportedAsNotAdded) {
     system.script.hasAccess = FALSE;
+    system.script.messages[ERROR_ACCESS_DENIED] = L"Access is denied.\r\n";
     Run(L"all", kExe, {L"Play;x.exe;play"});
-    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not added.\n");
+    EXPECT_EQ(err,
+              "C:\\Games\\Demo\\demo.exe not added.\n  reason: Access is denied. (0x80070005)\n");
     EXPECT_TRUE(system.SavedLinks().empty());
 }
 
@@ -172,17 +182,19 @@ TEST_F(AddCommandTest, SkippedAndFailedLinesUseNoIndex) {
     EXPECT_EQ(out, "Task name is empty\ntask Good added at 0\n");
     EXPECT_EQ(err,
               "Task line skipped because of too few parameters: TwoFields;x.exe\n"
-              "task bad/name not added.\n");
+              "task bad/name not added.\n  reason: error 0x8007007B\n");
     EXPECT_THAT(debugErr, ElementsAre("Task line skipped because of too few parameters: "
                                       "TwoFields;x.exe",
-                                      "task bad/name not added."));
+                                      "task bad/name not added.", "  reason: error 0x8007007B"));
     EXPECT_THAT(debugOut, testing::Contains("Task name is empty. Skipped"));
 }
 
 TEST_F(AddCommandTest, ShortcutThatCannotBeSavedIsReportedAndItsIndexReused) {
     system.script.save = E_FAIL;
     Run(L"all", kExe, {L"First;x.exe;play", L"Second;x.exe;play"});
-    EXPECT_EQ(err, "task First not added.\ntask Second not added.\n");
+    EXPECT_EQ(err,
+              "task First not added.\n  reason: error 0x80004005\n"
+              "task Second not added.\n  reason: error 0x80004005\n");
     const auto folders = system.CallsStartingWith("SHCreateDirectoryExW");
     ASSERT_EQ(folders.size(), 2u);
     EXPECT_EQ(folders[0], folders[1]);  // both tried index 0
@@ -222,7 +234,9 @@ TEST_F(AddCommandTest, ARegistrationThatLeavesNoGuidGetsNoTaskShortcuts) {
     system.script.addGameLeaves.reset();
     Run(L"all", kExe, {L"Play;C:\\Games\\Demo\\demo.exe;play", L"Help;C:\\h.txt;support"});
     EXPECT_EQ(out, "");
-    EXPECT_EQ(err, "task Play not added.\ntask Help not added.\n");
+    EXPECT_EQ(err,
+              "task Play not added.\n  reason: error 0x80070057\n"
+              "task Help not added.\n  reason: error 0x80070057\n");
     EXPECT_THAT(SavedLinkPaths(), IsEmpty());
     EXPECT_FALSE(system.Called("SHFileOperationW"));
 }

@@ -54,9 +54,12 @@ TEST_F(DeleteCommandTest, WithoutGuidLooksItUpThenRemovesTasksAndGame) {
 TEST_F(DeleteCommandTest, LookupFailureRemovesNothing) {
     Run(GUID_NULL);
     EXPECT_EQ(out, "");
-    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not removed. Cannot retrieve information\n");
+    EXPECT_EQ(err,
+              "C:\\Games\\Demo\\demo.exe not removed. Cannot retrieve information\n"
+              "  reason: error 0x80070490\n");
     EXPECT_THAT(debugErr,
-                ElementsAre("C:\\Games\\Demo\\demo.exe not removed. Cannot retrieve information"));
+                ElementsAre("C:\\Games\\Demo\\demo.exe not removed. Cannot retrieve information",
+                            "  reason: error 0x80070490"));
     EXPECT_FALSE(system.Called("SHFileOperationW"));
     EXPECT_FALSE(system.Called("IGameExplorer::RemoveGame"));
 }
@@ -73,16 +76,19 @@ TEST_F(DeleteCommandTest, TaskRemovalFailureIsShownAndTheGameStillRemoved) {
     system.script.commonAppDataResult = E_FAIL;
     Run(kGameId);
     EXPECT_EQ(out, "C:\\Games\\Demo\\demo.exe removed.\n");
-    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe tasks not removed.\n");
-    EXPECT_THAT(debugErr, ElementsAre("C:\\Games\\Demo\\demo.exe tasks not removed."));
+    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe tasks not removed.\n  reason: error 0x80004005\n");
+    EXPECT_THAT(debugErr, ElementsAre("C:\\Games\\Demo\\demo.exe tasks not removed.",
+                                      "  reason: error 0x80004005"));
 }
 
 TEST_F(DeleteCommandTest, UnregisterFailureIsReported) {
     system.script.removeGame = E_FAIL;
     Run(kGameId);
     EXPECT_EQ(out, "C:\\Games\\Demo\\demo.exe tasks removed.\n");
-    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not removed. Cannot remove\n");
-    EXPECT_THAT(debugErr, ElementsAre("C:\\Games\\Demo\\demo.exe not removed. Cannot remove"));
+    EXPECT_EQ(err,
+              "C:\\Games\\Demo\\demo.exe not removed. Cannot remove\n  reason: error 0x80004005\n");
+    EXPECT_THAT(debugErr, ElementsAre("C:\\Games\\Demo\\demo.exe not removed. Cannot remove",
+                                      "  reason: error 0x80004005"));
 }
 
 TEST(DeleteCommandDeathTest, GuidOptionWithoutPathPrintsUsageAndExitsOne) {
@@ -112,7 +118,9 @@ TEST_F(DeleteCommandTest, ARemovalThatLeavesItsRecordEndsAfterTheSecondTryWithAF
     const std::string pair =
         "C:\\Games\\Demo\\demo.exe tasks removed.\nC:\\Games\\Demo\\demo.exe removed.\n";
     EXPECT_EQ(out, pair + pair);
-    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not removed. Cannot remove\n");
+    EXPECT_EQ(err,
+              "C:\\Games\\Demo\\demo.exe not removed. Cannot remove\n"
+              "  reason: error 0x80004005\n");
     EXPECT_EQ(system.CallsStartingWith("IGameExplorer::RemoveGame").size(), 2u);
 }
 

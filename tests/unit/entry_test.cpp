@@ -67,7 +67,8 @@ TEST(Entry, GuidOptionThatDoesNotParseStillShiftsTheCommandWord) {
         ScriptedSystem system;
         EntryRun run = RunEntry({option, L"-del", L"y"});
         EXPECT_EQ(run.out, kExpectedBanner + "done.\n");
-        EXPECT_EQ(run.err, "y not removed. Cannot retrieve information\n");
+        EXPECT_EQ(run.err,
+                  "y not removed. Cannot retrieve information\n  reason: error 0x80070490\n");
         EXPECT_THAT(run.debug, testing::Contains(DebugLine{kDebugOut, "Command: -del"}));
         EXPECT_THAT(run.debug, testing::Contains(DebugLine{
                                    kDebugOut, "GUID: 00000000-0000-0000-0000-000000000000"}));

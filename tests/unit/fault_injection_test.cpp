@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "output/reason_line.h"
+#include "registration/game_binary_check.h"
 #include "registration/game_paths.h"
 #include "registration/game_registration.h"
 #include "registration/instance_lookup.h"
@@ -50,6 +52,7 @@ void HealthySystem(SystemScript& script) {
     script.wmiObjects = {{kGameIdText}};
     script.fileAttributes[kLocalTree] = FILE_ATTRIBUTE_DIRECTORY;
     script.fileAttributes[kCommonTree] = FILE_ATTRIBUTE_DIRECTORY;
+    script.fileAttributes[kExe] = FILE_ATTRIBUTE_ARCHIVE;
 }
 
 // The same without Game Explorer (and so without its games namespace): registration takes the
@@ -381,18 +384,32 @@ INSTANTIATE_TEST_SUITE_P(Operations, OperationFaultInjection, testing::ValuesIn(
 
 // ---- Commands ---------------------------------------------------------------------------------
 
-// One operation of a command run, as the command makes it.
+// The reason a command finds for a failure with result: the cause it reports, after the calls
+// it makes for it.
+using Explanation = std::function<HRESULT(HRESULT result)>;
+
+// The reason line of every failure: the system's message for the result itself.
+HRESULT MessageOf(HRESULT result) {
+    SystemMessageFor(result, L"");
+    return result;
+}
+
+// One operation of a command run, as the command makes it. explain: what the command does to
+// report the operation's failure (nothing for a failure it does not report).
 struct CommandStep {
     Operation operation;
     GUID gameId;
+    Explanation explain = MessageOf;
     std::optional<Script> system = std::nullopt;  // the state it meets, when the command changed it
 };
 
 // The results of the operations a command makes when its call failAt fails: each operation is run
 // alone, in order; the one that call falls in runs with its own call failing, the others clean.
-// nextStep yields the operation that follows the outcomes so far, or none when the command ends.
+// The same holds for the reason of each failure, found right after it. nextStep yields the
+// operation that follows the outcomes so far, or none when the command ends.
 struct StepResults {
     std::vector<Outcome> outcomes;  // one per operation made, in order
+    std::vector<HRESULT> reasons;   // for each outcome, the cause reported for its failure
 };
 
 StepResults ModelCommand(
@@ -400,15 +417,35 @@ StepResults ModelCommand(
     const std::function<std::optional<CommandStep>(const std::vector<Outcome>&)>& nextStep) {
     StepResults results;
     int remaining = failAt;
+    const auto run = [&](const Script& system, const Operation& operation, const GUID& gameId) {
+        const Outcome clean = RunAlone(system, operation, gameId, 0);
+        const bool failsHere = remaining > 0 && remaining <= clean.calls;
+        const Outcome outcome = failsHere ? RunAlone(system, operation, gameId, remaining) : clean;
+        remaining = failsHere ? 0 : (remaining > 0 ? remaining - clean.calls : 0);
+        return outcome;
+    };
     while (std::optional<CommandStep> step = nextStep(results.outcomes)) {
         const Script& system = step->system ? *step->system : script;
-        const Outcome clean = RunAlone(system, step->operation, step->gameId, 0);
-        const bool failsHere = remaining > 0 && remaining <= clean.calls;
-        results.outcomes.push_back(
-            failsHere ? RunAlone(system, step->operation, step->gameId, remaining) : clean);
-        remaining = failsHere ? 0 : (remaining > 0 ? remaining - clean.calls : 0);
+        const Outcome outcome = run(system, step->operation, step->gameId);
+        results.outcomes.push_back(outcome);
+        results.reasons.push_back(outcome.result);
+        if (FAILED(outcome.result) && step->explain) {
+            const Explanation& explain = step->explain;
+            results.reasons.back() =
+                run(
+                    system, [&](GUID&) { return explain(outcome.result); }, GUID_NULL)
+                    .result;
+        }
     }
     return results;
+}
+
+// The line that follows a failure line when the system has no message for the cause (the double
+// has none unless a test gives it one).
+std::string ReasonLine(HRESULT cause) {
+    char text[32];
+    std::snprintf(text, sizeof text, "  reason: error 0x%08X\n", static_cast<unsigned>(cause));
+    return text;
 }
 
 std::string Narrow(const std::wstring& text) {
@@ -507,9 +544,13 @@ void ExpectedAddOutput(const CommandCase& c, int failAt, std::string& out, std::
     }();
     // The steps: the full path, the lookup of an earlier registration when no GUID was given,
     // the registration, the lookup after it when it left no GUID, the removal of earlier tasks,
-    // then one step per accepted task line. Tasks need a GUID.
+    // then one step per accepted task line. A lookup's failure is reported by nothing.
     const bool lookUp = Same(c.gameId, GUID_NULL);
     const std::size_t registerStep = lookUp ? 2 : 1;
+    const auto lookupStep = [](const GUID& gameId) {
+        return CommandStep{[](GUID& id) { return FindRegisteredGame(kExe.c_str(), &id); }, gameId,
+                           nullptr};
+    };
     int counters[2] = {0, 0};
     std::size_t firstTaskStep = 0;
     bool hasGameId = true;
@@ -526,12 +567,16 @@ void ExpectedAddOutput(const CommandCase& c, int failAt, std::string& out, std::
                 return std::nullopt;
             }
             if (done.size() == 1 && lookUp) {
-                return CommandStep{[](GUID& id) { return FindRegisteredGame(kExe.c_str(), &id); },
-                                   c.gameId};
+                return lookupStep(c.gameId);
             }
             if (done.size() == registerStep) {
-                const GUID reused = lookUp ? done[1].gameId : c.gameId;
-                return CommandStep{[scope](GUID& id) { return Register(scope, id); }, reused};
+                // A refused game is explained by its binary, when that is at fault.
+                return CommandStep{
+                    [scope](GUID& id) { return Register(scope, id); },
+                    lookUp ? done[1].gameId : c.gameId,
+                    [](HRESULT result) {
+                        return MessageOf(RegistrationFailureCause(kExe.c_str(), result));
+                    }};
             }
             if (FAILED(done[registerStep].result)) {
                 return std::nullopt;
@@ -539,15 +584,11 @@ void ExpectedAddOutput(const CommandCase& c, int failAt, std::string& out, std::
             GUID registered = done[registerStep].gameId;
             const bool settles = Same(registered, GUID_NULL);
             if (settles && done.size() == registerStep + 1) {
-                return CommandStep{[](GUID& id) { return FindRegisteredGame(kExe.c_str(), &id); },
-                                   registered};
+                return lookupStep(registered);
             }
             if (settles) {
                 registered = done[registerStep + 1].gameId;
                 hasGameId = SUCCEEDED(done[registerStep + 1].result);
-                if (!hasGameId) {
-                    return std::nullopt;
-                }
             }
             const std::size_t removalStep = registerStep + (settles ? 2 : 1);
             firstTaskStep = removalStep + 1;
@@ -555,7 +596,9 @@ void ExpectedAddOutput(const CommandCase& c, int failAt, std::string& out, std::
                 return std::nullopt;
             }
             if (done.size() == removalStep) {
-                return CommandStep{[scope](GUID& id) { return RemoveScopeTasks(scope, id); },
+                return CommandStep{[scope, withGuid = hasGameId](GUID& id) {
+                                       return withGuid ? RemoveScopeTasks(scope, id) : S_OK;
+                                   },
                                    registered};
             }
             if (done.size() > firstTaskStep) {
@@ -564,9 +607,12 @@ void ExpectedAddOutput(const CommandCase& c, int failAt, std::string& out, std::
             }
             const TaskLine& task = *accepted[done.size() - firstTaskStep];
             const int index = counters[task.isSupport];
-            return CommandStep{[scope, &task, index](GUID& id) {
-                                   return CreateGameTask(scope, id, task.isSupport ? 1 : 0, index,
-                                                         task.name, task.path, task.arguments);
+            // Without a GUID a task is refused before any call.
+            return CommandStep{[scope, &task, index, withGuid = hasGameId](GUID& id) {
+                                   return withGuid ? CreateGameTask(
+                                                         scope, id, task.isSupport ? 1 : 0, index,
+                                                         task.name, task.path, task.arguments)
+                                                   : E_INVALIDARG;
                                },
                                registered};
         });
@@ -574,11 +620,11 @@ void ExpectedAddOutput(const CommandCase& c, int failAt, std::string& out, std::
     out.clear();
     err.clear();
     if (model.outcomes.size() <= registerStep || FAILED(model.outcomes[registerStep].result)) {
-        err = Narrow(kExe) + " not added.\n";
+        err = Narrow(kExe) + " not added.\n" + ReasonLine(model.reasons.back());
         return;
     }
-    if (hasGameId && FAILED(model.outcomes[firstTaskStep - 1].result)) {
-        err = Narrow(kExe) + " tasks not removed.\n";
+    if (FAILED(model.outcomes[firstTaskStep - 1].result)) {
+        err = Narrow(kExe) + " tasks not removed.\n" + ReasonLine(model.reasons[firstTaskStep - 1]);
     }
     int index[2] = {0, 0};
     std::size_t next = firstTaskStep;
@@ -591,11 +637,12 @@ void ExpectedAddOutput(const CommandCase& c, int failAt, std::string& out, std::
             out += "Task name is empty\n";
             continue;
         }
-        if (hasGameId && SUCCEEDED(model.outcomes[next++].result)) {
+        const std::size_t step = next++;
+        if (SUCCEEDED(model.outcomes[step].result)) {
             out += "task " + Narrow(task.name) + " added at " +
                    std::to_string(index[task.isSupport]++) + "\n";
         } else {
-            err += "task " + Narrow(task.name) + " not added.\n";
+            err += "task " + Narrow(task.name) + " not added.\n" + ReasonLine(model.reasons[step]);
         }
     }
 }
@@ -624,7 +671,7 @@ void ExpectedDeleteOutput(const CommandCase& c, int failAt, std::string& out, st
                                        std::wstring full;
                                        return FullPathOf(kExe, full);
                                    },
-                                   c.gameId};
+                                   c.gameId, nullptr};
             }
             if (lookUp && done.size() == 1) {
                 return CommandStep{[](GUID& id) { return FindRegisteredGame(kExe.c_str(), &id); },
@@ -651,8 +698,9 @@ void ExpectedDeleteOutput(const CommandCase& c, int failAt, std::string& out, st
             if (!lookUp || FAILED(done.back().result)) {
                 return std::nullopt;
             }
+            // A lookup that finds nothing left ends the command without a line.
             return CommandStep{
-                [](GUID& id) { return FindRegisteredGame(kExe.c_str(), &id); }, gameId,
+                [](GUID& id) { return FindRegisteredGame(kExe.c_str(), &id); }, gameId, nullptr,
                 LeftInGameExplorer(c.script, done.back()) ? c.script : AfterRemoval(c.script)};
         });
 
@@ -660,19 +708,19 @@ void ExpectedDeleteOutput(const CommandCase& c, int failAt, std::string& out, st
     err.clear();
     const std::string path = Narrow(kExe);
     if (lookUp && FAILED(model.outcomes[1].result)) {
-        err = path + " not removed. Cannot retrieve information\n";
+        err = path + " not removed. Cannot retrieve information\n" + ReasonLine(model.reasons[1]);
         return;
     }
     for (std::size_t next = lookups; next + 1 < model.outcomes.size(); next += 3) {
         if (SUCCEEDED(model.outcomes[next].result)) {
             out += path + " tasks removed.\n";
         } else {
-            err += path + " tasks not removed.\n";
+            err += path + " tasks not removed.\n" + ReasonLine(model.reasons[next]);
         }
         if (SUCCEEDED(model.outcomes[next + 1].result)) {
             out += path + " removed.\n";
         } else {
-            err += path + " not removed. Cannot remove\n";
+            err += path + " not removed. Cannot remove\n" + ReasonLine(model.reasons[next + 1]);
         }
     }
 }

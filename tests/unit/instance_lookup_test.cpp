@@ -83,7 +83,7 @@ TEST_F(InstanceLookupTest, OnlyTheFirstOfTwoGamesWithThePathIsRead) {
 TEST_F(InstanceLookupTest, NullGameIdOnlyReportsWhetherFound) {
     EXPECT_EQ(FindGameInstanceId(kExe, nullptr), S_OK);
     system.script.wmiObjects.clear();
-    EXPECT_EQ(FindGameInstanceId(kExe, nullptr), E_FAIL);
+    EXPECT_EQ(FindGameInstanceId(kExe, nullptr), HRESULT_FROM_WIN32(ERROR_NOT_FOUND));
 }
 
 struct FailureCase {
@@ -95,10 +95,12 @@ struct FailureCase {
 const FailureCase kFailureCases[] = {
     {"NoLocator", [](SystemScript& s) { s.createLocator = REGDB_E_CLASSNOTREG; }, E_FAIL},
     {"NoGamesNamespace", [](SystemScript& s) { s.connectServer = WBEM_E_INVALID_NAMESPACE; },
-     E_FAIL},
+     HRESULT_FROM_WIN32(ERROR_NOT_FOUND)},
+    {"ServerRefused", [](SystemScript& s) { s.connectServer = E_ACCESSDENIED; }, E_FAIL},
     {"QueryRefused", [](SystemScript& s) { s.execQuery = WBEM_E_INVALID_QUERY; }, E_FAIL},
     {"NextFails", [](SystemScript& s) { s.next = static_cast<HRESULT>(0x80041010); }, E_FAIL},
-    {"NoMatchingGame", [](SystemScript& s) { s.wmiObjects.clear(); }, E_FAIL},
+    {"NoMatchingGame", [](SystemScript& s) { s.wmiObjects.clear(); },
+     HRESULT_FROM_WIN32(ERROR_NOT_FOUND)},
     {"NullObject", [](SystemScript& s) { s.nextYieldsNullObject = true; }, E_FAIL},
     {"PropertyMissing", [](SystemScript& s) { s.wmiObjects[0].getResult = WBEM_E_NOT_FOUND; },
      E_FAIL},
@@ -113,7 +115,7 @@ const FailureCase kFailureCases[] = {
 class InstanceLookupFailureTest : public InstanceLookupTest,
                                   public testing::WithParamInterface<FailureCase> {};
 
-TEST_P(InstanceLookupFailureTest, EveryFailureIsEFailAndLeavesGameIdAlone) {
+TEST_P(InstanceLookupFailureTest, EveryFailureGivesItsResultAndLeavesGameIdAlone) {
     GetParam().arrange(system.script);
     EXPECT_EQ(FindGameInstanceId(kExe, &gameId), GetParam().result);
     EXPECT_EQ(LogGuid(gameId), LogGuid(SUCCEEDED(GetParam().result) ? kFoundGuid : kBefore));

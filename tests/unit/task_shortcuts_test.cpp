@@ -250,7 +250,7 @@ class CreateGameTaskRejectedName : public testing::TestWithParam<NameCase> {};
 
 TEST_P(CreateGameTaskRejectedName, IsInvalidAndTouchesNothing) {
     ScriptedSystem system;
-    EXPECT_EQ(AddPlayTask(GetParam().text), E_INVALIDARG);
+    EXPECT_EQ(AddPlayTask(GetParam().text), HRESULT_FROM_WIN32(ERROR_INVALID_NAME));
     EXPECT_EQ(system.CallCount(), 0);
     EXPECT_TRUE(system.AccountsBalance());
 }
@@ -284,13 +284,14 @@ INSTANTIATE_TEST_SUITE_P(Cases, CreateGameTaskAcceptedName, testing::ValuesIn(kA
 
 TEST(CreateGameTask, NullNameEmptyTargetOrOverlongArgumentsAreInvalidAndTouchNothing) {
     ScriptedSystem system;
-    EXPECT_EQ(AddPlayTask(nullptr), E_INVALIDARG);
+    EXPECT_EQ(AddPlayTask(nullptr), HRESULT_FROM_WIN32(ERROR_INVALID_NAME));
     EXPECT_EQ(CreateGameTask(GIS_ALL_USERS, kGameId, 0, 0, L"Play", nullptr, nullptr),
               E_INVALIDARG);
     EXPECT_EQ(AddPlayTask(L"Play", L""), E_INVALIDARG);
     // Refused, never cut: the shortcut would start the game with other arguments.
     const std::wstring overlong(1024, L'a');
-    EXPECT_EQ(AddPlayTask(L"Play", L"C:\\Games\\Demo\\demo.exe", overlong.c_str()), E_INVALIDARG);
+    EXPECT_EQ(AddPlayTask(L"Play", L"C:\\Games\\Demo\\demo.exe", overlong.c_str()),
+              HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE));
     EXPECT_EQ(system.CallCount(), 0);
     EXPECT_TRUE(system.AccountsBalance());
 }

@@ -28,6 +28,8 @@ from wine_prefix import (FOLDER, WITHOUT_GAME_EXPLORER, InternetShortcut, Output
 # The demo game's definition, UTF-16 with a byte order mark, as its binary embeds it.
 DEFINITION_FILE = os.path.join(os.path.dirname(__file__), "..", "..", "examples", "demo-game",
                                "game_definition.xml")
+# A text file that a new user might pass as the game.
+README = os.path.join(os.path.dirname(__file__), "..", "..", "README.md")
 PROGRAM = None  # the Windows build, set by main()
 DEMO_GAME = None
 PREFIX = None
@@ -60,6 +62,23 @@ def console(text):
 
 def printed(stdout="", stderr="", status=0):
     return Output(console(stdout), console(stderr), status)
+
+
+# The line after each failure line gives the system's message for the failure's code, which is
+# Wine's own text here: the scenarios compare the code.
+REASON_LINE = re.compile(r"^  reason: (?:.* \((0x[0-9A-F]{8})\)|error (0x[0-9A-F]{8}))\r$",
+                         re.MULTILINE)
+
+
+def reason(code):
+    """The reason line with code, as reason_codes_only leaves it."""
+    return f"  reason: {code}\n"
+
+
+def reason_codes_only(output):
+    stderr = REASON_LINE.sub(lambda line: "  reason: " + (line[1] or line[2]) + "\r",
+                             output.stderr)
+    return Output(output.stdout, stderr, output.status)
 
 
 @dataclasses.dataclass(frozen=True)
@@ -152,7 +171,7 @@ class WineTestCase(unittest.TestCase):
         before = PREFIX.state()
         output = PREFIX.run(PROGRAM, *arguments,
                             environment=None if game_explorer else WITHOUT_GAME_EXPLORER)
-        return output, Changes.between(before, PREFIX.state())
+        return reason_codes_only(output), Changes.between(before, PREFIX.state())
 
     def new_game_key(self, changes, parent):
         """The one registry key, named by a braced GUID, that a registration added below parent
@@ -307,7 +326,7 @@ class DeleteTest(WineTestCase):
         # the unknown instance as a failure of its own.
         self.assertEqual(output, printed(
             BANNER + f"GUID {guid} obtained\n{game} tasks removed.\n" + DONE,
-            f"{game} not removed. Cannot remove\n"))
+            f"{game} not removed. Cannot remove\n" + reason("0x80070002")))
         self.assertEqual(changes, NO_CHANGES)
 
     def test_reinstall_keeps_the_guid_and_delete_by_path_removes_everything(self):
@@ -420,6 +439,10 @@ class CommandLineTest(WineTestCase):
         # Any executable without an embedded game definition, such as this program itself.
         undefined_game = r"C:\Games\Undefined\tool.exe"
         PREFIX.copy_in(PROGRAM, undefined_game)
+        readme = r"C:\Games\Undefined\README.md"
+        PREFIX.copy_in(README, readme)
+        missing_game = r"C:\Games\Lines\missing.exe"
+        refused = reason("0x8007007B")
         guid = "{8C3D4E5F-6071-4293-A4B5-C6D7E8F90A1B}"
         play = f"Play;{game};play"
         cases = [
@@ -434,9 +457,23 @@ class CommandLineTest(WineTestCase):
             CommandLineCase("upper-case guid option is an unknown command word",
                             [f"-GUID:{guid}", "-add", "all", game, play],
                             printed(BANNER + USAGE, status=1)),
-            # Game Explorer refuses an executable that carries no game definition.
+            # Game Explorer refuses an executable that carries no game definition, and the reason
+            # line says what the binary lacks.
             CommandLineCase("game without definition", ["-add", "all", undefined_game, play],
-                            printed(BANNER + DONE, f"{undefined_game} not added.\n")),
+                            printed(BANNER + DONE, f"{undefined_game} not added.\n"
+                                    + reason("0x80070715"))),
+            CommandLineCase("text file as game", ["-add", "all", readme, play],
+                            printed(BANNER + DONE, f"{readme} not added.\n"
+                                    + reason("0x800700C1"))),
+            CommandLineCase("game that does not exist", ["-add", "all", missing_game, play],
+                            printed(BANNER + DONE, f"{missing_game} not added.\n"
+                                    + reason("0x80070002"))),
+            CommandLineCase("delete of a game never added", ["-del", missing_game],
+                            printed(BANNER + DONE, f"{missing_game} not removed. Cannot retrieve "
+                                    "information\n" + reason("0x80070490"))),
+            CommandLineCase("reserved task name", ["-add", "all", game, f"COM1;{game};play"],
+                            printed(BANNER + DONE, "task COM1 not added.\n" + refused),
+                            shortcuts={}),
             CommandLineCase("task line with too few fields", ["-add", "all", game, f"Play;{game}"],
                             printed(BANNER + DONE, "Task line skipped because of too few "
                                     f"parameters: Play;{game}\n"), shortcuts={}),
@@ -451,10 +488,9 @@ class CommandLineTest(WineTestCase):
                  f"Why?;{game};play", f"Stream:Name;{game};support", f"..;{game};play",
                  f"nul;{game};play", f"COM1.txt;{game};support", f"Dot.;{game};play", play],
                 printed(BANNER + "task Play added at 0\n" + DONE,
-                        "task ..\\Escape not added.\ntask Half/Quarter not added.\n"
-                        "task Why? not added.\ntask Stream:Name not added.\n"
-                        "task .. not added.\ntask nul not added.\n"
-                        "task COM1.txt not added.\ntask Dot. not added.\n"),
+                        "".join(f"task {name} not added.\n" + refused
+                                for name in ("..\\Escape", "Half/Quarter", "Why?", "Stream:Name",
+                                             "..", "nul", "COM1.txt", "Dot."))),
                 shortcuts={r"PlayTasks\0\Play.lnk": shortcut_to(game)}),
         ]
         for case in cases:
@@ -509,6 +545,7 @@ class DefinitionCase:
     game: bytes | None  # None: no file at all
     result: str  # what Wine's Game Explorer returns
     record: dict | None = None  # the values Wine records for an add that it allows
+    reason: str | None = None  # the code the program reports for an add that Wine refuses
 
 
 class GameDefinitionTest(WineTestCase):
@@ -517,14 +554,18 @@ class GameDefinitionTest(WineTestCase):
             game = file.read()
         resource_name = "__GDF_XML".encode("utf-16-le")
         cases = [
-            DefinitionCase("missing file", None, "0x80004005"),
+            # Not even its folder exists.
+            DefinitionCase("missing file", None, "0x80004005", reason="0x80070003"),
             DefinitionCase("no definition resource", game.replace(
-                resource_name, "__GDF_XMX".encode("utf-16-le")), "0x80004005"),
+                resource_name, "__GDF_XMX".encode("utf-16-le")), "0x80004005",
+                reason="0x80070716"),
             DefinitionCase("malformed document", demo_game_variant(lambda text: text[:150]),
-                           "0x80004005"),
-            DefinitionCase("truncated binary", game[:len(game) // 2], "0x80004005"),
+                           "0x80004005", reason="0x80004005"),
+            DefinitionCase("truncated binary", game[:len(game) // 2], "0x80004005",
+                           reason="0x800700C1"),
             DefinitionCase("gameID not a GUID", demo_game_variant(
-                lambda text: text.replace(DEMO.game_id, "not-a-guid")), "0x800401f3"),
+                lambda text: text.replace(DEMO.game_id, "not-a-guid")), "0x800401f3",
+                reason="0x800401F3"),
             # Wine allows these two, which the definition's schema does not: a missing gameID
             # becomes the all-zero GUID and an empty Name an empty title.
             DefinitionCase("missing gameID", demo_game_variant(
@@ -545,10 +586,12 @@ class GameDefinitionTest(WineTestCase):
                 changes = Changes.between(before, PREFIX.state())
 
                 self.assertEqual(ADD_RESULT.findall(output.stderr), [case.result])
-                output = Output(output.stdout, WINE_DEBUG_LINE.sub("", output.stderr),
-                                output.status)
+                output = reason_codes_only(Output(output.stdout,
+                                                  WINE_DEBUG_LINE.sub("", output.stderr),
+                                                  output.status))
                 if case.record is None:
-                    self.assertEqual(output, printed(BANNER + DONE, f"{path} not added.\n"))
+                    self.assertEqual(output, printed(BANNER + DONE,
+                                                     f"{path} not added.\n" + reason(case.reason)))
                     self.assertEqual(changes, NO_CHANGES)
                     continue
                 self.assertEqual(output, printed(BANNER + "task Play added at 0\n" + DONE))

@@ -208,6 +208,44 @@ DWORD GetFileAttributesW(LPCWSTR fileName) {
     return CurrentSystem().GetFileAttributesW(fileName);
 }
 
+HMODULE LoadLibraryExW(LPCWSTR fileName, HANDLE file, DWORD flags) {
+    // Only the resource mappings exist on this platform: nothing here runs a Windows binary.
+    if (fileName == nullptr || file != nullptr ||
+        (flags & (LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) == 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    return CurrentSystem().LoadLibraryExW(fileName, flags);
+}
+
+HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) {
+    // Resources named by number (a value below 0x10000 in place of a text) are not offered.
+    constexpr std::uintptr_t kLowestText = 0x10000;
+    if (reinterpret_cast<std::uintptr_t>(name) < kLowestText ||
+        reinterpret_cast<std::uintptr_t>(type) < kLowestText) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    return CurrentSystem().FindResourceW(module, name, type);
+}
+
+BOOL FreeLibrary(HMODULE module) {
+    return CurrentSystem().FreeLibrary(module);
+}
+
+DWORD FormatMessageW(DWORD flags, const void* source, DWORD messageId, DWORD /*languageId*/,
+                     LPWSTR buffer, DWORD size, void* arguments) {
+    // The system's own messages, returned as they are written: no message source of the
+    // caller's, no inserts filled in, no buffer allocated for the caller.
+    constexpr DWORD kSupportedFlags = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+    if (flags != kSupportedFlags || source != nullptr || arguments != nullptr ||
+        buffer == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    return CurrentSystem().FormatMessageW(messageId, buffer, size);
+}
+
 DWORD GetLastError() {
     return lastError;
 }

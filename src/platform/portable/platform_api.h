@@ -35,6 +35,8 @@ using VARTYPE = USHORT;
 using HANDLE = void*;
 using HWND = struct HWND__*;
 using HKEY = struct HKEY__*;
+using HMODULE = struct HINSTANCE__*;
+using HRSRC = struct HRSRC__*;
 using FILEOP_FLAGS = WORD;
 using LPSECURITY_ATTRIBUTES = void*;
 
@@ -66,16 +68,23 @@ constexpr LONG ERROR_SUCCESS = 0;
 constexpr LONG ERROR_FILE_NOT_FOUND = 2;
 constexpr LONG ERROR_PATH_NOT_FOUND = 3;
 constexpr LONG ERROR_ACCESS_DENIED = 5;
+constexpr LONG ERROR_INVALID_HANDLE = 6;
 constexpr LONG ERROR_INVALID_DATA = 13;
 constexpr LONG ERROR_NOT_ENOUGH_MEMORY = 8;
 constexpr LONG ERROR_INVALID_PARAMETER = 87;
 constexpr LONG ERROR_INSUFFICIENT_BUFFER = 122;
 constexpr LONG ERROR_ALREADY_EXISTS = 183;
+constexpr LONG ERROR_INVALID_NAME = 123;
+constexpr LONG ERROR_BAD_EXE_FORMAT = 193;
 constexpr LONG ERROR_FILENAME_EXCED_RANGE = 206;
 constexpr LONG ERROR_MORE_DATA = 234;
 constexpr LONG ERROR_NO_MORE_ITEMS = 259;
-constexpr LONG ERROR_NOT_FOUND = 1168;
 constexpr LONG ERROR_NO_UNICODE_TRANSLATION = 1113;
+constexpr LONG ERROR_NOT_FOUND = 1168;
+constexpr LONG ERROR_RESOURCE_DATA_NOT_FOUND = 1812;
+constexpr LONG ERROR_RESOURCE_TYPE_NOT_FOUND = 1813;
+constexpr LONG ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
+constexpr LONG ERROR_RESOURCE_LANG_NOT_FOUND = 1815;
 
 constexpr bool SUCCEEDED(HRESULT hr) {
     return hr >= 0;
@@ -373,6 +382,7 @@ struct SHFILEOPSTRUCTW {
 
 constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
 constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
 
 HRESULT SHGetFolderPathW(HWND owner, int folder, HANDLE token, DWORD flags, LPWSTR path);
 int SHCreateDirectoryExW(HWND owner, LPCWSTR path, const void* security);
@@ -380,6 +390,31 @@ int SHFileOperationW(SHFILEOPSTRUCTW* operation);
 DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer, LPWSTR* filePart);
 // INVALID_FILE_ATTRIBUTES on failure, with the reason left for GetLastError.
 DWORD GetFileAttributesW(LPCWSTR fileName);
+
+// ---- Modules and resources --------------------------------------------------------------------
+// Map the file for its resources only: no code runs, no import is resolved.
+constexpr DWORD LOAD_LIBRARY_AS_DATAFILE = 0x00000002;
+constexpr DWORD LOAD_LIBRARY_AS_IMAGE_RESOURCE = 0x00000020;
+
+// Null on failure, with the reason left for GetLastError (ERROR_BAD_EXE_FORMAT for a file that
+// is no executable or DLL). file must be null.
+HMODULE LoadLibraryExW(LPCWSTR fileName, HANDLE file, DWORD flags);
+// Null when the module has no such resource, with the reason left for GetLastError
+// (ERROR_RESOURCE_DATA_NOT_FOUND, ERROR_RESOURCE_TYPE_NOT_FOUND, ERROR_RESOURCE_NAME_NOT_FOUND).
+HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type);
+BOOL FreeLibrary(HMODULE module);
+
+// ---- System messages ---------------------------------------------------------------------------
+constexpr DWORD FORMAT_MESSAGE_IGNORE_INSERTS = 0x00000200;
+constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x00001000;
+
+// The system's message for messageId in buffer (source and arguments must be null, and the
+// flags FORMAT_MESSAGE_FROM_SYSTEM with FORMAT_MESSAGE_IGNORE_INSERTS, so inserts such as %1
+// stay in the text): its length without the terminator, or 0 with the reason left for
+// GetLastError (ERROR_MR_MID_NOT_FOUND when the system has no message for it).
+constexpr LONG ERROR_MR_MID_NOT_FOUND = 317;
+DWORD FormatMessageW(DWORD flags, const void* source, DWORD messageId, DWORD languageId,
+                     LPWSTR buffer, DWORD size, void* arguments);
 
 // The error code that the last failing call of this thread left (system functions set it).
 DWORD GetLastError();

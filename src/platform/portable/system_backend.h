@@ -78,6 +78,24 @@ class SystemBackend {
     // with the reason set by SetLastError (ERROR_FILE_NOT_FOUND or ERROR_PATH_NOT_FOUND when it
     // does not exist).
     virtual DWORD GetFileAttributesW(LPCWSTR fileName) = 0;
+
+    // The image file mapped for its resources (flags hold LOAD_LIBRARY_AS_DATAFILE or
+    // LOAD_LIBRARY_AS_IMAGE_RESOURCE), or null with the reason set by SetLastError:
+    // ERROR_FILE_NOT_FOUND or ERROR_PATH_NOT_FOUND when it does not exist, ERROR_BAD_EXE_FORMAT
+    // when it is no executable or DLL.
+    virtual HMODULE LoadLibraryExW(LPCWSTR fileName, DWORD flags) = 0;
+    // The resource of that type and name (both texts, not numbers), or null with the reason set
+    // by SetLastError (ERROR_RESOURCE_DATA_NOT_FOUND when the image has no resources at all,
+    // ERROR_RESOURCE_TYPE_NOT_FOUND, ERROR_RESOURCE_NAME_NOT_FOUND, ERROR_INVALID_HANDLE for a
+    // module that is not loaded).
+    virtual HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) = 0;
+    // TRUE, or FALSE for a module that is not loaded.
+    virtual BOOL FreeLibrary(HMODULE module) = 0;
+
+    // The system's text for messageId in buffer, inserts left as they are: its length without
+    // the terminator, or 0 with the reason set by SetLastError (ERROR_MR_MID_NOT_FOUND when there
+    // is no such message, ERROR_INSUFFICIENT_BUFFER when it does not fit size characters).
+    virtual DWORD FormatMessageW(DWORD messageId, LPWSTR buffer, DWORD size) = 0;
 };
 
 // The backend that the portable API forwards to: the one installed last, else the program's

@@ -5,6 +5,7 @@
 
 #include "bstr_memory.h"
 #include "emulated/base/random_guid.h"
+#include "emulated/base/system_messages.h"
 #include "emulated/base/win32_codes.h"
 #include "emulated/com/com_apartment.h"
 #include "emulated/com/game_explorer_class.h"
@@ -23,7 +24,8 @@ EmulatedSystem::EmulatedSystem()
 EmulatedSystem::EmulatedSystem(const std::filesystem::path& systemFolder, SystemUser user)
     : machine_(std::make_shared<EmulatedMachine>(systemFolder, std::move(user))),
       registry_(machine_->registry),
-      files_(machine_->drives) {}
+      files_(machine_->drives),
+      modules_(machine_->drives) {}
 
 HRESULT EmulatedSystem::CoInitialize() {
     return EnterApartment();
@@ -189,4 +191,31 @@ DWORD EmulatedSystem::GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPW
 
 DWORD EmulatedSystem::GetFileAttributesW(LPCWSTR fileName) {
     return files_.Attributes(fileName);
+}
+
+HMODULE EmulatedSystem::LoadLibraryExW(LPCWSTR fileName, DWORD /*flags*/) {
+    return modules_.Load(fileName);
+}
+
+HRSRC EmulatedSystem::FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) {
+    return modules_.Find(module, name, type);
+}
+
+BOOL EmulatedSystem::FreeLibrary(HMODULE module) {
+    return modules_.Free(module);
+}
+
+DWORD EmulatedSystem::FormatMessageW(DWORD messageId, LPWSTR buffer, DWORD size) {
+    const std::optional<std::wstring_view> text = SystemMessageText(messageId);
+    if (!text) {
+        SetLastError(static_cast<DWORD>(ERROR_MR_MID_NOT_FOUND));
+        return 0;
+    }
+    if (text->size() >= size) {
+        SetLastError(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+        return 0;
+    }
+    std::wmemcpy(buffer, text->data(), text->size());
+    buffer[text->size()] = L'\0';
+    return static_cast<DWORD>(text->size());
 }

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "emulated/files/emulated_files.h"
+#include "emulated/gameux/resource_modules.h"
 #include "emulated/machine/emulated_machine.h"
 #include "emulated/registry/emulated_registry.h"
 #include "system_backend.h"
@@ -57,12 +58,20 @@ class EmulatedSystem final : public SystemBackend {
     DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer,
                            LPWSTR* filePart) override;
     DWORD GetFileAttributesW(LPCWSTR fileName) override;
+    HMODULE LoadLibraryExW(LPCWSTR fileName, DWORD flags) override;
+    HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) override;
+    BOOL FreeLibrary(HMODULE module) override;
+    // Windows' English texts (base/system_messages.h); ERROR_MR_MID_NOT_FOUND for other codes.
+    DWORD FormatMessageW(DWORD messageId, LPWSTR buffer, DWORD size) override;
 
     // Registry keys opened and not yet closed.
     std::size_t OpenKeyCount() const { return registry_.Handles().OpenCount(); }
+    // Modules loaded and not yet freed.
+    std::size_t LoadedModuleCount() const { return modules_.LoadedCount(); }
 
   private:
     std::shared_ptr<EmulatedMachine> machine_;
     EmulatedRegistry registry_;
     EmulatedFiles files_;
+    ResourceModules modules_;
 };

@@ -6,8 +6,6 @@
 
 #include "platform_api.h"
 
-constexpr LONG ERROR_INVALID_HANDLE = 6;
-constexpr LONG ERROR_INVALID_NAME = 123;
 constexpr LONG ERROR_BAD_PATHNAME = 161;
 constexpr LONG ERROR_KEY_DELETED = 1018;
 constexpr LONG ERROR_CANTWRITE = 1013;

@@ -37,6 +37,13 @@ std::vector<std::wstring> NamesOf(LPCWSTR list) {
 
 }  // namespace
 
+LONG MissingPathError(const std::filesystem::path& hostPath) {
+    const HostFileFacts folder = FactsOf(hostPath.parent_path());
+    const bool folderExists = folder.attributes != INVALID_FILE_ATTRIBUTES &&
+                              (folder.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return folderExists ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+}
+
 EmulatedFiles::EmulatedFiles(const DriveMapping& drives) : drives_(drives) {}
 
 int EmulatedFiles::CreateFolder(LPCWSTR path) const {
@@ -103,7 +110,8 @@ DWORD EmulatedFiles::Attributes(LPCWSTR path) const {
     }
     const HostFileFacts facts = FactsOf(host.path);
     if (facts.attributes == INVALID_FILE_ATTRIBUTES) {
-        SetLastError(static_cast<DWORD>(ErrorFromErrno(facts.error)));
+        SetLastError(static_cast<DWORD>(facts.error == ENOENT ? MissingPathError(host.path)
+                                                              : ErrorFromErrno(facts.error)));
     }
     return facts.attributes;
 }

@@ -1,8 +1,14 @@
 // The shell's folder and file functions on the emulated drives, with the results Windows gives.
 #pragma once
 
+#include <filesystem>
+
 #include "emulated/files/drive_mapping.h"
 #include "platform_api.h"
+
+// The error Windows gives for a host path that does not exist: ERROR_FILE_NOT_FOUND when its
+// folder exists, ERROR_PATH_NOT_FOUND when the folder is missing too.
+LONG MissingPathError(const std::filesystem::path& hostPath);
 
 class EmulatedFiles {
   public:
@@ -21,7 +27,7 @@ class EmulatedFiles {
     int Operate(SHFILEOPSTRUCTW& operation) const;
 
     // GetFileAttributesW (host_file_facts.h); INVALID_FILE_ATTRIBUTES when it cannot be had, with
-    // the reason set for GetLastError (ERROR_PATH_NOT_FOUND when it does not exist).
+    // the reason set for GetLastError (MissingPathError when it does not exist).
     DWORD Attributes(LPCWSTR path) const;
 
     // GetFullPathNameW: characters written without the terminator, the size needed with it when

@@ -4,14 +4,13 @@
 
 #include <pugixml.hpp>
 
+#include "emulated/base/utf16.h"
 #include "emulated/base/win32_codes.h"
 #include "emulated/gameux/pe_resources.h"
+#include "platform/gameux.h"
 #include "utf8.h"
 
 namespace {
-
-constexpr std::u16string_view kResourceType = u"DATA";
-constexpr std::u16string_view kResourceName = u"__GDF_XML";
 
 constexpr const char* kRootElement = "GameDefinitionFile";
 constexpr const char* kGameElement = "GameDefinition";
@@ -91,9 +90,9 @@ std::optional<std::wstring> Wide(std::string_view utf8) {
 }  // namespace
 
 HRESULT ReadGameDefinition(std::istream& binary, GameDefinition& definition) {
-    const std::optional<std::string> document =
-        FindNamedResource(binary, kResourceType, kResourceName);
-    return document ? ParseGameDefinition(*document, definition) : E_FAIL;
+    const ResourceLookup document = FindNamedResource(binary, ToUtf16(kGameDefinitionResourceType),
+                                                      ToUtf16(kGameDefinitionResourceName));
+    return document.bytes ? ParseGameDefinition(*document.bytes, definition) : E_FAIL;
 }
 
 HRESULT ParseGameDefinition(std::string_view document, GameDefinition& definition) {

@@ -82,8 +82,9 @@ class ImageReader {
         return std::nullopt;
     }
 
-    // Reads the headers and the section table; the RVA of the resource tree's root, or nothing.
-    std::optional<std::uint32_t> ResourceRoot();
+    // Reads the headers and the section table: false when they are not those of a PE image.
+    // resourceRoot is then the RVA of the resource tree's root, 0 when the image has none.
+    bool ReadHeaders(std::uint32_t& resourceRoot);
 
   private:
     std::optional<std::uint64_t> OffsetIn(const Section& section, std::uint64_t rva,
@@ -113,11 +114,12 @@ class ImageReader {
     std::size_t lastSection_ = 0;
 };
 
-std::optional<std::uint32_t> ImageReader::ResourceRoot() {
+bool ImageReader::ReadHeaders(std::uint32_t& resourceRoot) {
+    resourceRoot = 0;
     const std::optional<std::uint32_t> dosMagic = U16(0);
     const std::optional<std::uint32_t> peOffset = U32(kNewHeaderOffsetField);
     if (dosMagic != 0x5A4D || !peOffset || U32(*peOffset) != kPeSignature) {  // "MZ"
-        return std::nullopt;
+        return false;
     }
     const std::uint64_t fileHeader = std::uint64_t{*peOffset} + 4;
     const std::uint64_t optionalHeader = fileHeader + kFileHeaderSize;
@@ -125,7 +127,7 @@ std::optional<std::uint32_t> ImageReader::ResourceRoot() {
     const std::optional<std::uint32_t> optionalSize = U16(fileHeader + kOptionalHeaderSizeField);
     const std::optional<std::uint32_t> magic = U16(optionalHeader);
     if (!sectionCount || !optionalSize || !magic) {
-        return std::nullopt;
+        return false;
     }
     std::uint64_t countField = 0;
     if (*magic == kPe32Magic) {
@@ -133,21 +135,15 @@ std::optional<std::uint32_t> ImageReader::ResourceRoot() {
     } else if (*magic == kPe32PlusMagic) {
         countField = kPe32PlusDirectoryCountField;
     } else {
-        return std::nullopt;
+        return false;
     }
-    const std::uint64_t directory = countField + 4 + kResourceDirectoryIndex * kDataDirectorySize;
-    const std::optional<std::uint32_t> directoryCount = U32(optionalHeader + countField);
-    if (!directoryCount || *directoryCount <= kResourceDirectoryIndex ||
-        directory + kDataDirectorySize > *optionalSize) {
-        return std::nullopt;
-    }
-    const std::optional<std::uint32_t> rva = U32(optionalHeader + directory);
     const std::uint64_t sectionTable = optionalHeader + *optionalSize;
     // Read as a whole first, so that a count beyond the file costs nothing.
     const std::optional<std::string> table =
         Bytes(sectionTable, *sectionCount * kSectionHeaderSize);
-    if (!rva || *rva == 0 || !table) {
-        return std::nullopt;
+    const std::optional<std::uint32_t> directoryCount = U32(optionalHeader + countField);
+    if (!table || !directoryCount) {
+        return false;
     }
     for (std::uint64_t i = 0; i < *sectionCount; ++i) {
         const std::size_t header = i * kSectionHeaderSize;
@@ -155,7 +151,14 @@ std::optional<std::uint32_t> ImageReader::ResourceRoot() {
                              LittleEndian(*table, header + 16, 4),
                              LittleEndian(*table, header + 20, 4)});
     }
-    return rva;
+    // An image with fewer directories, or a resource directory outside its optional header,
+    // has no resources.
+    const std::uint64_t directory = countField + 4 + kResourceDirectoryIndex * kDataDirectorySize;
+    if (*directoryCount > kResourceDirectoryIndex &&
+        directory + kDataDirectorySize <= *optionalSize) {
+        resourceRoot = U32(optionalHeader + directory).value_or(0);
+    }
+    return true;
 }
 
 bool SameName(const std::string& units, std::u16string_view name) {
@@ -232,26 +235,35 @@ class ResourceTree {
 
 }  // namespace
 
-std::optional<std::string> FindNamedResource(std::istream& image, std::u16string_view type,
-                                             std::u16string_view name) {
+LONG CheckImage(std::istream& image) {
     ImageReader reader(image);
-    const std::optional<std::uint32_t> root = reader.ResourceRoot();
-    if (!root) {
-        return std::nullopt;
+    std::uint32_t root = 0;
+    return reader.ReadHeaders(root) ? ERROR_SUCCESS : ERROR_BAD_EXE_FORMAT;
+}
+
+ResourceLookup FindNamedResource(std::istream& image, std::u16string_view type,
+                                 std::u16string_view name) {
+    ImageReader reader(image);
+    std::uint32_t root = 0;
+    if (!reader.ReadHeaders(root)) {
+        return {ERROR_BAD_EXE_FORMAT, std::nullopt};
     }
-    ResourceTree tree(reader, *root);
+    if (root == 0) {
+        return {ERROR_RESOURCE_DATA_NOT_FOUND, std::nullopt};
+    }
+    ResourceTree tree(reader, root);
     // Three levels: type, name, language. The first two lead to directories, the third to data.
     const std::optional<std::uint32_t> names = tree.Child(0, type);
     if (!names || (*names & kHighBit) == 0) {
-        return std::nullopt;
+        return {ERROR_RESOURCE_TYPE_NOT_FOUND, std::nullopt};
     }
     const std::optional<std::uint32_t> languages = tree.Child(*names & ~kHighBit, name);
     if (!languages || (*languages & kHighBit) == 0) {
-        return std::nullopt;
+        return {ERROR_RESOURCE_NAME_NOT_FOUND, std::nullopt};
     }
     const std::optional<std::uint32_t> data = tree.Child(*languages & ~kHighBit, std::nullopt);
     if (!data || (*data & kHighBit) != 0) {
-        return std::nullopt;
+        return {ERROR_RESOURCE_LANG_NOT_FOUND, std::nullopt};
     }
-    return tree.Data(*data);
+    return {ERROR_SUCCESS, tree.Data(*data)};
 }

@@ -8,9 +8,24 @@
 #include <string>
 #include <string_view>
 
-// The bytes of the resource of the given type and name (both names, not numeric identifiers,
-// compared as the loader compares them: without regard to ASCII case) in the first language
-// that the file lists for it. Nothing when the file is no PE image, has no such resource, or
-// any header, directory or data it leads to lies outside the file.
-std::optional<std::string> FindNamedResource(std::istream& image, std::u16string_view type,
-                                             std::u16string_view name);
+#include "platform_api.h"
+
+// ERROR_SUCCESS when the file is a PE image whose headers and section table lie within it (what
+// the loader maps as a data file), else ERROR_BAD_EXE_FORMAT.
+LONG CheckImage(std::istream& image);
+
+struct ResourceLookup {
+    // Why the resource is not there, as the loader reports it: ERROR_SUCCESS when it was found,
+    // ERROR_BAD_EXE_FORMAT when the file is no image, ERROR_RESOURCE_DATA_NOT_FOUND when it has
+    // no resources at all, ERROR_RESOURCE_TYPE_NOT_FOUND, ERROR_RESOURCE_NAME_NOT_FOUND, or
+    // ERROR_RESOURCE_LANG_NOT_FOUND when the name lists no language.
+    LONG error = ERROR_SUCCESS;
+    // Its bytes; nothing when it was not found or they lie outside the file.
+    std::optional<std::string> bytes;
+};
+
+// The resource of the given type and name (both names, not numeric identifiers, compared as the
+// loader compares them: without regard to ASCII case) in the first language that the file lists
+// for it. A directory that lies outside the file counts as missing.
+ResourceLookup FindNamedResource(std::istream& image, std::u16string_view type,
+                                 std::u16string_view name);

@@ -7,7 +7,6 @@
 namespace {
 
 constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x01;
-constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
 // Seconds from 1601-01-01, where FILETIME counts from, to 1970-01-01.
 constexpr std::uint64_t kUnixEpochInFileTimeSeconds = 11644473600ULL;
 

@@ -1,0 +1,17 @@
+// The line that follows every failure line and says why the step failed, in the system's own
+// words, so that an installer's author need not guess among the causes.
+#pragma once
+
+#include <string>
+
+#include "platform_api.h"
+
+// The system's message for result (for an HRESULT that carries a Win32 error, the message of
+// that error) on one line, without its line break, with subject in place of its insert %1; empty
+// when the system has none.
+std::wstring SystemMessageFor(HRESULT result, const std::wstring& subject);
+
+// Writes "  reason: <message> (0x<8 upper-case hex digits>)" to cerr and its copy to DebugErr,
+// or "  reason: error 0x<...>" when the system has no message for result. subject is the path or
+// task name that the failure line before it names.
+void WriteFailureReason(HRESULT result, const std::wstring& subject);

@@ -1,0 +1,92 @@
+#include "emulated/gameux/resource_modules.h"
+
+#include <fcntl.h>
+
+#include <cerrno>
+#include <istream>
+
+#include "emulated/base/utf16.h"
+#include "emulated/base/win32_codes.h"
+#include "emulated/files/emulated_files.h"
+#include "emulated/gameux/pe_resources.h"
+#include "emulated/host/host_file_facts.h"
+#include "emulated/host/host_file_stream.h"
+
+namespace {
+
+constexpr std::uintptr_t kModuleAlignment = 0x10000;
+
+// The Win32 error for a file that cannot be opened or read as an image, ERROR_SUCCESS when it
+// can; what the loader would say for a folder or a missing file.
+LONG OpenImage(const std::filesystem::path& hostPath, HostFile& file) {
+    const HostFileFacts facts = FactsOf(hostPath);
+    if (facts.attributes == INVALID_FILE_ATTRIBUTES) {
+        return facts.error == ENOENT ? MissingPathError(hostPath)
+                                     : Win32ErrorFromErrno(facts.error, ERROR_ACCESS_DENIED);
+    }
+    if ((facts.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return ERROR_ACCESS_DENIED;
+    }
+    return Win32ErrorFromErrno(file.Open(hostPath, O_RDONLY), ERROR_ACCESS_DENIED);
+}
+
+}  // namespace
+
+HMODULE ResourceModules::Load(LPCWSTR path) {
+    const DriveMapping::HostPath host = drives_.ToHost(path);
+    HostFile file;
+    LONG error = host.error != ERROR_SUCCESS ? host.error : OpenImage(host.path, file);
+    if (error == ERROR_SUCCESS) {
+        HostFileStreamBuf buffer(file);
+        std::istream image(&buffer);
+        error = CheckImage(image);
+    }
+    if (error != ERROR_SUCCESS) {
+        SetLastError(static_cast<DWORD>(error));
+        return nullptr;
+    }
+    const std::lock_guard lock(mutex_);
+    const std::uintptr_t handle = next_;
+    next_ += kModuleAlignment;
+    modules_.emplace(handle, host.path);
+    return reinterpret_cast<HMODULE>(handle);
+}
+
+HRSRC ResourceModules::Find(HMODULE module, LPCWSTR name, LPCWSTR type) {
+    std::filesystem::path hostPath;
+    {
+        const std::lock_guard lock(mutex_);
+        const auto found = modules_.find(reinterpret_cast<std::uintptr_t>(module));
+        if (found == modules_.end()) {
+            SetLastError(static_cast<DWORD>(ERROR_INVALID_HANDLE));
+            return nullptr;
+        }
+        hostPath = found->second;
+    }
+    HostFile file;
+    LONG error = Win32ErrorFromErrno(file.Open(hostPath, O_RDONLY), ERROR_ACCESS_DENIED);
+    if (error == ERROR_SUCCESS) {
+        HostFileStreamBuf buffer(file);
+        std::istream image(&buffer);
+        error = FindNamedResource(image, ToUtf16(type), ToUtf16(name)).error;
+    }
+    if (error != ERROR_SUCCESS) {
+        SetLastError(static_cast<DWORD>(error));
+        return nullptr;
+    }
+    return reinterpret_cast<HRSRC>(module);
+}
+
+BOOL ResourceModules::Free(HMODULE module) {
+    const std::lock_guard lock(mutex_);
+    if (modules_.erase(reinterpret_cast<std::uintptr_t>(module)) == 0) {
+        SetLastError(static_cast<DWORD>(ERROR_INVALID_HANDLE));
+        return FALSE;
+    }
+    return TRUE;
+}
+
+std::size_t ResourceModules::LoadedCount() const {
+    const std::lock_guard lock(mutex_);
+    return modules_.size();
+}

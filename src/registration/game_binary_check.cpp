@@ -1,0 +1,42 @@
+#include "game_binary_check.h"
+
+#include "platform/gameux.h"
+#include "platform/loaded_module.h"
+
+namespace {
+
+// Only the resources are wanted: no code of the game may run and no import be resolved.
+constexpr DWORD kResourceOnlyLoad = LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE;
+
+// The failure that the last system call left; a call that failed without saying why still fails.
+HRESULT LastErrorResult() {
+    const DWORD error = GetLastError();
+    return error == ERROR_SUCCESS ? E_FAIL : HRESULT_FROM_WIN32(static_cast<LONG>(error));
+}
+
+}  // namespace
+
+HRESULT CheckGameBinary(const wchar_t* executablePath) {
+    // Asked first because the loader reports a missing file in its own terms (a module that was
+    // not found), where the file's own question tells a missing file from a missing folder.
+    if (GetFileAttributesW(executablePath) == INVALID_FILE_ATTRIBUTES) {
+        return LastErrorResult();
+    }
+    const LoadedModule binary(LoadLibraryExW(executablePath, nullptr, kResourceOnlyLoad));
+    if (!binary) {
+        return LastErrorResult();
+    }
+    if (FindResourceW(binary.Get(), kGameDefinitionResourceName, kGameDefinitionResourceType) ==
+        nullptr) {
+        return LastErrorResult();
+    }
+    return S_OK;
+}
+
+HRESULT RegistrationFailureCause(const wchar_t* executablePath, HRESULT result) {
+    if (executablePath == nullptr || executablePath[0] == L'\0') {
+        return result;
+    }
+    const HRESULT binaryFault = CheckGameBinary(executablePath);
+    return FAILED(binaryFault) ? binaryFault : result;
+}

@@ -1,0 +1,32 @@
+#include "support/reason_codes.h"
+
+namespace {
+
+constexpr std::string_view kReasonStart = "  reason: ";
+constexpr std::size_t kCodeLength = 10;  // "0x" and eight digits
+
+}  // namespace
+
+std::string WithReasonCodesOnly(const std::string& text) {
+    std::string reduced;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end + 1;
+        std::string line = text.substr(start, end - start);
+        if (line.compare(0, kReasonStart.size(), kReasonStart) == 0) {
+            const std::size_t code = line.rfind("0x");
+            if (code != std::string::npos) {
+                line = std::string(kReasonStart) + line.substr(code, kCodeLength) +
+                       (line.back() == '\n' ? "\n" : "");
+            }
+        }
+        reduced += line;
+        start = end;
+    }
+    return reduced;
+}
+
+std::string ReasonCode(const std::string& code) {
+    return std::string(kReasonStart) + code + "\n";
+}

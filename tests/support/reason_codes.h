@@ -1,0 +1,12 @@
+// Reason lines reduced to the code they report, for tests that pin which failure a run reports
+// but leave its wording to the system (whose messages are tested where they are kept).
+#pragma once
+
+#include <string>
+
+// text with every reason line ("  reason: <message> (0x...)" or "  reason: error 0x...") cut
+// down to "  reason: 0x...".
+std::string WithReasonCodesOnly(const std::string& text);
+
+// The reduced reason line for code ("0x80070002"), with its line feed.
+std::string ReasonCode(const std::string& code);

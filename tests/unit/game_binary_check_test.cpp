@@ -1,0 +1,62 @@
+#include <gtest/gtest.h>
+
+#include "registration/game_binary_check.h"
+#include "support/scripted_system.h"
+
+namespace {
+
+const std::wstring kExe = L"C:\\Games\\Demo\\demo.exe";
+
+struct CauseCase {
+    const char* name;
+    void (*arrange)(SystemScript&);
+    HRESULT registration;  // what the registration failed with
+    HRESULT cause;         // what is reported
+};
+
+void SoundBinary(SystemScript& script) {
+    script.fileAttributes[kExe] = FILE_ATTRIBUTE_ARCHIVE;
+}
+
+// The causes themselves, each from the loader, are pinned by the process tests on the emulated
+// system; these cases pin which cause is reported and that the binary is let go again.
+const CauseCase kCauseCases[] = {
+    {"NotAnExecutable",
+     [](SystemScript& s) {
+         SoundBinary(s);
+         s.loadLibraryError = ERROR_BAD_EXE_FORMAT;
+     },
+     E_FAIL, HRESULT_FROM_WIN32(ERROR_BAD_EXE_FORMAT)},
+    {"NoDefinitionResource",
+     [](SystemScript& s) {
+         SoundBinary(s);
+         s.findResourceError = ERROR_RESOURCE_NAME_NOT_FOUND;
+     },
+     E_FAIL, HRESULT_FROM_WIN32(ERROR_RESOURCE_NAME_NOT_FOUND)},
+    // A binary that carries its definition leaves the registration's own failure to be told.
+    {"SoundBinaryKeepsTheRegistrationsFailure", SoundBinary, E_ACCESSDENIED, E_ACCESSDENIED},
+};
+
+class RegistrationFailureCauseTest : public testing::TestWithParam<CauseCase> {};
+
+TEST_P(RegistrationFailureCauseTest, NamesTheBinarysFaultWhenItHasOne) {
+    ScriptedSystem system;
+    GetParam().arrange(system.script);
+    EXPECT_EQ(RegistrationFailureCause(kExe.c_str(), GetParam().registration), GetParam().cause);
+    // Loaded as resources only, and freed again.
+    for (const std::string& load : system.CallsStartingWith("LoadLibraryExW")) {
+        EXPECT_EQ(load, "LoadLibraryExW " + LogText(kExe.c_str()) + " 34");
+    }
+    EXPECT_TRUE(system.AccountsBalance());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, RegistrationFailureCauseTest, testing::ValuesIn(kCauseCases),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+TEST(RegistrationFailureCause, PathThatCouldNotBeMadeFullIsNotChecked) {
+    ScriptedSystem system;
+    EXPECT_EQ(RegistrationFailureCause(L"", E_INVALIDARG), E_INVALIDARG);
+    EXPECT_EQ(system.CallCount(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,43 @@
+#include <gtest/gtest.h>
+
+#include "output/reason_line.h"
+#include "support/console_capture.h"
+#include "support/scripted_system.h"
+
+namespace {
+
+struct ReasonCase {
+    const char* name;
+    DWORD messageId;         // the id the system keeps the message under (none: 0)
+    std::wstring message;    // the system's text for it
+    HRESULT result;          // what failed
+    const char* reasonLine;  // what follows the failure line
+};
+
+const ReasonCase kReasonCases[] = {
+    // A wrapped Win32 error is looked up by its code, and %1 names what the failure line names.
+    {"Win32ErrorWithInsert", ERROR_BAD_EXE_FORMAT, L"%1 is not a valid Win32 application.\r\n",
+     HRESULT_FROM_WIN32(ERROR_BAD_EXE_FORMAT),
+     "  reason: C:\\Games\\100%1 is not a valid Win32 application. (0x800700C1)\n"},
+    {"MessageOfTwoLinesIsOneLine", ERROR_ACCESS_DENIED, L"First line.\r\nSecond line.  \r\n",
+     E_ACCESSDENIED, "  reason: First line. Second line. (0x80070005)\n"},
+    {"NoMessage", 0, L"", static_cast<HRESULT>(0x8004100E), "  reason: error 0x8004100E\n"},
+};
+
+class ReasonLineTest : public testing::TestWithParam<ReasonCase> {};
+
+TEST_P(ReasonLineTest, GivesTheSystemsMessageAndTheCode) {
+    ScriptedSystem system;
+    if (GetParam().messageId != 0) {
+        system.script.messages[GetParam().messageId] = GetParam().message;
+    }
+    ConsoleCapture console;
+    WriteFailureReason(GetParam().result, L"C:\\Games\\100%1");
+    EXPECT_EQ(console.Err(), GetParam().reasonLine);
+    EXPECT_EQ(console.Out(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ReasonLineTest, testing::ValuesIn(kReasonCases),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+}  // namespace
