@@ -1,7 +1,9 @@
 // The add command: registers the game, then turns each task line into a task shortcut.
 #include <iostream>
+#include <optional>
 
 #include "commands.h"
+#include "game_identity.h"
 #include "out_of_memory.h"
 #include "output/debug_streams.h"
 #include "output/message_line.h"
@@ -32,7 +34,9 @@ struct TaskCounters {
     int& For(bool isSupport) { return isSupport ? support : play; }
 };
 
-void AddTask(const std::wstring& line, int scope, const GUID& gameId, TaskCounters& counters) {
+// gameId is null when the game has no GUID to keep tasks under: each task is then not added, as
+// the system fails a call with an argument it cannot use.
+void AddTask(const std::wstring& line, int scope, const GUID* gameId, TaskCounters& counters) {
     WriteLine(DebugOut(), "Task line: ", line);
     const std::optional<TaskSpec> task = ParseTaskLine(line);
     if (!task) {
@@ -48,8 +52,8 @@ void AddTask(const std::wstring& line, int scope, const GUID& gameId, TaskCounte
     }
     int& counter = counters.For(task->isSupport);
     const wchar_t* arguments = task->arguments.empty() ? nullptr : task->arguments.c_str();
-    const HRESULT result = UnlessOutOfMemory([&] {
-        return CreateGameTask(scope, gameId, task->isSupport ? 1 : 0, counter, task->name.c_str(),
+    const HRESULT result = gameId == nullptr ? E_INVALIDARG : UnlessOutOfMemory([&] {
+        return CreateGameTask(scope, *gameId, task->isSupport ? 1 : 0, counter, task->name.c_str(),
                               task->path.c_str(), arguments);
     });
     if (FAILED(result)) {
@@ -84,6 +88,9 @@ void RunAddCommand(const ArgumentList& arguments, int commandIndex, GUID* gameId
     WriteLine(DebugOut(), "bin:", executablePath);
     WriteLine(DebugOut(), "install:", installDirectory);
 
+    if (SUCCEEDED(madeFull)) {
+        ReuseRegisteredGameId(fullPath, gameId);
+    }
     const HRESULT registered = SUCCEEDED(madeFull) ? UnlessOutOfMemory([&] {
         return RegisterGame(fullPath.c_str(), installDirectory.c_str(), scope, gameId);
     })
@@ -95,15 +102,20 @@ void RunAddCommand(const ArgumentList& arguments, int commandIndex, GUID* gameId
     }
     WriteLine(DebugOut(), "Game added. Adding tasks...");
 
+    const bool hasGameId = SettleRegisteredGameId(fullPath, gameId);
     // Another add of this game at the same time waits here, so that the tasks left are the
     // whole set of one run.
-    const GameTaskLock lock(scope, *gameId);
-    if (FAILED(lock.Result())) {
-        WriteLine(DebugOut(), "Tasks replaced without the game's task lock");
+    std::optional<GameTaskLock> lock;
+    if (hasGameId) {
+        lock.emplace(scope, *gameId);
+        if (FAILED(lock->Result())) {
+            WriteLine(DebugOut(), "Tasks replaced without the game's task lock");
+        }
     }
     // A repair or an upgrade runs the add again: the tasks of the earlier run go first, so that
     // no old shortcut stays beside the new one in an index folder.
-    if (const HRESULT removed = UnlessOutOfMemory([&] { return RemoveScopeTasks(scope, *gameId); });
+    if (const HRESULT removed =
+            hasGameId ? UnlessOutOfMemory([&] { return RemoveScopeTasks(scope, *gameId); }) : S_OK;
         FAILED(removed)) {
         WriteLineWithCopy(std::cerr, DebugErr(), executablePath, " tasks not removed.");
         WriteFailureReason(removed, executablePath);
@@ -111,6 +123,6 @@ void RunAddCommand(const ArgumentList& arguments, int commandIndex, GUID* gameId
 
     TaskCounters counters;
     for (std::size_t i = commandPosition + kFirstTaskLineOffset; i < arguments.size(); ++i) {
-        AddTask(arguments[i], scope, *gameId, counters);
+        AddTask(arguments[i], scope, hasGameId ? gameId : nullptr, counters);
     }
 }

@@ -6,27 +6,15 @@
 #include "platform/com_ptr.h"
 #include "platform/registry_key.h"
 #include "platform/unique_bstr.h"
+#include "registration/game_registry_keys.h"
 
 namespace {
-
-// The keys the system reads, when it is later upgraded to one with Game Explorer, to find the
-// games that were installed before. One parent key per scope, one key per game below it: the
-// same path below HKLM\Software and below the current user's classes.
-#define BRACKENFOLD_UPGRADE_KEY \
-    L"Microsoft\\Windows\\CurrentVersion\\GameUX\\GamesToFindOnWindowsUpgrade"
-constexpr const wchar_t* kCurrentUserUpgradeKey =
-    L"Software\\Classes\\Software\\" BRACKENFOLD_UPGRADE_KEY;
-constexpr const wchar_t* kAllUsersUpgradeKey = L"Software\\" BRACKENFOLD_UPGRADE_KEY;
-#undef BRACKENFOLD_UPGRADE_KEY
 
 // The system reads the keys in the 64-bit view; a 32-bit build must not write them to (or look
 // for them in) its own redirected copy below Wow6432Node.
 constexpr REGSAM kWriteAccess = KEY_WRITE | KEY_WOW64_64KEY;
 // Enough to delete a subkey tree below the parent; the delete itself needs rights on that key.
 constexpr REGSAM kDeleteParentAccess = KEY_READ | KEY_WOW64_64KEY;
-
-constexpr const wchar_t* kUpgradeBinaryPathValue = L"GDFBinaryPath";
-constexpr const wchar_t* kUpgradeInstallPathValue = L"GameInstallPath";
 
 HKEY UpgradeRoot(int scope) {
     return scope == GIS_CURRENT_USER ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;

@@ -272,21 +272,123 @@ TEST_F(EmulatedProgramTest, WithoutGameExplorerTheUpgradeKeysAreWrittenAndRemove
     ExpectShortcut(CommonTasks(kGuid) / "PlayTasks/0/Play.lnk", "C:\\Games\\Old\\old.exe",
                    "C:\\Games\\Old\\", "<absent>");
 
-    // Without Game Explorer there is no games namespace to look a path up in.
+    // Without Game Explorer a path is found in the upgrade keys.
     ProcessResult byPath = Run({"-del", "C:\\Games\\Old\\old.exe"});
-    EXPECT_EQ(WithReasonCodesOnly(byPath.err),
-              "C:\\Games\\Old\\old.exe not removed. Cannot retrieve information\n" +
-                  ReasonCode("0x80070490"));
+    EXPECT_EQ(byPath.out, kExpectedBanner + "C:\\Games\\Old\\old.exe tasks removed.\n" +
+                              "C:\\Games\\Old\\old.exe removed.\ndone.\n");
+    EXPECT_EQ(byPath.err, "");
 
-    for (const std::string& guid : {std::string(kGuid), userGuid}) {
-        ProcessResult removed = Run({"-guid:" + guid, "-del", "x.exe"});
-        EXPECT_EQ(removed.out, kExpectedBanner + "GUID " + guid + " obtained\n" +
-                                   "x.exe tasks removed.\nx.exe removed.\ndone.\n");
-    }
+    ProcessResult removed = Run({"-guid:" + userGuid, "-del", "x.exe"});
+    EXPECT_EQ(removed.out, kExpectedBanner + "GUID " + userGuid + " obtained\n" +
+                               "x.exe tasks removed.\nx.exe removed.\ndone.\n");
     EXPECT_EQ(LocalMachine().find(kUpgradeKeyLocalMachine + "{"), std::string::npos);
     EXPECT_EQ(CurrentUser().find(kUpgradeKeyCurrentUser + "{"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(CommonTasks(kGuid)));
 }
+
+// How much of Game Explorer the system has.
+enum class GamesSystem { Full, WithoutNamespace, WithoutGameExplorer };
+
+struct IdentityCase {
+    const char* name;
+    GamesSystem system;
+};
+
+class GameIdentityTest : public EmulatedProgramTest,
+                         public testing::WithParamInterface<IdentityCase> {
+  protected:
+    void SetUp() override {
+        if (GetParam().system == GamesSystem::WithoutGameExplorer) {
+            CreateSystemWithoutGameExplorer();
+        } else if (GetParam().system == GamesSystem::WithoutNamespace) {
+            // Game Explorer's class alone, as Wine has it: no games namespace.
+            std::filesystem::create_directories(System() / "registry");
+            WriteBytes(HiveFile("HKEY_LOCAL_MACHINE"),
+                       "\xFF\xFE" + ToUtf16Le(L"Windows Registry Editor Version 5.00\r\n\r\n"
+                                              L"[HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\"
+                                              L"{9A5EA990-3034-4D6F-9128-01F3C61022BC}]\r\n"
+                                              L"@=\"Game Explorer\"\r\n\r\n"));
+        }
+        InstallDemoGame(System(), kExe);
+    }
+
+    // The GUIDs of every registration of a game: Game Explorer's records of both scopes and the
+    // upgrade keys of both.
+    std::vector<std::string> Registrations() const {
+        std::vector<std::string> guids = GamesIn("Games");
+        for (const std::string& guid : GamesIn(UserId())) {
+            guids.push_back(guid);
+        }
+        for (const std::string& hive : {LocalMachine(), CurrentUser()}) {
+            for (const std::string& parent : {kUpgradeKeyLocalMachine, kUpgradeKeyCurrentUser}) {
+                const std::string prefix = "[" + parent + "{";
+                for (std::size_t at = hive.find(prefix); at != std::string::npos;
+                     at = hive.find(prefix, at + 1)) {
+                    guids.push_back(hive.substr(at + prefix.size() - 1, 38));
+                }
+            }
+        }
+        return guids;
+    }
+
+    static constexpr const char* kExe = "C:\\Games\\Demo\\demo.exe";
+};
+
+TEST_P(GameIdentityTest, AReinstallReplacesTheGameAndOneUninstallRemovesIt) {
+    const std::string exe = kExe;
+    ProcessResult first = Run({"-add", "all", exe, "Play;" + exe + ";play",
+                               "Manual;C:\\Games\\Demo\\manual.txt;support"});
+    EXPECT_EQ(first.err, "");
+    const std::vector<std::string> added = Registrations();
+    ASSERT_EQ(added.size(), 1u);
+    const std::string guid = added[0];
+
+    ProcessResult again = Run({"-add", "all", exe, "Start;" + exe + ";play"});
+    EXPECT_EQ(again.out, kExpectedBanner + "task Start added at 0\ndone.\n");
+    EXPECT_EQ(again.err, "");
+    EXPECT_EQ(Registrations(), added);
+    EXPECT_TRUE(std::filesystem::exists(CommonTasks(guid) / "PlayTasks/0/Start.lnk"));
+    EXPECT_FALSE(std::filesystem::exists(CommonTasks(guid) / "PlayTasks/0/Play.lnk"));
+    EXPECT_FALSE(std::filesystem::exists(CommonTasks(guid) / "SupportTasks/0"));
+
+    ProcessResult removed = Run({"-del", exe});
+    EXPECT_EQ(removed.out,
+              kExpectedBanner + exe + " tasks removed.\n" + exe + " removed.\ndone.\n");
+    EXPECT_EQ(removed.err, "");
+    EXPECT_TRUE(Registrations().empty());
+    EXPECT_FALSE(std::filesystem::exists(CommonTasks(guid)));
+}
+
+TEST_P(GameIdentityTest, OneUninstallRemovesEveryRegistrationOfThePath) {
+    const std::string exe = kExe;
+    const std::string pair = exe + " tasks removed.\n" + exe + " removed.\n";
+    for (const char* guid : {"{00000000-0000-0000-0000-00000000000A}",
+                             "{00000000-0000-0000-0000-00000000000B}", kGuid}) {
+        ASSERT_EQ(Run({std::string("-guid:") + guid, "-add", "all", exe}).err, "");
+    }
+    // One GUID in both scopes is one registration per scope.
+    ASSERT_EQ(Run({std::string("-guid:") + kGuid, "-add", "current", exe}).err, "");
+    ASSERT_EQ(Registrations().size(), 4u);
+
+    ProcessResult removed = Run({"-del", exe});
+    // A removal here takes a GUID's records (or upgrade keys) of both scopes at once.
+    std::string expected = kExpectedBanner;
+    for (int i = 0; i < 3; ++i) {
+        expected += pair;
+    }
+    EXPECT_EQ(removed.out, expected + "done.\n");
+    EXPECT_EQ(removed.err, "");
+    EXPECT_TRUE(Registrations().empty());
+}
+
+const IdentityCase kIdentityCases[] = {
+    {"WithGamesNamespace", GamesSystem::Full},
+    {"WithoutGamesNamespace", GamesSystem::WithoutNamespace},
+    {"WithoutGameExplorer", GamesSystem::WithoutGameExplorer},
+};
+
+INSTANTIATE_TEST_SUITE_P(Systems, GameIdentityTest, testing::ValuesIn(kIdentityCases),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(EmulatedProgramTest, RunsAtOnceAllKeepTheirChanges) {
     constexpr int kRuns = 4;
@@ -333,7 +435,7 @@ TEST_F(EmulatedProgramTest, CorruptedRegistryFileFailsClearlyAndIsLeftAsItWas) {
     ProcessResult remove = Run({"-del", "C:\\Games\\A\\a.exe"});
     EXPECT_EQ(WithReasonCodesOnly(remove.err),
               "C:\\Games\\A\\a.exe not removed. Cannot retrieve information\n" +
-                  ReasonCode("0x80004005"));
+                  ReasonCode("0x8007000D"));
     EXPECT_EQ(ReadBytes(HiveFile("HKEY_LOCAL_MACHINE")), corrupted);
 }
 

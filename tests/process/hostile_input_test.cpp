@@ -229,9 +229,9 @@ TEST_F(HostileInputTest, ArgumentsOfTheLongestLengthEndWithTheirLines) {
     ExpectRun({"-add", scope, exe, "Play;" + exe + ";play"}, "",
               exe + " not added.\n" + ReasonCode("0x800700CE"));
 
-    // The lookup's query cannot hold the path: no lookup, nothing removed.
+    // WMI's query cannot hold the path, and no record in the registry names it: nothing removed.
     ExpectRun({"-del", exe}, "",
-              exe + " not removed. Cannot retrieve information\n" + ReasonCode("0x80004005"));
+              exe + " not removed. Cannot retrieve information\n" + ReasonCode("0x80070490"));
 
     // A GUID option followed by text of the longest length still parses; no such game exists.
     const std::string option =
@@ -594,11 +594,12 @@ TEST_F(HostileInputTest, DamagedLocalMachineFileFailsTheRunAndIsLeftAsItWas) {
         const SystemFiles damaged = Files();
         if (ParseRegFile(damage.bytes, L"HKEY_LOCAL_MACHINE").root == nullptr) {
             ++unreadable;
-            // Game Explorer and its WMI namespace are recorded there: the game is not found,
-            // and a new one cannot be recorded anywhere for all users.
+            // Game Explorer, its WMI namespace and its records are kept there: the game is not
+            // found, for the reason that the file is damaged, and a new one cannot be recorded
+            // anywhere for all users.
             ExpectRun({"-del", kBaseExe}, "",
                       kBaseExe + " not removed. Cannot retrieve information\n" +
-                          ReasonCode("0x80004005"));
+                          ReasonCode("0x8007000D"));
             ExpectRun({"-add", "all", "C:\\Games\\Other\\other.exe", "Play;C:\\x.exe;play"}, "",
                       "C:\\Games\\Other\\other.exe not added.\n" + ReasonCode("0x8007000D"));
             EXPECT_EQ(ReadFile(file), damage.bytes);

@@ -7,6 +7,8 @@
 #include <sstream>
 
 #include "bstr_memory.h"
+#include "registration/guid_text.h"
+#include "token_user.h"
 
 namespace {
 
@@ -118,6 +120,15 @@ class ScriptedGameExplorer : public ScriptedObject<IGameExplorer> {
     HRESULT STDMETHODCALLTYPE RemoveGame(GUID instanceId) override {
         if (system_.BeginCall("IGameExplorer::RemoveGame " + LogGuid(instanceId))) {
             return kInjectedFailure;
+        }
+        // A game that is gone is no longer listed, so that a lookup after the removal finds
+        // what is left.
+        if (SUCCEEDED(system_.script.removeGame)) {
+            std::erase_if(system_.script.wmiObjects, [&](const WmiObjectScript& object) {
+                GUID listed;
+                return SUCCEEDED(ParseGuid(object.instanceId.c_str(), &listed)) &&
+                       IsEqualGUID(listed, instanceId);
+            });
         }
         return system_.script.removeGame;
     }
@@ -377,6 +388,9 @@ ScriptedSystem::~ScriptedSystem() {
     for (BSTR text : liveStrings_) {
         FreeBstr(text);
     }
+    for (HLOCAL text : liveLocalTexts_) {
+        FreeLocalText(text);
+    }
 }
 
 bool ScriptedSystem::BeginCall(const std::string& line) {
@@ -441,6 +455,14 @@ testing::AssertionResult ScriptedSystem::AccountsBalance() const {
     if (badKeyCloses_ != 0) {
         problems << badKeyCloses_ << " close(s) of keys not open; ";
     }
+    if (!openHandles_.empty() || badHandleCloses_ != 0) {
+        problems << openHandles_.size() << " handle(s) not closed, " << badHandleCloses_
+                 << " close(s) of handles not open; ";
+    }
+    if (!liveLocalTexts_.empty() || unknownLocalFrees_ != 0) {
+        problems << liveLocalTexts_.size() << " local text(s) not freed, " << unknownLocalFrees_
+                 << " free(s) of memory not allocated here; ";
+    }
     if (!loadedModules_.empty()) {
         problems << loadedModules_.size() << " module(s) not freed; ";
     }
@@ -455,8 +477,8 @@ testing::AssertionResult ScriptedSystem::AccountsBalance() const {
 
 std::optional<std::wstring> ScriptedSystem::RegistryText(const std::wstring& key,
                                                          const std::wstring& value) const {
-    auto found = registry_.find(Lower(key));
-    if (found == registry_.end()) {
+    auto found = script.registry.find(Lower(key));
+    if (found == script.registry.end()) {
         return std::nullopt;
     }
     auto data = found->second.find(value);
@@ -593,8 +615,8 @@ LSTATUS ScriptedSystem::RegCreateKeyExW(HKEY root, LPCWSTR subKey, REGSAM access
         return script.regCreateKey;
     }
     const std::wstring normalised = Lower(path);
-    const bool existed = registry_.count(normalised) != 0;
-    registry_[normalised];
+    const bool existed = script.registry.count(normalised) != 0;
+    script.registry[normalised];
     HKEY handle = reinterpret_cast<HKEY>(nextKey_++);
     openKeys_[handle] = normalised;
     *key = handle;
@@ -625,7 +647,7 @@ LSTATUS ScriptedSystem::RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD type, 
     if (script.regSetValue != ERROR_SUCCESS) {
         return script.regSetValue;
     }
-    registry_[open->second][valueName] = std::vector<BYTE>(data, data + byteCount);
+    script.registry[open->second][valueName] = std::vector<BYTE>(data, data + byteCount);
     return ERROR_SUCCESS;
 }
 
@@ -660,7 +682,7 @@ LSTATUS ScriptedSystem::RegOpenKeyExW(HKEY root, LPCWSTR subKey, REGSAM access, 
     if (path.empty()) {
         return ERROR_INVALID_PARAMETER;
     }
-    if (registry_.count(path) == 0) {
+    if (!KeyExists(path)) {
         return ERROR_FILE_NOT_FOUND;
     }
     HKEY handle = reinterpret_cast<HKEY>(nextKey_++);
@@ -680,17 +702,152 @@ LSTATUS ScriptedSystem::RegDeleteTreeW(HKEY key, LPCWSTR subKey) {
     if (path.empty()) {
         return ERROR_INVALID_PARAMETER;
     }
-    if (registry_.count(path) == 0) {
+    if (script.registry.count(path) == 0) {
         return ERROR_FILE_NOT_FOUND;
     }
     if (script.regDeleteTree != ERROR_SUCCESS) {
         return script.regDeleteTree;
     }
-    std::erase_if(registry_, [&](const auto& entry) {
+    std::erase_if(script.registry, [&](const auto& entry) {
         const std::wstring& name = entry.first;
         return name == path || name.compare(0, path.size() + 1, path + L"\\") == 0;
     });
     return ERROR_SUCCESS;
+}
+
+bool ScriptedSystem::KeyExists(const std::wstring& path) const {
+    auto next = script.registry.lower_bound(path);
+    return next != script.registry.end() &&
+           (next->first == path || next->first.compare(0, path.size() + 1, path + L"\\") == 0);
+}
+
+std::vector<std::wstring> ScriptedSystem::SubkeyNames(const std::wstring& path) const {
+    std::vector<std::wstring> names;
+    const std::wstring prefix = path + L"\\";
+    for (auto entry = script.registry.lower_bound(prefix);
+         entry != script.registry.end() && entry->first.compare(0, prefix.size(), prefix) == 0;
+         ++entry) {
+        std::wstring name = entry->first.substr(prefix.size());
+        name = name.substr(0, name.find(L'\\'));
+        if (names.empty() || names.back() != name) {
+            names.push_back(name);
+        }
+    }
+    return names;
+}
+
+LSTATUS ScriptedSystem::RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength) {
+    auto open = openKeys_.find(key);
+    const std::string keyName =
+        open == openKeys_.end() ? RootName(key) : LogText(open->second.c_str());
+    if (BeginCall("RegEnumKeyExW " + keyName + " " + std::to_string(index))) {
+        return kInjectedError;
+    }
+    if (open == openKeys_.end()) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    const std::vector<std::wstring> names = SubkeyNames(open->second);
+    if (index >= names.size()) {
+        return ERROR_NO_MORE_ITEMS;
+    }
+    const std::wstring& found = names[index];
+    if (found.size() + 1 > *nameLength) {
+        return ERROR_MORE_DATA;
+    }
+    std::wcscpy(name, found.c_str());
+    *nameLength = static_cast<DWORD>(found.size());
+    return ERROR_SUCCESS;
+}
+
+LSTATUS ScriptedSystem::RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD* type, BYTE* data,
+                                         DWORD* byteCount) {
+    auto open = openKeys_.find(key);
+    const std::string keyName =
+        open == openKeys_.end() ? RootName(key) : LogText(open->second.c_str());
+    if (BeginCall("RegQueryValueExW " + keyName + " " + LogText(valueName))) {
+        return kInjectedError;
+    }
+    if (open == openKeys_.end()) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    const Values& values = script.registry[open->second];
+    auto value = values.find(valueName != nullptr ? valueName : L"");
+    if (value == values.end()) {
+        return ERROR_FILE_NOT_FOUND;
+    }
+    const DWORD capacity = *byteCount;
+    *type = REG_SZ;
+    *byteCount = static_cast<DWORD>(value->second.size());
+    if (data == nullptr) {
+        return ERROR_SUCCESS;
+    }
+    if (value->second.size() > capacity) {
+        return ERROR_MORE_DATA;
+    }
+    std::copy(value->second.begin(), value->second.end(), data);
+    return ERROR_SUCCESS;
+}
+
+BOOL ScriptedSystem::OpenProcessToken(HANDLE process, DWORD access, HANDLE* token) {
+    if (BeginCall(std::string("OpenProcessToken ") +
+                  (process == GetCurrentProcess() ? "self" : "other") + " " + Hex(access))) {
+        SetLastError(static_cast<DWORD>(kInjectedError));
+        return FALSE;
+    }
+    *token = reinterpret_cast<HANDLE>(nextKey_++);
+    openHandles_.insert(*token);
+    return TRUE;
+}
+
+BOOL ScriptedSystem::GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS informationClass,
+                                         void* information, DWORD length, DWORD* returnLength) {
+    if (BeginCall("GetTokenInformation " + std::to_string(informationClass) + " " +
+                  std::to_string(length))) {
+        SetLastError(static_cast<DWORD>(kInjectedError));
+        return FALSE;
+    }
+    if (openHandles_.count(token) == 0 || informationClass != TokenUser) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return WriteTokenUser(script.userSid, information, length, returnLength);
+}
+
+BOOL ScriptedSystem::ConvertSidToStringSidW(PSID sid, LPWSTR* text) {
+    *text = nullptr;
+    if (BeginCall("ConvertSidToStringSidW " + LogText(std::wstring(SidText(sid)).c_str()))) {
+        SetLastError(static_cast<DWORD>(kInjectedError));
+        return FALSE;
+    }
+    *text = AllocateLocalText(SidText(sid));
+    liveLocalTexts_.insert(*text);
+    return TRUE;
+}
+
+BOOL ScriptedSystem::CloseHandle(HANDLE handle) {
+    // A mutex, or else a token. Never made to fail, like a release: closing ends the handle
+    // whatever it reports.
+    if (auto mutex = openMutexes_.find(handle); mutex != openMutexes_.end()) {
+        Log("CloseHandle " + LogText(mutex->second.name.c_str()));
+        openMutexes_.erase(mutex);
+        return TRUE;
+    }
+    Log("CloseHandle");
+    if (openHandles_.erase(handle) == 0) {
+        ++badHandleCloses_;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HLOCAL ScriptedSystem::LocalFree(HLOCAL memory) {
+    Log("LocalFree");
+    if (liveLocalTexts_.erase(memory) == 0) {
+        ++unknownLocalFrees_;
+        return memory;
+    }
+    FreeLocalText(memory);
+    return nullptr;
 }
 
 HRESULT ScriptedSystem::SHGetFolderPathW(int folder, DWORD flags, LPWSTR path) {
@@ -816,18 +973,6 @@ BOOL ScriptedSystem::ReleaseMutex(HANDLE mutex) {
         return FALSE;
     }
     found->second.owned = false;
-    return TRUE;
-}
-
-BOOL ScriptedSystem::CloseHandle(HANDLE handle) {
-    // Never made to fail, like a release: closing ends the handle whatever it reports.
-    auto found = openMutexes_.find(handle);
-    Log("CloseHandle " + (found == openMutexes_.end() ? "?" : LogText(found->second.name.c_str())));
-    if (found == openMutexes_.end()) {
-        ++badKeyCloses_;
-        return FALSE;
-    }
-    openMutexes_.erase(found);
     return TRUE;
 }
 

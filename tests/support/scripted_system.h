@@ -24,6 +24,11 @@ struct WmiObjectScript {
     HRESULT getResult = S_OK;  // Get's result
 };
 
+// Registry keys as the double keeps them: lower-case path "hkcu\\software\\..." to values
+// (name to raw bytes).
+using ScriptedValues = std::map<std::wstring, std::vector<BYTE>>;
+using ScriptedRegistry = std::map<std::wstring, ScriptedValues>;
+
 struct SystemScript {
     // COM runtime
     HRESULT coInitialize = S_OK;
@@ -63,6 +68,12 @@ struct SystemScript {
     std::wstring regCreateKeyFailsFor;  // when set, only a subkey path ending in it fails
     LSTATUS regSetValue = ERROR_SUCCESS;
     LSTATUS regDeleteTree = ERROR_SUCCESS;  // a failure here applies to a key that exists
+
+    // The keys there are before the run, and after it what the run left.
+    ScriptedRegistry registry;
+
+    // The process token's user
+    std::wstring userSid = L"S-1-5-21-1-2-3-1001";
 
     // Shell folders and files
     HRESULT localAppDataResult = S_OK;
@@ -113,13 +124,14 @@ class ScriptedSystem : public SystemBackend {
     int IndexOf(const std::string& prefix) const;
 
     // Success when every object was released, every string freed, every successful COM
-    // initialisation balanced (and no other) and every registry key closed.
+    // initialisation balanced (and no other), every registry key and token closed and every
+    // local text freed.
     testing::AssertionResult AccountsBalance() const;
 
     // The emulated registry the double keeps: key path "HKCU\Software\..." (case kept) to
     // values (name to raw bytes).
-    using Values = std::map<std::wstring, std::vector<BYTE>>;
-    std::map<std::wstring, Values>& Registry() { return registry_; }
+    using Values = ScriptedValues;
+    ScriptedRegistry& Registry() { return script.registry; }
     // The REG_SZ text of a value, or nullopt when key or value is missing.
     std::optional<std::wstring> RegistryText(const std::wstring& key,
                                              const std::wstring& value) const;
@@ -152,6 +164,17 @@ class ScriptedSystem : public SystemBackend {
     LSTATUS RegOpenKeyExW(HKEY root, LPCWSTR subKey, REGSAM access, HKEY* key) override;
     LSTATUS RegCloseKey(HKEY key) override;
     LSTATUS RegDeleteTreeW(HKEY key, LPCWSTR subKey) override;
+    // Subkeys in the order of their lower-case paths.
+    LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength) override;
+    // The value's bytes as stored, with the type REG_SZ (the double keeps no types).
+    LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD* type, BYTE* data,
+                             DWORD* byteCount) override;
+    BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE* token) override;
+    BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS informationClass,
+                             void* information, DWORD length, DWORD* returnLength) override;
+    BOOL ConvertSidToStringSidW(PSID sid, LPWSTR* text) override;
+    BOOL CloseHandle(HANDLE handle) override;
+    HLOCAL LocalFree(HLOCAL memory) override;
     HRESULT SHGetFolderPathW(int folder, DWORD flags, LPWSTR path) override;
     int SHCreateDirectoryExW(LPCWSTR path) override;
     int SHFileOperationW(SHFILEOPSTRUCTW* operation) override;
@@ -161,7 +184,6 @@ class ScriptedSystem : public SystemBackend {
     HANDLE CreateMutexW(LPCWSTR name) override;
     DWORD WaitForSingleObject(HANDLE handle) override;
     BOOL ReleaseMutex(HANDLE mutex) override;
-    BOOL CloseHandle(HANDLE handle) override;
 
     // Mutexes created and not yet closed: handle to name, and whether it is owned.
     struct OpenMutex {
@@ -203,12 +225,20 @@ class ScriptedSystem : public SystemBackend {
     std::map<HANDLE, OpenMutex> openMutexes_;
     std::uintptr_t nextMutex_ = 0x8000;
 
-    std::map<std::wstring, Values> registry_;
+    std::set<HANDLE> openHandles_;
+    int badHandleCloses_ = 0;
+    std::set<HLOCAL> liveLocalTexts_;
+    int unknownLocalFrees_ = 0;
+
     std::vector<SavedLink> savedLinks_;
 
     BSTR AllocateTracked(const OLECHAR* text);
     // The key path a root or open key and a subkey name ("HKCU\\..."), or empty for a bad handle.
     std::wstring KeyPath(HKEY root, LPCWSTR subKey) const;
+    // Whether a key exists: created, or the parent of one that was (lower-case path).
+    bool KeyExists(const std::wstring& path) const;
+    // The names of the subkeys of a key (lower-case path), each once, in order.
+    std::vector<std::wstring> SubkeyNames(const std::wstring& path) const;
     friend class ScriptedClassObject;
 };
 

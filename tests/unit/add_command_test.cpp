@@ -229,3 +229,31 @@ TEST_F(AddCommandTest, OutOfMemoryFailsTheStepAndTheAddGoesOn) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(AddCommandTest, AGameRegisteredBeforeWithThePathIsRegisteredAgainUnderItsGuid) {
+    system.script.addGameLeaves.reset();
+    system.script.wmiObjects = {{L"{11112222-3333-4444-5566-778899AABBCC}"}};
+    Run(L"all", kExe, {L"Play;C:\\Games\\Demo\\demo.exe;play"});
+    EXPECT_EQ(out, "task Play added at 0\n");
+    EXPECT_THAT(system.CallsStartingWith("IGameExplorer::AddGame"),
+                ElementsAre("IGameExplorer::AddGame C:\\Games\\Demo\\demo.exe C:\\Games\\Demo 3 " +
+                            kGameIdText));
+    EXPECT_THAT(SavedLinkPaths(),
+                ElementsAre("C:\\ProgramData\\Microsoft\\Windows\\GameExplorer\\" + kGameIdText +
+                            "\\PlayTasks\\0\\Play.lnk"));
+}
+
+TEST_F(AddCommandTest, ARegistrationThatLeavesNoGuidGetsNoTaskShortcuts) {
+    system.script.addGameLeaves.reset();
+    Run(L"all", kExe, {L"Play;C:\\Games\\Demo\\demo.exe;play", L"Help;C:\\h.txt;support"});
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err,
+              "task Play not added.\n  reason: error 0x80070057\n"
+              "task Help not added.\n  reason: error 0x80070057\n");
+    EXPECT_THAT(SavedLinkPaths(), IsEmpty());
+    EXPECT_FALSE(system.Called("SHFileOperationW"));
+}
+
+}  // namespace

@@ -18,6 +18,7 @@
 #include "registration/game_registration.h"
 #include "registration/game_task_lock.h"
 #include "registration/instance_lookup.h"
+#include "registration/registered_game_lookup.h"
 #include "registration/task_shortcuts.h"
 #include "support/console_capture.h"
 #include "support/debug_capture.h"
@@ -55,11 +56,33 @@ void HealthySystem(SystemScript& script) {
     script.fileAttributes[kExe] = FILE_ATTRIBUTE_ARCHIVE;
 }
 
-// The same without Game Explorer: registration takes the upgrade registry keys.
+// The same without Game Explorer (and so without its games namespace): registration takes the
+// upgrade registry keys.
 void SystemWithoutGameExplorer(SystemScript& script) {
     HealthySystem(script);
     script.createGameExplorer = REGDB_E_CLASSNOTREG;
+    script.connectServer = WBEM_E_INVALID_NAMESPACE;
     script.createdGuid = kGameId;
+}
+
+// A system without Game Explorer on which the game was added for all users: a lookup by path
+// finds its upgrade key.
+void RegisteredWithoutGameExplorer(SystemScript& script) {
+    SystemWithoutGameExplorer(script);
+    const auto* path = reinterpret_cast<const BYTE*>(kExe.c_str());
+    script.registry[std::wstring(L"hklm\\software\\microsoft\\windows\\currentversion\\gameux\\"
+                                 L"gamestofindonwindowsupgrade\\") +
+                    L"{9a5ea990-3034-4d6f-9128-01f3c61022bc}"][L"GDFBinaryPath"] =
+        std::vector<BYTE>(path, path + (kExe.size() + 1) * sizeof(wchar_t));
+}
+
+// What the system holds once the game is removed: nothing to find it by.
+Script AfterRemoval(const Script& script) {
+    return [script](SystemScript& removed) {
+        script(removed);
+        removed.wmiObjects.clear();
+        removed.registry.clear();
+    };
 }
 
 // ---- Running an operation ---------------------------------------------------------------------
@@ -70,6 +93,7 @@ struct Outcome {
     HRESULT result = S_OK;
     GUID gameId = GUID_NULL;
     int calls = 0;
+    std::string injectedCall;  // the log line of the call made to fail, if one was
 };
 
 // Runs operation on a fresh double with the script, failing call failAt (0: none).
@@ -81,6 +105,7 @@ Outcome RunAlone(const Script& script, const Operation& operation, const GUID& g
     outcome.gameId = gameId;
     outcome.result = operation(outcome.gameId);
     outcome.calls = system.CallCount();
+    outcome.injectedCall = system.InjectedCall();
     EXPECT_TRUE(system.AccountsBalance());
     return outcome;
 }
@@ -376,6 +401,7 @@ struct CommandStep {
     Operation operation;
     GUID gameId;
     Explanation explain = MessageOf;
+    std::optional<Script> system = std::nullopt;  // the state it meets, when the command changed it
 };
 
 // The results of the operations a command makes when its call failAt fails: each operation is run
@@ -392,21 +418,24 @@ StepResults ModelCommand(
     const std::function<std::optional<CommandStep>(const std::vector<Outcome>&)>& nextStep) {
     StepResults results;
     int remaining = failAt;
-    const auto run = [&](const Operation& operation, const GUID& gameId) {
-        const Outcome clean = RunAlone(script, operation, gameId, 0);
+    const auto run = [&](const Script& system, const Operation& operation, const GUID& gameId) {
+        const Outcome clean = RunAlone(system, operation, gameId, 0);
         const bool failsHere = remaining > 0 && remaining <= clean.calls;
-        const Outcome outcome = failsHere ? RunAlone(script, operation, gameId, remaining) : clean;
+        const Outcome outcome = failsHere ? RunAlone(system, operation, gameId, remaining) : clean;
         remaining = failsHere ? 0 : (remaining > 0 ? remaining - clean.calls : 0);
         return outcome;
     };
     while (std::optional<CommandStep> step = nextStep(results.outcomes)) {
-        const Outcome outcome = run(step->operation, step->gameId);
+        const Script& system = step->system ? *step->system : script;
+        const Outcome outcome = run(system, step->operation, step->gameId);
         results.outcomes.push_back(outcome);
         results.reasons.push_back(outcome.result);
         if (FAILED(outcome.result) && step->explain) {
             const Explanation& explain = step->explain;
             results.reasons.back() =
-                run([&](GUID&) { return explain(outcome.result); }, GUID_NULL).result;
+                run(
+                    system, [&](GUID&) { return explain(outcome.result); }, GUID_NULL)
+                    .result;
         }
     }
     return results;
@@ -514,11 +543,19 @@ void ExpectedAddOutput(const CommandCase& c, int failAt, std::string& out, std::
         }
         return tasks;
     }();
-    // The steps: the full path, the registration, the game's task lock (whose failure only
-    // means the run goes on without it), the removal of earlier tasks, then one step per
-    // accepted task line.
-    constexpr std::size_t kFirstTaskStep = 4;
+    // The steps: the full path, the lookup of an earlier registration when no GUID was given,
+    // the registration, the lookup after it when it left no GUID, the game's task lock (whose
+    // failure only means the run goes on without it), the removal of earlier tasks, then one
+    // step per accepted task line. A lookup's failure is reported by nothing.
+    const bool lookUp = Same(c.gameId, GUID_NULL);
+    const std::size_t registerStep = lookUp ? 2 : 1;
+    const auto lookupStep = [](const GUID& gameId) {
+        return CommandStep{[](GUID& id) { return FindRegisteredGame(kExe.c_str(), &id); }, gameId,
+                           nullptr};
+    };
     int counters[2] = {0, 0};
+    std::size_t firstTaskStep = 0;
+    bool hasGameId = true;
     const StepResults model = ModelCommand(
         c.script, failAt, [&](const std::vector<Outcome>& done) -> std::optional<CommandStep> {
             if (done.empty()) {
@@ -531,50 +568,75 @@ void ExpectedAddOutput(const CommandCase& c, int failAt, std::string& out, std::
             if (FAILED(done[0].result)) {
                 return std::nullopt;
             }
-            if (done.size() == 1) {
+            if (done.size() == 1 && lookUp) {
+                return lookupStep(c.gameId);
+            }
+            if (done.size() == registerStep) {
                 // A refused game is explained by its binary, when that is at fault.
                 return CommandStep{
-                    [scope](GUID& id) { return Register(scope, id); }, c.gameId,
+                    [scope](GUID& id) { return Register(scope, id); },
+                    lookUp ? done[1].gameId : c.gameId,
                     [](HRESULT result) {
                         return MessageOf(RegistrationFailureCause(kExe.c_str(), result));
                     }};
             }
-            if (FAILED(done[1].result) || done.size() >= kFirstTaskStep + accepted.size()) {
+            if (FAILED(done[registerStep].result)) {
                 return std::nullopt;
             }
-            const GUID registered = done[1].gameId;
-            if (done.size() == 2) {
-                return CommandStep{[scope](GUID& id) { return GameTaskLock(scope, id).Result(); },
+            GUID registered = done[registerStep].gameId;
+            const bool settles = Same(registered, GUID_NULL);
+            if (settles && done.size() == registerStep + 1) {
+                return lookupStep(registered);
+            }
+            if (settles) {
+                registered = done[registerStep + 1].gameId;
+                hasGameId = SUCCEEDED(done[registerStep + 1].result);
+            }
+            const std::size_t lockStep = registerStep + (settles ? 2 : 1);
+            const std::size_t removalStep = lockStep + 1;
+            firstTaskStep = removalStep + 1;
+            if (done.size() >= firstTaskStep + accepted.size()) {
+                return std::nullopt;
+            }
+            if (done.size() == lockStep) {
+                return CommandStep{[scope, withGuid = hasGameId](GUID& id) {
+                                       return withGuid ? GameTaskLock(scope, id).Result() : S_OK;
+                                   },
                                    registered};
             }
-            if (done.size() == 3) {
-                return CommandStep{[scope](GUID& id) { return RemoveScopeTasks(scope, id); },
+            if (done.size() == removalStep) {
+                return CommandStep{[scope, withGuid = hasGameId](GUID& id) {
+                                       return withGuid ? RemoveScopeTasks(scope, id) : S_OK;
+                                   },
                                    registered};
             }
-            if (done.size() > kFirstTaskStep) {
-                const TaskLine& previous = *accepted[done.size() - kFirstTaskStep - 1];
+            if (done.size() > firstTaskStep) {
+                const TaskLine& previous = *accepted[done.size() - firstTaskStep - 1];
                 counters[previous.isSupport] += SUCCEEDED(done.back().result) ? 1 : 0;
             }
-            const TaskLine& task = *accepted[done.size() - kFirstTaskStep];
+            const TaskLine& task = *accepted[done.size() - firstTaskStep];
             const int index = counters[task.isSupport];
-            return CommandStep{[scope, &task, index](GUID& id) {
-                                   return CreateGameTask(scope, id, task.isSupport ? 1 : 0, index,
-                                                         task.name, task.path, task.arguments);
+            // Without a GUID a task is refused before any call.
+            return CommandStep{[scope, &task, index, withGuid = hasGameId](GUID& id) {
+                                   return withGuid ? CreateGameTask(
+                                                         scope, id, task.isSupport ? 1 : 0, index,
+                                                         task.name, task.path, task.arguments)
+                                                   : E_INVALIDARG;
                                },
                                registered};
         });
 
     out.clear();
     err.clear();
-    if (model.outcomes.size() < 2 || FAILED(model.outcomes[1].result)) {
+    if (model.outcomes.size() <= registerStep || FAILED(model.outcomes[registerStep].result)) {
         err = Narrow(kExe) + " not added.\n" + ReasonLine(model.reasons.back());
         return;
     }
-    if (FAILED(model.outcomes[3].result)) {
-        err = Narrow(kExe) + " tasks not removed.\n" + ReasonLine(model.reasons[3]);
+    if (FAILED(model.outcomes[firstTaskStep - 1].result)) {
+        err = Narrow(kExe) + " tasks not removed.\n" + ReasonLine(model.reasons[firstTaskStep - 1]);
     }
     int index[2] = {0, 0};
-    std::size_t next = kFirstTaskStep;
+    std::size_t next = firstTaskStep;
     for (const TaskLine& task : kTaskLines) {
         if (task.name == nullptr) {
             err += "Task line skipped because of too few parameters: " + Narrow(task.line) + "\n";
@@ -594,12 +656,26 @@ void ExpectedAddOutput(const CommandCase& c, int failAt, std::string& out, std::
     }
 }
 
+// Whether an unregistering that succeeded left the game registered: the Game Explorer object
+// could not be created, so only the upgrade keys went, and Game Explorer still lists the game.
+bool LeftInGameExplorer(const Script& script, const Outcome& unregistered) {
+    SystemScript system;
+    script(system);
+    return SUCCEEDED(system.createGameExplorer) &&
+           unregistered.injectedCall.rfind("CoCreateInstance " + LogGuid(CLSID_GameExplorer), 0) ==
+               0;
+}
+
 void ExpectedDeleteOutput(const CommandCase& c, int failAt, std::string& out, std::string& err) {
+    // The steps: without a GUID the full path and the lookup; then rounds of the game's two task
+    // locks (whose failure only means going on without them), the removal of the tasks and of
+    // the registration, each followed, without a GUID and when the registration went, by a
+    // lookup of what is left.
     const bool lookUp = Same(c.gameId, GUID_NULL);
+    const std::size_t lookups = lookUp ? 2 : 0;
     const StepResults model = ModelCommand(
         c.script, failAt, [&](const std::vector<Outcome>& done) -> std::optional<CommandStep> {
             // The lookup is by the full path; a path that cannot be made full is used as typed.
-            const std::size_t lookups = lookUp ? 2 : 0;
             if (lookUp && done.empty()) {
                 return CommandStep{[](GUID&) {
                                        std::wstring full;
@@ -608,51 +684,65 @@ void ExpectedDeleteOutput(const CommandCase& c, int failAt, std::string& out, st
                                    c.gameId, nullptr};
             }
             if (lookUp && done.size() == 1) {
-                return CommandStep{[](GUID& id) { return FindGameInstanceId(kExe.c_str(), &id); },
+                return CommandStep{[](GUID& id) { return FindRegisteredGame(kExe.c_str(), &id); },
                                    c.gameId};
             }
             if (lookUp && FAILED(done[1].result)) {
                 return std::nullopt;
             }
-            const GUID gameId = lookUp ? done[1].gameId : c.gameId;
-            // Both task locks, each a step whose failure only means going on without it.
-            if (done.size() == lookups) {
+            constexpr std::size_t kRoundSteps = 5;
+            const std::size_t inRound = (done.size() - lookups) % kRoundSteps;
+            if (done.size() > lookups && inRound == 0 && FAILED(done.back().result)) {
+                return std::nullopt;  // the lookup after a removal found nothing
+            }
+            // A round removes what the step before it found: the first lookup (or the given
+            // GUID), else the lookup that ended the round before.
+            const std::size_t roundStart = done.size() - inRound;
+            const GUID gameId = roundStart == lookups ? (lookUp ? done[1].gameId : c.gameId)
+                                                      : done[roundStart - 1].gameId;
+            if (inRound == 0) {
                 return CommandStep{
                     [](GUID& id) { return GameTaskLock(GIS_CURRENT_USER, id).Result(); }, gameId};
             }
-            if (done.size() == lookups + 1) {
+            if (inRound == 1) {
                 return CommandStep{
                     [](GUID& id) { return GameTaskLock(GIS_ALL_USERS, id).Result(); }, gameId};
             }
-            if (done.size() == lookups + 2) {
+            if (inRound == 2) {
                 return CommandStep{[](GUID& id) { return RemoveGameTasks(id); }, gameId};
             }
-            if (done.size() == lookups + 3) {
+            if (inRound == 3) {
                 return CommandStep{[](GUID& id) { return UnregisterGame(id); }, gameId};
             }
-            return std::nullopt;
+            if (!lookUp || FAILED(done.back().result)) {
+                return std::nullopt;
+            }
+            // A lookup that finds nothing left ends the command without a line.
+            return CommandStep{
+                [](GUID& id) { return FindRegisteredGame(kExe.c_str(), &id); }, gameId, nullptr,
+                LeftInGameExplorer(c.script, done.back()) ? c.script : AfterRemoval(c.script)};
         });
 
     out.clear();
     err.clear();
     const std::string path = Narrow(kExe);
-    std::size_t next = lookUp ? 1 : 0;
-    if (lookUp && FAILED(model.outcomes[next].result)) {
-        err =
-            path + " not removed. Cannot retrieve information\n" + ReasonLine(model.reasons[next]);
+    if (lookUp && FAILED(model.outcomes[1].result)) {
+        err = path + " not removed. Cannot retrieve information\n" + ReasonLine(model.reasons[1]);
         return;
     }
-    next += (lookUp ? 1 : 0) + 2;  // the lookup, then the task locks
-    if (SUCCEEDED(model.outcomes[next].result)) {
-        out += path + " tasks removed.\n";
-    } else {
-        err += path + " tasks not removed.\n" + ReasonLine(model.reasons[next]);
-    }
-    ++next;
-    if (SUCCEEDED(model.outcomes[next].result)) {
-        out += path + " removed.\n";
-    } else {
-        err += path + " not removed. Cannot remove\n" + ReasonLine(model.reasons[next]);
+    // Each round: the two locks, the tasks, the registration, then perhaps a lookup.
+    for (std::size_t round = lookups; round + 3 < model.outcomes.size(); round += 5) {
+        const std::size_t tasks = round + 2;
+        if (SUCCEEDED(model.outcomes[tasks].result)) {
+            out += path + " tasks removed.\n";
+        } else {
+            err += path + " tasks not removed.\n" + ReasonLine(model.reasons[tasks]);
+        }
+        if (SUCCEEDED(model.outcomes[tasks + 1].result)) {
+            out += path + " removed.\n";
+        } else {
+            err += path + " not removed. Cannot remove\n" + ReasonLine(model.reasons[tasks + 1]);
+        }
     }
 }
 
@@ -704,7 +794,7 @@ const CommandCase kAddCases[] = {
 const CommandCase kDeleteCases[] = {
     {"ByPath_GameExplorer", HealthySystem, {L"prog", L"-del", kExe}, 1, GUID_NULL},
     {"ByPath_UpgradeKeys",
-     SystemWithoutGameExplorer,
+     RegisteredWithoutGameExplorer,
      {L"prog", L"-del", kExe, L"ignored"},
      1,
      GUID_NULL},

@@ -329,18 +329,36 @@ class DeleteTest(WineTestCase):
             f"{game} not removed. Cannot remove\n" + reason("0x80070002")))
         self.assertEqual(changes, NO_CHANGES)
 
-    def test_delete_by_path_cannot_retrieve_guid_and_leaves_registered_game_alone(self):
-        game = self.install_game(r"C:\Games\FoundByPath")
-        self.add_game("all", game, f"Play;{game};play")
+    def test_reinstall_keeps_the_guid_and_delete_by_path_removes_everything(self):
+        """Wine's WMI has no games namespace: the game is found in Game Explorer's records, or
+        without Game Explorer in the upgrade keys."""
+        rows = (("with Game Explorer", True, ALL_USERS_GAMES, game_explorer_record),
+                ("without Game Explorer", False, ALL_USERS_UPGRADE, upgrade_record))
+        for row, game_explorer, parent, record in rows:
+            with self.subTest(row):
+                game = self.install_game(rf"C:\Games\Reinstalled {row}")
+                output, changes = self.run_program("-add", "all", game, f"Play;{game};play",
+                                                   f"Help;{game};support",
+                                                   game_explorer=game_explorer)
+                self.assertEqual(output.stderr, "", output)
+                key, guid = self.new_game_key(changes, parent)
+                self.assertEqual(changes.added[key], record(game))
+                first = task_tree(PREFIX.common_task_root, guid, {
+                    r"PlayTasks\0\Play.lnk": None, r"SupportTasks\0\Help.lnk": None})
 
-        output, changes = self.run_program("-del", game)
+                output, changes = self.run_program("-add", "all", game, f"Start;{game};play",
+                                                   game_explorer=game_explorer)
+                self.assertEqual(output, printed(BANNER + "task Start added at 0\n" + DONE))
+                second = task_tree(PREFIX.common_task_root, guid,
+                                   {r"PlayTasks\0\Start.lnk": shortcut_to(game)})
+                self.assertEqual(changes, Changes(
+                    {name: value for name, value in second.items() if name not in first},
+                    sorted(name for name in first if name not in second)))
 
-        # Wine's WMI has no games namespace, so the lookup by path finds no game even when one is
-        # registered (on Windows this run would find and remove it), and nothing is removed.
-        self.assertEqual(output, printed(
-            BANNER + DONE,
-            f"{game} not removed. Cannot retrieve information\n" + reason("0x80070490")))
-        self.assertEqual(changes, NO_CHANGES)
+                output, changes = self.run_program("-del", game, game_explorer=game_explorer)
+                self.assertEqual(output, printed(
+                    BANNER + f"{game} tasks removed.\n{game} removed.\n" + DONE))
+                self.assertEqual(changes, Changes({}, sorted([key, *second])))
 
 
 class WithoutGameExplorerTest(WineTestCase):
@@ -505,6 +523,8 @@ class CommandLineTest(WineTestCase):
                 if case.shortcuts:
                     expected.update(task_tree(PREFIX.common_task_root, added_guid, case.shortcuts))
                 self.assertEqual(changes, Changes(expected, []))
+                # The next case registers the game anew, not again under this GUID.
+                self.assertEqual(self.run_program("-del", game)[0].stderr, "")
 
     def test_diagnostic_lines_reach_the_debug_output(self):
         # Wine logs what a program passes to OutputDebugString: on its channel "seh" in Wine 8,

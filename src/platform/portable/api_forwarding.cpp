@@ -114,6 +114,64 @@ LSTATUS RegDeleteTreeW(HKEY key, LPCWSTR subKey) {
     return CurrentSystem().RegDeleteTreeW(key, subKey);
 }
 
+LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength, DWORD* reserved,
+                      LPWSTR keyClass, DWORD* /*classLength*/, PFILETIME /*lastWriteTime*/) {
+    // Classes and times of keys are not kept on this platform, so none is offered.
+    if (name == nullptr || nameLength == nullptr || reserved != nullptr || keyClass != nullptr) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    return CurrentSystem().RegEnumKeyExW(key, index, name, nameLength);
+}
+
+LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD* reserved, DWORD* type, BYTE* data,
+                         DWORD* byteCount) {
+    if (reserved != nullptr || (data != nullptr && byteCount == nullptr)) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    DWORD ignoredType = 0;
+    DWORD ignoredCount = 0;
+    return CurrentSystem().RegQueryValueExW(key, valueName, type != nullptr ? type : &ignoredType,
+                                            data, byteCount != nullptr ? byteCount : &ignoredCount);
+}
+
+HANDLE GetCurrentProcess() {
+    return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1));
+}
+
+BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE* token) {
+    if (token == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return CurrentSystem().OpenProcessToken(process, access, token);
+}
+
+BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS informationClass, void* information,
+                         DWORD length, DWORD* returnLength) {
+    if (returnLength == nullptr || (information == nullptr && length != 0)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return CurrentSystem().GetTokenInformation(token, informationClass, information, length,
+                                               returnLength);
+}
+
+BOOL ConvertSidToStringSidW(PSID sid, LPWSTR* text) {
+    if (sid == nullptr || text == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return CurrentSystem().ConvertSidToStringSidW(sid, text);
+}
+
+BOOL CloseHandle(HANDLE handle) {
+    return CurrentSystem().CloseHandle(handle);
+}
+
+HLOCAL LocalFree(HLOCAL memory) {
+    return memory == nullptr ? nullptr : CurrentSystem().LocalFree(memory);
+}
+
 HRESULT SHGetFolderPathW(HWND /*owner*/, int folder, HANDLE /*token*/, DWORD flags, LPWSTR path) {
     if (path == nullptr) {
         return E_INVALIDARG;
@@ -170,10 +228,6 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
 
 BOOL ReleaseMutex(HANDLE mutex) {
     return CurrentSystem().ReleaseMutex(mutex);
-}
-
-BOOL CloseHandle(HANDLE handle) {
-    return CurrentSystem().CloseHandle(handle);
 }
 
 HMODULE LoadLibraryExW(LPCWSTR fileName, HANDLE file, DWORD flags) {

@@ -77,6 +77,8 @@ constexpr LONG ERROR_INVALID_NAME = 123;
 constexpr LONG ERROR_ALREADY_EXISTS = 183;
 constexpr LONG ERROR_BAD_EXE_FORMAT = 193;
 constexpr LONG ERROR_FILENAME_EXCED_RANGE = 206;
+constexpr LONG ERROR_MORE_DATA = 234;
+constexpr LONG ERROR_NO_MORE_ITEMS = 259;
 constexpr LONG ERROR_NO_UNICODE_TRANSLATION = 1113;
 constexpr LONG ERROR_NOT_FOUND = 1168;
 constexpr LONG ERROR_RESOURCE_DATA_NOT_FOUND = 1812;
@@ -144,6 +146,14 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideCount,
 
 // Case-insensitive comparison (towlower under the current LC_CTYPE locale): <0, 0 or >0.
 int _wcsicmp(const wchar_t* a, const wchar_t* b);
+
+// Ordinal comparison as the system compares file and registry key names, the same in every
+// locale: CSTR_LESS_THAN, CSTR_EQUAL or CSTR_GREATER_THAN, 0 on invalid arguments. A count of -1
+// means the text is terminated.
+constexpr int CSTR_LESS_THAN = 1;
+constexpr int CSTR_EQUAL = 2;
+constexpr int CSTR_GREATER_THAN = 3;
+int CompareStringOrdinal(LPCWSTR a, int countA, LPCWSTR b, int countB, BOOL ignoreCase);
 
 // ---- COM runtime -------------------------------------------------------------------------------
 constexpr DWORD CLSCTX_INPROC_SERVER = 0x1;
@@ -275,6 +285,36 @@ struct IUniformResourceLocatorW : IUnknown {
 extern const CLSID CLSID_InternetShortcut;
 extern const IID IID_IUniformResourceLocatorW;
 
+// ---- Processes and their access tokens ----------------------------------------------------------
+using HLOCAL = void*;
+// A security identifier. Its layout is the system's own: callers only pass it on.
+using PSID = void*;
+constexpr DWORD TOKEN_QUERY = 0x0008;
+enum TOKEN_INFORMATION_CLASS { TokenUser = 1 };
+
+struct SID_AND_ATTRIBUTES {
+    PSID Sid;
+    DWORD Attributes;
+};
+// What GetTokenInformation(TokenUser) writes: this structure, followed in the same buffer by the
+// SID it points at.
+struct TOKEN_USER {
+    SID_AND_ATTRIBUTES User;
+};
+
+// A pseudo handle for the calling process, never closed.
+HANDLE GetCurrentProcess();
+// Each returns FALSE on failure, with the reason left for GetLastError.
+BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE* token);
+// ERROR_INSUFFICIENT_BUFFER with the size needed in *returnLength when length is too small.
+BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS informationClass, void* information,
+                         DWORD length, DWORD* returnLength);
+// The SID's text form ("S-1-5-21-..."), allocated for the caller: free it with LocalFree.
+BOOL ConvertSidToStringSidW(PSID sid, LPWSTR* text);
+BOOL CloseHandle(HANDLE handle);
+// Null on success, else the memory that was not freed.
+HLOCAL LocalFree(HLOCAL memory);
+
 // ---- Registry ----------------------------------------------------------------------------------
 inline HKEY const HKEY_CURRENT_USER =
     reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000001));
@@ -287,6 +327,7 @@ constexpr REGSAM KEY_WRITE = 0x20006;
 // The 64-bit view of the registry, also from a 32-bit program (no redirection to Wow6432Node).
 constexpr REGSAM KEY_WOW64_64KEY = 0x0100;
 constexpr DWORD REG_SZ = 1;
+constexpr DWORD REG_EXPAND_SZ = 2;
 constexpr DWORD REG_CREATED_NEW_KEY = 1;
 constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 
@@ -299,6 +340,23 @@ LSTATUS RegOpenKeyExW(HKEY root, LPCWSTR subKey, DWORD options, REGSAM access, H
 LSTATUS RegCloseKey(HKEY key);
 // Deletes subKey of key with all its values and subkeys.
 LSTATUS RegDeleteTreeW(HKEY key, LPCWSTR subKey);
+
+struct FILETIME {
+    DWORD dwLowDateTime;
+    DWORD dwHighDateTime;
+};
+using PFILETIME = FILETIME*;
+
+// The name of the index-th subkey (in the registry's order) with its terminator in name, whose
+// capacity *nameLength gives in characters and which gets the name's length without terminator.
+// ERROR_NO_MORE_ITEMS past the last subkey, ERROR_MORE_DATA when the name does not fit.
+LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength, DWORD* reserved,
+                      LPWSTR keyClass, DWORD* classLength, PFILETIME lastWriteTime);
+// A value's type and data: with data null only the size in bytes, which *byteCount gets;
+// ERROR_MORE_DATA when the data does not fit *byteCount bytes, ERROR_FILE_NOT_FOUND when there is
+// no such value. String data comes as stored: its terminator may be missing.
+LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD* reserved, DWORD* type, BYTE* data,
+                         DWORD* byteCount);
 
 // ---- Shell folders and files -------------------------------------------------------------------
 constexpr DWORD MAX_PATH = 260;
@@ -343,7 +401,6 @@ constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
 HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES security, BOOL initialOwner, LPCWSTR name);
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
 BOOL ReleaseMutex(HANDLE mutex);
-BOOL CloseHandle(HANDLE handle);
 
 // ---- Modules and resources --------------------------------------------------------------------
 // Map the file for its resources only: no code runs, no import is resolved.

@@ -42,6 +42,27 @@ class SystemBackend {
     virtual LSTATUS RegCloseKey(HKEY key) = 0;
     // ERROR_SUCCESS, ERROR_FILE_NOT_FOUND when the subkey does not exist, or another Win32 error.
     virtual LSTATUS RegDeleteTreeW(HKEY key, LPCWSTR subKey) = 0;
+    // ERROR_SUCCESS with the index-th subkey's name, ERROR_NO_MORE_ITEMS past the last one,
+    // ERROR_MORE_DATA when the name does not fit *nameLength characters, or another Win32 error.
+    virtual LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength) = 0;
+    // ERROR_SUCCESS with the value's type and data (its size only when data is null),
+    // ERROR_FILE_NOT_FOUND when there is no such value, ERROR_MORE_DATA when it does not fit
+    // *byteCount (which then gets the size), or another Win32 error.
+    virtual LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD* type, BYTE* data,
+                                     DWORD* byteCount) = 0;
+
+    // TRUE and a token handle to close with CloseHandle, or FALSE with SetLastError's reason.
+    virtual BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE* token) = 0;
+    // TRUE with the information written, or FALSE with SetLastError's reason
+    // (ERROR_INSUFFICIENT_BUFFER, and the size needed in *returnLength, when length is short).
+    virtual BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS informationClass,
+                                     void* information, DWORD length, DWORD* returnLength) = 0;
+    // TRUE and the SID's text for LocalFree, or FALSE with SetLastError's reason and *text null.
+    virtual BOOL ConvertSidToStringSidW(PSID sid, LPWSTR* text) = 0;
+    // FALSE for a handle (a token or a mutex) that is not open.
+    virtual BOOL CloseHandle(HANDLE handle) = 0;
+    // Null, or memory that this backend did not hand out (which stays as it is).
+    virtual HLOCAL LocalFree(HLOCAL memory) = 0;
 
     // S_OK and the folder in path (MAX_PATH characters), or a negative HRESULT.
     virtual HRESULT SHGetFolderPathW(int folder, DWORD flags, LPWSTR path) = 0;
@@ -67,8 +88,6 @@ class SystemBackend {
     virtual DWORD WaitForSingleObject(HANDLE handle) = 0;
     // TRUE, or FALSE with the reason set by SetLastError (ERROR_NOT_OWNER when not owned).
     virtual BOOL ReleaseMutex(HANDLE mutex) = 0;
-    // TRUE, or FALSE with ERROR_INVALID_HANDLE for a handle that is not open.
-    virtual BOOL CloseHandle(HANDLE handle) = 0;
 
     // The image file mapped for its resources (flags hold LOAD_LIBRARY_AS_DATAFILE or
     // LOAD_LIBRARY_AS_IMAGE_RESOURCE), or null with the reason set by SetLastError:

@@ -4,11 +4,12 @@
 
 #include <windows.h>
 
-#include <objbase.h>
 #include <intshcut.h>
+#include <objbase.h>
 #include <objidl.h>
 #include <oleauto.h>
 #include <rpc.h>
+#include <sddl.h>  // ConvertSidToStringSidW
 #include <shellapi.h>
 #include <shlobj.h>
 #include <shlwapi.h>

@@ -16,6 +16,7 @@
 #include "emulated/shell/shell_link.h"
 #include "emulated/shell/special_folders.h"
 #include "emulated/wmi/wmi_services.h"
+#include "token_user.h"
 
 EmulatedSystem::EmulatedSystem()
     : EmulatedSystem(SystemFolderFromEnvironment(), CurrentSystemUser()) {}
@@ -103,6 +104,62 @@ LSTATUS EmulatedSystem::RegDeleteTreeW(HKEY key, LPCWSTR subKey) {
     return registry_.DeleteTree(key, subKey);
 }
 
+LSTATUS EmulatedSystem::RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength) {
+    return registry_.EnumKey(key, index, name, nameLength);
+}
+
+LSTATUS EmulatedSystem::RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD* type, BYTE* data,
+                                         DWORD* byteCount) {
+    return registry_.QueryValue(key, valueName, type, data, byteCount);
+}
+
+namespace {
+
+// The one token there is: the process's, which holds nothing that needs releasing.
+HANDLE const kProcessToken = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(0x2000));
+
+}  // namespace
+
+BOOL EmulatedSystem::OpenProcessToken(HANDLE process, DWORD /*access*/, HANDLE* token) {
+    if (process != GetCurrentProcess()) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    *token = kProcessToken;
+    return TRUE;
+}
+
+BOOL EmulatedSystem::GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS informationClass,
+                                         void* information, DWORD length, DWORD* returnLength) {
+    if (token != kProcessToken || informationClass != TokenUser) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return WriteTokenUser(machine_->user.userId, information, length, returnLength);
+}
+
+BOOL EmulatedSystem::ConvertSidToStringSidW(PSID sid, LPWSTR* text) {
+    *text = AllocateLocalText(SidText(sid));
+    if (*text == nullptr) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL EmulatedSystem::CloseHandle(HANDLE handle) {
+    if (handle != kProcessToken && !mutexes_.Close(handle)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HLOCAL EmulatedSystem::LocalFree(HLOCAL memory) {
+    FreeLocalText(memory);
+    return nullptr;
+}
+
 HRESULT EmulatedSystem::SHGetFolderPathW(int folder, DWORD /*flags*/, LPWSTR path) {
     path[0] = L'\0';
     std::optional<std::wstring> folderPath = SpecialFolderPath(folder, machine_->user);
@@ -166,14 +223,6 @@ BOOL EmulatedSystem::ReleaseMutex(HANDLE mutex) {
         SetLastError(error);
     }
     return released;
-}
-
-BOOL EmulatedSystem::CloseHandle(HANDLE handle) {
-    if (!mutexes_.Close(handle)) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    return TRUE;
 }
 
 HMODULE EmulatedSystem::LoadLibraryExW(LPCWSTR fileName, DWORD /*flags*/) {

@@ -43,6 +43,16 @@ class EmulatedSystem final : public SystemBackend {
     LSTATUS RegOpenKeyExW(HKEY root, LPCWSTR subKey, REGSAM access, HKEY* key) override;
     LSTATUS RegCloseKey(HKEY key) override;
     LSTATUS RegDeleteTreeW(HKEY key, LPCWSTR subKey) override;
+    LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength) override;
+    LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD* type, BYTE* data,
+                             DWORD* byteCount) override;
+    // The process token is the system's one user, whose SID is SystemUser's userId.
+    BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE* token) override;
+    BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS informationClass,
+                             void* information, DWORD length, DWORD* returnLength) override;
+    BOOL ConvertSidToStringSidW(PSID sid, LPWSTR* text) override;
+    BOOL CloseHandle(HANDLE handle) override;
+    HLOCAL LocalFree(HLOCAL memory) override;
     HRESULT SHGetFolderPathW(int folder, DWORD flags, LPWSTR path) override;
     int SHCreateDirectoryExW(LPCWSTR path) override;
     int SHFileOperationW(SHFILEOPSTRUCTW* operation) override;
@@ -53,7 +63,6 @@ class EmulatedSystem final : public SystemBackend {
     HANDLE CreateMutexW(LPCWSTR name) override;
     DWORD WaitForSingleObject(HANDLE handle) override;
     BOOL ReleaseMutex(HANDLE mutex) override;
-    BOOL CloseHandle(HANDLE handle) override;
 
     HMODULE LoadLibraryExW(LPCWSTR fileName, DWORD flags) override;
     HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) override;

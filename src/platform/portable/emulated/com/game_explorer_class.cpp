@@ -6,9 +6,12 @@ std::wstring GameExplorerClassKey() {
     return std::wstring(L"Software\\Classes\\CLSID\\") + classId;
 }
 
-HRESULT GameExplorerRegistration(RegistryStore& registry) {
+namespace {
+
+// S_OK when the key exists below HKEY_LOCAL_MACHINE, S_FALSE when not, or the failure to read.
+HRESULT MachineKeyExists(RegistryStore& registry, const std::wstring& key) {
     std::vector<std::wstring> names;
-    SplitKeyPath(GameExplorerClassKey(), names);
+    SplitKeyPath(key, names);
     bool registered = false;
     LONG read = registry.Read(Hive::LocalMachine, [&](const RegistryNode& root) {
         registered = FindKey(root, names) != nullptr;
@@ -16,5 +19,20 @@ HRESULT GameExplorerRegistration(RegistryStore& registry) {
     if (read != ERROR_SUCCESS) {
         return HRESULT_FROM_WIN32(read);
     }
-    return registered ? S_OK : REGDB_E_CLASSNOTREG;
+    return registered ? S_OK : S_FALSE;
+}
+
+}  // namespace
+
+HRESULT GameExplorerRegistration(RegistryStore& registry) {
+    const HRESULT exists = MachineKeyExists(registry, GameExplorerClassKey());
+    return exists == S_FALSE ? REGDB_E_CLASSNOTREG : exists;
+}
+
+HRESULT GamesNamespaceRegistration(RegistryStore& registry) {
+    HRESULT exists = MachineKeyExists(registry, GameExplorerClassKey());
+    if (exists == S_OK) {
+        exists = MachineKeyExists(registry, kGamesNamespaceKey);
+    }
+    return exists == S_FALSE ? WBEM_E_INVALID_NAMESPACE : exists;
 }

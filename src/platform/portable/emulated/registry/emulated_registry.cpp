@@ -1,14 +1,15 @@
 #include "emulated/registry/emulated_registry.h"
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
+#include <iterator>
 
 #include "emulated/base/utf16.h"
 #include "emulated/base/win32_codes.h"
 
 namespace {
 
-constexpr DWORD REG_EXPAND_SZ = 2;
 constexpr DWORD REG_MULTI_SZ = 7;
 
 bool IsStringType(DWORD type) {
@@ -28,6 +29,17 @@ std::vector<BYTE> StoredData(DWORD type, const BYTE* data, DWORD byteCount) {
     std::memcpy(characters.data(), data, characters.size() * sizeof(wchar_t));
     std::string bytes = ToUtf16Le(characters);
     return {bytes.begin(), bytes.end()};
+}
+
+// The bytes a caller gets back: string types in the host's wide characters, as it wrote them.
+std::vector<BYTE> ReturnedData(const RegistryValue& value) {
+    if (!IsStringType(value.type)) {
+        return value.data;
+    }
+    const std::wstring text = FromUtf16Le(
+        std::string_view(reinterpret_cast<const char*>(value.data.data()), value.data.size()));
+    const auto* bytes = reinterpret_cast<const BYTE*>(text.data());
+    return {bytes, bytes + text.size() * sizeof(wchar_t)};
 }
 
 LSTATUS ResolvePath(const RegistryHandles& handles, HKEY root, LPCWSTR subKey, OpenKey& key) {
@@ -152,4 +164,64 @@ LSTATUS EmulatedRegistry::DeleteTree(HKEY root, LPCWSTR subKey) {
         changed = parent != nullptr && parent->Remove(path.names.back());
         return changed ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
     });
+}
+
+LSTATUS EmulatedRegistry::EnumKey(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength) {
+    std::optional<OpenKey> open = handles_.Resolve(key);
+    if (!open) {
+        return ERROR_INVALID_HANDLE;
+    }
+    LSTATUS status = ERROR_SUCCESS;
+    const LSTATUS read = store_.Read(open->hive, [&](const RegistryNode& hive) {
+        const RegistryNode* node = FindKey(hive, open->names);
+        if (node == nullptr) {
+            status = ERROR_KEY_DELETED;
+            return;
+        }
+        if (index >= node->Children().size()) {
+            status = ERROR_NO_MORE_ITEMS;
+            return;
+        }
+        auto child = node->Children().begin();
+        std::advance(child, index);
+        const std::wstring& childName = child->second->Name();
+        if (childName.size() + 1 > *nameLength) {
+            status = ERROR_MORE_DATA;
+            return;
+        }
+        std::wmemcpy(name, childName.c_str(), childName.size() + 1);
+        *nameLength = static_cast<DWORD>(childName.size());
+    });
+    return read != ERROR_SUCCESS ? read : status;
+}
+
+LSTATUS EmulatedRegistry::QueryValue(HKEY key, LPCWSTR valueName, DWORD* type, BYTE* data,
+                                     DWORD* byteCount) {
+    std::optional<OpenKey> open = handles_.Resolve(key);
+    if (!open) {
+        return ERROR_INVALID_HANDLE;
+    }
+    LSTATUS status = ERROR_SUCCESS;
+    const LSTATUS read = store_.Read(open->hive, [&](const RegistryNode& hive) {
+        const RegistryNode* node = FindKey(hive, open->names);
+        const RegistryValue* value =
+            node == nullptr ? nullptr : node->FindValue(valueName != nullptr ? valueName : L"");
+        if (value == nullptr) {
+            status = node == nullptr ? ERROR_KEY_DELETED : ERROR_FILE_NOT_FOUND;
+            return;
+        }
+        const std::vector<BYTE> returned = ReturnedData(*value);
+        const DWORD capacity = *byteCount;
+        *type = value->type;
+        *byteCount = static_cast<DWORD>(returned.size());
+        if (data == nullptr) {
+            return;
+        }
+        if (returned.size() > capacity) {
+            status = ERROR_MORE_DATA;
+            return;
+        }
+        std::copy(returned.begin(), returned.end(), data);
+    });
+    return read != ERROR_SUCCESS ? read : status;
 }

@@ -16,6 +16,10 @@ class EmulatedRegistry {
     LSTATUS CloseKey(HKEY key);
     // RegDeleteTreeW with a subkey: root may be a predefined root or an open key.
     LSTATUS DeleteTree(HKEY root, LPCWSTR subKey);
+    // RegEnumKeyExW: subkeys in the order the registry editor lists them.
+    LSTATUS EnumKey(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength);
+    // RegQueryValueExW: string data comes back as the host's wide characters.
+    LSTATUS QueryValue(HKEY key, LPCWSTR valueName, DWORD* type, BYTE* data, DWORD* byteCount);
 
     const RegistryHandles& Handles() const { return handles_; }
 

@@ -21,10 +21,7 @@ HRESULT WbemLocator::ConnectServer(BSTR networkResource, BSTR /*user*/, BSTR /*p
         !SameWindowsPath(networkResource, kGamesNamespaceLocal)) {
         return WBEM_E_INVALID_NAMESPACE;
     }
-    HRESULT registration = GameExplorerRegistration(machine_->registry);
-    if (registration == REGDB_E_CLASSNOTREG) {
-        return WBEM_E_INVALID_NAMESPACE;
-    }
+    HRESULT registration = GamesNamespaceRegistration(machine_->registry);
     if (FAILED(registration)) {
         return registration;
     }

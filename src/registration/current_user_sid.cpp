@@ -1,0 +1,70 @@
+#include "current_user_sid.h"
+
+#include <vector>
+
+namespace {
+
+HRESULT LastFailure() {
+    const DWORD error = GetLastError();
+    return error == 0 ? E_FAIL : HRESULT_FROM_WIN32(static_cast<LONG>(error));
+}
+
+// A token handle, closed when it goes out of scope.
+class TokenHandle {
+  public:
+    TokenHandle() = default;
+    TokenHandle(const TokenHandle&) = delete;
+    TokenHandle& operator=(const TokenHandle&) = delete;
+    ~TokenHandle() {
+        if (handle_ != nullptr) {
+            CloseHandle(handle_);
+        }
+    }
+    HANDLE Get() const { return handle_; }
+    HANDLE* Put() { return &handle_; }
+
+  private:
+    HANDLE handle_ = nullptr;
+};
+
+// Text that the system allocated for the caller, freed with LocalFree.
+class LocalText {
+  public:
+    LocalText() = default;
+    LocalText(const LocalText&) = delete;
+    LocalText& operator=(const LocalText&) = delete;
+    ~LocalText() { LocalFree(text_); }
+    const wchar_t* Get() const { return text_; }
+    LPWSTR* Put() { return &text_; }
+
+  private:
+    LPWSTR text_ = nullptr;
+};
+
+}  // namespace
+
+HRESULT CurrentUserSid(std::wstring& sid) {
+    TokenHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Put())) {
+        return LastFailure();
+    }
+    // The first call only measures: the SID's size varies, so the buffer is made to fit it.
+    DWORD needed = 0;
+    if (!GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &needed) &&
+        GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
+        return LastFailure();
+    }
+    // TOKEN_USER begins with a pointer: the buffer is made of pointers to keep its alignment.
+    std::vector<void*> buffer(needed / sizeof(void*) + 1);
+    if (!GetTokenInformation(token.Get(), TokenUser, buffer.data(),
+                             static_cast<DWORD>(buffer.size() * sizeof(void*)), &needed)) {
+        return LastFailure();
+    }
+    LocalText text;
+    if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid,
+                                text.Put())) {
+        return LastFailure();
+    }
+    sid = text.Get();
+    return S_OK;
+}

@@ -1,0 +1,16 @@
+// Finding a registered game's instance GUID from its executable path, on every system: through
+// WMI's games namespace where it exists, else in the registry where Game Explorer (Windows Vista
+// and 7, Wine) keeps its records, else in the upgrade keys written where Game Explorer is
+// missing.
+#pragma once
+
+#include "platform_api.h"
+
+// Looks in this order, and the first place that names the path wins: WMI (FindGameInstanceId);
+// Game Explorer's records of the current user, then of all users; the upgrade keys of the
+// current user, then of all users. executablePath is compared in full, without regard to case.
+// A place that cannot be read is skipped. S_OK with the GUID (never the all-zero one) in *gameId;
+// when no place names the path, the failure of the first place in the registry that could not be
+// read, else HRESULT_FROM_WIN32(ERROR_NOT_FOUND). *gameId is written only on S_OK. Prints
+// nothing.
+HRESULT FindRegisteredGame(const wchar_t* executablePath, GUID* gameId);
