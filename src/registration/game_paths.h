@@ -25,11 +25,10 @@ enum class TaskKind { Play, Support };
 inline constexpr int kNoTaskIndex = -1;
 
 // Builds into folder (capacity wide characters, terminator included) the game's task tree below
-// specialFolder, "<specialFolder>\Microsoft\Windows\GameExplorer\<guidText>" (guidText the
-// braced GUID); with a kind, its
-// "\PlayTasks" or "\SupportTasks" folder; with a kind and an index, that index's folder. S_OK, or
-// the failure of FormatWide (0x8007007A when the path does not fit, folder then holding a cut
-// path that must not be used).
+// specialFolder: the folder Microsoft\Windows\GameExplorer there, then guidText (the braced
+// GUID); with a kind, its "\PlayTasks" or "\SupportTasks" folder; with a kind and an index, that
+// index's folder. S_OK, or the failure of FormatWide (0x8007007A when the path does not fit,
+// folder then holding a cut path that must not be used).
 HRESULT GameTaskFolder(wchar_t* folder, std::size_t capacity, const wchar_t* specialFolder,
                        const wchar_t* guidText);
 HRESULT TaskKindFolder(wchar_t* folder, std::size_t capacity, const wchar_t* specialFolder,

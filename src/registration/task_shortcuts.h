@@ -1,6 +1,6 @@
 // The game's task shortcuts: one shortcut file per play or support task in the folder tree where
-// Game Explorer looks for them, below the user's or the common application data folder:
-// ...\Microsoft\Windows\GameExplorer\{GUID}\<PlayTasks or SupportTasks>\<index>\<name>.lnk
+// Game Explorer looks for them, below the user's or the common application data folder: the
+// game's task tree (game_paths.h), then <PlayTasks or SupportTasks>\<index>\<name>.lnk
 #pragma once
 
 #include "platform/gameux.h"
