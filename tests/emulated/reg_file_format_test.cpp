@@ -25,20 +25,10 @@ std::wstring DeepKeyLine(std::size_t levels) {
     return line + L"]\r\n";
 }
 
-RegistryNode& Key(RegistryNode& root, const std::wstring& path) {
-    std::vector<std::wstring> names;
-    SplitKeyPath(path, names);
-    RegistryNode* node = &root;
-    for (const std::wstring& name : names) {
-        bool created = false;
-        node = &node->Create(name, created);
-    }
-    return *node;
-}
-
 TEST(RegFileFormatTest, WritesTheRegistryEditorsExportFormat) {
     RegistryNode root;
-    Key(root, L"Software\\Game").SetValue({L"Path", REG_SZ, StringValueData(L"C:\\a \"b\"")});
+    CreateKeyPath(root, L"Software\\Game")
+        .SetValue({L"Path", REG_SZ, StringValueData(L"C:\\a \"b\"")});
     std::string bytes = WriteRegFile(root, kHive);
     ASSERT_GE(bytes.size(), 2u);
     EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
@@ -52,7 +42,7 @@ TEST(RegFileFormatTest, WritesTheRegistryEditorsExportFormat) {
 
 TEST(RegFileFormatTest, RoundTripKeepsKeysValuesOrderTypesAndEscapes) {
     RegistryNode root;
-    RegistryNode& game = Key(root, L"Software\\Games\\{ABC}");
+    RegistryNode& game = CreateKeyPath(root, L"Software\\Games\\{ABC}");
     game.SetValue({L"GDFBinaryPath", REG_SZ, StringValueData(L"C:\\Games\\\"q\"\\x.exe")});
     game.SetValue({L"GameInstallPath", REG_SZ, StringValueData(L"")});
     game.SetValue({L"", REG_SZ, StringValueData(L"default \U0001F3AE ü")});
@@ -62,7 +52,7 @@ TEST(RegFileFormatTest, RoundTripKeepsKeysValuesOrderTypesAndEscapes) {
     game.SetValue({L"Expand", 2, StringValueData(L"%TEMP%")});
     // A name with line breaks must not split its line, or the hive could never be read again.
     game.SetValue({L"two\nline\r name", REG_SZ, StringValueData(L"x")});
-    Key(root, L"Software\\Empty");
+    CreateKeyPath(root, L"Software\\Empty");
 
     std::string bytes = WriteRegFile(root, kHive);
     RegFileParse parsed = ParseRegFile(bytes, kHive);

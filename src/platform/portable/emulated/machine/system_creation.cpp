@@ -12,17 +12,6 @@
 
 namespace {
 
-RegistryNode& CreateKeyPath(RegistryNode& root, const std::wstring& path) {
-    std::vector<std::wstring> names;
-    SplitKeyPath(path, names);
-    RegistryNode* node = &root;
-    for (const std::wstring& name : names) {
-        bool created = false;
-        node = &node->Create(name, created);
-    }
-    return *node;
-}
-
 // The contents of a hive that a new system starts with.
 std::unique_ptr<RegistryNode> InitialHive(Hive hive) {
     auto root = std::make_unique<RegistryNode>();

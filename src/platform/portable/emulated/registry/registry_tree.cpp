@@ -85,6 +85,17 @@ bool SplitKeyPath(std::wstring_view path, std::vector<std::wstring>& names) {
     return true;
 }
 
+RegistryNode& CreateKeyPath(RegistryNode& root, const std::wstring& path) {
+    std::vector<std::wstring> names;
+    SplitKeyPath(path, names);
+    RegistryNode* node = &root;
+    for (const std::wstring& name : names) {
+        bool created = false;
+        node = &node->Create(name, created);
+    }
+    return *node;
+}
+
 RegistryNode* FindKey(RegistryNode& root, const std::vector<std::wstring>& names) {
     RegistryNode* node = &root;
     for (const std::wstring& name : names) {

@@ -65,6 +65,10 @@ class RegistryNode {
 // (a leading or doubled separator). A trailing separator is allowed, as Windows allows it.
 bool SplitKeyPath(std::wstring_view path, std::vector<std::wstring>& names);
 
+// The key at path below root, created with every missing key above it. For paths the system
+// itself knows to be well formed (its set-up, tests).
+RegistryNode& CreateKeyPath(RegistryNode& root, const std::wstring& path);
+
 // The key at names below root, or null.
 RegistryNode* FindKey(RegistryNode& root, const std::vector<std::wstring>& names);
 const RegistryNode* FindKey(const RegistryNode& root, const std::vector<std::wstring>& names);
