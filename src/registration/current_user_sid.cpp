@@ -2,30 +2,10 @@
 
 #include <vector>
 
+#include "platform/unique_handle.h"
+#include "platform/win32_failure.h"
+
 namespace {
-
-HRESULT LastFailure() {
-    const DWORD error = GetLastError();
-    return error == 0 ? E_FAIL : HRESULT_FROM_WIN32(static_cast<LONG>(error));
-}
-
-// A token handle, closed when it goes out of scope.
-class TokenHandle {
-  public:
-    TokenHandle() = default;
-    TokenHandle(const TokenHandle&) = delete;
-    TokenHandle& operator=(const TokenHandle&) = delete;
-    ~TokenHandle() {
-        if (handle_ != nullptr) {
-            CloseHandle(handle_);
-        }
-    }
-    HANDLE Get() const { return handle_; }
-    HANDLE* Put() { return &handle_; }
-
-  private:
-    HANDLE handle_ = nullptr;
-};
 
 // Text that the system allocated for the caller, freed with LocalFree.
 class LocalText {
@@ -44,26 +24,26 @@ class LocalText {
 }  // namespace
 
 HRESULT CurrentUserSid(std::wstring& sid) {
-    TokenHandle token;
+    UniqueHandle token;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Put())) {
-        return LastFailure();
+        return LastErrorResult();
     }
     // The first call only measures: the SID's size varies, so the buffer is made to fit it.
     DWORD needed = 0;
     if (!GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &needed) &&
         GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
-        return LastFailure();
+        return LastErrorResult();
     }
     // TOKEN_USER begins with a pointer: the buffer is made of pointers to keep its alignment.
     std::vector<void*> buffer(needed / sizeof(void*) + 1);
     if (!GetTokenInformation(token.Get(), TokenUser, buffer.data(),
                              static_cast<DWORD>(buffer.size() * sizeof(void*)), &needed)) {
-        return LastFailure();
+        return LastErrorResult();
     }
     LocalText text;
     if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid,
                                 text.Put())) {
-        return LastFailure();
+        return LastErrorResult();
     }
     sid = text.Get();
     return S_OK;

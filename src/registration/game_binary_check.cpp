@@ -2,17 +2,12 @@
 
 #include "platform/gameux.h"
 #include "platform/loaded_module.h"
+#include "platform/win32_failure.h"
 
 namespace {
 
 // Only the resources are wanted: no code of the game may run and no import be resolved.
 constexpr DWORD kResourceOnlyLoad = LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE;
-
-// The failure that the last system call left; a call that failed without saying why still fails.
-HRESULT LastErrorResult() {
-    const DWORD error = GetLastError();
-    return error == ERROR_SUCCESS ? E_FAIL : HRESULT_FROM_WIN32(static_cast<LONG>(error));
-}
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 #include "game_task_lock.h"
 
 #include "format_wide.h"
+#include "platform/win32_failure.h"
 
 namespace {
 
@@ -10,11 +11,6 @@ constexpr wchar_t kCurrentUserNamespace[] = L"Local";
 constexpr wchar_t kAllUsersNamespace[] = L"Global";
 // The longer namespace, the fixed part and a GUID, with room to spare.
 constexpr std::size_t kMutexNameCapacity = 80;
-
-HRESULT LastErrorResult() {
-    const DWORD error = GetLastError();
-    return error == ERROR_SUCCESS ? E_FAIL : HRESULT_FROM_WIN32(static_cast<LONG>(error));
-}
 
 }  // namespace
 
@@ -28,23 +24,20 @@ GameTaskLock::GameTaskLock(int scope, const GUID& gameId) {
     if (FAILED(result_)) {
         return;
     }
-    mutex_ = CreateMutexW(nullptr, FALSE, name);
-    if (mutex_ == nullptr) {
+    *mutex_.Put() = CreateMutexW(nullptr, FALSE, name);
+    if (!mutex_) {
         result_ = LastErrorResult();
         return;
     }
     // An abandoned mutex is owned all the same: its last owner ended, so nothing else runs.
-    const DWORD waited = WaitForSingleObject(mutex_, INFINITE);
+    const DWORD waited = WaitForSingleObject(mutex_.Get(), INFINITE);
     owned_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
     result_ = owned_ ? S_OK : LastErrorResult();
 }
 
 GameTaskLock::~GameTaskLock() {
-    // Not examined: the handle goes either way, and closing it ends the ownership.
+    // Not examined: the handle is closed either way (by mutex_), which ends the ownership.
     if (owned_) {
-        ReleaseMutex(mutex_);
-    }
-    if (mutex_ != nullptr) {
-        CloseHandle(mutex_);
+        ReleaseMutex(mutex_.Get());
     }
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/gameux.h"
+#include "platform/unique_handle.h"
 
 class GameTaskLock {
   public:
@@ -20,7 +21,7 @@ class GameTaskLock {
     HRESULT Result() const { return result_; }
 
   private:
-    HANDLE mutex_ = nullptr;
+    UniqueHandle mutex_;
     bool owned_ = false;
     HRESULT result_ = E_FAIL;
 };

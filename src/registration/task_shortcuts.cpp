@@ -9,6 +9,7 @@
 #include "platform/com_initialization.h"
 #include "platform/com_ptr.h"
 #include "platform/shell_names.h"
+#include "platform/win32_failure.h"
 
 namespace {
 
@@ -178,7 +179,7 @@ HRESULT RemoveFolderTree(const wchar_t* folderList) {
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
             return S_OK;
         }
-        return error == ERROR_SUCCESS ? E_FAIL : HRESULT_FROM_WIN32(static_cast<LONG>(error));
+        return HResultFromWin32Error(error);
     }
     SHFILEOPSTRUCTW operation = {};
     operation.wFunc = FO_DELETE;
