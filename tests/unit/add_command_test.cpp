@@ -190,6 +190,10 @@ TEST_F(AddCommandTest, SkippedAndFailedLinesUseNoIndex) {
                                       "TwoFields;x.exe",
                                       "task bad/name not added.", "  reason: error 0x8007007B"));
     EXPECT_THAT(debugOut, testing::Contains("Task name is empty. Skipped"));
+    EXPECT_TRUE(outcome.registered);
+    EXPECT_EQ(outcome.tasksAdded, 1);
+    EXPECT_EQ(outcome.tasksSkipped, 2);
+    EXPECT_EQ(outcome.tasksNotAdded, 1);
 }
 
 TEST_F(AddCommandTest, ShortcutThatCannotBeSavedIsReportedAndItsIndexReused) {

@@ -114,4 +114,14 @@ TEST(Entry, RunCommandLineTakesExitCodeOffAndPrintsNoBanner) {
     EXPECT_THAT(debug.Lines(), testing::Contains(DebugLine{kDebugOut, "Command: -del"}));
 }
 
+// The caller that asks for the outcome (an installer's custom action) gets it without the option.
+TEST(Entry, RunCommandLineReportsTheOutcomeWhenTheCallerAsks) {
+    ScriptedSystem system;
+    system.script.addGame = E_FAIL;
+    ConsoleCapture console;
+    EXPECT_EQ(RunCommandLine({L"prog", L"-add", L"all", L"C:\\x.exe"}, true), 2);
+    EXPECT_EQ(RunCommandLine({L"prog", L"-add", L"all", L"C:\\x.exe"}, false), 0);
+    EXPECT_EQ(RunCommandLine({L"prog", L"-add", L"all"}, true), 1);
+}
+
 }  // namespace
