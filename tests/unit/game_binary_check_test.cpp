@@ -43,9 +43,10 @@ TEST_P(RegistrationFailureCauseTest, NamesTheBinarysFaultWhenItHasOne) {
     ScriptedSystem system;
     GetParam().arrange(system.script);
     EXPECT_EQ(RegistrationFailureCause(kExe.c_str(), GetParam().registration), GetParam().cause);
-    // Loaded as resources only, and freed again.
+    // Loaded as Game Explorer loads it, as a data file only (not also as an image resource,
+    // which refuses images Game Explorer reads), and freed again.
     for (const std::string& load : system.CallsStartingWith("LoadLibraryExW")) {
-        EXPECT_EQ(load, "LoadLibraryExW " + LogText(kExe.c_str()) + " 34");
+        EXPECT_EQ(load, "LoadLibraryExW " + LogText(kExe.c_str()) + " 2");
     }
     EXPECT_TRUE(system.AccountsBalance());
 }
@@ -56,6 +57,11 @@ INSTANTIATE_TEST_SUITE_P(Cases, RegistrationFailureCauseTest, testing::ValuesIn(
 TEST(RegistrationFailureCause, PathThatCouldNotBeMadeFullIsNotChecked) {
     ScriptedSystem system;
     EXPECT_EQ(RegistrationFailureCause(L"", E_INVALIDARG), E_INVALIDARG);
+    // Nor one too long to be handed to Game Explorer: its refusal is the cause.
+    const std::wstring tooLong = L"C:\\" + std::wstring(MAX_PATH - 3, L'a');
+    EXPECT_EQ(
+        RegistrationFailureCause(tooLong.c_str(), HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE)),
+        HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE));
     EXPECT_EQ(system.CallCount(), 0);
 }
 
