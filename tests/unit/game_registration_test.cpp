@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "registration/game_binary_check.h"
 #include "support/scripted_system.h"
 
 namespace {
@@ -68,26 +67,6 @@ TEST_F(RegistrationTest, RegisterGame_AddsThroughGameExplorerAndKeepsItsGuid) {
                 ElementsAre("IGameExplorer::VerifyAccess C:\\Games\\Demo\\demo.exe 0",
                             "IGameExplorer::AddGame C:\\Games\\Demo\\demo.exe C:\\Games\\Demo 3 "
                             "{00000000-0000-0000-0000-000000000000}"));
-}
-
-// Wine's Game Explorer reads whatever size a definition claims (and ends the process on one of
-// 4 GiB): a claim over the limit never reaches it.
-TEST_F(RegistrationTest, RegisterGame_DefinitionClaimingOverTheLimitIsRefusedBeforeGameExplorer) {
-    const struct {
-        DWORD claimed;
-        HRESULT result;
-    } cases[] = {{kMaxGameDefinitionBytes, S_OK},
-                 {kMaxGameDefinitionBytes + 1, HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE)},
-                 {0xFFFFFFFF, HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE)}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.claimed);
-        ScriptedSystem fresh;
-        fresh.script.resourceSize = c.claimed;
-        GUID gameId = GUID_NULL;
-        EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId), c.result);
-        EXPECT_EQ(fresh.Called("IGameExplorer::"), SUCCEEDED(c.result));
-        EXPECT_TRUE(fresh.AccountsBalance());
-    }
 }
 
 // Wine's Game Explorer ends the process on a path this long: neither it nor the upgrade keys
