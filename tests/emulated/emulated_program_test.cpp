@@ -454,6 +454,9 @@ struct ReasonCase {
     std::string failureAndReason;  // the lines on standard error
 };
 
+// A game path of 282 characters, as an installer's deep folder gives one.
+const std::string kLongGamePath = "C:\\Games\\" + std::string(264, 'L') + "\\demo.exe";
+
 // Each failure is followed by the system's message for its cause; a refused game is explained
 // by what the loader finds wrong with its binary.
 const ReasonCase kReasonCases[] = {
@@ -480,6 +483,15 @@ const ReasonCase kReasonCases[] = {
     {"DefinitionRefused",
      {"-add", "all", "C:\\Games\\Refused\\game.exe"},
      "C:\\Games\\Refused\\game.exe not added.\n  reason: Unspecified error (0x80004005)\n"},
+    // Refused before Game Explorer reads it, as the definition of 4 GiB it claims would be.
+    {"DefinitionClaimingFourGiB",
+     {"-add", "all", "C:\\Games\\Huge\\game.exe"},
+     "C:\\Games\\Huge\\game.exe not added.\n"
+     "  reason: The file size exceeds the limit allowed and cannot be saved. (0x800700DF)\n"},
+    {"PathOfMaxPathCharactersOrMore",
+     {"-add", "all", kLongGamePath},
+     kLongGamePath +
+         " not added.\n  reason: The filename or extension is too long. (0x800700CE)\n"},
     {"ReservedTaskName",
      {"-add", "all", "C:\\Games\\Demo\\demo.exe", "COM1;C:\\Games\\Demo\\demo.exe;play"},
      "task COM1 not added.\n  reason: The filename, directory name, or volume label syntax is "
@@ -502,6 +514,8 @@ TEST_P(EmulatedReasonTest, FailureLineIsFollowedByItsReason) {
                     DemoGameWithResourceName(L"__GDF_XML", L"__GDF_XMX"));
     InstallDemoGame(System(), "C:\\Games\\Refused\\game.exe",
                     DemoGameWithDefinition("<GameDefinitionFile/>"));
+    InstallDemoGame(System(), "C:\\Games\\Huge\\game.exe",
+                    DemoGameClaimingDefinitionSize(0xFFFFFFFF));
     const ProcessResult result = Run(GetParam().arguments);
     EXPECT_EQ(result.err, GetParam().failureAndReason);
     EXPECT_EQ(result.exitStatus, 0);

@@ -95,6 +95,11 @@ struct SystemScript {
     // Modules and resources: ERROR_SUCCESS, or the error that makes the call fail.
     LONG loadLibraryError = ERROR_SUCCESS;
     LONG findResourceError = ERROR_SUCCESS;
+    DWORD resourceSize = 4096;  // what SizeofResource gives for a resource found
+
+    // What waiting for a mutex gives when it does not fail: WAIT_TIMEOUT makes another run hold
+    // every mutex for longer than any wait.
+    DWORD waitResult = WAIT_OBJECT_0;
 
     // The system's message texts by message id; no message for any other id.
     std::map<DWORD, std::wstring> messages;
@@ -182,7 +187,8 @@ class ScriptedSystem : public SystemBackend {
                            LPWSTR* filePart) override;
     DWORD GetFileAttributesW(LPCWSTR fileName) override;
     HANDLE CreateMutexW(LPCWSTR name) override;
-    DWORD WaitForSingleObject(HANDLE handle) override;
+    // Logged with the time limit: "WaitForSingleObject <name> <milliseconds>".
+    DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) override;
     BOOL ReleaseMutex(HANDLE mutex) override;
 
     // Mutexes created and not yet closed: handle to name, and whether it is owned.
@@ -193,6 +199,7 @@ class ScriptedSystem : public SystemBackend {
     const std::map<HANDLE, OpenMutex>& OpenMutexes() const { return openMutexes_; }
     HMODULE LoadLibraryExW(LPCWSTR fileName, DWORD flags) override;
     HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) override;
+    DWORD SizeofResource(HMODULE module, HRSRC resource) override;
     BOOL FreeLibrary(HMODULE module) override;
     DWORD FormatMessageW(DWORD messageId, LPWSTR buffer, DWORD size) override;
 

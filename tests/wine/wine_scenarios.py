@@ -18,6 +18,7 @@ import os
 import re
 import shutil
 import signal
+import struct
 import sys
 import unittest
 import xml.etree.ElementTree as ElementTree
@@ -411,18 +412,19 @@ class WithoutGameExplorerTest(WineTestCase):
                         {r"PlayTasks\0\Play.lnk": shortcut_to(game)}),
         }, []))
 
-    def test_add_stores_paths_of_260_characters_and_more_whole(self):
-        folder = r"C:\Games" + "\\Very long folder name" * 12
-        game = folder + r"\demo_game.exe"
-        guid = "{9D4E5F60-7182-43A4-B5C6-D7E8F90A1B2C}"
-        self.assertGreater(len(folder), 260)
+    def test_game_path_of_260_characters_or_more_is_refused_before_anything_registers_it(self):
+        # Wine's Game Explorer ends the process on a path this long (282 characters).
+        game = self.install_game(r"C:\Games" + "\\Very long folder name" * 11 +
+                                 "\\Deeper and deeper")
+        self.assertEqual(len(game), 282)
+        for game_explorer in (True, False):
+            with self.subTest(game_explorer=game_explorer):
+                output, changes = self.run_program("-add", "all", game, f"Play;{game};play",
+                                                   game_explorer=game_explorer)
 
-        output, changes = self.run_program(f"-guid:{guid}", "-add", "all", game,
-                                           game_explorer=False)
-
-        self.assertEqual(output, printed(BANNER + f"GUID {guid} obtained\n" + DONE))
-        self.assertEqual(changes, Changes({ALL_USERS_UPGRADE + "\\" + guid: upgrade_record(game)},
-                                          []))
+                self.assertEqual(output, printed(BANNER + DONE, f"{game} not added.\n" +
+                                                 reason("0x800700CE")))
+                self.assertEqual(changes, NO_CHANGES)
 
 
 @dataclasses.dataclass
@@ -541,6 +543,17 @@ WINE_DEBUG_LINE = re.compile(r"^[0-9a-f]{4}:[a-z]+:.*\r?\n", re.MULTILINE)
 ADD_RESULT = re.compile(r":GAMEUX_RegisterGame returning (0x[0-9a-f]{8})")
 
 
+def demo_game_claiming_definition_size(size):
+    """The demo game with the size that its definition's resource data entry claims set to size
+    (the entry: the data's address, its size, a code page and a reserved field of zero)."""
+    with open(DEMO_GAME, "rb") as file:
+        game = file.read()
+    with open(DEFINITION_FILE, "rb") as file:
+        entry = struct.pack("<III", len(file.read()), 0, 0)
+    assert game.count(entry) == 1
+    return game.replace(entry, struct.pack("<III", size, 0, 0))
+
+
 def demo_game_variant(change):
     """The demo game's bytes with its definition (UTF-16 with byte order mark) changed by
     change(text), padded with blanks to the same size, or with change(bytes) applied to the whole
@@ -560,7 +573,7 @@ def demo_game_variant(change):
 class DefinitionCase:
     name: str
     game: bytes | None  # None: no file at all
-    result: str  # what Wine's Game Explorer returns
+    result: str | None  # what Wine's Game Explorer returns (None: it is never asked)
     record: dict | None = None  # the values Wine records for an add that it allows
     reason: str | None = None  # the code the program reports for an add that Wine refuses
 
@@ -580,6 +593,9 @@ class GameDefinitionTest(WineTestCase):
                            "0x80004005", reason="0x80004005"),
             DefinitionCase("truncated binary", game[:len(game) // 2], "0x80004005",
                            reason="0x800700C1"),
+            # Wine's Game Explorer would read the 4 GiB the entry claims, and end the process.
+            DefinitionCase("definition claiming 4 GiB", demo_game_claiming_definition_size(
+                0xFFFFFFFF), None, reason="0x800700DF"),
             DefinitionCase("gameID not a GUID", demo_game_variant(
                 lambda text: text.replace(DEMO.game_id, "not-a-guid")), "0x800401f3",
                 reason="0x800401F3"),
@@ -602,7 +618,8 @@ class GameDefinitionTest(WineTestCase):
                                     environment=GAMEUX_TRACE)
                 changes = Changes.between(before, PREFIX.state())
 
-                self.assertEqual(ADD_RESULT.findall(output.stderr), [case.result])
+                self.assertEqual(ADD_RESULT.findall(output.stderr),
+                                 [] if case.result is None else [case.result])
                 output = reason_codes_only(Output(output.stdout,
                                                   WINE_DEBUG_LINE.sub("", output.stderr),
                                                   output.status))

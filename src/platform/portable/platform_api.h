@@ -77,6 +77,7 @@ constexpr LONG ERROR_INVALID_NAME = 123;
 constexpr LONG ERROR_ALREADY_EXISTS = 183;
 constexpr LONG ERROR_BAD_EXE_FORMAT = 193;
 constexpr LONG ERROR_FILENAME_EXCED_RANGE = 206;
+constexpr LONG ERROR_FILE_TOO_LARGE = 223;
 constexpr LONG ERROR_MORE_DATA = 234;
 constexpr LONG ERROR_NO_MORE_ITEMS = 259;
 constexpr LONG ERROR_NO_UNICODE_TRANSLATION = 1113;
@@ -395,6 +396,7 @@ DWORD GetFileAttributesW(LPCWSTR fileName);
 constexpr DWORD INFINITE = 0xFFFFFFFF;
 constexpr DWORD WAIT_OBJECT_0 = 0;
 constexpr DWORD WAIT_ABANDONED = 0x80;
+constexpr DWORD WAIT_TIMEOUT = 0x102;
 constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
 
 // A handle to the mutex of that name, created when missing; null on failure (GetLastError).
@@ -413,6 +415,9 @@ HMODULE LoadLibraryExW(LPCWSTR fileName, HANDLE file, DWORD flags);
 // Null when the module has no such resource, with the reason left for GetLastError
 // (ERROR_RESOURCE_DATA_NOT_FOUND, ERROR_RESOURCE_TYPE_NOT_FOUND, ERROR_RESOURCE_NAME_NOT_FOUND).
 HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type);
+// The size in bytes that the image claims for the resource, or 0 with the reason left for
+// GetLastError.
+DWORD SizeofResource(HMODULE module, HRSRC resource);
 BOOL FreeLibrary(HMODULE module);
 
 // ---- System messages ---------------------------------------------------------------------------

@@ -210,12 +210,7 @@ HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES /*security*/, BOOL initialOwner, LPCWS
 }
 
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
-    // Only a wait without a time limit: the program waits until the other run is done.
-    if (milliseconds != INFINITE) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return WAIT_FAILED;
-    }
-    return CurrentSystem().WaitForSingleObject(handle);
+    return CurrentSystem().WaitForSingleObject(handle, milliseconds);
 }
 
 BOOL ReleaseMutex(HANDLE mutex) {
@@ -241,6 +236,10 @@ HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) {
         return nullptr;
     }
     return CurrentSystem().FindResourceW(module, name, type);
+}
+
+DWORD SizeofResource(HMODULE module, HRSRC resource) {
+    return CurrentSystem().SizeofResource(module, resource);
 }
 
 BOOL FreeLibrary(HMODULE module) {

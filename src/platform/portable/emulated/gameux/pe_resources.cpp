@@ -202,6 +202,12 @@ class ResourceTree {
         return std::nullopt;
     }
 
+    // The size that the data entry at `offset` claims, when the entry is in the file.
+    std::optional<std::uint32_t> ClaimedSize(std::uint32_t offset) {
+        const std::optional<std::string> entry = At(offset, kResourceDataEntrySize);
+        return entry ? std::optional(LittleEndian(*entry, 4, 4)) : std::nullopt;
+    }
+
     // The bytes that the data entry at `offset` describes, when there are at most maxSize.
     std::optional<std::string> Data(std::uint32_t offset, std::uint32_t maxSize) {
         const std::optional<std::string> entry = At(offset, kResourceDataEntrySize);
@@ -268,5 +274,5 @@ ResourceLookup FindNamedResource(std::istream& image, std::u16string_view type,
     if (!data || (*data & kHighBit) != 0) {
         return {ERROR_RESOURCE_LANG_NOT_FOUND, std::nullopt};
     }
-    return {ERROR_SUCCESS, tree.Data(*data, maxSize)};
+    return {ERROR_SUCCESS, tree.Data(*data, maxSize), tree.ClaimedSize(*data).value_or(0)};
 }
