@@ -24,7 +24,7 @@ GameTaskLock::GameTaskLock(int scope, const GUID& gameId) {
     if (FAILED(result_)) {
         return;
     }
-    *mutex_.Put() = CreateMutexW(nullptr, FALSE, name);
+    mutex_.Reset(CreateMutexW(nullptr, FALSE, name));
     if (!mutex_) {
         result_ = LastErrorResult();
         return;
