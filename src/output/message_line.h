@@ -6,18 +6,16 @@
 #include <ostream>
 #include <string>
 
+#include "debug_streams.h"
 #include "to_narrow.h"
 
 namespace message_line_detail {
 
-// The code page that wide values take in stream's lines.
-UINT CodePageOf(const std::ostream& stream);
-
 inline void Insert(std::ostream& stream, const std::wstring& value) {
-    stream << ToNarrow(value, CodePageOf(stream));
+    stream << ToNarrow(value, CodePageOfLines(stream));
 }
 inline void Insert(std::ostream& stream, const wchar_t* value) {
-    stream << ToNarrow(value, CodePageOf(stream));
+    stream << ToNarrow(value, CodePageOfLines(stream));
 }
 template <typename T>
 void Insert(std::ostream& stream, const T& value) {

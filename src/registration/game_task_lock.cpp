@@ -26,7 +26,7 @@ GameTaskLock::GameTaskLock(int scope, const GUID& gameId, DWORD waitMilliseconds
     if (FAILED(result_)) {
         return;
     }
-    *mutex_.Put() = CreateMutexW(nullptr, FALSE, name);
+    mutex_.Reset(CreateMutexW(nullptr, FALSE, name));
     if (!mutex_) {
         result_ = LastErrorResult();
         return;

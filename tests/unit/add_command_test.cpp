@@ -3,6 +3,7 @@
 
 #include "cli/commands.h"
 #include "registration/game_task_lock.h"
+#include "output/debug_streams.h"
 #include "support/console_capture.h"
 #include "support/debug_capture.h"
 #include "support/scripted_system.h"

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "output/debug_streams.h"
 #include "support/console_capture.h"
 #include "support/debug_capture.h"
 #include "support/expected_output.h"
