@@ -37,6 +37,27 @@ TEST_F(DriveMappingTest, NamesOfDigitsAndLettersMatchWithoutRegardToCase) {
     EXPECT_EQ(host.path, system_.Path() / "drive_c" / "0" / "Task 1A");
 }
 
+TEST_F(DriveMappingTest, ShortNamesFindTheEntriesTheyStandFor) {
+    std::filesystem::create_directories(system_.Path() / "drive_c" / "Games" / "Long Folder Two");
+    std::filesystem::create_directories(system_.Path() / "drive_c" / "Games" / "Long Folder");
+    WriteBytes(system_.Path() / "drive_c" / "Games" / "Long Folder" / "demo.exe", "x");
+    const DriveMapping::HostPath first = drives_.ToHost(L"C:\\games\\longfo~1\\DEMO.EXE");
+    EXPECT_TRUE(first.exists);
+    EXPECT_EQ(first.path, system_.Path() / "drive_c" / "Games" / "Long Folder" / "demo.exe");
+    const DriveMapping::HostPath second = drives_.ToHost(L"C:\\Games\\LONGFO~2");
+    EXPECT_EQ(second.name, L"Long Folder Two");
+    EXPECT_FALSE(drives_.ToHost(L"C:\\Games\\LONGFO~3").exists);
+}
+
+TEST_F(DriveMappingTest, VerbatimPathsNameWhatTheySay) {
+    std::filesystem::create_directories(system_.Path() / "drive_c" / "game ");
+    WriteBytes(system_.Path() / "drive_c" / "game " / "demo.exe", "x");
+    EXPECT_TRUE(drives_.ToHost(L"\\\\?\\C:\\game \\demo.exe").exists);
+    EXPECT_TRUE(drives_.ToHost(L"\\\\.\\c:\\game \\demo.exe").exists);
+    EXPECT_EQ(drives_.ToHost(L"\\\\?\\C:\\x\\..\\game \\demo.exe").error, ERROR_INVALID_NAME);
+    EXPECT_EQ(drives_.ToHost(L"\\\\?\\C:\\game \\\\demo.exe").error, ERROR_INVALID_NAME);
+}
+
 TEST_F(DriveMappingTest, OtherDrivesAndNetworkPathsDoNotExist) {
     EXPECT_EQ(drives_.ToHost(L"D:\\Games").error, ERROR_PATH_NOT_FOUND);
     EXPECT_EQ(drives_.ToHost(L"\\\\server\\share\\x").error, ERROR_PATH_NOT_FOUND);

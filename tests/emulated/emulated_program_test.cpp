@@ -381,6 +381,24 @@ TEST_P(GameIdentityTest, OneUninstallRemovesEveryRegistrationOfThePath) {
     EXPECT_TRUE(Registrations().empty());
 }
 
+// "\\?\", "\\.\" and short names are spellings of one path, which names one game.
+TEST_P(GameIdentityTest, EverySpellingOfThePathNamesTheOneGame) {
+    const std::string exe = "C:\\Games\\Long Folder\\demo.exe";
+    InstallDemoGame(System(), exe);
+    EXPECT_EQ(Run({"-add", "all", "\\\\?\\" + exe}).err, "");
+    const std::vector<std::string> added = Registrations();
+    ASSERT_EQ(added.size(), 1u);
+    EXPECT_EQ(Run({"-add", "all", "C:\\Games\\LONGFO~1\\demo.exe"}).err, "");
+    EXPECT_EQ(Registrations(), added);
+
+    const std::string spelling = "\\\\.\\c:\\GAMES\\longfo~1\\DEMO.EXE";
+    ProcessResult removed = Run({"-del", spelling});
+    EXPECT_EQ(removed.err, "");
+    EXPECT_EQ(removed.out,
+              kExpectedBanner + spelling + " tasks removed.\n" + spelling + " removed.\ndone.\n");
+    EXPECT_TRUE(Registrations().empty());
+}
+
 const IdentityCase kIdentityCases[] = {
     {"WithGamesNamespace", GamesSystem::Full},
     {"WithoutGamesNamespace", GamesSystem::WithoutNamespace},
