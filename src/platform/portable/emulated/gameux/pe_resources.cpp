@@ -161,15 +161,22 @@ class ResourceTree {
         const std::uint32_t named = LittleEndian(*header, 12, 2);
         const std::uint32_t numbered = LittleEndian(*header, 14, 2);
         const std::uint32_t count = name ? named : named + numbered;
+        const std::uint64_t first = offset + kResourceDirectoryHeaderSize;
+        // The entries in one read when they all lie in the image, else one by one up to the
+        // first that does not: a directory may list up to 65,535 of each kind.
+        const std::optional<std::string> all = At(first, count * kResourceEntrySize);
         for (std::uint32_t i = 0; i < count; ++i) {
-            const std::optional<std::string> entry = At(
-                offset + kResourceDirectoryHeaderSize + i * kResourceEntrySize, kResourceEntrySize);
-            if (!entry) {
+            const std::uint64_t at = i * kResourceEntrySize;
+            const std::optional<std::string> one =
+                all ? std::nullopt : At(first + at, kResourceEntrySize);
+            if (!all && !one) {
                 return std::nullopt;
             }
-            const std::uint32_t nameField = LittleEndian(*entry, 0, 4);
+            const std::string& entries = all ? *all : *one;
+            const std::size_t start = all ? at : 0;
+            const std::uint32_t nameField = LittleEndian(entries, start, 4);
             if (!name || ((nameField & kHighBit) != 0 && HasName(nameField & ~kHighBit, *name))) {
-                return LittleEndian(*entry, 4, 4);
+                return LittleEndian(entries, start + 4, 4);
             }
         }
         return std::nullopt;
