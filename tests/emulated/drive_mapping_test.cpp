@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "emulated/base/case_folding.h"
 #include "emulated/base/win32_codes.h"
+#include "emulated/files/host_names.h"
 #include "emulated_test_support.h"
 
 namespace {
@@ -56,6 +58,26 @@ TEST_F(DriveMappingTest, VerbatimPathsNameWhatTheySay) {
     EXPECT_TRUE(drives_.ToHost(L"\\\\.\\c:\\game \\demo.exe").exists);
     EXPECT_EQ(drives_.ToHost(L"\\\\?\\C:\\x\\..\\game \\demo.exe").error, ERROR_INVALID_NAME);
     EXPECT_EQ(drives_.ToHost(L"\\\\?\\C:\\game \\\\demo.exe").error, ERROR_INVALID_NAME);
+}
+
+// Windows holds 255 UTF-16 units in a name, which can be 765 bytes of UTF-8.
+TEST_F(DriveMappingTest, EveryNameOfUpTo255UnitsIsHeldUnderOneHostNameForEveryCase) {
+    std::filesystem::create_directories(system_.Path() / "drive_c" / "Tasks");
+    for (wchar_t letter : {L'\u00e9', L'\u65e5', L'a'}) {
+        const std::wstring name(kMaxWindowsNameLength, letter);
+        const DriveMapping::HostPath host = drives_.ToHost(L"C:\\Tasks\\" + name);
+        ASSERT_EQ(host.error, ERROR_SUCCESS);
+        EXPECT_FALSE(host.exists);
+        EXPECT_LE(host.path.filename().string().size(), kMaxHostNameBytes - 32);
+        WriteBytes(host.path, "x");
+        const std::wstring otherCase(kMaxWindowsNameLength, FoldCase(letter));
+        const DriveMapping::HostPath again = drives_.ToHost(L"C:\\TASKS\\" + otherCase);
+        EXPECT_TRUE(again.exists);
+        EXPECT_EQ(again.path, host.path);
+        EXPECT_FALSE(drives_.ToHost(L"C:\\Tasks\\" + name.substr(1)).exists);
+    }
+    EXPECT_EQ(drives_.ToHost(L"C:\\Tasks\\" + std::wstring(kMaxWindowsNameLength + 1, L'a')).error,
+              ERROR_FILENAME_EXCED_RANGE);
 }
 
 TEST_F(DriveMappingTest, OtherDrivesAndNetworkPathsDoNotExist) {

@@ -4,6 +4,7 @@
 
 #include "emulated/base/case_folding.h"
 #include "emulated/base/win32_codes.h"
+#include "emulated/files/host_names.h"
 #include "emulated/files/short_names.h"
 #include "emulated/host/host_files.h"
 #include "host_text.h"
@@ -74,16 +75,31 @@ std::optional<Match> MatchInListing(const std::vector<HostFolderEntry>& entries,
 // the folder cannot be read: a guess could then name a second file beside the one meant.
 LONG MatchEntry(std::filesystem::path& folder, const std::wstring& name,
                 DriveMapping::HostPath& found) {
-    const std::string hostName = WideToHost(name);
-    const int status = HostFileStatus(folder / hostName);
-    if (status != 0 && status != ENOENT && status != ENOTDIR) {
-        return ERROR_ACCESS_DENIED;
-    }
-    found.exists = status == 0;
     found.name = name;
+    // The name as it is, then its escaped name (host_names.h), then the folder is read.
+    std::vector<std::string> candidates;
+    if (std::string plain = WideToHost(name); plain.size() <= kMaxHostNameBytes) {
+        candidates.push_back(std::move(plain));
+    }
+    if (MayBeEscaped(name)) {
+        candidates.push_back(EscapedHostName(name));
+    }
+    for (const std::string& candidate : candidates) {
+        const int status = HostFileStatus(folder / candidate);
+        if (status != 0 && status != ENOENT && status != ENOTDIR) {
+            return ERROR_ACCESS_DENIED;
+        }
+        if (status == 0) {
+            folder /= candidate;
+            found.exists = true;
+            return ERROR_SUCCESS;
+        }
+    }
+    const std::string hostName = HostNameFor(name);
+    found.exists = false;
     // The folder is read only when an entry could match in another case: otherwise creating one
     // entry after another in the same folder would read all the earlier ones each time.
-    if (found.exists || MatchesOnlyItself(name)) {
+    if (MatchesOnlyItself(name)) {
         folder /= hostName;
         return ERROR_SUCCESS;
     }
@@ -140,6 +156,9 @@ DriveMapping::HostPath DriveMapping::ToHost(const WindowsPath& path) const {
     for (const std::wstring& name : path.names) {
         if (!IsValidName(name, path.verbatim.has_value())) {
             return Failed(ERROR_INVALID_NAME);
+        }
+        if (name.size() > kMaxWindowsNameLength) {
+            return Failed(ERROR_FILENAME_EXCED_RANGE);
         }
     }
     HostPath found;
