@@ -86,8 +86,9 @@ HRESULT FullPathOf(const std::wstring& path, std::wstring& full) {
 }
 
 std::wstring ComparablePathOf(const std::wstring& fullPath) {
-    const bool mayHoldShortNames = fullPath.find(L'~') != std::wstring::npos;
-    return WithoutDevicePrefix(mayHoldShortNames ? LongPathOf(fullPath) : fullPath);
+    // The prefix goes first: not every system's GetLongPathNameW takes a "\\.\" path.
+    std::wstring path = WithoutDevicePrefix(fullPath);
+    return path.find(L'~') != std::wstring::npos ? LongPathOf(path) : path;
 }
 
 std::wstring DirectoryOf(const std::wstring& path) {

@@ -111,7 +111,7 @@ const LookupCase kLookupCases[] = {
          NoNamespace(s);
          Record(s, kUserUpgrade, kUserUpgradeGuid, L"GDFBinaryPath",
                 L"\\\\.\\C:\\GAMES\\ARENA~1\\game.exe");
-         s.longPaths[L"\\\\.\\C:\\GAMES\\ARENA~1\\game.exe"] = L"\\\\.\\C:\\GAMES\\Arena\\game.exe";
+         s.longPaths[L"C:\\GAMES\\ARENA~1\\game.exe"] = L"C:\\GAMES\\Arena\\game.exe";
      },
      S_OK, kUserUpgradeGuid},
     {"NotFound",
@@ -158,7 +158,7 @@ TEST(RegisteredGameLookupTest, AShortOrPrefixedPathFindsTheRecordOfItsLongForm) 
     NoNamespace(system.script);
     Record(system.script, kAllUsersRecords, kAllUsersRecordGuid, L"ConfigGDFBinaryPath", kExe);
     const std::wstring shortPath = L"\\\\?\\C:\\Games\\ARENA~1\\game.exe";
-    system.script.longPaths[shortPath] = L"\\\\?\\C:\\Games\\Arena\\game.exe";
+    system.script.longPaths[L"C:\\Games\\ARENA~1\\game.exe"] = kExe;
     GUID gameId = kBefore;
     EXPECT_EQ(FindRegisteredGame(shortPath.c_str(), &gameId), S_OK);
     wchar_t text[CHARS_IN_GUID] = {};
