@@ -49,6 +49,8 @@ TEST_F(DriveMappingTest, ShortNamesFindTheEntriesTheyStandFor) {
     const DriveMapping::HostPath second = drives_.ToHost(L"C:\\Games\\LONGFO~2");
     EXPECT_EQ(second.name, L"Long Folder Two");
     EXPECT_FALSE(drives_.ToHost(L"C:\\Games\\LONGFO~3").exists);
+    std::filesystem::create_directories(system_.Path() / "drive_c" / "Games" / "1234567890");
+    EXPECT_EQ(drives_.ToHost(L"C:\\Games\\123456~1").name, L"1234567890");
 }
 
 TEST_F(DriveMappingTest, VerbatimPathsNameWhatTheySay) {

@@ -21,12 +21,12 @@ bool IsAllowedName(std::wstring_view name) {
     return true;
 }
 
-// True when no other name equals name without regard to case: it holds only ASCII characters
-// that are not letters, which no case mapping produces or changes. The task index folders
-// ("0", "1", ...) are such names.
+// True when no other entry answers to name: it holds only ASCII characters that are not
+// letters, which no case mapping produces or changes, and no "~", so it is no short name either
+// ("123456~1" may stand for "1234567890"). The task index folders ("0", "1", ...) are such names.
 bool MatchesOnlyItself(std::wstring_view name) {
     for (wchar_t c : name) {
-        if (c >= 0x80 || (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z')) {
+        if (c >= 0x80 || (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || c == L'~') {
             return false;
         }
     }
