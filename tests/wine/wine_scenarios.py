@@ -364,11 +364,12 @@ class DeleteTest(WineTestCase):
     def test_delete_by_another_spelling_of_the_path_removes_the_game(self):
         """A "\\\\?\\" path and a short (8.3) path name the game added under its long path."""
         def short_path(path):
-            output = PREFIX.run("cmd", "/c", f'for %I in ("{path}") do @echo %~sI')
+            # Unquoted: Wine's cmd joins a quoted name to the current folder. So no blank in it.
+            output = PREFIX.run("cmd", "/c", f"for %I in ({path}) do @echo %~sI")
             return output.stdout.strip()
 
-        rows = (("Verbatim Spelling", lambda path: "\\\\?\\" + path),
-                ("Short Spelling", short_path))
+        rows = (("VerbatimSpelling", lambda path: "\\\\?\\" + path),
+                ("ShortSpelling", short_path))
         for row, spelling in rows:
             with self.subTest(row):
                 game = self.install_game(rf"C:\Games\{row}")
