@@ -225,6 +225,30 @@ TEST_F(EmulatedProgramTest, DeleteByPathFindsTheGameThroughWmiAndRemovesEverythi
                   ReasonCode("0x80070490"));
 }
 
+// 130 "é" and 90 "日" are names Windows holds, longer than a host name in UTF-8.
+TEST_F(EmulatedProgramTest, TaskNamesLongerThanAHostNameAreAddedAndRemoved) {
+    const std::string exe = "C:\\Games\\Demo\\demo.exe";
+    InstallDemoGame(System(), exe);
+    std::string accents;
+    std::string days;
+    for (int i = 0; i < 130; ++i) {
+        accents += "\xC3\xA9";
+        days += i < 90 ? "\xE6\x97\xA5" : "";
+    }
+    const std::string guidOption = std::string("-guid:") + kGuid;
+    ProcessResult added = Run({guidOption, "-add", "all", exe, accents + ";" + exe + ";play",
+                               days + ";C:\\Games\\Demo\\manual.txt;support"});
+    EXPECT_EQ(added.err, "");
+    for (const char* kind : {"PlayTasks/0", "SupportTasks/0"}) {
+        const std::filesystem::path folder = CommonTasks(kGuid) / kind;
+        ASSERT_TRUE(std::filesystem::is_directory(folder)) << kind;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1) << kind;
+    }
+    ProcessResult removed = Run({guidOption, "-del", exe});
+    EXPECT_EQ(removed.err, "");
+    EXPECT_FALSE(std::filesystem::exists(CommonTasks(kGuid)));
+}
+
 TEST_F(EmulatedProgramTest, DeleteByGuidRemovesTheGameAndItsTasks) {
     InstallDemoGame(System(), "C:\\G\\g.exe");
     ASSERT_EQ(Run({std::string("-guid:") + kGuid, "-add", "current", "C:\\G\\g.exe",
@@ -378,6 +402,24 @@ TEST_P(GameIdentityTest, OneUninstallRemovesEveryRegistrationOfThePath) {
     }
     EXPECT_EQ(removed.out, expected + "done.\n");
     EXPECT_EQ(removed.err, "");
+    EXPECT_TRUE(Registrations().empty());
+}
+
+// "\\?\", "\\.\" and short names are spellings of one path, which names one game.
+TEST_P(GameIdentityTest, EverySpellingOfThePathNamesTheOneGame) {
+    const std::string exe = "C:\\Games\\Long Folder\\demo.exe";
+    InstallDemoGame(System(), exe);
+    EXPECT_EQ(Run({"-add", "all", "\\\\?\\" + exe}).err, "");
+    const std::vector<std::string> added = Registrations();
+    ASSERT_EQ(added.size(), 1u);
+    EXPECT_EQ(Run({"-add", "all", "C:\\Games\\LONGFO~1\\demo.exe"}).err, "");
+    EXPECT_EQ(Registrations(), added);
+
+    const std::string spelling = "\\\\.\\c:\\GAMES\\longfo~1\\DEMO.EXE";
+    ProcessResult removed = Run({"-del", spelling});
+    EXPECT_EQ(removed.err, "");
+    EXPECT_EQ(removed.out,
+              kExpectedBanner + spelling + " tasks removed.\n" + spelling + " removed.\ndone.\n");
     EXPECT_TRUE(Registrations().empty());
 }
 

@@ -938,6 +938,23 @@ DWORD ScriptedSystem::GetFileAttributesW(LPCWSTR fileName) {
     return found->second;
 }
 
+DWORD ScriptedSystem::GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD bufferLength) {
+    if (BeginCall("GetLongPathNameW " + LogText(shortPath))) {
+        SetLastError(static_cast<DWORD>(kInjectedError));
+        return 0;
+    }
+    const auto found = script.longPaths.find(shortPath);
+    if (found == script.longPaths.end()) {
+        SetLastError(script.missingFileError);
+        return 0;
+    }
+    if (found->second.size() + 1 > bufferLength) {
+        return static_cast<DWORD>(found->second.size() + 1);
+    }
+    std::wcscpy(longPath, found->second.c_str());
+    return static_cast<DWORD>(found->second.size());
+}
+
 HANDLE ScriptedSystem::CreateMutexW(LPCWSTR name) {
     if (BeginCall("CreateMutexW " + LogText(name))) {
         SetLastError(static_cast<DWORD>(kInjectedError));

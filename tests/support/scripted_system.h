@@ -87,6 +87,7 @@ struct SystemScript {
     std::optional<DWORD> fullPathResult;            // overrides GetFullPathNameW's return value
     std::map<std::wstring, DWORD> fileAttributes;   // paths that exist (exact text)
     DWORD missingFileError = ERROR_FILE_NOT_FOUND;  // GetLastError after any other path
+    std::map<std::wstring, std::wstring> longPaths;  // GetLongPathNameW's answers (exact text)
 
     // Calls whose log line starts with this throw std::bad_alloc, as a system out of memory
     // may (empty: none).
@@ -186,6 +187,7 @@ class ScriptedSystem : public SystemBackend {
     DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer,
                            LPWSTR* filePart) override;
     DWORD GetFileAttributesW(LPCWSTR fileName) override;
+    DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD bufferLength) override;
     HANDLE CreateMutexW(LPCWSTR name) override;
     // Logged with the time limit: "WaitForSingleObject <name> <milliseconds>".
     DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) override;

@@ -362,6 +362,30 @@ class DeleteTest(WineTestCase):
                 self.assertEqual(changes, Changes({}, sorted([key, *second])))
 
 
+    def test_delete_by_another_spelling_of_the_path_removes_the_game(self):
+        """A "\\\\?\\" path and a short (8.3) path name the game added under its long path."""
+        def short_path(path):
+            # Unquoted: Wine's cmd joins a quoted name to the current folder. So no blank in it.
+            output = PREFIX.run("cmd", "/c", f"for %I in ({path}) do @echo %~sI")
+            return output.stdout.strip()
+
+        rows = (("VerbatimSpelling", lambda path: "\\\\?\\" + path),
+                ("ShortSpelling", short_path))
+        for row, spelling in rows:
+            with self.subTest(row):
+                game = self.install_game(rf"C:\Games\{row}")
+                key, guid = self.add_game("all", game, f"Play;{game};play")
+                other = spelling(game)
+                self.assertNotEqual(other.lower(), game.lower())
+
+                output, changes = self.run_program("-del", other)
+
+                self.assertEqual(output, printed(
+                    BANNER + f"{other} tasks removed.\n{other} removed.\n" + DONE))
+                self.assertEqual(changes, Changes({}, sorted([key, *task_tree(
+                    PREFIX.common_task_root, guid, {r"PlayTasks\0\Play.lnk": None})])))
+
+
 class WithoutGameExplorerTest(WineTestCase):
     """Game Explorer disabled: registration falls back to the keys that a later upgrade of the
     system reads, and removal deletes them. They must be in the 64-bit view, where the system

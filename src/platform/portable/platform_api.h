@@ -391,6 +391,9 @@ int SHFileOperationW(SHFILEOPSTRUCTW* operation);
 DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer, LPWSTR* filePart);
 // INVALID_FILE_ATTRIBUTES on failure, with the reason left for GetLastError.
 DWORD GetFileAttributesW(LPCWSTR fileName);
+// Characters written without the terminator, the size needed (terminator included) when the
+// buffer is too short, or 0 with the reason left for GetLastError.
+DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD bufferLength);
 
 // ---- Synchronisation -------------------------------------------------------------------------
 constexpr DWORD INFINITE = 0xFFFFFFFF;

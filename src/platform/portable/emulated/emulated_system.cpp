@@ -194,6 +194,10 @@ DWORD EmulatedSystem::GetFileAttributesW(LPCWSTR fileName) {
     return files_.Attributes(fileName);
 }
 
+DWORD EmulatedSystem::GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD bufferLength) {
+    return files_.LongPathName(shortPath, bufferLength, longPath);
+}
+
 HANDLE EmulatedSystem::CreateMutexW(LPCWSTR name) {
     if (machine_->state != ERROR_SUCCESS) {
         SetLastError(static_cast<DWORD>(machine_->state));

@@ -59,6 +59,7 @@ class EmulatedSystem final : public SystemBackend {
     DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer,
                            LPWSTR* filePart) override;
     DWORD GetFileAttributesW(LPCWSTR fileName) override;
+    DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD bufferLength) override;
     // Mutexes are lock files beside the registry (named_mutexes.h); none without a system.
     HANDLE CreateMutexW(LPCWSTR name) override;
     DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) override;

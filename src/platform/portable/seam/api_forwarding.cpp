@@ -200,6 +200,14 @@ DWORD GetFileAttributesW(LPCWSTR fileName) {
     return CurrentSystem().GetFileAttributesW(fileName);
 }
 
+DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD bufferLength) {
+    if (shortPath == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    return CurrentSystem().GetLongPathNameW(shortPath, longPath, bufferLength);
+}
+
 HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES /*security*/, BOOL initialOwner, LPCWSTR name) {
     // The program asks for named mutexes that it then waits for; this platform offers only that.
     if (initialOwner != FALSE || name == nullptr || name[0] == L'\0') {

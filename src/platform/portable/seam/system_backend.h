@@ -78,6 +78,10 @@ class SystemBackend {
     // with the reason set by SetLastError (ERROR_FILE_NOT_FOUND or ERROR_PATH_NOT_FOUND when it
     // does not exist).
     virtual DWORD GetFileAttributesW(LPCWSTR fileName) = 0;
+    // The path with each short (8.3) name replaced by its long name: characters written without
+    // the terminator; the size needed (terminator included) when the buffer is too short; 0 with
+    // the reason set by SetLastError when a name on the way does not exist.
+    virtual DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD bufferLength) = 0;
 
     // A handle to the named mutex (created when missing, not owned), or null with the reason set
     // by SetLastError.
