@@ -294,6 +294,20 @@ class AddTest(WineTestCase):
             {name: value for name, value in new.items() if name not in old},
             sorted(name for name in old if name not in new)))
 
+    def test_game_path_of_260_characters_or_more_is_refused_before_anything_registers_it(self):
+        # Wine's Game Explorer ends the process on a path this long (282 characters).
+        game = self.install_game(r"C:\Games" + "\\Very long folder name" * 11 +
+                                 "\\Deeper and deeper")
+        self.assertEqual(len(game), 282)
+        for game_explorer in (True, False):
+            with self.subTest(game_explorer=game_explorer):
+                output, changes = self.run_program("-add", "all", game, f"Play;{game};play",
+                                                   game_explorer=game_explorer)
+
+                self.assertEqual(output, printed(BANNER + DONE, f"{game} not added.\n" +
+                                                 reason("0x800700CE")))
+                self.assertEqual(changes, NO_CHANGES)
+
 
 class DeleteTest(WineTestCase):
     def test_delete_with_guid_removes_task_folders_and_registration_of_that_game_only(self):
@@ -435,20 +449,6 @@ class WithoutGameExplorerTest(WineTestCase):
             **task_tree(PREFIX.common_task_root, guid,
                         {r"PlayTasks\0\Play.lnk": shortcut_to(game)}),
         }, []))
-
-    def test_game_path_of_260_characters_or_more_is_refused_before_anything_registers_it(self):
-        # Wine's Game Explorer ends the process on a path this long (282 characters).
-        game = self.install_game(r"C:\Games" + "\\Very long folder name" * 11 +
-                                 "\\Deeper and deeper")
-        self.assertEqual(len(game), 282)
-        for game_explorer in (True, False):
-            with self.subTest(game_explorer=game_explorer):
-                output, changes = self.run_program("-add", "all", game, f"Play;{game};play",
-                                                   game_explorer=game_explorer)
-
-                self.assertEqual(output, printed(BANNER + DONE, f"{game} not added.\n" +
-                                                 reason("0x800700CE")))
-                self.assertEqual(changes, NO_CHANGES)
 
 
 @dataclasses.dataclass
@@ -615,8 +615,10 @@ class GameDefinitionTest(WineTestCase):
                 reason="0x80070716"),
             DefinitionCase("malformed document", demo_game_variant(lambda text: text[:150]),
                            "0x80004005", reason="0x80004005"),
+            # Read as a data file, as Game Explorer reads it, the image's headers are whole but
+            # its resources lie past the end: the loader's answer is ERROR_NOACCESS.
             DefinitionCase("truncated binary", game[:len(game) // 2], "0x80004005",
-                           reason="0x800700C1"),
+                           reason="0x800703E6"),
             # Wine's Game Explorer would read the 4 GiB the entry claims, and end the process.
             DefinitionCase("definition claiming 4 GiB", demo_game_claiming_definition_size(
                 0xFFFFFFFF), None, reason="0x800700DF"),
