@@ -18,8 +18,13 @@
 HRESULT RegisterGame(const wchar_t* executablePath, const wchar_t* installDirectory, int scope,
                      GUID* gameId);
 
-// Removes the game's registration: Game Explorer's RemoveGame result when the object can be
-// created; otherwise both upgrade keys are deleted (64-bit view) and the result is S_OK when
-// neither is left, also when neither existed, or HRESULT_FROM_WIN32 of the first registry error
-// that leaves one in place (the other is still attempted).
+// Removes everything that registers the game, in every place the lookup by path reads: through
+// Game Explorer's RemoveGame where its object can be created, and its records' keys themselves
+// where it cannot; the upgrade keys of both hives either way (64-bit view). S_OK when something
+// was removed and nothing stays; S_FALSE when there was nothing to remove (Game Explorer does not
+// know the GUID, no key was there); else the first failure (RemoveGame's, or HRESULT_FROM_WIN32
+// of the registry's error for a key that stays), the other removals still attempted.
 HRESULT UnregisterGame(const GUID& gameId);
+
+// Whether Game Explorer's object can be created on this system.
+bool GameExplorerIsPresent();
