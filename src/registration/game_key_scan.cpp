@@ -96,5 +96,6 @@ HRESULT GameKeyNamesPath(HKEY root, const wchar_t* gameKey, const wchar_t* pathV
         opened != ERROR_SUCCESS) {
         return HRESULT_FROM_WIN32(opened);
     }
-    return RecordNamesPath(root, gameKey, pathValue, executablePath) ? S_OK : S_FALSE;
+    return RecordNamesPath(root, gameKey, pathValue, ComparablePathOf(executablePath)) ? S_OK
+                                                                                       : S_FALSE;
 }

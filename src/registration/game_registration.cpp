@@ -8,7 +8,6 @@
 #include "platform/unique_bstr.h"
 #include "platform/win32_failure.h"
 #include "registration/game_binary_check.h"
-#include "registration/game_explorer_object.h"
 #include "registration/game_record_places.h"
 #include "registration/game_registry_keys.h"
 
@@ -159,6 +158,17 @@ HRESULT UnregisterGame(const GUID& gameId) {
         }
     }
     return tally.Result();
+}
+
+bool CreateGameExplorer(ComPtr<IGameExplorer>& explorer) {
+    const HRESULT created = CoCreateInstance(CLSID_GameExplorer, nullptr, CLSCTX_INPROC_SERVER,
+                                             IID_IGameExplorer, explorer.PutVoid());
+    // A success without an object would be used as one; it is treated as no Game Explorer.
+    if (FAILED(created) || !explorer) {
+        explorer.Reset();
+        return false;
+    }
+    return true;
 }
 
 bool GameExplorerIsPresent() {

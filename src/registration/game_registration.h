@@ -3,6 +3,7 @@
 // GamesToFindOnWindowsUpgrade instead. Neither operation prints anything or throws.
 #pragma once
 
+#include "platform/com_ptr.h"
 #include "platform/gameux.h"
 
 // Registers the game for scope (GIS_CURRENT_USER, or any other value for all users). gameId is in
@@ -26,5 +27,11 @@ HRESULT RegisterGame(const wchar_t* executablePath, const wchar_t* installDirect
 // of the registry's error for a key that stays), the other removals still attempted.
 HRESULT UnregisterGame(const GUID& gameId);
 
-// Whether Game Explorer's object can be created on this system.
+// Creates the object in explorer (COM must be initialised on the thread). False, explorer null,
+// where it cannot be created: Game Explorer is missing (Windows 10 from version 1803, Wine
+// without gameux) or broken, and the game goes to the upgrade keys instead.
+bool CreateGameExplorer(ComPtr<IGameExplorer>& explorer);
+
+// Whether Game Explorer's object can be created on this system: the one answer to whether
+// this system has Game Explorer at all.
 bool GameExplorerIsPresent();
