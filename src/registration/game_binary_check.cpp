@@ -2,7 +2,6 @@
 
 #include <cwchar>
 
-#include "platform/com_initialization.h"
 #include "platform/gameux.h"
 #include "platform/loaded_module.h"
 #include "platform/win32_failure.h"
