@@ -80,7 +80,8 @@ void CheckTaskLine(const std::wstring& line) {
     FUZZ_CHECK(task->name == fields[0]);
     FUZZ_CHECK(task->path == fields[1]);
     // glibc's own case-insensitive comparison, independent of the platform layer's _wcsicmp.
-    FUZZ_CHECK(task->isSupport == (wcscasecmp(fields[2].c_str(), L"support") == 0));
+    FUZZ_CHECK((task->kind == TaskKind::Support) ==
+               (wcscasecmp(fields[2].c_str(), L"support") == 0));
     FUZZ_CHECK(task->arguments == (fields.size() > 3 ? fields[3] : std::wstring()));
 }
 

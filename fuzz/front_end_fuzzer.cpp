@@ -1,8 +1,10 @@
 // The whole front end in this process: wmain on random argument vectors against the scripted
-// system, whose answers (and one failing call) are chosen by the input too. Vectors that would
-// end in the usage block (which exits the process) are completed with further elements first,
-// and a command word that is neither -add nor -del becomes one of them.
-// Properties: wmain returns 0 and the run ends with "done."; every failure line on cerr has its
+// system, whose answers (and one failing call) are chosen by the input too. Most vectors are
+// completed first with further elements (a command word that is neither -add nor -del becomes one
+// of them), so that the commands run; the others may end in the usage block. Some ask for the
+// outcome with -exitcode.
+// Properties: wmain returns, never ends the process; the run ends with "done." and status 0 (with
+// -exitcode 0, 2 or 3), or with the usage block and status 1; every failure line on cerr has its
 // copy on DebugErr, in order; every object, string, COM initialisation and key is given back.
 #include <clocale>
 #include <cstdint>
@@ -122,6 +124,11 @@ bool HasLineBreak(const std::vector<std::wstring>& elements) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzInput input(data, size);
+    // The first byte: whether the vector is left as it is (and may end in the usage block), and
+    // whether the outcome is asked for.
+    const std::uint8_t shape = input.Byte();
+    const bool mayShowUsage = (shape & 1) != 0;
+    const bool exitCode = (shape & 2) != 0;
     ScriptedSystem system;
     ScriptSystem(input, system.script);
     system.FailCall(input.Byte());
@@ -131,7 +138,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         elements.push_back(input.WideChunk());
     }
     std::setlocale(LC_CTYPE, "");  // as wmain selects it, so that words compare the same way
-    CompleteForTheCommands(elements);
+    if (!mayShowUsage) {
+        CompleteForTheCommands(elements);
+    }
+    if (exitCode) {
+        elements.insert(elements.begin() + 1, L"-exitcode");
+    }
     std::vector<wchar_t*> argv;
     for (std::wstring& element : elements) {
         argv.push_back(element.data());
@@ -150,12 +162,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         debugErr = debug.Channel(kDebugErr);
     }
 
-    FUZZ_CHECK(status == 0);
     FUZZ_CHECK(out.compare(0, kBanner.size(), kBanner) == 0);
-    FUZZ_CHECK(out.size() >= kBanner.size() + 6 && out.compare(out.size() - 6, 6, "done.\n") == 0);
+    const auto endsWith = [&](const std::string& end) {
+        return out.size() >= kBanner.size() + end.size() &&
+               out.compare(out.size() - end.size(), end.size(), end) == 0;
+    };
+    if (status == 1) {
+        FUZZ_CHECK(endsWith(kExpectedUsage));
+    } else {
+        FUZZ_CHECK(status == 0 || (exitCode && (status == 2 || status == 3)));
+        FUZZ_CHECK(endsWith("done.\n"));
+    }
     FUZZ_CHECK(system.AccountsBalance());
 
-    if (!HasLineBreak(elements)) {
+    // A run that shows the usage says why on DebugErr, a line with no console copy.
+    if (status != 1 && !HasLineBreak(elements)) {
         // DebugErr holds the copy of each cerr line, and nothing else.
         FUZZ_CHECK(LinesOf(err) == debugErr);
     }

@@ -12,12 +12,12 @@
 
 #include "fuzz_check.h"
 #include "fuzz_input.h"
-#include "host_text.h"
 #include "output/debug_sink_test_seam.h"
 #include "output/debug_stream_buf.h"
 #include "output/to_narrow.h"
 #include "platform_api.h"
-#include "utf8.h"
+#include "text/host_text.h"
+#include "text/utf8.h"
 
 namespace {
 

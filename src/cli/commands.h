@@ -1,13 +1,68 @@
-// The two commands that the entry routine dispatches to. Both report every outcome in their own
-// message lines; the run then ends with "done." and exit status 0.
+// The two commands that the entry routine runs. Each reports every outcome in its own message
+// lines and returns what each of its steps did, from which the entry routine tells its caller the
+// outcome when asked to (-exitcode).
 #pragma once
 
-#include "argument_list.h"
+#include <new>
+
+#include "command_request.h"
+#include "output/debug_streams.h"
+#include "output/message_line.h"
 #include "platform_api.h"
 
-// "-add": registers the game for the scope and creates a shortcut for each task line. May end
-// the process through PrintUsage when arguments are missing.
-void RunAddCommand(const ArgumentList& arguments, int commandIndex, GUID* gameId);
+// What "-add" did. A task line is either added, skipped (too few fields or an empty name) or not
+// added (the system refused it, or the game has no GUID to keep tasks under).
+struct AddOutcome {
+    bool registered = false;
+    // The GUID the game was registered under (GUID_NULL when none could be had).
+    GUID gameId = GUID_NULL;
+    int tasksAdded = 0;
+    int tasksSkipped = 0;
+    int tasksNotAdded = 0;
+    // Memory ran out between two steps: the task lines after that point were not looked at.
+    bool cutShort = false;
+};
 
-// "-del": finds the game's GUID when none was given, removes its task folders and unregisters it.
-void RunDeleteCommand(const ArgumentList& arguments, int commandIndex, GUID* gameId);
+// What "-del" did.
+struct DeleteOutcome {
+    // The lookup by path found no registration at all (nothing to remove).
+    bool nothingFound = false;
+    int registrationsRemoved = 0;
+    // Something of the game may still be registered: a removal failed, a lookup could not tell,
+    // or the command was cut short before it knew.
+    bool registrationLeft = true;
+    // A task folder could not be removed.
+    bool taskFoldersLeft = false;
+};
+
+// "-add": registers the game for the request's scope and creates a shortcut for each task line;
+// without a GUID, a game registered before under the same path keeps its GUID.
+AddOutcome RunAddCommand(const CommandRequest& request);
+
+// "-del": without a GUID, finds every registration of the path and removes each (task folders
+// of both scopes, then the registration); with one, removes that GUID's.
+DeleteOutcome RunDeleteCommand(const CommandRequest& request);
+
+// A step of a command that runs out of memory fails like any other step: its failure line is
+// printed and the run goes on to "done.". The operation's HRESULT, or E_OUTOFMEMORY.
+template <typename Operation>
+HRESULT UnlessOutOfMemory(Operation&& operation) {
+    try {
+        return operation();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+// Runs a command's steps. An allocation that fails between two steps ends the command, not the
+// run, which still reports "done."; false then, and a diagnostic line says so.
+template <typename Steps>
+bool RunsToTheEnd(Steps&& steps) {
+    try {
+        steps();
+        return true;
+    } catch (const std::bad_alloc&) {
+        WriteLine(DebugErr(), "Out of memory: the command was cut short");
+        return false;
+    }
+}

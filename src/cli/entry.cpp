@@ -2,25 +2,39 @@
 
 #include <clocale>
 #include <iostream>
-#include <new>
-#include <string>
 
-#include "argument_list.h"
+#include "command_request.h"
 #include "commands.h"
 #include "output/debug_streams.h"
 #include "output/message_line.h"
 #include "platform_api.h"
 #include "program_texts.h"
-#include "registration/guid_text.h"
-#include "usage.h"
 
 namespace {
 
-constexpr std::size_t kMinimumArguments = 3;
-constexpr wchar_t kGuidOption[] = L"-guid:";
-constexpr std::size_t kGuidOptionLength = 6;
-constexpr wchar_t kAddCommand[] = L"-add";
-constexpr wchar_t kDeleteCommand[] = L"-del";
+constexpr wchar_t kExitCodeOption[] = L"-exitcode";
+
+// The exit statuses. Without -exitcode a run that reaches "done." gives kDone whatever it did.
+constexpr int kDone = 0;
+constexpr int kUsageShown = 1;
+constexpr int kNotDone = 2;     // -add: not added; -del: something of the game still registered
+constexpr int kPartlyDone = 3;  // -add: a task line skipped or not added; -del: a task folder left
+
+int ExitStatusOf(const AddOutcome& outcome) {
+    if (!outcome.registered) {
+        return kNotDone;
+    }
+    const bool everyTaskAdded =
+        !outcome.cutShort && outcome.tasksSkipped == 0 && outcome.tasksNotAdded == 0;
+    return everyTaskAdded ? kDone : kPartlyDone;
+}
+
+int ExitStatusOf(const DeleteOutcome& outcome) {
+    if (outcome.registrationLeft) {
+        return kNotDone;
+    }
+    return outcome.taskFoldersLeft ? kPartlyDone : kDone;
+}
 
 void PrintBanner() {
     std::cout << std::endl;
@@ -29,9 +43,32 @@ void PrintBanner() {
     }
 }
 
-// The option is recognised in element 1 only, by its exact lower-case prefix.
-bool CarriesGuidOption(const std::wstring& element) {
-    return element.compare(0, kGuidOptionLength, kGuidOption) == 0;
+// Writes the usage block to cout; the run then ends with kUsageShown.
+int PrintUsage() {
+    std::cout << std::endl;
+    for (const char* text : kUsageTexts) {
+        WriteLine(std::cout, text);
+    }
+    return kUsageShown;
+}
+
+// The diagnostic line that says why the usage is shown (the element count for too few).
+void NoteUsageReason(UsageReason reason, const CommandLine& line, std::size_t elementCount) {
+    const int count = static_cast<int>(elementCount);
+    switch (reason) {
+        case UsageReason::TooFewArguments:
+            WriteLine(DebugErr(), "Too few arguments: ", count);
+            break;
+        case UsageReason::UnknownCommand:
+            WriteLine(DebugErr(), "Unknown command: ", line.commandWord);
+            break;
+        case UsageReason::TooFewForAdd:
+            WriteLine(DebugOut(), "Too few arguments for add: ", count);
+            break;
+        case UsageReason::TooFewForDelete:
+            WriteLine(DebugOut(), "Too few arguments for del: ", count);
+            break;
+    }
 }
 
 void EchoRunGuid(const GUID& gameId) {
@@ -47,54 +84,59 @@ void EchoRunGuid(const GUID& gameId) {
     WriteLine(DebugOut(), "GUID: ", copy);
 }
 
-// Each step of a command reports running out of memory as its own failure; an allocation that
-// fails between the steps ends the command, not the run, which still reports "done.".
-void RunCommand(void (*command)(const ArgumentList&, int, GUID*), const ArgumentList& arguments,
-                int commandIndex, GUID* gameId) {
+void NoteRunCutShort() {
     try {
-        command(arguments, commandIndex, gameId);
-    } catch (const std::bad_alloc&) {
-        WriteLine(DebugErr(), "Out of memory: the command was cut short");
+        WriteLine(DebugErr(), "The run was cut short by a failure");
+    } catch (...) {
+        // Nothing is left to say it with.
     }
+}
+
+// The run after the -exitcode option: the echoes, the command, "done.". Returns the outcome's
+// exit status.
+int RunArguments(const ArgumentList& arguments) {
+    const CommandLine line = ParseCommandLine(arguments);
+    if (line.usage == UsageReason::TooFewArguments) {
+        NoteUsageReason(*line.usage, line, arguments.size());
+        return PrintUsage();
+    }
+    if (line.obtainedGuidText) {
+        WriteLine(std::cout, "GUID ", *line.obtainedGuidText, " obtained");
+    }
+    EchoRunGuid(line.request.gameId);
+    WriteLine(DebugOut(), "Command: ", line.commandWord);
+    if (line.usage) {
+        NoteUsageReason(*line.usage, line, arguments.size());
+        return PrintUsage();
+    }
+
+    const int status = line.request.command == CommandKind::Add
+                           ? ExitStatusOf(RunAddCommand(line.request))
+                           : ExitStatusOf(RunDeleteCommand(line.request));
+    WriteLineWithCopy(std::cout, DebugOut(), "done.");
+    return status;
 }
 
 }  // namespace
 
+int RunCommandLine(std::vector<std::wstring> arguments, bool reportOutcome) {
+    try {
+        if (arguments.size() > 1 && arguments[1] == kExitCodeOption) {
+            arguments.erase(arguments.begin() + 1);
+            reportOutcome = true;
+        }
+        const int status = RunArguments(arguments);
+        return status == kUsageShown || reportOutcome ? status : kDone;
+    } catch (...) {
+        // Out of memory (or anything else thrown) outside a command's steps: what was done is
+        // not known to be whole. The caller may be a host process that must go on.
+        NoteRunCutShort();
+    }
+    return kNotDone;
+}
+
 extern "C" int wmain(int argc, wchar_t* argv[]) {
     std::setlocale(LC_CTYPE, "");
     PrintBanner();
-
-    const ArgumentList arguments = BuildArgumentList(argc, argv);
-    if (arguments.size() < kMinimumArguments) {
-        WriteLine(DebugErr(), "Too few arguments: ", static_cast<int>(arguments.size()));
-        PrintUsage();
-    }
-
-    GUID gameId = GUID_NULL;
-    int commandIndex = 1;
-    if (CarriesGuidOption(arguments[1])) {
-        const std::wstring guidText = arguments[1].substr(kGuidOptionLength);
-        if (SUCCEEDED(ParseGuid(guidText.c_str(), &gameId))) {
-            WriteLine(std::cout, "GUID ", guidText, " obtained");
-        }
-        commandIndex = 2;
-    }
-
-    EchoRunGuid(gameId);
-    const std::wstring& command = arguments[static_cast<std::size_t>(commandIndex)];
-    WriteLine(DebugOut(), "Command: ", command);
-
-    if (_wcsicmp(command.c_str(), kAddCommand) == 0) {
-        RunCommand(RunAddCommand, arguments, commandIndex, &gameId);
-    } else if (_wcsicmp(command.c_str(), kDeleteCommand) == 0) {
-        RunCommand(RunDeleteCommand, arguments, commandIndex, &gameId);
-    } else {
-        // A misspelt word (or an upper-case -GUID: option) would otherwise end in "done." and
-        // status 0, and an installer would take the game for registered.
-        WriteLine(DebugErr(), "Unknown command: ", command);
-        PrintUsage();
-    }
-
-    WriteLineWithCopy(std::cout, DebugOut(), "done.");
-    return 0;
+    return RunCommandLine(BuildArgumentList(argc, argv), false);
 }

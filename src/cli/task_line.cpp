@@ -26,7 +26,7 @@ std::optional<TaskSpec> ParseTaskLine(const std::wstring& line) {
     TaskSpec task;
     task.name = fields[0];
     task.path = fields[1];
-    task.isSupport = _wcsicmp(fields[2].c_str(), kSupportKind) == 0;
+    task.kind = _wcsicmp(fields[2].c_str(), kSupportKind) == 0 ? TaskKind::Support : TaskKind::Play;
     if (fields.size() > kRequiredFields) {
         task.arguments = fields[3];
     }

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "format_wide.h"
+#include "platform/gameux.h"
 
 namespace {
 
@@ -79,6 +80,20 @@ HRESULT WorkingFolderOf(const std::wstring& target, std::wstring& folder) {
         directory += full[directory.size()];
     }
     folder = std::move(directory);
+    return S_OK;
+}
+
+int SpecialFolderFor(int scope) {
+    return scope == GIS_CURRENT_USER ? CSIDL_LOCAL_APPDATA : CSIDL_COMMON_APPDATA;
+}
+
+HRESULT LocateGameTaskRoot(int specialFolderId, const GUID& gameId, GameTaskRoot& root) {
+    const HRESULT hr =
+        SHGetFolderPathW(nullptr, specialFolderId, nullptr, SHGFP_TYPE_CURRENT, root.specialFolder);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    StringFromGUID2(gameId, root.guidText, CHARS_IN_GUID);
     return S_OK;
 }
 

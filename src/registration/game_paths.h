@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform_api.h"
+#include "task_kind.h"
 
 // S_OK and path completed against the current folder (GetFullPathNameW) in full; E_INVALIDARG
 // for an empty path or one that the system cannot make full. full is unchanged on failure.
@@ -20,9 +21,22 @@ std::wstring DirectoryOf(const std::wstring& path);
 // trailing backslash. E_INVALIDARG, and folder unchanged, when the full path cannot be had.
 HRESULT WorkingFolderOf(const std::wstring& target, std::wstring& folder);
 
-enum class TaskKind { Play, Support };
 // No index: the path ends at the kind folder.
 inline constexpr int kNoTaskIndex = -1;
+
+// The special folder (CSIDL) a scope's tasks live below: the user's local application data for
+// GIS_CURRENT_USER, the application data common to all users for any other scope.
+int SpecialFolderFor(int scope);
+
+// Where a game's task tree starts: the path of a special folder and the game's braced GUID.
+struct GameTaskRoot {
+    wchar_t specialFolder[MAX_PATH];
+    wchar_t guidText[CHARS_IN_GUID];
+};
+
+// Asks the system for specialFolderId's path (SHGetFolderPathW) and makes gameId's braced text.
+// S_OK, or the failure of the folder query (root then unusable).
+HRESULT LocateGameTaskRoot(int specialFolderId, const GUID& gameId, GameTaskRoot& root);
 
 // Builds into folder (capacity wide characters, terminator included) the game's task tree below
 // specialFolder: the folder Microsoft\Windows\GameExplorer there, then guidText (the braced

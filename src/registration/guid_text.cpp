@@ -58,6 +58,7 @@ HRESULT ParseGuid(const wchar_t* text, GUID* guid) {
     }
     if (converted != kGuidNumberCount) {
         *guid = GUID_NULL;
+        // No system call is made: the text is simply no GUID.
         return E_FAIL;
     }
     guid->Data1 = numbers[0];
@@ -67,4 +68,10 @@ HRESULT ParseGuid(const wchar_t* text, GUID* guid) {
         guid->Data4[i] = static_cast<std::uint8_t>(numbers[3 + i] & 0xFF);
     }
     return S_OK;
+}
+
+std::wstring BracedGuid(const GUID& guid) {
+    wchar_t text[CHARS_IN_GUID] = {};
+    StringFromGUID2(guid, text, CHARS_IN_GUID);
+    return text;
 }

@@ -2,9 +2,15 @@
 // WMI. The braced and unbraced forms are written by the platform (StringFromGUID2, UuidToStringA).
 #pragma once
 
+#include <string>
+
 #include "platform_api.h"
 
 // S_OK and the GUID in guid when text holds a braced GUID ("{" followed by hexadecimal groups of
 // at most 8-4-4-2 2-2 2 2 2 2 2 digits, white space allowed before each group, the closing brace
 // optional). Otherwise E_FAIL and GUID_NULL in guid. guid is written on every call.
 HRESULT ParseGuid(const wchar_t* text, GUID* guid);
+
+// The braced upper-case form of guid ("{9A5EA990-3034-4D6F-9128-01F3C61022BC}"), as the
+// diagnostic lines show it.
+std::wstring BracedGuid(const GUID& guid);

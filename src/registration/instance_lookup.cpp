@@ -20,6 +20,11 @@ constexpr std::size_t kQueryCapacity = 1024;
 // The result when no game is registered with the path.
 constexpr HRESULT kNoGameFound = HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
 
+// A path whose escaped form does not fit the query: no call failed, the path is too long for it.
+constexpr HRESULT kPathTooLongForQuery = HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+// The game's InstanceID is no text or no braced GUID: no call failed, the data is not usable.
+constexpr HRESULT kInstanceIdNotAGuid = HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
+
 // How long to wait for the first matching game before concluding there is none.
 constexpr LONG kNextTimeoutMilliseconds = 5000;
 
@@ -60,19 +65,23 @@ bool ReadInstanceId(const VARIANT& property, GUID* instanceId) {
 HRESULT FindGameInstanceId(const wchar_t* executablePath, GUID* gameId) {
     // Everything below is declared in the reverse of the order it must be released in, so that
     // each object and string is released before the ones it was obtained through, and COM is
-    // uninitialised last.
+    // uninitialised last. Each failure returns its own cause: the failing call's HRESULT, or,
+    // where a call succeeded without giving what it should, E_POINTER.
     ComInitialization com;
     ComPtr<IWbemLocator> locator;
-    if (FAILED(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
-                                locator.PutVoid())) ||
-        !locator) {
-        return E_FAIL;
+    if (const HRESULT created = CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER,
+                                                 IID_IWbemLocator, locator.PutVoid());
+        FAILED(created)) {
+        return created;
+    }
+    if (!locator) {
+        return E_POINTER;
     }
 
     ComPtr<IWbemServices> services;
     UniqueBstr gamesNamespace(SysAllocString(kGamesNamespace));
     if (!gamesNamespace) {
-        return E_FAIL;
+        return E_OUTOFMEMORY;
     }
     const HRESULT connected = locator->ConnectServer(gamesNamespace.Get(), nullptr, nullptr,
                                                      nullptr, 0, nullptr, nullptr, services.Put());
@@ -80,46 +89,66 @@ HRESULT FindGameInstanceId(const wchar_t* executablePath, GUID* gameId) {
     if (connected == static_cast<HRESULT>(WBEM_E_INVALID_NAMESPACE)) {
         return kNoGameFound;
     }
-    if (FAILED(connected) || !services) {
-        return E_FAIL;
+    if (FAILED(connected)) {
+        return connected;
+    }
+    if (!services) {
+        return E_POINTER;
     }
     // Not examined: if the proxy keeps its default security, the query itself reports it.
     CoSetProxyBlanket(services.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
                       RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
 
     UniqueBstr queryLanguage(SysAllocString(kQueryLanguage));
+    if (!queryLanguage) {
+        return E_OUTOFMEMORY;
+    }
     wchar_t queryText[kQueryCapacity];
-    if (!queryLanguage || !BuildGameQuery(executablePath, queryText)) {
-        return E_FAIL;
+    if (!BuildGameQuery(executablePath, queryText)) {
+        return kPathTooLongForQuery;
     }
     UniqueBstr query(SysAllocString(queryText));
+    if (!query) {
+        return E_OUTOFMEMORY;
+    }
     ComPtr<IEnumWbemClassObject> games;
-    if (!query ||
-        FAILED(services->ExecQuery(queryLanguage.Get(), query.Get(),
-                                   WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, nullptr,
-                                   games.Put())) ||
-        !games) {
-        return E_FAIL;
+    if (const HRESULT queried = services->ExecQuery(
+            queryLanguage.Get(), query.Get(), WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY,
+            nullptr, games.Put());
+        FAILED(queried)) {
+        return queried;
+    }
+    if (!games) {
+        return E_POINTER;
     }
 
     // Only the first game is looked at: two games registered with one path cannot be told apart.
     ComPtr<IWbemClassObject> game;
     ULONG returned = 0;
     const HRESULT next = games->Next(kNextTimeoutMilliseconds, 1, game.Put(), &returned);
-    if (FAILED(next) || (returned != 0 && !game)) {
-        return E_FAIL;
+    if (FAILED(next)) {
+        return next;
     }
     if (returned == 0) {
         return kNoGameFound;
     }
+    if (!game) {
+        return E_POINTER;
+    }
 
     UniqueBstr propertyName(SysAllocString(kGameInstanceIdProperty));
+    if (!propertyName) {
+        return E_OUTOFMEMORY;
+    }
     UniqueVariant instanceIdValue;
+    if (const HRESULT read =
+            game->Get(propertyName.Get(), 0, instanceIdValue.Put(), nullptr, nullptr);
+        FAILED(read)) {
+        return read;
+    }
     GUID instanceId = GUID_NULL;
-    if (!propertyName ||
-        FAILED(game->Get(propertyName.Get(), 0, instanceIdValue.Put(), nullptr, nullptr)) ||
-        !ReadInstanceId(instanceIdValue.Get(), &instanceId)) {
-        return E_FAIL;
+    if (!ReadInstanceId(instanceIdValue.Get(), &instanceId)) {
+        return kInstanceIdNotAGuid;
     }
     if (gameId != nullptr) {
         *gameId = instanceId;

@@ -7,7 +7,9 @@
 // S_OK when a game with that executable path is registered (its GUID then in *gameId unless
 // gameId is null); otherwise *gameId is unchanged and the result is HRESULT_FROM_WIN32 of
 // ERROR_NOT_FOUND when no game is registered with the path (the query yields none, or the system
-// has no games namespace), and E_FAIL for every other failure. Only the first game that WMI yields
-// is read, and it counts only if its InstanceID is a braced GUID. A path too long to be quoted
-// whole in the query gives E_FAIL without a query. Prints nothing.
+// has no games namespace), else the failing call's own HRESULT: E_OUTOFMEMORY for a string that
+// could not be made, E_POINTER for a call that succeeded without giving its object. Only the
+// first game that WMI yields is read, and it counts only if its InstanceID is a braced GUID
+// (otherwise HRESULT_FROM_WIN32(ERROR_INVALID_DATA)). A path too long to be quoted whole in the
+// query gives HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE) without a query. Prints nothing.
 HRESULT FindGameInstanceId(const wchar_t* executablePath, GUID* gameId);

@@ -16,8 +16,13 @@ const HRESULT kNotFound = HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
 // registry's places say more.
 HRESULT FromWmi(const wchar_t* executablePath, GUID* gameId) {
     GUID found = GUID_NULL;
-    if (FAILED(FindGameInstanceId(executablePath, &found)) || IsEqualGUID(found, GUID_NULL)) {
-        return E_FAIL;
+    const HRESULT result = FindGameInstanceId(executablePath, &found);
+    if (FAILED(result)) {
+        return result;
+    }
+    // The all-zero GUID names no game: as good as nothing found.
+    if (IsEqualGUID(found, GUID_NULL)) {
+        return kNotFound;
     }
     *gameId = found;
     return S_OK;

@@ -6,9 +6,9 @@
 #include <new>
 #include <sstream>
 
-#include "bstr_memory.h"
 #include "registration/guid_text.h"
-#include "token_user.h"
+#include "shared/bstr_memory.h"
+#include "shared/token_user.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "platform/gameux.h"
-#include "system_backend.h"
+#include "seam/system_backend.h"
 
 struct WmiObjectScript {
     std::wstring instanceId;   // the "InstanceID" text

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "cli/commands.h"
-#include "output/debug_sink_test_seam.h"
 #include "support/console_capture.h"
 #include "support/debug_capture.h"
 #include "support/scripted_system.h"
@@ -31,9 +30,12 @@ class AddCommandTest : public testing::Test {
              std::vector<std::wstring> taskLines = {}) {
         ArgumentList arguments = {L"prog", L"-add", scope, exe};
         arguments.insert(arguments.end(), taskLines.begin(), taskLines.end());
+        const CommandLine line = ParseCommandLine(arguments);
+        ASSERT_FALSE(line.usage.has_value());
         DebugCapture debug;
         ConsoleCapture console;
-        RunAddCommand(arguments, 1, &gameId);
+        outcome = RunAddCommand(line.request);
+        gameId = outcome.gameId;
         out = console.Out();
         err = console.Err();
         debugOut = debug.Channel(kDebugOut);
@@ -50,6 +52,7 @@ class AddCommandTest : public testing::Test {
 
     ScriptedSystem system;
     GUID gameId = GUID_NULL;
+    AddOutcome outcome;
     std::string out, err;
     std::vector<std::string> debugOut, debugErr;
 };
@@ -200,19 +203,6 @@ TEST_F(AddCommandTest, ShortcutThatCannotBeSavedIsReportedAndItsIndexReused) {
     EXPECT_EQ(folders[0], folders[1]);  // both tried index 0
 }
 
-TEST(AddCommandDeathTest, TooFewArgumentsPrintUsageAndExitOne) {
-    auto run = [](ArgumentList arguments, int commandIndex) {
-        SetDebugLineObserverForTesting(
-            [](int channel, const char* line) { std::fprintf(stderr, "[%d]%s", channel, line); });
-        GUID id = GUID_NULL;
-        RunAddCommand(arguments, commandIndex, &id);
-    };
-    EXPECT_EXIT(run({L"prog", L"-add", L"current"}, 1), testing::ExitedWithCode(1),
-                "^\\[0\\]Too few arguments for add: 3\r\n$");
-    EXPECT_EXIT(run({L"prog", L"-guid:{1-2-3-0405-060708090A0B}", L"-add", L"current"}, 2),
-                testing::ExitedWithCode(1), "^\\[0\\]Too few arguments for add: 4\r\n$");
-}
-
 // Running out of memory fails the step it happens in, which reports its line; the run goes on.
 TEST_F(AddCommandTest, OutOfMemoryFailsTheStepAndTheAddGoesOn) {
     system.script.outOfMemoryAt = "IShellLinkW::SetArguments -a";
@@ -250,8 +240,8 @@ TEST_F(AddCommandTest, ARegistrationThatLeavesNoGuidGetsNoTaskShortcuts) {
     Run(L"all", kExe, {L"Play;C:\\Games\\Demo\\demo.exe;play", L"Help;C:\\h.txt;support"});
     EXPECT_EQ(out, "");
     EXPECT_EQ(err,
-              "task Play not added.\n  reason: error 0x80070057\n"
-              "task Help not added.\n  reason: error 0x80070057\n");
+              "task Play not added.\n  reason: error 0x80070490\n"
+              "task Help not added.\n  reason: error 0x80070490\n");
     EXPECT_THAT(SavedLinkPaths(), IsEmpty());
     EXPECT_FALSE(system.Called("SHFileOperationW"));
 }

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "cli/commands.h"
-#include "output/debug_sink_test_seam.h"
 #include "support/console_capture.h"
 #include "support/debug_capture.h"
 #include "support/scripted_system.h"
@@ -21,11 +20,12 @@ class DeleteCommandTest : public testing::Test {
     ~DeleteCommandTest() override { EXPECT_TRUE(system.AccountsBalance()); }
 
     void Run(const GUID& given) {
-        gameId = given;
-        ArgumentList arguments = {L"prog", L"-del", kExe, L"ignored extra"};
+        CommandRequest request =
+            ParseCommandLine({L"prog", L"-del", kExe, L"ignored extra"}).request;
+        request.gameId = given;
         DebugCapture debug;
         ConsoleCapture console;
-        RunDeleteCommand(arguments, 1, &gameId);
+        outcome = RunDeleteCommand(request);
         out = console.Out();
         err = console.Err();
         debugOut = debug.Channel(kDebugOut);
@@ -33,7 +33,7 @@ class DeleteCommandTest : public testing::Test {
     }
 
     ScriptedSystem system;
-    GUID gameId = GUID_NULL;
+    DeleteOutcome outcome;
     std::string out, err;
     std::vector<std::string> debugOut, debugErr;
 };
@@ -47,8 +47,9 @@ TEST_F(DeleteCommandTest, WithoutGuidLooksItUpThenRemovesTasksAndGame) {
     EXPECT_THAT(debugOut, ElementsAre("Bin path: C:\\Games\\Demo\\demo.exe", "Retrieving GUID... ",
                                       "C:\\Games\\Demo\\demo.exe tasks removed.",
                                       "C:\\Games\\Demo\\demo.exe removed."));
-    EXPECT_TRUE(IsEqualGUID(gameId, kGameId));
     EXPECT_TRUE(system.Called("IGameExplorer::RemoveGame {11112222-3333-4444-5566-778899AABBCC}"));
+    EXPECT_EQ(outcome.registrationsRemoved, 1);
+    EXPECT_FALSE(outcome.registrationLeft);
 }
 
 TEST_F(DeleteCommandTest, LookupFailureRemovesNothing) {
@@ -91,17 +92,6 @@ TEST_F(DeleteCommandTest, UnregisterFailureIsReported) {
                                       "  reason: error 0x80004005"));
 }
 
-TEST(DeleteCommandDeathTest, GuidOptionWithoutPathPrintsUsageAndExitsOne) {
-    auto run = [] {
-        SetDebugLineObserverForTesting(
-            [](int channel, const char* line) { std::fprintf(stderr, "[%d]%s", channel, line); });
-        GUID id = kGameId;
-        RunDeleteCommand({L"prog", L"-guid:{11112222-3333-4444-5566-778899AABBCC}", L"-del"}, 2,
-                         &id);
-    };
-    EXPECT_EXIT(run(), testing::ExitedWithCode(1), "^\\[0\\]Too few arguments for del: 3\r\n$");
-}
-
 }  // namespace
 
 namespace {
@@ -120,8 +110,9 @@ TEST_F(DeleteCommandTest, ARemovalThatLeavesItsRecordEndsAfterTheSecondTryWithAF
     EXPECT_EQ(out, pair + pair);
     EXPECT_EQ(err,
               "C:\\Games\\Demo\\demo.exe not removed. Cannot remove\n"
-              "  reason: error 0x80004005\n");
+              "  reason: error 0x80071392\n");
     EXPECT_EQ(system.CallsStartingWith("IGameExplorer::RemoveGame").size(), 2u);
+    EXPECT_TRUE(outcome.registrationLeft);
 }
 
 }  // namespace

@@ -3,11 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
-#include "output/debug_sink_test_seam.h"
 #include "support/console_capture.h"
 #include "support/debug_capture.h"
 #include "support/expected_output.h"
@@ -35,22 +33,6 @@ EntryRun RunEntry(std::vector<std::wstring> elements) {
     return {status, console.Out(), console.Err(), debug.Lines()};
 }
 
-std::string EscapeForRegex(const std::string& text) {
-    std::string escaped;
-    for (char c : text) {
-        if (std::string_view("\\^$.|?*+()[]{}").find(c) != std::string_view::npos) {
-            escaped += '\\';
-        }
-        escaped += c;
-    }
-    return escaped;
-}
-
-// In a death test's child, debug lines are echoed to stderr so that the parent can match them.
-void EchoDebugLinesToStderr(int channel, const char* line) {
-    std::fprintf(stderr, "[%d]%s", channel, line);
-}
-
 TEST(Entry, GuidOptionThatParsesIsReportedAsTyped) {
     ScriptedSystem system;
     EntryRun run = RunEntry({L"-guid:{9a5ea990-3034-4D6F-9128-01F3C61022BC", L"-DEL", L"y"});
@@ -75,40 +57,61 @@ TEST(Entry, GuidOptionThatDoesNotParseStillShiftsTheCommandWord) {
     }
 }
 
-TEST(EntryDeathTest, TooFewArgumentsOrUnknownCommandPrintUsageAndExitOne) {
-    auto run = [&](std::vector<std::wstring> elements) {
-        SetDebugLineObserverForTesting(&EchoDebugLinesToStderr);
-        ConsoleCapture console;
-        std::vector<wchar_t*> argv;
-        for (std::wstring& element : elements) {
-            argv.push_back(element.data());
-        }
-        // The usage path exits from inside; the captured cout is checked before that happens
-        // by comparing it in an exit handler.
-        static std::string expected;
-        static ConsoleCapture* active;
-        expected = kExpectedBanner + kExpectedUsage;
-        active = &console;
-        std::atexit([] {
-            std::fprintf(stderr, active->Out() == expected ? "[usage ok]" : "[usage wrong]");
-        });
-        wmain(static_cast<int>(argv.size()), argv.data());
+// The usage ends the run with status 1 and returns to the caller, with a diagnostic line that
+// says why; nothing else is printed after the banner.
+TEST(Entry, TooFewArgumentsOrUnknownCommandPrintUsageAndReturnOne) {
+    struct UsageCase {
+        std::vector<std::wstring> elements;  // after the program path
+        std::vector<DebugLine> debug;
+        std::string guidLine;  // the "GUID ... obtained" line before the usage
     };
-    EXPECT_EXIT(run({L"prog"}), testing::ExitedWithCode(1),
-                "^\\[1\\]Too few arguments: 1\r\n\\[usage ok\\]$");
-    EXPECT_EXIT(run({L"prog", L"-del"}), testing::ExitedWithCode(1),
-                "^\\[1\\]Too few arguments: 2\r\n\\[usage ok\\]$");
-    EXPECT_EXIT(run({}), testing::ExitedWithCode(1),
-                "^\\[1\\]Too few arguments: 0\r\n\\[usage ok\\]$");
+    const DebugLine noGuid{kDebugOut, "GUID: 00000000-0000-0000-0000-000000000000"};
+    const std::string option = "-guid:{01020304-0506-0708-090A-0B0C0D0E0F10}";
+    const std::wstring wideOption(option.begin(), option.end());
+    const DebugLine givenGuid{kDebugOut, "GUID: 01020304-0506-0708-090a-0b0c0d0e0f10"};
+    const std::string obtained = "GUID " + option.substr(6) + " obtained\n";
+    std::vector<UsageCase> cases = {
+        {{}, {{kDebugErr, "Too few arguments: 1"}}, ""},
+        {{L"-del"}, {{kDebugErr, "Too few arguments: 2"}}, ""},
+        {{L"-add", L"current"},
+         {noGuid, {kDebugOut, "Command: -add"}, {kDebugOut, "Too few arguments for add: 3"}},
+         ""},
+        {{wideOption, L"-add", L"current"},
+         {givenGuid, {kDebugOut, "Command: -add"}, {kDebugOut, "Too few arguments for add: 4"}},
+         obtained},
+        {{wideOption, L"-del"},
+         {givenGuid, {kDebugOut, "Command: -del"}, {kDebugOut, "Too few arguments for del: 3"}},
+         obtained},
+    };
     // Command words match whole words in any case; the option only in lower case.
     for (const std::string word : {"-x", "-add2", "add", "-delete", "del", "-install",
                                    "-GUID:{9A5EA990-3034-4D6F-9128-01F3C61022BC}"}) {
-        const std::wstring wide(word.begin(), word.end());
-        const std::string echoed = EscapeForRegex(word);
-        EXPECT_EXIT(run({L"prog", wide, L"all", L"x.exe"}), testing::ExitedWithCode(1),
-                    "^\\[0\\]GUID: 0{8}-0{4}-0{4}-0{4}-0{12}\r\n\\[0\\]Command: " + echoed +
-                        "\r\n\\[1\\]Unknown command: " + echoed + "\r\n\\[usage ok\\]$");
+        cases.push_back(
+            {{std::wstring(word.begin(), word.end()), L"all", L"x.exe"},
+             {noGuid, {kDebugOut, "Command: " + word}, {kDebugErr, "Unknown command: " + word}},
+             ""});
     }
+    for (const UsageCase& c : cases) {
+        ScriptedSystem system;
+        const EntryRun run = RunEntry(c.elements);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, kExpectedBanner + c.guidLine + kExpectedUsage);
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(run.debug, c.debug);
+        EXPECT_FALSE(system.Called("CoCreateInstance"));
+    }
+}
+
+// RunCommandLine prints no banner, and -exitcode as the first argument is taken off before the
+// command line is read.
+TEST(Entry, RunCommandLineTakesExitCodeOffAndPrintsNoBanner) {
+    ScriptedSystem system;
+    DebugCapture debug;
+    ConsoleCapture console;
+    const int status = RunCommandLine({L"prog", L"-exitcode", L"-del", L"y"}, false);
+    EXPECT_EQ(status, 0);  // nothing was registered with the path: nothing is left
+    EXPECT_EQ(console.Out(), "done.\n");
+    EXPECT_THAT(debug.Lines(), testing::Contains(DebugLine{kDebugOut, "Command: -del"}));
 }
 
 }  // namespace

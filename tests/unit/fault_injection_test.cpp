@@ -230,12 +230,13 @@ std::vector<Expectation> FindInstanceId(const GUID& startingGameId) {
         {"CoInitialize", S_OK, found},
         // Not examined: with the proxy's default security the query goes on.
         {"CoSetProxyBlanket", S_OK, found},
-        {"CoCreateInstance", E_FAIL, unchanged},
-        {"SysAllocString", E_FAIL, unchanged},
-        {"IWbemLocator::ConnectServer", E_FAIL, unchanged},
-        {"IWbemServices::ExecQuery", E_FAIL, unchanged},
-        {"IEnumWbemClassObject::Next", E_FAIL, unchanged},
-        {"IWbemClassObject::Get", E_FAIL, unchanged},
+        // Each failure point gives the failing call's own result.
+        {"CoCreateInstance", kInjected, unchanged},
+        {"SysAllocString", E_OUTOFMEMORY, unchanged},
+        {"IWbemLocator::ConnectServer", kInjected, unchanged},
+        {"IWbemServices::ExecQuery", kInjected, unchanged},
+        {"IEnumWbemClassObject::Next", kInjected, unchanged},
+        {"IWbemClassObject::Get", kInjected, unchanged},
     };
 }
 
@@ -246,8 +247,11 @@ std::vector<Expectation> CreateTask(bool withArguments) {
              EXPECT_FALSE(system.Called("SHCreateDirectoryExW"));
              EXPECT_FALSE(system.Called("CoCreateInstance"));
          }},
-        // Not examined: a folder that is missing shows as the failure of Save.
-        {"SHCreateDirectoryExW", S_OK, nullptr},
+        // A folder that cannot be made is the task's reason, before any shortcut object.
+        {"SHCreateDirectoryExW", kInjectedWin32,
+         [](const ScriptedSystem& system, const GUID&) {
+             EXPECT_FALSE(system.Called("CoCreateInstance"));
+         }},
         {"CoInitialize", S_OK, nullptr},
         {"CoCreateInstance", kInjected, NoShortcutSaved()},
         // A setter that fails leaves no shortcut that would start something else.
@@ -294,9 +298,9 @@ std::vector<Expectation> RemoveTasks(bool treesExist) {
     return expectations;
 }
 
-Operation CreateTaskOperation(int scope, int isSupport, const wchar_t* arguments) {
+Operation CreateTaskOperation(int scope, TaskKind kind, const wchar_t* arguments) {
     return [=](GUID& gameId) {
-        return CreateGameTask(scope, gameId, isSupport, 3, L"Play", kExe.c_str(), arguments);
+        return CreateGameTask(scope, gameId, kind, 3, L"Play", kExe.c_str(), arguments);
     };
 }
 
@@ -328,11 +332,12 @@ const OperationCase kOperationCases[] = {
      [](GUID&) { return FindGameInstanceId(kExe.c_str(), nullptr); },
      {{"CoInitialize", S_OK, nullptr},
       {"CoSetProxyBlanket", S_OK, nullptr},
-      {"", E_FAIL, GameIdIs(kOtherId)}}},
+      {"SysAllocString", E_OUTOFMEMORY, GameIdIs(kOtherId)},
+      {"", kInjected, GameIdIs(kOtherId)}}},
     {"CreateGameTask_AllUsers_PlayWithArguments", HealthySystem, kGameId,
-     CreateTaskOperation(GIS_ALL_USERS, 0, L"-windowed"), CreateTask(true)},
+     CreateTaskOperation(GIS_ALL_USERS, TaskKind::Play, L"-windowed"), CreateTask(true)},
     {"CreateGameTask_CurrentUser_SupportWithoutArguments", HealthySystem, kGameId,
-     CreateTaskOperation(GIS_CURRENT_USER, 1, nullptr), CreateTask(false)},
+     CreateTaskOperation(GIS_CURRENT_USER, TaskKind::Support, nullptr), CreateTask(false)},
     {"RemoveGameTasks_BothTreesExist", HealthySystem, kGameId,
      [](GUID& id) { return RemoveGameTasks(id); }, RemoveTasks(true)},
     {"RemoveGameTasks_NoTrees",
@@ -481,10 +486,12 @@ CommandRun RunCommand(const CommandCase& c, bool add, int failAt) {
     {
         DebugCapture debug;
         ConsoleCapture console;
+        const CommandLine line = ParseCommandLine(c.arguments);
+        EXPECT_TRUE(IsEqualGUID(line.request.gameId, gameId));
         if (add) {
-            RunAddCommand(c.arguments, c.commandIndex, &gameId);
+            RunAddCommand(line.request);
         } else {
-            RunDeleteCommand(c.arguments, c.commandIndex, &gameId);
+            RunDeleteCommand(line.request);
         }
         run.out = console.Out();
         run.err = console.Err();
@@ -556,6 +563,7 @@ void ExpectedAddOutput(const CommandCase& c, int failAt, std::string& out, std::
     int counters[2] = {0, 0};
     std::size_t firstTaskStep = 0;
     bool hasGameId = true;
+    HRESULT gameIdFailure = S_OK;
     const StepResults model = ModelCommand(
         c.script, failAt, [&](const std::vector<Outcome>& done) -> std::optional<CommandStep> {
             if (done.empty()) {
@@ -591,6 +599,7 @@ void ExpectedAddOutput(const CommandCase& c, int failAt, std::string& out, std::
             if (settles) {
                 registered = done[registerStep + 1].gameId;
                 hasGameId = SUCCEEDED(done[registerStep + 1].result);
+                gameIdFailure = done[registerStep + 1].result;
             }
             const std::size_t lockStep = registerStep + (settles ? 2 : 1);
             const std::size_t removalStep = lockStep + 1;
@@ -616,14 +625,16 @@ void ExpectedAddOutput(const CommandCase& c, int failAt, std::string& out, std::
             }
             const TaskLine& task = *accepted[done.size() - firstTaskStep];
             const int index = counters[task.isSupport];
-            // Without a GUID a task is refused before any call.
-            return CommandStep{[scope, &task, index, withGuid = hasGameId](GUID& id) {
-                                   return withGuid ? CreateGameTask(
-                                                         scope, id, task.isSupport ? 1 : 0, index,
-                                                         task.name, task.path, task.arguments)
-                                                   : E_INVALIDARG;
-                               },
-                               registered};
+            // Without a GUID a task is refused before any call, for the lookup's reason.
+            return CommandStep{
+                [scope, &task, index, withGuid = hasGameId, noGuid = gameIdFailure](GUID& id) {
+                    return withGuid
+                               ? CreateGameTask(scope, id,
+                                                task.isSupport ? TaskKind::Support : TaskKind::Play,
+                                                index, task.name, task.path, task.arguments)
+                               : noGuid;
+                },
+                registered};
         });
 
     out.clear();

@@ -77,25 +77,31 @@ struct ParseCase {
 
 const ParseCase kParseCases[] = {
     {"TooFewFields", L"a;b", false, {}},
-    {"EmptyKindIsPlay", L"a;b;;", true, {L"a", L"b", false, L""}},
-    {"EmptyNameStillParses", L";b;support", true, {L"", L"b", true, L""}},
-    {"SupportUpperCase", L"Name;path;SUPPORT", true, {L"Name", L"path", true, L""}},
-    {"SupportMixedCase", L"Name;path;Support", true, {L"Name", L"path", true, L""}},
-    {"BlankBeforeSupportIsPlay", L"Name;path; support", true, {L"Name", L"path", false, L""}},
-    {"FifthFieldIgnored", L"Name;path;play;-x;-y", true, {L"Name", L"path", false, L"-x"}},
+    {"EmptyKindIsPlay", L"a;b;;", true, {L"a", L"b", TaskKind::Play, L""}},
+    {"EmptyNameStillParses", L";b;support", true, {L"", L"b", TaskKind::Support, L""}},
+    {"SupportUpperCase", L"Name;path;SUPPORT", true, {L"Name", L"path", TaskKind::Support, L""}},
+    {"SupportMixedCase", L"Name;path;Support", true, {L"Name", L"path", TaskKind::Support, L""}},
+    {"BlankBeforeSupportIsPlay",
+     L"Name;path; support",
+     true,
+     {L"Name", L"path", TaskKind::Play, L""}},
+    {"FifthFieldIgnored", L"Name;path;play;-x;-y", true, {L"Name", L"path", TaskKind::Play, L"-x"}},
     {"ApostropheInFolder",
      L"Play;C:\\Games\\Baldur's Gate\\bg.exe;play",
      true,
-     {L"Play", L"C:\\Games\\Baldur's Gate\\bg.exe", false, L""}},
+     {L"Play", L"C:\\Games\\Baldur's Gate\\bg.exe", TaskKind::Play, L""}},
     {"ApostrophesInFolderAndFile",
      L"Manual;C:\\Games\\Baldur's Gate\\Baldur's Manual.pdf;support",
      true,
-     {L"Manual", L"C:\\Games\\Baldur's Gate\\Baldur's Manual.pdf", true, L""}},
-    {"UnclosedQuotedKindIsSupport", L"Name;path;'support", true, {L"Name", L"path", true, L""}},
+     {L"Manual", L"C:\\Games\\Baldur's Gate\\Baldur's Manual.pdf", TaskKind::Support, L""}},
+    {"UnclosedQuotedKindIsSupport",
+     L"Name;path;'support",
+     true,
+     {L"Name", L"path", TaskKind::Support, L""}},
     {"Example",
      L"Play;C:\\Games\\Demo\\demo.exe;play;-windowed",
      true,
-     {L"Play", L"C:\\Games\\Demo\\demo.exe", false, L"-windowed"}},
+     {L"Play", L"C:\\Games\\Demo\\demo.exe", TaskKind::Play, L"-windowed"}},
 };
 
 class ParseTaskLineTest : public testing::TestWithParam<ParseCase> {};
@@ -107,7 +113,7 @@ TEST_P(ParseTaskLineTest, YieldsTaskSpec) {
     if (c.parses) {
         EXPECT_EQ(task->name, c.task.name);
         EXPECT_EQ(task->path, c.task.path);
-        EXPECT_EQ(task->isSupport, c.task.isSupport);
+        EXPECT_EQ(task->kind, c.task.kind);
         EXPECT_EQ(task->arguments, c.task.arguments);
     }
 }

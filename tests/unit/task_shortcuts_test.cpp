@@ -30,13 +30,16 @@ std::string Narrow(const std::wstring& text) {
 
 HRESULT AddPlayTask(const wchar_t* name, const wchar_t* target = L"C:\\Games\\Demo\\demo.exe",
                     const wchar_t* arguments = nullptr) {
-    return CreateGameTask(GIS_ALL_USERS, kGameId, 0, 0, name, target, arguments);
+    return CreateGameTask(GIS_ALL_USERS, kGameId, TaskKind::Play, 0, name, target, arguments);
 }
 
 std::string DeletionOf(const std::string& path) {
     return "SHFileOperationW func=3 from=" + path +
            " paths=1 flags=0x414 hwnd=null to=null title=null";
 }
+
+// What the double's failing folder creation reports.
+const HRESULT kInjectedFolderError = HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
 
 // ---- CreateGameTask --------------------------------------------------------------------------
 
@@ -65,19 +68,22 @@ TEST(CreateGameTask, CallsThePlatformInOrderAndReleasesBothInterfacesBeforeUnini
 struct PlacementCase {
     const char* name;
     int scope;
-    int isSupport;
+    TaskKind kind;
     int index;
     const char* folderQuery;
     std::string indexFolder;
 };
 
 const PlacementCase kPlacementCases[] = {
-    {"CurrentUserPlayTask", GIS_CURRENT_USER, 0, 0, "0x1c", kLocalTree + "\\PlayTasks\\0"},
-    {"AllUsersSupportTask", GIS_ALL_USERS, 1, 12, "0x23", kCommonTree + "\\SupportTasks\\12"},
-    {"NotInstalledScopeMeansAllUsers", GIS_NOT_INSTALLED, 0, 3, "0x23",
+    {"CurrentUserPlayTask", GIS_CURRENT_USER, TaskKind::Play, 0, "0x1c",
+     kLocalTree + "\\PlayTasks\\0"},
+    {"AllUsersSupportTask", GIS_ALL_USERS, TaskKind::Support, 12, "0x23",
+     kCommonTree + "\\SupportTasks\\12"},
+    {"NotInstalledScopeMeansAllUsers", GIS_NOT_INSTALLED, TaskKind::Play, 3, "0x23",
      kCommonTree + "\\PlayTasks\\3"},
-    {"UnknownScopeMeansAllUsers", 7, 0, 0, "0x23", kCommonTree + "\\PlayTasks\\0"},
-    {"AnyNonzeroFlagIsSupport", GIS_CURRENT_USER, -2, 1, "0x1c", kLocalTree + "\\SupportTasks\\1"},
+    {"UnknownScopeMeansAllUsers", 7, TaskKind::Play, 0, "0x23", kCommonTree + "\\PlayTasks\\0"},
+    {"CurrentUserSupportTask", GIS_CURRENT_USER, TaskKind::Support, 1, "0x1c",
+     kLocalTree + "\\SupportTasks\\1"},
 };
 
 class CreateGameTaskPlacement : public testing::TestWithParam<PlacementCase> {};
@@ -85,7 +91,7 @@ class CreateGameTaskPlacement : public testing::TestWithParam<PlacementCase> {};
 TEST_P(CreateGameTaskPlacement, ScopeKindAndIndexChooseTheFolder) {
     const PlacementCase& c = GetParam();
     ScriptedSystem system;
-    EXPECT_EQ(CreateGameTask(c.scope, kGameId, c.isSupport, c.index, L"Play",
+    EXPECT_EQ(CreateGameTask(c.scope, kGameId, c.kind, c.index, L"Play",
                              L"C:\\Games\\Demo\\demo.exe", nullptr),
               S_OK);
     EXPECT_EQ(system.CallsStartingWith("SHGetFolderPathW"),
@@ -175,6 +181,9 @@ const WriteFailureCase kWriteFailureCases[] = {
     {"SetPathFails", [](SystemScript& s) { s.setPath = E_INVALIDARG; }, E_INVALIDARG, true},
     {"SetWorkingDirectoryFails", [](SystemScript& s) { s.setWorkingDirectory = E_FAIL; }, E_FAIL,
      true},
+    // The folder's own failure, not the later save's missing path.
+    {"IndexFolderRefused", [](SystemScript& s) { s.createDirectory = ERROR_ACCESS_DENIED; },
+     HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED), true},
 };
 
 class CreateGameTaskWriteFailure : public testing::TestWithParam<WriteFailureCase> {};
@@ -186,7 +195,8 @@ TEST_P(CreateGameTaskWriteFailure, ReturnsTheFailureThatStoppedIt) {
     EXPECT_EQ(AddPlayTask(L"Play"), c.result);
     EXPECT_TRUE(system.SavedLinks().empty());
     EXPECT_EQ(system.Called("SHCreateDirectoryExW"), c.folderCreated);
-    EXPECT_EQ(system.Called("CoInitialize"), c.folderCreated);
+    EXPECT_EQ(system.Called("CoInitialize"),
+              c.folderCreated && system.script.createDirectory == ERROR_SUCCESS);
     EXPECT_TRUE(system.AccountsBalance());
 }
 
@@ -295,7 +305,7 @@ TEST(CreateGameTask, BadNamesTargetsAndLengthsAreRefusedWithTheirReasonAndTouchN
     const HRESULT badName = HRESULT_FROM_WIN32(ERROR_INVALID_NAME);
     const HRESULT tooLong = HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
     EXPECT_EQ(AddPlayTask(nullptr), badName);
-    EXPECT_EQ(CreateGameTask(GIS_ALL_USERS, kGameId, 0, 0, L"Play", nullptr, nullptr),
+    EXPECT_EQ(CreateGameTask(GIS_ALL_USERS, kGameId, TaskKind::Play, 0, L"Play", nullptr, nullptr),
               E_INVALIDARG);
     EXPECT_EQ(AddPlayTask(L"Play", L""), E_INVALIDARG);
     // Refused, never cut: the shortcut would start the game with other arguments, or nothing.
@@ -306,7 +316,9 @@ TEST(CreateGameTask, BadNamesTargetsAndLengthsAreRefusedWithTheirReasonAndTouchN
     // A line break would give the Internet shortcut file lines of the address's choosing.
     for (const wchar_t* address : {L"http://example.com/\r\nIconFile=\\\\evil\\share\\i.ico",
                                    L"https://example.com/\t", L"http://example.com/\x7f"}) {
-        EXPECT_EQ(CreateGameTask(GIS_ALL_USERS, kGameId, 1, 0, L"Site", address, nullptr), badName);
+        EXPECT_EQ(
+            CreateGameTask(GIS_ALL_USERS, kGameId, TaskKind::Support, 0, L"Site", address, nullptr),
+            badName);
     }
     EXPECT_EQ(system.CallCount(), 0);
     EXPECT_TRUE(system.AccountsBalance());
@@ -345,7 +357,8 @@ class CreateGameTaskWebAddress : public testing::TestWithParam<WebAddressCase> {
 TEST_P(CreateGameTaskWebAddress, IsAnInternetShortcutWithoutArgumentsOrWorkingFolder) {
     const WebAddressCase& c = GetParam();
     ScriptedSystem system;
-    EXPECT_EQ(CreateGameTask(GIS_ALL_USERS, kGameId, 1, 0, L"Website", c.target, L"-ignored"),
+    EXPECT_EQ(CreateGameTask(GIS_ALL_USERS, kGameId, TaskKind::Support, 0, L"Website", c.target,
+                             L"-ignored"),
               S_OK);
     ASSERT_EQ(system.SavedLinks().size(), 1u);
     const ScriptedSystem::SavedLink& link = system.SavedLinks()[0];
@@ -434,13 +447,14 @@ TEST(CreateGameTask, FaultInjectionSweep) {
         ASSERT_TRUE(system.InjectedFailureHappened());
         const std::string& failed = system.InjectedCall();
         SCOPED_TRACE(failed);
+        const bool folderRefused = StartsWith(failed, "SHCreateDirectoryExW");
         const bool stopsTheShortcut = StartsWith(failed, "SHGetFolderPathW") ||
                                       StartsWith(failed, "CoCreateInstance") ||
                                       StartsWith(failed, "IShellLinkW::Set") ||
                                       StartsWith(failed, "IShellLinkW::QueryInterface") ||
                                       StartsWith(failed, "IPersistFile::Save");
-        EXPECT_EQ(result, stopsTheShortcut ? E_FAIL : S_OK);
-        EXPECT_EQ(system.SavedLinks().size(), stopsTheShortcut ? 0u : 1u);
+        EXPECT_EQ(result, folderRefused ? kInjectedFolderError : stopsTheShortcut ? E_FAIL : S_OK);
+        EXPECT_EQ(system.SavedLinks().size(), stopsTheShortcut || folderRefused ? 0u : 1u);
         if (StartsWith(failed, "GetFullPathNameW")) {
             EXPECT_FALSE(system.Called("IShellLinkW::SetWorkingDirectory"));
         }
@@ -555,7 +569,8 @@ const DeletionFailureCase kDeletionFailureCases[] = {
     {"LocalAccessDenied", ERROR_ACCESS_DENIED, 0, E_ACCESSDENIED},
     {"CommonPathNotFound", 0, ERROR_PATH_NOT_FOUND, HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)},
     {"BothFailFirstIsReported", ERROR_ACCESS_DENIED, kShellInvalidFiles, E_ACCESSDENIED},
-    {"ShellCodeIsAGeneralFailure", kShellInvalidFiles, 0, E_FAIL},
+    // The shell's own codes with a Win32 error of the same meaning are reported as it.
+    {"ShellInvalidPathIsABadPathName", kShellInvalidFiles, 0, HRESULT_FROM_WIN32(161)},
     {"ShellUnknownErrorIsAGeneralFailure", 0, kShellUnknownError, E_FAIL},
     {"ShellDestinationErrorIsAGeneralFailure", kShellErrorOnDestination, 0, E_FAIL},
 };

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "cli/entry.h"
-#include "host_text.h"
+#include "text/host_text.h"
 
 int main(int argc, char* argv[]) {
     std::setlocale(LC_CTYPE, "");

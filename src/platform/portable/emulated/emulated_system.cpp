@@ -3,7 +3,6 @@
 #include <cwchar>
 #include <new>
 
-#include "bstr_memory.h"
 #include "emulated/base/random_guid.h"
 #include "emulated/base/system_messages.h"
 #include "emulated/base/win32_codes.h"
@@ -16,7 +15,8 @@
 #include "emulated/shell/shell_link.h"
 #include "emulated/shell/special_folders.h"
 #include "emulated/wmi/wmi_services.h"
-#include "token_user.h"
+#include "shared/bstr_memory.h"
+#include "shared/token_user.h"
 
 EmulatedSystem::EmulatedSystem()
     : EmulatedSystem(SystemFolderFromEnvironment(), CurrentSystemUser()) {}

@@ -12,7 +12,7 @@
 #include "emulated/location/named_mutexes.h"
 #include "emulated/machine/emulated_machine.h"
 #include "emulated/registry/emulated_registry.h"
-#include "system_backend.h"
+#include "seam/system_backend.h"
 
 class EmulatedSystem final : public SystemBackend {
   public:

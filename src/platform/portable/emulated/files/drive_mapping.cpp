@@ -6,11 +6,11 @@
 
 #include <system_error>
 
-#include "emulated/base/case_folding.h"
 #include "emulated/base/win32_codes.h"
 #include "emulated/host/host_files.h"
-#include "host_text.h"
 #include "platform/shell_names.h"
+#include "text/case_folding.h"
+#include "text/host_text.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "emulated/files/windows_path.h"
 
-#include "emulated/base/case_folding.h"
+#include "text/case_folding.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "emulated/base/win32_codes.h"
 #include "emulated/gameux/pe_resources.h"
 #include "platform/gameux.h"
-#include "utf8.h"
+#include "text/utf8.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "host_text.h"
+#include "text/host_text.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "emulated/host/host_files.h"
 #include "emulated/location/system_lock.h"
 #include "emulated/registry/registry_store.h"
-#include "host_text.h"
+#include "text/host_text.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "emulated/host/atomic_file.h"
 #include "emulated/location/system_lock.h"
 #include "emulated/registry/reg_file_format.h"
-#include "host_text.h"
+#include "text/host_text.h"
 
 namespace {
 

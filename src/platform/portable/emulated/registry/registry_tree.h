@@ -8,8 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "emulated/base/case_folding.h"
 #include "platform_api.h"
+#include "text/case_folding.h"
 
 struct RegistryValue {
     std::wstring name;  // empty for the default value

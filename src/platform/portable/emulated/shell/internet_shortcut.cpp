@@ -1,7 +1,7 @@
 #include "emulated/shell/internet_shortcut.h"
 
 #include "emulated/shell/shortcut_file.h"
-#include "host_text.h"
+#include "text/host_text.h"
 
 InternetShortcut::InternetShortcut(std::shared_ptr<EmulatedMachine> machine)
     : machine_(std::move(machine)) {}

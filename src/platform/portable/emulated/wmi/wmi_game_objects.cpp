@@ -1,8 +1,8 @@
 #include "emulated/wmi/wmi_game_objects.h"
 
-#include "bstr_memory.h"
-#include "emulated/base/case_folding.h"
 #include "emulated/base/win32_codes.h"
+#include "shared/bstr_memory.h"
+#include "text/case_folding.h"
 
 namespace {
 

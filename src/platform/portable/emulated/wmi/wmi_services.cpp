@@ -1,12 +1,12 @@
 #include "emulated/wmi/wmi_services.h"
 
-#include "emulated/base/case_folding.h"
 #include "emulated/base/win32_codes.h"
 #include "emulated/com/game_explorer_class.h"
 #include "emulated/files/windows_path.h"
 #include "emulated/gameux/game_records.h"
 #include "emulated/wmi/wmi_game_objects.h"
 #include "emulated/wmi/wql_game_query.h"
+#include "text/case_folding.h"
 
 WbemLocator::WbemLocator(std::shared_ptr<EmulatedMachine> machine) : machine_(std::move(machine)) {}
 

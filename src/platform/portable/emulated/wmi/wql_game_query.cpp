@@ -2,8 +2,8 @@
 
 #include <cwctype>
 
-#include "emulated/base/case_folding.h"
 #include "platform/gameux.h"
+#include "text/case_folding.h"
 
 namespace {
 

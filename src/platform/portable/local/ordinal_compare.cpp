@@ -1,8 +1,8 @@
 // Comparing texts as the system compares file and registry key names.
 #include <cwchar>
 
-#include "emulated/base/case_folding.h"
 #include "platform_api.h"
+#include "text/case_folding.h"
 
 namespace {
 

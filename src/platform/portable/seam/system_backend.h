@@ -108,13 +108,11 @@ class SystemBackend {
     virtual DWORD FormatMessageW(DWORD messageId, LPWSTR buffer, DWORD size) = 0;
 };
 
-// The backend that the portable API forwards to: the one installed last, else the program's
-// default system.
+// The backend that the portable API forwards to: the one installed last, else the emulated
+// Windows system, on which the program runs. Defined above every room (current_system.cpp), since
+// choosing the emulated system means knowing it.
 SystemBackend& CurrentSystem();
 
-// Installs backend for the calls that follow (null restores the default). The caller keeps
-// ownership and must keep it alive while it is installed.
+// Installs backend for the calls that follow (null restores the emulated system). The caller
+// keeps ownership and must keep it alive while it is installed.
 void InstallSystemBackend(SystemBackend* backend);
-
-// The system the program runs on when nothing else is installed; provided by the build.
-SystemBackend& DefaultSystem();

@@ -1,4 +1,4 @@
-#include "token_user.h"
+#include "shared/token_user.h"
 
 #include <cwchar>
 #include <new>

@@ -1,11 +1,11 @@
-#include "host_text.h"
+#include "text/host_text.h"
 
 #include <climits>
 #include <clocale>
 #include <cstring>
 #include <cwchar>
 
-#include "utf8.h"
+#include "text/utf8.h"
 
 namespace {
 

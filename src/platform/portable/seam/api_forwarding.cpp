@@ -1,21 +1,13 @@
-// The portable Windows API: each system operation is handed to the installed backend.
-#include "system_backend.h"
+// The portable Windows API: each system operation is handed to the current backend
+// (CurrentSystem, current_system.cpp).
+#include "seam/system_backend.h"
 
 namespace {
 
-SystemBackend* installedBackend = nullptr;
 // Each thread has its own last error, as on Windows.
 thread_local DWORD lastError = 0;
 
 }  // namespace
-
-SystemBackend& CurrentSystem() {
-    return installedBackend != nullptr ? *installedBackend : DefaultSystem();
-}
-
-void InstallSystemBackend(SystemBackend* backend) {
-    installedBackend = backend;
-}
 
 HRESULT CoInitialize(void* /*reserved*/) {
     return CurrentSystem().CoInitialize();

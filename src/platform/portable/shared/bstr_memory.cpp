@@ -1,4 +1,4 @@
-#include "bstr_memory.h"
+#include "shared/bstr_memory.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "emulated/base/case_folding.h"
+#include "text/case_folding.h"
 
 #include <algorithm>
 

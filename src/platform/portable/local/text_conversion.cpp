@@ -5,9 +5,9 @@
 #include <climits>
 #include <cstring>
 
-#include "host_text.h"
 #include "platform_api.h"
-#include "utf8.h"
+#include "text/host_text.h"
+#include "text/utf8.h"
 
 namespace {
 

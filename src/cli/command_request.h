@@ -1,0 +1,56 @@
+// The command line, read once: which command to run and with what, or why the usage is shown
+// instead. Element 0 is the program path; the command word is element 1, or element 2 when
+// element 1 is the -guid: option.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/gameux.h"
+
+using ArgumentList = std::vector<std::wstring>;
+
+// A copy of each of the argc strings of argv, in order; nothing is trimmed, split or unquoted.
+ArgumentList BuildArgumentList(int argc, const wchar_t* const* argv);
+
+enum class CommandKind { Add, Delete };
+
+// Everything a command reads from the command line.
+struct CommandRequest {
+    CommandKind command = CommandKind::Add;
+    // From the -guid: option; GUID_NULL when none was given or its text did not parse.
+    GUID gameId = GUID_NULL;
+    // -add only: the scope word as typed, and the scope it selects ("current" in any case the
+    // current user, any other word all users).
+    std::wstring scopeWord;
+    int scope = GIS_ALL_USERS;
+    // The game's executable as typed.
+    std::wstring executablePath;
+    // -add only: every element after the path, one task line each, as typed.
+    std::vector<std::wstring> taskLines;
+};
+
+// Why the usage is shown instead of a command.
+enum class UsageReason {
+    TooFewArguments,  // fewer than 3 elements: nothing is read
+    UnknownCommand,   // the command word is neither -add nor -del (in any case)
+    TooFewForAdd,     // -add without its scope word and path
+    TooFewForDelete,  // -del without its path (reachable only with the option)
+};
+
+struct CommandLine {
+    // Set when the usage is shown instead of a command.
+    std::optional<UsageReason> usage;
+    // The -guid: option's text as typed, when it parsed.
+    std::optional<std::wstring> obtainedGuidText;
+    // The command word as typed; empty with too few arguments.
+    std::wstring commandWord;
+    // What the command reads; its gameId is the run's GUID whatever usage says.
+    CommandRequest request;
+};
+
+// Reads arguments. The option is recognised in element 1 only, by its exact lower-case prefix;
+// the command and scope words are compared without regard to case (_wcsicmp, under the
+// runtime's character-type locale).
+CommandLine ParseCommandLine(const ArgumentList& arguments);

@@ -1,0 +1,65 @@
+// Creating one task: checks, the paths of its index folder and shortcut, the folder, the file.
+#include "format_wide.h"
+#include "game_paths.h"
+#include "platform/win32_failure.h"
+#include "shortcut_files.h"
+#include "task_checks.h"
+#include "task_shortcuts.h"
+
+namespace {
+
+// The shortcut inside the index folder: "<index folder>\<name>.lnk", or "<name>.url" for a task
+// that opens a web address.
+constexpr wchar_t kShortcutFormat[] = L"%s\\%s.lnk";
+constexpr wchar_t kInternetShortcutFormat[] = L"%s\\%s.url";
+
+// Room for a special folder path (at most MAX_PATH) with the task tree below it.
+constexpr std::size_t kPathCapacity = 512;
+
+// SHCreateDirectoryExW's codes for a folder that is already there (ERROR_FILE_EXISTS spelt as its
+// number, which every platform header agrees on).
+constexpr int kFileExists = 80;
+bool FolderIsThere(int created) {
+    return created == ERROR_SUCCESS || created == ERROR_ALREADY_EXISTS || created == kFileExists;
+}
+
+}  // namespace
+
+HRESULT CreateGameTask(int scope, const GUID& gameId, TaskKind kind, int index, const wchar_t* name,
+                       const wchar_t* targetPath, const wchar_t* arguments) {
+    HRESULT hr = CheckTask(name, targetPath, arguments);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    GameTaskRoot root;
+    hr = LocateGameTaskRoot(SpecialFolderFor(scope), gameId, root);
+    if (FAILED(hr)) {
+        return hr;
+    }
+
+    // Both paths are built before anything is created: a path cut to fit its buffer would put the
+    // shortcut under a name nobody asked for.
+    const bool webAddress = IsWebAddress(targetPath);
+    wchar_t indexFolder[kPathCapacity];
+    hr = TaskKindFolder(indexFolder, kPathCapacity, root.specialFolder, root.guidText, kind, index);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    wchar_t shortcutPath[kPathCapacity];
+    hr = FormatWide(shortcutPath, kPathCapacity,
+                    webAddress ? kInternetShortcutFormat : kShortcutFormat, indexFolder, name);
+    if (FAILED(hr)) {
+        return hr;
+    }
+
+    // An existing folder is what a second task of the same index finds. A folder that cannot be
+    // made is the reason the task is not added (the save would only report a missing path).
+    if (const int created = SHCreateDirectoryExW(nullptr, indexFolder, nullptr);
+        !FolderIsThere(created)) {
+        return HResultFromWin32Error(static_cast<DWORD>(created));
+    }
+
+    // Arguments and a working folder mean nothing to a web address.
+    return webAddress ? SaveInternetShortcut(shortcutPath, targetPath)
+                      : SaveShellLink(shortcutPath, targetPath, arguments);
+}
