@@ -4,9 +4,15 @@
 #pragma once
 
 #include <ostream>
+#include <streambuf>
 #include <string>
 
 #include "to_narrow.h"
+
+// A stream buffer that takes its lines in UTF-8: a stream writing through one (or a class derived
+// from it) gets its wide values in UTF-8 instead of the console's code page, so that a host that
+// collects the lines as text of its own (the MSI custom action) keeps every character.
+class Utf8LineStreamBuf : public std::streambuf {};
 
 namespace message_line_detail {
 
