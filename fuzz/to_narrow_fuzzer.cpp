@@ -12,8 +12,7 @@
 
 #include "fuzz_check.h"
 #include "fuzz_input.h"
-#include "output/debug_sink_test_seam.h"
-#include "output/debug_stream_buf.h"
+#include "output/debug_streams.h"
 #include "output/to_narrow.h"
 #include "platform_api.h"
 #include "text/host_text.h"

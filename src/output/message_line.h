@@ -4,26 +4,18 @@
 #pragma once
 
 #include <ostream>
-#include <streambuf>
 #include <string>
 
+#include "debug_streams.h"
 #include "to_narrow.h"
-
-// A stream buffer that takes its lines in UTF-8: a stream writing through one (or a class derived
-// from it) gets its wide values in UTF-8 instead of the console's code page, so that a host that
-// collects the lines as text of its own (the MSI custom action) keeps every character.
-class Utf8LineStreamBuf : public std::streambuf {};
 
 namespace message_line_detail {
 
-// The code page that wide values take in stream's lines.
-UINT CodePageOf(const std::ostream& stream);
-
 inline void Insert(std::ostream& stream, const std::wstring& value) {
-    stream << ToNarrow(value, CodePageOf(stream));
+    stream << ToNarrow(value, CodePageOfLines(stream));
 }
 inline void Insert(std::ostream& stream, const wchar_t* value) {
-    stream << ToNarrow(value, CodePageOf(stream));
+    stream << ToNarrow(value, CodePageOfLines(stream));
 }
 template <typename T>
 void Insert(std::ostream& stream, const T& value) {

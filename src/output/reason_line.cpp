@@ -68,10 +68,14 @@ std::wstring SystemMessageFor(HRESULT result, const std::wstring& subject) {
 }
 
 void WriteFailureReason(HRESULT result, const std::wstring& subject) {
-    const std::wstring message = SystemMessageFor(result, subject);
+    // The line follows a failure line, so something failed: a code that is no failure came from
+    // a call that failed without saying why (HRESULT_FROM_WIN32 of a last error of 0 is S_OK),
+    // and naming it would print a success. It is the unspecified failure it stands for.
+    const HRESULT failure = FAILED(result) ? result : E_FAIL;
+    const std::wstring message = SystemMessageFor(failure, subject);
     if (message.empty()) {
-        WriteLineWithCopy(std::cerr, DebugErr(), "  reason: error ", HexCode(result));
+        WriteLineWithCopy(std::cerr, DebugErr(), "  reason: error ", HexCode(failure));
         return;
     }
-    WriteLineWithCopy(std::cerr, DebugErr(), "  reason: ", message, " (", HexCode(result), ")");
+    WriteLineWithCopy(std::cerr, DebugErr(), "  reason: ", message, " (", HexCode(failure), ")");
 }

@@ -16,8 +16,6 @@ class ComInitialization {
         }
     }
 
-    HRESULT Result() const { return result_; }
-
   private:
     HRESULT result_;
 };

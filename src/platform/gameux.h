@@ -21,8 +21,10 @@ struct IGameExplorer : public IUnknown {
     ~IGameExplorer() = default;
 };
 
-extern const CLSID CLSID_GameExplorer;
-extern const IID IID_IGameExplorer;
+inline const CLSID CLSID_GameExplorer = {
+    0x9A5EA990, 0x3034, 0x4D6F, {0x91, 0x28, 0x01, 0xF3, 0xC6, 0x10, 0x22, 0xBC}};
+inline const IID IID_IGameExplorer = {
+    0xE7B2FB72, 0xD728, 0x49B3, {0xA5, 0xF2, 0x18, 0xEB, 0xF5, 0xF1, 0x34, 0x9E}};
 
 // The local machine's games namespace, present wherever Game Explorer is, and the properties of
 // its GAME class that the lookup by executable path uses.

@@ -1,24 +1,14 @@
-// Owning automation string: freed with SysFreeString when it goes out of scope.
+// Owning automation string: freed with SysFreeString when it goes out of scope. A failed
+// SysAllocString gives null, which owns nothing.
 #pragma once
 
+#include "platform/unique_resource.h"
 #include "platform_api.h"
 
-class UniqueBstr {
-  public:
-    UniqueBstr() = default;
-    // Takes ownership of text, which may be null (a failed SysAllocString).
-    explicit UniqueBstr(BSTR text) : text_(text) {}
-    UniqueBstr(const UniqueBstr&) = delete;
-    UniqueBstr& operator=(const UniqueBstr&) = delete;
-    ~UniqueBstr() {
-        if (text_ != nullptr) {
-            SysFreeString(text_);
-        }
-    }
-
-    BSTR Get() const { return text_; }
-    explicit operator bool() const { return text_ != nullptr; }
-
-  private:
-    BSTR text_ = nullptr;
+struct BstrTraits {
+    using Type = BSTR;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type text) { SysFreeString(text); }
 };
+
+using UniqueBstr = UniqueResource<BstrTraits>;

@@ -1,23 +1,14 @@
 // A kernel handle (a token, a mutex), closed when it goes out of scope.
 #pragma once
 
+#include "platform/unique_resource.h"
 #include "platform_api.h"
 
-class UniqueHandle {
-  public:
-    UniqueHandle() = default;
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-    ~UniqueHandle() {
-        if (handle_ != nullptr) {
-            CloseHandle(handle_);
-        }
-    }
-
-    HANDLE Get() const { return handle_; }
-    HANDLE* Put() { return &handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-
-  private:
-    HANDLE handle_ = nullptr;
+// Tokens and mutexes are null when their call failed (INVALID_HANDLE_VALUE is a file's failure).
+struct KernelHandleTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type handle) { CloseHandle(handle); }
 };
+
+using UniqueHandle = UniqueResource<KernelHandleTraits>;

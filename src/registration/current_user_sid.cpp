@@ -3,23 +3,18 @@
 #include <vector>
 
 #include "platform/unique_handle.h"
+#include "platform/unique_resource.h"
 #include "platform/win32_failure.h"
 
 namespace {
 
 // Text that the system allocated for the caller, freed with LocalFree.
-class LocalText {
-  public:
-    LocalText() = default;
-    LocalText(const LocalText&) = delete;
-    LocalText& operator=(const LocalText&) = delete;
-    ~LocalText() { LocalFree(text_); }
-    const wchar_t* Get() const { return text_; }
-    LPWSTR* Put() { return &text_; }
-
-  private:
-    LPWSTR text_ = nullptr;
+struct LocalTextTraits {
+    using Type = LPWSTR;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type text) { LocalFree(text); }
 };
+using LocalText = UniqueResource<LocalTextTraits>;
 
 }  // namespace
 

@@ -1,13 +1,25 @@
 #include "game_binary_check.h"
 
+#include <cwchar>
+
+#include "platform/com_initialization.h"
 #include "platform/gameux.h"
 #include "platform/loaded_module.h"
 #include "platform/win32_failure.h"
+#include "registration/game_explorer_object.h"
 
 namespace {
 
-// Only the resources are wanted: no code of the game may run and no import be resolved.
-constexpr DWORD kResourceOnlyLoad = LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE;
+// As Game Explorer reads a binary (Wine's maps it with this flag alone): the file is mapped as
+// plain data, no code of the game runs and no import is resolved. Mapping it as an image
+// resource as well would refuse images that Game Explorer reads, and blame them wrongly.
+constexpr DWORD kGameExplorerLoad = LOAD_LIBRARY_AS_DATAFILE;
+
+bool GameExplorerExists() {
+    ComInitialization com;
+    ComPtr<IGameExplorer> explorer;
+    return CreateGameExplorer(explorer);
+}
 
 }  // namespace
 
@@ -17,7 +29,7 @@ HRESULT CheckGameBinary(const wchar_t* executablePath) {
     if (GetFileAttributesW(executablePath) == INVALID_FILE_ATTRIBUTES) {
         return LastErrorResult();
     }
-    const LoadedModule binary(LoadLibraryExW(executablePath, nullptr, kResourceOnlyLoad));
+    const LoadedModule binary(LoadLibraryExW(executablePath, nullptr, kGameExplorerLoad));
     if (!binary) {
         return LastErrorResult();
     }
@@ -28,8 +40,22 @@ HRESULT CheckGameBinary(const wchar_t* executablePath) {
     return S_OK;
 }
 
+HRESULT CheckGameDefinitionSize(const wchar_t* executablePath) {
+    const LoadedModule binary(LoadLibraryExW(executablePath, nullptr, kGameExplorerLoad));
+    const HRSRC definition = binary ? FindResourceW(binary.Get(), kGameDefinitionResourceName,
+                                                    kGameDefinitionResourceType)
+                                    : nullptr;
+    // The size is the binary's claim, not what it holds: Game Explorer trusts the claim.
+    if (definition != nullptr &&
+        SizeofResource(binary.Get(), definition) > kMaxGameDefinitionBytes) {
+        return HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE);
+    }
+    return S_OK;
+}
+
 HRESULT RegistrationFailureCause(const wchar_t* executablePath, HRESULT result) {
-    if (executablePath == nullptr || executablePath[0] == L'\0') {
+    if (executablePath == nullptr || executablePath[0] == L'\0' ||
+        std::wcslen(executablePath) >= MAX_PATH || !GameExplorerExists()) {
         return result;
     }
     const HRESULT binaryFault = CheckGameBinary(executablePath);

@@ -4,7 +4,12 @@
 
 #include "platform_api.h"
 
-// Loads the binary as a data file and looks for the game definition resource. S_OK when it is
+// The largest game definition handed to Game Explorer: the emulated Game Explorer's own limit.
+// Wine's reads whatever size the binary claims, and one that claims 4 GiB ends the process.
+constexpr DWORD kMaxGameDefinitionBytes = 1024 * 1024;
+
+// Loads the binary as a data file, as Game Explorer reads it (so an image it can read is not
+// blamed), and looks for the game definition resource. S_OK when it is
 // there; otherwise HRESULT_FROM_WIN32 of the reason: ERROR_FILE_NOT_FOUND, or
 // ERROR_PATH_NOT_FOUND when its folder is missing too; ERROR_BAD_EXE_FORMAT for a file that is
 // no executable or DLL; ERROR_RESOURCE_DATA_NOT_FOUND, ERROR_RESOURCE_TYPE_NOT_FOUND or
@@ -12,7 +17,15 @@
 // from reading it. Changes nothing on the system.
 HRESULT CheckGameBinary(const wchar_t* executablePath);
 
+// HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE) when the binary's game definition claims more than
+// kMaxGameDefinitionBytes; else S_OK, also when the binary cannot be read or has no definition
+// (Game Explorer then refuses the game, and CheckGameBinary says why).
+HRESULT CheckGameDefinitionSize(const wchar_t* executablePath);
+
 // The cause to report for a registration of executablePath that failed with result: the
-// binary's fault when CheckGameBinary finds one, else result itself. An empty path (one that
-// could not be made full) is not checked.
+// binary's fault when CheckGameBinary finds one and Game Explorer is what refused the game, else
+// result itself. Not checked: an empty path (one that could not be made full), a path of
+// MAX_PATH characters or more (refused before anything read it), and any path where Game
+// Explorer is missing (the upgrade keys never read the binary, so their own failure is the
+// cause).
 HRESULT RegistrationFailureCause(const wchar_t* executablePath, HRESULT result);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/registry_key.h"
+#include "registration/game_paths.h"
 #include "registration/guid_text.h"
 
 namespace {
@@ -38,19 +39,23 @@ bool GuidOfName(const wchar_t* name, GUID* gameId) {
            !IsEqualGUID(*gameId, GUID_NULL);
 }
 
+// Whether the record names the game at comparablePath (ComparablePathOf), whatever spelling of
+// that path the record holds.
 bool RecordNamesPath(HKEY parent, const wchar_t* name, const wchar_t* pathValue,
-                     const wchar_t* executablePath) {
+                     const std::wstring& comparablePath) {
     RegistryKey game;
     std::wstring recorded;
     return RegOpenKeyExW(parent, name, 0, kReadAccess, game.Put()) == ERROR_SUCCESS &&
            ReadText(game.Get(), pathValue, recorded) &&
-           CompareStringOrdinal(recorded.c_str(), -1, executablePath, -1, TRUE) == CSTR_EQUAL;
+           CompareStringOrdinal(ComparablePathOf(recorded).c_str(), -1, comparablePath.c_str(), -1,
+                                TRUE) == CSTR_EQUAL;
 }
 
 }  // namespace
 
 HRESULT FindGameInKeys(HKEY root, const wchar_t* parentKey, const wchar_t* pathValue,
                        const wchar_t* executablePath, GUID* gameId) {
+    const std::wstring comparablePath = ComparablePathOf(executablePath);
     RegistryKey parent;
     const LSTATUS opened = RegOpenKeyExW(root, parentKey, 0, kReadAccess, parent.Put());
     if (opened == ERROR_FILE_NOT_FOUND) {
@@ -76,7 +81,7 @@ HRESULT FindGameInKeys(HKEY root, const wchar_t* parentKey, const wchar_t* pathV
         }
         GUID found;
         if (GuidOfName(name, &found) &&
-            RecordNamesPath(parent.Get(), name, pathValue, executablePath)) {
+            RecordNamesPath(parent.Get(), name, pathValue, comparablePath)) {
             *gameId = found;
             return S_OK;
         }

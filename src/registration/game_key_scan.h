@@ -5,10 +5,11 @@
 #include "platform_api.h"
 
 // Looks through the subkeys of parentKey below root (64-bit view) for the first game whose
-// pathValue names executablePath, compared as the system compares paths (without regard to
-// case). A subkey whose name is no braced GUID (or the all-zero one), or whose value is missing,
-// not a string or unreadable, is skipped. S_OK with the GUID in *gameId; S_FALSE when the key
-// was read and holds no such game, also when it does not exist; a negative HRESULT when it could
-// not be read. *gameId is written only on S_OK.
+// pathValue names executablePath (a full path), compared as the system compares paths: without
+// regard to case, and taking every spelling of a path as that path (ComparablePathOf). A subkey
+// whose name is no braced GUID (or the all-zero one), or whose value is missing, not a string or
+// unreadable, is skipped. S_OK with the GUID in *gameId; S_FALSE when the key was read and holds no
+// such game, also when it does not exist; a negative HRESULT when it could not be read. *gameId is
+// written only on S_OK.
 HRESULT FindGameInKeys(HKEY root, const wchar_t* parentKey, const wchar_t* pathValue,
                        const wchar_t* executablePath, GUID* gameId);

@@ -6,6 +6,9 @@
 #include "platform/com_ptr.h"
 #include "platform/registry_key.h"
 #include "platform/unique_bstr.h"
+#include "platform/win32_failure.h"
+#include "registration/game_binary_check.h"
+#include "registration/game_explorer_object.h"
 #include "registration/game_registry_keys.h"
 
 namespace {
@@ -51,15 +54,16 @@ HRESULT AddToGameExplorer(IGameExplorer& gameExplorer, BSTR binaryPath, BSTR ins
                                 static_cast<GAME_INSTALL_SCOPE>(scope), gameId);
 }
 
-// Records the game in its scope's upgrade key. Fails with creationFailure when the parent key
-// cannot be opened (callers rely on a failure there when Game Explorer is missing), and with the
-// registry's error when the game's key or either value cannot be written: the game would
-// otherwise be reported as added and never be found.
+// Records the game in its scope's upgrade key. Fails with the registry's error when a key or
+// either value cannot be written (the game would otherwise be reported as added and never be
+// found): that, not Game Explorer's absence, is why the game was not added, and it says what to
+// do (Access is denied: run elevated for all users).
 HRESULT RecordForUpgrade(const wchar_t* executablePath, const wchar_t* installDirectory, int scope,
-                         GUID* gameId, HRESULT creationFailure) {
+                         GUID* gameId) {
     RegistryKey parentKey;
-    if (OpenOrCreateKey(UpgradeRoot(scope), UpgradeKey(scope), parentKey) != ERROR_SUCCESS) {
-        return creationFailure;
+    if (const LSTATUS opened = OpenOrCreateKey(UpgradeRoot(scope), UpgradeKey(scope), parentKey);
+        opened != ERROR_SUCCESS) {
+        return HResultFromWin32Error(static_cast<DWORD>(opened));
     }
     if (IsEqualGUID(*gameId, GUID_NULL)) {
         // Without a new GUID the game would be written under the all-zero key, which every other
@@ -105,6 +109,11 @@ HRESULT RegisterGame(const wchar_t* executablePath, const wchar_t* installDirect
         gameId == nullptr) {
         return E_INVALIDARG;
     }
+    // Wine's Game Explorer ends the process on a longer path, and Windows keeps no longer path
+    // without the long-path opt-in, which neither Game Explorer nor a shortcut has.
+    if (std::wcslen(executablePath) >= MAX_PATH) {
+        return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+    }
     UniqueBstr binaryPath(SysAllocString(executablePath));
     UniqueBstr installPath(SysAllocString(installDirectory));
     if (!binaryPath || !installPath) {
@@ -113,21 +122,20 @@ HRESULT RegisterGame(const wchar_t* executablePath, const wchar_t* installDirect
 
     ComInitialization com;
     ComPtr<IGameExplorer> gameExplorer;
-    const HRESULT created = CoCreateInstance(CLSID_GameExplorer, nullptr, CLSCTX_INPROC_SERVER,
-                                             IID_IGameExplorer, gameExplorer.PutVoid());
-    if (SUCCEEDED(created) && gameExplorer) {
-        return AddToGameExplorer(*gameExplorer.Get(), binaryPath.Get(), installPath.Get(), scope,
-                                 gameId);
+    if (!CreateGameExplorer(gameExplorer)) {
+        return RecordForUpgrade(executablePath, installDirectory, scope, gameId);
     }
-    return RecordForUpgrade(executablePath, installDirectory, scope, gameId, created);
+    if (const HRESULT sized = CheckGameDefinitionSize(executablePath); FAILED(sized)) {
+        return sized;
+    }
+    return AddToGameExplorer(*gameExplorer.Get(), binaryPath.Get(), installPath.Get(), scope,
+                             gameId);
 }
 
 HRESULT UnregisterGame(const GUID& gameId) {
     ComInitialization com;
     ComPtr<IGameExplorer> gameExplorer;
-    const HRESULT created = CoCreateInstance(CLSID_GameExplorer, nullptr, CLSCTX_INPROC_SERVER,
-                                             IID_IGameExplorer, gameExplorer.PutVoid());
-    if (SUCCEEDED(created) && gameExplorer) {
+    if (CreateGameExplorer(gameExplorer)) {
         return gameExplorer->RemoveGame(gameId);
     }
 

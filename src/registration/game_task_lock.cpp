@@ -1,6 +1,8 @@
 #include "game_task_lock.h"
 
 #include "format_wide.h"
+#include "output/debug_streams.h"
+#include "output/message_line.h"
 #include "platform/win32_failure.h"
 
 namespace {
@@ -14,7 +16,7 @@ constexpr std::size_t kMutexNameCapacity = 80;
 
 }  // namespace
 
-GameTaskLock::GameTaskLock(int scope, const GUID& gameId) {
+GameTaskLock::GameTaskLock(int scope, const GUID& gameId, DWORD waitMilliseconds) {
     wchar_t guidText[CHARS_IN_GUID];
     StringFromGUID2(gameId, guidText, CHARS_IN_GUID);
     wchar_t name[kMutexNameCapacity];
@@ -24,14 +26,21 @@ GameTaskLock::GameTaskLock(int scope, const GUID& gameId) {
     if (FAILED(result_)) {
         return;
     }
-    *mutex_.Put() = CreateMutexW(nullptr, FALSE, name);
+    mutex_.Reset(CreateMutexW(nullptr, FALSE, name));
     if (!mutex_) {
         result_ = LastErrorResult();
         return;
     }
     // An abandoned mutex is owned all the same: its last owner ended, so nothing else runs.
-    const DWORD waited = WaitForSingleObject(mutex_.Get(), INFINITE);
+    const DWORD waited = WaitForSingleObject(mutex_.Get(), waitMilliseconds);
     owned_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+    if (waited == WAIT_TIMEOUT) {
+        // Said here, where the wait is known, rather than only as the caller's "without the lock".
+        WriteLine(DebugOut(), "Waited ", waitMilliseconds, " ms for the lock ",
+                  static_cast<const wchar_t*>(name), "; going on without it");
+        result_ = HRESULT_FROM_WIN32(static_cast<LONG>(WAIT_TIMEOUT));
+        return;
+    }
     result_ = owned_ ? S_OK : LastErrorResult();
 }
 

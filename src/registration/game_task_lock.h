@@ -7,11 +7,18 @@
 #include "platform/gameux.h"
 #include "platform/unique_handle.h"
 
+// How long a run waits for the lock. Far longer than any add or delete holds it; a holder that
+// keeps it longer is hung, or is some other process holding the name (GUIDs are public in
+// installer scripts), and must not stop an installer or uninstaller for ever.
+constexpr DWORD kGameTaskLockWaitMilliseconds = 30'000;
+
 class GameTaskLock {
   public:
     // Waits until this run owns the lock of the game's tasks of scope (GIS_CURRENT_USER, or any
-    // other for all users).
-    GameTaskLock(int scope, const GUID& gameId);
+    // other for all users), or until waitMilliseconds have passed: then Result() is
+    // HRESULT_FROM_WIN32(WAIT_TIMEOUT) and a diagnostic line says so.
+    GameTaskLock(int scope, const GUID& gameId,
+                 DWORD waitMilliseconds = kGameTaskLockWaitMilliseconds);
     ~GameTaskLock();
     GameTaskLock(const GameTaskLock&) = delete;
     GameTaskLock& operator=(const GameTaskLock&) = delete;

@@ -101,4 +101,33 @@ TEST_F(EmulatedFilesTest, FullPathNameReportsTheSizeNeededWhenTheBufferIsShort) 
     EXPECT_EQ(files_.FullPathName(L"", 8, buffer, &filePart), 0u);
 }
 
+TEST_F(EmulatedFilesTest, LongPathNameMakesShortNamesLongAndKeepsTheRestAsWritten) {
+    std::filesystem::create_directories(DriveC() / "Games/Long Folder");
+    WriteBytes(DriveC() / "Games/Long Folder/demo.exe", "x");
+    struct Case {
+        const wchar_t* path;
+        const wchar_t* longPath;  // nullptr: the call fails with error
+        DWORD error;
+    };
+    const Case cases[] = {
+        {L"C:\\GAMES\\LONGFO~1\\demo.exe", L"C:\\GAMES\\Long Folder\\demo.exe", 0},
+        {L"\\\\?\\C:\\Games\\longfo~1\\", L"\\\\?\\C:\\Games\\Long Folder\\", 0},
+        {L"c:/Games/./LONGFO~1/../LONGFO~1", L"c:/Games/./Long Folder/../Long Folder", 0},
+        {L"C:\\Games\\LONGFO~1\\none.exe", nullptr, ERROR_FILE_NOT_FOUND},
+        {L"C:\\Games\\LONGFO~2\\demo.exe", nullptr, ERROR_PATH_NOT_FOUND},
+    };
+    for (const Case& c : cases) {
+        wchar_t buffer[MAX_PATH] = L"";
+        SetLastError(0);
+        const DWORD length = files_.LongPathName(c.path, MAX_PATH, buffer);
+        if (c.longPath == nullptr) {
+            EXPECT_EQ(length, 0u) << buffer;
+            EXPECT_EQ(GetLastError(), c.error);
+        } else {
+            EXPECT_EQ(std::wstring(buffer, length), c.longPath);
+            EXPECT_EQ(files_.LongPathName(c.path, length, buffer), length + 1);
+        }
+    }
+}
+
 }  // namespace

@@ -225,6 +225,30 @@ TEST_F(EmulatedProgramTest, DeleteByPathFindsTheGameThroughWmiAndRemovesEverythi
                   ReasonCode("0x80070490"));
 }
 
+// 130 "é" and 90 "日" are names Windows holds, longer than a host name in UTF-8.
+TEST_F(EmulatedProgramTest, TaskNamesLongerThanAHostNameAreAddedAndRemoved) {
+    const std::string exe = "C:\\Games\\Demo\\demo.exe";
+    InstallDemoGame(System(), exe);
+    std::string accents;
+    std::string days;
+    for (int i = 0; i < 130; ++i) {
+        accents += "\xC3\xA9";
+        days += i < 90 ? "\xE6\x97\xA5" : "";
+    }
+    const std::string guidOption = std::string("-guid:") + kGuid;
+    ProcessResult added = Run({guidOption, "-add", "all", exe, accents + ";" + exe + ";play",
+                               days + ";C:\\Games\\Demo\\manual.txt;support"});
+    EXPECT_EQ(added.err, "");
+    for (const char* kind : {"PlayTasks/0", "SupportTasks/0"}) {
+        const std::filesystem::path folder = CommonTasks(kGuid) / kind;
+        ASSERT_TRUE(std::filesystem::is_directory(folder)) << kind;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1) << kind;
+    }
+    ProcessResult removed = Run({guidOption, "-del", exe});
+    EXPECT_EQ(removed.err, "");
+    EXPECT_FALSE(std::filesystem::exists(CommonTasks(kGuid)));
+}
+
 TEST_F(EmulatedProgramTest, DeleteByGuidRemovesTheGameAndItsTasks) {
     InstallDemoGame(System(), "C:\\G\\g.exe");
     ASSERT_EQ(Run({std::string("-guid:") + kGuid, "-add", "current", "C:\\G\\g.exe",
@@ -381,6 +405,24 @@ TEST_P(GameIdentityTest, OneUninstallRemovesEveryRegistrationOfThePath) {
     EXPECT_TRUE(Registrations().empty());
 }
 
+// "\\?\", "\\.\" and short names are spellings of one path, which names one game.
+TEST_P(GameIdentityTest, EverySpellingOfThePathNamesTheOneGame) {
+    const std::string exe = "C:\\Games\\Long Folder\\demo.exe";
+    InstallDemoGame(System(), exe);
+    EXPECT_EQ(Run({"-add", "all", "\\\\?\\" + exe}).err, "");
+    const std::vector<std::string> added = Registrations();
+    ASSERT_EQ(added.size(), 1u);
+    EXPECT_EQ(Run({"-add", "all", "C:\\Games\\LONGFO~1\\demo.exe"}).err, "");
+    EXPECT_EQ(Registrations(), added);
+
+    const std::string spelling = "\\\\.\\c:\\GAMES\\longfo~1\\DEMO.EXE";
+    ProcessResult removed = Run({"-del", spelling});
+    EXPECT_EQ(removed.err, "");
+    EXPECT_EQ(removed.out,
+              kExpectedBanner + spelling + " tasks removed.\n" + spelling + " removed.\ndone.\n");
+    EXPECT_TRUE(Registrations().empty());
+}
+
 const IdentityCase kIdentityCases[] = {
     {"WithGamesNamespace", GamesSystem::Full},
     {"WithoutGamesNamespace", GamesSystem::WithoutNamespace},
@@ -454,6 +496,9 @@ struct ReasonCase {
     std::string failureAndReason;  // the lines on standard error
 };
 
+// A game path of 282 characters, as an installer's deep folder gives one.
+const std::string kLongGamePath = "C:\\Games\\" + std::string(264, 'L') + "\\demo.exe";
+
 // Each failure is followed by the system's message for its cause; a refused game is explained
 // by what the loader finds wrong with its binary.
 const ReasonCase kReasonCases[] = {
@@ -480,6 +525,15 @@ const ReasonCase kReasonCases[] = {
     {"DefinitionRefused",
      {"-add", "all", "C:\\Games\\Refused\\game.exe"},
      "C:\\Games\\Refused\\game.exe not added.\n  reason: Unspecified error (0x80004005)\n"},
+    // Refused before Game Explorer reads it, as the definition of 4 GiB it claims would be.
+    {"DefinitionClaimingFourGiB",
+     {"-add", "all", "C:\\Games\\Huge\\game.exe"},
+     "C:\\Games\\Huge\\game.exe not added.\n"
+     "  reason: The file size exceeds the limit allowed and cannot be saved. (0x800700DF)\n"},
+    {"PathOfMaxPathCharactersOrMore",
+     {"-add", "all", kLongGamePath},
+     kLongGamePath +
+         " not added.\n  reason: The filename or extension is too long. (0x800700CE)\n"},
     {"ReservedTaskName",
      {"-add", "all", "C:\\Games\\Demo\\demo.exe", "COM1;C:\\Games\\Demo\\demo.exe;play"},
      "task COM1 not added.\n  reason: The filename, directory name, or volume label syntax is "
@@ -502,6 +556,8 @@ TEST_P(EmulatedReasonTest, FailureLineIsFollowedByItsReason) {
                     DemoGameWithResourceName(L"__GDF_XML", L"__GDF_XMX"));
     InstallDemoGame(System(), "C:\\Games\\Refused\\game.exe",
                     DemoGameWithDefinition("<GameDefinitionFile/>"));
+    InstallDemoGame(System(), "C:\\Games\\Huge\\game.exe",
+                    DemoGameClaimingDefinitionSize(0xFFFFFFFF));
     const ProcessResult result = Run(GetParam().arguments);
     EXPECT_EQ(result.err, GetParam().failureAndReason);
     EXPECT_EQ(result.exitStatus, 0);

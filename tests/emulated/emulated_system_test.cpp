@@ -83,6 +83,21 @@ class EnvironmentScope {
     std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
+// A run that holds a game's task lock for too long must not hold up another run for ever.
+TEST_F(EmulatedSystemTest, TimedWaitForAMutexHeldElsewhereTimesOutThenOwnsItOnceReleased) {
+    const HANDLE holder = system_.CreateMutexW(L"Global\\Held");
+    const HANDLE waiter = system_.CreateMutexW(L"Global\\Held");
+    ASSERT_NE(holder, nullptr);
+    ASSERT_NE(waiter, nullptr);
+    ASSERT_EQ(system_.WaitForSingleObject(holder, INFINITE), WAIT_OBJECT_0);
+    EXPECT_EQ(system_.WaitForSingleObject(waiter, 20), WAIT_TIMEOUT);
+    EXPECT_EQ(system_.ReleaseMutex(waiter), FALSE);  // the timed-out wait owns nothing
+    EXPECT_EQ(system_.ReleaseMutex(holder), TRUE);
+    EXPECT_EQ(system_.WaitForSingleObject(waiter, 20), WAIT_OBJECT_0);
+    EXPECT_EQ(system_.CloseHandle(holder), TRUE);
+    EXPECT_EQ(system_.CloseHandle(waiter), TRUE);
+}
+
 TEST(EmulatedSystemLocationTest, LivesBelowXdgDataHomeOrTheHomeFolder) {
     EnvironmentScope restore;
     ::setenv("XDG_DATA_HOME", "/data/home", 1);

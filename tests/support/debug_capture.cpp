@@ -3,7 +3,7 @@
 #include <cstring>
 #include <ostream>
 
-#include "output/debug_sink_test_seam.h"
+#include "output/debug_streams.h"
 
 namespace {
 

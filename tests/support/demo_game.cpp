@@ -67,6 +67,25 @@ std::string DemoGameWithDefinition(std::string_view document) {
     return game.replace(at, original.size(), replacement);
 }
 
+std::string DemoGameClaimingDefinitionSize(std::uint32_t claimedSize) {
+    // A data entry is the data's address, its size, a code page and a reserved field; the demo
+    // game's entries have zero in both of the last two.
+    const auto entry = [](std::uint32_t size) {
+        std::string bytes(12, '\0');
+        for (std::size_t i = 0; i < 4; ++i) {
+            bytes[i] = static_cast<char>((size >> (8 * i)) & 0xFF);
+        }
+        return bytes;
+    };
+    std::string game = DemoGame();
+    const std::string original = entry(static_cast<std::uint32_t>(DefinitionFile().size()));
+    const std::size_t at = game.find(original);
+    if (at == std::string::npos || game.find(original, at + 1) != std::string::npos) {
+        throw std::runtime_error("the demo game's definition entry is not found once");
+    }
+    return game.replace(at, original.size(), entry(claimedSize));
+}
+
 void InstallDemoGame(const fs::path& system, std::string_view windowsPath,
                      const std::string& binary) {
     if (windowsPath.size() < 3 || (windowsPath[0] != 'C' && windowsPath[0] != 'c') ||

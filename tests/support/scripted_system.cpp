@@ -938,6 +938,23 @@ DWORD ScriptedSystem::GetFileAttributesW(LPCWSTR fileName) {
     return found->second;
 }
 
+DWORD ScriptedSystem::GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD bufferLength) {
+    if (BeginCall("GetLongPathNameW " + LogText(shortPath))) {
+        SetLastError(static_cast<DWORD>(kInjectedError));
+        return 0;
+    }
+    const auto found = script.longPaths.find(shortPath);
+    if (found == script.longPaths.end()) {
+        SetLastError(script.missingFileError);
+        return 0;
+    }
+    if (found->second.size() + 1 > bufferLength) {
+        return static_cast<DWORD>(found->second.size() + 1);
+    }
+    std::wcscpy(longPath, found->second.c_str());
+    return static_cast<DWORD>(found->second.size());
+}
+
 HANDLE ScriptedSystem::CreateMutexW(LPCWSTR name) {
     if (BeginCall("CreateMutexW " + LogText(name))) {
         SetLastError(static_cast<DWORD>(kInjectedError));
@@ -948,10 +965,11 @@ HANDLE ScriptedSystem::CreateMutexW(LPCWSTR name) {
     return handle;
 }
 
-DWORD ScriptedSystem::WaitForSingleObject(HANDLE handle) {
+DWORD ScriptedSystem::WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
     auto found = openMutexes_.find(handle);
     if (BeginCall("WaitForSingleObject " +
-                  (found == openMutexes_.end() ? "?" : LogText(found->second.name.c_str())))) {
+                  (found == openMutexes_.end() ? "?" : LogText(found->second.name.c_str())) + " " +
+                  std::to_string(milliseconds))) {
         SetLastError(static_cast<DWORD>(kInjectedError));
         return WAIT_FAILED;
     }
@@ -959,8 +977,11 @@ DWORD ScriptedSystem::WaitForSingleObject(HANDLE handle) {
         SetLastError(6);  // ERROR_INVALID_HANDLE
         return WAIT_FAILED;
     }
+    if (script.waitResult == WAIT_TIMEOUT) {
+        return WAIT_TIMEOUT;
+    }
     found->second.owned = true;
-    return WAIT_OBJECT_0;
+    return script.waitResult;
 }
 
 BOOL ScriptedSystem::ReleaseMutex(HANDLE mutex) {
@@ -1005,6 +1026,19 @@ HRSRC ScriptedSystem::FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) 
         return nullptr;
     }
     return reinterpret_cast<HRSRC>(module);
+}
+
+DWORD ScriptedSystem::SizeofResource(HMODULE module, HRSRC resource) {
+    if (BeginCall("SizeofResource")) {
+        SetLastError(static_cast<DWORD>(kInjectedError));
+        return 0;
+    }
+    // FindResourceW gives its module's handle as the resource's.
+    if (loadedModules_.count(module) == 0 || reinterpret_cast<HMODULE>(resource) != module) {
+        SetLastError(static_cast<DWORD>(ERROR_INVALID_HANDLE));
+        return 0;
+    }
+    return script.resourceSize;
 }
 
 BOOL ScriptedSystem::FreeLibrary(HMODULE module) {

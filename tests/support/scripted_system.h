@@ -87,6 +87,7 @@ struct SystemScript {
     std::optional<DWORD> fullPathResult;            // overrides GetFullPathNameW's return value
     std::map<std::wstring, DWORD> fileAttributes;   // paths that exist (exact text)
     DWORD missingFileError = ERROR_FILE_NOT_FOUND;  // GetLastError after any other path
+    std::map<std::wstring, std::wstring> longPaths;  // GetLongPathNameW's answers (exact text)
 
     // Calls whose log line starts with this throw std::bad_alloc, as a system out of memory
     // may (empty: none).
@@ -95,6 +96,11 @@ struct SystemScript {
     // Modules and resources: ERROR_SUCCESS, or the error that makes the call fail.
     LONG loadLibraryError = ERROR_SUCCESS;
     LONG findResourceError = ERROR_SUCCESS;
+    DWORD resourceSize = 4096;  // what SizeofResource gives for a resource found
+
+    // What waiting for a mutex gives when it does not fail: WAIT_TIMEOUT makes another run hold
+    // every mutex for longer than any wait.
+    DWORD waitResult = WAIT_OBJECT_0;
 
     // The system's message texts by message id; no message for any other id.
     std::map<DWORD, std::wstring> messages;
@@ -181,8 +187,10 @@ class ScriptedSystem : public SystemBackend {
     DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer,
                            LPWSTR* filePart) override;
     DWORD GetFileAttributesW(LPCWSTR fileName) override;
+    DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD bufferLength) override;
     HANDLE CreateMutexW(LPCWSTR name) override;
-    DWORD WaitForSingleObject(HANDLE handle) override;
+    // Logged with the time limit: "WaitForSingleObject <name> <milliseconds>".
+    DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) override;
     BOOL ReleaseMutex(HANDLE mutex) override;
 
     // Mutexes created and not yet closed: handle to name, and whether it is owned.
@@ -193,6 +201,7 @@ class ScriptedSystem : public SystemBackend {
     const std::map<HANDLE, OpenMutex>& OpenMutexes() const { return openMutexes_; }
     HMODULE LoadLibraryExW(LPCWSTR fileName, DWORD flags) override;
     HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) override;
+    DWORD SizeofResource(HMODULE module, HRSRC resource) override;
     BOOL FreeLibrary(HMODULE module) override;
     DWORD FormatMessageW(DWORD messageId, LPWSTR buffer, DWORD size) override;
 

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "cli/commands.h"
+#include "registration/game_task_lock.h"
+#include "output/debug_streams.h"
 #include "support/console_capture.h"
 #include "support/debug_capture.h"
 #include "support/scripted_system.h"
@@ -138,6 +140,32 @@ TEST_F(AddCommandTest, RegistrationFailureReportsPathAndLooksAtNoTaskLine) {
     EXPECT_FALSE(system.Called("CoCreateInstance {00021401"));
 }
 
+// Without Game Explorer nothing reads the binary: the upgrade key that could not be written is
+// why the game was not added, however unfit the binary.
+TEST_F(AddCommandTest, WithoutGameExplorerTheUpgradeKeysFailureIsTheReason) {
+    system.script.createGameExplorer = REGDB_E_CLASSNOTREG;
+    system.script.regCreateKey = ERROR_ACCESS_DENIED;
+    system.script.loadLibraryError = ERROR_BAD_EXE_FORMAT;
+    Run(L"all", kExe, {L"Play;C:\\Games\\Demo\\demo.exe;play"});
+    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not added.\n  reason: error 0x80070005\n");
+    EXPECT_FALSE(system.Called("LoadLibraryExW"));
+}
+
+// A lock that another process holds for longer than the wait: the tasks are written without it,
+// and the diagnostic lines say that the wait ran out.
+TEST_F(AddCommandTest, TaskLockHeldElsewhereIsWaitedForABoundedTimeThenGoneWithout) {
+    system.script.waitResult = WAIT_TIMEOUT;
+    Run(L"all", kExe, {L"Play;C:\\Games\\Demo\\demo.exe;play"});
+    EXPECT_EQ(out, "task Play added at 0\n");
+    EXPECT_EQ(err, "");
+    const std::vector<std::string> waits = system.CallsStartingWith("WaitForSingleObject");
+    ASSERT_EQ(waits.size(), 1u);
+    EXPECT_THAT(waits[0], testing::EndsWith(" " + std::to_string(kGameTaskLockWaitMilliseconds)));
+    EXPECT_THAT(debugOut, testing::Contains(testing::HasSubstr(
+                              std::to_string(kGameTaskLockWaitMilliseconds) + " ms")));
+    EXPECT_FALSE(system.Called("ReleaseMutex"));
+}
+
 TEST_F(AddCommandTest, AccessDeniedIsReportedAsNotAdded) {
     system.script.hasAccess = FALSE;
     system.script.messages[ERROR_ACCESS_DENIED] = L"Access is denied.\r\n";
@@ -190,6 +218,10 @@ TEST_F(AddCommandTest, SkippedAndFailedLinesUseNoIndex) {
                                       "TwoFields;x.exe",
                                       "task bad/name not added.", "  reason: error 0x8007007B"));
     EXPECT_THAT(debugOut, testing::Contains("Task name is empty. Skipped"));
+    EXPECT_TRUE(outcome.registered);
+    EXPECT_EQ(outcome.tasksAdded, 1);
+    EXPECT_EQ(outcome.tasksSkipped, 2);
+    EXPECT_EQ(outcome.tasksNotAdded, 1);
 }
 
 TEST_F(AddCommandTest, ShortcutThatCannotBeSavedIsReportedAndItsIndexReused) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/commands.h"
+#include "output/debug_streams.h"
 #include "support/console_capture.h"
 #include "support/debug_capture.h"
 #include "support/scripted_system.h"

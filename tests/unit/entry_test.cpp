@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "output/debug_streams.h"
 #include "support/console_capture.h"
 #include "support/debug_capture.h"
 #include "support/expected_output.h"
@@ -112,6 +113,16 @@ TEST(Entry, RunCommandLineTakesExitCodeOffAndPrintsNoBanner) {
     EXPECT_EQ(status, 0);  // nothing was registered with the path: nothing is left
     EXPECT_EQ(console.Out(), "done.\n");
     EXPECT_THAT(debug.Lines(), testing::Contains(DebugLine{kDebugOut, "Command: -del"}));
+}
+
+// The caller that asks for the outcome (an installer's custom action) gets it without the option.
+TEST(Entry, RunCommandLineReportsTheOutcomeWhenTheCallerAsks) {
+    ScriptedSystem system;
+    system.script.addGame = E_FAIL;
+    ConsoleCapture console;
+    EXPECT_EQ(RunCommandLine({L"prog", L"-add", L"all", L"C:\\x.exe"}, true), 2);
+    EXPECT_EQ(RunCommandLine({L"prog", L"-add", L"all", L"C:\\x.exe"}, false), 0);
+    EXPECT_EQ(RunCommandLine({L"prog", L"-add", L"all"}, true), 1);
 }
 
 }  // namespace

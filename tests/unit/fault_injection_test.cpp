@@ -175,6 +175,10 @@ std::vector<Expectation> RegisterThroughGameExplorer(const GUID& leftInGameId) {
          [](const ScriptedSystem& system, const GUID&) {
              EXPECT_TRUE(system.Called("RegSetValueExW"));
          }},
+        // The definition's size cannot be told: Game Explorer reads the binary itself.
+        {"LoadLibraryExW", S_OK, GameIdIs(leftInGameId)},
+        {"FindResourceW", S_OK, GameIdIs(leftInGameId)},
+        {"SizeofResource", S_OK, GameIdIs(leftInGameId)},
         {"IGameExplorer::VerifyAccess", kInjected, NothingWrittenToTheRegistry()},
         {"IGameExplorer::AddGame", kInjected, NothingWrittenToTheRegistry()},
     };
@@ -185,9 +189,9 @@ std::vector<Expectation> RegisterInUpgradeKeys(int scope, const GUID& startingGa
         {"SysAllocString", E_OUTOFMEMORY, NothingWrittenToTheRegistry()},
         {"CoInitialize", S_OK, GameIdIs(kGameId)},
         {"CoCreateInstance", S_OK, GameIdIs(kGameId)},
-        // The parent key: the result is the failure to create Game Explorer; gameId untouched.
+        // The parent key: the result is the registry's failure; gameId untouched.
         {scope == GIS_CURRENT_USER ? "RegCreateKeyExW HKCU" : "RegCreateKeyExW HKLM",
-         REGDB_E_CLASSNOTREG, GameIdIs(startingGameId)},
+         kInjectedWin32, GameIdIs(startingGameId)},
         // The game's own key or its values: a game that would never be found is not added.
         {"RegCreateKeyExW HKEY(", kInjectedWin32, NothingWrittenToTheRegistry()},
         {"RegSetValueExW", kInjectedWin32, GameIdIs(kGameId)},

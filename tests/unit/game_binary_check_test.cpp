@@ -43,9 +43,10 @@ TEST_P(RegistrationFailureCauseTest, NamesTheBinarysFaultWhenItHasOne) {
     ScriptedSystem system;
     GetParam().arrange(system.script);
     EXPECT_EQ(RegistrationFailureCause(kExe.c_str(), GetParam().registration), GetParam().cause);
-    // Loaded as resources only, and freed again.
+    // Loaded as Game Explorer loads it, as a data file only (not also as an image resource,
+    // which refuses images Game Explorer reads), and freed again.
     for (const std::string& load : system.CallsStartingWith("LoadLibraryExW")) {
-        EXPECT_EQ(load, "LoadLibraryExW " + LogText(kExe.c_str()) + " 34");
+        EXPECT_EQ(load, "LoadLibraryExW " + LogText(kExe.c_str()) + " 2");
     }
     EXPECT_TRUE(system.AccountsBalance());
 }

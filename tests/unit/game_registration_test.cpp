@@ -63,17 +63,28 @@ TEST_F(RegistrationTest, RegisterGame_AddsThroughGameExplorerAndKeepsItsGuid) {
     GUID gameId = GUID_NULL;
     EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId), S_OK);
     EXPECT_EQ(LogGuid(gameId), LogGuid(kAssignedGuid));
-    EXPECT_THAT(
-        system.Calls(),
-        ElementsAre("SysAllocString C:\\Games\\Demo\\demo.exe", "SysAllocString C:\\Games\\Demo",
-                    "CoInitialize",
-                    "CoCreateInstance {9A5EA990-3034-4D6F-9128-01F3C61022BC} "
-                    "{E7B2FB72-D728-49B3-A5F2-18EBF5F1349E}",
-                    "IGameExplorer::VerifyAccess C:\\Games\\Demo\\demo.exe 0",
-                    "IGameExplorer::AddGame C:\\Games\\Demo\\demo.exe C:\\Games\\Demo 3 "
-                    "{00000000-0000-0000-0000-000000000000}",
-                    "Release IGameExplorer", "CoUninitialize", "SysFreeString C:\\Games\\Demo",
-                    "SysFreeString C:\\Games\\Demo\\demo.exe"));
+    EXPECT_THAT(system.CallsStartingWith("IGameExplorer::"),
+                ElementsAre("IGameExplorer::VerifyAccess C:\\Games\\Demo\\demo.exe 0",
+                            "IGameExplorer::AddGame C:\\Games\\Demo\\demo.exe C:\\Games\\Demo 3 "
+                            "{00000000-0000-0000-0000-000000000000}"));
+}
+
+// Wine's Game Explorer ends the process on a path this long: neither it nor the upgrade keys
+// are asked.
+TEST_F(RegistrationTest, RegisterGame_PathOfMaxPathCharactersIsRefusedBeforeAnyCall) {
+    for (bool withExplorer : {true, false}) {
+        ScriptedSystem fresh;
+        if (!withExplorer) {
+            fresh.script.createGameExplorer = REGDB_E_CLASSNOTREG;
+        }
+        const std::wstring longest = L"C:\\" + std::wstring(MAX_PATH - 4, L'a');
+        const std::wstring tooLong = longest + L"a";
+        GUID gameId = kGivenGuid;
+        EXPECT_EQ(RegisterGame(tooLong.c_str(), kDir, GIS_ALL_USERS, &gameId),
+                  HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE));
+        EXPECT_EQ(fresh.CallCount(), 0);
+        EXPECT_EQ(RegisterGame(longest.c_str(), kDir, GIS_ALL_USERS, &gameId), S_OK);
+    }
 }
 
 TEST_F(RegistrationTest, RegisterGame_PassesCurrentUserScopeAndGivenGuidUnchanged) {
@@ -200,7 +211,8 @@ TEST_F(RegistrationTest, RegisterGame_StoresTextsWholeWhateverTheirLength) {
     for (std::size_t length : {0u, 259u, 260u, 1000u}) {
         SCOPED_TRACE(length);
         const std::wstring text(length, L'x');
-        const std::wstring executable = L"C:\\" + text;
+        // The game's path itself is shorter than MAX_PATH, or it is refused.
+        const std::wstring executable = L"C:\\" + text.substr(0, MAX_PATH - 4);
         GUID gameId = kGivenGuid;
         EXPECT_EQ(RegisterGame(executable.c_str(), text.c_str(), GIS_ALL_USERS, &gameId), S_OK);
         const std::wstring gameKey = std::wstring(kAllUsersParent) + L"\\" + Braced(kGivenGuid);
@@ -222,11 +234,12 @@ TEST_F(RegistrationTest, RegisterGame_AgainOverwritesBothValuesAndKeepsOthers) {
     EXPECT_EQ(system.RegistryText(gameKey, L"Other"), L"kept");
 }
 
-TEST_F(RegistrationTest, RegisterGame_ParentKeyRefusedGivesCreationFailureAndKeepsGuidNull) {
+// The key that could not be written is why the game was not added, not Game Explorer's absence.
+TEST_F(RegistrationTest, RegisterGame_ParentKeyRefusedIsTheRegistrysFailureAndKeepsGuidNull) {
     WithoutGameExplorer();
     system.script.regCreateKey = ERROR_ACCESS_DENIED;
     GUID gameId = GUID_NULL;
-    EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId), REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId), E_ACCESSDENIED);
     EXPECT_EQ(LogGuid(gameId), LogGuid(GUID_NULL));
     EXPECT_FALSE(system.Called("CoCreateGuid"));
     EXPECT_FALSE(system.Called("RegSetValueExW"));

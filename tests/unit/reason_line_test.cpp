@@ -22,6 +22,9 @@ const ReasonCase kReasonCases[] = {
     {"MessageOfTwoLinesIsOneLine", ERROR_ACCESS_DENIED, L"First line.\r\nSecond line.  \r\n",
      E_ACCESSDENIED, "  reason: First line. Second line. (0x80070005)\n"},
     {"NoMessage", 0, L"", static_cast<HRESULT>(0x8004100E), "  reason: error 0x8004100E\n"},
+    // A step reported as failed has failed, whatever code reached it: never "(0)" or a success.
+    {"SuccessCodeIsNamedAsUnspecifiedFailure", static_cast<DWORD>(E_FAIL), L"Unspecified error\r\n",
+     S_OK, "  reason: Unspecified error (0x80004005)\n"},
 };
 
 class ReasonLineTest : public testing::TestWithParam<ReasonCase> {};

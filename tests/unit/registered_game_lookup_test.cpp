@@ -99,6 +99,21 @@ const LookupCase kLookupCases[] = {
          Record(s, kAllUsersUpgrade, kAllUsersUpgradeGuid, L"GDFBinaryPath", kExe);
      },
      S_OK, kAllUsersUpgradeGuid},
+    {"ByARecordOfAnotherSpellingOfThePath",
+     [](SystemScript& s) {
+         NoNamespace(s);
+         Record(s, kAllUsersRecords, kAllUsersRecordGuid, L"ConfigGDFBinaryPath",
+                L"\\\\?\\C:\\Games\\Arena\\game.exe");
+     },
+     S_OK, kAllUsersRecordGuid},
+    {"ByARecordOfTheShortNameOfThePath",
+     [](SystemScript& s) {
+         NoNamespace(s);
+         Record(s, kUserUpgrade, kUserUpgradeGuid, L"GDFBinaryPath",
+                L"\\\\.\\C:\\GAMES\\ARENA~1\\game.exe");
+         s.longPaths[L"C:\\GAMES\\ARENA~1\\game.exe"] = L"C:\\GAMES\\Arena\\game.exe";
+     },
+     S_OK, kUserUpgradeGuid},
     {"NotFound",
      [](SystemScript& s) {
          NoNamespace(s);
@@ -136,6 +151,19 @@ TEST_P(RegisteredGameLookupTest, TheFirstPlaceThatNamesThePathWins) {
         EXPECT_TRUE(IsEqualGUID(gameId, kBefore));
     }
     EXPECT_TRUE(system.AccountsBalance());
+}
+
+TEST(RegisteredGameLookupTest, AShortOrPrefixedPathFindsTheRecordOfItsLongForm) {
+    ScriptedSystem system;
+    NoNamespace(system.script);
+    Record(system.script, kAllUsersRecords, kAllUsersRecordGuid, L"ConfigGDFBinaryPath", kExe);
+    const std::wstring shortPath = L"\\\\?\\C:\\Games\\ARENA~1\\game.exe";
+    system.script.longPaths[L"C:\\Games\\ARENA~1\\game.exe"] = kExe;
+    GUID gameId = kBefore;
+    EXPECT_EQ(FindRegisteredGame(shortPath.c_str(), &gameId), S_OK);
+    wchar_t text[CHARS_IN_GUID] = {};
+    StringFromGUID2(gameId, text, CHARS_IN_GUID);
+    EXPECT_EQ(std::wstring(text), kAllUsersRecordGuid);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, RegisteredGameLookupTest, testing::ValuesIn(kLookupCases),

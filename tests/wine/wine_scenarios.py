@@ -18,6 +18,7 @@ import os
 import re
 import shutil
 import signal
+import struct
 import sys
 import unittest
 import xml.etree.ElementTree as ElementTree
@@ -293,6 +294,20 @@ class AddTest(WineTestCase):
             {name: value for name, value in new.items() if name not in old},
             sorted(name for name in old if name not in new)))
 
+    def test_game_path_of_260_characters_or_more_is_refused_before_anything_registers_it(self):
+        # Wine's Game Explorer ends the process on a path this long (282 characters).
+        game = self.install_game(r"C:\Games" + "\\Very long folder name" * 11 +
+                                 "\\Deeper and deeper")
+        self.assertEqual(len(game), 282)
+        for game_explorer in (True, False):
+            with self.subTest(game_explorer=game_explorer):
+                output, changes = self.run_program("-add", "all", game, f"Play;{game};play",
+                                                   game_explorer=game_explorer)
+
+                self.assertEqual(output, printed(BANNER + DONE, f"{game} not added.\n" +
+                                                 reason("0x800700CE")))
+                self.assertEqual(changes, NO_CHANGES)
+
 
 class DeleteTest(WineTestCase):
     def test_delete_with_guid_removes_task_folders_and_registration_of_that_game_only(self):
@@ -361,6 +376,30 @@ class DeleteTest(WineTestCase):
                 self.assertEqual(changes, Changes({}, sorted([key, *second])))
 
 
+    def test_delete_by_another_spelling_of_the_path_removes_the_game(self):
+        """A "\\\\?\\" path and a short (8.3) path name the game added under its long path."""
+        def short_path(path):
+            # Unquoted: Wine's cmd joins a quoted name to the current folder. So no blank in it.
+            output = PREFIX.run("cmd", "/c", f"for %I in ({path}) do @echo %~sI")
+            return output.stdout.strip()
+
+        rows = (("VerbatimSpelling", lambda path: "\\\\?\\" + path),
+                ("ShortSpelling", short_path))
+        for row, spelling in rows:
+            with self.subTest(row):
+                game = self.install_game(rf"C:\Games\{row}")
+                key, guid = self.add_game("all", game, f"Play;{game};play")
+                other = spelling(game)
+                self.assertNotEqual(other.lower(), game.lower())
+
+                output, changes = self.run_program("-del", other)
+
+                self.assertEqual(output, printed(
+                    BANNER + f"{other} tasks removed.\n{other} removed.\n" + DONE))
+                self.assertEqual(changes, Changes({}, sorted([key, *task_tree(
+                    PREFIX.common_task_root, guid, {r"PlayTasks\0\Play.lnk": None})])))
+
+
 class WithoutGameExplorerTest(WineTestCase):
     """Game Explorer disabled: registration falls back to the keys that a later upgrade of the
     system reads, and removal deletes them. They must be in the 64-bit view, where the system
@@ -410,19 +449,6 @@ class WithoutGameExplorerTest(WineTestCase):
             **task_tree(PREFIX.common_task_root, guid,
                         {r"PlayTasks\0\Play.lnk": shortcut_to(game)}),
         }, []))
-
-    def test_add_stores_paths_of_260_characters_and_more_whole(self):
-        folder = r"C:\Games" + "\\Very long folder name" * 12
-        game = folder + r"\demo_game.exe"
-        guid = "{9D4E5F60-7182-43A4-B5C6-D7E8F90A1B2C}"
-        self.assertGreater(len(folder), 260)
-
-        output, changes = self.run_program(f"-guid:{guid}", "-add", "all", game,
-                                           game_explorer=False)
-
-        self.assertEqual(output, printed(BANNER + f"GUID {guid} obtained\n" + DONE))
-        self.assertEqual(changes, Changes({ALL_USERS_UPGRADE + "\\" + guid: upgrade_record(game)},
-                                          []))
 
 
 @dataclasses.dataclass
@@ -541,6 +567,17 @@ WINE_DEBUG_LINE = re.compile(r"^[0-9a-f]{4}:[a-z]+:.*\r?\n", re.MULTILINE)
 ADD_RESULT = re.compile(r":GAMEUX_RegisterGame returning (0x[0-9a-f]{8})")
 
 
+def demo_game_claiming_definition_size(size):
+    """The demo game with the size that its definition's resource data entry claims set to size
+    (the entry: the data's address, its size, a code page and a reserved field of zero)."""
+    with open(DEMO_GAME, "rb") as file:
+        game = file.read()
+    with open(DEFINITION_FILE, "rb") as file:
+        entry = struct.pack("<III", len(file.read()), 0, 0)
+    assert game.count(entry) == 1
+    return game.replace(entry, struct.pack("<III", size, 0, 0))
+
+
 def demo_game_variant(change):
     """The demo game's bytes with its definition (UTF-16 with byte order mark) changed by
     change(text), padded with blanks to the same size, or with change(bytes) applied to the whole
@@ -560,7 +597,7 @@ def demo_game_variant(change):
 class DefinitionCase:
     name: str
     game: bytes | None  # None: no file at all
-    result: str  # what Wine's Game Explorer returns
+    result: str | None  # what Wine's Game Explorer returns (None: it is never asked)
     record: dict | None = None  # the values Wine records for an add that it allows
     reason: str | None = None  # the code the program reports for an add that Wine refuses
 
@@ -578,8 +615,13 @@ class GameDefinitionTest(WineTestCase):
                 reason="0x80070716"),
             DefinitionCase("malformed document", demo_game_variant(lambda text: text[:150]),
                            "0x80004005", reason="0x80004005"),
+            # Read as a data file, as Game Explorer reads it, the image's headers are whole but
+            # its resources lie past the end: the loader's answer is ERROR_NOACCESS.
             DefinitionCase("truncated binary", game[:len(game) // 2], "0x80004005",
-                           reason="0x800700C1"),
+                           reason="0x800703E6"),
+            # Wine's Game Explorer would read the 4 GiB the entry claims, and end the process.
+            DefinitionCase("definition claiming 4 GiB", demo_game_claiming_definition_size(
+                0xFFFFFFFF), None, reason="0x800700DF"),
             DefinitionCase("gameID not a GUID", demo_game_variant(
                 lambda text: text.replace(DEMO.game_id, "not-a-guid")), "0x800401f3",
                 reason="0x800401F3"),
@@ -602,7 +644,8 @@ class GameDefinitionTest(WineTestCase):
                                     environment=GAMEUX_TRACE)
                 changes = Changes.between(before, PREFIX.state())
 
-                self.assertEqual(ADD_RESULT.findall(output.stderr), [case.result])
+                self.assertEqual(ADD_RESULT.findall(output.stderr),
+                                 [] if case.result is None else [case.result])
                 output = reason_codes_only(Output(output.stdout,
                                                   WINE_DEBUG_LINE.sub("", output.stderr),
                                                   output.status))

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "output/message_line.h"
+#include "output/debug_streams.h"
 
 class LineCollectingBuf : public Utf8LineStreamBuf {
   public:

@@ -77,6 +77,7 @@ constexpr LONG ERROR_INVALID_NAME = 123;
 constexpr LONG ERROR_ALREADY_EXISTS = 183;
 constexpr LONG ERROR_BAD_EXE_FORMAT = 193;
 constexpr LONG ERROR_FILENAME_EXCED_RANGE = 206;
+constexpr LONG ERROR_FILE_TOO_LARGE = 223;
 constexpr LONG ERROR_MORE_DATA = 234;
 constexpr LONG ERROR_NO_MORE_ITEMS = 259;
 constexpr LONG ERROR_NO_UNICODE_TRANSLATION = 1113;
@@ -390,11 +391,15 @@ int SHFileOperationW(SHFILEOPSTRUCTW* operation);
 DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer, LPWSTR* filePart);
 // INVALID_FILE_ATTRIBUTES on failure, with the reason left for GetLastError.
 DWORD GetFileAttributesW(LPCWSTR fileName);
+// Characters written without the terminator, the size needed (terminator included) when the
+// buffer is too short, or 0 with the reason left for GetLastError.
+DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD bufferLength);
 
 // ---- Synchronisation -------------------------------------------------------------------------
 constexpr DWORD INFINITE = 0xFFFFFFFF;
 constexpr DWORD WAIT_OBJECT_0 = 0;
 constexpr DWORD WAIT_ABANDONED = 0x80;
+constexpr DWORD WAIT_TIMEOUT = 0x102;
 constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
 
 // A handle to the mutex of that name, created when missing; null on failure (GetLastError).
@@ -413,6 +418,9 @@ HMODULE LoadLibraryExW(LPCWSTR fileName, HANDLE file, DWORD flags);
 // Null when the module has no such resource, with the reason left for GetLastError
 // (ERROR_RESOURCE_DATA_NOT_FOUND, ERROR_RESOURCE_TYPE_NOT_FOUND, ERROR_RESOURCE_NAME_NOT_FOUND).
 HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type);
+// The size in bytes that the image claims for the resource, or 0 with the reason left for
+// GetLastError.
+DWORD SizeofResource(HMODULE module, HRSRC resource);
 BOOL FreeLibrary(HMODULE module);
 
 // ---- System messages ---------------------------------------------------------------------------

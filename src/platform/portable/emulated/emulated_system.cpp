@@ -194,6 +194,10 @@ DWORD EmulatedSystem::GetFileAttributesW(LPCWSTR fileName) {
     return files_.Attributes(fileName);
 }
 
+DWORD EmulatedSystem::GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD bufferLength) {
+    return files_.LongPathName(shortPath, bufferLength, longPath);
+}
+
 HANDLE EmulatedSystem::CreateMutexW(LPCWSTR name) {
     if (machine_->state != ERROR_SUCCESS) {
         SetLastError(static_cast<DWORD>(machine_->state));
@@ -207,9 +211,9 @@ HANDLE EmulatedSystem::CreateMutexW(LPCWSTR name) {
     return mutex;
 }
 
-DWORD EmulatedSystem::WaitForSingleObject(HANDLE handle) {
+DWORD EmulatedSystem::WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
     DWORD error = ERROR_SUCCESS;
-    const DWORD result = mutexes_.Wait(handle, error);
+    const DWORD result = mutexes_.Wait(handle, milliseconds, error);
     if (result == WAIT_FAILED) {
         SetLastError(error);
     }
@@ -231,6 +235,10 @@ HMODULE EmulatedSystem::LoadLibraryExW(LPCWSTR fileName, DWORD /*flags*/) {
 
 HRSRC EmulatedSystem::FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) {
     return modules_.Find(module, name, type);
+}
+
+DWORD EmulatedSystem::SizeofResource(HMODULE module, HRSRC resource) {
+    return modules_.SizeOf(module, resource);
 }
 
 BOOL EmulatedSystem::FreeLibrary(HMODULE module) {

@@ -59,13 +59,19 @@ class EmulatedSystem final : public SystemBackend {
     DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer,
                            LPWSTR* filePart) override;
     DWORD GetFileAttributesW(LPCWSTR fileName) override;
+    DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD bufferLength) override;
     // Mutexes are lock files beside the registry (named_mutexes.h); none without a system.
     HANDLE CreateMutexW(LPCWSTR name) override;
-    DWORD WaitForSingleObject(HANDLE handle) override;
+    DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) override;
     BOOL ReleaseMutex(HANDLE mutex) override;
 
+    // Maps the file as LOAD_LIBRARY_AS_DATAFILE does, whichever of the two flags is given: the
+    // image's headers and section table must lie in the file, nothing more is checked. That is
+    // how Game Explorer and the binary check read a game; the stricter image checks of
+    // LOAD_LIBRARY_AS_IMAGE_RESOURCE are not made, and nothing here relies on them.
     HMODULE LoadLibraryExW(LPCWSTR fileName, DWORD flags) override;
     HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) override;
+    DWORD SizeofResource(HMODULE module, HRSRC resource) override;
     BOOL FreeLibrary(HMODULE module) override;
     // Windows' English texts (base/system_messages.h); ERROR_MR_MID_NOT_FOUND for other codes.
     DWORD FormatMessageW(DWORD messageId, LPWSTR buffer, DWORD size) override;

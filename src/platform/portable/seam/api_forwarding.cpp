@@ -200,6 +200,14 @@ DWORD GetFileAttributesW(LPCWSTR fileName) {
     return CurrentSystem().GetFileAttributesW(fileName);
 }
 
+DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD bufferLength) {
+    if (shortPath == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    return CurrentSystem().GetLongPathNameW(shortPath, longPath, bufferLength);
+}
+
 HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES /*security*/, BOOL initialOwner, LPCWSTR name) {
     // The program asks for named mutexes that it then waits for; this platform offers only that.
     if (initialOwner != FALSE || name == nullptr || name[0] == L'\0') {
@@ -210,12 +218,7 @@ HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES /*security*/, BOOL initialOwner, LPCWS
 }
 
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
-    // Only a wait without a time limit: the program waits until the other run is done.
-    if (milliseconds != INFINITE) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return WAIT_FAILED;
-    }
-    return CurrentSystem().WaitForSingleObject(handle);
+    return CurrentSystem().WaitForSingleObject(handle, milliseconds);
 }
 
 BOOL ReleaseMutex(HANDLE mutex) {
@@ -241,6 +244,10 @@ HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) {
         return nullptr;
     }
     return CurrentSystem().FindResourceW(module, name, type);
+}
+
+DWORD SizeofResource(HMODULE module, HRSRC resource) {
+    return CurrentSystem().SizeofResource(module, resource);
 }
 
 BOOL FreeLibrary(HMODULE module) {

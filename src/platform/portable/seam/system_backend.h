@@ -78,14 +78,19 @@ class SystemBackend {
     // with the reason set by SetLastError (ERROR_FILE_NOT_FOUND or ERROR_PATH_NOT_FOUND when it
     // does not exist).
     virtual DWORD GetFileAttributesW(LPCWSTR fileName) = 0;
+    // The path with each short (8.3) name replaced by its long name: characters written without
+    // the terminator; the size needed (terminator included) when the buffer is too short; 0 with
+    // the reason set by SetLastError when a name on the way does not exist.
+    virtual DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD bufferLength) = 0;
 
     // A handle to the named mutex (created when missing, not owned), or null with the reason set
     // by SetLastError.
     virtual HANDLE CreateMutexW(LPCWSTR name) = 0;
-    // Waits without a time limit: WAIT_OBJECT_0 once the caller owns the mutex, WAIT_ABANDONED
-    // when it does because its last owner ended without releasing it, or WAIT_FAILED with the
-    // reason set by SetLastError.
-    virtual DWORD WaitForSingleObject(HANDLE handle) = 0;
+    // Waits at most milliseconds (INFINITE: without a time limit): WAIT_OBJECT_0 once the caller
+    // owns the mutex, WAIT_ABANDONED when it does because its last owner ended without releasing
+    // it, WAIT_TIMEOUT when the time ran out first, or WAIT_FAILED with the reason set by
+    // SetLastError.
+    virtual DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) = 0;
     // TRUE, or FALSE with the reason set by SetLastError (ERROR_NOT_OWNER when not owned).
     virtual BOOL ReleaseMutex(HANDLE mutex) = 0;
 
@@ -99,6 +104,10 @@ class SystemBackend {
     // ERROR_RESOURCE_TYPE_NOT_FOUND, ERROR_RESOURCE_NAME_NOT_FOUND, ERROR_INVALID_HANDLE for a
     // module that is not loaded).
     virtual HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) = 0;
+    // The size the image claims for a resource that FindResourceW found in module (whether or
+    // not that many bytes follow), or 0 with the reason set by SetLastError
+    // (ERROR_INVALID_HANDLE for a module that is not loaded or a resource it did not find).
+    virtual DWORD SizeofResource(HMODULE module, HRSRC resource) = 0;
     // TRUE, or FALSE for a module that is not loaded.
     virtual BOOL FreeLibrary(HMODULE module) = 0;
 

@@ -27,6 +27,7 @@ constexpr SystemMessage kSystemMessages[] = {
     {183, L"Cannot create a file when that file already exists.\r\n"},
     {193, L"%1 is not a valid Win32 application.\r\n"},
     {206, L"The filename or extension is too long.\r\n"},
+    {223, L"The file size exceeds the limit allowed and cannot be saved.\r\n"},
     {1012, L"The configuration registry key could not be read.\r\n"},
     {1013, L"The configuration registry key could not be written.\r\n"},
     {1018, L"Illegal operation attempted on a registry key that has been marked for deletion.\r\n"},

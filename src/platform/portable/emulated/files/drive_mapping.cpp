@@ -1,12 +1,12 @@
 #include "emulated/files/drive_mapping.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 
 #include <system_error>
 
 #include "emulated/base/win32_codes.h"
+#include "emulated/files/host_names.h"
+#include "emulated/files/short_names.h"
 #include "emulated/host/host_files.h"
 #include "platform/shell_names.h"
 #include "text/case_folding.h"
@@ -23,44 +23,104 @@ bool IsAllowedName(std::wstring_view name) {
     return true;
 }
 
-// True when no other name equals name without regard to case: it holds only ASCII characters
-// that are not letters, which no case mapping produces or changes. The task index folders
-// ("0", "1", ...) are such names.
+// True when no other entry answers to name: it holds only ASCII characters that are not
+// letters, which no case mapping produces or changes, and no "~", so it is no short name either
+// ("123456~1" may stand for "1234567890"). The task index folders ("0", "1", ...) are such names.
 bool MatchesOnlyItself(std::wstring_view name) {
     for (wchar_t c : name) {
-        if (c >= 0x80 || (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z')) {
+        if (c >= 0x80 || (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || c == L'~') {
             return false;
         }
     }
     return true;
 }
 
-// The entry of folder whose name equals name without regard to case; name itself when the
-// folder holds none or does not exist, so that a path to be created keeps the case it has.
-// ERROR_ACCESS_DENIED when the folder exists but cannot be read: a guess could then name a
-// second file beside the one meant.
-LONG MatchEntry(std::filesystem::path& folder, const std::wstring& name) {
-    std::string hostName = WideToHost(name);
-    std::error_code exists;
+bool IsValidName(std::wstring_view name, bool verbatim) {
+    // Below "\\?\" nothing is resolved or trimmed: "." and ".." would be names, which no file
+    // may have, and so would the empty name between two backslashes.
+    if (verbatim && (name.empty() || name == L"." || name == L"..")) {
+        return false;
+    }
+    return IsAllowedName(name);
+}
+
+// The entry of a folder that name stands for: the one of that name without regard to case, or
+// the one whose short name it is.
+struct Match {
+    std::string hostName;
+    std::wstring name;  // the entry's own (long) name
+};
+
+std::optional<Match> MatchInListing(const std::vector<HostFolderEntry>& entries,
+                                    const std::wstring& name) {
+    std::vector<std::wstring> names;
+    for (const HostFolderEntry& entry : entries) {
+        names.push_back(HostToWide(entry.name));
+        if (EqualsIgnoringCase(names.back(), name)) {
+            return Match{entry.name, names.back()};
+        }
+    }
+    if (name.find(L'~') == std::wstring::npos) {
+        return std::nullopt;  // every short name Windows makes has one
+    }
+    const std::vector<std::wstring> shortNames = ShortNamesOf(names);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (EqualsIgnoringCase(shortNames[i], name)) {
+            return Match{entries[i].name, names[i]};
+        }
+    }
+    return std::nullopt;
+}
+
+// Moves folder to the entry that name stands for; to name itself when the folder holds none or
+// does not exist, so that a path to be created keeps the case it has. ERROR_ACCESS_DENIED when
+// the folder cannot be read: a guess could then name a second file beside the one meant.
+LONG MatchEntry(std::filesystem::path& folder, const std::wstring& name,
+                DriveMapping::HostPath& found) {
+    found.name = name;
+    // The name as it is, then its escaped name (host_names.h), then the folder is read.
+    std::vector<std::string> candidates;
+    if (std::string plain = WideToHost(name); plain.size() <= kMaxHostNameBytes) {
+        candidates.push_back(std::move(plain));
+    }
+    if (MayBeEscaped(name)) {
+        candidates.push_back(EscapedHostName(name));
+    }
+    for (const std::string& candidate : candidates) {
+        const int status = HostFileStatus(folder / candidate);
+        if (status != 0 && status != ENOENT && status != ENOTDIR) {
+            return ERROR_ACCESS_DENIED;
+        }
+        if (status == 0) {
+            folder /= candidate;
+            found.exists = true;
+            return ERROR_SUCCESS;
+        }
+    }
+    const std::string hostName = HostNameFor(name);
+    found.exists = false;
     // The folder is read only when an entry could match in another case: otherwise creating one
     // entry after another in the same folder would read all the earlier ones each time.
-    if (std::filesystem::exists(folder / hostName, exists) || MatchesOnlyItself(name)) {
+    if (MatchesOnlyItself(name)) {
         folder /= hostName;
         return ERROR_SUCCESS;
     }
     std::vector<HostFolderEntry> entries;
-    int error = ListHostFolder(folder, entries);
+    const int error = ListHostFolder(folder, entries);
     if (error != 0 && error != ENOENT && error != ENOTDIR) {
         return ERROR_ACCESS_DENIED;
     }
-    for (const HostFolderEntry& entry : entries) {
-        if (EqualsIgnoringCase(HostToWide(entry.name), name)) {
-            folder /= entry.name;
-            return ERROR_SUCCESS;
-        }
-    }
-    folder /= hostName;
+    const std::optional<Match> match = MatchInListing(entries, name);
+    folder /= match ? match->hostName : hostName;
+    found.exists = match.has_value();
+    found.name = match ? match->name : name;
     return ERROR_SUCCESS;
+}
+
+DriveMapping::HostPath Failed(LONG error) {
+    DriveMapping::HostPath host;
+    host.error = error;
+    return host;
 }
 
 }  // namespace
@@ -69,6 +129,10 @@ DriveMapping::DriveMapping(std::filesystem::path systemFolder)
     : systemFolder_(std::move(systemFolder)) {}
 
 std::optional<WindowsPath> DriveMapping::FullPath(std::wstring_view path) const {
+    // The host is asked for its current folder only when the path needs it.
+    if (IsFullyQualified(path)) {
+        return FullWindowsPath(path, {});
+    }
     std::optional<std::wstring> current = CurrentFolder();
     if (!current) {
         return std::nullopt;
@@ -81,7 +145,7 @@ DriveMapping::HostPath DriveMapping::ToHost(const WindowsPath& path) const {
     switch (path.Drive()) {
         case L'C':
             if (systemFolder_.empty()) {
-                return {{}, ERROR_PATH_NOT_FOUND};
+                return Failed(ERROR_PATH_NOT_FOUND);
             }
             host = systemFolder_ / "drive_c";
             break;
@@ -89,33 +153,38 @@ DriveMapping::HostPath DriveMapping::ToHost(const WindowsPath& path) const {
             host = "/";
             break;
         default:
-            return {{}, ERROR_PATH_NOT_FOUND};
+            return Failed(ERROR_PATH_NOT_FOUND);
     }
     for (const std::wstring& name : path.names) {
-        if (!IsAllowedName(name)) {
-            return {{}, ERROR_INVALID_NAME};
+        if (!IsValidName(name, path.verbatim.has_value())) {
+            return Failed(ERROR_INVALID_NAME);
+        }
+        if (name.size() > kMaxWindowsNameLength) {
+            return Failed(ERROR_FILENAME_EXCED_RANGE);
         }
     }
+    HostPath found;
+    found.exists = true;  // a drive's root
     for (const std::wstring& name : path.names) {
-        if (LONG error = MatchEntry(host, name); error != ERROR_SUCCESS) {
-            return {{}, error};
+        if (LONG error = MatchEntry(host, name, found); error != ERROR_SUCCESS) {
+            return Failed(error);
         }
     }
-    return {host, ERROR_SUCCESS};
+    found.path = std::move(host);
+    return found;
 }
 
 DriveMapping::HostPath DriveMapping::ToHost(std::wstring_view path) const {
     std::optional<WindowsPath> full = FullPath(path);
     if (!full) {
-        return {{}, path.empty() ? ERROR_INVALID_NAME : ERROR_PATH_NOT_FOUND};
+        return Failed(path.empty() ? ERROR_INVALID_NAME : ERROR_PATH_NOT_FOUND);
     }
     return ToHost(*full);
 }
 
 std::optional<std::wstring> DriveMapping::CurrentFolder() {
-    std::error_code error;
-    std::filesystem::path current = std::filesystem::current_path(error);
-    if (error || !current.is_absolute()) {
+    std::filesystem::path current;
+    if (HostCurrentFolder(current) != 0 || !current.is_absolute()) {
         return std::nullopt;
     }
     std::wstring folder = L"Z:" + HostToWide(current.string());

@@ -18,11 +18,15 @@ class DriveMapping {
     std::optional<WindowsPath> FullPath(std::wstring_view path) const;
 
     // The host file that a full Windows path names, or a Win32 error: ERROR_PATH_NOT_FOUND for a
-    // drive that does not exist, ERROR_INVALID_NAME for a name Windows does not allow. Names
-    // match existing host entries without regard to case, so "C:\PROGRAMDATA" finds ProgramData.
+    // drive that does not exist, ERROR_INVALID_NAME for a name Windows does not allow,
+    // ERROR_ACCESS_DENIED for a folder on the way that cannot be read. Names match existing host
+    // entries without regard to case, so "C:\PROGRAMDATA" finds ProgramData, and an entry's
+    // short name (short_names.h) finds it too.
     struct HostPath {
         std::filesystem::path path;
         LONG error = ERROR_SUCCESS;
+        bool exists = false;  // the path names an existing file or folder
+        std::wstring name;    // the last name: the existing entry's own, else as it was asked
     };
     HostPath ToHost(const WindowsPath& path) const;
     // FullPath and ToHost in one.

@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <system_error>
 #include <vector>
 
 #include "emulated/base/win32_codes.h"
@@ -23,6 +22,44 @@ bool IsFullPath(std::wstring_view path) {
 
 int ErrorFromErrno(int error) {
     return Win32ErrorFromErrno(error, ERROR_ACCESS_DENIED);
+}
+
+bool IsSeparator(wchar_t c) {
+    return c == L'\\' || c == L'/';
+}
+
+// How long the part of path is that names no file: its prefix, drive or server and share, and
+// the separator after them ("\\?\C:\", "C:\", "C:", "\\server\share\", "\", or nothing).
+std::size_t RootLength(std::wstring_view path) {
+    auto pastName = [&](std::size_t start) {
+        std::size_t end = start;
+        while (end < path.size() && !IsSeparator(path[end])) {
+            ++end;
+        }
+        return std::min(end + 1, path.size());
+    };
+    const bool twoSeparators = path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]);
+    if (twoSeparators && path.size() >= 4 && (path[2] == L'?' || path[2] == L'.') &&
+        IsSeparator(path[3])) {
+        return pastName(4);
+    }
+    if (twoSeparators) {
+        return pastName(pastName(2));
+    }
+    if (path.size() >= 2 && path[1] == L':') {
+        return path.size() >= 3 && IsSeparator(path[2]) ? 3 : 2;
+    }
+    return !path.empty() && IsSeparator(path[0]) ? 1 : 0;
+}
+
+// Copies text and its terminator into buffer when it fits: the length written, else the size
+// needed with the terminator (buffer untouched).
+DWORD CopyOut(const std::wstring& text, DWORD bufferLength, LPWSTR buffer) {
+    if (buffer == nullptr || text.size() + 1 > bufferLength) {
+        return static_cast<DWORD>(text.size() + 1);
+    }
+    std::memcpy(buffer, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    return static_cast<DWORD>(text.size());
 }
 
 // The names of a double-terminated list.
@@ -61,8 +98,7 @@ int EmulatedFiles::CreateFolder(LPCWSTR path) const {
     if (host.error != ERROR_SUCCESS) {
         return host.error;
     }
-    std::error_code error;
-    if (std::filesystem::exists(host.path, error)) {
+    if (host.exists) {
         return ERROR_ALREADY_EXISTS;
     }
     return ErrorFromErrno(MakeHostFolders(host.path));
@@ -88,8 +124,7 @@ int EmulatedFiles::Operate(SHFILEOPSTRUCTW& operation) const {
         if (host.error == ERROR_ACCESS_DENIED) {
             return host.error;  // a folder on the way could not be read: it may be there
         }
-        std::error_code error;
-        if (host.error != ERROR_SUCCESS || !std::filesystem::exists(host.path, error)) {
+        if (host.error != ERROR_SUCCESS || !host.exists) {
             return ERROR_FILE_NOT_FOUND;
         }
         targets.push_back(host.path);
@@ -122,14 +157,57 @@ DWORD EmulatedFiles::FullPathName(LPCWSTR path, DWORD bufferLength, LPWSTR buffe
     if (!full) {
         return 0;
     }
-    std::wstring text = full->Text();
-    if (buffer == nullptr || text.size() + 1 > bufferLength) {
-        return static_cast<DWORD>(text.size() + 1);
+    const std::wstring text = full->Text();
+    const DWORD copied = CopyOut(text, bufferLength, buffer);
+    if (copied > text.size()) {
+        return copied;
     }
-    std::memcpy(buffer, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
     if (filePart != nullptr) {
         std::optional<std::size_t> offset = full->LastNameOffset();
         *filePart = offset ? buffer + *offset : nullptr;
     }
     return static_cast<DWORD>(text.size());
+}
+
+DWORD EmulatedFiles::LongPathName(LPCWSTR path, DWORD bufferLength, LPWSTR buffer) const {
+    if (path == nullptr) {
+        SetLastError(static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+        return 0;
+    }
+    const std::wstring_view text = path;
+    if (text.empty()) {
+        SetLastError(static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+        return 0;
+    }
+    // The root as written, then each name looked for below what has been written so far: a
+    // short name becomes the entry's own name, any other name, ".", and ".." stay as written.
+    std::size_t position = RootLength(text);
+    std::wstring longPath(text.substr(0, position));
+    while (position < text.size()) {
+        std::size_t end = position;
+        while (end < text.size() && !IsSeparator(text[end])) {
+            ++end;
+        }
+        const std::wstring_view name = text.substr(position, end - position);
+        const bool isLast = end >= text.size();
+        if (!name.empty() && name != L"." && name != L"..") {
+            // A folder is looked for with its separator, which keeps its trailing blanks.
+            const DriveMapping::HostPath host =
+                drives_.ToHost(longPath + std::wstring(name) + (isLast ? L"" : L"\\"));
+            if (host.error != ERROR_SUCCESS || !host.exists) {
+                SetLastError(static_cast<DWORD>(host.error != ERROR_SUCCESS ? host.error
+                                                : isLast                    ? ERROR_FILE_NOT_FOUND
+                                                         : ERROR_PATH_NOT_FOUND));
+                return 0;
+            }
+            longPath += name.find(L'~') != std::wstring_view::npos ? host.name : name;
+        } else {
+            longPath += name;
+        }
+        if (end < text.size()) {
+            longPath += text[end];
+        }
+        position = end + 1;
+    }
+    return CopyOut(longPath, bufferLength, buffer);
 }

@@ -34,6 +34,11 @@ class EmulatedFiles {
     // bufferLength is too short (buffer untouched), 0 when the path cannot be made full.
     DWORD FullPathName(LPCWSTR path, DWORD bufferLength, LPWSTR buffer, LPWSTR* filePart) const;
 
+    // GetLongPathNameW: path with each name that is an entry's short name replaced by the entry's
+    // own name, everything else as written. The length written, or the size needed with the
+    // terminator; 0 when a name on the way does not exist, with the reason for GetLastError.
+    DWORD LongPathName(LPCWSTR path, DWORD bufferLength, LPWSTR buffer) const;
+
   private:
     const DriveMapping& drives_;
 };

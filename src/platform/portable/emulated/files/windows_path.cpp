@@ -16,6 +16,26 @@ bool HasDrivePrefix(std::wstring_view path) {
     return path.size() >= 2 && IsDriveLetter(path[0]) && path[1] == L':';
 }
 
+bool IsVerbatim(std::wstring_view path) {
+    return path.starts_with(L"\\\\?\\");
+}
+
+// "\\.\", "//./" or "\\?/" and the like: a device path that Windows still makes full.
+bool IsDevicePath(std::wstring_view path) {
+    return path.size() >= 4 && IsSeparator(path[0]) && IsSeparator(path[1]) &&
+           (path[2] == L'.' || path[2] == L'?') && IsSeparator(path[3]);
+}
+
+// A name that ends the path loses every trailing dot and blank; any other name loses its last
+// dot only, so that "game \" stays a folder named "game " ("a. \b.. " is "a. \b").
+std::wstring_view TrimmedName(std::wstring_view name, bool isLast) {
+    if (isLast) {
+        const std::size_t keep = name.find_last_not_of(L". ");
+        return keep == std::wstring_view::npos ? std::wstring_view{} : name.substr(0, keep + 1);
+    }
+    return name.ends_with(L'.') ? name.substr(0, name.size() - 1) : name;
+}
+
 // Splits text at separators, resolving "." and ".." onto names, which may already hold a base.
 void AppendNames(std::wstring_view text, std::vector<std::wstring>& names,
                  bool& trailingSeparator) {
@@ -26,17 +46,19 @@ void AppendNames(std::wstring_view text, std::vector<std::wstring>& names,
         while (end < text.size() && !IsSeparator(text[end])) {
             ++end;
         }
-        std::wstring_view name = text.substr(start, end - start);
-        bool isLast = end >= text.size();
+        const std::wstring_view name = text.substr(start, end - start);
+        const bool isLast = end >= text.size();
         if (name == L"..") {
             if (!names.empty()) {
                 names.pop_back();
             }
         } else if (name != L"." && !name.empty()) {
-            // Windows drops trailing dots and blanks from every name ("a. " is "a").
-            std::size_t keep = name.find_last_not_of(L". ");
-            if (keep != std::wstring_view::npos) {
-                names.emplace_back(name.substr(0, keep + 1));
+            const std::wstring_view kept = TrimmedName(name, isLast);
+            if (!kept.empty()) {
+                names.emplace_back(kept);
+            } else {
+                trailingSeparator = true;  // "C:\a\..." is "C:\a\"
+                break;
             }
         }
         if (isLast) {
@@ -45,6 +67,31 @@ void AppendNames(std::wstring_view text, std::vector<std::wstring>& names,
         }
         start = end + 1;
     }
+}
+
+// The names between backslashes, as they are: a "\\?\" path and the host's current folder.
+void SplitNames(std::wstring_view text, std::vector<std::wstring>& names, bool& trailingSeparator) {
+    trailingSeparator = !text.empty() && text.back() == L'\\';
+    if (trailingSeparator) {
+        text.remove_suffix(1);
+    }
+    std::size_t start = 0;
+    while (!text.empty() && start <= text.size()) {
+        const std::size_t end = std::min(text.find(L'\\', start), text.size());
+        names.emplace_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+}
+
+// The text up to the next separator as the root; rest gets what follows that separator.
+std::wstring FirstName(std::wstring_view path, std::wstring_view& rest,
+                       bool (*isSeparator)(wchar_t)) {
+    std::size_t end = 0;
+    while (end < path.size() && !isSeparator(path[end])) {
+        ++end;
+    }
+    rest = end < path.size() ? path.substr(end + 1) : std::wstring_view{};
+    return std::wstring(path.substr(0, end));
 }
 
 // "\\server\share" from a path that starts with two separators; rest gets what follows.
@@ -78,15 +125,40 @@ std::optional<WindowsPath> SplitFullPath(std::wstring_view folder) {
     } else {
         return std::nullopt;
     }
-    AppendNames(rest, parsed.names, parsed.trailingSeparator);
+    if (!rest.empty() && IsSeparator(rest[0])) {
+        rest.remove_prefix(1);
+    }
+    SplitNames(rest, parsed.names, parsed.trailingSeparator);
     parsed.trailingSeparator = false;
+    return parsed;
+}
+
+// "\\?\C:\a\..\b" names "a", ".." and "b" below C:, untouched; "\\?\UNC\server\share\x" is
+// the network path "\\server\share\x".
+WindowsPath VerbatimPath(std::wstring_view path) {
+    WindowsPath parsed;
+    parsed.verbatim = std::wstring(path);
+    parsed.prefix = L"\\\\?\\";
+    auto isBackslash = [](wchar_t c) { return c == L'\\'; };
+    std::wstring_view rest = path.substr(4);
+    if (rest.starts_with(L"UNC\\")) {
+        std::wstring_view afterServer;
+        parsed.root = L"\\\\" + FirstName(rest.substr(4), afterServer, isBackslash);
+        parsed.root += L'\\' + FirstName(afterServer, rest, isBackslash);
+    } else {
+        parsed.root = FirstName(rest, rest, isBackslash);
+    }
+    SplitNames(rest, parsed.names, parsed.trailingSeparator);
     return parsed;
 }
 
 }  // namespace
 
 std::wstring WindowsPath::Text() const {
-    std::wstring text = root;
+    if (verbatim) {
+        return *verbatim;
+    }
+    std::wstring text = prefix + root;
     text.push_back(L'\\');
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (i > 0) {
@@ -113,21 +185,27 @@ wchar_t WindowsPath::Drive() const {
 
 std::optional<WindowsPath> FullWindowsPath(std::wstring_view path,
                                            std::wstring_view currentFolder) {
-    if (path.empty() || path.starts_with(L"\\\\?\\")) {
+    if (path.empty()) {
         return std::nullopt;
     }
+    if (IsVerbatim(path)) {
+        return VerbatimPath(path);
+    }
     std::optional<WindowsPath> current = SplitFullPath(currentFolder);
-    if (!current) {
+    if (!current && !IsFullyQualified(path)) {
         return std::nullopt;
     }
     WindowsPath full;
     std::wstring_view rest;
-    if (HasDrivePrefix(path)) {
+    if (IsDevicePath(path)) {
+        full.prefix = {L'\\', L'\\', path[2], L'\\'};
+        full.root = FirstName(path.substr(4), rest, IsSeparator);
+    } else if (HasDrivePrefix(path)) {
         full.root = path.substr(0, 2);
         rest = path.substr(2);
         // "D:name" is relative to the current folder only when that folder is on drive D:;
         // other drives have no current folder here, so it starts at their root.
-        bool relative = rest.empty() || !IsSeparator(rest[0]);
+        const bool relative = rest.empty() || !IsSeparator(rest[0]);
         if (relative && FoldCase(path[0]) == current->Drive()) {
             full.names = current->names;
         }
@@ -143,6 +221,11 @@ std::optional<WindowsPath> FullWindowsPath(std::wstring_view path,
     }
     AppendNames(rest, full.names, full.trailingSeparator);
     return full;
+}
+
+bool IsFullyQualified(std::wstring_view path) {
+    const bool twoSeparators = path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]);
+    return twoSeparators || (HasDrivePrefix(path) && path.size() >= 3 && IsSeparator(path[2]));
 }
 
 bool SameWindowsPath(std::wstring_view a, std::wstring_view b) {

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "emulated/gameux/image_sections.h"
+
 namespace {
 
 // Offsets and sizes of the image headers that the lookup walks through.
@@ -34,12 +36,6 @@ std::uint32_t LittleEndian(const std::string& bytes, std::size_t position, std::
     return value;
 }
 
-struct Section {
-    std::uint32_t virtualAddress = 0;
-    std::uint32_t rawSize = 0;
-    std::uint32_t rawOffset = 0;
-};
-
 class ImageReader {
   public:
     explicit ImageReader(std::istream& image) : image_(image) {
@@ -64,22 +60,10 @@ class ImageReader {
     std::optional<std::uint32_t> U16(std::uint64_t offset) { return Number(offset, 2); }
     std::optional<std::uint32_t> U32(std::uint64_t offset) { return Number(offset, 4); }
 
-    // Where the image's bytes at [rva, rva + count) lie in the file: within one section's raw
-    // data, which must itself lie in the file. The section found last is tried first: a lookup
-    // stays in one section, and a file with many sections then costs no more than one with few.
-    std::optional<std::uint64_t> FileOffset(std::uint64_t rva, std::uint64_t count) {
-        if (lastSection_ < sections_.size()) {
-            if (auto offset = OffsetIn(sections_[lastSection_], rva, count)) {
-                return offset;
-            }
-        }
-        for (std::size_t i = 0; i < sections_.size(); ++i) {
-            if (auto offset = OffsetIn(sections_[i], rva, count)) {
-                lastSection_ = i;
-                return offset;
-            }
-        }
-        return std::nullopt;
+    // Where the image's bytes at [rva, rva + count) lie in the file (image_sections.h); nothing
+    // before ReadHeaders has read the section table.
+    std::optional<std::uint64_t> FileOffset(std::uint64_t rva, std::uint64_t count) const {
+        return sections_ ? sections_->FileOffset(rva, count) : std::nullopt;
     }
 
     // Reads the headers and the section table: false when they are not those of a PE image.
@@ -87,19 +71,6 @@ class ImageReader {
     bool ReadHeaders(std::uint32_t& resourceRoot);
 
   private:
-    std::optional<std::uint64_t> OffsetIn(const Section& section, std::uint64_t rva,
-                                          std::uint64_t count) const {
-        if (rva < section.virtualAddress) {
-            return std::nullopt;
-        }
-        const std::uint64_t into = rva - section.virtualAddress;
-        if (into > section.rawSize || count > section.rawSize - into ||
-            std::uint64_t{section.rawOffset} + section.rawSize > size_) {
-            return std::nullopt;
-        }
-        return section.rawOffset + into;
-    }
-
     std::optional<std::uint32_t> Number(std::uint64_t offset, std::uint64_t count) {
         const std::optional<std::string> bytes = Bytes(offset, count);
         if (!bytes) {
@@ -110,8 +81,7 @@ class ImageReader {
 
     std::istream& image_;
     std::uint64_t size_ = 0;
-    std::vector<Section> sections_;
-    std::size_t lastSection_ = 0;
+    std::optional<ImageSections> sections_;
 };
 
 bool ImageReader::ReadHeaders(std::uint32_t& resourceRoot) {
@@ -145,12 +115,15 @@ bool ImageReader::ReadHeaders(std::uint32_t& resourceRoot) {
     if (!table || !directoryCount) {
         return false;
     }
+    std::vector<ImageSection> sections;
+    sections.reserve(*sectionCount);
     for (std::uint64_t i = 0; i < *sectionCount; ++i) {
         const std::size_t header = i * kSectionHeaderSize;
-        sections_.push_back({LittleEndian(*table, header + 12, 4),
-                             LittleEndian(*table, header + 16, 4),
-                             LittleEndian(*table, header + 20, 4)});
+        sections.push_back({LittleEndian(*table, header + 12, 4),
+                            LittleEndian(*table, header + 16, 4),
+                            LittleEndian(*table, header + 20, 4)});
     }
+    sections_.emplace(sections, size_);
     // An image with fewer directories, or a resource directory outside its optional header,
     // has no resources.
     const std::uint64_t directory = countField + 4 + kResourceDirectoryIndex * kDataDirectorySize;
@@ -188,18 +161,31 @@ class ResourceTree {
         const std::uint32_t named = LittleEndian(*header, 12, 2);
         const std::uint32_t numbered = LittleEndian(*header, 14, 2);
         const std::uint32_t count = name ? named : named + numbered;
+        const std::uint64_t first = offset + kResourceDirectoryHeaderSize;
+        // The entries in one read when they all lie in the image, else one by one up to the
+        // first that does not: a directory may list up to 65,535 of each kind.
+        const std::optional<std::string> all = At(first, count * kResourceEntrySize);
         for (std::uint32_t i = 0; i < count; ++i) {
-            const std::optional<std::string> entry = At(
-                offset + kResourceDirectoryHeaderSize + i * kResourceEntrySize, kResourceEntrySize);
-            if (!entry) {
+            const std::uint64_t at = i * kResourceEntrySize;
+            const std::optional<std::string> one =
+                all ? std::nullopt : At(first + at, kResourceEntrySize);
+            if (!all && !one) {
                 return std::nullopt;
             }
-            const std::uint32_t nameField = LittleEndian(*entry, 0, 4);
+            const std::string& entries = all ? *all : *one;
+            const std::size_t start = all ? at : 0;
+            const std::uint32_t nameField = LittleEndian(entries, start, 4);
             if (!name || ((nameField & kHighBit) != 0 && HasName(nameField & ~kHighBit, *name))) {
-                return LittleEndian(*entry, 4, 4);
+                return LittleEndian(entries, start + 4, 4);
             }
         }
         return std::nullopt;
+    }
+
+    // The size that the data entry at `offset` claims, when the entry is in the file.
+    std::optional<std::uint32_t> ClaimedSize(std::uint32_t offset) {
+        const std::optional<std::string> entry = At(offset, kResourceDataEntrySize);
+        return entry ? std::optional(LittleEndian(*entry, 4, 4)) : std::nullopt;
     }
 
     // The bytes that the data entry at `offset` describes, when there are at most maxSize.
@@ -268,5 +254,5 @@ ResourceLookup FindNamedResource(std::istream& image, std::u16string_view type,
     if (!data || (*data & kHighBit) != 0) {
         return {ERROR_RESOURCE_LANG_NOT_FOUND, std::nullopt};
     }
-    return {ERROR_SUCCESS, tree.Data(*data, maxSize)};
+    return {ERROR_SUCCESS, tree.Data(*data, maxSize), tree.ClaimedSize(*data).value_or(0)};
 }

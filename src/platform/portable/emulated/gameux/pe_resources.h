@@ -24,6 +24,8 @@ struct ResourceLookup {
     // Its bytes; nothing when it was not found, they lie outside the file, or there are more
     // than the caller's maxSize (its size is the file's claim: such bytes are not read).
     std::optional<std::string> bytes;
+    // The size its data entry claims, read or not (0 when the entry itself is not in the file).
+    std::uint32_t claimedSize = 0;
 };
 
 // The resource of the given type and name (both names, not numeric identifiers, compared as the

@@ -15,6 +15,11 @@
 namespace {
 
 constexpr std::uintptr_t kModuleAlignment = 0x10000;
+// A resource's handle lies inside its module's range, as it points into the mapped image on
+// Windows: the module's handle plus a step per resource found. More finds in one module than
+// the range holds are refused.
+constexpr std::uintptr_t kResourceStep = 0x10;
+constexpr std::size_t kMaxResourceHandles = kModuleAlignment / kResourceStep - 1;
 
 // The Win32 error for a file that cannot be opened or read as an image, ERROR_SUCCESS when it
 // can; what the loader would say for a folder or a missing file.
@@ -48,7 +53,7 @@ HMODULE ResourceModules::Load(LPCWSTR path) {
     const std::lock_guard lock(mutex_);
     const std::uintptr_t handle = next_;
     next_ += kModuleAlignment;
-    modules_.emplace(handle, host.path);
+    modules_.emplace(handle, Module{host.path, {}});
     return reinterpret_cast<HMODULE>(handle);
 }
 
@@ -61,21 +66,45 @@ HRSRC ResourceModules::Find(HMODULE module, LPCWSTR name, LPCWSTR type) {
             SetLastError(static_cast<DWORD>(ERROR_INVALID_HANDLE));
             return nullptr;
         }
-        hostPath = found->second;
+        hostPath = found->second.hostPath;
     }
     HostFile file;
     LONG error = Win32ErrorFromErrno(file.Open(hostPath, O_RDONLY), ERROR_ACCESS_DENIED);
+    std::uint32_t claimedSize = 0;
     if (error == ERROR_SUCCESS) {
         HostFileStreamBuf buffer(file);
         std::istream image(&buffer);
-        // Only whether it is there: its bytes are not read.
-        error = FindNamedResource(image, ToUtf16(type), ToUtf16(name), 0).error;
+        // Only whether it is there and what it claims: its bytes are not read.
+        const ResourceLookup lookup = FindNamedResource(image, ToUtf16(type), ToUtf16(name), 0);
+        error = lookup.error;
+        claimedSize = lookup.claimedSize;
+    }
+    const std::lock_guard lock(mutex_);
+    const auto found = modules_.find(reinterpret_cast<std::uintptr_t>(module));
+    if (error == ERROR_SUCCESS &&
+        (found == modules_.end() || found->second.resourceSizes.size() >= kMaxResourceHandles)) {
+        error = found == modules_.end() ? ERROR_INVALID_HANDLE : ERROR_NOT_ENOUGH_MEMORY;
     }
     if (error != ERROR_SUCCESS) {
         SetLastError(static_cast<DWORD>(error));
         return nullptr;
     }
-    return reinterpret_cast<HRSRC>(module);
+    std::vector<std::uint32_t>& sizes = found->second.resourceSizes;
+    sizes.push_back(claimedSize);
+    return reinterpret_cast<HRSRC>(found->first + sizes.size() * kResourceStep);
+}
+
+DWORD ResourceModules::SizeOf(HMODULE module, HRSRC resource) const {
+    const std::lock_guard lock(mutex_);
+    const auto found = modules_.find(reinterpret_cast<std::uintptr_t>(module));
+    const auto offset =
+        reinterpret_cast<std::uintptr_t>(resource) - reinterpret_cast<std::uintptr_t>(module);
+    if (found == modules_.end() || offset == 0 || offset % kResourceStep != 0 ||
+        offset / kResourceStep > found->second.resourceSizes.size()) {
+        SetLastError(static_cast<DWORD>(ERROR_INVALID_HANDLE));
+        return 0;
+    }
+    return found->second.resourceSizes[offset / kResourceStep - 1];
 }
 
 BOOL ResourceModules::Free(HMODULE module) {

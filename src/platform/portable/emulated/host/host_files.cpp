@@ -239,3 +239,25 @@ void FailHostFileCall(std::uint64_t failAt, int error) {
 std::uint64_t HostFileCallCount() {
     return callCount;
 }
+
+int HostFileStatus(const std::filesystem::path& path) {
+    struct stat status {};
+    return Checked([&] { return ::stat(path.c_str(), &status); });
+}
+
+int HostCurrentFolder(std::filesystem::path& folder) {
+    std::string buffer(256, '\0');
+    for (;;) {
+        if (int injected = InjectedFailure(); injected != 0) {
+            return injected;
+        }
+        if (::getcwd(buffer.data(), buffer.size()) != nullptr) {
+            folder = buffer.c_str();
+            return 0;
+        }
+        if (errno != ERANGE) {
+            return errno;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}

@@ -65,3 +65,8 @@ int ListHostFolder(const std::filesystem::path& folder, std::vector<HostFolderEn
 void FailHostFileCall(std::uint64_t failAt, int error);
 // File calls made since the last FailHostFileCall.
 std::uint64_t HostFileCallCount();
+
+// 0 when path names an existing entry (following links), else the errno (ENOENT, ENOTDIR, ...).
+int HostFileStatus(const std::filesystem::path& path);
+// The process's current folder; 0 or the errno.
+int HostCurrentFolder(std::filesystem::path& folder);

@@ -3,7 +3,11 @@
 #include <fcntl.h>
 #include <sys/file.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 #include "emulated/base/win32_codes.h"
 
@@ -16,6 +20,25 @@ constexpr char kLockFileExtension[] = ".lock";
 bool KeptAsIs(wchar_t c) {
     return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') ||
            c == L'{' || c == L'}' || c == L'-' || c == L'.';
+}
+
+// flock has no time limit of its own: the lock is tried without blocking until it is had or the
+// time is up. A short pause keeps the waiting run from taking a core while it waits.
+constexpr auto kRetryPause = std::chrono::milliseconds(10);
+
+// 0 once file is locked, EWOULDBLOCK when another holds it for longer than milliseconds, or the
+// errno of another failure.
+int LockWithin(HostFile& file, DWORD milliseconds) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    for (;;) {
+        const int failure = file.Lock(LOCK_EX | LOCK_NB);
+        if (failure != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
+            return failure;
+        }
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
+            kRetryPause, deadline - std::chrono::steady_clock::now()));
+    }
 }
 
 }  // namespace
@@ -57,7 +80,7 @@ NamedMutexes::OpenMutex* NamedMutexes::Find(HANDLE handle) {
     return found == open_.end() ? nullptr : &found->second;
 }
 
-DWORD NamedMutexes::Wait(HANDLE handle, DWORD& error) {
+DWORD NamedMutexes::Wait(HANDLE handle, DWORD milliseconds, DWORD& error) {
     OpenMutex* mutex = Find(handle);
     if (mutex == nullptr) {
         error = ERROR_INVALID_HANDLE;
@@ -65,7 +88,12 @@ DWORD NamedMutexes::Wait(HANDLE handle, DWORD& error) {
     }
     // One handle owns its mutex once; a Windows mutex would count a second wait by its owner.
     if (!mutex->owned) {
-        if (int failure = mutex->file.Lock(LOCK_EX); failure != 0) {
+        const int failure = milliseconds == INFINITE ? mutex->file.Lock(LOCK_EX)
+                                                     : LockWithin(mutex->file, milliseconds);
+        if (failure == EWOULDBLOCK) {
+            return WAIT_TIMEOUT;
+        }
+        if (failure != 0) {
             error = static_cast<DWORD>(Win32ErrorFromErrno(failure, ERROR_ACCESS_DENIED));
             return WAIT_FAILED;
         }

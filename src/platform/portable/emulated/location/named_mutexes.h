@@ -20,9 +20,10 @@ class NamedMutexes {
     // A handle to the mutex, or null with the Win32 error in error. "Local\" and "Global\"
     // name separate mutexes, as they do for one user on Windows; no name is the local one.
     HANDLE Create(std::wstring_view name, DWORD& error);
-    // WAIT_OBJECT_0 once the handle owns the mutex (waiting for another owner to release it),
+    // WAIT_OBJECT_0 once the handle owns the mutex (waiting at most milliseconds, or without a
+    // limit for INFINITE, for another owner to release it), WAIT_TIMEOUT when the time ran out,
     // or WAIT_FAILED with the Win32 error in error.
-    DWORD Wait(HANDLE handle, DWORD& error);
+    DWORD Wait(HANDLE handle, DWORD milliseconds, DWORD& error);
     // TRUE, or FALSE with ERROR_NOT_OWNER or ERROR_INVALID_HANDLE in error.
     BOOL Release(HANDLE handle, DWORD& error);
     // TRUE, or FALSE for a handle that is not open; closing releases the mutex it owns.

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "allocation_meter.h"
-#include "output/debug_stream_buf.h"
+#include "output/debug_streams.h"
 
 namespace {
 

@@ -1,10 +1,9 @@
-#include "output/debug_stream_buf.h"
+#include "output/debug_streams.h"
 
 #include <gtest/gtest.h>
 
 #include <ostream>
 
-#include "output/debug_streams.h"
 #include "support/debug_capture.h"
 
 namespace {
