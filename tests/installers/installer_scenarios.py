@@ -4,8 +4,10 @@ compiler, runs them silently under Wine, and checks their exit status, their log
 leave registered; calls the MSI custom action DLL twice in one process; checks that the README's
 installer snippets are lines of those examples and that its NSIS snippet compiles.
 
-Usage: installer_scenarios.py WINDOWS_BUILD_DIR DEMO_GAME_EXE [unittest options, such as -k Readme]
-(WINDOWS_BUILD_DIR holds brackenfold.exe, brackenfold_msi.dll and msi_action_host.exe)
+Usage: installer_scenarios.py WINDOWS_BUILD_DIR WINDOWS_X86_BUILD_DIR DEMO_GAME_EXE
+                              [unittest options, such as -k Readme]
+(WINDOWS_BUILD_DIR holds brackenfold.exe, brackenfold_msi.dll and msi_action_host.exe; the x86
+build's folder its brackenfold_msi.dll)
 
 One Wine prefix, booted for the run and removed at the end, serves every scenario: each scenario
 ends with an uninstall, and each step is judged by how the system differs from the scenario's
@@ -69,6 +71,7 @@ def example_game_guid():
 GAME_GUID = example_game_guid()
 NSIS_FOLDER = r"C:\Games\Demo"
 MSI_FOLDER = r"C:\Program Files\Brackenfold Demo Game"
+MSI_X86_FOLDER = r"C:\Program Files (x86)\Brackenfold Demo Game"
 INNO_FOLDER = MSI_FOLDER
 PRODUCT_NAME = "Brackenfold Demo Game"
 UNINSTALL_KEYS = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
@@ -117,13 +120,15 @@ def nsis_builds(brackenfold_exe, demo_game_exe):
 
 def msi_builds(demo_game_exe):
     """Each MSI the scenarios run: its name, wixl's defines, and the SQL run on the build."""
-    def defines(version, game=demo_game_exe):
+    def defines(version, game=demo_game_exe, dll=BUILD["dll"]):
         # wixl takes a file's path relative to the current folder: the root, for the build.
-        files = {"GameExe": game, "Manual": MANUAL, "CustomActionDll": BUILD["dll"]}
+        files = {"GameExe": game, "Manual": MANUAL, "CustomActionDll": dll}
         return [f"Version={version}",
                 *(f"{name}={os.path.relpath(path, '/')}" for name, path in files.items())]
     return {
         "msi-1": (defines("1.0.0"), [ROLLBACK_TYPE_FIX]),
+        "msi-x86": ([*defines("1.0.0", dll=BUILD["x86_dll"]), "Platform=x86"],
+                    [ROLLBACK_TYPE_FIX]),
         "msi-1-rebuilt": (defines("1.0.0"), [ROLLBACK_TYPE_FIX]),
         "msi-2": (defines("2.0.0"), [ROLLBACK_TYPE_FIX]),
         "msi-undefined-game": (defines("1.0.0", BUILD["program"]), [ROLLBACK_TYPE_FIX]),
@@ -147,7 +152,8 @@ def build_installers(demo_game_exe, folder):
     for name, (defines, queries) in msi_builds(demo_game_exe).items():
         built[name] = os.path.join(folder, name + ".msi")
         options = [word for define in defines for word in ("-D", define)]
-        run_build(["wixl", "-a", "x64", *options, "-o", built[name], WIX_SOURCE], cwd="/")
+        architecture = "x86" if "Platform=x86" in defines else "x64"
+        run_build(["wixl", "-a", architecture, *options, "-o", built[name], WIX_SOURCE], cwd="/")
         for query in queries:
             run_build(["msibuild", built[name], "-q", query])
     return built
@@ -272,6 +278,9 @@ def scenarios():
             msiexec("/x", "msi-2", {})],
         # Each build has a product code of its own: the second replaces the first rather than
         # installing beside it.
+        "MSI for 32-bit Windows: the x86 DLL registers in the 64-bit view": [
+            msiexec("/i", "msi-x86", registered(MSI_X86_FOLDER, [PLAY, MANUAL_TASK]), *ADDED),
+            msiexec("/x", "msi-x86", {})],
         "MSI rebuilt in the same version: the rebuild replaces the first build": [
             msiexec("/i", "msi-1", msi_game, products=1),
             msiexec("/i", "msi-1-rebuilt", msi_game, products=1),
@@ -422,12 +431,14 @@ class ReadmeTest(unittest.TestCase):
 
 def main():
     global PREFIX
-    if len(sys.argv) < 3:
+    if len(sys.argv) < 4:
         sys.exit(__doc__)
-    windows_build, demo_game_exe = (os.path.abspath(path) for path in sys.argv[1:3])
+    windows_build, windows_x86_build, demo_game_exe = (os.path.abspath(path)
+                                                         for path in sys.argv[1:4])
     BUILD.update(program=os.path.join(windows_build, "brackenfold.exe"),
                  dll=os.path.join(windows_build, "brackenfold_msi.dll"),
-                 host=os.path.join(windows_build, "msi_action_host.exe"), demo_game=demo_game_exe)
+                 host=os.path.join(windows_build, "msi_action_host.exe"), demo_game=demo_game_exe,
+                 x86_dll=os.path.join(windows_x86_build, "brackenfold_msi.dll"))
     for path in BUILD.values():
         if not os.path.isfile(path):
             sys.exit(f"{path} does not exist: build the windows preset first")
@@ -456,7 +467,7 @@ def main():
             PREFIX.copy_in(host_path, INSTALLERS[name])
         PREFIX.write_bytes(STATUS_BATCH, STATUS_BATCH_TEXT.encode("ascii"))
         os.makedirs(PREFIX.host_path(LOGS), exist_ok=True)
-        result = unittest.main(argv=[sys.argv[0], *sys.argv[3:]], exit=False, verbosity=2).result
+        result = unittest.main(argv=[sys.argv[0], *sys.argv[4:]], exit=False, verbosity=2).result
     finally:
         PREFIX.close()
         shutil.rmtree(builds, ignore_errors=True)
