@@ -34,10 +34,21 @@ void ReuseRegisteredGameId(const std::wstring& fullPath, GUID* gameId) {
     if (!IsEqualGUID(*gameId, GUID_NULL)) {
         return;
     }
-    if (SUCCEEDED(FindRegisteredGame(fullPath.c_str(), gameId))) {
-        WriteLine(DebugOut(), "Registered before as ", BracedGuid(*gameId),
-                  ": registering again under that GUID");
+    GUID found = GUID_NULL;
+    GameRecordPlace place;
+    if (FAILED(FindRegisteredGame(fullPath.c_str(), &found, &place))) {
+        return;
     }
+    // A stale or planted record naming the path under another game's GUID must not hand this
+    // game that GUID: its registration would overwrite the other game's.
+    if (!FoundGameOwnsPath(fullPath.c_str(), found, place)) {
+        WriteLine(DebugOut(), "A stale record names the path under ", BracedGuid(found),
+                  ": registering under a new GUID");
+        return;
+    }
+    *gameId = found;
+    WriteLine(DebugOut(), "Registered before as ", BracedGuid(*gameId),
+              ": registering again under that GUID");
 }
 
 // After a successful registration: S_OK when *gameId names the game, looking it up by fullPath
@@ -55,6 +66,18 @@ HRESULT SettleRegisteredGameId(const std::wstring& fullPath, GUID* gameId) {
     }
     WriteLine(DebugOut(), "Registered without a GUID: no task is written");
     return found;
+}
+
+// Takes the task lock of the game's GUID for scope into lock, unless it is held already or there
+// is no GUID yet.
+void TakeTaskLock(int scope, const GUID& gameId, std::optional<GameTaskLock>& lock) {
+    if (lock || IsEqualGUID(gameId, GUID_NULL)) {
+        return;
+    }
+    lock.emplace(scope, gameId);
+    if (FAILED(lock->Result())) {
+        WriteLine(DebugOut(), "Added without the game's task lock");
+    }
 }
 
 // ---- Tasks ------------------------------------------------------------------------------------
@@ -127,8 +150,21 @@ void AddGame(const CommandRequest& request, GUID gameId, AddOutcome& outcome) {
     WriteLine(DebugOut(), "bin:", executablePath);
     WriteLine(DebugOut(), "install:", installDirectory);
 
-    if (SUCCEEDED(madeFull)) {
+    // Runs that name this game at the same time wait here, each until the other has written its
+    // tasks: a run that names it by its path alone from before its lookup, so that two such runs
+    // do not both register it; every run from before its registration, once the GUID is known,
+    // so that a delete cannot unregister the game between the registration and its tasks.
+    std::optional<GameTaskLock> pathLock;
+    if (SUCCEEDED(madeFull) && IsEqualGUID(gameId, GUID_NULL)) {
+        pathLock.emplace(fullPath);
+        if (FAILED(pathLock->Result())) {
+            WriteLine(DebugOut(), "Looked up without the game's path lock");
+        }
         ReuseRegisteredGameId(fullPath, &gameId);
+    }
+    std::optional<GameTaskLock> lock;
+    if (SUCCEEDED(madeFull)) {
+        TakeTaskLock(request.scope, gameId, lock);
     }
     const HRESULT registered = SUCCEEDED(madeFull) ? UnlessOutOfMemory([&] {
         return RegisterGame(fullPath.c_str(), installDirectory.c_str(), request.scope, &gameId);
@@ -144,15 +180,8 @@ void AddGame(const CommandRequest& request, GUID gameId, AddOutcome& outcome) {
 
     const HRESULT gameIdFailure = SettleRegisteredGameId(fullPath, &gameId);
     const bool hasGameId = SUCCEEDED(gameIdFailure);
-    // Another add of this game at the same time waits here, so that the tasks left are the
-    // whole set of one run.
-    std::optional<GameTaskLock> lock;
-    if (hasGameId) {
-        lock.emplace(request.scope, gameId);
-        if (FAILED(lock->Result())) {
-            WriteLine(DebugOut(), "Tasks replaced without the game's task lock");
-        }
-    }
+    // A GUID new with this registration: no other run can name it yet.
+    TakeTaskLock(request.scope, gameId, lock);
     // A repair or an upgrade runs the add again: the tasks of the earlier run go first, so that
     // no old shortcut stays beside the new one in an index folder.
     if (const HRESULT removed =

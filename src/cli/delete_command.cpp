@@ -16,10 +16,17 @@
 namespace {
 
 // A game may be registered under one GUID for both scopes, and one removal may take only one of
-// them; a third find means the removal leaves the record behind. A run removes at most 64
-// registrations.
+// them; a third find means the removal leaves the record behind. A stale record goes alone, so a
+// GUID may be found once in each of the four registry places the lookup reads before its last
+// stale record is gone. A run removes at most 64 registrations.
 constexpr std::ptrdiff_t kRemovalsPerGuid = 2;
+constexpr std::ptrdiff_t kStaleRemovalsPerGuid = 4;
 constexpr std::size_t kMaxRemovals = 64;
+
+struct Removal {
+    GUID gameId;
+    bool staleRecord;
+};
 
 const HRESULT kNotFound = HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
 // What a registration found again after its removal reported success is: still there. No call
@@ -28,15 +35,30 @@ const HRESULT kNotFound = HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
 constexpr LONG kObjectAlreadyExists = 5010;
 const HRESULT kStillRegistered = HRESULT_FROM_WIN32(kObjectAlreadyExists);
 
-bool MayRemove(const std::vector<GUID>& removed, const GUID& found) {
-    const auto sameGuid = [&](const GUID& earlier) { return IsEqualGUID(earlier, found) != 0; };
+bool MayRemove(const std::vector<Removal>& removed, const Removal& next) {
+    const auto same = [&](const Removal& earlier) {
+        return IsEqualGUID(earlier.gameId, next.gameId) && earlier.staleRecord == next.staleRecord;
+    };
     return removed.size() < kMaxRemovals &&
-           std::count_if(removed.begin(), removed.end(), sameGuid) < kRemovalsPerGuid;
+           std::count_if(removed.begin(), removed.end(), same) <
+               (next.staleRecord ? kStaleRemovalsPerGuid : kRemovalsPerGuid);
 }
 
-// An unregistering that fails because the GUID has no record (any more) leaves nothing behind.
-bool RegistrationIsGone(HRESULT unregistered) {
-    return SUCCEEDED(unregistered) || unregistered == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+// Prints the outcome of a removal (UnregisterGame's or DeleteGameRecord's results): "<path>
+// removed." only when something was removed; nothing when nothing was there. True unless it
+// failed.
+bool ReportRemoval(const std::wstring& printedPath, HRESULT removal, DeleteOutcome& outcome) {
+    outcome.registrationLeft = FAILED(removal);
+    if (FAILED(removal)) {
+        WriteLineWithCopy(std::cerr, DebugErr(), printedPath, " not removed. Cannot remove");
+        WriteFailureReason(removal, printedPath);
+        return false;
+    }
+    if (removal == S_OK) {
+        ++outcome.registrationsRemoved;
+        WriteLineWithCopy(std::cout, DebugOut(), printedPath, " removed.");
+    }
+    return true;
 }
 
 // Removes the task folders of both scopes, then the registration, printing "<path> tasks
@@ -60,32 +82,44 @@ bool RemoveRegistration(const std::wstring& printedPath, const GUID& gameId,
         WriteFailureReason(removed, printedPath);
     }
 
-    const HRESULT unregistered = UnlessOutOfMemory([&] { return UnregisterGame(gameId); });
-    outcome.registrationLeft = !RegistrationIsGone(unregistered);
-    if (FAILED(unregistered)) {
-        WriteLineWithCopy(std::cerr, DebugErr(), printedPath, " not removed. Cannot remove");
-        WriteFailureReason(unregistered, printedPath);
-        return false;
-    }
-    ++outcome.registrationsRemoved;
-    WriteLineWithCopy(std::cout, DebugOut(), printedPath, " removed.");
-    return true;
+    return ReportRemoval(printedPath, UnlessOutOfMemory([&] { return UnregisterGame(gameId); }),
+                         outcome);
 }
 
-// Removes the registration found under firstFound, then looks up lookupPath again and removes
-// what that finds, until a lookup finds nothing or a removal fails. A registration found again
-// beyond the limits above was not removed, which is reported.
+// A record that names the path under a GUID whose own records name another game's path is stale
+// (or planted where the user can write): it goes alone, and that GUID's registration and tasks
+// stay with the game they belong to.
+bool RemoveStaleRecord(const std::wstring& printedPath, const GameRecordPlace& place,
+                       const GUID& gameId, DeleteOutcome& outcome) {
+    WriteLine(DebugOut(), "A stale record names the path under ", BracedGuid(gameId),
+              ": removing that record alone");
+    return ReportRemoval(
+        printedPath, UnlessOutOfMemory([&] { return DeleteGameRecord(place, gameId); }), outcome);
+}
+
+// Removes the registration found under firstFound at firstPlace (or the stale record alone),
+// then looks up lookupPath again and removes what that finds, until a lookup finds nothing or a
+// removal fails. A registration found again beyond the limits above was not removed, which is
+// reported.
 void RemoveEveryRegistration(const std::wstring& printedPath, const std::wstring& lookupPath,
-                             const GUID& firstFound, DeleteOutcome& outcome) {
-    std::vector<GUID> removed;
+                             const GUID& firstFound, const GameRecordPlace& firstPlace,
+                             DeleteOutcome& outcome) {
+    std::vector<Removal> removed;
     GUID found = firstFound;
-    while (MayRemove(removed, found)) {
-        removed.push_back(found);
-        if (!RemoveRegistration(printedPath, found, outcome)) {
+    GameRecordPlace place = firstPlace;
+    for (;;) {
+        const Removal next{found, !FoundGameOwnsPath(lookupPath.c_str(), found, place)};
+        if (!MayRemove(removed, next)) {
+            break;
+        }
+        removed.push_back(next);
+        const bool done = next.staleRecord ? RemoveStaleRecord(printedPath, place, found, outcome)
+                                           : RemoveRegistration(printedPath, found, outcome);
+        if (!done) {
             return;
         }
-        const HRESULT again =
-            UnlessOutOfMemory([&] { return FindRegisteredGame(lookupPath.c_str(), &found); });
+        const HRESULT again = UnlessOutOfMemory(
+            [&] { return FindRegisteredGame(lookupPath.c_str(), &found, &place); });
         if (FAILED(again)) {
             // Found nowhere: every registration of the path is gone. A lookup that could not
             // read a place cannot tell, and the game may still be registered there.
@@ -109,12 +143,27 @@ void DeleteGame(const CommandRequest& request, DeleteOutcome& outcome) {
         return;
     }
     WriteLine(DebugOut(), "Retrieving GUID... ");
+    // An empty path (an unset installer property) names no game, yet it would match every
+    // record whose path is empty or missing: refused before any lookup, as the add refuses it.
+    if (executablePath.empty()) {
+        WriteLineWithCopy(std::cerr, DebugErr(), executablePath,
+                          " not removed. Cannot retrieve information");
+        WriteFailureReason(E_INVALIDARG, executablePath);
+        return;
+    }
     // The add registered the full path; a path that cannot be made full is looked up as typed.
     std::wstring lookupPath = executablePath;
     FullPathOf(executablePath, lookupPath);
+    // Another run naming this path waits until every registration found is removed, so that an
+    // add cannot register the game between this lookup and the removal.
+    const GameTaskLock pathLock(lookupPath);
+    if (FAILED(pathLock.Result())) {
+        WriteLine(DebugOut(), "Looked up without the game's path lock");
+    }
     GUID gameId = GUID_NULL;
-    if (const HRESULT found =
-            UnlessOutOfMemory([&] { return FindRegisteredGame(lookupPath.c_str(), &gameId); });
+    GameRecordPlace place;
+    if (const HRESULT found = UnlessOutOfMemory(
+            [&] { return FindRegisteredGame(lookupPath.c_str(), &gameId, &place); });
         FAILED(found)) {
         // Found nowhere: nothing to remove. A place that could not be read may hold the game.
         outcome.nothingFound = found == kNotFound;
@@ -124,7 +173,7 @@ void DeleteGame(const CommandRequest& request, DeleteOutcome& outcome) {
         WriteFailureReason(found, executablePath);
         return;
     }
-    RemoveEveryRegistration(executablePath, lookupPath, gameId, outcome);
+    RemoveEveryRegistration(executablePath, lookupPath, gameId, place, outcome);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include "platform/gameux.h"
 #include "platform/loaded_module.h"
 #include "platform/win32_failure.h"
-#include "registration/game_explorer_object.h"
+#include "registration/game_registration.h"
 
 namespace {
 
@@ -14,12 +14,6 @@ namespace {
 // plain data, no code of the game runs and no import is resolved. Mapping it as an image
 // resource as well would refuse images that Game Explorer reads, and blame them wrongly.
 constexpr DWORD kGameExplorerLoad = LOAD_LIBRARY_AS_DATAFILE;
-
-bool GameExplorerExists() {
-    ComInitialization com;
-    ComPtr<IGameExplorer> explorer;
-    return CreateGameExplorer(explorer);
-}
 
 }  // namespace
 
@@ -55,7 +49,7 @@ HRESULT CheckGameDefinitionSize(const wchar_t* executablePath) {
 
 HRESULT RegistrationFailureCause(const wchar_t* executablePath, HRESULT result) {
     if (executablePath == nullptr || executablePath[0] == L'\0' ||
-        std::wcslen(executablePath) >= MAX_PATH || !GameExplorerExists()) {
+        std::wcslen(executablePath) >= MAX_PATH || !GameExplorerIsPresent()) {
         return result;
     }
     const HRESULT binaryFault = CheckGameBinary(executablePath);

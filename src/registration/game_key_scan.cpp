@@ -33,9 +33,10 @@ bool ReadText(HKEY key, const wchar_t* valueName, std::wstring& text) {
     return true;
 }
 
-// The GUID that a subkey's name stands for, when it is a braced one other than all zero.
+// The GUID that a subkey's name stands for, when it is exactly a braced one other than all zero:
+// "{B}.bak", "{B} old" or "{B" is no name of game B.
 bool GuidOfName(const wchar_t* name, GUID* gameId) {
-    return name[0] == L'{' && SUCCEEDED(ParseGuid(name, gameId)) &&
+    return IsExactBracedGuid(name) && SUCCEEDED(ParseGuid(name, gameId)) &&
            !IsEqualGUID(*gameId, GUID_NULL);
 }
 
@@ -86,4 +87,15 @@ HRESULT FindGameInKeys(HKEY root, const wchar_t* parentKey, const wchar_t* pathV
             return S_OK;
         }
     }
+}
+
+HRESULT GameKeyNamesPath(HKEY root, const wchar_t* gameKey, const wchar_t* pathValue,
+                         const wchar_t* executablePath) {
+    RegistryKey game;
+    if (const LSTATUS opened = RegOpenKeyExW(root, gameKey, 0, kReadAccess, game.Put());
+        opened != ERROR_SUCCESS) {
+        return HRESULT_FROM_WIN32(opened);
+    }
+    return RecordNamesPath(root, gameKey, pathValue, ComparablePathOf(executablePath)) ? S_OK
+                                                                                       : S_FALSE;
 }

@@ -13,3 +13,10 @@
 // written only on S_OK.
 HRESULT FindGameInKeys(HKEY root, const wchar_t* parentKey, const wchar_t* pathValue,
                        const wchar_t* executablePath, GUID* gameId);
+
+// Whether the one game key gameKey below root (64-bit view) names executablePath in pathValue,
+// compared as above: S_OK when it does, S_FALSE when the key is there and names no such path
+// (also when the value is missing or no string), else HRESULT_FROM_WIN32 of the error opening
+// the key (ERROR_FILE_NOT_FOUND when it is not there).
+HRESULT GameKeyNamesPath(HKEY root, const wchar_t* gameKey, const wchar_t* pathValue,
+                         const wchar_t* executablePath);

@@ -8,7 +8,7 @@
 #include "platform/unique_bstr.h"
 #include "platform/win32_failure.h"
 #include "registration/game_binary_check.h"
-#include "registration/game_explorer_object.h"
+#include "registration/game_record_places.h"
 #include "registration/game_registry_keys.h"
 
 namespace {
@@ -16,8 +16,6 @@ namespace {
 // The system reads the keys in the 64-bit view; a 32-bit build must not write them to (or look
 // for them in) its own redirected copy below Wow6432Node.
 constexpr REGSAM kWriteAccess = KEY_WRITE | KEY_WOW64_64KEY;
-// Enough to delete a subkey tree below the parent; the delete itself needs rights on that key.
-constexpr REGSAM kDeleteParentAccess = KEY_READ | KEY_WOW64_64KEY;
 
 HKEY UpgradeRoot(int scope) {
     return scope == GIS_CURRENT_USER ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
@@ -89,16 +87,24 @@ HRESULT RecordForUpgrade(const wchar_t* executablePath, const wchar_t* installDi
     return HRESULT_FROM_WIN32(status);
 }
 
-// Deletes one game key with all its values and subkeys. ERROR_SUCCESS when the key is gone,
-// also when it (or its parent) was never there; otherwise the reason it stays.
-LSTATUS DeleteGameKey(HKEY root, const wchar_t* upgradeKey, const wchar_t* guidText) {
-    RegistryKey parentKey;
-    LSTATUS status = RegOpenKeyExW(root, upgradeKey, 0, kDeleteParentAccess, parentKey.Put());
-    if (status == ERROR_SUCCESS) {
-        status = RegDeleteTreeW(parentKey.Get(), guidText);
+// What a removal of several records came to: S_OK when something was removed and nothing stays,
+// S_FALSE when there was nothing, else the first failure (the later removals still attempted).
+class RemovalTally {
+  public:
+    void Add(HRESULT removal) {
+        if (FAILED(removal) && SUCCEEDED(firstFailure_)) {
+            firstFailure_ = removal;
+        }
+        removedSomething_ = removedSomething_ || removal == S_OK;
     }
-    return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
-}
+    HRESULT Result() const {
+        return FAILED(firstFailure_) ? firstFailure_ : removedSomething_ ? S_OK : S_FALSE;
+    }
+
+  private:
+    HRESULT firstFailure_ = S_OK;
+    bool removedSomething_ = false;
+};
 
 }  // namespace
 
@@ -135,15 +141,38 @@ HRESULT RegisterGame(const wchar_t* executablePath, const wchar_t* installDirect
 HRESULT UnregisterGame(const GUID& gameId) {
     ComInitialization com;
     ComPtr<IGameExplorer> gameExplorer;
-    if (CreateGameExplorer(gameExplorer)) {
-        return gameExplorer->RemoveGame(gameId);
+    const bool gameExplorerPresent = CreateGameExplorer(gameExplorer);
+    RemovalTally tally;
+    if (gameExplorerPresent) {
+        // Game Explorer keeps more than its record; it removes all of it. A GUID it does not
+        // know is nothing to remove.
+        const HRESULT removed = gameExplorer->RemoveGame(gameId);
+        tally.Add(removed == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) ? S_FALSE : removed);
     }
+    // Every place the lookup by path reads goes: the upgrade keys of both hives whether or not
+    // Game Explorer is there (a key made while it was missing would be found for ever), and
+    // Game Explorer's records themselves where it is gone (Windows 10 from 1803 left them).
+    for (const GameRecordPlace& place : GameRecordPlaces()) {
+        if (SUCCEEDED(place.unavailable) && !(place.gameExplorerRecord && gameExplorerPresent)) {
+            tally.Add(DeleteGameRecord(place, gameId));
+        }
+    }
+    return tally.Result();
+}
 
-    // Removal takes no scope, so the game's key goes from both places; the second is attempted
-    // even when the first stays, and the first failure is the result.
-    wchar_t guidText[CHARS_IN_GUID] = {};
-    StringFromGUID2(gameId, guidText, CHARS_IN_GUID);
-    const LSTATUS currentUser = DeleteGameKey(HKEY_CURRENT_USER, kCurrentUserUpgradeKey, guidText);
-    const LSTATUS allUsers = DeleteGameKey(HKEY_LOCAL_MACHINE, kAllUsersUpgradeKey, guidText);
-    return HRESULT_FROM_WIN32(currentUser != ERROR_SUCCESS ? currentUser : allUsers);
+bool CreateGameExplorer(ComPtr<IGameExplorer>& explorer) {
+    const HRESULT created = CoCreateInstance(CLSID_GameExplorer, nullptr, CLSCTX_INPROC_SERVER,
+                                             IID_IGameExplorer, explorer.PutVoid());
+    // A success without an object would be used as one; it is treated as no Game Explorer.
+    if (FAILED(created) || !explorer) {
+        explorer.Reset();
+        return false;
+    }
+    return true;
+}
+
+bool GameExplorerIsPresent() {
+    ComInitialization com;
+    ComPtr<IGameExplorer> gameExplorer;
+    return CreateGameExplorer(gameExplorer);
 }

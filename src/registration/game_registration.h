@@ -3,6 +3,7 @@
 // GamesToFindOnWindowsUpgrade instead. Neither operation prints anything or throws.
 #pragma once
 
+#include "platform/com_ptr.h"
 #include "platform/gameux.h"
 
 // Registers the game for scope (GIS_CURRENT_USER, or any other value for all users). gameId is in
@@ -18,8 +19,19 @@
 HRESULT RegisterGame(const wchar_t* executablePath, const wchar_t* installDirectory, int scope,
                      GUID* gameId);
 
-// Removes the game's registration: Game Explorer's RemoveGame result when the object can be
-// created; otherwise both upgrade keys are deleted (64-bit view) and the result is S_OK when
-// neither is left, also when neither existed, or HRESULT_FROM_WIN32 of the first registry error
-// that leaves one in place (the other is still attempted).
+// Removes everything that registers the game, in every place the lookup by path reads: through
+// Game Explorer's RemoveGame where its object can be created, and its records' keys themselves
+// where it cannot; the upgrade keys of both hives either way (64-bit view). S_OK when something
+// was removed and nothing stays; S_FALSE when there was nothing to remove (Game Explorer does not
+// know the GUID, no key was there); else the first failure (RemoveGame's, or HRESULT_FROM_WIN32
+// of the registry's error for a key that stays), the other removals still attempted.
 HRESULT UnregisterGame(const GUID& gameId);
+
+// Creates the object in explorer (COM must be initialised on the thread). False, explorer null,
+// where it cannot be created: Game Explorer is missing (Windows 10 from version 1803, Wine
+// without gameux) or broken, and the game goes to the upgrade keys instead.
+bool CreateGameExplorer(ComPtr<IGameExplorer>& explorer);
+
+// Whether Game Explorer's object can be created on this system: the one answer to whether
+// this system has Game Explorer at all.
+bool GameExplorerIsPresent();

@@ -1,5 +1,6 @@
 #include "guid_text.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <cwctype>
 
@@ -68,6 +69,21 @@ HRESULT ParseGuid(const wchar_t* text, GUID* guid) {
         guid->Data4[i] = static_cast<std::uint8_t>(numbers[3 + i] & 0xFF);
     }
     return S_OK;
+}
+
+bool IsExactBracedGuid(const wchar_t* text) {
+    constexpr wchar_t kShape[] = L"{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}";
+    if (text == nullptr) {
+        return false;
+    }
+    // Reading stops at the first character that does not fit, at the latest at the terminator.
+    for (std::size_t i = 0; i < CHARS_IN_GUID - 1; ++i) {
+        const bool fits = kShape[i] == L'x' ? HexDigitValue(text[i]) >= 0 : text[i] == kShape[i];
+        if (!fits) {
+            return false;
+        }
+    }
+    return text[CHARS_IN_GUID - 1] == L'\0';
 }
 
 std::wstring BracedGuid(const GUID& guid) {

@@ -11,6 +11,11 @@
 // optional). Otherwise E_FAIL and GUID_NULL in guid. guid is written on every call.
 HRESULT ParseGuid(const wchar_t* text, GUID* guid);
 
+// True when text is exactly a braced GUID and nothing more: 38 characters, "{" 8-4-4-4-12
+// hexadecimal digits (either case) "}". Where a name stands for a game (a registry key's name, an
+// InstanceID), only that counts: ParseGuid would take "{B}.bak", "{B} old" or "{B" for B.
+bool IsExactBracedGuid(const wchar_t* text);
+
 // The braced upper-case form of guid ("{9A5EA990-3034-4D6F-9128-01F3C61022BC}"), as the
 // diagnostic lines show it.
 std::wstring BracedGuid(const GUID& guid);

@@ -54,9 +54,9 @@ bool BuildGameQuery(const wchar_t* executablePath, wchar_t (&query)[kQueryCapaci
            SUCCEEDED(FormatWide(query, kQueryCapacity, kQueryFormat, escapedPath));
 }
 
-// True when the property holds a GUID in braced form, which is then in instanceId.
+// True when the property holds exactly a GUID in braced form, which is then in instanceId.
 bool ReadInstanceId(const VARIANT& property, GUID* instanceId) {
-    return property.vt == VT_BSTR && property.bstrVal != nullptr &&
+    return property.vt == VT_BSTR && IsExactBracedGuid(property.bstrVal) &&
            SUCCEEDED(ParseGuid(property.bstrVal, instanceId));
 }
 

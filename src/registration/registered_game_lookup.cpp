@@ -3,9 +3,8 @@
 #include <string>
 
 #include "platform/gameux.h"
-#include "registration/current_user_sid.h"
 #include "registration/game_key_scan.h"
-#include "registration/game_registry_keys.h"
+#include "registration/game_registration.h"
 #include "registration/instance_lookup.h"
 
 namespace {
@@ -28,49 +27,30 @@ HRESULT FromWmi(const wchar_t* executablePath, GUID* gameId) {
     return S_OK;
 }
 
-HRESULT FromCurrentUserRecords(const wchar_t* executablePath, GUID* gameId) {
-    std::wstring sid;
-    if (HRESULT known = CurrentUserSid(sid); FAILED(known)) {
-        return known;
-    }
-    const std::wstring key = std::wstring(kGameExplorerRecordsKey) + L"\\" + sid;
-    return FindGameInKeys(HKEY_LOCAL_MACHINE, key.c_str(), kRecordBinaryPathValue, executablePath,
-                          gameId);
-}
-
-HRESULT FromAllUsersRecords(const wchar_t* executablePath, GUID* gameId) {
-    const std::wstring key = std::wstring(kGameExplorerRecordsKey) + L"\\" + kAllUsersRecordsName;
-    return FindGameInKeys(HKEY_LOCAL_MACHINE, key.c_str(), kRecordBinaryPathValue, executablePath,
-                          gameId);
-}
-
-HRESULT FromCurrentUserUpgradeKeys(const wchar_t* executablePath, GUID* gameId) {
-    return FindGameInKeys(HKEY_CURRENT_USER, kCurrentUserUpgradeKey, kUpgradeBinaryPathValue,
-                          executablePath, gameId);
-}
-
-HRESULT FromAllUsersUpgradeKeys(const wchar_t* executablePath, GUID* gameId) {
-    return FindGameInKeys(HKEY_LOCAL_MACHINE, kAllUsersUpgradeKey, kUpgradeBinaryPathValue,
-                          executablePath, gameId);
-}
-
 }  // namespace
 
-HRESULT FindRegisteredGame(const wchar_t* executablePath, GUID* gameId) {
+HRESULT FindRegisteredGame(const wchar_t* executablePath, GUID* gameId, GameRecordPlace* place) {
     if (executablePath == nullptr || gameId == nullptr) {
         return E_INVALIDARG;
     }
     if (SUCCEEDED(FromWmi(executablePath, gameId))) {
+        if (place != nullptr) {
+            *place = GameRecordPlace{};
+        }
         return S_OK;
     }
-    using Place = HRESULT (*)(const wchar_t*, GUID*);
-    constexpr Place kRegistryPlaces[] = {FromCurrentUserRecords, FromAllUsersRecords,
-                                         FromCurrentUserUpgradeKeys, FromAllUsersUpgradeKeys};
     // A place that cannot be read is skipped, but its failure says more than "not found".
     HRESULT firstFailure = S_OK;
-    for (Place place : kRegistryPlaces) {
-        const HRESULT found = place(executablePath, gameId);
+    for (const GameRecordPlace& registryPlace : GameRecordPlaces()) {
+        const HRESULT found =
+            SUCCEEDED(registryPlace.unavailable)
+                ? FindGameInKeys(registryPlace.root, registryPlace.parentKey.c_str(),
+                                 registryPlace.pathValue, executablePath, gameId)
+                : registryPlace.unavailable;
         if (found == S_OK) {
+            if (place != nullptr) {
+                *place = registryPlace;
+            }
             return S_OK;
         }
         if (FAILED(found) && SUCCEEDED(firstFailure)) {
@@ -78,4 +58,10 @@ HRESULT FindRegisteredGame(const wchar_t* executablePath, GUID* gameId) {
         }
     }
     return FAILED(firstFailure) ? firstFailure : kNotFound;
+}
+
+bool FoundGameOwnsPath(const wchar_t* executablePath, const GUID& gameId,
+                       const GameRecordPlace& place) {
+    return place.root == nullptr ||
+           RecordsOfGuidNamePath(gameId, executablePath, GameExplorerIsPresent());
 }

@@ -1,4 +1,6 @@
 // Creating one task: checks, the paths of its index folder and shortcut, the folder, the file.
+#include <cwchar>
+
 #include "format_wide.h"
 #include "game_paths.h"
 #include "platform/win32_failure.h"
@@ -48,6 +50,11 @@ HRESULT CreateGameTask(int scope, const GUID& gameId, TaskKind kind, int index, 
     wchar_t shortcutPath[kPathCapacity];
     hr = FormatWide(shortcutPath, kPathCapacity,
                     webAddress ? kInternetShortcutFormat : kShortcutFormat, indexFolder, name);
+    // Windows' shell refuses a longer path; Wine's saves it, and its own delete then cannot
+    // remove it (nor the folders above it) ever again.
+    if (hr == kFormatWideTruncated || (SUCCEEDED(hr) && std::wcslen(shortcutPath) >= MAX_PATH)) {
+        return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+    }
     if (FAILED(hr)) {
         return hr;
     }

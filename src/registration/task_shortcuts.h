@@ -15,7 +15,9 @@
 // https:// (any case) is a web address: the task is then an Internet shortcut <name>.url to it,
 // and arguments and working folder do not apply.
 // Returns S_OK when the shortcut was written. Before any system call, the refusal of CheckTask
-// (task_checks.h); 0x8007007A, before anything is created, when a path does not fit its buffer;
+// (task_checks.h); before anything is created, HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE)
+// when the shortcut's path would have MAX_PATH characters or more, and 0x8007007A when the
+// index folder's path does not fit its buffer;
 // otherwise the failure of the folder query, of creating the index folder (HRESULT_FROM_WIN32 of
 // its error; an existing folder is none), of creating the shortcut object, of a setter (then
 // nothing is saved, and a working folder of MAX_PATH characters or more is refused with

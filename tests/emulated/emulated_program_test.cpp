@@ -106,6 +106,23 @@ class EmulatedProgramTest : public testing::Test {
                    "\xFF\xFE" + ToUtf16Le(L"Windows Registry Editor Version 5.00\r\n\r\n"));
     }
 
+    // Rewrites a hive without the keys whose path starts with dropped (none when empty), with
+    // sections appended: what a user, an older system or an attacker may leave there.
+    void EditHive(const char* hive, const std::string& dropped, const std::string& appended) const {
+        const std::string text = Utf16FileAsText(HiveFile(hive));
+        std::string kept;
+        for (std::size_t at = 0; at < text.size();) {
+            const std::size_t end = std::min(text.find("\r\n\r\n", at), text.size());
+            const std::string block = text.substr(at, end - at);
+            if (dropped.empty() || block.rfind("[" + dropped, 0) != 0) {
+                kept += block + "\r\n\r\n";
+            }
+            at = end + 4;
+        }
+        kept += appended;
+        WriteBytes(HiveFile(hive), "\xFF\xFE" + ToUtf16Le(std::wstring(kept.begin(), kept.end())));
+    }
+
     void ExpectShortcut(const std::filesystem::path& file, const std::string& target,
                         const std::string& folder, const std::string& arguments) const {
         EXPECT_EQ(LnkInfoField(file, "Local path"), target) << file;
@@ -264,11 +281,11 @@ TEST_F(EmulatedProgramTest, DeleteByGuidRemovesTheGameAndItsTasks) {
     EXPECT_TRUE(GamesIn(UserId()).empty());
     EXPECT_FALSE(std::filesystem::exists(UserTasks(kGuid)));
 
+    // Nothing left to remove: no " removed." line, and no failure either.
     ProcessResult again = Run({std::string("-guid:") + kGuid, "-del", "anything.exe"});
     EXPECT_EQ(again.out, kExpectedBanner + "GUID " + kGuid + " obtained\n" +
                              "anything.exe tasks removed.\ndone.\n");
-    EXPECT_EQ(WithReasonCodesOnly(again.err),
-              "anything.exe not removed. Cannot remove\n" + ReasonCode("0x80070002"));
+    EXPECT_EQ(again.err, "");
 }
 
 TEST_F(EmulatedProgramTest, WithoutGameExplorerTheUpgradeKeysAreWrittenAndRemoved) {
@@ -308,6 +325,40 @@ TEST_F(EmulatedProgramTest, WithoutGameExplorerTheUpgradeKeysAreWrittenAndRemove
     EXPECT_EQ(LocalMachine().find(kUpgradeKeyLocalMachine + "{"), std::string::npos);
     EXPECT_EQ(CurrentUser().find(kUpgradeKeyCurrentUser + "{"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(CommonTasks(kGuid)));
+}
+
+// Every place the lookup by path reads is cleaned by the removal, whether Game Explorer came
+// after the game (its upgrade key) or went after it (its record): one delete prints its pair of
+// lines once, and a second one finds nothing.
+TEST_F(EmulatedProgramTest, ADeleteRemovesRecordsLeftFromASystemWithOrWithoutGameExplorer) {
+    const std::string exe = "C:\\Games\\Demo\\demo.exe";
+    const std::string gameExplorerClass =
+        "HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\{9A5EA990-3034-4D6F-9128-01F3C61022BC}";
+    const std::string pair = exe + " tasks removed.\n" + exe + " removed.\n";
+    for (const bool gameExplorerCame : {true, false}) {
+        SCOPED_TRACE(gameExplorerCame ? "Game Explorer came" : "Game Explorer went");
+        std::filesystem::remove_all(System());
+        if (gameExplorerCame) {
+            CreateSystemWithoutGameExplorer();
+        }
+        InstallDemoGame(System(), exe);
+        ASSERT_EQ(
+            Run({std::string("-guid:") + kGuid, "-add", "all", exe, "Play;" + exe + ";play"}).err,
+            "");
+        EditHive("HKEY_LOCAL_MACHINE", gameExplorerCame ? "" : gameExplorerClass,
+                 gameExplorerCame ? Section(gameExplorerClass, {"@=\"Game Explorer\""}) : "");
+
+        const ProcessResult removed = Run({"-exitcode", "-del", exe});
+        EXPECT_EQ(removed.out, kExpectedBanner + pair + "done.\n");
+        EXPECT_EQ(removed.err, "");
+        EXPECT_EQ(removed.exitStatus, 0);
+        const ProcessResult again = Run({"-exitcode", "-del", exe});
+        EXPECT_EQ(WithReasonCodesOnly(again.err),
+                  exe + " not removed. Cannot retrieve information\n" + ReasonCode("0x80070490"));
+        EXPECT_EQ(again.exitStatus, 0);
+        EXPECT_EQ(LocalMachine().find(kGuid), std::string::npos);
+        EXPECT_FALSE(std::filesystem::exists(CommonTasks(kGuid)));
+    }
 }
 
 // How much of Game Explorer the system has.
@@ -421,6 +472,39 @@ TEST_P(GameIdentityTest, EverySpellingOfThePathNamesTheOneGame) {
     EXPECT_EQ(removed.out,
               kExpectedBanner + spelling + " tasks removed.\n" + spelling + " removed.\ndone.\n");
     EXPECT_TRUE(Registrations().empty());
+}
+
+// Records that name the path under game B's GUID: key names that only start like B's GUID, and
+// B's own GUID in the current user's upgrade keys, which the user can write. A delete of the path
+// (elevated, as uninstallers run) removes its own game and those records alone; B keeps its
+// registration and its tasks, and an add of the path never takes B's GUID.
+TEST_P(GameIdentityTest, RecordsNamingThePathUnderAnotherGamesGuidNeverStealThatGame) {
+    const std::string exe = kExe;
+    const std::string other = "C:\\Games\\Other\\other.exe";
+    InstallDemoGame(System(), other);
+    ASSERT_EQ(
+        Run({std::string("-guid:") + kGuid, "-add", "all", other, "Play;" + other + ";play"}).err,
+        "");
+    ASSERT_EQ(Run({"-add", "all", exe, "Play;" + exe + ";play"}).err, "");
+    const std::string names = "\"ConfigGDFBinaryPath\"=\"C:\\\\Games\\\\Demo\\\\demo.exe\"";
+    const std::string guid = kGuid;
+    std::string planted;
+    for (const std::string& name : {guid + ".bak", guid + " old", guid.substr(0, 37)}) {
+        planted += Section(kGameUx + "Games\\" + name, {names});
+    }
+    EditHive("HKEY_LOCAL_MACHINE", "", planted);
+    EditHive("HKEY_CURRENT_USER", "",
+             Section(kUpgradeKeyCurrentUser + kGuid,
+                     {"\"GDFBinaryPath\"=\"C:\\\\Games\\\\Demo\\\\demo.exe\""}));
+
+    ASSERT_EQ(Run({"-add", "all", exe, "Start;" + exe + ";play"}).err, "");
+    const ProcessResult removed = Run({"-del", exe});
+    EXPECT_EQ(removed.err, "");
+    EXPECT_EQ(WithReasonCodesOnly(Run({"-del", exe}).err),
+              exe + " not removed. Cannot retrieve information\n" + ReasonCode("0x80070490"));
+    EXPECT_TRUE(std::filesystem::exists(CommonTasks(kGuid) / "PlayTasks/0/Play.lnk"));
+    EXPECT_EQ(Run({"-del", other}).out,
+              kExpectedBanner + other + " tasks removed.\n" + other + " removed.\ndone.\n");
 }
 
 const IdentityCase kIdentityCases[] = {

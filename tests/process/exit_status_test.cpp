@@ -57,6 +57,7 @@ TEST(ExitStatusTest, EachOutcomeOfEachCommandHasItsStatusOnlyWhenAskedFor) {
         {"delete usage", {"-exitcode", "-guid:" + kGuid, "-del"}, 1},
         {"removed", {"-exitcode", "-del", kExe}, 0},
         {"nothing registered", {"-exitcode", "-del", kExe}, 0},
+        {"an empty path, refused", {"-exitcode", "-del", ""}, 2},
         {"record and folders already gone", {"-exitcode", "-guid:" + kGuid, "-del", kExe}, 0},
         {"added under a GUID", {"-exitcode", "-guid:" + kGuid, "-add", "all", kExe, kPlay}, 0},
         {"registration gone, task folder left",

@@ -223,7 +223,7 @@ TEST_F(HostileInputTest, ArgumentsOfTheLongestLengthEndWithTheirLines) {
     // A target of the longest length: more than a shortcut holds, refused.
     const std::string target = "C:\\" + std::string(kLongest - 13, 'b');
     ExpectRun({"-add", scope, game, longName + ";C:\\x.exe;play", "Long;" + target + ";play"}, "",
-              "task " + longName + " not added.\n" + ReasonCode("0x8007007A") +
+              "task " + longName + " not added.\n" + ReasonCode("0x800700CE") +
                   "task Long not added.\n" + ReasonCode("0x800700CE"));
     // No file has a name that long: there is no game to read a definition from.
     ExpectRun({"-add", scope, exe, "Play;" + exe + ";play"}, "",
@@ -233,12 +233,12 @@ TEST_F(HostileInputTest, ArgumentsOfTheLongestLengthEndWithTheirLines) {
     ExpectRun({"-del", exe}, "",
               exe + " not removed. Cannot retrieve information\n" + ReasonCode("0x80070490"));
 
-    // A GUID option followed by text of the longest length still parses; no such game exists.
+    // A GUID option followed by text of the longest length still parses; no such game exists,
+    // so nothing is removed and nothing fails.
     const std::string option =
         "-guid:{0F1E2D3C-4B5A-4978-8695-A4B3C2D1E0F0}" + std::string(kLongest - 44, 'x');
     ExpectRun({option, "-del", exe},
-              "GUID " + option.substr(6) + " obtained\n" + exe + " tasks removed.\n",
-              exe + " not removed. Cannot remove\n" + ReasonCode("0x80070002"));
+              "GUID " + option.substr(6) + " obtained\n" + exe + " tasks removed.\n");
 
     // An unknown command word or too few arguments for the delete command, however long they
     // are: the usage, status 1.
@@ -462,6 +462,38 @@ TEST_F(HostileInputTest, ParallelAddsOfOneGameLeaveOneRunsWholeTaskSet) {
     ExpectBaselineIntact();
 }
 
+// Adds of one game without a GUID at once, and a delete among them: each run's lookup,
+// registration and tasks happen while no other run of that path is between its own, so the game
+// is registered once (or not at all, when the delete came last) and never left without its tasks.
+TEST_F(HostileInputTest, ParallelRunsOfOneGameByItsPathRegisterItAtMostOnce) {
+    const std::string exe = "C:\\Games\\Race\\race.exe";
+    InstallDemoGame(System(), exe);
+    ProcessOptions options;
+    options.environment["XDG_DATA_HOME"] = data_.Path().string();
+    options.environment["LC_ALL"] = "C.UTF-8";
+    const std::vector<std::string> parallel = {
+        "-c",
+        "for i in 1 2 3 4 5 6; do \"$0\" -add all \"$1\" \"$2\" >/dev/null & done; "
+        "\"$0\" -del \"$1\" >/dev/null & wait",
+        BRACKENFOLD_PROGRAM, exe, "P;" + exe + ";play"};
+    const std::string removed = exe + " tasks removed.\n" + exe + " removed.\n";
+    const std::size_t baseline = ShortcutCount();
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        const ProcessResult result = RunProcess("/bin/sh", parallel, options);
+        EXPECT_EQ(result.err, "");
+        const std::size_t shortcuts = ShortcutCount();
+        const ProcessResult left = Run({"-del", exe});
+        // Registered once with its one task, or removed with it by a delete that ran last.
+        EXPECT_EQ(shortcuts, left.out == kBanner + "done.\n" ? baseline : baseline + 1);
+        if (shortcuts != baseline) {
+            EXPECT_EQ(left.out, kBanner + removed + "done.\n");
+        }
+        EXPECT_EQ(ShortcutCount(), baseline);
+    }
+    ExpectBaselineIntact();
+}
+
 TEST_F(HostileInputTest, ExecutablePathsOfEveryCharacterClassAreFoundAgainByPath) {
     const std::string paths[] = {
         "C:\\Games\\Odd 'single';semi\\\xc3\xa9\xe4\xb8\xad\xf0\x9f\x98\x80\\demo.exe",
@@ -494,9 +526,11 @@ TEST_F(HostileInputTest, ExecutablePathsOfEveryCharacterClassAreFoundAgainByPath
                 locale);
         }
     }
-    // An empty path names no game: nothing is registered.
+    // An empty path names no game: nothing is registered, and nothing is looked up to remove.
     ExpectRun({"-add", "all", "", "Play;x.exe;play"}, "",
               " not added.\n" + ReasonCode("0x80070057"));
+    ExpectRun({"-del", ""}, "",
+              " not removed. Cannot retrieve information\n" + ReasonCode("0x80070057"));
     ExpectBaselineIntact();
 }
 

@@ -159,8 +159,10 @@ TEST_F(AddCommandTest, TaskLockHeldElsewhereIsWaitedForABoundedTimeThenGoneWitho
     EXPECT_EQ(out, "task Play added at 0\n");
     EXPECT_EQ(err, "");
     const std::vector<std::string> waits = system.CallsStartingWith("WaitForSingleObject");
-    ASSERT_EQ(waits.size(), 1u);
-    EXPECT_THAT(waits[0], testing::EndsWith(" " + std::to_string(kGameTaskLockWaitMilliseconds)));
+    // The path's lock, then the GUID's.
+    ASSERT_EQ(waits.size(), 2u);
+    EXPECT_THAT(waits, testing::Each(
+                           testing::EndsWith(" " + std::to_string(kGameTaskLockWaitMilliseconds))));
     EXPECT_THAT(debugOut, testing::Contains(testing::HasSubstr(
                               std::to_string(kGameTaskLockWaitMilliseconds) + " ms")));
     EXPECT_FALSE(system.Called("ReleaseMutex"));

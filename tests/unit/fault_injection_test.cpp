@@ -5,6 +5,7 @@
 // initialisation and every registry key closed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <iostream>
 #include <optional>
@@ -204,25 +205,34 @@ std::vector<Expectation> RegisterInUpgradeKeys(int scope, const GUID& startingGa
 }
 
 std::vector<Expectation> Unregister(bool gameExplorer) {
+    // The current user's SID names a place of Game Explorer's records; without it that place is
+    // skipped, as the lookup skips it.
     std::vector<Expectation> expectations = {
         {"CoInitialize", S_OK, nullptr},
-        // Not created: both upgrade keys are deleted instead; keys that are not there are fine.
-        {"CoCreateInstance", S_OK,
-         [](const ScriptedSystem& system, const GUID&) {
-             EXPECT_EQ(system.CallsStartingWith("RegOpenKeyExW").size(), 2u);
-         }},
+        {"OpenProcessToken", S_OK, nullptr},
+        {"GetTokenInformation", S_OK, nullptr},
+        {"ConvertSidToStringSidW", S_OK, nullptr},
     };
+    if (!gameExplorer) {
+        // A place that cannot be read is skipped, as the lookup skips it: here the one that holds
+        // the game's key, so nothing is removed.
+        expectations.push_back(
+            {"RegOpenKeyExW HKLM Software\\Microsoft\\Windows\\CurrentVersion\\"
+             "GameUX\\GamesToFindOnWindowsUpgrade ",
+             S_FALSE, nullptr});
+    }
+    expectations.push_back({"RegOpenKeyExW", S_OK, nullptr});
     if (gameExplorer) {
+        // Not created: its records' keys and the upgrade keys go, of which there are none here.
         expectations.push_back(
-            {"IGameExplorer::RemoveGame", kInjected, [](const ScriptedSystem& system, const GUID&) {
-                 EXPECT_FALSE(system.Called("RegOpenKeyExW"));
+            {"CoCreateInstance", S_FALSE, [](const ScriptedSystem& system, const GUID&) {
+                 EXPECT_FALSE(system.Called("IGameExplorer::RemoveGame"));
              }});
+        expectations.push_back({"IGameExplorer::RemoveGame", kInjected, nullptr});
     } else {
-        // A key that may still be there is a failure; the other one is still attempted.
-        expectations.push_back(
-            {"RegOpenKeyExW", kInjectedWin32, [](const ScriptedSystem& system, const GUID&) {
-                 EXPECT_EQ(system.CallsStartingWith("RegOpenKeyExW").size(), 2u);
-             }});
+        expectations.push_back({"CoCreateInstance", S_OK, nullptr});
+        // A key that stays is a failure.
+        expectations.push_back({"RegDeleteTreeW", kInjectedWin32, nullptr});
     }
     return expectations;
 }
@@ -326,7 +336,7 @@ const OperationCase kOperationCases[] = {
      RegisterInUpgradeKeys(GIS_ALL_USERS, kGameId)},
     {"UnregisterGame_GameExplorer", HealthySystem, kGameId,
      [](GUID& id) { return UnregisterGame(id); }, Unregister(true)},
-    {"UnregisterGame_UpgradeKeys", SystemWithoutGameExplorer, kGameId,
+    {"UnregisterGame_UpgradeKeys", RegisteredWithoutGameExplorer, kGameId,
      [](GUID& id) { return UnregisterGame(id); }, Unregister(false)},
     {"FindGameInstanceId_IntoGuid", HealthySystem, kOtherId,
      [](GUID& id) { return FindGameInstanceId(kExe.c_str(), &id); }, FindInstanceId(kOtherId)},
@@ -539,6 +549,20 @@ ArgumentList AddArguments(const std::wstring& scopeWord, bool withOption) {
     return arguments;
 }
 
+// The operations of an add, in the order the command makes them.
+enum class AddStep {
+    FullPath,
+    PathLock,
+    Lookup,
+    Owner,
+    EarlyLock,
+    Register,
+    Settle,
+    LateLock,
+    RemoveTasks,
+    Task
+};
+
 // The console lines the add command gives when its operations have the results in model.
 void ExpectedAddOutput(const CommandCase& c, int failAt, std::string& out, std::string& err) {
     const int scope =
@@ -554,96 +578,153 @@ void ExpectedAddOutput(const CommandCase& c, int failAt, std::string& out, std::
         }
         return tasks;
     }();
-    // The steps: the full path, the lookup of an earlier registration when no GUID was given,
-    // the registration, the lookup after it when it left no GUID, the game's task lock (whose
-    // failure only means the run goes on without it), the removal of earlier tasks, then one
-    // step per accepted task line. A lookup's failure is reported by nothing.
+    // The steps: the full path; when no GUID was given, the path's lock, the lookup of an
+    // earlier registration and whether that GUID's own records name the path; the GUID's task
+    // lock when the GUID is known (a lock's failure only means the run goes on without it); the
+    // registration; the lookup after it when it left no GUID; the task lock when not held yet;
+    // the removal of earlier tasks; then one step per accepted task line. A lookup's failure is
+    // reported by nothing.
     const bool lookUp = Same(c.gameId, GUID_NULL);
-    const std::size_t registerStep = lookUp ? 2 : 1;
-    const auto lookupStep = [](const GUID& gameId) {
-        return CommandStep{[](GUID& id) { return FindRegisteredGame(kExe.c_str(), &id); }, gameId,
-                           nullptr};
-    };
-    int counters[2] = {0, 0};
-    std::size_t firstTaskStep = 0;
+    std::vector<AddStep> steps;
+    GameRecordPlace place;
+    GUID reused = c.gameId;
+    GUID registered = GUID_NULL;
     bool hasGameId = true;
     HRESULT gameIdFailure = S_OK;
+    std::size_t firstTaskStep = 0;
+    int counters[2] = {0, 0};
     const StepResults model = ModelCommand(
         c.script, failAt, [&](const std::vector<Outcome>& done) -> std::optional<CommandStep> {
+            const auto next = [&](AddStep step) { steps.push_back(step); };
             if (done.empty()) {
-                return CommandStep{[](GUID&) {
-                                       std::wstring full;
-                                       return FullPathOf(kExe, full);
-                                   },
-                                   c.gameId};
+                next(AddStep::FullPath);
+            } else {
+                const Outcome& last = done.back();
+                switch (steps.back()) {
+                    case AddStep::FullPath:
+                        if (FAILED(last.result)) {
+                            return std::nullopt;
+                        }
+                        next(lookUp ? AddStep::PathLock : AddStep::EarlyLock);
+                        break;
+                    case AddStep::PathLock:
+                        next(AddStep::Lookup);
+                        break;
+                    case AddStep::Lookup:
+                        next(FAILED(last.result) ? AddStep::EarlyLock : AddStep::Owner);
+                        break;
+                    case AddStep::Owner:
+                        reused = last.result == S_OK ? done[done.size() - 2].gameId : GUID_NULL;
+                        next(AddStep::EarlyLock);
+                        break;
+                    case AddStep::EarlyLock:
+                        next(AddStep::Register);
+                        break;
+                    case AddStep::Register:
+                        if (FAILED(last.result)) {
+                            return std::nullopt;
+                        }
+                        registered = last.gameId;
+                        next(Same(registered, GUID_NULL) ? AddStep::Settle : AddStep::LateLock);
+                        break;
+                    case AddStep::Settle:
+                        registered = last.gameId;
+                        hasGameId = SUCCEEDED(last.result);
+                        gameIdFailure = last.result;
+                        next(AddStep::LateLock);
+                        break;
+                    case AddStep::LateLock:
+                        next(AddStep::RemoveTasks);
+                        break;
+                    case AddStep::RemoveTasks:
+                    case AddStep::Task:
+                        if (firstTaskStep == 0) {
+                            firstTaskStep = done.size();
+                        } else {
+                            const TaskLine& previous = *accepted[done.size() - firstTaskStep - 1];
+                            counters[previous.isSupport] += SUCCEEDED(last.result) ? 1 : 0;
+                        }
+                        if (done.size() >= firstTaskStep + accepted.size()) {
+                            return std::nullopt;
+                        }
+                        next(AddStep::Task);
+                        break;
+                }
             }
-            if (FAILED(done[0].result)) {
-                return std::nullopt;
+            switch (steps.back()) {
+                case AddStep::FullPath:
+                    return CommandStep{[](GUID&) {
+                                           std::wstring full;
+                                           return FullPathOf(kExe, full);
+                                       },
+                                       c.gameId};
+                case AddStep::PathLock:
+                    return CommandStep{[](GUID&) { return GameTaskLock(kExe).Result(); }, c.gameId,
+                                       nullptr};
+                case AddStep::Lookup:
+                    return CommandStep{[&place](GUID& id) {
+                                           return FindRegisteredGame(kExe.c_str(), &id, &place);
+                                       },
+                                       c.gameId, nullptr};
+                case AddStep::Owner:
+                    return CommandStep{
+                        [&place](GUID& id) {
+                            return FoundGameOwnsPath(kExe.c_str(), id, place) ? S_OK : S_FALSE;
+                        },
+                        done.back().gameId, nullptr};
+                case AddStep::EarlyLock:
+                    return CommandStep{
+                        [scope](GUID& id) {
+                            return Same(id, GUID_NULL) ? S_OK : GameTaskLock(scope, id).Result();
+                        },
+                        reused, nullptr};
+                case AddStep::Register:
+                    // A refused game is explained by its binary, when that is at fault.
+                    return CommandStep{
+                        [scope](GUID& id) { return Register(scope, id); }, reused,
+                        [](HRESULT result) {
+                            return MessageOf(RegistrationFailureCause(kExe.c_str(), result));
+                        }};
+                case AddStep::Settle:
+                    return CommandStep{
+                        [](GUID& id) { return FindRegisteredGame(kExe.c_str(), &id); }, registered,
+                        nullptr};
+                case AddStep::LateLock:
+                    return CommandStep{
+                        [scope, held = !Same(reused, GUID_NULL), withGuid = hasGameId](GUID& id) {
+                            return held || !withGuid ? S_OK : GameTaskLock(scope, id).Result();
+                        },
+                        registered, nullptr};
+                case AddStep::RemoveTasks:
+                    return CommandStep{[scope, withGuid = hasGameId](GUID& id) {
+                                           return withGuid ? RemoveScopeTasks(scope, id) : S_OK;
+                                       },
+                                       registered};
+                case AddStep::Task: {
+                    const TaskLine& task = *accepted[done.size() - firstTaskStep];
+                    const int index = counters[task.isSupport];
+                    // Without a GUID a task is refused before any call, for the lookup's reason.
+                    return CommandStep{
+                        [scope, &task, index, withGuid = hasGameId,
+                         noGuid = gameIdFailure](GUID& id) {
+                            return withGuid
+                                       ? CreateGameTask(
+                                             scope, id,
+                                             task.isSupport ? TaskKind::Support : TaskKind::Play,
+                                             index, task.name, task.path, task.arguments)
+                                       : noGuid;
+                        },
+                        registered};
+                }
             }
-            if (done.size() == 1 && lookUp) {
-                return lookupStep(c.gameId);
-            }
-            if (done.size() == registerStep) {
-                // A refused game is explained by its binary, when that is at fault.
-                return CommandStep{
-                    [scope](GUID& id) { return Register(scope, id); },
-                    lookUp ? done[1].gameId : c.gameId,
-                    [](HRESULT result) {
-                        return MessageOf(RegistrationFailureCause(kExe.c_str(), result));
-                    }};
-            }
-            if (FAILED(done[registerStep].result)) {
-                return std::nullopt;
-            }
-            GUID registered = done[registerStep].gameId;
-            const bool settles = Same(registered, GUID_NULL);
-            if (settles && done.size() == registerStep + 1) {
-                return lookupStep(registered);
-            }
-            if (settles) {
-                registered = done[registerStep + 1].gameId;
-                hasGameId = SUCCEEDED(done[registerStep + 1].result);
-                gameIdFailure = done[registerStep + 1].result;
-            }
-            const std::size_t lockStep = registerStep + (settles ? 2 : 1);
-            const std::size_t removalStep = lockStep + 1;
-            firstTaskStep = removalStep + 1;
-            if (done.size() >= firstTaskStep + accepted.size()) {
-                return std::nullopt;
-            }
-            if (done.size() == lockStep) {
-                return CommandStep{[scope, withGuid = hasGameId](GUID& id) {
-                                       return withGuid ? GameTaskLock(scope, id).Result() : S_OK;
-                                   },
-                                   registered};
-            }
-            if (done.size() == removalStep) {
-                return CommandStep{[scope, withGuid = hasGameId](GUID& id) {
-                                       return withGuid ? RemoveScopeTasks(scope, id) : S_OK;
-                                   },
-                                   registered};
-            }
-            if (done.size() > firstTaskStep) {
-                const TaskLine& previous = *accepted[done.size() - firstTaskStep - 1];
-                counters[previous.isSupport] += SUCCEEDED(done.back().result) ? 1 : 0;
-            }
-            const TaskLine& task = *accepted[done.size() - firstTaskStep];
-            const int index = counters[task.isSupport];
-            // Without a GUID a task is refused before any call, for the lookup's reason.
-            return CommandStep{
-                [scope, &task, index, withGuid = hasGameId, noGuid = gameIdFailure](GUID& id) {
-                    return withGuid
-                               ? CreateGameTask(scope, id,
-                                                task.isSupport ? TaskKind::Support : TaskKind::Play,
-                                                index, task.name, task.path, task.arguments)
-                               : noGuid;
-                },
-                registered};
+            return std::nullopt;
         });
 
     out.clear();
     err.clear();
-    if (model.outcomes.size() <= registerStep || FAILED(model.outcomes[registerStep].result)) {
+    const auto registerAt = std::find(steps.begin(), steps.end(), AddStep::Register);
+    const std::size_t registerStep = static_cast<std::size_t>(registerAt - steps.begin());
+    if (registerStep >= model.outcomes.size() || FAILED(model.outcomes[registerStep].result)) {
         err = Narrow(kExe) + " not added.\n" + ReasonLine(model.reasons.back());
         return;
     }
@@ -671,92 +752,153 @@ void ExpectedAddOutput(const CommandCase& c, int failAt, std::string& out, std::
     }
 }
 
-// Whether an unregistering that succeeded left the game registered: the Game Explorer object
-// could not be created, so only the upgrade keys went, and Game Explorer still lists the game.
-bool LeftInGameExplorer(const Script& script, const Outcome& unregistered) {
-    SystemScript system;
-    script(system);
-    return SUCCEEDED(system.createGameExplorer) &&
-           unregistered.injectedCall.rfind("CoCreateInstance " + LogGuid(CLSID_GameExplorer), 0) ==
-               0;
-}
+// The operations of a delete, in the order the command makes them.
+enum class DeleteStep {
+    FullPath,
+    PathLock,
+    Lookup,
+    Owner,
+    CurrentUserLock,
+    AllUsersLock,
+    Tasks,
+    Unregister,
+    StaleRecord,
+    LookupAgain
+};
 
 void ExpectedDeleteOutput(const CommandCase& c, int failAt, std::string& out, std::string& err) {
-    // The steps: without a GUID the full path and the lookup; then rounds of the game's two task
-    // locks (whose failure only means going on without them), the removal of the tasks and of
-    // the registration, each followed, without a GUID and when the registration went, by a
-    // lookup of what is left.
+    // The steps: without a GUID the full path, the path's lock (whose failure only means going
+    // on without it) and the lookup; then rounds that remove what was found: whether the GUID's
+    // own records name the path, then either the game's two task locks, the removal of the tasks
+    // and of the registration, or the stale record alone; each followed, without a GUID and when
+    // the removal did not fail, by a lookup of what is left.
     const bool lookUp = Same(c.gameId, GUID_NULL);
-    const std::size_t lookups = lookUp ? 2 : 0;
+    std::vector<DeleteStep> steps;
+    GameRecordPlace place;
+    Script lookupSystem = c.script;
+    const auto lookupStep = [&place](const GUID& gameId, const Script& system) {
+        return CommandStep{
+            [&place](GUID& id) { return FindRegisteredGame(kExe.c_str(), &id, &place); }, gameId,
+            nullptr, system};
+    };
     const StepResults model = ModelCommand(
         c.script, failAt, [&](const std::vector<Outcome>& done) -> std::optional<CommandStep> {
-            // The lookup is by the full path; a path that cannot be made full is used as typed.
-            if (lookUp && done.empty()) {
-                return CommandStep{[](GUID&) {
-                                       std::wstring full;
-                                       return FullPathOf(kExe, full);
-                                   },
-                                   c.gameId, nullptr};
+            const auto next = [&](DeleteStep step) { steps.push_back(step); };
+            GUID gameId = c.gameId;
+            for (std::size_t i = 0; i < done.size(); ++i) {
+                if (steps[i] == DeleteStep::Lookup || steps[i] == DeleteStep::LookupAgain) {
+                    gameId = done[i].gameId;
+                }
             }
-            if (lookUp && done.size() == 1) {
-                return CommandStep{[](GUID& id) { return FindRegisteredGame(kExe.c_str(), &id); },
-                                   c.gameId};
+            if (done.empty()) {
+                next(lookUp ? DeleteStep::FullPath : DeleteStep::CurrentUserLock);
+            } else {
+                const HRESULT last = done.back().result;
+                switch (steps.back()) {
+                    case DeleteStep::FullPath:
+                        next(DeleteStep::PathLock);
+                        break;
+                    case DeleteStep::PathLock:
+                        next(DeleteStep::Lookup);
+                        break;
+                    case DeleteStep::Lookup:
+                    case DeleteStep::LookupAgain:
+                        if (FAILED(last)) {
+                            return std::nullopt;
+                        }
+                        next(DeleteStep::Owner);
+                        break;
+                    case DeleteStep::Owner:
+                        next(last == S_OK ? DeleteStep::CurrentUserLock : DeleteStep::StaleRecord);
+                        break;
+                    case DeleteStep::CurrentUserLock:
+                        next(DeleteStep::AllUsersLock);
+                        break;
+                    case DeleteStep::AllUsersLock:
+                        next(DeleteStep::Tasks);
+                        break;
+                    case DeleteStep::Tasks:
+                        next(DeleteStep::Unregister);
+                        break;
+                    case DeleteStep::Unregister:
+                    case DeleteStep::StaleRecord:
+                        if (!lookUp || FAILED(last)) {
+                            return std::nullopt;
+                        }
+                        // A removal that removed nothing (it could not reach Game Explorer, or
+                        // could not read the place of the key) leaves the system as it was.
+                        lookupSystem = last == S_OK ? AfterRemoval(c.script) : c.script;
+                        next(DeleteStep::LookupAgain);
+                        break;
+                }
             }
-            if (lookUp && FAILED(done[1].result)) {
-                return std::nullopt;
+            switch (steps.back()) {
+                case DeleteStep::FullPath:
+                    return CommandStep{[](GUID&) {
+                                           std::wstring full;
+                                           return FullPathOf(kExe, full);
+                                       },
+                                       gameId, nullptr};
+                case DeleteStep::PathLock:
+                    return CommandStep{[](GUID&) { return GameTaskLock(kExe).Result(); }, gameId,
+                                       nullptr};
+                case DeleteStep::Lookup:
+                    return lookupStep(gameId, c.script);
+                case DeleteStep::LookupAgain:
+                    return lookupStep(gameId, lookupSystem);
+                case DeleteStep::Owner:
+                    return CommandStep{
+                        [&place](GUID& id) {
+                            return FoundGameOwnsPath(kExe.c_str(), id, place) ? S_OK : S_FALSE;
+                        },
+                        gameId, nullptr, lookupSystem};
+                case DeleteStep::CurrentUserLock:
+                    return CommandStep{
+                        [](GUID& id) { return GameTaskLock(GIS_CURRENT_USER, id).Result(); },
+                        gameId};
+                case DeleteStep::AllUsersLock:
+                    return CommandStep{
+                        [](GUID& id) { return GameTaskLock(GIS_ALL_USERS, id).Result(); }, gameId};
+                case DeleteStep::Tasks:
+                    return CommandStep{[](GUID& id) { return RemoveGameTasks(id); }, gameId};
+                case DeleteStep::Unregister:
+                    return CommandStep{[](GUID& id) { return UnregisterGame(id); }, gameId};
+                case DeleteStep::StaleRecord:
+                    return CommandStep{[&place](GUID& id) { return DeleteGameRecord(place, id); },
+                                       gameId, MessageOf, lookupSystem};
             }
-            constexpr std::size_t kRoundSteps = 5;
-            const std::size_t inRound = (done.size() - lookups) % kRoundSteps;
-            if (done.size() > lookups && inRound == 0 && FAILED(done.back().result)) {
-                return std::nullopt;  // the lookup after a removal found nothing
-            }
-            // A round removes what the step before it found: the first lookup (or the given
-            // GUID), else the lookup that ended the round before.
-            const std::size_t roundStart = done.size() - inRound;
-            const GUID gameId = roundStart == lookups ? (lookUp ? done[1].gameId : c.gameId)
-                                                      : done[roundStart - 1].gameId;
-            if (inRound == 0) {
-                return CommandStep{
-                    [](GUID& id) { return GameTaskLock(GIS_CURRENT_USER, id).Result(); }, gameId};
-            }
-            if (inRound == 1) {
-                return CommandStep{
-                    [](GUID& id) { return GameTaskLock(GIS_ALL_USERS, id).Result(); }, gameId};
-            }
-            if (inRound == 2) {
-                return CommandStep{[](GUID& id) { return RemoveGameTasks(id); }, gameId};
-            }
-            if (inRound == 3) {
-                return CommandStep{[](GUID& id) { return UnregisterGame(id); }, gameId};
-            }
-            if (!lookUp || FAILED(done.back().result)) {
-                return std::nullopt;
-            }
-            // A lookup that finds nothing left ends the command without a line.
-            return CommandStep{
-                [](GUID& id) { return FindRegisteredGame(kExe.c_str(), &id); }, gameId, nullptr,
-                LeftInGameExplorer(c.script, done.back()) ? c.script : AfterRemoval(c.script)};
+            return std::nullopt;
         });
 
     out.clear();
     err.clear();
     const std::string path = Narrow(kExe);
-    if (lookUp && FAILED(model.outcomes[1].result)) {
-        err = path + " not removed. Cannot retrieve information\n" + ReasonLine(model.reasons[1]);
-        return;
-    }
-    // Each round: the two locks, the tasks, the registration, then perhaps a lookup.
-    for (std::size_t round = lookups; round + 3 < model.outcomes.size(); round += 5) {
-        const std::size_t tasks = round + 2;
-        if (SUCCEEDED(model.outcomes[tasks].result)) {
-            out += path + " tasks removed.\n";
-        } else {
-            err += path + " tasks not removed.\n" + ReasonLine(model.reasons[tasks]);
-        }
-        if (SUCCEEDED(model.outcomes[tasks + 1].result)) {
-            out += path + " removed.\n";
-        } else {
-            err += path + " not removed. Cannot remove\n" + ReasonLine(model.reasons[tasks + 1]);
+    for (std::size_t i = 0; i < model.outcomes.size(); ++i) {
+        const HRESULT result = model.outcomes[i].result;
+        switch (steps[i]) {
+            case DeleteStep::Lookup:
+                if (FAILED(result)) {
+                    err = path + " not removed. Cannot retrieve information\n" +
+                          ReasonLine(model.reasons[i]);
+                }
+                break;
+            case DeleteStep::Tasks:
+                if (SUCCEEDED(result)) {
+                    out += path + " tasks removed.\n";
+                } else {
+                    err += path + " tasks not removed.\n" + ReasonLine(model.reasons[i]);
+                }
+                break;
+            case DeleteStep::Unregister:
+            case DeleteStep::StaleRecord:
+                if (result == S_OK) {
+                    out += path + " removed.\n";
+                } else if (FAILED(result)) {
+                    err += path + " not removed. Cannot remove\n" + ReasonLine(model.reasons[i]);
+                }
+                break;
+            default:
+                break;
         }
     }
 }

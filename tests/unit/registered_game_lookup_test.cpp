@@ -133,6 +133,22 @@ const LookupCase kLookupCases[] = {
          Record(s, kAllUsersUpgrade, kAllUsersUpgradeGuid, L"GDFBinaryPath", kExe);
      },
      S_OK, kAllUsersUpgradeGuid},
+    {"KeyNamesThatOnlyStartLikeAGuidNameNoGame",
+     [](SystemScript& s) {
+         NoNamespace(s);
+         Record(s, kAllUsersRecords, kWmiGuid + L".bak", L"ConfigGDFBinaryPath", kExe);
+         Record(s, kAllUsersRecords, kWmiGuid + L" old", L"ConfigGDFBinaryPath", kExe);
+         Record(s, kUserRecords, kWmiGuid.substr(0, 37), L"ConfigGDFBinaryPath", kExe);
+         Record(s, kUserUpgrade, L"{" + kUserUpgradeGuid.substr(2), L"GDFBinaryPath", kExe);
+         Record(s, kAllUsersUpgrade, kAllUsersUpgradeGuid, L"GDFBinaryPath", kExe);
+     },
+     S_OK, kAllUsersUpgradeGuid},
+    {"AnInstanceIdThatOnlyStartsLikeAGuidIsNoGame",
+     [](SystemScript& s) {
+         s.wmiObjects = {{kWmiGuid + L".bak"}};
+         Record(s, kAllUsersRecords, kAllUsersRecordGuid, L"ConfigGDFBinaryPath", kExe);
+     },
+     S_OK, kAllUsersRecordGuid},
 };
 
 class RegisteredGameLookupTest : public testing::TestWithParam<LookupCase> {};

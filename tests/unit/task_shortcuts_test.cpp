@@ -204,22 +204,22 @@ INSTANTIATE_TEST_SUITE_P(Cases, CreateGameTaskWriteFailure, testing::ValuesIn(kW
                          [](const auto& p) { return std::string(p.param.name); });
 
 // The index folder below C:\ProgramData is 96 characters long; with "\" and ".lnk" a name of
-// 410 characters makes a shortcut path of exactly 511, the most its 512-character buffer holds.
-TEST(CreateGameTask, ShortcutPathOfExactlyTheBufferLimitIsWritten) {
-    ScriptedSystem system;
-    const std::wstring name(410, L'n');
-    EXPECT_EQ(AddPlayTask(name.c_str()), S_OK);
-    ASSERT_EQ(system.SavedLinks().size(), 1u);
-    EXPECT_EQ(system.SavedLinks()[0].path.size(), 511u);
-    EXPECT_TRUE(system.AccountsBalance());
-}
-
-TEST(CreateGameTask, ShortcutPathTooLongCreatesNothingInsteadOfACutName) {
-    ScriptedSystem system;
-    const std::wstring name(411, L'n');
-    EXPECT_EQ(AddPlayTask(name.c_str()), kFormatWideTruncated);
-    EXPECT_EQ(system.Calls(), Calls{"SHGetFolderPathW 0x23 0"});
-    EXPECT_TRUE(system.AccountsBalance());
+// 158 characters makes a shortcut path of 259, the most Windows' shell saves (MAX_PATH with its
+// terminator); one more, or a name that does not even fit the buffer, creates nothing.
+TEST(CreateGameTask, ShortcutPathOfMaxPathOrMoreCreatesNothing) {
+    for (const std::size_t length : {158, 159, 411}) {
+        ScriptedSystem system;
+        const HRESULT added = AddPlayTask(std::wstring(length, L'n').c_str());
+        if (length == 158) {
+            EXPECT_EQ(added, S_OK);
+            ASSERT_EQ(system.SavedLinks().size(), 1u);
+            EXPECT_EQ(system.SavedLinks()[0].path.size(), std::size_t{MAX_PATH - 1});
+        } else {
+            EXPECT_EQ(added, HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE)) << length;
+            EXPECT_EQ(system.Calls(), Calls{"SHGetFolderPathW 0x23 0"});
+        }
+        EXPECT_TRUE(system.AccountsBalance());
+    }
 }
 
 struct NameCase {

@@ -331,18 +331,45 @@ class DeleteTest(WineTestCase):
                     r"SupportTasks\0\Help.lnk": None,
                 })])))
 
-    def test_delete_with_unregistered_guid_removes_nothing_and_reports_cannot_remove(self):
+    def test_delete_with_unregistered_guid_removes_nothing_and_reports_nothing_removed(self):
         game = self.install_game(r"C:\Games\NeverAdded")
         guid = "{0D1E2F30-4152-6374-8596-A7B8C9DAEBFC}"
 
         output, changes = self.run_program(f"-guid:{guid}", "-del", game)
 
-        # Removing a game that has no task folders is no failure; Wine's Game Explorer reports
-        # the unknown instance as a failure of its own.
+        # Removing a game that has no task folders is no failure; Wine's Game Explorer does not
+        # know the instance (0x80070002): nothing was there to remove, and nothing failed.
         self.assertEqual(output, printed(
-            BANNER + f"GUID {guid} obtained\n{game} tasks removed.\n" + DONE,
-            f"{game} not removed. Cannot remove\n" + reason("0x80070002")))
+            BANNER + f"GUID {guid} obtained\n{game} tasks removed.\n" + DONE))
         self.assertEqual(changes, NO_CHANGES)
+
+    def test_delete_of_an_empty_path_is_refused_before_any_lookup(self):
+        output, changes = self.run_program("-del", "")
+
+        self.assertEqual(output, printed(BANNER + DONE, " not removed. Cannot retrieve "
+                                         "information\n" + reason("0x80070057")))
+        self.assertEqual(changes, NO_CHANGES)
+
+    def test_records_naming_the_path_under_another_games_guid_never_steer_a_delete(self):
+        """Keys whose names only start like game B's GUID, and B's GUID in the current user's
+        upgrade keys (which the user can write), name game A's path: the delete of A removes A
+        and that planted upgrade key alone; B keeps its registration and tasks."""
+        other = self.install_game(r"C:\Games\Bystander")
+        other_guid = self.add_game("all", other, f"Play;{other};play")[1]
+        game = self.install_game(r"C:\Games\Planted")
+        key, guid = self.add_game("all", game, f"Play;{game};play")
+        for name in (other_guid + ".bak", other_guid + " old", other_guid[:-1]):
+            PREFIX.run("reg", "add", ALL_USERS_GAMES + "\\" + name, "/v", "ConfigGDFBinaryPath",
+                       "/d", game, "/f", "/reg:64")
+        planted = CURRENT_USER_UPGRADE + "\\" + other_guid
+        PREFIX.run("reg", "add", planted, "/v", "GDFBinaryPath", "/d", game, "/f", "/reg:64")
+
+        output, changes = self.run_program("-del", game)
+
+        self.assertEqual(output, printed(
+            BANNER + f"{game} tasks removed.\n{game} removed.\n{game} removed.\n" + DONE))
+        self.assertEqual(changes, Changes({}, sorted([key, planted, *task_tree(
+            PREFIX.common_task_root, guid, {r"PlayTasks\0\Play.lnk": None})])))
 
     def test_reinstall_keeps_the_guid_and_delete_by_path_removes_everything(self):
         """Wine's WMI has no games namespace: the game is found in Game Explorer's records, or

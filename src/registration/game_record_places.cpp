@@ -1,0 +1,78 @@
+#include "game_record_places.h"
+
+#include "platform/registry_key.h"
+#include "registration/current_user_sid.h"
+#include "registration/game_key_scan.h"
+#include "registration/game_registry_keys.h"
+#include "registration/guid_text.h"
+
+namespace {
+
+// The records live in the 64-bit view; a 32-bit build must not touch its redirected copy.
+// Reading the parent is enough to delete a subkey tree below it.
+constexpr REGSAM kDeleteParentAccess = KEY_READ | KEY_WOW64_64KEY;
+
+GameRecordPlace CurrentUserRecords() {
+    GameRecordPlace place{HKEY_LOCAL_MACHINE, kGameExplorerRecordsKey, kRecordBinaryPathValue,
+                          true};
+    std::wstring sid;
+    place.unavailable = CurrentUserSid(sid);
+    place.parentKey += L"\\" + sid;
+    return place;
+}
+
+}  // namespace
+
+std::vector<GameRecordPlace> GameRecordPlaces() {
+    return {
+        CurrentUserRecords(),
+        {HKEY_LOCAL_MACHINE, std::wstring(kGameExplorerRecordsKey) + L"\\" + kAllUsersRecordsName,
+         kRecordBinaryPathValue, true},
+        {HKEY_CURRENT_USER, kCurrentUserUpgradeKey, kUpgradeBinaryPathValue, false},
+        {HKEY_LOCAL_MACHINE, kAllUsersUpgradeKey, kUpgradeBinaryPathValue, false},
+    };
+}
+
+bool RecordsOfGuidNamePath(const GUID& gameId, const wchar_t* executablePath,
+                           bool gameExplorerPresent) {
+    const std::wstring guidText = BracedGuid(gameId);
+    bool everyRecordAgrees = true;
+    bool gameExplorerKeepsOne = false;
+    bool gameExplorerAgrees = true;
+    for (const GameRecordPlace& place : GameRecordPlaces()) {
+        if (FAILED(place.unavailable)) {
+            continue;
+        }
+        const std::wstring key = place.parentKey + L"\\" + guidText;
+        const HRESULT names =
+            GameKeyNamesPath(place.root, key.c_str(), place.pathValue, executablePath);
+        // A record that is not there, or cannot be read, says nothing, as in the lookup; only an
+        // administrator can make a record unreadable where it would hide another game.
+        if (FAILED(names)) {
+            continue;
+        }
+        const bool agrees = names == S_OK;
+        everyRecordAgrees = everyRecordAgrees && agrees;
+        if (place.gameExplorerRecord) {
+            gameExplorerKeepsOne = true;
+            gameExplorerAgrees = gameExplorerAgrees && agrees;
+        }
+    }
+    // Where Game Explorer keeps the game, an upgrade key left from before it is no authority.
+    return gameExplorerPresent && gameExplorerKeepsOne ? gameExplorerAgrees : everyRecordAgrees;
+}
+
+HRESULT DeleteGameRecord(const GameRecordPlace& place, const GUID& gameId) {
+    if (FAILED(place.unavailable)) {
+        return place.unavailable;
+    }
+    // A place that cannot be read (a damaged hive) is skipped, as the lookup skips it: no game
+    // is found there either, and the lookup after a removal reports that it could not tell.
+    RegistryKey parent;
+    if (RegOpenKeyExW(place.root, place.parentKey.c_str(), 0, kDeleteParentAccess,
+                      parent.Put()) != ERROR_SUCCESS) {
+        return S_FALSE;
+    }
+    const LSTATUS status = RegDeleteTreeW(parent.Get(), BracedGuid(gameId).c_str());
+    return status == ERROR_FILE_NOT_FOUND ? S_FALSE : HRESULT_FROM_WIN32(status);
+}
