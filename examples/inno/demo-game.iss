@@ -1,16 +1,29 @@
-; The demo game's installer for Inno Setup 6: installs the game, its manual and Brackenfold.exe for
-; all users, and registers the game with Game Explorer, with a play task and a support task; the
-; uninstaller removes both. The same game, GUID and tasks as ..\nsis\demo-game.nsi.
+; The demo game's installer for Inno Setup 6.3 or later: installs the game, its manual and
+; Brackenfold.exe for all users, and registers the game with Game Explorer, with a play task and a
+; support task; the uninstaller removes both. The same game, GUID and tasks as ..\nsis\demo-game.nsi.
 ;
-; Build with Inno Setup's compiler (Windows only) in a folder that holds demo_game.exe, manual.txt
-; and Brackenfold.exe: iscc demo-game.iss
-; Silent install and uninstall: demo-game-setup.exe /VERYSILENT, then
-; "C:\Program Files\Brackenfold Demo Game\unins000.exe" /VERYSILENT
+; Build with Inno Setup's compiler in this folder, after building the windows preset:
+;   iscc demo-game.iss
+; It takes ..\demo-game\demo_game.exe, ..\demo-game-manual.txt and ..\..\build\windows\brackenfold.exe
+; (relative to this folder); /DGameExe=..., /DManual=... and /DBrackenfoldExe=... name others.
+; Silent install and uninstall, each with its log (every line Brackenfold prints is in it):
+;   demo-game-setup.exe /VERYSILENT /SUPPRESSMSGBOXES /LOG=setup.log, then
+;   "C:\Program Files\Brackenfold Demo Game\unins000.exe" /VERYSILENT /LOG=uninstall.log
+; A setup whose game could not be added to the Games folder exits with status 10.
 
 #define Name "Brackenfold Demo Game"
 ; The game's own GUID: made once with uuidgen for this game and never changed. Never copy it into
 ; another game's installer: two games with one GUID overwrite each other's registration.
 #define GameGuid "{71B2020C-28DD-42ED-B047-994106D57D91}"
+#ifndef GameExe
+  #define GameExe "..\demo-game\demo_game.exe"
+#endif
+#ifndef Manual
+  #define Manual "..\demo-game-manual.txt"
+#endif
+#ifndef BrackenfoldExe
+  #define BrackenfoldExe "..\..\build\windows\brackenfold.exe"
+#endif
 
 [Setup]
 ; Inno Setup reads an opening brace as the start of a constant, so AppId doubles it.
@@ -25,25 +38,36 @@ OutputBaseFilename=demo-game-setup
 DisableProgramGroupPage=yes
 
 [Files]
-Source: "demo_game.exe"; DestDir: "{app}"
-Source: "manual.txt"; DestDir: "{app}"
-Source: "Brackenfold.exe"; DestDir: "{app}"
+Source: "{#GameExe}"; DestDir: "{app}"; DestName: "demo_game.exe"
+Source: "{#Manual}"; DestDir: "{app}"; DestName: "manual.txt"
+Source: "{#BrackenfoldExe}"; DestDir: "{app}"; DestName: "Brackenfold.exe"
 
 [Code]
-{ Runs Brackenfold.exe from the installed files and tells whether it reported success. Its exit
-  status is 0 whether the game was added or not (1 only for a wrong command line), so its output
-  is kept in a file and searched for the text that marks a failure. }
-function RunBrackenfold(const Arguments, FailureText: String): Boolean;
+const
+  { The setup's exit status when the game could not be added to the Games folder. }
+  RegistrationFailedExitCode = 10;
+
 var
-  LogFile: String;
-  Output: AnsiString;
+  RegistrationFailed: Boolean;
+
+procedure LogBrackenfoldLine(const S: String; const Error, FirstLine: Boolean);
+begin
+  Log('Brackenfold: ' + S);
+end;
+
+{ Runs Brackenfold.exe from the installed files with -exitcode and logs every line it prints.
+  True when its exit status is 0: the game was added with every task, or nothing of it is left. }
+function RunBrackenfold(const Arguments: String): Boolean;
+var
   ResultCode: Integer;
 begin
-  LogFile := ExpandConstant('{tmp}\brackenfold.log');
-  Result := Exec(ExpandConstant('{cmd}'), '/c ""' + ExpandConstant('{app}\Brackenfold.exe') + '" ' + Arguments + ' > "' + LogFile + '" 2>&1"', '', SW_HIDE, ewWaitUntilTerminated, ResultCode)
-    and (ResultCode = 0) and LoadStringFromFile(LogFile, Output) and (Pos(FailureText, String(Output)) = 0);
+  Result := ExecAndLogOutput(ExpandConstant('{app}\Brackenfold.exe'), '-exitcode ' + Arguments, '',
+    SW_HIDE, ewWaitUntilTerminated, ResultCode, @LogBrackenfoldLine) and (ResultCode = 0);
   if not Result then
-    SuppressibleMsgBox('{#Name} could not be changed in the Games folder:' + #13#10 + String(Output), mbError, MB_OK, IDOK);
+  begin
+    Log(Format('Brackenfold exit status: %d', [ResultCode]));
+    SuppressibleMsgBox('{#Name} could not be changed in the Games folder: see the setup log.', mbError, MB_OK, IDOK);
+  end;
 end;
 
 procedure CurStepChanged(CurStep: TSetupStep);
@@ -53,12 +77,20 @@ begin
   if CurStep = ssPostInstall then
   begin
     Game := ExpandConstant('{app}\demo_game.exe');
-    RunBrackenfold('-guid:{#GameGuid} -add all "' + Game + '" "Play;' + Game + ';play;-windowed" "Manual;' + ExpandConstant('{app}\manual.txt') + ';support"', ' not added.');
+    RegistrationFailed := not RunBrackenfold('-guid:{#GameGuid} -add all "' + Game + '" "Play;' + Game + ';play;-windowed" "Manual;' + ExpandConstant('{app}\manual.txt') + ';support"');
   end;
+end;
+
+function GetCustomSetupExitCode: Integer;
+begin
+  if RegistrationFailed then
+    Result := RegistrationFailedExitCode
+  else
+    Result := 0;
 end;
 
 procedure CurUninstallStepChanged(CurUninstallStep: TUninstallStep);
 begin
   if CurUninstallStep = usUninstall then
-    RunBrackenfold('-guid:{#GameGuid} -del "' + ExpandConstant('{app}\demo_game.exe') + '"', ' not removed.');
+    RunBrackenfold('-guid:{#GameGuid} -del "' + ExpandConstant('{app}\demo_game.exe') + '"');
 end;

@@ -1,13 +1,17 @@
 ; The demo game's installer: installs the game, its manual and Brackenfold.exe, and registers the
 ; game with Game Explorer, with a play task and a support task; the uninstaller removes both.
 ;
-; Build (makensis 3, on Windows or Linux):
-;   makensis -DGAME_EXE=demo_game.exe -DBRACKENFOLD_EXE=Brackenfold.exe demo-game.nsi
+; Build (makensis 3, on Windows or Linux) in this folder, after building the windows preset:
+;   makensis demo-game.nsi
+; It takes ../demo-game/demo_game.exe, ../demo-game-manual.txt and ../../build/windows/brackenfold.exe
+; (relative to this folder); -DGAME_EXE=..., -DMANUAL=... and -DBRACKENFOLD_EXE=... name others.
 ; Options: -DSCOPE=current for a per-user installer that runs unelevated (default: all users);
 ; -DTARGET=amd64-unicode for a 64-bit installer (default: x86-unicode, the usual one);
 ; -DTASKS=... for other task lines; -DOUTFILE=... for the installer's file name.
 ; Silent install and uninstall: setup.exe /S /D=C:\Games\Demo, then
-; C:\Games\Demo\uninstall.exe /S _?=C:\Games\Demo (the _? form waits for it to finish).
+; C:\Games\Demo\uninstall.exe /S _?=C:\Games\Demo (the _? form waits for it to finish, and leaves
+; uninstall.exe and the folder for the caller to delete).
+; NSIS cuts a command line at 1,024 characters (its string length): keep the task lines short.
 
 !ifdef TARGET
   Target ${TARGET}
@@ -16,9 +20,6 @@
 !endif
 
 !include LogicLib.nsh
-!include StrFunc.nsh
-${StrStr}
-${UnStrStr}
 
 !define NAME "Brackenfold Demo Game"
 ; The game's own GUID: made once with uuidgen for this game and never changed. Never copy it into
@@ -26,10 +27,10 @@ ${UnStrStr}
 !define GAME_GUID "{71B2020C-28DD-42ED-B047-994106D57D91}"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${GAME_GUID}"
 !ifndef GAME_EXE
-  !define GAME_EXE "demo_game.exe"
+  !define GAME_EXE "..\demo-game\demo_game.exe"
 !endif
 !ifndef BRACKENFOLD_EXE
-  !define BRACKENFOLD_EXE "Brackenfold.exe"
+  !define BRACKENFOLD_EXE "..\..\build\windows\brackenfold.exe"
 !endif
 !ifndef MANUAL
   !define MANUAL "..\demo-game-manual.txt"
@@ -102,34 +103,41 @@ Section "Install"
   WriteRegStr ${REGISTRY_ROOT} "${UNINSTALL_KEY}" "DisplayName" "${NAME}"
   WriteRegStr ${REGISTRY_ROOT} "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
 
-  ; Brackenfold's exit status is 0 whether the game was added or not; its output says which.
-  nsExec::ExecToStack '"$INSTDIR\Brackenfold.exe" -guid:${GAME_GUID} -add ${SCOPE} "$INSTDIR\demo_game.exe" ${TASKS}'
-  Pop $0 ; exit status, or "error" when it could not be started
-  Pop $1 ; everything it printed
-  DetailPrint $1
-  ${StrStr} $2 $1 " not added."
+  ; With -exitcode, Brackenfold's exit status says whether the game was added with every task (0).
+  !define ADD_GAME '"$INSTDIR\Brackenfold.exe" -exitcode -guid:${GAME_GUID} -add ${SCOPE} "$INSTDIR\demo_game.exe" ${TASKS}'
+  ${If} ${Silent}
+    ; A silent install has no details list, and NSIS keeps no log unless it was built with one:
+    ; the lines go to brackenfold.log in the install folder instead.
+    nsExec::ExecToStack '${ADD_GAME}'
+    Pop $0 ; exit status (2: not added, 3: a task missing), or "error" when it could not be started
+    Pop $1 ; every line it printed
+    FileOpen $2 "$INSTDIR\brackenfold.log" w
+    FileWrite $2 $1
+    FileClose $2
+  ${Else}
+    ; Each line it prints goes to the details list (and to the install log of a logging NSIS).
+    nsExec::ExecToLog '${ADD_GAME}'
+    Pop $0
+  ${EndIf}
   ${If} $0 != 0
-  ${OrIf} $2 != ""
-    MessageBox MB_ICONEXCLAMATION "${NAME} could not be added to the Games folder:$\r$\n$1" /SD IDOK
+    MessageBox MB_ICONEXCLAMATION "${NAME} could not be added to the Games folder (status $0): see the details." /SD IDOK
     SetErrorLevel 2
   ${EndIf}
 SectionEnd
 
 Section "Uninstall"
-  nsExec::ExecToStack '"$INSTDIR\Brackenfold.exe" -guid:${GAME_GUID} -del "$INSTDIR\demo_game.exe"'
+  ; 0: nothing of the game is left, also when there was nothing to remove.
+  nsExec::ExecToLog '"$INSTDIR\Brackenfold.exe" -exitcode -guid:${GAME_GUID} -del "$INSTDIR\demo_game.exe"'
   Pop $0
-  Pop $1
-  DetailPrint $1
-  ${UnStrStr} $2 $1 " not removed."
   ${If} $0 != 0
-  ${OrIf} $2 != ""
-    MessageBox MB_ICONEXCLAMATION "${NAME} could not be removed from the Games folder:$\r$\n$1" /SD IDOK
+    MessageBox MB_ICONEXCLAMATION "${NAME} could not be removed from the Games folder (status $0): see the details." /SD IDOK
     SetErrorLevel 2
   ${EndIf}
 
   Delete "$INSTDIR\Brackenfold.exe"
   Delete "$INSTDIR\manual.txt"
   Delete "$INSTDIR\demo_game.exe"
+  Delete "$INSTDIR\brackenfold.log"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   DeleteRegKey ${REGISTRY_ROOT} "${UNINSTALL_KEY}"

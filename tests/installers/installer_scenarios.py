@@ -1,9 +1,13 @@
 #!/usr/bin/env python3
-"""Builds the installer examples of examples/ with makensis and wixl, runs them silently under
-Wine, and checks what they leave registered; checks that the README's installer snippets are lines
-of those examples.
+"""Builds the installer examples of examples/ with makensis, wixl (and msibuild) and Inno Setup's
+compiler, runs them silently under Wine, and checks their exit status, their logs and what they
+leave registered; calls the MSI custom action DLL twice in one process; checks that the README's
+installer snippets are lines of those examples and that its NSIS snippet compiles.
 
-Usage: installer_scenarios.py BRACKENFOLD_EXE DEMO_GAME_EXE [unittest options, such as -k Readme]
+Usage: installer_scenarios.py WINDOWS_BUILD_DIR WINDOWS_X86_BUILD_DIR DEMO_GAME_EXE
+                              [unittest options, such as -k Readme]
+(WINDOWS_BUILD_DIR holds brackenfold.exe, brackenfold_msi.dll and msi_action_host.exe; the x86
+build's folder its brackenfold_msi.dll)
 
 One Wine prefix, booted for the run and removed at the end, serves every scenario: each scenario
 ends with an uninstall, and each step is judged by how the system differs from the scenario's
@@ -12,6 +16,7 @@ start, so that a scenario does not depend on what ran before it.
 
 import concurrent.futures
 import dataclasses
+import glob
 import os
 import re
 import shutil
@@ -23,10 +28,10 @@ import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "wine"))
 # pylint: disable=wrong-import-position
-from wine_prefix import WITHOUT_GAME_EXPLORER, WinePrefix
+from wine_prefix import ANSI_CODE_PAGE, WITHOUT_GAME_EXPLORER, WinePrefix
 from wine_scenarios import (ALL_USERS_GAMES, ALL_USERS_UPGRADE, CURRENT_USER_GAMES,
-                            CURRENT_USER_UPGRADE, Changes, game_explorer_record, shortcut_to,
-                            stop_on_signal, task_tree, upgrade_record)
+                            CURRENT_USER_UPGRADE, USAGE, Changes, game_explorer_record,
+                            shortcut_to, stop_on_signal, task_tree, upgrade_record)
 
 SOURCE_ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 EXAMPLES = os.path.join(SOURCE_ROOT, "examples")
@@ -41,6 +46,21 @@ README_SECTION = "## Calling it from an installer"
 QUOTED_FILES = {"nsis": NSIS_SCRIPT, "ini": INNO_SCRIPT, "xml": WIX_SOURCE}
 # Game Explorer's own class ID, which a game that used it as its GUID would share with others.
 GAME_EXPLORER_CLASS_ID = "9A5EA990-3034-4D6F-9128-01F3C61022BC"
+# wixl writes the example's rollback action as an immediate one; msibuild sets its type: a DLL from
+# the Binary table (1), continuing on error (64), rollback (256), deferred (1024), not impersonated
+# (2048).
+ROLLBACK_TYPE_FIX = "UPDATE CustomAction SET Type=3393 WHERE Action='RollbackRegisterGame'"
+# An action that fails after the registration, inserted into a build of the example: the custom
+# action without a command line shows the usage and fails the install.
+FAILURE_AFTER_REGISTRATION = (
+    "INSERT INTO CustomAction (Action, Type, Source, Target) "
+    "VALUES ('FailAfterRegistration', 3073, 'BrackenfoldMsi', 'RunBrackenfold')",
+    "INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) "
+    "VALUES ('FailAfterRegistration', 'NOT REMOVE=\"ALL\"', 6595)")
+# Inno Setup's compiler, installed by scripts/install-dependencies --wine from npm.
+ISCC_GLOB = "/usr*/lib/node_modules/innosetup-compiler/bin/ISCC.exe"
+# The Inno Setup example's exit status when the game could not be added.
+INNO_REGISTRATION_FAILED = 10
 
 
 def example_game_guid():
@@ -51,6 +71,18 @@ def example_game_guid():
 GAME_GUID = example_game_guid()
 NSIS_FOLDER = r"C:\Games\Demo"
 MSI_FOLDER = r"C:\Program Files\Brackenfold Demo Game"
+MSI_X86_FOLDER = r"C:\Program Files (x86)\Brackenfold Demo Game"
+INNO_FOLDER = MSI_FOLDER
+PRODUCT_NAME = "Brackenfold Demo Game"
+UNINSTALL_KEYS = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
+LOGS = r"C:\Logs"
+# msiexec's status for an install that failed (ERROR_INSTALL_FAILURE).
+INSTALL_FAILURE = 1603
+# Runs a program and waits for it; prints its whole exit status, of which the host sees only the
+# low 8 bits when msiexec exits under Wine.
+STATUS_BATCH = r"C:\Installers\status.bat"
+# start reads a first argument in quotes as the window's title: the empty title comes first.
+STATUS_BATCH_TEXT = '@start "" /wait %*\r\n@echo status %errorlevel%\r\n'
 # Wine's Game Explorer keeps a user's games under a key named by the user's SID.
 USER_GAMES = ALL_USERS_GAMES.rpartition("\\")[0] + r"\S-1-5-<user>"
 
@@ -61,11 +93,17 @@ READ_ME = ("SupportTasks", "Read Me", "manual.txt", None)
 
 PREFIX = None
 INSTALLERS = {}  # Windows path of each installer built for the run, by name
+BUILD = {}  # the Windows build's files and the demo game on the host, by role
 
 
-def installer_builds(brackenfold_exe, demo_game_exe):
-    """Each installer the scenarios run: its name, then the build tool's command without the
-    output file's option."""
+def windows_path_of_host(path):
+    """The path of a host file through Wine's drive Z:, the host's root."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def nsis_builds(brackenfold_exe, demo_game_exe):
+    """Each NSIS installer the scenarios run: its name and makensis's command without the output
+    file's option."""
     files = [f"-DGAME_EXE={demo_game_exe}", f"-DBRACKENFOLD_EXE={brackenfold_exe}"]
     nsis = ["makensis", "-V2", *files]
     return {
@@ -77,27 +115,62 @@ def installer_builds(brackenfold_exe, demo_game_exe):
         # A game without a game definition, which Game Explorer refuses to add.
         "nsis-undefined-game": ["makensis", "-V2", f"-DGAME_EXE={brackenfold_exe}",
                                 f"-DBRACKENFOLD_EXE={brackenfold_exe}", NSIS_SCRIPT],
-        "msi-1": ["wixl", "-a", "x64", "-D", "Version=1.0.0", WIX_SOURCE],
-        "msi-2": ["wixl", "-a", "x64", "-D", "Version=2.0.0", WIX_SOURCE],
     }
 
 
-def build_installers(brackenfold_exe, demo_game_exe, folder):
-    """Builds every installer into folder; returns their paths by name. wixl takes its files from
-    the current folder, so it runs in one that holds them under their installed names."""
-    staging = os.path.join(folder, "files")
-    os.mkdir(staging)
-    for source, name in ((demo_game_exe, "demo_game.exe"), (MANUAL, "manual.txt"),
-                         (brackenfold_exe, "Brackenfold.exe")):
-        shutil.copyfile(source, os.path.join(staging, name))
+def msi_builds(demo_game_exe):
+    """Each MSI the scenarios run: its name, wixl's defines, and the SQL run on the build."""
+    def defines(version, game=demo_game_exe, dll=BUILD["dll"]):
+        # wixl takes a file's path relative to the current folder: the root, for the build.
+        files = {"GameExe": game, "Manual": MANUAL, "CustomActionDll": dll}
+        return [f"Version={version}",
+                *(f"{name}={os.path.relpath(path, '/')}" for name, path in files.items())]
+    return {
+        "msi-1": (defines("1.0.0"), [ROLLBACK_TYPE_FIX]),
+        "msi-x86": ([*defines("1.0.0", dll=BUILD["x86_dll"]), "Platform=x86"],
+                    [ROLLBACK_TYPE_FIX]),
+        "msi-1-rebuilt": (defines("1.0.0"), [ROLLBACK_TYPE_FIX]),
+        "msi-2": (defines("2.0.0"), [ROLLBACK_TYPE_FIX]),
+        "msi-undefined-game": (defines("1.0.0", BUILD["program"]), [ROLLBACK_TYPE_FIX]),
+        "msi-failing-after-registration": (defines("1.0.0"),
+                                           [ROLLBACK_TYPE_FIX, *FAILURE_AFTER_REGISTRATION]),
+    }
+
+
+def run_build(command, **options):
+    completed = subprocess.run(command, capture_output=True, text=True, timeout=300, **options)
+    if completed.returncode != 0:
+        sys.exit(f"{command} failed:\n{completed.stdout}{completed.stderr}")
+
+
+def build_installers(demo_game_exe, folder):
+    """Builds every NSIS installer and MSI into folder; returns their paths by name."""
     built = {}
-    for name, command in installer_builds(brackenfold_exe, demo_game_exe).items():
-        built[name] = os.path.join(folder, name + (".msi" if command[0] == "wixl" else ".exe"))
-        output_option = ["-o", built[name]] if command[0] == "wixl" else [f"-DOUTFILE={built[name]}"]
-        completed = subprocess.run([*command[:-1], *output_option, command[-1]], cwd=staging,
-                                   capture_output=True, text=True, timeout=120)
-        if completed.returncode != 0:
-            sys.exit(f"{command} failed:\n{completed.stdout}{completed.stderr}")
+    for name, command in nsis_builds(BUILD["program"], demo_game_exe).items():
+        built[name] = os.path.join(folder, name + ".exe")
+        run_build([*command[:-1], f"-DOUTFILE={built[name]}", command[-1]])
+    for name, (defines, queries) in msi_builds(demo_game_exe).items():
+        built[name] = os.path.join(folder, name + ".msi")
+        options = [word for define in defines for word in ("-D", define)]
+        architecture = "x86" if "Platform=x86" in defines else "x64"
+        run_build(["wixl", "-a", architecture, *options, "-o", built[name], WIX_SOURCE], cwd="/")
+        for query in queries:
+            run_build(["msibuild", built[name], "-q", query])
+    return built
+
+
+def build_inno_setups(demo_game_exe, folder):
+    """Compiles the Inno Setup example with ISCC.exe in the prefix: with the demo game, and with a
+    game without a definition. Returns their paths by name."""
+    iscc = glob.glob(ISCC_GLOB)[0]
+    built = {}
+    for name, game in (("inno", demo_game_exe), ("inno-undefined-game", BUILD["program"])):
+        built[name] = os.path.join(folder, name + ".exe")
+        run_build(["wine", iscc, "/Q", "/O" + windows_path_of_host(folder), "/F" + name,
+                   "/DGameExe=" + windows_path_of_host(game),
+                   "/DBrackenfoldExe=" + windows_path_of_host(BUILD["program"]),
+                   windows_path_of_host(INNO_SCRIPT)],
+                  env=PREFIX.environment)
     return built
 
 
@@ -123,6 +196,9 @@ class Step:
     leaves: dict  # what the game has registered afterwards
     status: int = 0  # the installer's exit status
     environment: dict | None = None
+    log: str | None = None  # the Windows path of a log the step writes
+    logged: tuple = ()  # patterns, each of which must match a line of that log
+    products: int | None = None  # how many products of the example's name are installed after it
 
 
 def nsis_install(installer, *arguments, **step):
@@ -138,9 +214,36 @@ def nsis_uninstall(**step):
     return Step([NSIS_FOLDER + r"\uninstall.exe", "/S", rf"_?={NSIS_FOLDER}"], {}, **step)
 
 
+def msiexec(option, installer, leaves, *logged, status=0, products=None):
+    log = rf"{LOGS}\{installer}-{option[1:]}.log"
+    return Step(["msiexec", option, installer, "/qn", "/l*v", log], leaves, status, log=log,
+                logged=logged, products=products)
+
+
+def inno_setup(installer, leaves, *logged, status=0, uninstall=False):
+    log = rf"{LOGS}\{installer}{'-uninstall' if uninstall else ''}.log"
+    program = INNO_FOLDER + r"\unins000.exe" if uninstall else installer
+    return Step([program, "/VERYSILENT", "/SUPPRESSMSGBOXES", f"/LOG={log}"], leaves, status,
+                log=log, logged=logged)
+
+
+def logged_line(text):
+    """A pattern for a line of an installer's log that ends in text."""
+    return re.escape(text) + "$"
+
+
+# The lines of the custom action and of the Inno Setup example in their installers' logs.
+ADDED = [logged_line(f"Brackenfold: task {name} added at 0") for name in ("Play", "Manual")]
+DONE = logged_line("Brackenfold: done.")
+NOT_ADDED = logged_line(rf"Brackenfold: {MSI_FOLDER}\demo_game.exe not added.")
+REASON = re.escape("Brackenfold:   reason: ") + r".* \(0x[0-9A-F]{8}\)$"
+REMOVED = logged_line(rf"Brackenfold: {MSI_FOLDER}\demo_game.exe removed.")
+
+
 def scenarios():
     """Each scenario's name and steps: the installers run one after another."""
     game = registered(NSIS_FOLDER, [PLAY, MANUAL_TASK])
+    msi_game = registered(MSI_FOLDER, [PLAY, MANUAL_TASK])
     return {
         **{f"NSIS {target}: install registers for all users, uninstall removes it all": [
             nsis_install_in_folder(f"nsis-{target}", leaves=game), nsis_uninstall()]
@@ -159,15 +262,41 @@ def scenarios():
             nsis_install_in_folder("nsis-x86", leaves=game),
             nsis_install("nsis-play-only", leaves=registered(NSIS_FOLDER, [PLAY])),
             nsis_uninstall()],
-        "NSIS install of a game that Game Explorer refuses: the installer says so": [
-            nsis_install_in_folder("nsis-undefined-game", leaves={}, status=2),
-            nsis_uninstall(status=2)],
+        # A silent install keeps Brackenfold's lines in the install folder; the uninstall finds
+        # nothing of the game and counts that as success.
+        "NSIS install of a game that Game Explorer refuses: the installer says so and why": [
+            nsis_install_in_folder("nsis-undefined-game", leaves={}, status=2,
+                                   log=NSIS_FOLDER + r"\brackenfold.log",
+                                   logged=(logged_line(rf"{NSIS_FOLDER}\demo_game.exe not added."),
+                                           re.escape("  reason: ") + r".* \(0x[0-9A-F]{8}\)$")),
+            nsis_uninstall()],
         "MSI install, uninstall, then upgrade from version 1 to 2 and uninstall": [
-            Step(["msiexec", "/i", "msi-1", "/qn"], registered(MSI_FOLDER, [PLAY, MANUAL_TASK])),
-            Step(["msiexec", "/x", "msi-1", "/qn"], {}),
-            Step(["msiexec", "/i", "msi-1", "/qn"], registered(MSI_FOLDER, [PLAY, MANUAL_TASK])),
-            Step(["msiexec", "/i", "msi-2", "/qn"], registered(MSI_FOLDER, [PLAY, READ_ME])),
-            Step(["msiexec", "/x", "msi-2", "/qn"], {})],
+            msiexec("/i", "msi-1", msi_game, *ADDED, DONE),
+            msiexec("/x", "msi-1", {}, REMOVED, DONE),
+            msiexec("/i", "msi-1", msi_game),
+            msiexec("/i", "msi-2", registered(MSI_FOLDER, [PLAY, READ_ME])),
+            msiexec("/x", "msi-2", {})],
+        # Each build has a product code of its own: the second replaces the first rather than
+        # installing beside it.
+        "MSI for 32-bit Windows: the x86 DLL registers in the 64-bit view": [
+            msiexec("/i", "msi-x86", registered(MSI_X86_FOLDER, [PLAY, MANUAL_TASK]), *ADDED),
+            msiexec("/x", "msi-x86", {})],
+        "MSI rebuilt in the same version: the rebuild replaces the first build": [
+            msiexec("/i", "msi-1", msi_game, products=1),
+            msiexec("/i", "msi-1-rebuilt", msi_game, products=1),
+            msiexec("/x", "msi-1-rebuilt", {}, products=0)],
+        "MSI install of a game that Game Explorer refuses: the install fails and says why": [
+            msiexec("/i", "msi-undefined-game", {}, NOT_ADDED, REASON, status=INSTALL_FAILURE)],
+        "MSI install failing after the registration: the rollback removes the registration": [
+            msiexec("/i", "msi-failing-after-registration", {}, *ADDED, REMOVED,
+                    status=INSTALL_FAILURE)],
+        "Inno Setup install and uninstall": [
+            inno_setup("inno", registered(INNO_FOLDER, [PLAY, MANUAL_TASK]), *ADDED, DONE),
+            inno_setup("inno", {}, REMOVED, DONE, uninstall=True)],
+        "Inno Setup install of a game that Game Explorer refuses: the setup says so and why": [
+            inno_setup("inno-undefined-game", {}, NOT_ADDED, REASON,
+                       status=INNO_REGISTRATION_FAILED),
+            inno_setup("inno-undefined-game", {}, uninstall=True)],
     }
 
 
@@ -175,6 +304,31 @@ def current_state():
     """The prefix's state, with the user's SID in key names replaced by a placeholder."""
     return {CURRENT_USER_GAMES.sub(lambda _: USER_GAMES, name): value
             for name, value in PREFIX.state().items()}
+
+
+def run_with_whole_status(program, *arguments, environment=None):
+    """Runs a Windows program through STATUS_BATCH; returns its output and whole exit status."""
+    output = PREFIX.run("cmd", "/c", STATUS_BATCH, program, *arguments, environment=environment)
+    status = re.search(r"^status (-?\d+)\r?$", output.stdout, re.M)
+    return output, int(status.group(1)) if status else None
+
+
+def installed_products():
+    """How many installed products carry the examples' name, as Add or Remove Programs lists
+    them."""
+    listed = PREFIX.keys_below(UNINSTALL_KEYS).values()
+    return sum(values.get("DisplayName") == ("REG_SZ", PRODUCT_NAME) for values in listed)
+
+
+def read_log(windows_path):
+    """A log's lines: msiexec and Inno Setup write them in the ANSI code page, or in UTF-16 or
+    UTF-8 with a byte order mark."""
+    with open(PREFIX.host_path(windows_path), "rb") as file:
+        data = file.read()
+    for mark, encoding in ((b"\xff\xfe", "utf-16-le"), (b"\xef\xbb\xbf", "utf-8")):
+        if data.startswith(mark):
+            return data[len(mark):].decode(encoding).splitlines()
+    return data.decode(ANSI_CODE_PAGE, errors="replace").splitlines()
 
 
 class InstallerTest(unittest.TestCase):
@@ -187,10 +341,54 @@ class InstallerTest(unittest.TestCase):
             for number, step in enumerate(steps, 1):
                 with self.subTest(name, step=number):
                     program, *arguments = (INSTALLERS.get(word, word) for word in step.command)
-                    output = PREFIX.run(program, *arguments, environment=step.environment)
-                    self.assertEqual(output.status, step.status, output)
+                    output, status = run_with_whole_status(program, *arguments,
+                                                           environment=step.environment)
+                    self.assertEqual(status, step.status, output)
                     self.assertEqual(Changes.between(start, current_state()),
                                      Changes(step.leaves, []))
+                    if step.products is not None:
+                        self.assertEqual(installed_products(), step.products)
+                    if step.log:
+                        lines = read_log(step.log)
+                        for pattern in step.logged:
+                            self.assertTrue(any(re.search(pattern, line) for line in lines),
+                                            f"{pattern} in {step.log}:\n" + "\n".join(lines))
+
+
+class MsiCustomActionTest(unittest.TestCase):
+    """RunBrackenfold called four times by one process, as msiexec's custom action server reuses
+    itself: each call's lines reach the log as the program printed them, every character and
+    bracket kept, and each call's result follows its own run."""
+
+    maxDiff = None
+    GUID = "{D8A4F0B2-6C1E-4B7A-9E35-2F80C1A7B964}"
+    FOLDER = "C:\\Games\\\u03a9mega [1]"
+
+    def test_calls_in_one_process_each_log_their_own_lines_and_result(self):
+        game = self.FOLDER + r"\demo_game.exe"
+        missing = self.FOLDER + r"\missing.exe"
+        PREFIX.copy_in(BUILD["demo_game"], game)
+        start = current_state()
+        output = PREFIX.run(INSTALLERS["msi_action_host"], INSTALLERS["brackenfold_msi"],
+                            INSTALLERS["msi-1"],
+                            f'-guid:{self.GUID} -add all "{game}" "Play;{game};play"',
+                            f'-guid:{self.GUID} -add all "{missing}"', "",
+                            f'-guid:{self.GUID} -del "{game}"')
+        runs = [[line for line in run.splitlines() if line]
+                for run in re.split(r"^result: \d+$", output.stdout.replace("\r", ""), flags=re.M)]
+        results = re.findall(r"^result: (\d+)", output.stdout, re.M)
+        escaped = self.FOLDER.replace("\u03a9", "\\u03a9")
+        prefix = "log: Brackenfold: "
+        self.assertEqual(results, ["0", "1603", "1603", "0"], output)
+        self.assertEqual(runs[0][-3:], [f"{prefix}GUID {self.GUID} obtained",
+                                        f"{prefix}task Play added at 0", f"{prefix}done."])
+        self.assertEqual(runs[1][-4:], [f"{prefix}GUID {self.GUID} obtained",
+                                        f"{prefix}{escaped}\\missing.exe not added.",
+                                        runs[1][-2], f"{prefix}done."])
+        self.assertTrue(runs[1][-2].startswith(f"{prefix}  reason: "), runs[1])
+        self.assertEqual(runs[2], [prefix + line for line in USAGE.split("\n")[:-1]])
+        self.assertIn(f"{prefix}{escaped}\\demo_game.exe removed.", runs[3])
+        self.assertEqual(Changes.between(start, current_state()), Changes({}, []))
 
 
 def readme_installer_section():
@@ -209,6 +407,19 @@ class ReadmeTest(unittest.TestCase):
                 if line.strip() not in ("", "..."):
                     self.assertIn(line.strip(), example_lines, f"{language} snippet")
 
+    def test_readme_nsis_snippet_compiles_on_its_own(self):
+        block = re.search(r"^```nsis\n(.*?)^```$", readme_installer_section(), re.M | re.S)[1]
+        folder = tempfile.mkdtemp(prefix="brackenfold-snippet-")
+        self.addCleanup(shutil.rmtree, folder)
+        script = os.path.join(folder, "snippet.nsi")
+        with open(script, "w", encoding="utf-8") as file:
+            file.write("".join(line + "\n" for line in block.splitlines() if line != "..."))
+        # Only the installer's file name comes from outside the snippet.
+        compiled = subprocess.run(["makensis", "-V2", "-WX",
+                                   "-XOutFile " + os.path.join(folder, "snippet.exe"), script],
+                                  capture_output=True, text=True, timeout=120)
+        self.assertEqual(compiled.returncode, 0, compiled.stdout + compiled.stderr)
+
     def test_examples_use_the_game_guid_and_never_game_explorer_class_id(self):
         for path in QUOTED_FILES.values():
             with open(path, encoding="utf-8") as file:
@@ -220,26 +431,43 @@ class ReadmeTest(unittest.TestCase):
 
 def main():
     global PREFIX
-    if len(sys.argv) < 3:
+    if len(sys.argv) < 4:
         sys.exit(__doc__)
-    brackenfold_exe, demo_game_exe = (os.path.abspath(path) for path in sys.argv[1:3])
-    for tool in ("wine", "wineserver", "lnkinfo", "makensis", "wixl"):
+    windows_build, windows_x86_build, demo_game_exe = (os.path.abspath(path)
+                                                         for path in sys.argv[1:4])
+    BUILD.update(program=os.path.join(windows_build, "brackenfold.exe"),
+                 dll=os.path.join(windows_build, "brackenfold_msi.dll"),
+                 host=os.path.join(windows_build, "msi_action_host.exe"), demo_game=demo_game_exe,
+                 x86_dll=os.path.join(windows_x86_build, "brackenfold_msi.dll"))
+    for path in BUILD.values():
+        if not os.path.isfile(path):
+            sys.exit(f"{path} does not exist: build the windows preset first")
+    for tool in ("wine", "wineserver", "lnkinfo", "makensis", "wixl", "msibuild", "xvfb-run"):
         if shutil.which(tool) is None:
             sys.exit(f"{tool} is missing: run scripts/install-dependencies --wine")
+    if not glob.glob(ISCC_GLOB):
+        sys.exit("Inno Setup's compiler is missing: run scripts/install-dependencies --wine")
     signal.signal(signal.SIGTERM, stop_on_signal)
     signal.signal(signal.SIGINT, stop_on_signal)
     PREFIX = WinePrefix()
     builds = tempfile.mkdtemp(prefix="brackenfold-installers-")
     try:
-        # The installers are built while the prefix boots.
+        # The NSIS installers and the MSIs are built while the prefix boots; Inno Setup's
+        # compiler runs in the prefix.
         with concurrent.futures.ThreadPoolExecutor(max_workers=1) as executor:
-            built = executor.submit(build_installers, brackenfold_exe, demo_game_exe, builds)
+            built = executor.submit(build_installers, demo_game_exe, builds)
+            # Inno Setup's setups need a display even when silent.
+            PREFIX.use_own_display()
             PREFIX.boot()
             PREFIX.prepare_for_windowed_programs()
-        for name, host_path in built.result().items():
+            built = {**built.result(), **build_inno_setups(demo_game_exe, builds),
+                     "brackenfold_msi": BUILD["dll"], "msi_action_host": BUILD["host"]}
+        for name, host_path in built.items():
             INSTALLERS[name] = "C:\\Installers\\" + os.path.basename(host_path)
             PREFIX.copy_in(host_path, INSTALLERS[name])
-        result = unittest.main(argv=[sys.argv[0], *sys.argv[3:]], exit=False, verbosity=2).result
+        PREFIX.write_bytes(STATUS_BATCH, STATUS_BATCH_TEXT.encode("ascii"))
+        os.makedirs(PREFIX.host_path(LOGS), exist_ok=True)
+        result = unittest.main(argv=[sys.argv[0], *sys.argv[4:]], exit=False, verbosity=2).result
     finally:
         PREFIX.close()
         shutil.rmtree(builds, ignore_errors=True)

@@ -8,6 +8,7 @@ Usage: release_checks.py SOURCE_FOLDER VERSION [unittest options, such as -k Sig
 
 import hashlib
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -23,12 +24,22 @@ SOURCE = None  # set by main()
 VERSION = None
 PACKAGE_TIMEOUT_SECONDS = 1200  # a run in a fresh folder builds both executables
 
-# The shipped executables' budgets in bytes (1.1 and 1.2 MB). A static program that only writes
-# one line through std::cout is 0.93 MB with this toolchain for x64. The x86 build is larger: its
-# exceptions unwind through DWARF tables that the x64 build keeps in its smaller PE unwind data.
-SIZE_BUDGETS = {"x64": 1_100_000, "x86": 1_200_000}
 ARCHITECTURES = ("x64", "x86")
-DEBUG_FILE = "Brackenfold.exe.debug"
+BINARIES = ("Brackenfold.exe", "BrackenfoldMsi.dll")
+# The files of the source tree that each zip carries beside the binaries, under the same names.
+DOCUMENTS = ("CHANGELOG.md", "LICENSE", "README.md", "examples/demo-game/game_definition.xml",
+             "examples/inno/demo-game.iss", "examples/nsis/demo-game.nsi",
+             "examples/wix/demo-game.wxs")
+# The README's table of the shipped binaries' size budgets, which these checks enforce.
+SIZE_TABLE_ROW = re.compile(r"^\| `([\w.]+)` \| ([\d,]+) bytes \| ([\d,]+) bytes \|$", re.M)
+
+
+def size_budgets():
+    """The budget of each shipped binary by name and architecture, from the README's table."""
+    with open(os.path.join(SOURCE, "README.md"), encoding="utf-8") as file:
+        rows = SIZE_TABLE_ROW.findall(file.read())
+    return {(name, architecture): int(size.replace(",", ""))
+            for name, *sizes in rows for architecture, size in zip(ARCHITECTURES, sizes)}
 
 
 def package(source, output, *options, environment=None):
@@ -72,63 +83,72 @@ class PackagedRelease:
 
 
 class ContentsTest(unittest.TestCase):
-    def test_zips_hold_the_executable_readme_and_license_and_checksums_match(self):
+    def test_zips_hold_the_binaries_and_documents_and_checksums_cover_every_file(self):
         dist = PackagedRelease.get()
         self.assertEqual(sorted(os.listdir(dist)), sorted(
             ["SHA256SUMS", zip_name("debug"), zip_name("windows-x64"), zip_name("windows-x86")]))
         for architecture in ARCHITECTURES:
             with zipfile.ZipFile(os.path.join(dist, zip_name(f"windows-{architecture}"))) as zip:
-                self.assertEqual(zip.namelist(), ["Brackenfold.exe", "LICENSE", "README.md"])
-                for name in ("LICENSE", "README.md"):
+                self.assertEqual(zip.namelist(), sorted([*BINARIES, *DOCUMENTS]))
+                for name in DOCUMENTS:
                     with open(os.path.join(SOURCE, name), "rb") as file:
                         self.assertEqual(zip.read(name), file.read(), name)
         with zipfile.ZipFile(os.path.join(dist, zip_name("debug"))) as zip:
-            self.assertEqual(zip.namelist(), [f"windows-{architecture}/{DEBUG_FILE}"
-                                              for architecture in ARCHITECTURES])
+            self.assertEqual(zip.namelist(), [f"windows-{architecture}/{binary}.debug"
+                                              for architecture in ARCHITECTURES
+                                              for binary in BINARIES])
         with open(os.path.join(dist, "SHA256SUMS"), encoding="ascii") as file:
             listed = dict(reversed(line.split()) for line in file)
         actual = {}
-        for name in listed:
-            with open(os.path.join(dist, name), "rb") as zip_file:
-                actual[name] = hashlib.sha256(zip_file.read()).hexdigest()
+        for name in os.listdir(dist):
+            if name != "SHA256SUMS":
+                with open(os.path.join(dist, name), "rb") as released:
+                    actual[name] = hashlib.sha256(released.read()).hexdigest()
         self.assertEqual(listed, actual)
 
-    def test_executables_are_stripped_within_budget_and_linked_to_their_debug_files(self):
+    def test_binaries_are_stripped_within_budget_and_linked_to_their_debug_files(self):
         dist = PackagedRelease.get()
         work = tempfile.mkdtemp(prefix="brackenfold-unzipped-")
         self.addCleanup(shutil.rmtree, work)
+        budgets = size_budgets()
+        self.assertEqual(sorted(budgets), sorted((binary, architecture) for binary in BINARIES
+                                                 for architecture in ARCHITECTURES))
         for architecture in ARCHITECTURES:
-            with self.subTest(architecture):
-                exe = os.path.join(work, f"{architecture}.exe")
-                debug = os.path.join(work, f"{architecture}.debug")
-                with open(exe, "wb") as file:
-                    file.write(read_member(os.path.join(dist, zip_name(f"windows-{architecture}")),
-                                           "Brackenfold.exe"))
-                with open(debug, "wb") as file:
-                    file.write(read_member(os.path.join(dist, zip_name("debug")),
-                                           f"windows-{architecture}/{DEBUG_FILE}"))
-                size = os.path.getsize(exe)
-                print(f"{architecture}: Brackenfold.exe {size} bytes, "
-                      f"{DEBUG_FILE} {os.path.getsize(debug)} bytes")
-                self.assertLessEqual(size, SIZE_BUDGETS[architecture])
+            for binary in BINARIES:
+                with self.subTest(architecture, binary=binary):
+                    self.check_binary(dist, work, architecture, binary, budgets)
 
-                with open(exe, "rb") as file:
-                    headers = file.read(4096)
-                pe_header = int.from_bytes(headers[0x3C:0x40], "little")
-                self.assertEqual(headers[pe_header + 8:pe_header + 12], bytes(4), "link time")
+    def check_binary(self, dist, work, architecture, binary, budgets):
+        debug_file = binary + ".debug"
+        exe = os.path.join(work, f"{architecture}-{binary}")
+        debug = os.path.join(work, f"{architecture}-{debug_file}")
+        with open(exe, "wb") as file:
+            file.write(read_member(os.path.join(dist, zip_name(f"windows-{architecture}")),
+                                   binary))
+        with open(debug, "wb") as file:
+            file.write(read_member(os.path.join(dist, zip_name("debug")),
+                                   f"windows-{architecture}/{debug_file}"))
+        size = os.path.getsize(exe)
+        print(f"{architecture}: {binary} {size} bytes, {debug_file} {os.path.getsize(debug)} bytes")
+        self.assertLessEqual(size, budgets[(binary, architecture)])
 
-                shipped = sections(exe)
-                self.assertEqual([name for name in shipped if name.startswith(".debug")], [])
-                self.assertIn(".debug_info", sections(debug))
-                # The link: the debug file's name, padding to four bytes, its CRC-32.
-                offset, length = shipped[".gnu_debuglink"]
-                with open(exe, "rb") as file:
-                    file.seek(offset)
-                    link = file.read(length)
-                self.assertEqual(link[:len(DEBUG_FILE) + 1], DEBUG_FILE.encode() + b"\0")
-                with open(debug, "rb") as file:
-                    crc = zlib.crc32(file.read())
-                self.assertEqual(int.from_bytes(link[-4:], "little"), crc)
+        with open(exe, "rb") as file:
+            headers = file.read(4096)
+        pe_header = int.from_bytes(headers[0x3C:0x40], "little")
+        self.assertEqual(headers[pe_header + 8:pe_header + 12], bytes(4), "link time")
+
+        shipped = sections(exe)
+        self.assertEqual([name for name in shipped if name.startswith(".debug")], [])
+        self.assertIn(".debug_info", sections(debug))
+        # The link: the debug file's name, padding to four bytes, its CRC-32.
+        offset, length = shipped[".gnu_debuglink"]
+        with open(exe, "rb") as file:
+            file.seek(offset)
+            link = file.read(length)
+        self.assertEqual(link[:len(debug_file) + 1], debug_file.encode() + b"\0")
+        with open(debug, "rb") as file:
+            crc = zlib.crc32(file.read())
+        self.assertEqual(int.from_bytes(link[-4:], "little"), crc)
 
 
 class ReproducibleTest(unittest.TestCase):
@@ -174,30 +194,15 @@ class SignedTest(unittest.TestCase):
         package(SOURCE, dist, "--sign", key, certificate)
 
         for architecture in ARCHITECTURES:
-            with self.subTest(architecture):
-                exe = os.path.join(work, f"{architecture}.exe")
-                with open(exe, "wb") as file:
-                    file.write(read_member(os.path.join(dist, zip_name(f"windows-{architecture}")),
-                                           "Brackenfold.exe"))
-                untrusted = subprocess.run(["osslsigncode", "verify", "-in", exe],
-                                           capture_output=True, text=True)
-                # Nobody trusts the throwaway certificate: the chain fails, and only the chain.
-                self.assertNotEqual(untrusted.returncode, 0)
-                self.assertIn("Error: self-signed certificate", untrusted.stdout)
-                self.assertIn("Message digest algorithm  : SHA256", untrusted.stdout)
-                self.assertRegex(untrusted.stdout, r"Current message digest\s*: (\w+) *\n"
-                                                   r"Calculated message digest\s*: \1 *\n")
-                self.assertIn("Subject: /CN=Brackenfold throwaway test signer", untrusted.stdout)
-                # Trusting it, the signature over that digest verifies.
-                trusted = subprocess.run(["osslsigncode", "verify", "-CAfile", certificate,
-                                          "-in", exe], capture_output=True, text=True)
-                self.assertEqual(trusted.returncode, 0, trusted.stdout + trusted.stderr)
-                self.assertIn("Signature verification: ok", trusted.stdout)
+            for binary in BINARIES:
+                with self.subTest(architecture, binary=binary):
+                    self.check_signature(dist, work, architecture, binary, certificate)
 
         prefix = WinePrefix()
         try:
             prefix.boot()
-            prefix.copy_in(os.path.join(work, "x64.exe"), r"C:\Brackenfold\Brackenfold.exe")
+            prefix.copy_in(os.path.join(work, "x64-Brackenfold.exe"),
+                           r"C:\Brackenfold\Brackenfold.exe")
             output = prefix.run(r"C:\Brackenfold\Brackenfold.exe")
         finally:
             prefix.close()
@@ -206,6 +211,26 @@ class SignedTest(unittest.TestCase):
         self.assertTrue(output.stdout.startswith(f"\r\nBrackenfold v {short_version}.\r\n"),
                         output)
         self.assertIn("\tBrackenfold.exe [<-guid:>GUID]", output.stdout)
+
+    def check_signature(self, dist, work, architecture, binary, certificate):
+        exe = os.path.join(work, f"{architecture}-{binary}")
+        with open(exe, "wb") as file:
+            file.write(read_member(os.path.join(dist, zip_name(f"windows-{architecture}")),
+                                   binary))
+        untrusted = subprocess.run(["osslsigncode", "verify", "-in", exe],
+                                   capture_output=True, text=True)
+        # Nobody trusts the throwaway certificate: the chain fails, and only the chain.
+        self.assertNotEqual(untrusted.returncode, 0)
+        self.assertIn("Error: self-signed certificate", untrusted.stdout)
+        self.assertIn("Message digest algorithm  : SHA256", untrusted.stdout)
+        self.assertRegex(untrusted.stdout, r"Current message digest\s*: (\w+) *\n"
+                                           r"Calculated message digest\s*: \1 *\n")
+        self.assertIn("Subject: /CN=Brackenfold throwaway test signer", untrusted.stdout)
+        # Trusting it, the signature over that digest verifies.
+        trusted = subprocess.run(["osslsigncode", "verify", "-CAfile", certificate,
+                                  "-in", exe], capture_output=True, text=True)
+        self.assertEqual(trusted.returncode, 0, trusted.stdout + trusted.stderr)
+        self.assertIn("Signature verification: ok", trusted.stdout)
 
 
 def main():

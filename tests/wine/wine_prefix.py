@@ -8,6 +8,7 @@ import re
 import shutil
 import subprocess
 import tempfile
+import time
 
 # Wine derives its code pages from the Unix locale. Pinned to C.UTF-8, which Wine treats as
 # en-US: command-line arguments are decoded as UTF-8, a Windows program's narrow console text is
@@ -81,6 +82,7 @@ class WinePrefix:
         self.environment = dict(os.environ, WINEPREFIX=self.path, HOME=home, **BASE_ENVIRONMENT)
         self.drive_c = os.path.join(self.path, "drive_c")
         self.keeper = None  # a program kept running for the prefix's whole life, if any
+        self.display_server = None  # the prefix's own X server, if any
 
     def boot(self):
         """Starts the prefix's server, creates the prefix and finds its application data folders.
@@ -101,14 +103,37 @@ class WinePrefix:
         self.local_task_root = local + "\\" + TASK_FOLDER_BELOW_APP_DATA
         self.common_task_root = common + "\\" + TASK_FOLDER_BELOW_APP_DATA
 
+    def use_own_display(self):
+        """Gives the prefix's programs an X server of their own until close: Xvfb, through
+        xvfb-run, for programs that need a real display even when silent (Inno Setup's setups).
+        Call it before boot: the prefix's desktop takes its display driver when it starts."""
+        authority = os.path.join(self.folder, "xauthority")
+        display_file = os.path.join(self.folder, "display")
+        # xvfb-run picks a free display and tells it only to its command, which writes it out and
+        # then waits for its input to close.
+        self.display_server = subprocess.Popen(
+            ["xvfb-run", "--auto-servernum", "--auth-file=" + authority, "sh", "-c",
+             'echo "$DISPLAY" >"$0.new" && mv "$0.new" "$0" && exec cat >/dev/null', display_file],
+            env=self.environment, stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + COMMAND_TIMEOUT_SECONDS
+        while not os.path.exists(display_file):
+            if self.display_server.poll() is not None or time.monotonic() > deadline:
+                raise RuntimeError("xvfb-run did not start its X server")
+            time.sleep(0.2)
+        with open(display_file, encoding="ascii") as file:
+            self.environment.update(DISPLAY=file.read().strip(), XAUTHORITY=authority)
+
     def prepare_for_windowed_programs(self):
-        """Readies the prefix for windowed programs, such as installers: gives them a display
-        driver that shows nothing, and keeps one such program (Notepad) open until close. Without
-        the driver, each run waits some ten seconds for a desktop and a COM service that cannot
-        start without a display; without a program that stays, the prefix's desktop and services
-        end with each run's last process and the next run waits for them to start again."""
-        self._wine("reg", "add", r"HKCU\Software\Wine\Drivers", "/v", "Graphics", "/d", "null",
-                   "/f", check=True)
+        """Readies the prefix for windowed programs, such as installers: without a display of its
+        own (use_own_display), gives them a display driver that shows nothing, and keeps one such
+        program (Notepad) open until close. Without a driver, each run waits some ten seconds for
+        a desktop and a COM service that cannot start without a display; without a program that
+        stays, the prefix's desktop and services end with each run's last process and the next
+        run waits for them to start again."""
+        if self.display_server is None:
+            self._wine("reg", "add", r"HKCU\Software\Wine\Drivers", "/v", "Graphics", "/d",
+                       "null", "/f", check=True)
         self.keeper = subprocess.Popen(["wine", "notepad"], env=self.environment, cwd=self.drive_c,
                                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                        stderr=subprocess.DEVNULL)
@@ -120,6 +145,9 @@ class WinePrefix:
                            capture_output=True, timeout=COMMAND_TIMEOUT_SECONDS)
         if self.keeper:
             self.keeper.wait(timeout=COMMAND_TIMEOUT_SECONDS)
+        if self.display_server:
+            self.display_server.stdin.close()
+            self.display_server.wait(timeout=COMMAND_TIMEOUT_SECONDS)
         shutil.rmtree(self.folder, ignore_errors=True)
 
     def host_path(self, windows_path):
@@ -159,6 +187,11 @@ class WinePrefix:
         for root in (self.local_task_root, self.common_task_root):
             found.update(self._task_files(root))
         return found
+
+    def keys_below(self, root):
+        """The registry keys below root (64-bit view) that hold values, by name: each value's name
+        to its type and data."""
+        return self._registry_keys(root)
 
     def _wine(self, *command, environment=None, check=False):
         return subprocess.run(["wine", *command], env=dict(self.environment, **(environment or {})),
