@@ -239,3 +239,14 @@ void FailHostFileCall(std::uint64_t failAt, int error) {
 std::uint64_t HostFileCallCount() {
     return callCount;
 }
+
+int StatHostEntry(const std::filesystem::path& path, struct stat& status) {
+    return Checked([&] { return ::stat(path.c_str(), &status); });
+}
+
+int HostEntryExists(const std::filesystem::path& path, bool& exists) {
+    struct stat status {};
+    const int error = StatHostEntry(path, status);
+    exists = error == 0;
+    return error == ENOENT || error == ENOTDIR ? 0 : error;
+}
