@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <future>
+#include <map>
 
 #include <gtest/gtest.h>
 
@@ -65,9 +66,12 @@ std::string Section(const std::string& key, const std::vector<std::string>& valu
 
 class EmulatedProgramTest : public testing::Test {
   protected:
-    ProcessResult Run(const std::vector<std::string>& arguments) const {
+    // environment is set on top of the system's place, which it may change.
+    ProcessResult Run(const std::vector<std::string>& arguments,
+                      const std::map<std::string, std::string>& environment = {}) const {
         ProcessOptions options;
-        options.environment["XDG_DATA_HOME"] = data_.Path().string();
+        options.environment = environment;
+        options.environment.emplace("XDG_DATA_HOME", data_.Path().string());
         options.workingDirectory = work_.Path().string();
         return RunProcess(BRACKENFOLD_PROGRAM, arguments, options);
     }
@@ -565,6 +569,25 @@ TEST_F(EmulatedProgramTest, CorruptedRegistryFileFailsClearlyAndIsLeftAsItWas) {
     EXPECT_EQ(ReadBytes(HiveFile("HKEY_LOCAL_MACHINE")), corrupted);
 }
 
+// Whoever repairs a damaged registry file needs to know where it went wrong; the user's reason
+// stays the invalid data.
+TEST_F(EmulatedProgramTest, RefusedRegistryFileIsNamedWithItsLineInOneDiagnosticLine) {
+    ASSERT_EQ(Run({"-del", "C:\\Games\\A\\a.exe"}).exitStatus, 0);
+    WriteBytes(HiveFile("HKEY_LOCAL_MACHINE"),
+               "\xFF\xFE" + ToUtf16Le(L"Windows Registry Editor Version 5.00\r\n\r\n"
+                                      L"[HKEY_LOCAL_MACHINE\\Software]\r\n\"v\"=nonsense\r\n"));
+    const ProcessResult remove = Run({"-del", "C:\\Games\\A\\a.exe"}, {{"BRACKENFOLD_DEBUG", "1"}});
+    EXPECT_NE(WithReasonCodesOnly(remove.err).find(ReasonCode("0x8007000D")), std::string::npos)
+        << remove.err;
+    const std::string where = "debug error: " + HiveFile("HKEY_LOCAL_MACHINE").string() + ":4: ";
+    std::size_t reported = 0;
+    for (std::size_t at = remove.err.find(where); at != std::string::npos;
+         at = remove.err.find(where, at + 1)) {
+        ++reported;
+    }
+    EXPECT_EQ(reported, 1u) << remove.err;
+}
+
 // The demo game with one name of its resource tree changed, so that the loader no longer finds
 // the type or the name Game Explorer looks for.
 std::string DemoGameWithResourceName(const std::wstring& from, const std::wstring& to) {
@@ -578,6 +601,7 @@ struct ReasonCase {
     const char* name;
     std::vector<std::string> arguments;
     std::string failureAndReason;  // the lines on standard error
+    std::map<std::string, std::string> environment = {};
 };
 
 // A game path of 282 characters, as an installer's deep folder gives one.
@@ -622,6 +646,12 @@ const ReasonCase kReasonCases[] = {
      {"-add", "all", "C:\\Games\\Demo\\demo.exe", "COM1;C:\\Games\\Demo\\demo.exe;play"},
      "task COM1 not added.\n  reason: The filename, directory name, or volume label syntax is "
      "incorrect. (0x8007007B)\n"},
+    // The game exists; what is missing is a place for the system.
+    {"NoPlaceForTheSystem",
+     {"-add", "all", "demo.exe"},
+     "demo.exe not added.\n"
+     "  reason: The system could not find the environment option that was entered. (0x800700CB)\n",
+     {{"XDG_DATA_HOME", "relative"}, {"HOME", ""}}},
     {"DeleteOfAGameNeverAdded",
      {"-del", "C:\\Games\\Never\\never.exe"},
      "C:\\Games\\Never\\never.exe not removed. Cannot retrieve information\n"
@@ -642,7 +672,8 @@ TEST_P(EmulatedReasonTest, FailureLineIsFollowedByItsReason) {
                     DemoGameWithDefinition("<GameDefinitionFile/>"));
     InstallDemoGame(System(), "C:\\Games\\Huge\\game.exe",
                     DemoGameClaimingDefinitionSize(0xFFFFFFFF));
-    const ProcessResult result = Run(GetParam().arguments);
+    WriteBytes(work_.Path() / "demo.exe", DemoGame());
+    const ProcessResult result = Run(GetParam().arguments, GetParam().environment);
     EXPECT_EQ(result.err, GetParam().failureAndReason);
     EXPECT_EQ(result.exitStatus, 0);
 }

@@ -106,6 +106,38 @@ TEST_F(EmulatedRegistryTest, OpenExistingKeyFindsOnlyKeysThatExistAndDeletesBelo
     EXPECT_EQ(registry_.Handles().OpenCount(), 0u);
 }
 
+// Listing by index reads a list kept with the tree: it must follow every key added or removed.
+TEST_F(EmulatedRegistryTest, EnumKeyListsSubkeysInNameOrderAsTheyAreNow) {
+    HKEY parent = nullptr;
+    ASSERT_EQ(registry_.CreateKey(HKEY_CURRENT_USER, L"P", &parent, nullptr), ERROR_SUCCESS);
+    auto list = [&] {
+        std::vector<std::wstring> names;
+        for (DWORD index = 0;; ++index) {
+            wchar_t name[256];
+            DWORD length = 256;
+            const LSTATUS listed = registry_.EnumKey(parent, index, name, &length);
+            if (listed != ERROR_SUCCESS) {
+                EXPECT_EQ(listed, ERROR_NO_MORE_ITEMS);
+                return names;
+            }
+            names.emplace_back(name, length);
+        }
+    };
+    for (const wchar_t* name : {L"c", L"A", L"b"}) {
+        HKEY child = nullptr;
+        ASSERT_EQ(registry_.CreateKey(parent, name, &child, nullptr), ERROR_SUCCESS);
+        registry_.CloseKey(child);
+    }
+    EXPECT_EQ(list(), (std::vector<std::wstring>{L"A", L"b", L"c"}));
+    ASSERT_EQ(registry_.DeleteTree(parent, L"b"), ERROR_SUCCESS);
+    EXPECT_EQ(list(), (std::vector<std::wstring>{L"A", L"c"}));
+    HKEY added = nullptr;
+    ASSERT_EQ(registry_.CreateKey(parent, L"B2", &added, nullptr), ERROR_SUCCESS);
+    registry_.CloseKey(added);
+    EXPECT_EQ(list(), (std::vector<std::wstring>{L"A", L"B2", L"c"}));
+    registry_.CloseKey(parent);
+}
+
 TEST_F(EmulatedRegistryTest, ValuesAreSetThroughAnyHandleOnTheKey) {
     HKEY parent = nullptr;
     HKEY child = nullptr;

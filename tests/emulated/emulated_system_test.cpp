@@ -118,7 +118,7 @@ TEST(EmulatedSystemWithoutFolderTest, FolderQueriesAndRegistryFail) {
     EXPECT_TRUE(FAILED(system.SHGetFolderPathW(CSIDL_COMMON_APPDATA, SHGFP_TYPE_CURRENT, path)));
     HKEY key = nullptr;
     EXPECT_EQ(system.RegCreateKeyExW(HKEY_CURRENT_USER, L"Software", KEY_WRITE, &key, nullptr),
-              ERROR_PATH_NOT_FOUND);
+              ERROR_ENVVAR_NOT_FOUND);
 }
 
 }  // namespace

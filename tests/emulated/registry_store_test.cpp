@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "emulated/base/utf16.h"
+#include "emulated/base/win32_codes.h"
 #include "emulated/com/game_explorer_class.h"
 #include "emulated/host/host_files.h"
 #include "emulated/machine/system_creation.h"
@@ -106,6 +107,39 @@ TEST_F(RegistryStoreTest, KeptTreeAlwaysReadsAsTheFileDoes) {
             break;
         }
     }
+}
+
+// A store keeps its tree while the file looks unchanged. Another run's change must show even when
+// it leaves the file exactly as large and as old as before, and so must a change made in place.
+TEST_F(RegistryStoreTest, KeptTreeSeesEveryChangeOfTheFile) {
+    RegistryStore keeping = NewStore();
+    ASSERT_EQ(AddKey(keeping, L"One"), ERROR_SUCCESS);
+    ASSERT_EQ(TestKeyCount(keeping), 1u);
+    const std::filesystem::path file = keeping.HiveFile(Hive::LocalMachine);
+    const auto size = std::filesystem::file_size(file);
+    const auto modified = std::filesystem::last_write_time(file);
+
+    RegistryStore other = NewStore();
+    ASSERT_EQ(other.Update(Hive::LocalMachine,
+                           [](RegistryNode& root, bool& changed) {
+                               RegistryNode* test = FindKey(root, {L"Software", L"Test"});
+                               test->Remove(L"One");
+                               test->Create(L"Two", changed);
+                               return ERROR_SUCCESS;
+                           }),
+              ERROR_SUCCESS);
+    std::filesystem::last_write_time(file, modified);
+    ASSERT_EQ(std::filesystem::file_size(file), size);
+    bool foundTwo = false;
+    keeping.Read(Hive::LocalMachine, [&](const RegistryNode& root) {
+        foundTwo = FindKey(root, {L"Software", L"Test", L"Two"}) != nullptr;
+    });
+    EXPECT_TRUE(foundTwo);
+
+    std::string edited = ReadBytes(file);
+    edited += ToUtf16Le(L"[HKEY_LOCAL_MACHINE\\Software\\Test\\X]\r\n");
+    WriteBytes(file, edited);
+    EXPECT_EQ(TestKeyCount(keeping), 2u);
 }
 
 TEST_F(RegistryStoreTest, CorruptedHiveFailsEveryOperationAndIsLeftUnchanged) {
@@ -231,9 +265,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(RegistryStoreWithoutSystemTest, FailsWithTheFailureToCreateTheSystem) {
     const SystemLayout nowhere{std::filesystem::path()};
     const LONG created = CreateSystem(nowhere, {L"me", L"S-1"});
-    EXPECT_EQ(created, ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(created, ERROR_ENVVAR_NOT_FOUND);
     RegistryStore store(nowhere, created);
-    EXPECT_EQ(store.Read(Hive::CurrentUser, [](const RegistryNode&) {}), ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(store.Read(Hive::CurrentUser, [](const RegistryNode&) {}), ERROR_ENVVAR_NOT_FOUND);
 }
 
 }  // namespace

@@ -78,10 +78,6 @@ class EmulatedSystem final : public SystemBackend {
 
     // Registry keys opened and not yet closed.
     std::size_t OpenKeyCount() const { return registry_.Handles().OpenCount(); }
-    // Modules loaded and not yet freed.
-    std::size_t LoadedModuleCount() const { return modules_.LoadedCount(); }
-    // Mutex handles created and not yet closed.
-    std::size_t OpenMutexCount() const { return mutexes_.OpenCount(); }
 
   private:
     std::shared_ptr<EmulatedMachine> machine_;

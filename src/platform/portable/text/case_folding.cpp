@@ -44,6 +44,11 @@ std::wstring FoldedText(std::wstring_view text) {
 int CompareIgnoringCase(std::wstring_view a, std::wstring_view b) {
     std::size_t common = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < common; ++i) {
+        if (a[i] == b[i]) {
+            // Most names compared share a long prefix (every game's key is a GUID in braces):
+            // equal characters need no folding.
+            continue;
+        }
         wchar_t ca = FoldCase(a[i]);
         wchar_t cb = FoldCase(b[i]);
         if (ca != cb) {

@@ -26,6 +26,7 @@ constexpr SystemMessage kSystemMessages[] = {
     {161, L"The specified path is invalid.\r\n"},
     {183, L"Cannot create a file when that file already exists.\r\n"},
     {193, L"%1 is not a valid Win32 application.\r\n"},
+    {203, L"The system could not find the environment option that was entered.\r\n"},
     {206, L"The filename or extension is too long.\r\n"},
     {223, L"The file size exceeds the limit allowed and cannot be saved.\r\n"},
     {1012, L"The configuration registry key could not be read.\r\n"},

@@ -7,10 +7,16 @@
 #include "platform_api.h"
 
 constexpr LONG ERROR_BAD_PATHNAME = 161;
+constexpr LONG ERROR_ENVVAR_NOT_FOUND = 203;
 constexpr LONG ERROR_NOT_OWNER = 288;
 constexpr LONG ERROR_KEY_DELETED = 1018;
 constexpr LONG ERROR_CANTWRITE = 1013;
 constexpr LONG ERROR_CANTREAD = 1012;
+
+// Registry value types beside REG_SZ and REG_EXPAND_SZ, which the program writes itself.
+constexpr DWORD REG_BINARY = 3;
+constexpr DWORD REG_DWORD = 4;
+constexpr DWORD REG_MULTI_SZ = 7;
 
 // A text that is not a braced GUID, as the COM library reports it.
 constexpr HRESULT CO_E_CLASSSTRING = static_cast<HRESULT>(0x800401F3);

@@ -1,7 +1,6 @@
 #include "emulated/host/atomic_file.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <optional>
@@ -25,13 +24,13 @@ std::string RandomSuffix() {
     return suffix;
 }
 
-// The permission bits of the file being replaced, none when it does not exist yet.
-std::optional<mode_t> ModeOf(const std::filesystem::path& path) {
+// The permission bits of the file being replaced, none when it does not exist yet. 0 or the
+// errno of a look-up that could not tell: the new file must not silently lose the old one's mode.
+int ModeOf(const std::filesystem::path& path, std::optional<mode_t>& mode) {
     struct stat status {};
-    if (::stat(path.c_str(), &status) != 0) {
-        return std::nullopt;
-    }
-    return status.st_mode & 07777;
+    const int error = StatHostEntry(path, status);
+    mode = error == 0 ? std::optional<mode_t>(status.st_mode & 07777) : std::nullopt;
+    return error == ENOENT ? 0 : error;
 }
 
 // Creates a temporary file of an unpredictable name that no other file has, so that neither a
@@ -70,34 +69,33 @@ int SyncFolder(const std::filesystem::path& folder) {
 
 }  // namespace
 
-int ReplaceFileAtomically(const std::filesystem::path& path, std::string_view contents) {
-    std::optional<mode_t> mode = ModeOf(path);
+int ReplaceFileAtomically(const std::filesystem::path& path, std::string_view contents,
+                          HostFile* kept) {
+    std::optional<mode_t> mode;
+    if (int error = ModeOf(path, mode); error != 0) {
+        return error;
+    }
     HostFile file;
     std::filesystem::path temporary;
     if (int error = CreateTemporary(path, file, temporary); error != 0) {
         return error;
     }
     int error = WriteTemporary(file, mode, contents);
-    file.Close();
     if (error == 0) {
         error = RenameHostFile(temporary, path);
     }
     if (error != 0) {
+        file.Close();
         RemoveHostEntry(temporary);
         return error;
     }
     // The rename is durable only once the folder that records it is on disk.
     std::filesystem::path folder = path.parent_path();
-    return SyncFolder(folder.empty() ? std::filesystem::path(".") : folder);
-}
-
-int ReadWholeFile(const std::filesystem::path& path, std::string& contents, std::size_t limit) {
-    contents.clear();
-    HostFile file;
-    if (int error = file.Open(path, O_RDONLY); error != 0) {
-        return error;
+    error = SyncFolder(folder.empty() ? std::filesystem::path(".") : folder);
+    if (error == 0 && kept != nullptr) {
+        *kept = std::move(file);
     }
-    return file.ReadToEnd(contents, limit);
+    return error;
 }
 
 int RemoveStaleTemporaries(const std::filesystem::path& path) {

@@ -4,16 +4,16 @@
 #include <filesystem>
 #include <string>
 
+#include "emulated/host/host_files.h"
+
 // Replaces path with contents: writes a temporary file in the same folder (<name>.tmp-<random>),
 // flushes it to disk, renames it over path and flushes the folder, so a reader sees the old file
 // or the new one, never a mixture, even after a crash. The new file keeps the permissions of the
 // one it replaces. 0 on success, else the errno of the failed step (the temporary file is then
-// removed and path is untouched, unless only the flush of the folder failed).
-int ReplaceFileAtomically(const std::filesystem::path& path, std::string_view contents);
-
-// 0 and the file's bytes, or an errno: ENOENT when the file does not exist, EFBIG when it holds
-// more than limit bytes.
-int ReadWholeFile(const std::filesystem::path& path, std::string& contents, std::size_t limit);
+// removed and path is untouched, unless only the flush of the folder failed). When kept is given,
+// it holds the new file open after a success, for a caller that must know it is the same file.
+int ReplaceFileAtomically(const std::filesystem::path& path, std::string_view contents,
+                          HostFile* kept = nullptr);
 
 // Removes the temporary files that replacing path left behind when their run died before the
 // rename. Only for a caller that holds the lock under which every replacement of path is made,

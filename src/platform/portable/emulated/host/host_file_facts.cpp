@@ -1,8 +1,6 @@
 #include "emulated/host/host_file_facts.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
+#include "emulated/host/host_files.h"
 
 namespace {
 
@@ -23,8 +21,8 @@ std::uint64_t FileTimeOf(const timespec& time) {
 HostFileFacts FactsOf(const std::filesystem::path& path) {
     HostFileFacts facts;
     struct stat status {};
-    if (::stat(path.c_str(), &status) != 0) {
-        facts.error = errno;
+    if (int error = StatHostEntry(path, status); error != 0) {
+        facts.error = error;
         return facts;
     }
     facts.attributes = S_ISDIR(status.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;

@@ -242,7 +242,7 @@ std::uint64_t HostFileCallCount() {
 
 int HostFileStatus(const std::filesystem::path& path) {
     struct stat status {};
-    return Checked([&] { return ::stat(path.c_str(), &status); });
+    return StatHostEntry(path, status);
 }
 
 int HostCurrentFolder(std::filesystem::path& folder) {
@@ -260,4 +260,15 @@ int HostCurrentFolder(std::filesystem::path& folder) {
         }
         buffer.resize(buffer.size() * 2);
     }
+}
+
+int StatHostEntry(const std::filesystem::path& path, struct stat& status) {
+    return Checked([&] { return ::stat(path.c_str(), &status); });
+}
+
+int HostEntryExists(const std::filesystem::path& path, bool& exists) {
+    struct stat status {};
+    const int error = StatHostEntry(path, status);
+    exists = error == 0;
+    return error == ENOENT || error == ENOTDIR ? 0 : error;
 }

@@ -7,6 +7,7 @@
 // can make each file call of a run fail in turn.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstdint>
@@ -28,6 +29,7 @@ class HostFile {
     // opens: anything else (a FIFO, device or socket) gives EACCES at once, without waiting.
     int Open(const std::filesystem::path& path, int flags, mode_t mode = 0);
     void Close();
+    bool IsOpen() const { return descriptor_ >= 0; }
 
     // Appends the file's bytes from the current position to its end; EFBIG when more than
     // limit bytes would be read (contents then holds what was read).
@@ -70,3 +72,8 @@ std::uint64_t HostFileCallCount();
 int HostFileStatus(const std::filesystem::path& path);
 // The process's current folder; 0 or the errno.
 int HostCurrentFolder(std::filesystem::path& folder);
+// stat(2): what the host knows of the file or folder at path, following links.
+int StatHostEntry(const std::filesystem::path& path, struct stat& status);
+// Whether anything exists at path: 0 and the answer, or the errno of a look-up that could not
+// tell (a missing entry or folder on the way is no failure: exists is then false).
+int HostEntryExists(const std::filesystem::path& path, bool& exists);

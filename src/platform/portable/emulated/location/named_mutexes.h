@@ -29,8 +29,6 @@ class NamedMutexes {
     // TRUE, or FALSE for a handle that is not open; closing releases the mutex it owns.
     BOOL Close(HANDLE handle);
 
-    std::size_t OpenCount() const { return open_.size(); }
-
   private:
     struct OpenMutex {
         HostFile file;

@@ -1,7 +1,5 @@
 #include "emulated/machine/system_creation.h"
 
-#include <system_error>
-
 #include "emulated/base/win32_codes.h"
 #include "emulated/com/game_explorer_class.h"
 #include "emulated/host/atomic_file.h"
@@ -39,7 +37,8 @@ LONG CreateFolders(const SystemLayout& layout, const SystemUser& user) {
 
 LONG CreateSystem(const SystemLayout& layout, const SystemUser& user) {
     if (layout.root.empty()) {
-        return ERROR_PATH_NOT_FOUND;
+        // Blaming a path would blame the game the run was asked about.
+        return ERROR_ENVVAR_NOT_FOUND;
     }
     if (LONG created = CreateFolders(layout, user); created != ERROR_SUCCESS) {
         return created;
@@ -54,8 +53,11 @@ LONG CreateSystem(const SystemLayout& layout, const SystemUser& user) {
         if (int error = RemoveStaleTemporaries(HiveFile(layout, hive)); error != 0) {
             return Win32ErrorFromErrno(error, ERROR_CANTWRITE);
         }
-        std::error_code error;
-        if (!std::filesystem::exists(HiveFile(layout, hive), error) && !error) {
+        bool exists = false;
+        if (int error = HostEntryExists(HiveFile(layout, hive), exists); error != 0) {
+            return Win32ErrorFromErrno(error, ERROR_CANTREAD);
+        }
+        if (!exists) {
             if (LONG saved = SaveHive(layout, hive, *InitialHive(hive)); saved != ERROR_SUCCESS) {
                 return saved;
             }

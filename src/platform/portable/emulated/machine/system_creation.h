@@ -7,6 +7,6 @@
 
 // Creates what is missing of the system: its folders (drive C: with the targets of the special
 // folders, the registry folder) and each hive file, a new HKEY_LOCAL_MACHINE with Game Explorer
-// registered. What exists is left as it is. ERROR_SUCCESS; ERROR_PATH_NOT_FOUND when the layout
-// has no root (the host gives no place for a system); else the failure.
+// registered. What exists is left as it is. ERROR_SUCCESS; ERROR_ENVVAR_NOT_FOUND when the
+// layout has no root (no environment variable gives the system a place); else the failure.
 LONG CreateSystem(const SystemLayout& layout, const SystemUser& user);

@@ -3,14 +3,11 @@
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
-#include <iterator>
 
 #include "emulated/base/utf16.h"
 #include "emulated/base/win32_codes.h"
 
 namespace {
-
-constexpr DWORD REG_MULTI_SZ = 7;
 
 bool IsStringType(DWORD type) {
     return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
@@ -178,13 +175,12 @@ LSTATUS EmulatedRegistry::EnumKey(HKEY key, DWORD index, LPWSTR name, DWORD* nam
             status = ERROR_KEY_DELETED;
             return;
         }
-        if (index >= node->Children().size()) {
+        const RegistryNode* child = node->ChildAt(index);
+        if (child == nullptr) {
             status = ERROR_NO_MORE_ITEMS;
             return;
         }
-        auto child = node->Children().begin();
-        std::advance(child, index);
-        const std::wstring& childName = child->second->Name();
+        const std::wstring& childName = child->Name();
         if (childName.size() + 1 > *nameLength) {
             status = ERROR_MORE_DATA;
             return;

@@ -1,18 +1,16 @@
 #include "emulated/registry/reg_file_format.h"
 
 #include <algorithm>
-#include <cwctype>
 #include <vector>
 
 #include "emulated/base/utf16.h"
+#include "emulated/base/win32_codes.h"
 #include "platform/hex_digit.h"
 
 namespace {
 
 constexpr std::wstring_view kHeaderLine = L"Windows Registry Editor Version 5.00";
 constexpr std::string_view kByteOrderMark = "\xFF\xFE";
-constexpr DWORD REG_BINARY = 3;
-constexpr DWORD REG_DWORD = 4;
 
 // ---- Reading -----------------------------------------------------------------------------------
 
@@ -90,6 +88,12 @@ std::uint32_t ReadHexNumber(std::wstring_view text, std::size_t maxDigits) {
     return number;
 }
 
+// The blanks the registry editor puts around the items of hex data. Not iswspace: what that
+// takes for a blank depends on the locale, and a file must read the same in every locale.
+bool IsBlank(wchar_t c) {
+    return c == L' ' || c == L'\t';
+}
+
 std::vector<BYTE> ReadHexBytes(std::wstring_view text) {
     std::vector<BYTE> bytes;
     std::size_t start = 0;
@@ -99,10 +103,10 @@ std::vector<BYTE> ReadHexBytes(std::wstring_view text) {
             end = text.size();
         }
         std::wstring_view item = text.substr(start, end - start);
-        while (!item.empty() && std::iswspace(item.front())) {
+        while (!item.empty() && IsBlank(item.front())) {
             item.remove_prefix(1);
         }
-        while (!item.empty() && std::iswspace(item.back())) {
+        while (!item.empty() && IsBlank(item.back())) {
             item.remove_suffix(1);
         }
         if (!(item.empty() && end == text.size())) {

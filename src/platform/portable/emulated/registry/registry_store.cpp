@@ -1,11 +1,14 @@
 #include "emulated/registry/registry_store.h"
 
+#include <fcntl.h>
+
 #include <cerrno>
 
 #include "emulated/base/win32_codes.h"
 #include "emulated/host/atomic_file.h"
 #include "emulated/location/system_lock.h"
 #include "emulated/registry/reg_file_format.h"
+#include "platform/debug_output.h"
 #include "text/host_text.h"
 
 namespace {
@@ -13,6 +16,34 @@ namespace {
 // Larger hive files are refused as damaged: reading and parsing one stays bounded, and no change
 // writes one.
 constexpr std::size_t kMaxHiveFileBytes = 64 * 1024 * 1024;
+
+std::int64_t Nanoseconds(const timespec& time) {
+    return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
+}
+
+// 0 and the version of the file at path, or the errno of the look-up.
+int VersionOf(const std::filesystem::path& path, HiveFileVersion& version) {
+    struct stat status {};
+    if (int error = StatHostEntry(path, status); error != 0) {
+        return error;
+    }
+    version = {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino),
+               static_cast<std::uint64_t>(status.st_size), Nanoseconds(status.st_mtim),
+               Nanoseconds(status.st_ctim)};
+    return 0;
+}
+
+// The user only learns that the hive's data is invalid; whoever repairs the file needs where
+// and why it was refused.
+void ReportRefusedFile(const std::filesystem::path& file, std::size_t line,
+                       const std::string& reason) {
+    std::string text = file.string();
+    if (line != 0) {
+        text += ":" + std::to_string(line);
+    }
+    text += ": registry file refused: " + reason + "\r\n";
+    ShowDiagnosticLine(1, text.c_str());
+}
 
 }  // namespace
 
@@ -24,71 +55,116 @@ std::filesystem::path HiveFile(const SystemLayout& layout, Hive hive) {
     return layout.RegistryFolder() / (WideToHost(HiveName(hive)) + ".reg");
 }
 
-LONG SaveHive(const SystemLayout& layout, Hive hive, const RegistryNode& root,
-              std::string* written) {
+LONG SaveHive(const SystemLayout& layout, Hive hive, const RegistryNode& root, HostFile* written) {
     std::string bytes = WriteRegFile(root, HiveName(hive), kMaxHiveFileBytes);
     if (bytes.empty()) {
         // Keys nested deeply under long names repeat their path in every section: a small file
         // can grow past the limit, and the change is refused rather than make it unreadable.
         return ERROR_INVALID_DATA;
     }
-    const int error = ReplaceFileAtomically(HiveFile(layout, hive), bytes);
-    if (error == 0 && written != nullptr) {
-        *written = std::move(bytes);
-    }
-    return Win32ErrorFromErrno(error, ERROR_CANTWRITE);
+    return Win32ErrorFromErrno(ReplaceFileAtomically(HiveFile(layout, hive), bytes, written),
+                               ERROR_CANTWRITE);
 }
 
 RegistryStore::RegistryStore(SystemLayout layout, LONG systemState)
     : layout_(std::move(layout)), systemState_(systemState) {}
 
-LONG RegistryStore::Load(Hive hive, std::unique_ptr<RegistryNode>& root, std::string& bytes) {
-    // Taken out of the cache for the caller, who may change it; Keep puts it back.
-    CachedHive cached = std::move(CacheOf(hive));
-    CacheOf(hive).root.reset();
-    int error = ReadWholeFile(HiveFile(hive), bytes, kMaxHiveFileBytes);
-    if (error == 0 && cached.root != nullptr && cached.bytes == bytes) {
-        root = std::move(cached.root);
-        return ERROR_SUCCESS;
+LONG RegistryStore::Load(Hive hive, std::unique_ptr<RegistryNode>& root) {
+    KeptHive& kept = KeptOf(hive);
+    // The version is taken before the file is read: a change made after it gives another
+    // version, which the next call reads again, so a kept tree is never older than its version.
+    HiveFileVersion version;
+    const int error = VersionOf(HiveFile(hive), version);
+    if (error == 0 && version == kept.version && (kept.root != nullptr || kept.refused)) {
+        // Taken out for the caller, who may change the tree; Keep puts it back.
+        root = std::move(kept.root);
+        return kept.refused ? ERROR_INVALID_DATA : ERROR_SUCCESS;
     }
+    kept = {};
     if (error == ENOENT) {
         // Removed since the system was created: an empty hive, made again by the next change.
         root = std::make_unique<RegistryNode>();
         return ERROR_SUCCESS;
     }
-    if (error == EFBIG) {
-        return ERROR_INVALID_DATA;
-    }
     if (error != 0) {
         return Win32ErrorFromErrno(error, ERROR_CANTREAD);
     }
-    RegFileParse parsed = ParseRegFile(bytes, HiveName(hive));
-    if (!parsed.root) {
+    return ReadHiveFile(hive, version, root);
+}
+
+LONG RegistryStore::ReadHiveFile(Hive hive, const HiveFileVersion& version,
+                                 std::unique_ptr<RegistryNode>& root) {
+    HostFile file;
+    std::string bytes;
+    int error = file.Open(HiveFile(hive), O_RDONLY);
+    if (error == 0) {
+        error = file.ReadToEnd(bytes, kMaxHiveFileBytes);
+    }
+    if (error == ENOENT) {
+        root = std::make_unique<RegistryNode>();
+        return ERROR_SUCCESS;
+    }
+    if (error != 0 && error != EFBIG) {
+        return Win32ErrorFromErrno(error, ERROR_CANTREAD);
+    }
+    RegFileParse parsed;
+    if (error == EFBIG) {
+        parsed.error =
+            "more than the " + std::to_string(kMaxHiveFileBytes) + " bytes a hive may hold";
+    } else {
+        parsed = ParseRegFile(bytes, HiveName(hive));
+    }
+    KeptHive& kept = KeptOf(hive);
+    kept.version = version;
+    kept.file = std::move(file);
+    if (parsed.root == nullptr) {
+        // Remembered, so that the file is neither parsed nor reported again while it stays.
+        kept.refused = true;
+        ReportRefusedFile(HiveFile(hive), parsed.errorLine, parsed.error);
         return ERROR_INVALID_DATA;
     }
     root = std::move(parsed.root);
     return ERROR_SUCCESS;
 }
 
-void RegistryStore::Keep(Hive hive, std::unique_ptr<RegistryNode> root, std::string bytes) {
-    CacheOf(hive) = {std::move(bytes), std::move(root)};
+void RegistryStore::Keep(Hive hive, std::unique_ptr<RegistryNode> root) {
+    // A hive given as empty because its file is missing keeps the version of no file, which no
+    // file has: it is never taken for a file's tree.
+    KeptOf(hive).root = std::move(root);
+}
+
+void RegistryStore::KeepWritten(Hive hive, std::unique_ptr<RegistryNode> root, HostFile written) {
+    KeptHive& kept = KeptOf(hive);
+    kept = {};
+    // Under the exclusive lock the path still names the file just written. Without its version
+    // nothing is kept, and the next call reads the file.
+    if (VersionOf(HiveFile(hive), kept.version) == 0) {
+        kept.file = std::move(written);
+        kept.root = std::move(root);
+    }
+}
+
+int RegistryStore::OpenLockFile() {
+    return lockFile_.IsOpen() ? 0 : lockFile_.Open(layout_.LockFile(), O_RDWR | O_CREAT, 0666);
 }
 
 LONG RegistryStore::Read(Hive hive, const std::function<void(const RegistryNode& root)>& read) {
     if (systemState_ != ERROR_SUCCESS) {
         return systemState_;
     }
-    SystemLock lock(layout_.LockFile(), SystemLock::Mode::Shared);
+    if (int error = OpenLockFile(); error != 0) {
+        return Win32ErrorFromErrno(error, ERROR_CANTREAD);
+    }
+    SystemLock lock(lockFile_, SystemLock::Mode::Shared);
     if (lock.Error() != 0) {
         return Win32ErrorFromErrno(lock.Error(), ERROR_CANTREAD);
     }
     std::unique_ptr<RegistryNode> root;
-    std::string bytes;
-    if (LONG loaded = Load(hive, root, bytes); loaded != ERROR_SUCCESS) {
+    if (LONG loaded = Load(hive, root); loaded != ERROR_SUCCESS) {
         return loaded;
     }
     read(*root);
-    Keep(hive, std::move(root), std::move(bytes));
+    Keep(hive, std::move(root));
     return ERROR_SUCCESS;
 }
 
@@ -97,23 +173,29 @@ LONG RegistryStore::Update(Hive hive,
     if (systemState_ != ERROR_SUCCESS) {
         return systemState_;
     }
-    SystemLock lock(layout_.LockFile(), SystemLock::Mode::Exclusive);
+    if (int error = OpenLockFile(); error != 0) {
+        return Win32ErrorFromErrno(error, ERROR_CANTWRITE);
+    }
+    SystemLock lock(lockFile_, SystemLock::Mode::Exclusive);
     if (lock.Error() != 0) {
         return Win32ErrorFromErrno(lock.Error(), ERROR_CANTWRITE);
     }
     std::unique_ptr<RegistryNode> root;
-    std::string bytes;
-    if (LONG loaded = Load(hive, root, bytes); loaded != ERROR_SUCCESS) {
+    if (LONG loaded = Load(hive, root); loaded != ERROR_SUCCESS) {
         return loaded;
     }
     bool changed = false;
     LONG result = change(*root, changed);
-    if (changed) {
-        // A tree that could not be saved differs from the file, and is not kept.
-        if (LONG saved = SaveHive(layout_, hive, *root, &bytes); saved != ERROR_SUCCESS) {
-            return saved;
-        }
+    if (!changed) {
+        Keep(hive, std::move(root));
+        return result;
     }
-    Keep(hive, std::move(root), std::move(bytes));
+    HostFile written;
+    if (LONG saved = SaveHive(layout_, hive, *root, &written); saved != ERROR_SUCCESS) {
+        // A tree that could not be saved differs from the file, and is not kept.
+        KeptOf(hive) = {};
+        return saved;
+    }
+    KeepWritten(hive, std::move(root), std::move(written));
     return result;
 }

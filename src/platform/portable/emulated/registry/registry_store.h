@@ -2,13 +2,16 @@
 // and changed as a whole under the system lock. A change loads the file, applies itself and
 // writes the file back atomically before the lock is released, so concurrent runs never lose
 // each other's changes. A file that cannot be parsed makes every operation on its hive fail
-// with ERROR_INVALID_DATA and is never overwritten.
+// with ERROR_INVALID_DATA and is never overwritten; where and why it was refused goes to a
+// diagnostic line (platform/debug_output.h), once per state of the file.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
 
+#include "emulated/host/host_files.h"
 #include "emulated/location/system_location.h"
 #include "emulated/registry/registry_tree.h"
 #include "platform_api.h"
@@ -21,10 +24,22 @@ std::wstring_view HiveName(Hive hive);
 // The file that keeps the hive: <registry folder>/<hive name>.reg.
 std::filesystem::path HiveFile(const SystemLayout& layout, Hive hive);
 
-// Writes the hive's file atomically: ERROR_SUCCESS or the failure; written, when given, gets the
-// file's bytes. The caller holds the exclusive system lock.
+// Writes the hive's file atomically: ERROR_SUCCESS or the failure; written, when given, holds
+// the new file open. The caller holds the exclusive system lock.
 LONG SaveHive(const SystemLayout& layout, Hive hive, const RegistryNode& root,
-              std::string* written = nullptr);
+              HostFile* written = nullptr);
+
+// What tells one state of a hive file from another without reading it: which file the path names
+// and its size and times (see RegistryStore::Load).
+struct HiveFileVersion {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;  // nanoseconds since 1970
+    std::int64_t changed = 0;   // of the last change of the file's contents or status
+
+    bool operator==(const HiveFileVersion&) const = default;
+};
 
 class RegistryStore {
   public:
@@ -44,24 +59,40 @@ class RegistryStore {
     std::filesystem::path HiveFile(Hive hive) const { return ::HiveFile(layout_, hive); }
 
   private:
-    // The hive as its file is now, taken from the cache when the file has not changed since.
-    LONG Load(Hive hive, std::unique_ptr<RegistryNode>& root, std::string& bytes);
-    // Keeps root as the tree of the file's bytes, for the next Load of the hive.
-    void Keep(Hive hive, std::unique_ptr<RegistryNode> root, std::string bytes);
-
-    // A run reads a hive several times (a delete by path four times); a hive of a few megabytes
-    // takes a tenth of a second to parse. The last tree read or written is kept with the file's
-    // bytes, and used again while the file still holds exactly those bytes.
-    struct CachedHive {
-        std::string bytes;
-        std::unique_ptr<RegistryNode> root;  // null: nothing kept
+    // A run makes thousands of registry calls (a lookup among 8,000 games opens and queries
+    // every one), each under the lock and each needing the hive as its file is now. The last
+    // tree read or written is kept with the version of its file, and used again while the file
+    // is still that version: one look at the file per call instead of reading it.
+    //
+    // Every writer replaces the file by a rename (atomic_file.h), so a change by another run
+    // always gives the path another file; the kept file stays open, so that the host cannot
+    // give its number to a later file while it is kept. A change made in place by hand is told
+    // by its size or its times.
+    struct KeptHive {
+        HiveFileVersion version;
+        HostFile file;                       // the file the tree was read from or written as
+        std::unique_ptr<RegistryNode> root;  // null: nothing kept, or the file was refused
+        bool refused = false;                // the file does not parse: ERROR_INVALID_DATA
     };
-    CachedHive& CacheOf(Hive hive) {
-        return hive == Hive::CurrentUser ? currentUser_ : localMachine_;
-    }
+
+    // The hive as its file is now, from what is kept when the file has not changed since.
+    LONG Load(Hive hive, std::unique_ptr<RegistryNode>& root);
+    // Reads and parses the file, whose version was just taken, and keeps what it found.
+    LONG ReadHiveFile(Hive hive, const HiveFileVersion& version,
+                      std::unique_ptr<RegistryNode>& root);
+    // Puts back the tree that Load took out, unchanged since.
+    void Keep(Hive hive, std::unique_ptr<RegistryNode> root);
+    // Keeps root as the tree of the file just written, which written holds open.
+    void KeepWritten(Hive hive, std::unique_ptr<RegistryNode> root, HostFile written);
+
+    // 0 once the system's lock file is open; it stays open for the later calls.
+    int OpenLockFile();
+
+    KeptHive& KeptOf(Hive hive) { return hive == Hive::CurrentUser ? currentUser_ : localMachine_; }
 
     SystemLayout layout_;
     LONG systemState_;
-    CachedHive currentUser_;
-    CachedHive localMachine_;
+    HostFile lockFile_;
+    KeptHive currentUser_;
+    KeptHive localMachine_;
 };

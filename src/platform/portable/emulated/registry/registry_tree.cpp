@@ -19,6 +19,7 @@ void RegistryNode::TakeChildren(std::vector<std::unique_ptr<RegistryNode>>& into
         into.push_back(std::move(child));
     }
     children_.clear();
+    childOrderCurrent_ = false;
 }
 
 RegistryNode* RegistryNode::Find(std::wstring_view name) {
@@ -38,6 +39,7 @@ RegistryNode& RegistryNode::Create(const std::wstring& name, bool& created) {
         auto child = std::make_unique<RegistryNode>();
         child->name_ = name;
         it = children_.emplace(name, std::move(child)).first;
+        childOrderCurrent_ = false;
     }
     return *it->second;
 }
@@ -48,7 +50,20 @@ bool RegistryNode::Remove(std::wstring_view name) {
         return false;
     }
     children_.erase(it);
+    childOrderCurrent_ = false;
     return true;
+}
+
+const RegistryNode* RegistryNode::ChildAt(std::size_t index) const {
+    if (!childOrderCurrent_) {
+        childOrder_.clear();
+        childOrder_.reserve(children_.size());
+        for (const auto& [name, child] : children_) {
+            childOrder_.push_back(child.get());
+        }
+        childOrderCurrent_ = true;
+    }
+    return index < childOrder_.size() ? childOrder_[index] : nullptr;
 }
 
 const RegistryValue* RegistryNode::FindValue(std::wstring_view name) const {

@@ -50,6 +50,10 @@ class RegistryNode {
         return children_;
     }
 
+    // The index-th subkey in that order, or null past the last: in constant time, so that
+    // listing every subkey by index, as RegEnumKeyExW does, takes time in proportion to them.
+    const RegistryNode* ChildAt(std::size_t index) const;
+
   private:
     void TakeChildren(std::vector<std::unique_ptr<RegistryNode>>& into);
 
@@ -59,6 +63,9 @@ class RegistryNode {
     // thousands of values, and reading or changing one must not walk through all of them.
     std::unordered_map<std::wstring, std::size_t> valueIndex_;
     std::map<std::wstring, std::unique_ptr<RegistryNode>, LessIgnoringCase> children_;
+    // children_ in order, made on the first ChildAt after a subkey was added or removed.
+    mutable std::vector<const RegistryNode*> childOrder_;
+    mutable bool childOrderCurrent_ = false;
 };
 
 // A key path below a hive root split at "\"; none for a path with an empty name inside it
