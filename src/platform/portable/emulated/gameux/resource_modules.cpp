@@ -115,8 +115,3 @@ BOOL ResourceModules::Free(HMODULE module) {
     }
     return TRUE;
 }
-
-std::size_t ResourceModules::LoadedCount() const {
-    const std::lock_guard lock(mutex_);
-    return modules_.size();
-}

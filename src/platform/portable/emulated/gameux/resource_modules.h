@@ -31,8 +31,6 @@ class ResourceModules {
     // FreeLibrary: FALSE, with ERROR_INVALID_HANDLE, for a module that is not loaded.
     BOOL Free(HMODULE module);
 
-    std::size_t LoadedCount() const;
-
   private:
     const DriveMapping& drives_;
     mutable std::mutex mutex_;
