@@ -12,6 +12,7 @@ exactly the keys, folders and shortcuts the scenario expects, so the scenarios d
 their order.
 """
 
+import concurrent.futures
 import dataclasses
 import json
 import os
@@ -403,6 +404,36 @@ class DeleteTest(WineTestCase):
                 self.assertEqual(changes, Changes({}, sorted([key, *second])))
 
 
+    def test_delete_removes_an_upgrade_key_left_from_a_time_without_game_explorer(self):
+        """The lookup finds the upgrade key too, so the removal cleans it: after the delete
+        nothing names the path, and a second delete finds nothing."""
+        game = self.install_game(r"C:\Games\Upgraded")
+        output, changes = self.run_program("-add", "all", game, game_explorer=False)
+        self.assertEqual(output.stderr, "", output)
+        upgrade_key = self.new_game_key(changes, ALL_USERS_UPGRADE)[0]
+        self.assertEqual(self.run_program("-add", "all", game)[0].stderr, "")
+
+        output, changes = self.run_program("-del", game)
+        self.assertEqual(output.stderr, "", output)
+        self.assertIn(upgrade_key, changes.removed)
+        output, changes = self.run_program("-del", game)
+        self.assertEqual(output, printed(BANNER + DONE, f"{game} not removed. Cannot retrieve "
+                                         "information\n" + reason("0x80070490")))
+        self.assertEqual(changes, NO_CHANGES)
+
+    def test_parallel_adds_of_one_game_without_guid_register_it_once(self):
+        """The lock named from the game's path is taken before the lookup, so runs that find no
+        GUID yet cannot each register the game under a GUID of its own."""
+        game = self.install_game(r"C:\Games\Parallel")
+        before = PREFIX.state()
+        with concurrent.futures.ThreadPoolExecutor(4) as pool:
+            outputs = list(pool.map(
+                lambda _: PREFIX.run(PROGRAM, "-add", "all", game, f"Play;{game};play"), range(4)))
+        for output in outputs:
+            self.assertEqual(output.stderr, "", output)
+        self.new_game_key(Changes.between(before, PREFIX.state()), ALL_USERS_GAMES)
+        self.assertEqual(self.run_program("-del", game)[0].stderr, "")
+
     def test_delete_by_another_spelling_of_the_path_removes_the_game(self):
         """A "\\\\?\\" path and a short (8.3) path name the game added under its long path."""
         def short_path(path):
@@ -488,6 +519,7 @@ class CommandLineCase:
 
 DEVICE_TASK_NAMES = ["nul .x", "COM1 .y", "PRN .q", "AUX .q", "LPT1 .z", "CONIN$", "COM\u00b9"]
 LONG_TARGET = "C:\\Games\\" + "x" * 266 + "\\demo.exe"  # 284 characters
+LONG_TASK_NAME = "T" * 200  # a plain file name, but its shortcut path is over 260 characters
 INJECTING_ADDRESS = "http://example.com/\r\nIconFile=\\\\evil\\share\\i.ico\r\nIconIndex=0"
 
 
@@ -535,6 +567,12 @@ class CommandLineTest(WineTestCase):
             CommandLineCase("task line with too few fields", ["-add", "all", game, f"Play;{game}"],
                             printed(BANNER + DONE, "Task line skipped because of too few "
                                     f"parameters: Play;{game}\n"), shortcuts={}),
+            # Wine saves a shortcut path of MAX_PATH or more and can then never delete it.
+            CommandLineCase("shortcut path of MAX_PATH characters or more",
+                            ["-add", "all", game, f"{LONG_TASK_NAME};{game};play", play],
+                            printed(BANNER + "task Play added at 0\n" + DONE,
+                                    f"task {LONG_TASK_NAME} not added.\n" + reason("0x800700CE")),
+                            shortcuts={r"PlayTasks\0\Play.lnk": shortcut_to(game)}),
             CommandLineCase("empty task name", ["-add", "all", game, f";{game};play", play],
                             printed(BANNER + "Task name is empty\ntask Play added at 0\n" + DONE),
                             shortcuts={r"PlayTasks\0\Play.lnk": shortcut_to(game)}),
