@@ -134,6 +134,13 @@ void RemoveEveryRegistration(const std::wstring& printedPath, const std::wstring
     WriteFailureReason(kStillRegistered, printedPath);
 }
 
+// The line of a delete whose path names no registration it could find, and why.
+void ReportNotFound(const std::wstring& printedPath, HRESULT reason) {
+    WriteLineWithCopy(std::cerr, DebugErr(), printedPath,
+                      " not removed. Cannot retrieve information");
+    WriteFailureReason(reason, printedPath);
+}
+
 void DeleteGame(const CommandRequest& request, DeleteOutcome& outcome) {
     const std::wstring& executablePath = request.executablePath;
     WriteLine(DebugOut(), "Bin path: ", executablePath);
@@ -146,9 +153,7 @@ void DeleteGame(const CommandRequest& request, DeleteOutcome& outcome) {
     // An empty path (an unset installer property) names no game, yet it would match every
     // record whose path is empty or missing: refused before any lookup, as the add refuses it.
     if (executablePath.empty()) {
-        WriteLineWithCopy(std::cerr, DebugErr(), executablePath,
-                          " not removed. Cannot retrieve information");
-        WriteFailureReason(E_INVALIDARG, executablePath);
+        ReportNotFound(executablePath, E_INVALIDARG);
         return;
     }
     // The add registered the full path; a path that cannot be made full is looked up as typed.
@@ -168,9 +173,7 @@ void DeleteGame(const CommandRequest& request, DeleteOutcome& outcome) {
         // Found nowhere: nothing to remove. A place that could not be read may hold the game.
         outcome.nothingFound = found == kNotFound;
         outcome.registrationLeft = !outcome.nothingFound;
-        WriteLineWithCopy(std::cerr, DebugErr(), executablePath,
-                          " not removed. Cannot retrieve information");
-        WriteFailureReason(found, executablePath);
+        ReportNotFound(executablePath, found);
         return;
     }
     RemoveEveryRegistration(executablePath, lookupPath, gameId, place, outcome);

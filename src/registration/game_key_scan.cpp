@@ -40,16 +40,20 @@ bool GuidOfName(const wchar_t* name, GUID* gameId) {
            !IsEqualGUID(*gameId, GUID_NULL);
 }
 
-// Whether the record names the game at comparablePath (ComparablePathOf), whatever spelling of
-// that path the record holds.
+// Whether the open record names the game at comparablePath (ComparablePathOf), whatever spelling
+// of that path the record holds.
+bool ValueNamesPath(HKEY game, const wchar_t* pathValue, const std::wstring& comparablePath) {
+    std::wstring recorded;
+    return ReadText(game, pathValue, recorded) &&
+           CompareStringOrdinal(ComparablePathOf(recorded).c_str(), -1, comparablePath.c_str(), -1,
+                                TRUE) == CSTR_EQUAL;
+}
+
 bool RecordNamesPath(HKEY parent, const wchar_t* name, const wchar_t* pathValue,
                      const std::wstring& comparablePath) {
     RegistryKey game;
-    std::wstring recorded;
     return RegOpenKeyExW(parent, name, 0, kReadAccess, game.Put()) == ERROR_SUCCESS &&
-           ReadText(game.Get(), pathValue, recorded) &&
-           CompareStringOrdinal(ComparablePathOf(recorded).c_str(), -1, comparablePath.c_str(), -1,
-                                TRUE) == CSTR_EQUAL;
+           ValueNamesPath(game.Get(), pathValue, comparablePath);
 }
 
 }  // namespace
@@ -96,6 +100,5 @@ HRESULT GameKeyNamesPath(HKEY root, const wchar_t* gameKey, const wchar_t* pathV
         opened != ERROR_SUCCESS) {
         return HRESULT_FROM_WIN32(opened);
     }
-    return RecordNamesPath(root, gameKey, pathValue, ComparablePathOf(executablePath)) ? S_OK
-                                                                                       : S_FALSE;
+    return ValueNamesPath(game.Get(), pathValue, ComparablePathOf(executablePath)) ? S_OK : S_FALSE;
 }
