@@ -30,10 +30,8 @@ struct Removal {
 
 const HRESULT kNotFound = HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
 // What a registration found again after its removal reported success is: still there. No call
-// failed, so the reason names the state the removals left: ERROR_OBJECT_ALREADY_EXISTS ("The
-// object already exists."), spelt as its number, which every platform header agrees on.
-constexpr LONG kObjectAlreadyExists = 5010;
-const HRESULT kStillRegistered = HRESULT_FROM_WIN32(kObjectAlreadyExists);
+// failed, so the reason names the state the removals left ("The object already exists.").
+const HRESULT kStillRegistered = HRESULT_FROM_WIN32(ERROR_OBJECT_ALREADY_EXISTS);
 
 bool MayRemove(const std::vector<Removal>& removed, const Removal& next) {
     const auto same = [&](const Removal& earlier) {

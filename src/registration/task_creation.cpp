@@ -18,11 +18,10 @@ constexpr wchar_t kInternetShortcutFormat[] = L"%s\\%s.url";
 // Room for a special folder path (at most MAX_PATH) with the task tree below it.
 constexpr std::size_t kPathCapacity = 512;
 
-// SHCreateDirectoryExW's codes for a folder that is already there (ERROR_FILE_EXISTS spelt as its
-// number, which every platform header agrees on).
-constexpr int kFileExists = 80;
+// SHCreateDirectoryExW's codes for a folder that is already there.
 bool FolderIsThere(int created) {
-    return created == ERROR_SUCCESS || created == ERROR_ALREADY_EXISTS || created == kFileExists;
+    return created == ERROR_SUCCESS || created == ERROR_ALREADY_EXISTS ||
+           created == ERROR_FILE_EXISTS;
 }
 
 }  // namespace
