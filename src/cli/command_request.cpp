@@ -7,6 +7,8 @@ namespace {
 constexpr std::size_t kMinimumArguments = 3;
 constexpr wchar_t kGuidOption[] = L"-guid:";
 constexpr std::size_t kGuidOptionLength = 6;
+constexpr wchar_t kExitCodeOption[] = L"-exitcode";
+constexpr wchar_t kNoLogoOption[] = L"-nologo";
 constexpr wchar_t kAddCommand[] = L"-add";
 constexpr wchar_t kDeleteCommand[] = L"-del";
 constexpr wchar_t kCurrentUserScopeWord[] = L"current";
@@ -53,6 +55,42 @@ void ReadDelete(const ArgumentList& arguments, std::size_t commandPosition, Comm
     line.request.executablePath = arguments[commandPosition + kDeletePathOffset];
 }
 
+// Takes -exitcode and -nologo out of the options before the command word, where they may stand in
+// any order with one -guid: option; what is left reads as a command line without them.
+ArgumentList WithoutSwitches(const ArgumentList& arguments, CommandLine& line) {
+    ArgumentList rest;
+    bool guidSeen = false;
+    bool inOptions = true;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::wstring& element = arguments[i];
+        if (i > 0 && inOptions && element == kExitCodeOption) {
+            line.reportOutcome = true;
+        } else if (i > 0 && inOptions && element == kNoLogoOption) {
+            line.showBanner = false;
+        } else {
+            if (i > 0) {
+                inOptions = !guidSeen && CarriesGuidOption(element);
+                guidSeen = guidSeen || inOptions;
+            }
+            rest.push_back(element);
+        }
+    }
+    return rest;
+}
+
+// A GUID names a game only when typed exactly: a text the parser would take in part (a group
+// too long, trailing text, no braces) would register the game under a GUID nobody typed.
+void ReadGuidOption(std::wstring text, CommandLine& line) {
+    GUID parsed = GUID_NULL;
+    if (IsExactBracedGuid(text.c_str()) && SUCCEEDED(ParseGuid(text.c_str(), &parsed)) &&
+        !IsEqualGUID(parsed, GUID_NULL)) {
+        line.request.gameId = parsed;
+        line.obtainedGuidText = std::move(text);
+    } else {
+        line.refusedGuidText = std::move(text);
+    }
+}
+
 }  // namespace
 
 ArgumentList BuildArgumentList(int argc, const wchar_t* const* argv) {
@@ -63,19 +101,17 @@ ArgumentList BuildArgumentList(int argc, const wchar_t* const* argv) {
     return arguments;
 }
 
-CommandLine ParseCommandLine(const ArgumentList& arguments) {
+CommandLine ParseCommandLine(const ArgumentList& allArguments) {
     CommandLine line;
+    const ArgumentList arguments = WithoutSwitches(allArguments, line);
+    line.elementCount = arguments.size();
     if (arguments.size() < kMinimumArguments) {
         line.usage = UsageReason::TooFewArguments;
         return line;
     }
     std::size_t commandPosition = 1;
     if (CarriesGuidOption(arguments[1])) {
-        std::wstring guidText = arguments[1].substr(kGuidOptionLength);
-        // A text that does not parse leaves GUID_NULL: the run goes on as if none was given.
-        if (SUCCEEDED(ParseGuid(guidText.c_str(), &line.request.gameId))) {
-            line.obtainedGuidText = std::move(guidText);
-        }
+        ReadGuidOption(arguments[1].substr(kGuidOptionLength), line);
         commandPosition = 2;
     }
     line.commandWord = arguments[commandPosition];

@@ -1,6 +1,6 @@
 // The command line, read once: which command to run and with what, or why the usage is shown
-// instead. Element 0 is the program path; the command word is element 1, or element 2 when
-// element 1 is the -guid: option.
+// instead. Element 0 is the program path; the leading options (-exitcode, -nologo and -guid:, in
+// any order) come next, then the command word.
 #pragma once
 
 #include <optional>
@@ -19,7 +19,7 @@ enum class CommandKind { Add, Delete };
 // Everything a command reads from the command line.
 struct CommandRequest {
     CommandKind command = CommandKind::Add;
-    // From the -guid: option; GUID_NULL when none was given or its text did not parse.
+    // From the -guid: option; GUID_NULL when none was given or its text was refused.
     GUID gameId = GUID_NULL;
     // -add only: the scope word as typed, and the scope it selects ("current" in any case the
     // current user, any other word all users).
@@ -42,15 +42,25 @@ enum class UsageReason {
 struct CommandLine {
     // Set when the usage is shown instead of a command.
     std::optional<UsageReason> usage;
-    // The -guid: option's text as typed, when it parsed.
+    // -exitcode: the caller hears the outcome as the exit status.
+    bool reportOutcome = false;
+    // -nologo: no banner (for installers that log every line).
+    bool showBanner = true;
+    // The -guid: option's text as typed: when it is exactly a braced GUID other than the nil one
+    // (obtained), or when it is not (refused: the run has no GUID).
     std::optional<std::wstring> obtainedGuidText;
+    std::optional<std::wstring> refusedGuidText;
+    // Elements read, the program path included and -exitcode and -nologo not (for the line that
+    // says too few were given).
+    std::size_t elementCount = 0;
     // The command word as typed; empty with too few arguments.
     std::wstring commandWord;
     // What the command reads; its gameId is the run's GUID whatever usage says.
     CommandRequest request;
 };
 
-// Reads arguments. The option is recognised in element 1 only, by its exact lower-case prefix;
-// the command and scope words are compared without regard to case (_wcsicmp, under the
-// runtime's character-type locale).
+// Reads arguments. The options are recognised before the command word only, -exitcode and
+// -nologo as whole elements, -guid: by its exact lower-case prefix (once); the command and scope
+// words are compared without regard to case (_wcsicmp, under the runtime's character-type
+// locale). Element counts (for too few arguments) leave -exitcode and -nologo out.
 CommandLine ParseCommandLine(const ArgumentList& arguments);

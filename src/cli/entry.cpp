@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr wchar_t kExitCodeOption[] = L"-exitcode";
-
 // The exit statuses. Without -exitcode a run that reaches "done." gives kDone whatever it did.
 constexpr int kDone = 0;
 constexpr int kUsageShown = 1;
@@ -53,8 +51,8 @@ int PrintUsage() {
 }
 
 // The diagnostic line that says why the usage is shown (the element count for too few).
-void NoteUsageReason(UsageReason reason, const CommandLine& line, std::size_t elementCount) {
-    const int count = static_cast<int>(elementCount);
+void NoteUsageReason(UsageReason reason, const CommandLine& line) {
+    const int count = static_cast<int>(line.elementCount);
     switch (reason) {
         case UsageReason::TooFewArguments:
             WriteLine(DebugErr(), "Too few arguments: ", count);
@@ -92,41 +90,55 @@ void NoteRunCutShort() {
     }
 }
 
-// The run after the -exitcode option: the echoes, the command, "done.". Returns the outcome's
-// exit status.
-int RunArguments(const ArgumentList& arguments) {
-    const CommandLine line = ParseCommandLine(arguments);
+int RunCommand(const CommandRequest& request) {
+    switch (request.command) {
+        case CommandKind::Add:
+            return ExitStatusOf(RunAddCommand(request));
+        case CommandKind::Delete:
+            return ExitStatusOf(RunDeleteCommand(request));
+    }
+    return kDone;
+}
+
+// The run after the banner: the echoes, the command, "done.". Returns the outcome's exit status.
+int RunParsedLine(const CommandLine& line) {
     if (line.usage == UsageReason::TooFewArguments) {
-        NoteUsageReason(*line.usage, line, arguments.size());
+        NoteUsageReason(*line.usage, line);
         return PrintUsage();
     }
     if (line.obtainedGuidText) {
         WriteLine(std::cout, "GUID ", *line.obtainedGuidText, " obtained");
     }
+    if (line.refusedGuidText) {
+        WriteLineWithCopy(std::cerr, DebugErr(), "GUID ", *line.refusedGuidText, kGuidIgnoredText);
+    }
     EchoRunGuid(line.request.gameId);
     WriteLine(DebugOut(), "Command: ", line.commandWord);
     if (line.usage) {
-        NoteUsageReason(*line.usage, line, arguments.size());
+        NoteUsageReason(*line.usage, line);
         return PrintUsage();
     }
-
-    const int status = line.request.command == CommandKind::Add
-                           ? ExitStatusOf(RunAddCommand(line.request))
-                           : ExitStatusOf(RunDeleteCommand(line.request));
+    // A caller that hears the outcome hears that its GUID was not taken before anything changes:
+    // the game would otherwise be registered under a GUID that its uninstaller does not know.
+    if (line.refusedGuidText && line.reportOutcome) {
+        return kUsageShown;
+    }
+    const int status = RunCommand(line.request);
     WriteLineWithCopy(std::cout, DebugOut(), "done.");
     return status;
 }
 
 }  // namespace
 
-int RunCommandLine(std::vector<std::wstring> arguments, bool reportOutcome) {
+int RunCommandLine(const std::vector<std::wstring>& arguments, bool reportOutcome,
+                   bool mayShowBanner) {
     try {
-        if (arguments.size() > 1 && arguments[1] == kExitCodeOption) {
-            arguments.erase(arguments.begin() + 1);
-            reportOutcome = true;
+        const CommandLine line = ParseCommandLine(arguments);
+        if (mayShowBanner && line.showBanner) {
+            PrintBanner();
         }
-        const int status = RunArguments(arguments);
-        return status == kUsageShown || reportOutcome ? status : kDone;
+        const int status = RunParsedLine(line);
+        return status == kUsageShown || reportOutcome || line.reportOutcome ? status : kDone;
     } catch (...) {
         // Out of memory (or anything else thrown) outside a command's steps: what was done is
         // not known to be whole. The caller may be a host process that must go on.
@@ -137,6 +149,5 @@ int RunCommandLine(std::vector<std::wstring> arguments, bool reportOutcome) {
 
 extern "C" int wmain(int argc, wchar_t* argv[]) {
     std::setlocale(LC_CTYPE, "");
-    PrintBanner();
-    return RunCommandLine(BuildArgumentList(argc, argv), false);
+    return RunCommandLine(BuildArgumentList(argc, argv), false, true);
 }

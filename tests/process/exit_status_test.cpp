@@ -70,8 +70,12 @@ TEST(ExitStatusTest, EachOutcomeOfEachCommandHasItsStatusOnlyWhenAskedFor) {
         {"without the option, not added", {"-add", "all", "C:\\Games\\None\\none.exe"}, 0},
         {"without the option, still registered", {"-guid:" + kGuid, "-del", kExe}, 0},
         {"without the option, usage", {"-add", "all"}, 1},
-        {"the option elsewhere is a command word",
-         {"-guid:" + kGuid, "-exitcode", "-del", kExe},
+        {"options in any order", {"-guid:" + kGuid, "-nologo", "-exitcode", "-del", kExe}, 2},
+        {"after the command word it is no option",
+         {"-add", "all", "C:\\Games\\None\\none.exe", "-exitcode"},
+         0},
+        {"a GUID that is not exactly one, nothing changed",
+         {"-exitcode", "-guid:" + kGuid + "junk", "-add", "all", kExe, kPlay},
          1},
     };
     ProcessOptions options;

@@ -234,21 +234,26 @@ TEST_F(HostileInputTest, ArgumentsOfTheLongestLengthEndWithTheirLines) {
     ExpectRun({"-del", exe}, "",
               exe + " not removed. Cannot retrieve information\n" + ReasonCode("0x80070490"));
 
-    // A GUID option followed by text of the longest length still parses; no such game exists,
-    // so nothing is removed and nothing fails.
+    // A GUID option followed by text of the longest length is no GUID: refused, and the delete
+    // looks the path up instead.
     const std::string option =
         "-guid:{0F1E2D3C-4B5A-4978-8695-A4B3C2D1E0F0}" + std::string(kLongest - 44, 'x');
-    ExpectRun({option, "-del", exe},
-              "GUID " + option.substr(6) + " obtained\n" + exe + " tasks removed.\n");
+    ExpectRun({option, "-del", exe}, "",
+              "GUID " + option.substr(6) + kGuidIgnoredText + "\n" + exe +
+                  " not removed. Cannot retrieve information\n" + ReasonCode("0x80070490"));
 
     // An unknown command word or too few arguments for the delete command, however long they
     // are: the usage, status 1.
-    for (const auto& arguments :
-         {std::vector<std::string>{std::string(kLongest, 'c'), std::string(kLongest, 'd')},
-          std::vector<std::string>{"-guid:" + std::string(kLongest - 6, 'z'), "-del"}}) {
+    const std::string longGuid(kLongest - 6, 'z');
+    for (const auto& [arguments, err] :
+         {std::pair{
+              std::vector<std::string>{std::string(kLongest, 'c'), std::string(kLongest, 'd')},
+              std::string()},
+          std::pair{std::vector<std::string>{"-guid:" + longGuid, "-del"},
+                    "GUID " + longGuid + kGuidIgnoredText + "\n"}}) {
         const ProcessResult usage = Run(arguments);
         EXPECT_EQ(usage.out, kBanner + kUsage);
-        EXPECT_EQ(usage.err, "");
+        EXPECT_EQ(usage.err, err);
         EXPECT_EQ(usage.exitStatus, 1);
     }
 
@@ -572,7 +577,8 @@ TEST_F(HostileInputTest, UndecodableBytesComeBackAsTheSameBytes) {
 
     const std::string option = "-guid:{0F1E2D3C-4B5A-4978-8695-A4B3C2D1E0F0}\xff\xc3";
     const ProcessResult unknown = Run({option, "-\xff", "x"});
-    EXPECT_EQ(unknown.out, kBanner + "GUID " + option.substr(6) + " obtained\n" + kUsage);
+    EXPECT_EQ(unknown.out, kBanner + kUsage);
+    EXPECT_EQ(unknown.err, "GUID " + option.substr(6) + kGuidIgnoredText + "\n");
     EXPECT_EQ(unknown.exitStatus, 1);
     ExpectAddedAndRemovedByPath("C:\\\xed\xa0\x80\\\xf8\x88\x80\x80\x80.exe", "C.UTF-8");
     ExpectBaselineIntact();

@@ -34,28 +34,52 @@ EntryRun RunEntry(std::vector<std::wstring> elements) {
     return {status, console.Out(), console.Err(), debug.Lines()};
 }
 
-TEST(Entry, GuidOptionThatParsesIsReportedAsTyped) {
+TEST(Entry, GuidOptionThatIsExactlyABracedGuidIsReportedAsTyped) {
     ScriptedSystem system;
-    EntryRun run = RunEntry({L"-guid:{9a5ea990-3034-4D6F-9128-01F3C61022BC", L"-DEL", L"y"});
+    EntryRun run = RunEntry({L"-guid:{9a5ea990-3034-4D6F-9128-01F3C61022BC}", L"-DEL", L"y"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, kExpectedBanner +
-                           "GUID {9a5ea990-3034-4D6F-9128-01F3C61022BC obtained\n"
+                           "GUID {9a5ea990-3034-4D6F-9128-01F3C61022BC} obtained\n"
                            "y tasks removed.\ny removed.\ndone.\n");
     EXPECT_EQ(run.debug[0], (DebugLine{kDebugOut, "GUID: 9a5ea990-3034-4d6f-9128-01f3c61022bc"}));
     EXPECT_EQ(run.debug[1], (DebugLine{kDebugOut, "Command: -DEL"}));
 }
 
-TEST(Entry, GuidOptionThatDoesNotParseStillShiftsTheCommandWord) {
-    for (const wchar_t* option : {L"-guid:", L"-guid:nonsense", L"-guid:{1-2-3}"}) {
+// A text that is not exactly a braced GUID (one the parser would take in part included) is
+// refused on standard error and the run goes on without a GUID; with -exitcode it stops there.
+TEST(Entry, GuidOptionThatIsNotExactlyABracedGuidIsRefused) {
+    for (const std::string text :
+         {"", "nonsense", "{1-2-3}", "{9A5EA990-3034-4D6F-9128-01F3C61022BC",
+          "9A5EA990-3034-4D6F-9128-01F3C61022BC", "{9A5EA990-3034-4D6F-9128-01F3C61022BC}junk",
+          "{9A5EA990-3034-4D6F-9128-01F3C61022B}", "{9A5EA990-3034-4D6F-9128-01F3C61022BCD}",
+          "{00000000-0000-0000-0000-000000000000}"}) {
+        SCOPED_TRACE(text);
+        const std::wstring option = L"-guid:" + std::wstring(text.begin(), text.end());
         ScriptedSystem system;
         EntryRun run = RunEntry({option, L"-del", L"y"});
         EXPECT_EQ(run.out, kExpectedBanner + "done.\n");
-        EXPECT_EQ(run.err,
-                  "y not removed. Cannot retrieve information\n  reason: error 0x80070490\n");
-        EXPECT_THAT(run.debug, testing::Contains(DebugLine{kDebugOut, "Command: -del"}));
+        EXPECT_EQ(run.err, "GUID " + text + kGuidIgnoredText +
+                               "\ny not removed. Cannot retrieve information\n"
+                               "  reason: error 0x80070490\n");
         EXPECT_THAT(run.debug, testing::Contains(DebugLine{
                                    kDebugOut, "GUID: 00000000-0000-0000-0000-000000000000"}));
+        ScriptedSystem untouched;
+        ConsoleCapture console;
+        EXPECT_EQ(RunCommandLine({L"prog", L"-exitcode", option, L"-del", L"y"}, false), 1);
+        EXPECT_FALSE(untouched.Called("CoCreateInstance"));
     }
+}
+
+// -nologo leaves out the banner and nothing else, in any order with the other options.
+TEST(Entry, NoLogoLeavesOutTheBannerOnly) {
+    ScriptedSystem system;
+    const EntryRun plain =
+        RunEntry({L"-guid:{9a5ea990-3034-4D6F-9128-01F3C61022BC}", L"-del", L"y"});
+    const EntryRun quiet =
+        RunEntry({L"-guid:{9a5ea990-3034-4D6F-9128-01F3C61022BC}", L"-nologo", L"-del", L"y"});
+    EXPECT_EQ(kExpectedBanner + quiet.out, plain.out);
+    EXPECT_EQ(quiet.err, plain.err);
+    EXPECT_EQ(quiet.status, plain.status);
 }
 
 // The usage ends the run with status 1 and returns to the caller, with a diagnostic line that
@@ -109,7 +133,7 @@ TEST(Entry, RunCommandLineTakesExitCodeOffAndPrintsNoBanner) {
     ScriptedSystem system;
     DebugCapture debug;
     ConsoleCapture console;
-    const int status = RunCommandLine({L"prog", L"-exitcode", L"-del", L"y"}, false);
+    const int status = RunCommandLine({L"prog", L"-nologo", L"-exitcode", L"-del", L"y"}, false);
     EXPECT_EQ(status, 0);  // nothing was registered with the path: nothing is left
     EXPECT_EQ(console.Out(), "done.\n");
     EXPECT_THAT(debug.Lines(), testing::Contains(DebugLine{kDebugOut, "Command: -del"}));
