@@ -117,6 +117,27 @@ class ScriptedGameExplorer : public ScriptedObject<IGameExplorer> {
         }
         return system_.script.addGame;
     }
+    void RemoveOneRecord(const GUID& instanceId) {
+        const std::wstring gameUx = L"hklm\\software\\microsoft\\windows\\currentversion\\gameux\\";
+        wchar_t braced[CHARS_IN_GUID];
+        StringFromGUID2(instanceId, braced, CHARS_IN_GUID);
+        std::wstring name = braced;
+        for (wchar_t& c : name) {
+            c = static_cast<wchar_t>(std::towlower(static_cast<std::wint_t>(c)));
+        }
+        ScriptedRegistry& registry = system_.script.registry;
+        for (const std::wstring& scopeKey : {std::wstring(L"games"), std::wstring(L"s-")}) {
+            const auto record =
+                std::find_if(registry.begin(), registry.end(), [&](const auto& key) {
+                    const std::wstring& path = key.first;
+                    return path.starts_with(gameUx + scopeKey) && path.ends_with(L"\\" + name);
+                });
+            if (record != registry.end()) {
+                registry.erase(record);
+                return;
+            }
+        }
+    }
     HRESULT STDMETHODCALLTYPE RemoveGame(GUID instanceId) override {
         if (system_.BeginCall("IGameExplorer::RemoveGame " + LogGuid(instanceId))) {
             return kInjectedFailure;
@@ -129,6 +150,9 @@ class ScriptedGameExplorer : public ScriptedObject<IGameExplorer> {
                 return SUCCEEDED(ParseGuid(object.instanceId.c_str(), &listed)) &&
                        IsEqualGUID(listed, instanceId);
             });
+            if (!system_.script.removeGameKeepsRecords) {
+                RemoveOneRecord(instanceId);
+            }
         }
         return system_.script.removeGame;
     }

@@ -44,6 +44,9 @@ struct SystemScript {
     HRESULT addGame = S_OK;
     std::optional<GUID> addGameLeaves;  // the GUID AddGame writes, if any
     HRESULT removeGame = S_OK;
+    // A RemoveGame that succeeds removes one of the GUID's Game Explorer records (the all users'
+    // first), as Game Explorer does per call, unless this is set.
+    bool removeGameKeepsRecords = false;
 
     // WMI
     HRESULT createLocator = S_OK;

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "cli/commands.h"
-#include "registration/game_task_lock.h"
 #include "output/debug_streams.h"
 #include "support/console_capture.h"
 #include "support/debug_capture.h"
@@ -151,21 +150,15 @@ TEST_F(AddCommandTest, WithoutGameExplorerTheUpgradeKeysFailureIsTheReason) {
     EXPECT_FALSE(system.Called("LoadLibraryExW"));
 }
 
-// A lock that another process holds for longer than the wait: the tasks are written without it,
-// and the diagnostic lines say that the wait ran out.
-TEST_F(AddCommandTest, TaskLockHeldElsewhereIsWaitedForABoundedTimeThenGoneWithout) {
+// A lock that another process holds past the run's deadline: an add that went on without it
+// could register the game twice, so it is not added, and says why.
+TEST_F(AddCommandTest, LockHeldElsewherePastTheDeadlineIsNotAdded) {
     system.script.waitResult = WAIT_TIMEOUT;
     Run(L"all", kExe, {L"Play;C:\\Games\\Demo\\demo.exe;play"});
-    EXPECT_EQ(out, "task Play added at 0\n");
-    EXPECT_EQ(err, "");
-    const std::vector<std::string> waits = system.CallsStartingWith("WaitForSingleObject");
-    // The path's lock, then the GUID's.
-    ASSERT_EQ(waits.size(), 2u);
-    EXPECT_THAT(waits, testing::Each(
-                           testing::EndsWith(" " + std::to_string(kGameTaskLockWaitMilliseconds))));
-    EXPECT_THAT(debugOut, testing::Contains(testing::HasSubstr(
-                              std::to_string(kGameTaskLockWaitMilliseconds) + " ms")));
-    EXPECT_FALSE(system.Called("ReleaseMutex"));
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not added.\n  reason: error 0x800705B4\n");
+    EXPECT_FALSE(outcome.registered);
+    EXPECT_FALSE(system.Called("IGameExplorer::AddGame"));
 }
 
 TEST_F(AddCommandTest, AccessDeniedIsReportedAsNotAdded) {

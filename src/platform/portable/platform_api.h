@@ -81,8 +81,10 @@ constexpr LONG ERROR_FILENAME_EXCED_RANGE = 206;
 constexpr LONG ERROR_FILE_TOO_LARGE = 223;
 constexpr LONG ERROR_MORE_DATA = 234;
 constexpr LONG ERROR_NO_MORE_ITEMS = 259;
+constexpr LONG ERROR_INVALID_FLAGS = 1004;
 constexpr LONG ERROR_NO_UNICODE_TRANSLATION = 1113;
 constexpr LONG ERROR_NOT_FOUND = 1168;
+constexpr LONG ERROR_TIMEOUT = 1460;
 constexpr LONG ERROR_RESOURCE_DATA_NOT_FOUND = 1812;
 constexpr LONG ERROR_RESOURCE_TYPE_NOT_FOUND = 1813;
 constexpr LONG ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
@@ -157,6 +159,21 @@ constexpr int CSTR_LESS_THAN = 1;
 constexpr int CSTR_EQUAL = 2;
 constexpr int CSTR_GREATER_THAN = 3;
 int CompareStringOrdinal(LPCWSTR a, int countA, LPCWSTR b, int countB, BOOL ignoreCase);
+
+// The text mapped to upper case by the invariant locale's table, the same in every locale, so
+// that two names equal without regard to case map to one text. Only LOCALE_NAME_INVARIANT and
+// LCMAP_UPPERCASE are taken; other locales or flags fail with ERROR_INVALID_FLAGS. Characters
+// written (the terminator too when sourceCount is -1), or with destinationCount 0 the size
+// needed; 0 with SetLastError's reason on failure (ERROR_INSUFFICIENT_BUFFER when it does not
+// fit).
+#define LOCALE_NAME_INVARIANT L""
+constexpr DWORD LCMAP_UPPERCASE = 0x200;
+struct NLSVERSIONINFO;
+using LPNLSVERSIONINFO = NLSVERSIONINFO*;
+using LPARAM = std::intptr_t;
+int LCMapStringEx(LPCWSTR localeName, DWORD flags, LPCWSTR source, int sourceCount,
+                  LPWSTR destination, int destinationCount, LPNLSVERSIONINFO versionInformation,
+                  void* reserved, LPARAM sortHandle);
 
 // ---- COM runtime -------------------------------------------------------------------------------
 constexpr DWORD CLSCTX_INPROC_SERVER = 0x1;
