@@ -188,6 +188,12 @@ class ScriptedSystem : public SystemBackend {
                            LPWSTR* filePart) override;
     DWORD GetFileAttributesW(LPCWSTR fileName) override;
     DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD bufferLength) override;
+    // A folder lists what the run saved below it (SavedLinks): the saved files and the folders
+    // on their way, after "." and ".."; only the pattern "<folder>\*" is offered. A folder with
+    // nothing saved below it does not exist.
+    HANDLE FindFirstFileW(LPCWSTR fileName, WIN32_FIND_DATAW* findData) override;
+    BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* findData) override;
+    BOOL FindClose(HANDLE find) override;
     HANDLE CreateMutexW(LPCWSTR name) override;
     // Logged with the time limit: "WaitForSingleObject <name> <milliseconds>".
     DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) override;
@@ -233,6 +239,10 @@ class ScriptedSystem : public SystemBackend {
     std::uintptr_t nextKey_ = 0x1000;
     std::map<HANDLE, OpenMutex> openMutexes_;
     std::uintptr_t nextMutex_ = 0x8000;
+
+    std::map<HANDLE, std::vector<WIN32_FIND_DATAW>> openFinds_;  // the entries still to come
+    std::uintptr_t nextFind_ = 0xF000;
+    int badFindCloses_ = 0;
 
     std::set<HANDLE> openHandles_;
     int badHandleCloses_ = 0;
