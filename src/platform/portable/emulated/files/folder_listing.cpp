@@ -53,10 +53,6 @@ bool IsWindowsName(std::wstring_view name) {
     });
 }
 
-FILETIME FileTimeOf(std::uint64_t value) {
-    return {static_cast<DWORD>(value), static_cast<DWORD>(value >> 32)};
-}
-
 // The entry's data as Windows fills it, without a short name (as on volumes that make none);
 // none when the entry went away since the folder was read.
 std::optional<WIN32_FIND_DATAW> FoundEntry(std::wstring_view name,
@@ -67,9 +63,9 @@ std::optional<WIN32_FIND_DATAW> FoundEntry(std::wstring_view name,
     }
     WIN32_FIND_DATAW data = {};
     data.dwFileAttributes = facts.attributes;
-    data.ftCreationTime = FileTimeOf(facts.creationTime);
-    data.ftLastAccessTime = FileTimeOf(facts.accessTime);
-    data.ftLastWriteTime = FileTimeOf(facts.writeTime);
+    data.ftCreationTime = ToFileTime(facts.creationTime);
+    data.ftLastAccessTime = ToFileTime(facts.accessTime);
+    data.ftLastWriteTime = ToFileTime(facts.writeTime);
     const bool isFolder = (facts.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     const std::uint64_t size = isFolder ? 0 : facts.size;
     data.nFileSizeHigh = static_cast<DWORD>(size >> 32);

@@ -22,10 +22,6 @@ void CopyCut(std::wstring_view text, LPWSTR buffer, int count) {
     buffer[length] = L'\0';
 }
 
-FILETIME FileTimeOf(std::uint64_t value) {
-    return {static_cast<DWORD>(value), static_cast<DWORD>(value >> 32)};
-}
-
 }  // namespace
 
 ShellLink::ShellLink(std::shared_ptr<EmulatedMachine> machine) : machine_(std::move(machine)) {}
@@ -83,9 +79,9 @@ HRESULT ShellLink::GetPath(LPWSTR file, int count, WIN32_FIND_DATAW* findData, D
     if (findData != nullptr) {
         *findData = {};
         findData->dwFileAttributes = contents_.fileAttributes;
-        findData->ftCreationTime = FileTimeOf(contents_.creationTime);
-        findData->ftLastAccessTime = FileTimeOf(contents_.accessTime);
-        findData->ftLastWriteTime = FileTimeOf(contents_.writeTime);
+        findData->ftCreationTime = ToFileTime(contents_.creationTime);
+        findData->ftLastAccessTime = ToFileTime(contents_.accessTime);
+        findData->ftLastWriteTime = ToFileTime(contents_.writeTime);
         findData->nFileSizeLow = contents_.fileSize;
         const std::size_t name = contents_.localPath.find_last_of(L'\\');
         CopyCut(name == std::wstring::npos
