@@ -315,7 +315,7 @@ class ScriptedSavable : public ScriptedObject<Interface, IPersistFile> {
                              std::to_string(mode))) {
             return kInjectedFailure;
         }
-        const auto& saved = system.SavedLinks();
+        const auto saved = system.ShortcutFiles();
         const auto found = std::find_if(saved.rbegin(), saved.rend(), [&](const auto& link) {
             return Lower(link.path) == Lower(fileName);
         });
@@ -1031,6 +1031,12 @@ DWORD ScriptedSystem::GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD
     return static_cast<DWORD>(found->second.size());
 }
 
+std::vector<ScriptedSystem::SavedLink> ScriptedSystem::ShortcutFiles() const {
+    std::vector<SavedLink> files = script.shortcuts;
+    files.insert(files.end(), savedLinks_.begin(), savedLinks_.end());
+    return files;
+}
+
 HANDLE ScriptedSystem::FindFirstFileW(LPCWSTR fileName, WIN32_FIND_DATAW* findData) {
     if (BeginCall("FindFirstFileW " + LogText(fileName))) {
         SetLastError(static_cast<DWORD>(kInjectedError));
@@ -1044,7 +1050,7 @@ HANDLE ScriptedSystem::FindFirstFileW(LPCWSTR fileName, WIN32_FIND_DATAW* findDa
     // The entries below the folder, each once whatever its case, in the order of their names.
     const std::wstring prefix = Lower(pattern.substr(0, pattern.size() - 1));
     std::map<std::wstring, WIN32_FIND_DATAW> below;
-    for (const SavedLink& link : savedLinks_) {
+    for (const SavedLink& link : ShortcutFiles()) {
         if (!Lower(link.path).starts_with(prefix)) {
             continue;
         }
