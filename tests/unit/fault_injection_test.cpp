@@ -17,6 +17,7 @@
 #include "registration/game_identity.h"
 #include "registration/game_registration.h"
 #include "registration/instance_lookup.h"
+#include "registration/task_listing.h"
 #include "registration/task_shortcuts.h"
 #include "support/console_capture.h"
 #include "support/debug_capture.h"
@@ -299,6 +300,47 @@ std::vector<Expectation> RemoveTasks(bool treesExist) {
     return expectations;
 }
 
+// What the last ListGameTasks run of a case found, for its effects to check.
+std::vector<ListedTask> listedTasks;
+
+// A healthy system where the game has a play task and a support task with a web address.
+void SystemWithTasks(SystemScript& script) {
+    HealthySystem(script);
+    script.shortcuts = {
+        {kLocalTree + L"\\PlayTasks\\0\\Play.lnk", kExe, false, L"-windowed", std::nullopt},
+        {kLocalTree + L"\\SupportTasks\\0\\Home page.url", L"https://example.com/", true,
+         std::nullopt, std::nullopt},
+    };
+}
+
+std::vector<Expectation> ListTasks() {
+    const auto nothingListed = [](const ScriptedSystem&, const GUID&) {
+        EXPECT_TRUE(listedTasks.empty());
+    };
+    const auto unreadTasks = [](std::size_t expected) {
+        return [expected](const ScriptedSystem&, const GUID&) {
+            ASSERT_EQ(listedTasks.size(), 2u);
+            EXPECT_EQ(static_cast<std::size_t>(std::count_if(
+                          listedTasks.begin(), listedTasks.end(),
+                          [](const ListedTask& task) { return task.target.empty(); })),
+                      expected);
+        };
+    };
+    return {
+        {"SHGetFolderPathW", kInjected, nothingListed},
+        // A folder that is there but cannot be listed whole would hide tasks.
+        {"FindFirstFileW", kInjectedWin32, nothingListed},
+        {"FindNextFileW", kInjectedWin32, nothingListed},
+        // COM may be set up on the thread already: the shortcut is still read.
+        {"CoInitialize", S_OK, unreadTasks(0)},
+        // A shortcut that cannot be read is listed without its target, the other one whole.
+        {"CoCreateInstance", S_OK, unreadTasks(1)},
+        {"IShellLinkW::", S_OK, unreadTasks(1)},
+        {"IUniformResourceLocatorW::", S_OK, unreadTasks(1)},
+        {"IPersistFile::Load", S_OK, unreadTasks(1)},
+    };
+}
+
 Operation CreateTaskOperation(int scope, TaskKind kind, const wchar_t* arguments) {
     return [=](GUID& gameId) {
         return CreateGameTask(scope, gameId, kind, 3, L"Play", kExe.c_str(), arguments);
@@ -347,6 +389,8 @@ const OperationCase kOperationCases[] = {
          script.fileAttributes.clear();
      },
      kGameId, [](GUID& id) { return RemoveGameTasks(id); }, RemoveTasks(false)},
+    {"ListGameTasks_PlayLinkAndSupportUrl", SystemWithTasks, kGameId,
+     [](GUID& id) { return ListGameTasks(GIS_CURRENT_USER, id, listedTasks); }, ListTasks()},
 };
 
 class OperationFaultInjection : public testing::TestWithParam<OperationCase> {};
