@@ -23,6 +23,7 @@
 #include "registration/task_shortcuts.h"
 #include "support/console_capture.h"
 #include "support/debug_capture.h"
+#include "support/reason_codes.h"
 #include "support/scripted_system.h"
 #include "support/text_lines.h"
 
@@ -460,12 +461,11 @@ StepResults ModelCommand(
     return results;
 }
 
-// The line that follows a failure line when the system has no message for the cause (the double
-// has none unless a test gives it one).
+// The line that follows a failure line, reduced to its code (WithReasonCodesOnly).
 std::string ReasonLine(HRESULT cause) {
-    char text[32];
-    std::snprintf(text, sizeof text, "  reason: error 0x%08X\n", static_cast<unsigned>(cause));
-    return text;
+    char code[sizeof "0x12345678"];
+    std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(cause));
+    return ReasonCode(code);
 }
 
 std::string Narrow(const std::wstring& text) {
@@ -508,8 +508,8 @@ CommandRun RunCommand(const CommandCase& c, bool add, int failAt) {
             RunDeleteCommand(line.request);
         }
         run.out = console.Out();
-        run.err = console.Err();
-        run.debugErr = debug.Channel(kDebugErr);
+        run.err = WithReasonCodesOnly(console.Err());
+        run.debugErr = WithReasonCodesOnly(debug.Channel(kDebugErr));
     }
     run.calls = system.CallCount();
     EXPECT_TRUE(system.AccountsBalance());
