@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "cli/collected_console_lines.h"
@@ -94,10 +95,11 @@ void LogProgramLine(MSIHANDLE install, bool formatsInsertedFields, const std::st
 }
 
 UINT RunActionData(MSIHANDLE install) {
+    const bool formatsInsertedFields = FormatsInsertedFields(install);
     std::wstring actionData;
     const UINT readResult = ReadProperty(install, kActionDataProperty, &actionData);
     if (readResult != ERROR_SUCCESS) {
-        LogProgramLine(install, false,
+        LogProgramLine(install, formatsInsertedFields,
                        "CustomActionData could not be read, error " + std::to_string(readResult));
         return ERROR_INSTALL_FAILURE;
     }
@@ -107,7 +109,6 @@ UINT RunActionData(MSIHANDLE install) {
     for (std::wstring& argument : SplitCommandLineArguments(actionData)) {
         arguments.push_back(std::move(argument));
     }
-    const bool formatsInsertedFields = FormatsInsertedFields(install);
     int status = 0;
     {
         // UTF-8, whatever the console's code page, so that every character of a path reaches the
