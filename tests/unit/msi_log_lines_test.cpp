@@ -19,6 +19,10 @@ namespace {
 
 using LogLines = std::vector<std::string>;
 
+std::string Logged(const std::string& line) {
+    return std::string(kMsiLogLinePrefix) + line;
+}
+
 // The MSI log lines of what run prints, collected as the custom action collects them.
 LogLines LogLinesOf(const std::function<void()>& run, bool formattedAgain = false) {
     LogLines log;
@@ -36,9 +40,9 @@ TEST(MsiLogLines, UsageGivesOneLogLinePerTextAndNoEmptyLine) {
     ScriptedSystem system;
     const LogLines log = LogLinesOf([] { RunCommandLine({L"Brackenfold.exe"}, true); });
     EXPECT_EQ(log.size(), std::size(kUsageTexts));
-    EXPECT_THAT(log, testing::Each(testing::StartsWith("Brackenfold: ")));
-    EXPECT_THAT(log, testing::Not(testing::Contains("Brackenfold: ")));
-    EXPECT_EQ(log.front(), "Brackenfold: Usage:");
+    EXPECT_THAT(log, testing::Each(testing::StartsWith(Logged(""))));
+    EXPECT_THAT(log, testing::Not(testing::Contains(Logged(""))));
+    EXPECT_EQ(log.front(), Logged(kUsageTexts[0]));
 }
 
 TEST(MsiLogLines, ValueWithLineBreaksStaysOneLineInUtf8AndBracketsAreEscapedWhenAsked) {
@@ -47,12 +51,12 @@ TEST(MsiLogLines, ValueWithLineBreaksStaysOneLineInUtf8AndBracketsAreEscapedWhen
         WriteLine(std::cout, "line\r\n", "done.");
         std::cout << "last without line break";
     };
-    EXPECT_EQ(LogLinesOf(run), (LogLines{"Brackenfold: C:\\G [1]\\\xce\xa9\\r\\nb.exe not added.",
-                                         "Brackenfold: line", "Brackenfold: done.",
-                                         "Brackenfold: last without line break"}));
+    EXPECT_EQ(LogLinesOf(run),
+              (LogLines{Logged("C:\\G [1]\\\xce\xa9\\r\\nb.exe not added."), Logged("line"),
+                        Logged("done."), Logged("last without line break")}));
     EXPECT_EQ(LogLinesOf(run, true).front(),
-              "Brackenfold: C:\\G [\\[]1[\\]]\\\xce\xa9\\r\\nb.exe not added.");
-    EXPECT_EQ(MsiLogLineFor("{x}", true), "Brackenfold: [\\{]x[\\}]");
+              Logged("C:\\G [\\[]1[\\]]\\\xce\xa9\\r\\nb.exe not added."));
+    EXPECT_EQ(MsiLogLineFor("{x}", true), Logged("[\\{]x[\\}]"));
 }
 
 TEST(CollectedConsoleLines, GivesTheStreamsTheirBuffersStatesAndConsoleFormBack) {
