@@ -5,6 +5,7 @@
 #include "output/debug_streams.h"
 #include "support/console_capture.h"
 #include "support/debug_capture.h"
+#include "support/reason_codes.h"
 #include "support/scripted_system.h"
 
 namespace {
@@ -38,9 +39,9 @@ class AddCommandTest : public testing::Test {
         outcome = RunAddCommand(line.request);
         gameId = outcome.gameId;
         out = console.Out();
-        err = console.Err();
+        err = WithReasonCodesOnly(console.Err());
         debugOut = debug.Channel(kDebugOut);
-        debugErr = debug.Channel(kDebugErr);
+        debugErr = WithReasonCodesOnly(debug.Channel(kDebugErr));
     }
 
     std::vector<std::string> SavedLinkPaths() const {
@@ -94,12 +95,12 @@ TEST_F(AddCommandTest, RelativePathIsRegisteredInFullAndPrintedAsTyped) {
     EXPECT_TRUE(system.Called("IGameExplorer::AddGame C:\\Work\\demo.exe C:\\Work 3 "));
     // The binary checked is the one registered; the lines name it as typed.
     EXPECT_TRUE(system.Called("GetFileAttributesW C:\\Work\\demo.exe"));
-    EXPECT_EQ(err, "demo.exe not added.\n  reason: error 0x80070002\n");
+    EXPECT_EQ(err, "demo.exe not added.\n  reason: 0x80070002\n");
 }
 
 TEST_F(AddCommandTest, EmptyPathIsNotAddedAndNothingRegistered) {
     Run(L"all", L"", {L"Play;x.exe;play"});
-    EXPECT_EQ(err, " not added.\n  reason: error 0x80070057\n");
+    EXPECT_EQ(err, " not added.\n  reason: 0x80070057\n");
     EXPECT_FALSE(system.Called("CoCreateInstance"));
 }
 
@@ -121,9 +122,9 @@ TEST_F(AddCommandTest, EarlierTasksOfTheScopeGoBeforeTheNewOnes) {
     failing.script.fileAttributes[tree + L"\\PlayTasks"] = FILE_ATTRIBUTE_DIRECTORY;
     failing.script.fileOperation = ERROR_ACCESS_DENIED;
     Run(L"all", kExe, {L"Play;x.exe;play"});
-    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe tasks not removed.\n  reason: error 0x80070005\n");
+    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe tasks not removed.\n  reason: 0x80070005\n");
     EXPECT_THAT(debugErr, ElementsAre("C:\\Games\\Demo\\demo.exe tasks not removed.",
-                                      "  reason: error 0x80070005"));
+                                      "  reason: 0x80070005"));
     EXPECT_EQ(out, "task Play added at 0\n");
     EXPECT_TRUE(failing.AccountsBalance());
 }
@@ -132,9 +133,9 @@ TEST_F(AddCommandTest, RegistrationFailureReportsPathAndLooksAtNoTaskLine) {
     system.script.addGame = E_FAIL;
     Run(L"all", kExe, {L"Play;C:\\Games\\Demo\\demo.exe;play"});
     EXPECT_EQ(out, "");
-    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not added.\n  reason: error 0x80004005\n");
+    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not added.\n  reason: 0x80004005\n");
     EXPECT_THAT(debugErr,
-                ElementsAre("C:\\Games\\Demo\\demo.exe not added.", "  reason: error 0x80004005"));
+                ElementsAre("C:\\Games\\Demo\\demo.exe not added.", "  reason: 0x80004005"));
     EXPECT_THAT(debugOut, testing::Not(testing::Contains(testing::StartsWith("Task line: "))));
     EXPECT_FALSE(system.Called("CoCreateInstance {00021401"));
 }
@@ -146,7 +147,7 @@ TEST_F(AddCommandTest, WithoutGameExplorerTheUpgradeKeysFailureIsTheReason) {
     system.script.regCreateKey = ERROR_ACCESS_DENIED;
     system.script.loadLibraryError = ERROR_BAD_EXE_FORMAT;
     Run(L"all", kExe, {L"Play;C:\\Games\\Demo\\demo.exe;play"});
-    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not added.\n  reason: error 0x80070005\n");
+    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not added.\n  reason: 0x80070005\n");
     EXPECT_FALSE(system.Called("LoadLibraryExW"));
 }
 
@@ -156,17 +157,15 @@ TEST_F(AddCommandTest, LockHeldElsewherePastTheDeadlineIsNotAdded) {
     system.script.waitResult = WAIT_TIMEOUT;
     Run(L"all", kExe, {L"Play;C:\\Games\\Demo\\demo.exe;play"});
     EXPECT_EQ(out, "");
-    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not added.\n  reason: error 0x800705B4\n");
+    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not added.\n  reason: 0x800705B4\n");
     EXPECT_FALSE(outcome.registered);
     EXPECT_FALSE(system.Called("IGameExplorer::AddGame"));
 }
 
 TEST_F(AddCommandTest, AccessDeniedIsReportedAsNotAdded) {
     system.script.hasAccess = FALSE;
-    system.script.messages[ERROR_ACCESS_DENIED] = L"Access is denied.\r\n";
     Run(L"all", kExe, {L"Play;x.exe;play"});
-    EXPECT_EQ(err,
-              "C:\\Games\\Demo\\demo.exe not added.\n  reason: Access is denied. (0x80070005)\n");
+    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not added.\n" + ReasonCode("0x80070005"));
     EXPECT_TRUE(system.SavedLinks().empty());
 }
 
@@ -208,10 +207,10 @@ TEST_F(AddCommandTest, SkippedAndFailedLinesUseNoIndex) {
     EXPECT_EQ(out, "Task name is empty\ntask Good added at 0\n");
     EXPECT_EQ(err,
               "Task line skipped because of too few parameters: TwoFields;x.exe\n"
-              "task bad/name not added.\n  reason: error 0x8007007B\n");
+              "task bad/name not added.\n  reason: 0x8007007B\n");
     EXPECT_THAT(debugErr, ElementsAre("Task line skipped because of too few parameters: "
                                       "TwoFields;x.exe",
-                                      "task bad/name not added.", "  reason: error 0x8007007B"));
+                                      "task bad/name not added.", "  reason: 0x8007007B"));
     EXPECT_THAT(debugOut, testing::Contains("Task name is empty. Skipped"));
     EXPECT_TRUE(outcome.registered);
     EXPECT_EQ(outcome.tasksAdded, 1);
@@ -223,8 +222,8 @@ TEST_F(AddCommandTest, ShortcutThatCannotBeSavedIsReportedAndItsIndexReused) {
     system.script.save = E_FAIL;
     Run(L"all", kExe, {L"First;x.exe;play", L"Second;x.exe;play"});
     EXPECT_EQ(err,
-              "task First not added.\n  reason: error 0x80004005\n"
-              "task Second not added.\n  reason: error 0x80004005\n");
+              "task First not added.\n  reason: 0x80004005\n"
+              "task Second not added.\n  reason: 0x80004005\n");
     const auto folders = system.CallsStartingWith("SHCreateDirectoryExW");
     ASSERT_EQ(folders.size(), 2u);
     EXPECT_EQ(folders[0], folders[1]);  // both tried index 0
@@ -235,7 +234,7 @@ TEST_F(AddCommandTest, OutOfMemoryFailsTheStepAndTheAddGoesOn) {
     system.script.outOfMemoryAt = "IShellLinkW::SetArguments -a";
     Run(L"all", kExe, {L"A;C:\\a.exe;play;-a", L"B;C:\\b.exe;play;-b"});
     EXPECT_EQ(out, "task B added at 0\n");
-    EXPECT_EQ(err, "task A not added.\n  reason: error 0x8007000E\n");
+    EXPECT_EQ(err, "task A not added.\n  reason: 0x8007000E\n");
 
     ScriptedSystem outOfMemory;
     outOfMemory.script.outOfMemoryAt = "IGameExplorer::AddGame";
@@ -267,8 +266,8 @@ TEST_F(AddCommandTest, ARegistrationThatLeavesNoGuidGetsNoTaskShortcuts) {
     Run(L"all", kExe, {L"Play;C:\\Games\\Demo\\demo.exe;play", L"Help;C:\\h.txt;support"});
     EXPECT_EQ(out, "");
     EXPECT_EQ(err,
-              "task Play not added.\n  reason: error 0x80070490\n"
-              "task Help not added.\n  reason: error 0x80070490\n");
+              "task Play not added.\n  reason: 0x80070490\n"
+              "task Help not added.\n  reason: 0x80070490\n");
     EXPECT_THAT(SavedLinkPaths(), IsEmpty());
     EXPECT_FALSE(system.Called("SHFileOperationW"));
 }

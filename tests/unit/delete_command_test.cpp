@@ -5,6 +5,7 @@
 #include "output/debug_streams.h"
 #include "support/console_capture.h"
 #include "support/debug_capture.h"
+#include "support/reason_codes.h"
 #include "support/scripted_system.h"
 
 namespace {
@@ -28,9 +29,9 @@ class DeleteCommandTest : public testing::Test {
         ConsoleCapture console;
         outcome = RunDeleteCommand(request);
         out = console.Out();
-        err = console.Err();
+        err = WithReasonCodesOnly(console.Err());
         debugOut = debug.Channel(kDebugOut);
-        debugErr = debug.Channel(kDebugErr);
+        debugErr = WithReasonCodesOnly(debug.Channel(kDebugErr));
     }
 
     ScriptedSystem system;
@@ -58,10 +59,10 @@ TEST_F(DeleteCommandTest, LookupFailureRemovesNothing) {
     EXPECT_EQ(out, "");
     EXPECT_EQ(err,
               "C:\\Games\\Demo\\demo.exe not removed. Cannot retrieve information\n"
-              "  reason: error 0x80070490\n");
+              "  reason: 0x80070490\n");
     EXPECT_THAT(debugErr,
                 ElementsAre("C:\\Games\\Demo\\demo.exe not removed. Cannot retrieve information",
-                            "  reason: error 0x80070490"));
+                            "  reason: 0x80070490"));
     EXPECT_FALSE(system.Called("SHFileOperationW"));
     EXPECT_FALSE(system.Called("IGameExplorer::RemoveGame"));
 }
@@ -78,19 +79,18 @@ TEST_F(DeleteCommandTest, TaskRemovalFailureIsShownAndTheGameStillRemoved) {
     system.script.commonAppDataResult = E_FAIL;
     Run(kGameId);
     EXPECT_EQ(out, "C:\\Games\\Demo\\demo.exe removed.\n");
-    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe tasks not removed.\n  reason: error 0x80004005\n");
+    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe tasks not removed.\n  reason: 0x80004005\n");
     EXPECT_THAT(debugErr, ElementsAre("C:\\Games\\Demo\\demo.exe tasks not removed.",
-                                      "  reason: error 0x80004005"));
+                                      "  reason: 0x80004005"));
 }
 
 TEST_F(DeleteCommandTest, UnregisterFailureIsReported) {
     system.script.removeGame = E_FAIL;
     Run(kGameId);
     EXPECT_EQ(out, "C:\\Games\\Demo\\demo.exe tasks removed.\n");
-    EXPECT_EQ(err,
-              "C:\\Games\\Demo\\demo.exe not removed. Cannot remove\n  reason: error 0x80004005\n");
+    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not removed. Cannot remove\n  reason: 0x80004005\n");
     EXPECT_THAT(debugErr, ElementsAre("C:\\Games\\Demo\\demo.exe not removed. Cannot remove",
-                                      "  reason: error 0x80004005"));
+                                      "  reason: 0x80004005"));
 }
 
 }  // namespace
@@ -111,7 +111,7 @@ TEST_F(DeleteCommandTest, ARemovalThatLeavesItsRecordEndsWithAFailure) {
     EXPECT_EQ(out, "C:\\Games\\Demo\\demo.exe tasks removed.\n");
     EXPECT_EQ(err,
               "C:\\Games\\Demo\\demo.exe not removed. Cannot remove\n"
-              "  reason: error 0x80071392\n");
+              "  reason: 0x80071392\n");
     EXPECT_EQ(system.CallsStartingWith("IGameExplorer::RemoveGame").size(), 3u);
     EXPECT_TRUE(outcome.registrationLeft);
 }

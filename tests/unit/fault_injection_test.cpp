@@ -21,6 +21,7 @@
 #include "registration/task_shortcuts.h"
 #include "support/console_capture.h"
 #include "support/debug_capture.h"
+#include "support/reason_codes.h"
 #include "support/scripted_system.h"
 #include "support/text_lines.h"
 
@@ -473,8 +474,8 @@ CommandRun RunCommand(const CommandCase& c, int failAt) {
             run.deleted = RunDeleteCommand(line.request);
         }
         run.out = console.Out();
-        run.err = console.Err();
-        run.debugErr = debug.Channel(kDebugErr);
+        run.err = WithReasonCodesOnly(console.Err());
+        run.debugErr = WithReasonCodesOnly(debug.Channel(kDebugErr));
     }
     run.calls = system.CallCount();
     EXPECT_TRUE(system.AccountsBalance());
