@@ -4,7 +4,9 @@
 #include <optional>
 
 #include "commands.h"
+#include "output/program_error_messages.h"
 #include "output/reason_line.h"
+#include "registration/current_user_sid.h"
 #include "registration/game_identity.h"
 #include "registration/game_paths.h"
 #include "registration/game_registration.h"
@@ -147,6 +149,10 @@ void AddGame(const CommandRequest& request, AddOutcome& outcome) {
     WriteLine(DebugOut(), "install:", installDirectory);
     if (FAILED(madeFull)) {
         ReportNotAdded(executablePath, madeFull);
+        return;
+    }
+    if (request.scope == GIS_CURRENT_USER && CurrentUserIsSystemAccount()) {
+        ReportNotAdded(executablePath, kCurrentUserIsSystemAccount);
         return;
     }
     GameLocks locks;

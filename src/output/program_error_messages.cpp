@@ -32,6 +32,9 @@ const ProgramErrorMessage kProgramErrorMessages[] = {
     {HRESULT_FROM_WIN32(ERROR_TIMEOUT),
      L"This operation returned because the timeout period expired."},
     {HRESULT_FROM_WIN32(ERROR_OBJECT_ALREADY_EXISTS), L"The object already exists."},
+    {kCurrentUserIsSystemAccount,
+     L"The current user is the system account: a game added for it is seen by no one. Add it "
+     L"for all users, or run the add as the user (an impersonating custom action)."},
 };
 
 }  // namespace

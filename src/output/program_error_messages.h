@@ -9,3 +9,7 @@
 // The message for result when the program raises that code itself, without its line break; empty
 // for any other code.
 std::wstring_view ProgramErrorMessageFor(HRESULT result);
+
+// A code of the program's own (the customer bit set, so that no system message stands for it):
+// an add for the current user, run as the system account.
+inline constexpr HRESULT kCurrentUserIsSystemAccount = static_cast<HRESULT>(0xA0040001);

@@ -126,6 +126,8 @@ TEST_F(AddCommandTest, EarlierTasksOfTheScopeGoBeforeTheNewOnes) {
     EXPECT_THAT(debugErr, ElementsAre("C:\\Games\\Demo\\demo.exe tasks not removed.",
                                       "  reason: 0x80070005"));
     EXPECT_EQ(out, "task Play added at 0\n");
+    // The tasks are not as asked: the old ones may stand beside the new.
+    EXPECT_TRUE(outcome.oldTasksLeft);
     EXPECT_TRUE(failing.AccountsBalance());
 }
 
@@ -160,6 +162,18 @@ TEST_F(AddCommandTest, LockHeldElsewherePastTheDeadlineIsNotAdded) {
     EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not added.\n  reason: 0x800705B4\n");
     EXPECT_FALSE(outcome.registered);
     EXPECT_FALSE(system.Called("IGameExplorer::AddGame"));
+}
+
+// Run as the system account (an MSI deferred action without impersonation), "current" would be
+// no person's: refused, while "all" is added as usual.
+TEST_F(AddCommandTest, CurrentUserThatIsTheSystemAccountIsNotAdded) {
+    system.script.userSid = L"S-1-5-18";
+    Run(L"current", kExe, {L"Play;x.exe;play"});
+    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not added.\n  reason: 0xA0040001\n");
+    EXPECT_FALSE(outcome.registered);
+    EXPECT_FALSE(system.Called("IGameExplorer::AddGame"));
+    Run(L"all", kExe);
+    EXPECT_TRUE(outcome.registered);
 }
 
 TEST_F(AddCommandTest, AccessDeniedIsReportedAsNotAdded) {
