@@ -458,6 +458,66 @@ class DeleteTest(WineTestCase):
                     PREFIX.common_task_root, guid, {r"PlayTasks\0\Play.lnk": None})])))
 
 
+class IdentityTest(WineTestCase):
+    """One game whatever the spelling of its path; every registration of a GUID removed; what
+    the lookup sees, listed."""
+
+    def add_with_guid(self, guid, scope_word, game):
+        output, changes = self.run_program(f"-guid:{guid}", "-add", scope_word, game,
+                                           f"Play;{game};play")
+        self.assertEqual(output.stderr, "", output)
+        return changes
+
+    def test_a_delete_by_guid_removes_that_guids_registrations_of_both_scopes(self):
+        """Wine's RemoveGame takes one record per call, the all users' one first: the delete
+        calls it until none of the GUID is left, and says removed only then."""
+        guid = "{5A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D}"
+        mine = self.install_game(r"C:\Games\Flavour Mine")
+        theirs = self.install_game(r"C:\Games\Flavour Everyone")
+        added = self.add_with_guid(guid, "current", mine).added
+        added.update(self.add_with_guid(guid, "all", theirs).added)
+
+        output, changes = self.run_program("-exitcode", f"-guid:{guid}", "-del", mine)
+
+        self.assertEqual(output, printed(
+            BANNER + f"GUID {guid} obtained\n{mine} tasks removed.\n{mine} removed.\n" + DONE))
+        self.assertEqual(changes, Changes({}, sorted(added)))
+
+    def test_the_add_records_the_long_path_that_any_later_spelling_finds(self):
+        game = self.install_game(r"C:\Games\LongFolderName")
+        # Unquoted: Wine's cmd joins a quoted name to the current folder. So no blank in it.
+        short = PREFIX.run("cmd", "/c", f"for %I in ({game}) do @echo %~sI").stdout.strip()
+        self.assertNotEqual(short.lower(), game.lower())
+
+        output, changes = self.run_program("-add", "all", "\\\\?\\" + short)
+        self.assertEqual(output.stderr, "", output)
+        key, _ = self.new_game_key(changes, ALL_USERS_GAMES)
+        self.assertEqual(changes.added[key]["ConfigGDFBinaryPath"], text_value(game))
+
+        shutil.rmtree(PREFIX.host_path(folder_of(game)))
+        output, changes = self.run_program("-exitcode", "-del", game.upper())
+        self.assertEqual(output.stderr, "", output)
+        self.assertIn(key, changes.removed)
+
+    def test_list_shows_every_record_with_its_tasks_and_changes_nothing(self):
+        guid = "{6B2C3D4E-5F60-4B7C-9D8E-0F1A2B3C4D5E}"
+        game = self.install_game(r"C:\Games\Listed")
+        output, _ = self.run_program(f"-guid:{guid}", "-add", "current", game,
+                                     f"Play;{game};play;-windowed", f"Help;{game};support")
+        self.assertEqual(output.stderr, "", output)
+
+        output, changes = self.run_program("-nologo", "-list")
+
+        self.assertEqual(output, printed(
+            f"{guid} current {game} (Game Explorer record)\n"
+            f"    play 0: Play -> {game} -windowed\n"
+            f"    support 0: Help -> {game}\n" + DONE))
+        self.assertEqual(changes, NO_CHANGES)
+        self.assertEqual(self.run_program("-exitcode", "-del", game)[0].status, 0)
+        self.assertEqual(self.run_program("-nologo", "-list")[0],
+                         printed("No game is registered.\n" + DONE))
+
+
 class WithoutGameExplorerTest(WineTestCase):
     """Game Explorer disabled: registration falls back to the keys that a later upgrade of the
     system reads, and removal deletes them. They must be in the 64-bit view, where the system
@@ -542,7 +602,7 @@ class CommandLineTest(WineTestCase):
                             printed(BANNER + USAGE, status=1)),
             CommandLineCase("delete with guid and without path", [f"-guid:{guid}", "-del"],
                             printed(BANNER + f"GUID {guid} obtained\n" + USAGE, status=1)),
-            CommandLineCase("unknown command word", ["-list", game, play],
+            CommandLineCase("unknown command word", ["-remove", game, play],
                             printed(BANNER + USAGE, status=1)),
             CommandLineCase("upper-case guid option is an unknown command word",
                             [f"-GUID:{guid}", "-add", "all", game, play],
