@@ -195,6 +195,9 @@ int ShortNameRecords::Update(const std::filesystem::path& hostFolder,
     named = std::move(reconciled.named);
     if (locked && reconciled.changed) {
         kept.given = std::move(reconciled.given);
+        // Every replacement is made under this lock, so a temporary file seen now is a dead
+        // run's.
+        RemoveStaleTemporaries(FileOf(hostFolder));
         ReplaceFileAtomically(FileOf(hostFolder), ShortNameFileText(kept));
     }
     return 0;

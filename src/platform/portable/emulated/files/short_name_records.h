@@ -35,7 +35,9 @@ class ShortNameRecords {
     // before, an 8.3 name itself, and for each entry that has none yet the next free one (in the
     // order of their names when several appeared at once), which is then kept. 0, or the errno of
     // a kept file that cannot be read: a guess could give an entry another entry's name. A file
-    // that cannot be written costs only the keeping: the names are still given.
+    // that cannot be written costs only the keeping: the names are still given. An entry under
+    // an escaped host name that the system did not make itself answers its host name's text,
+    // the only name known of it.
     int NamesOf(const std::filesystem::path& hostFolder,
                 const std::vector<HostFolderEntry>& listing, std::vector<NamedEntry>& named) const;
 
