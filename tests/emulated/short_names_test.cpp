@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "emulated/files/short_name_file.h"
+
 namespace {
 
 struct ShortNamesCase {
@@ -62,5 +64,32 @@ TEST_P(ShortNamesTest, EachNameGetsTheLowestNumberFreeWhenItIsGiven) {
 
 INSTANTIATE_TEST_SUITE_P(Folders, ShortNamesTest, testing::ValuesIn(kShortNamesCases),
                          [](const auto& p) { return std::string(p.param.name); });
+
+// Any host name (a line break included) and any Windows name (a lone surrogate included) come
+// back as they were kept; a file cut short or of another version gives nothing.
+TEST(ShortNameFileTest, KeepsEveryNameAsItIsAndRefusesADamagedFile) {
+    const ShortNameFile kept{"/s/drive_c/Games",
+                             7,
+                             42,
+                             {{"Long Folder", L"LONGFO~1", L""},
+                              {"two\nlines", L"TWOLIN~1", L""},
+                              {"\xc3\x89\xc3\x89|0123456789abcdef", L"______~1",
+                               std::wstring(130, L'\u00e9') + wchar_t{0xD800}}}};
+    const std::string text = ShortNameFileText(kept);
+    const std::optional<ShortNameFile> read = ParseShortNameFile(text);
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(read->folder, kept.folder);
+    EXPECT_EQ(read->inode, kept.inode);
+    ASSERT_EQ(read->given.size(), kept.given.size());
+    for (std::size_t i = 0; i < kept.given.size(); ++i) {
+        EXPECT_EQ(read->given[i].hostName, kept.given[i].hostName);
+        EXPECT_EQ(read->given[i].shortName, kept.given[i].shortName);
+        EXPECT_EQ(read->given[i].windowsName, kept.given[i].windowsName);
+    }
+    EXPECT_FALSE(ParseShortNameFile(text.substr(0, text.size() - 5)).has_value());
+    EXPECT_FALSE(
+        ParseShortNameFile("brackenfold short names 2\n" + text.substr(text.find('\n') + 1))
+            .has_value());
+}
 
 }  // namespace
