@@ -123,8 +123,8 @@ Reconciled Reconcile(const std::vector<GivenShortName>& kept,
     return result;
 }
 
-// True when another entry of listing, without a kept name, would number its short name in the
-// same row as name.
+// True when another entry of listing would number its short name in the same row as name (the
+// caller asks only while the folder has no names kept).
 bool SharesBasis(const std::vector<HostFolderEntry>& listing, const std::string& hostName,
                  std::wstring_view name) {
     const std::wstring basis = ShortNameBasis(name);
