@@ -101,6 +101,49 @@ TEST_F(EmulatedFilesTest, FullPathNameReportsTheSizeNeededWhenTheBufferIsShort) 
     EXPECT_EQ(files_.FullPathName(L"", 8, buffer, &filePart), 0u);
 }
 
+// The long form of path as a run on the system sees it; empty when the call fails.
+std::wstring LongPathIn(const EmulatedFiles& files, const std::wstring& path) {
+    wchar_t buffer[MAX_PATH] = L"";
+    const DWORD length = files.LongPathName(path.c_str(), MAX_PATH, buffer);
+    return length < MAX_PATH ? std::wstring(buffer, length) : std::wstring();
+}
+
+// Windows gives an entry its short name when the entry is made, and the entry keeps it: an entry
+// that appeared behind the system's back gets the lowest number free when the folder is next
+// looked at, and a number whose entry is gone is free again.
+TEST_F(EmulatedFilesTest, ShortNamesGoInTheOrderEntriesAppearAndStayFromRunToRun) {
+    std::filesystem::create_directories(DriveC() / "Games/Long Folder");
+    EXPECT_EQ(LongPathIn(files_, L"C:\\Games\\LONGFO~1"), L"C:\\Games\\Long Folder");
+    std::filesystem::create_directories(DriveC() / "Games/Long Fold A");
+    ASSERT_EQ(files_.CreateFolder(L"C:\\Games\\Long Fold Z"), ERROR_SUCCESS);
+    ASSERT_EQ(files_.CreateFolder(L"C:\\Games\\Long Fold B\\Sub"), ERROR_SUCCESS);
+    std::filesystem::remove(DriveC() / "Games/Long Folder");
+    std::filesystem::create_directories(DriveC() / "Games/Long Fold C");
+
+    const DriveMapping nextRunDrives{system_.Path()};
+    const EmulatedFiles nextRun{nextRunDrives};
+    const std::pair<const wchar_t*, const wchar_t*> expected[] = {
+        {L"LONGFO~1", L"Long Fold C"},
+        {L"LONGFO~2", L"Long Fold A"},
+        {L"LONGFO~3", L"Long Fold Z"},
+        {L"LONGFO~4", L"Long Fold B"},
+    };
+    for (const auto& [shortName, name] : expected) {
+        EXPECT_EQ(LongPathIn(nextRun, std::wstring(L"C:\\Games\\") + shortName),
+                  std::wstring(L"C:\\Games\\") + name);
+    }
+}
+
+// A name whose host text is too long is kept under an escaped host name, from which its Windows
+// name cannot be had: the system keeps that name with the short name it gave the entry.
+TEST_F(EmulatedFilesTest, LongPathNameGivesTheWindowsNameOfAnEntryKeptUnderAnEscapedHostName) {
+    const std::wstring name = L"Caf" + std::wstring(130, L'\u00e9');
+    ASSERT_EQ(files_.CreateFolder((L"C:\\Games\\" + name).c_str()), ERROR_SUCCESS);
+    const DriveMapping nextRunDrives{system_.Path()};
+    EXPECT_EQ(LongPathIn(EmulatedFiles{nextRunDrives}, L"C:\\Games\\caf___~1\\"),
+              L"C:\\Games\\" + name + L"\\");
+}
+
 TEST_F(EmulatedFilesTest, LongPathNameMakesShortNamesLongAndKeepsTheRestAsWritten) {
     std::filesystem::create_directories(DriveC() / "Games/Long Folder");
     WriteBytes(DriveC() / "Games/Long Folder/demo.exe", "x");

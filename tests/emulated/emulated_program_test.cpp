@@ -478,6 +478,20 @@ TEST_P(GameIdentityTest, EverySpellingOfThePathNamesTheOneGame) {
     EXPECT_TRUE(Registrations().empty());
 }
 
+// A short name stays with the folder it was given to: a game added by it is not taken for a game
+// in a folder made beside it later, which Windows gives the next number.
+TEST_P(GameIdentityTest, AFolderMadeBesideAGameAddedByItsShortNameIsAnotherGame) {
+    InstallDemoGame(System(), "C:\\Games\\Long Folder\\demo.exe");
+    ASSERT_EQ(Run({"-add", "all", "C:\\Games\\LONGFO~1\\demo.exe"}).err, "");
+    const std::vector<std::string> first = Registrations();
+    const std::string beside = "C:\\Games\\Long Fold A\\demo.exe";
+    InstallDemoGame(System(), beside);
+    ASSERT_EQ(Run({"-add", "all", beside}).err, "");
+    EXPECT_EQ(Registrations().size(), 2u);
+    EXPECT_EQ(Run({"-del", beside}).err, "");
+    EXPECT_EQ(Registrations(), first);
+}
+
 // Records that name the path under game B's GUID: key names that only start like B's GUID, and
 // B's own GUID in the current user's upgrade keys, which the user can write. A delete of the path
 // (elevated, as uninstallers run) removes its own game and those records alone; B keeps its

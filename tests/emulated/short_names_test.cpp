@@ -2,44 +2,94 @@
 
 #include <gtest/gtest.h>
 
+#include "emulated/files/short_name_file.h"
+
 namespace {
 
 struct ShortNamesCase {
     const char* name;
-    std::vector<std::wstring> names;
+    std::vector<std::wstring> held;   // short names that other entries hold already
+    std::vector<std::wstring> names;  // given their short names in this order
     std::vector<std::wstring> shortNames;
 };
 
 const ShortNamesCase kShortNamesCases[] = {
     {"EightDotThreeNamesKeepThemselves",
+     {},
      {L"demo.exe", L"README", L"A-1_(2).{}"},
      {L"demo.exe", L"README", L"A-1_(2).{}"}},
-    {"LongNamesNumberedInTheOrderOfTheNames",
+    {"LongNamesNumberedInTheOrderTheyAreGiven",
+     {},
      {L"Long Folder Two", L"Long Folder", L"Longest Road"},
-     {L"LONGFO~2", L"LONGFO~1", L"LONGES~1"}},
-    {"NumberTakenByAnEightDotThreeNameIsSkipped",
-     {L"Long Folder", L"longfo~1"},
-     {L"LONGFO~2", L"longfo~1"}},
+     {L"LONGFO~1", L"LONGFO~2", L"LONGES~1"}},
+    {"NumberHeldByAnotherEntryIsSkipped",
+     {L"longfo~1", L"LONGFO~3"},
+     {L"Long Folder", L"Long Fold A", L"longfo~3"},
+     {L"LONGFO~2", L"LONGFO~4", L"LONGFO~5"}},
     {"BlanksAndInnerDotsGoTheLastDotStartsTheExtension",
+     {},
      {L"my game.tar.gz", L"a b.html", L".config"},
      {L"MYGAME~1.GZ", L"AB~1.HTM", L"CONFIG~1"}},
     {"RefusedCharactersBecomeUnderscores",
+     {},
      {L"a+b=c;d[1].txt", L"\u00dcber Spiel"},
      {L"A_B_C_~1.TXT", L"_BERSP~1"}},
     {"TenthNameShortensTheStem",
+     {L"SAVED~11"},
      {L"Saved Game 1", L"Saved Game 2", L"Saved Game 3", L"Saved Game 4", L"Saved Game 5",
-      L"Saved Game 6", L"Saved Game 7", L"Saved Game 8", L"Saved Game 9", L"Saved Game 10"},
-     {L"SAVEDG~1", L"SAVEDG~3", L"SAVEDG~4", L"SAVEDG~5", L"SAVEDG~6", L"SAVEDG~7", L"SAVEDG~8",
-      L"SAVEDG~9", L"SAVED~10", L"SAVEDG~2"}},
+      L"Saved Game 6", L"Saved Game 7", L"Saved Game 8", L"Saved Game 9", L"Saved Game 10",
+      L"Saved Game 11"},
+     {L"SAVEDG~1", L"SAVEDG~2", L"SAVEDG~3", L"SAVEDG~4", L"SAVEDG~5", L"SAVEDG~6", L"SAVEDG~7",
+      L"SAVEDG~8", L"SAVEDG~9", L"SAVED~10", L"SAVED~12"}},
+    {"StemsThatDifferOnlyInTheSixthLetterShareNumbersFromTheTenth",
+     {L"SAVEDA~1", L"SAVEDA~2", L"SAVEDA~3", L"SAVEDA~4", L"SAVEDA~5", L"SAVEDA~6", L"SAVEDA~7",
+      L"SAVEDA~8", L"SAVEDA~9", L"SAVED~10"},
+     {L"Savedb game", L"Saveda game 10"},
+     {L"SAVEDB~1", L"SAVED~11"}},
 };
 
 class ShortNamesTest : public testing::TestWithParam<ShortNamesCase> {};
 
-TEST_P(ShortNamesTest, EachNameGetsWindowsShortName) {
-    EXPECT_EQ(ShortNamesOf(GetParam().names), GetParam().shortNames);
+TEST_P(ShortNamesTest, EachNameGetsTheLowestNumberFreeWhenItIsGiven) {
+    ShortNameTable table;
+    for (const std::wstring& held : GetParam().held) {
+        ASSERT_TRUE(table.Hold(held));
+    }
+    std::vector<std::wstring> shortNames;
+    for (const std::wstring& name : GetParam().names) {
+        shortNames.push_back(table.Give(name));
+    }
+    EXPECT_EQ(shortNames, GetParam().shortNames);
 }
 
 INSTANTIATE_TEST_SUITE_P(Folders, ShortNamesTest, testing::ValuesIn(kShortNamesCases),
                          [](const auto& p) { return std::string(p.param.name); });
+
+// Any host name (a line break included) and any Windows name (a lone surrogate included) come
+// back as they were kept; a file cut short or of another version gives nothing.
+TEST(ShortNameFileTest, KeepsEveryNameAsItIsAndRefusesADamagedFile) {
+    const ShortNameFile kept{"/s/drive_c/Games",
+                             7,
+                             42,
+                             {{"Long Folder", L"LONGFO~1", L""},
+                              {"two\nlines", L"TWOLIN~1", L""},
+                              {"\xc3\x89\xc3\x89|0123456789abcdef", L"______~1",
+                               std::wstring(130, L'\u00e9') + wchar_t{0xD800}}}};
+    const std::string text = ShortNameFileText(kept);
+    const std::optional<ShortNameFile> read = ParseShortNameFile(text);
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(read->folder, kept.folder);
+    EXPECT_EQ(read->inode, kept.inode);
+    ASSERT_EQ(read->given.size(), kept.given.size());
+    for (std::size_t i = 0; i < kept.given.size(); ++i) {
+        EXPECT_EQ(read->given[i].hostName, kept.given[i].hostName);
+        EXPECT_EQ(read->given[i].shortName, kept.given[i].shortName);
+        EXPECT_EQ(read->given[i].windowsName, kept.given[i].windowsName);
+    }
+    EXPECT_FALSE(ParseShortNameFile(text.substr(0, text.size() - 5)).has_value());
+    EXPECT_FALSE(
+        ParseShortNameFile("brackenfold short names 2\n" + text.substr(text.find('\n') + 1))
+            .has_value());
+}
 
 }  // namespace

@@ -6,8 +6,8 @@
 
 #include "emulated/base/win32_codes.h"
 #include "emulated/files/host_names.h"
-#include "emulated/files/short_names.h"
 #include "emulated/host/host_files.h"
+#include "emulated/location/system_location.h"
 #include "platform/shell_names.h"
 #include "text/case_folding.h"
 #include "text/host_text.h"
@@ -51,32 +51,38 @@ struct Match {
     std::wstring name;  // the entry's own (long) name
 };
 
-std::optional<Match> MatchInListing(const std::vector<HostFolderEntry>& entries,
-                                    const std::wstring& name) {
-    std::vector<std::wstring> names;
+// 0 and the match, if any, or the errno of reading the folder's short names.
+int MatchInListing(const ShortNameRecords& shortNames, const std::filesystem::path& folder,
+                   const std::vector<HostFolderEntry>& entries, const std::wstring& name,
+                   std::optional<Match>& match) {
     for (const HostFolderEntry& entry : entries) {
-        names.push_back(HostToWide(entry.name));
-        if (EqualsIgnoringCase(names.back(), name)) {
-            return Match{entry.name, names.back()};
+        std::wstring text = HostToWide(entry.name);
+        if (EqualsIgnoringCase(text, name)) {
+            match = Match{entry.name, std::move(text)};
+            return 0;
         }
     }
     if (name.find(L'~') == std::wstring::npos) {
-        return std::nullopt;  // every short name Windows makes has one
+        return 0;  // every short name Windows makes has one
     }
-    const std::vector<std::wstring> shortNames = ShortNamesOf(names);
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (EqualsIgnoringCase(shortNames[i], name)) {
-            return Match{entries[i].name, names[i]};
+    std::vector<NamedEntry> named;
+    if (int error = shortNames.NamesOf(folder, entries, named); error != 0) {
+        return error;
+    }
+    for (const NamedEntry& entry : named) {
+        if (EqualsIgnoringCase(entry.shortName, name)) {
+            match = Match{entry.hostName, entry.windowsName};
+            return 0;
         }
     }
-    return std::nullopt;
+    return 0;
 }
 
 // Moves folder to the entry that name stands for; to name itself when the folder holds none or
 // does not exist, so that a path to be created keeps the case it has. ERROR_ACCESS_DENIED when
 // the folder cannot be read: a guess could then name a second file beside the one meant.
-LONG MatchEntry(std::filesystem::path& folder, const std::wstring& name,
-                DriveMapping::HostPath& found) {
+LONG MatchEntry(const ShortNameRecords& shortNames, std::filesystem::path& folder,
+                const std::wstring& name, DriveMapping::HostPath& found) {
     found.name = name;
     // The name as it is, then its escaped name (host_names.h), then the folder is read.
     std::vector<std::string> candidates;
@@ -110,7 +116,10 @@ LONG MatchEntry(std::filesystem::path& folder, const std::wstring& name,
     if (error != 0 && error != ENOENT && error != ENOTDIR) {
         return ERROR_ACCESS_DENIED;
     }
-    const std::optional<Match> match = MatchInListing(entries, name);
+    std::optional<Match> match;
+    if (MatchInListing(shortNames, folder, entries, name, match) != 0) {
+        return ERROR_ACCESS_DENIED;
+    }
     folder /= match ? match->hostName : hostName;
     found.exists = match.has_value();
     found.name = match ? match->name : name;
@@ -126,7 +135,9 @@ DriveMapping::HostPath Failed(LONG error) {
 }  // namespace
 
 DriveMapping::DriveMapping(std::filesystem::path systemFolder)
-    : systemFolder_(std::move(systemFolder)) {}
+    : systemFolder_(std::move(systemFolder)),
+      shortNames_(systemFolder_.empty() ? std::filesystem::path()
+                                        : SystemLayout{systemFolder_}.ShortNamesFolder()) {}
 
 std::optional<WindowsPath> DriveMapping::FullPath(std::wstring_view path) const {
     // The host is asked for its current folder only when the path needs it.
@@ -166,9 +177,11 @@ DriveMapping::HostPath DriveMapping::ToHost(const WindowsPath& path) const {
     HostPath found;
     found.exists = true;  // a drive's root
     for (const std::wstring& name : path.names) {
-        if (LONG error = MatchEntry(host, name, found); error != ERROR_SUCCESS) {
+        if (LONG error = MatchEntry(shortNames_, host, name, found); error != ERROR_SUCCESS) {
             return Failed(error);
         }
+        // Below a name that does not exist nothing does.
+        found.existingNames += found.exists ? 1 : 0;
     }
     found.path = std::move(host);
     return found;
@@ -180,6 +193,14 @@ DriveMapping::HostPath DriveMapping::ToHost(std::wstring_view path) const {
         return Failed(path.empty() ? ERROR_INVALID_NAME : ERROR_PATH_NOT_FOUND);
     }
     return ToHost(*full);
+}
+
+void DriveMapping::Created(const WindowsPath& path, const HostPath& host) const {
+    // The host path holds one host name for each of path's names, the last one last.
+    std::filesystem::path entry = host.path;
+    for (std::size_t i = path.names.size(); i-- > host.existingNames; entry = entry.parent_path()) {
+        shortNames_.Created(entry.parent_path(), entry.filename().string(), path.names[i]);
+    }
 }
 
 std::optional<std::wstring> DriveMapping::CurrentFolder() {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "emulated/files/short_name_records.h"
 #include "emulated/files/windows_path.h"
 #include "platform_api.h"
 
@@ -21,20 +22,26 @@ class DriveMapping {
     // drive that does not exist, ERROR_INVALID_NAME for a name Windows does not allow,
     // ERROR_ACCESS_DENIED for a folder on the way that cannot be read. Names match existing host
     // entries without regard to case, so "C:\PROGRAMDATA" finds ProgramData, and an entry's
-    // short name (short_names.h) finds it too.
+    // short name (short_name_records.h) finds it too.
     struct HostPath {
         std::filesystem::path path;
         LONG error = ERROR_SUCCESS;
         bool exists = false;  // the path names an existing file or folder
         std::wstring name;    // the last name: the existing entry's own, else as it was asked
+        std::size_t existingNames = 0;  // how many of the path's names exist, from the first
     };
     HostPath ToHost(const WindowsPath& path) const;
     // FullPath and ToHost in one.
     HostPath ToHost(std::wstring_view path) const;
+
+    // Gives the entries that the program has just made at host, the missing names of path when
+    // it was mapped, their short names (short_name_records.h), in the order they were made.
+    void Created(const WindowsPath& path, const HostPath& host) const;
 
     // The host's current folder as Z:\..., or none when the host cannot tell it.
     static std::optional<std::wstring> CurrentFolder();
 
   private:
     std::filesystem::path systemFolder_;
+    ShortNameRecords shortNames_;
 };

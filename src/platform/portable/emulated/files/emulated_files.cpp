@@ -101,7 +101,11 @@ int EmulatedFiles::CreateFolder(LPCWSTR path) const {
     if (host.exists) {
         return ERROR_ALREADY_EXISTS;
     }
-    return ErrorFromErrno(MakeHostFolders(host.path));
+    if (int error = MakeHostFolders(host.path); error != 0) {
+        return ErrorFromErrno(error);
+    }
+    drives_.Created(*full, host);
+    return ERROR_SUCCESS;
 }
 
 int EmulatedFiles::Operate(SHFILEOPSTRUCTW& operation) const {

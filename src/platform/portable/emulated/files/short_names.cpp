@@ -1,8 +1,6 @@
 #include "emulated/files/short_names.h"
 
 #include <algorithm>
-#include <numeric>
-#include <set>
 
 #include "text/case_folding.h"
 
@@ -40,6 +38,25 @@ std::wstring Cleaned(std::wstring_view part) {
     return cleaned;
 }
 
+struct Basis {
+    std::wstring stem;  // at most kGeneratedStem characters
+    std::wstring extension;
+};
+
+Basis BasisOf(std::wstring_view name) {
+    const std::size_t dot = name.find_last_of(L'.');
+    // A dot that starts the name begins no extension: ".config" is CONFIG~1.
+    const bool hasExtension = dot != std::wstring_view::npos && dot > 0;
+    Basis basis{
+        Cleaned(hasExtension ? name.substr(0, dot) : name),
+        hasExtension ? Cleaned(name.substr(dot + 1)).substr(0, kMaxExtension) : std::wstring()};
+    if (basis.stem.empty()) {
+        basis.stem = L"_";
+    }
+    basis.stem.resize(std::min(basis.stem.size(), kGeneratedStem));
+    return basis;
+}
+
 // The name with number n: the stem cut so that "~n" still fits in eight characters.
 std::wstring Numbered(const std::wstring& stem, const std::wstring& extension, int n) {
     const std::wstring tail = L"~" + std::to_wstring(n);
@@ -58,40 +75,26 @@ bool IsEightDotThreeName(std::wstring_view name) {
            IsShortPart(name.substr(dot + 1), kMaxExtension);
 }
 
-std::vector<std::wstring> ShortNamesOf(const std::vector<std::wstring>& names) {
-    std::vector<std::wstring> shortNames(names.size());
-    std::set<std::wstring> taken;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (IsEightDotThreeName(names[i])) {
-            shortNames[i] = names[i];
-            taken.insert(FoldedText(names[i]));
+bool ShortNameTable::Hold(std::wstring_view shortName) {
+    return held_.insert(FoldedText(shortName)).second;
+}
+
+std::wstring ShortNameBasis(std::wstring_view name) {
+    const Basis basis = BasisOf(name);
+    return basis.stem + L"." + basis.extension;
+}
+
+std::wstring ShortNameTable::Give(std::wstring_view name) {
+    if (IsEightDotThreeName(name) && Hold(name)) {
+        return std::wstring(name);
+    }
+    const Basis basis = BasisOf(name);
+    int& next = nextNumber_.try_emplace(basis.stem + L"." + basis.extension, 1).first->second;
+    for (;; ++next) {
+        std::wstring candidate = Numbered(basis.stem, basis.extension, next);
+        if (Hold(candidate)) {
+            ++next;
+            return candidate;
         }
     }
-    std::vector<std::size_t> order(names.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::sort(order.begin(), order.end(),
-              [&](std::size_t a, std::size_t b) { return names[a] < names[b]; });
-    for (std::size_t i : order) {
-        if (!shortNames[i].empty()) {
-            continue;
-        }
-        const std::wstring_view name = names[i];
-        const std::size_t dot = name.find_last_of(L'.');
-        // A dot that starts the name begins no extension: ".config" is CONFIG~1.
-        const bool hasExtension = dot != std::wstring_view::npos && dot > 0;
-        std::wstring stem = Cleaned(hasExtension ? name.substr(0, dot) : name);
-        const std::wstring extension =
-            hasExtension ? Cleaned(name.substr(dot + 1)).substr(0, kMaxExtension) : std::wstring();
-        if (stem.empty()) {
-            stem = L"_";
-        }
-        for (int n = 1;; ++n) {
-            std::wstring candidate = Numbered(stem, extension, n);
-            if (taken.insert(FoldedText(candidate)).second) {
-                shortNames[i] = std::move(candidate);
-                break;
-            }
-        }
-    }
-    return shortNames;
 }

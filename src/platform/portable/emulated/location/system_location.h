@@ -28,4 +28,5 @@ struct SystemLayout {
     std::filesystem::path DriveC() const { return root / "drive_c"; }
     std::filesystem::path RegistryFolder() const { return root / "registry"; }
     std::filesystem::path LockFile() const { return root / "lock"; }
+    std::filesystem::path ShortNamesFolder() const { return root / "short_names"; }
 };

@@ -39,7 +39,8 @@ void ReportRefusedFile(const std::filesystem::path& file, std::size_t line,
                        const std::string& reason) {
     std::string text = file.string();
     if (line != 0) {
-        text += ":" + std::to_string(line);
+        text += ':';
+        text += std::to_string(line);
     }
     text += ": registry file refused: " + reason + "\r\n";
     ShowDiagnosticLine(1, text.c_str());

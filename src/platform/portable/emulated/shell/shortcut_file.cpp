@@ -32,6 +32,9 @@ HRESULT SaveShortcutFile(const DriveMapping& drives, LPCOLESTR fileName, std::st
     }
     switch (ReplaceFileAtomically(host.path, bytes)) {
         case 0:
+            if (!host.exists) {
+                drives.Created(*full, host);
+            }
             return S_OK;
         case ENOENT:
         case ENOTDIR:
