@@ -20,6 +20,7 @@ import re
 import shutil
 import signal
 import struct
+import subprocess
 import sys
 import unittest
 import xml.etree.ElementTree as ElementTree
@@ -294,6 +295,24 @@ class AddTest(WineTestCase):
         self.assertEqual(changes, Changes(
             {name: value for name, value in new.items() if name not in old},
             sorted(name for name in old if name not in new)))
+
+    def test_add_again_whose_old_task_cannot_be_removed_reports_tasks_not_as_asked(self):
+        """An old shortcut that stays beside the new one: the failure line, its reason, and with
+        -exitcode status 3, so that an installer hears the tasks are not as asked."""
+        game = self.install_game(r"C:\Games\Stuck")
+        _, guid = self.add_game("all", game, f"Old;{game};play")
+        old = PREFIX.host_path(rf"{PREFIX.common_task_root}\{guid}\PlayTasks\0\Old.lnk")
+        # Immutable: not even root, as which the suite may run, can remove it.
+        if subprocess.run(["chattr", "+i", old], capture_output=True).returncode != 0:
+            self.skipTest("the host's file system has no immutable files")
+        try:
+            output, _ = self.run_program("-exitcode", f"-guid:{guid}", "-add", "all", game,
+                                         f"New;{game};play")
+        finally:
+            subprocess.run(["chattr", "-i", old], check=True)
+        self.assertEqual(output.status, 3, output)
+        self.assertRegex(output.stderr, rf"^{re.escape(game)} tasks not removed\.\r\n  reason: ")
+        self.assertIn("task New added at 0", output.stdout)
 
     def test_game_path_of_260_characters_or_more_is_refused_before_anything_registers_it(self):
         # Wine's Game Explorer ends the process on a path this long (282 characters).
