@@ -30,13 +30,13 @@ BINARIES = ("Brackenfold.exe", "BrackenfoldMsi.dll")
 DOCUMENTS = ("CHANGELOG.md", "LICENSE", "README.md", "examples/demo-game/game_definition.xml",
              "examples/inno/demo-game.iss", "examples/nsis/demo-game.nsi",
              "examples/wix/demo-game.wxs")
-# The README's table of the shipped binaries' size budgets, which these checks enforce.
+# The table of the shipped binaries' size budgets in docs/releasing.md, which these checks enforce.
 SIZE_TABLE_ROW = re.compile(r"^\| `([\w.]+)` \| ([\d,]+) bytes \| ([\d,]+) bytes \|$", re.M)
 
 
 def size_budgets():
-    """The budget of each shipped binary by name and architecture, from the README's table."""
-    with open(os.path.join(SOURCE, "README.md"), encoding="utf-8") as file:
+    """The budget of each shipped binary by name and architecture, from docs/releasing.md."""
+    with open(os.path.join(SOURCE, "docs", "releasing.md"), encoding="utf-8") as file:
         rows = SIZE_TABLE_ROW.findall(file.read())
     return {(name, architecture): int(size.replace(",", ""))
             for name, *sizes in rows for architecture, size in zip(ARCHITECTURES, sizes)}
