@@ -20,7 +20,7 @@ const HRESULT kStillRegistered = HRESULT_FROM_WIN32(ERROR_OBJECT_ALREADY_EXISTS)
 
 // ---- Whose record it is -----------------------------------------------------------------------
 
-bool NamesPath(const GameRecord& record, const std::wstring& comparablePath) {
+bool NamesPath(const GuidRecord& record, const std::wstring& comparablePath) {
     return !record.path.empty() && ComparableFormOf(record.path) == comparablePath;
 }
 
@@ -29,13 +29,13 @@ bool NamesPath(const GameRecord& record, const std::wstring& comparablePath) {
 // administrator writes them): one of them must name the path. Otherwise every record of the GUID
 // must (one in the current user's upgrade keys, which the user can write, must not steer an
 // elevated uninstall to another game). A GUID with no record at all contradicts nothing.
-bool RecordsNamePath(const std::vector<GameRecord>& records, const std::wstring& comparablePath,
+bool RecordsNamePath(const std::vector<GuidRecord>& records, const std::wstring& comparablePath,
                      bool gameExplorerPresent) {
-    const auto isGameExplorers = [](const GameRecord& r) { return r.place.gameExplorerRecord; };
-    const auto names = [&](const GameRecord& r) { return NamesPath(r, comparablePath); };
+    const auto isGameExplorers = [](const GuidRecord& r) { return r.place.gameExplorerRecord; };
+    const auto names = [&](const GuidRecord& r) { return NamesPath(r, comparablePath); };
     if (gameExplorerPresent && std::any_of(records.begin(), records.end(), isGameExplorers)) {
         return std::any_of(records.begin(), records.end(),
-                           [&](const GameRecord& r) { return isGameExplorers(r) && names(r); });
+                           [&](const GuidRecord& r) { return isGameExplorers(r) && names(r); });
     }
     return std::all_of(records.begin(), records.end(), names);
 }
@@ -90,9 +90,9 @@ class RemovalTally {
 };
 
 bool HasGameExplorerRecord(const GUID& gameId) {
-    const std::vector<GameRecord> records = RecordsOfGuid(gameId);
+    const std::vector<GuidRecord> records = RecordsOfGuid(gameId);
     return std::any_of(records.begin(), records.end(),
-                       [](const GameRecord& r) { return r.place.gameExplorerRecord; });
+                       [](const GuidRecord& r) { return r.place.gameExplorerRecord; });
 }
 
 void RemoveThroughGameExplorer(IGameExplorer& gameExplorer, const GUID& gameId,
@@ -210,8 +210,8 @@ std::vector<RegistrationRecord> ListRegistrations() {
         std::sort(games.begin(), games.end(),
                   [](const GUID& a, const GUID& b) { return BracedGuid(a) < BracedGuid(b); });
         for (const GUID& game : games) {
-            const std::vector<GameRecord> records = RecordsOfGuid(game);
-            for (const GameRecord& record : records) {
+            const std::vector<GuidRecord> records = RecordsOfGuid(game);
+            for (const GuidRecord& record : records) {
                 if (record.place.root != place.root || record.place.parentKey != place.parentKey) {
                     continue;
                 }

@@ -34,9 +34,9 @@ std::vector<GameRecordPlace> GameRecordPlaces() {
     };
 }
 
-std::vector<GameRecord> RecordsOfGuid(const GUID& gameId) {
+std::vector<GuidRecord> RecordsOfGuid(const GUID& gameId) {
     const std::wstring guidText = BracedGuid(gameId);
-    std::vector<GameRecord> records;
+    std::vector<GuidRecord> records;
     for (const GameRecordPlace& place : GameRecordPlaces()) {
         if (FAILED(place.unavailable)) {
             continue;

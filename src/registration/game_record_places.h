@@ -28,14 +28,14 @@ struct GameRecordPlace {
 std::vector<GameRecordPlace> GameRecordPlaces();
 
 // One record of a game: where it is and the path it names.
-struct GameRecord {
+struct GuidRecord {
     GameRecordPlace place;
     std::wstring path;
 };
 
 // Every record of gameId that exists and can be read, in the order of GameRecordPlaces(). A
 // record without a readable path value is listed with an empty path.
-std::vector<GameRecord> RecordsOfGuid(const GUID& gameId);
+std::vector<GuidRecord> RecordsOfGuid(const GUID& gameId);
 
 // Deletes gameId's key below place, with its values and subkeys (64-bit view). S_OK when it was
 // deleted, S_FALSE when it was not there or the place cannot be read (as the lookup skips it),
