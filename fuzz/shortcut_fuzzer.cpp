@@ -3,13 +3,16 @@
 // the target's local path in ANSI and Unicode form, counted Unicode string data, extra data up
 // to the terminal block, and nothing after it. Properties: the file always parses within its
 // bounds; it holds exactly the target path, working folder, arguments and header facts that were
-// given (when they are proper Unicode text); it has a block only for what was given.
+// given (when they are proper Unicode text); it has a block only for what was given. The
+// emulated system's own reader takes back exactly that, and takes any bytes (the input itself)
+// without reading past them.
 #include <cstdint>
 #include <cstring>
 #include <optional>
 #include <string>
 
 #include "emulated/shell/shell_link_format.h"
+#include "emulated/shell/shell_link_reader.h"
 #include "fuzz_check.h"
 #include "fuzz_input.h"
 
@@ -185,6 +188,9 @@ std::uint64_t Read64(FuzzInput& input) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // Hostile bytes: whatever the reader makes of them, it stays within them.
+    (void)ReadShellLinkBytes(std::string_view(reinterpret_cast<const char*>(data), size));
+
     FuzzInput input(data, size);
     ShellLinkContents link;
     link.fileAttributes = input.Uint32();
@@ -201,5 +207,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckString(back.localPath, link.localPath);
     CheckString(back.workingDirectory, link.workingDirectory);
     CheckString(back.arguments, link.arguments);
+
+    const std::optional<ShellLinkContents> reread = ReadShellLinkBytes(bytes);
+    FUZZ_CHECK(reread.has_value());
+    FUZZ_CHECK(reread->fileAttributes == link.fileAttributes);
+    FUZZ_CHECK(reread->creationTime == link.creationTime);
+    FUZZ_CHECK(reread->accessTime == link.accessTime);
+    FUZZ_CHECK(reread->writeTime == link.writeTime);
+    FUZZ_CHECK(reread->fileSize == link.fileSize);
+    // What the format reader found is what the emulated reader finds.
+    FUZZ_CHECK(reread->localPath == back.localPath.value_or(L""));
+    FUZZ_CHECK(reread->workingDirectory == back.workingDirectory.value_or(L""));
+    FUZZ_CHECK(reread->arguments == back.arguments.value_or(L""));
     return 0;
 }

@@ -4,11 +4,12 @@
 #include <optional>
 
 #include "commands.h"
+#include "output/program_error_messages.h"
 #include "output/reason_line.h"
-#include "registration/game_binary_check.h"
+#include "registration/current_user_sid.h"
+#include "registration/game_identity.h"
 #include "registration/game_paths.h"
 #include "registration/game_registration.h"
-#include "registration/game_task_lock.h"
 #include "registration/guid_text.h"
 #include "registration/registered_game_lookup.h"
 #include "registration/task_shortcuts.h"
@@ -26,58 +27,33 @@ struct TaskCounters {
 };
 
 // ---- The game's identity ----------------------------------------------------------------------
-// A game registered before with the same path keeps its GUID, so that a repair, a reinstall or
-// an upgrade replaces its registration and tasks instead of adding a second game.
 
-// When *gameId is GUID_NULL and a game is registered with fullPath, takes that game's GUID.
-void ReuseRegisteredGameId(const std::wstring& fullPath, GUID* gameId) {
-    if (!IsEqualGUID(*gameId, GUID_NULL)) {
-        return;
+// The diagnostic line that says where the GUID to register comes from.
+void NoteChoice(const AddChoice& choice) {
+    if (choice.staleRecordOf) {
+        WriteLine(DebugOut(), "A stale record names the path under ",
+                  BracedGuid(*choice.staleRecordOf), ": registering under a new GUID");
     }
-    GUID found = GUID_NULL;
-    GameRecordPlace place;
-    if (FAILED(FindRegisteredGame(fullPath.c_str(), &found, &place))) {
-        return;
+    if (choice.origin == GameOrigin::RegisteredBefore) {
+        WriteLine(DebugOut(), "Registered before as ", BracedGuid(choice.gameId),
+                  ": registering again under that GUID");
     }
-    // A stale or planted record naming the path under another game's GUID must not hand this
-    // game that GUID: its registration would overwrite the other game's.
-    if (!FoundGameOwnsPath(fullPath.c_str(), found, place)) {
-        WriteLine(DebugOut(), "A stale record names the path under ", BracedGuid(found),
-                  ": registering under a new GUID");
-        return;
-    }
-    *gameId = found;
-    WriteLine(DebugOut(), "Registered before as ", BracedGuid(*gameId),
-              ": registering again under that GUID");
 }
 
-// After a successful registration: S_OK when *gameId names the game, looking it up by fullPath
-// when the registration left it all zero. Otherwise the lookup's failure: no task may then be
-// written or removed, as all of them would land under the all-zero GUID.
-HRESULT SettleRegisteredGameId(const std::wstring& fullPath, GUID* gameId) {
+// After a successful registration: S_OK when *gameId names the game, looking it up by path when
+// the registration left it all zero. Otherwise the lookup's failure: no task may then be written
+// or removed, as all of them would land under the all-zero GUID.
+HRESULT SettleRegisteredGameId(const GamePath& path, GUID* gameId) {
     if (!IsEqualGUID(*gameId, GUID_NULL)) {
         return S_OK;
     }
-    const HRESULT found =
-        UnlessOutOfMemory([&] { return FindRegisteredGame(fullPath.c_str(), gameId); });
+    const HRESULT found = UnlessOutOfMemory([&] { return FindRegisteredGame(path, gameId); });
     if (SUCCEEDED(found)) {
         WriteLine(DebugOut(), "Registered as ", BracedGuid(*gameId));
         return S_OK;
     }
     WriteLine(DebugOut(), "Registered without a GUID: no task is written");
     return found;
-}
-
-// Takes the task lock of the game's GUID for scope into lock, unless it is held already or there
-// is no GUID yet.
-void TakeTaskLock(int scope, const GUID& gameId, std::optional<GameTaskLock>& lock) {
-    if (lock || IsEqualGUID(gameId, GUID_NULL)) {
-        return;
-    }
-    lock.emplace(scope, gameId);
-    if (FAILED(lock->Result())) {
-        WriteLine(DebugOut(), "Added without the game's task lock");
-    }
 }
 
 // ---- Tasks ------------------------------------------------------------------------------------
@@ -137,57 +113,76 @@ void AddTasks(const CommandRequest& request, const GUID& gameId, HRESULT gameIdF
 
 // ---- The command ------------------------------------------------------------------------------
 
-void AddGame(const CommandRequest& request, GUID gameId, AddOutcome& outcome) {
-    // Lines show the path as typed; the game is registered under its full path, so that a path
-    // relative to the installer's folder still names the game from anywhere else.
+void ReportNotAdded(const std::wstring& executablePath, HRESULT reason) {
+    WriteLineWithCopy(std::cerr, DebugErr(), executablePath, " not added.");
+    WriteFailureReason(reason, executablePath);
+}
+
+// Takes the locks of the game (its path, and its GUID once known) and settles the GUID to
+// register. Runs naming this game at the same time wait here, each until the other has written
+// its tasks: two runs by its path alone do not both register it, and a delete cannot unregister
+// it between its registration and its tasks. S_OK, or why the locks could not be had in time.
+HRESULT LockAndChooseGame(const GamePath& path, const GUID& given, GameLocks& locks,
+                          AddChoice& choice) {
+    HRESULT locked = locks.LockPath(path);
+    if (SUCCEEDED(locked)) {
+        choice = ChooseGameToAdd(path, given);
+        NoteChoice(choice);
+    }
+    if (SUCCEEDED(locked) && choice.origin != GameOrigin::New) {
+        locked = locks.LockGame(choice.gameId);
+    }
+    return locked;
+}
+
+void AddGame(const CommandRequest& request, AddOutcome& outcome) {
+    // Lines show the path as typed; the game is registered under its long full path, so that any
+    // spelling names the game from anywhere else, also after its files are gone.
     const std::wstring& executablePath = request.executablePath;
-    std::wstring fullPath;
-    const HRESULT madeFull = FullPathOf(executablePath, fullPath);
+    GamePath path;
+    const HRESULT madeFull = MakeGamePath(executablePath, path);
     const std::wstring installDirectory =
-        DirectoryOf(SUCCEEDED(madeFull) ? fullPath : executablePath);
+        DirectoryOf(SUCCEEDED(madeFull) ? path.full : executablePath);
 
     WriteLine(DebugOut(), "User: ", request.scopeWord);
     WriteLine(DebugOut(), "bin:", executablePath);
     WriteLine(DebugOut(), "install:", installDirectory);
-
-    // Runs that name this game at the same time wait here, each until the other has written its
-    // tasks: a run that names it by its path alone from before its lookup, so that two such runs
-    // do not both register it; every run from before its registration, once the GUID is known,
-    // so that a delete cannot unregister the game between the registration and its tasks.
-    std::optional<GameTaskLock> pathLock;
-    if (SUCCEEDED(madeFull) && IsEqualGUID(gameId, GUID_NULL)) {
-        pathLock.emplace(fullPath);
-        if (FAILED(pathLock->Result())) {
-            WriteLine(DebugOut(), "Looked up without the game's path lock");
-        }
-        ReuseRegisteredGameId(fullPath, &gameId);
+    if (FAILED(madeFull)) {
+        ReportNotAdded(executablePath, madeFull);
+        return;
     }
-    std::optional<GameTaskLock> lock;
-    if (SUCCEEDED(madeFull)) {
-        TakeTaskLock(request.scope, gameId, lock);
+    if (request.scope == GIS_CURRENT_USER && CurrentUserIsSystemAccount()) {
+        ReportNotAdded(executablePath, kCurrentUserIsSystemAccount);
+        return;
     }
-    const HRESULT registered = SUCCEEDED(madeFull) ? UnlessOutOfMemory([&] {
-        return RegisterGame(fullPath.c_str(), installDirectory.c_str(), request.scope, &gameId);
-    })
-                                                   : madeFull;
-    if (FAILED(registered)) {
-        WriteLineWithCopy(std::cerr, DebugErr(), executablePath, " not added.");
-        WriteFailureReason(RegistrationFailureCause(fullPath.c_str(), registered), executablePath);
+    GameLocks locks;
+    AddChoice choice;
+    if (const HRESULT locked = LockAndChooseGame(path, request.gameId, locks, choice);
+        FAILED(locked)) {
+        ReportNotAdded(executablePath, locked);
+        return;
+    }
+    GUID gameId = choice.gameId;
+    if (const HRESULT registered = UnlessOutOfMemory([&] {
+            return RegisterGame(path.full.c_str(), installDirectory.c_str(), request.scope,
+                                &gameId);
+        });
+        FAILED(registered)) {
+        ReportNotAdded(executablePath, registered);
         return;
     }
     outcome.registered = true;
     WriteLine(DebugOut(), "Game added. Adding tasks...");
 
-    const HRESULT gameIdFailure = SettleRegisteredGameId(fullPath, &gameId);
-    const bool hasGameId = SUCCEEDED(gameIdFailure);
-    // A GUID new with this registration: no other run can name it yet.
-    TakeTaskLock(request.scope, gameId, lock);
+    const HRESULT gameIdFailure = SettleRegisteredGameId(path, &gameId);
     // A repair or an upgrade runs the add again: the tasks of the earlier run go first, so that
     // no old shortcut stays beside the new one in an index folder.
-    if (const HRESULT removed =
-            hasGameId ? UnlessOutOfMemory([&] { return RemoveScopeTasks(request.scope, gameId); })
-                      : S_OK;
+    if (const HRESULT removed = SUCCEEDED(gameIdFailure) ? UnlessOutOfMemory([&] {
+            return RemoveScopeTasks(request.scope, gameId);
+        })
+                                                         : S_OK;
         FAILED(removed)) {
+        outcome.oldTasksLeft = true;
         WriteLineWithCopy(std::cerr, DebugErr(), executablePath, " tasks not removed.");
         WriteFailureReason(removed, executablePath);
     }
@@ -199,6 +194,6 @@ void AddGame(const CommandRequest& request, GUID gameId, AddOutcome& outcome) {
 
 AddOutcome RunAddCommand(const CommandRequest& request) {
     AddOutcome outcome;
-    outcome.cutShort = !RunsToTheEnd([&] { AddGame(request, request.gameId, outcome); });
+    outcome.cutShort = !RunsToTheEnd([&] { AddGame(request, outcome); });
     return outcome;
 }

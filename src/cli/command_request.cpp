@@ -5,12 +5,15 @@
 namespace {
 
 constexpr std::size_t kMinimumArguments = 3;
+// "-list" needs nothing after it.
+constexpr std::size_t kMinimumListArguments = 2;
 constexpr wchar_t kGuidOption[] = L"-guid:";
 constexpr std::size_t kGuidOptionLength = 6;
 constexpr wchar_t kExitCodeOption[] = L"-exitcode";
 constexpr wchar_t kNoLogoOption[] = L"-nologo";
 constexpr wchar_t kAddCommand[] = L"-add";
 constexpr wchar_t kDeleteCommand[] = L"-del";
+constexpr wchar_t kListCommand[] = L"-list";
 constexpr wchar_t kCurrentUserScopeWord[] = L"current";
 
 // Elements after the command word. -add: scope word, executable path, then the task lines;
@@ -105,7 +108,9 @@ CommandLine ParseCommandLine(const ArgumentList& allArguments) {
     CommandLine line;
     const ArgumentList arguments = WithoutSwitches(allArguments, line);
     line.elementCount = arguments.size();
-    if (arguments.size() < kMinimumArguments) {
+    const bool listAlone =
+        arguments.size() == kMinimumListArguments && IsWord(arguments[1], kListCommand);
+    if (arguments.size() < kMinimumArguments && !listAlone) {
         line.usage = UsageReason::TooFewArguments;
         return line;
     }
@@ -115,7 +120,9 @@ CommandLine ParseCommandLine(const ArgumentList& allArguments) {
         commandPosition = 2;
     }
     line.commandWord = arguments[commandPosition];
-    if (IsWord(line.commandWord, kAddCommand)) {
+    if (IsWord(line.commandWord, kListCommand)) {
+        line.request.command = CommandKind::List;
+    } else if (IsWord(line.commandWord, kAddCommand)) {
         ReadAdd(arguments, commandPosition, line);
     } else if (IsWord(line.commandWord, kDeleteCommand)) {
         ReadDelete(arguments, commandPosition, line);

@@ -14,7 +14,7 @@ using ArgumentList = std::vector<std::wstring>;
 // A copy of each of the argc strings of argv, in order; nothing is trimmed, split or unquoted.
 ArgumentList BuildArgumentList(int argc, const wchar_t* const* argv);
 
-enum class CommandKind { Add, Delete };
+enum class CommandKind { Add, Delete, List };
 
 // Everything a command reads from the command line.
 struct CommandRequest {

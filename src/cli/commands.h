@@ -19,6 +19,9 @@ struct AddOutcome {
     int tasksAdded = 0;
     int tasksSkipped = 0;
     int tasksNotAdded = 0;
+    // The tasks of an earlier add could not be removed, so old shortcuts may stand beside the
+    // new ones: the tasks are not as asked.
+    bool oldTasksLeft = false;
     // Memory ran out between two steps: the task lines after that point were not looked at.
     bool cutShort = false;
 };
@@ -40,8 +43,12 @@ struct DeleteOutcome {
 AddOutcome RunAddCommand(const CommandRequest& request);
 
 // "-del": without a GUID, finds every registration of the path and removes each (task folders
-// of both scopes, then the registration); with one, removes that GUID's.
+// of both scopes, then every record of its GUID); with one, removes that GUID's.
 DeleteOutcome RunDeleteCommand(const CommandRequest& request);
+
+// "-list": prints every game registration the program can see, with the task shortcuts of its
+// scope. Changes nothing.
+void RunListCommand();
 
 // A step of a command that runs out of memory fails like any other step: its failure line is
 // printed and the run goes on to "done.". The operation's HRESULT, or E_OUTOFMEMORY.

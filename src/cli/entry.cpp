@@ -22,8 +22,8 @@ int ExitStatusOf(const AddOutcome& outcome) {
     if (!outcome.registered) {
         return kNotDone;
     }
-    const bool everyTaskAdded =
-        !outcome.cutShort && outcome.tasksSkipped == 0 && outcome.tasksNotAdded == 0;
+    const bool everyTaskAdded = !outcome.cutShort && !outcome.oldTasksLeft &&
+                                outcome.tasksSkipped == 0 && outcome.tasksNotAdded == 0;
     return everyTaskAdded ? kDone : kPartlyDone;
 }
 
@@ -96,6 +96,9 @@ int RunCommand(const CommandRequest& request) {
             return ExitStatusOf(RunAddCommand(request));
         case CommandKind::Delete:
             return ExitStatusOf(RunDeleteCommand(request));
+        case CommandKind::List:
+            RunListCommand();
+            return kDone;
     }
     return kDone;
 }

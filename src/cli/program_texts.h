@@ -13,14 +13,17 @@ inline constexpr const char* kBannerTexts[] = {
 inline constexpr const char* kUsageTexts[] = {
     "Usage:",
     // One text split for line length; the parentheses tell clang the concatenation is meant.
-    ("\tBrackenfold.exe [<-guid:>GUID] <-add current>|<-add all>|<-del> <path> "
-     "[Name;path;kind[;args] [Name;path;kind[;args] [...]]]"),
+    ("\tBrackenfold.exe [-exitcode] [-nologo] [<-guid:>GUID] "
+     "<-add current>|<-add all>|<-del> <path> [Name;path;kind[;args] [Name;path;kind[;args] "
+     "[...]]]"),
+    "\tBrackenfold.exe [-nologo] -list",
     "\t-exitcode - Exit status tells the outcome: 0 done, 2 not done, 3 tasks not as asked",
     "\t-nologo - No banner",
     "\t<-guid:> - GUID for game, braced: {01234567-89AB-CDEF-0123-456789ABCDEF}",
     "\t<-add current> - Add game into current user explorer",
     "\t<-add all> - Add game into all user explorers",
     "\t<-del> - Remove game from game explorer",
+    "\t<-list> - Show every game registration and its tasks, changing nothing",
     "\t<path> - path to binary executable",
     "\n\t\tName - Task name to add",
     "\t\tpath - path to binary file",

@@ -61,12 +61,3 @@ std::ostream& DebugErr() {
     static std::ostream stream(&buffer);
     return stream;
 }
-
-UINT CodePageOfLines(const std::ostream& stream) {
-    if (dynamic_cast<const Utf8LineStreamBuf*>(stream.rdbuf()) != nullptr) {
-        return CP_UTF8;
-    }
-    // Only the diagnostic streams write through a DebugStreamBuf.
-    const bool diagnostic = dynamic_cast<const DebugStreamBuf*>(stream.rdbuf()) != nullptr;
-    return diagnostic ? kDiagnosticLineCodePage : CP_THREAD_ACP;
-}

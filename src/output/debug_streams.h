@@ -15,15 +15,6 @@
 std::ostream& DebugOut();
 std::ostream& DebugErr();
 
-// The code page of the lines that stream carries: the diagnostic lines' own for a diagnostic
-// stream, UTF-8 for a stream whose buffer is a Utf8LineStreamBuf, the console's for any other.
-UINT CodePageOfLines(const std::ostream& stream);
-
-// A stream buffer that takes its lines in UTF-8: a stream writing through one (or a class derived
-// from it) gets its wide values in UTF-8 instead of the console's code page, so that a host that
-// collects the lines as text of its own (the MSI custom action) keeps every character.
-class Utf8LineStreamBuf : public std::streambuf {};
-
 // Stream buffer of the diagnostic streams: gathers characters into lines and shows each
 // completed line, with its channel.
 class DebugStreamBuf : public std::streambuf {

@@ -1,21 +1,21 @@
 // The one way a message line is written: items inserted in order into one stream, wide values
-// converted just before the line (to the console's code page, or for a diagnostic stream to the
-// diagnostic lines' code page), ended by endl (newline and flush).
+// converted just before the line in the form of that stream's lines (line_value_form.h), ended by
+// endl (newline and flush).
 #pragma once
 
 #include <ostream>
 #include <string>
 
 #include "debug_streams.h"
-#include "to_narrow.h"
+#include "line_value_form.h"
 
 namespace message_line_detail {
 
 inline void Insert(std::ostream& stream, const std::wstring& value) {
-    stream << ToNarrow(value, CodePageOfLines(stream));
+    stream << LineValue(value, LineValueFormOf(stream));
 }
 inline void Insert(std::ostream& stream, const wchar_t* value) {
-    stream << ToNarrow(value, CodePageOfLines(stream));
+    stream << LineValue(value, LineValueFormOf(stream));
 }
 template <typename T>
 void Insert(std::ostream& stream, const T& value) {

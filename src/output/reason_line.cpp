@@ -5,6 +5,7 @@
 
 #include "debug_streams.h"
 #include "message_line.h"
+#include "program_error_messages.h"
 
 namespace {
 
@@ -72,7 +73,10 @@ void WriteFailureReason(HRESULT result, const std::wstring& subject) {
     // a call that failed without saying why (HRESULT_FROM_WIN32 of a last error of 0 is S_OK),
     // and naming it would print a success. It is the unspecified failure it stands for.
     const HRESULT failure = FAILED(result) ? result : E_FAIL;
-    const std::wstring message = SystemMessageFor(failure, subject);
+    std::wstring message = SystemMessageFor(failure, subject);
+    if (message.empty()) {
+        message = ProgramErrorMessageFor(failure);
+    }
     if (message.empty()) {
         WriteLineWithCopy(std::cerr, DebugErr(), "  reason: error ", HexCode(failure));
         return;

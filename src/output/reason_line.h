@@ -12,7 +12,8 @@
 std::wstring SystemMessageFor(HRESULT result, const std::wstring& subject);
 
 // Writes "  reason: <message> (0x<8 upper-case hex digits>)" to cerr and its copy to DebugErr,
-// or "  reason: error 0x<...>" when the system has no message for result; a result that is no
-// failure is written as E_FAIL. subject is the path or task name that the failure line before it
-// names.
+// with the system's message, or where the system has none the program's own for a code that it
+// raises itself (program_error_messages.h); "  reason: error 0x<...>" when neither has one. A
+// result that is no failure is written as E_FAIL. subject is the path or task name that the failure
+// line before it names.
 void WriteFailureReason(HRESULT result, const std::wstring& subject);

@@ -16,6 +16,9 @@ struct LocalTextTraits {
 };
 using LocalText = UniqueResource<LocalTextTraits>;
 
+// The well-known SID of the local system account.
+constexpr wchar_t kSystemAccountSid[] = L"S-1-5-18";
+
 }  // namespace
 
 HRESULT CurrentUserSid(std::wstring& sid) {
@@ -42,4 +45,9 @@ HRESULT CurrentUserSid(std::wstring& sid) {
     }
     sid = text.Get();
     return S_OK;
+}
+
+bool CurrentUserIsSystemAccount() {
+    std::wstring sid;
+    return SUCCEEDED(CurrentUserSid(sid)) && sid == kSystemAccountSid;
 }

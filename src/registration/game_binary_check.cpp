@@ -1,11 +1,8 @@
 #include "game_binary_check.h"
 
-#include <cwchar>
-
 #include "platform/gameux.h"
 #include "platform/loaded_module.h"
 #include "platform/win32_failure.h"
-#include "registration/game_registration.h"
 
 namespace {
 
@@ -44,13 +41,4 @@ HRESULT CheckGameDefinitionSize(const wchar_t* executablePath) {
         return HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE);
     }
     return S_OK;
-}
-
-HRESULT RegistrationFailureCause(const wchar_t* executablePath, HRESULT result) {
-    if (executablePath == nullptr || executablePath[0] == L'\0' ||
-        std::wcslen(executablePath) >= MAX_PATH || !GameExplorerIsPresent()) {
-        return result;
-    }
-    const HRESULT binaryFault = CheckGameBinary(executablePath);
-    return FAILED(binaryFault) ? binaryFault : result;
 }

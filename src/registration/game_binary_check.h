@@ -21,11 +21,3 @@ HRESULT CheckGameBinary(const wchar_t* executablePath);
 // kMaxGameDefinitionBytes; else S_OK, also when the binary cannot be read or has no definition
 // (Game Explorer then refuses the game, and CheckGameBinary says why).
 HRESULT CheckGameDefinitionSize(const wchar_t* executablePath);
-
-// The cause to report for a registration of executablePath that failed with result: the
-// binary's fault when CheckGameBinary finds one and Game Explorer is what refused the game, else
-// result itself. Not checked: an empty path (one that could not be made full), a path of
-// MAX_PATH characters or more (refused before anything read it), and any path where Game
-// Explorer is missing (the upgrade keys never read the binary, so their own failure is the
-// cause).
-HRESULT RegistrationFailureCause(const wchar_t* executablePath, HRESULT result);

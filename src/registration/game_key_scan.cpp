@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/registry_key.h"
-#include "registration/game_paths.h"
+#include "registration/game_identity.h"
 #include "registration/guid_text.h"
 
 namespace {
@@ -40,31 +40,44 @@ bool GuidOfName(const wchar_t* name, GUID* gameId) {
            !IsEqualGUID(*gameId, GUID_NULL);
 }
 
-// Whether the open record names the game at comparablePath (ComparablePathOf), whatever spelling
-// of that path the record holds.
-bool ValueNamesPath(HKEY game, const wchar_t* pathValue, const std::wstring& comparablePath) {
-    std::wstring recorded;
-    return ReadText(game, pathValue, recorded) &&
-           CompareStringOrdinal(ComparablePathOf(recorded).c_str(), -1, comparablePath.c_str(), -1,
-                                TRUE) == CSTR_EQUAL;
-}
-
-bool RecordNamesPath(HKEY parent, const wchar_t* name, const wchar_t* pathValue,
-                     const std::wstring& comparablePath) {
-    RegistryKey game;
-    return RegOpenKeyExW(parent, name, 0, kReadAccess, game.Put()) == ERROR_SUCCESS &&
-           ValueNamesPath(game.Get(), pathValue, comparablePath);
-}
-
 }  // namespace
 
 HRESULT FindGameInKeys(HKEY root, const wchar_t* parentKey, const wchar_t* pathValue,
-                       const wchar_t* executablePath, GUID* gameId) {
-    const std::wstring comparablePath = ComparablePathOf(executablePath);
+                       const std::wstring& comparablePath, GUID* gameId) {
+    std::vector<GUID> games;
+    if (const HRESULT listed = GameKeysBelow(root, parentKey, games); FAILED(listed)) {
+        return listed;
+    }
+    for (const GUID& game : games) {
+        const std::wstring key = std::wstring(parentKey) + L"\\" + BracedGuid(game);
+        std::wstring recorded;
+        if (SUCCEEDED(ReadGameKeyPath(root, key.c_str(), pathValue, recorded)) &&
+            !recorded.empty() && ComparableFormOf(recorded) == comparablePath) {
+            *gameId = game;
+            return S_OK;
+        }
+    }
+    return S_FALSE;
+}
+
+HRESULT ReadGameKeyPath(HKEY root, const wchar_t* gameKey, const wchar_t* pathValue,
+                        std::wstring& path) {
+    RegistryKey game;
+    if (const LSTATUS opened = RegOpenKeyExW(root, gameKey, 0, kReadAccess, game.Put());
+        opened != ERROR_SUCCESS) {
+        return HRESULT_FROM_WIN32(opened);
+    }
+    if (!ReadText(game.Get(), pathValue, path)) {
+        path.clear();
+    }
+    return S_OK;
+}
+
+HRESULT GameKeysBelow(HKEY root, const wchar_t* parentKey, std::vector<GUID>& games) {
     RegistryKey parent;
     const LSTATUS opened = RegOpenKeyExW(root, parentKey, 0, kReadAccess, parent.Put());
     if (opened == ERROR_FILE_NOT_FOUND) {
-        return S_FALSE;
+        return S_OK;
     }
     if (opened != ERROR_SUCCESS) {
         return HRESULT_FROM_WIN32(opened);
@@ -75,30 +88,17 @@ HRESULT FindGameInKeys(HKEY root, const wchar_t* parentKey, const wchar_t* pathV
         const LSTATUS listed = RegEnumKeyExW(parent.Get(), index, name, &nameLength, nullptr,
                                              nullptr, nullptr, nullptr);
         if (listed == ERROR_NO_MORE_ITEMS) {
-            return S_FALSE;
+            return S_OK;
         }
         if (listed == ERROR_MORE_DATA) {
             continue;  // too long to be a GUID
         }
         if (listed != ERROR_SUCCESS) {
-            // The keys listed so far were read; a list that cannot even be started was not.
-            return index == 0 ? HRESULT_FROM_WIN32(listed) : S_FALSE;
+            return index == 0 ? HRESULT_FROM_WIN32(listed) : S_OK;
         }
         GUID found;
-        if (GuidOfName(name, &found) &&
-            RecordNamesPath(parent.Get(), name, pathValue, comparablePath)) {
-            *gameId = found;
-            return S_OK;
+        if (GuidOfName(name, &found)) {
+            games.push_back(found);
         }
     }
-}
-
-HRESULT GameKeyNamesPath(HKEY root, const wchar_t* gameKey, const wchar_t* pathValue,
-                         const wchar_t* executablePath) {
-    RegistryKey game;
-    if (const LSTATUS opened = RegOpenKeyExW(root, gameKey, 0, kReadAccess, game.Put());
-        opened != ERROR_SUCCESS) {
-        return HRESULT_FROM_WIN32(opened);
-    }
-    return ValueNamesPath(game.Get(), pathValue, ComparablePathOf(executablePath)) ? S_OK : S_FALSE;
 }

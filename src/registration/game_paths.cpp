@@ -22,35 +22,6 @@ bool KeepsSeparator(const std::wstring& path, std::size_t separator) {
     return separator == 0 || (separator == 2 && path[1] == L':');
 }
 
-std::wstring WithoutDevicePrefix(const std::wstring& path) {
-    for (const wchar_t* prefix : {L"\\\\?\\", L"\\\\.\\"}) {
-        if (path.starts_with(prefix)) {
-            const std::wstring rest = path.substr(4);
-            return rest.starts_with(L"UNC\\") ? L"\\" + rest.substr(3) : rest;
-        }
-    }
-    return path;
-}
-
-// The path with its short names made long; the path as it is when that cannot be had (a file
-// that does not exist has no short names to make long).
-std::wstring LongPathOf(const std::wstring& path) {
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        const DWORD length =
-            GetLongPathNameW(path.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) {
-            break;
-        }
-        if (length < buffer.size()) {
-            buffer.resize(length);
-            return buffer;
-        }
-        buffer.assign(length, L'\0');
-    }
-    return path;
-}
-
 // Appends a formatted piece to the terminated text in folder.
 HRESULT Append(wchar_t* folder, std::size_t capacity, const wchar_t* format, ...) {
     const std::size_t length = std::wcslen(folder);
@@ -84,12 +55,6 @@ HRESULT FullPathOf(const std::wstring& path, std::wstring& full) {
         buffer.assign(length, L'\0');
     }
     return E_INVALIDARG;
-}
-
-std::wstring ComparablePathOf(const std::wstring& fullPath) {
-    // The prefix goes first: not every system's GetLongPathNameW takes a "\\.\" path.
-    std::wstring path = WithoutDevicePrefix(fullPath);
-    return path.find(L'~') != std::wstring::npos ? LongPathOf(path) : path;
 }
 
 std::wstring DirectoryOf(const std::wstring& path) {

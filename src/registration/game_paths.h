@@ -12,13 +12,6 @@
 // for an empty path or one that the system cannot make full. full is unchanged on failure.
 HRESULT FullPathOf(const std::wstring& path, std::wstring& full);
 
-// The form that every spelling of one full path shares, for telling whether two name the same
-// game: without a "\\?\" or "\\.\" prefix ("\\?\UNC\server\share" is "\\server\share"), and
-// with each short (8.3) name replaced by its long name (GetLongPathNameW) when the path holds a
-// "~" (every short name Windows makes has one) and the file exists. Letter case is kept: paths
-// are compared without regard to it.
-std::wstring ComparablePathOf(const std::wstring& fullPath);
-
 // The part of path before its last "\" or "/" (that separator excluded, except at a drive root
 // or the start of the path: "C:\demo.exe" gives "C:\"); empty when the path has neither.
 // Nothing else changes: "." and ".." stay, no file is looked at.

@@ -13,8 +13,8 @@ namespace {
 constexpr REGSAM kDeleteParentAccess = KEY_READ | KEY_WOW64_64KEY;
 
 GameRecordPlace CurrentUserRecords() {
-    GameRecordPlace place{HKEY_LOCAL_MACHINE, kGameExplorerRecordsKey, kRecordBinaryPathValue,
-                          true};
+    GameRecordPlace place{HKEY_LOCAL_MACHINE, kGameExplorerRecordsKey, kRecordBinaryPathValue, true,
+                          GIS_CURRENT_USER};
     std::wstring sid;
     place.unavailable = CurrentUserSid(sid);
     place.parentKey += L"\\" + sid;
@@ -27,39 +27,29 @@ std::vector<GameRecordPlace> GameRecordPlaces() {
     return {
         CurrentUserRecords(),
         {HKEY_LOCAL_MACHINE, std::wstring(kGameExplorerRecordsKey) + L"\\" + kAllUsersRecordsName,
-         kRecordBinaryPathValue, true},
-        {HKEY_CURRENT_USER, kCurrentUserUpgradeKey, kUpgradeBinaryPathValue, false},
-        {HKEY_LOCAL_MACHINE, kAllUsersUpgradeKey, kUpgradeBinaryPathValue, false},
+         kRecordBinaryPathValue, true, GIS_ALL_USERS},
+        {HKEY_CURRENT_USER, kCurrentUserUpgradeKey, kUpgradeBinaryPathValue, false,
+         GIS_CURRENT_USER},
+        {HKEY_LOCAL_MACHINE, kAllUsersUpgradeKey, kUpgradeBinaryPathValue, false, GIS_ALL_USERS},
     };
 }
 
-bool RecordsOfGuidNamePath(const GUID& gameId, const wchar_t* executablePath,
-                           bool gameExplorerPresent) {
+std::vector<GameRecord> RecordsOfGuid(const GUID& gameId) {
     const std::wstring guidText = BracedGuid(gameId);
-    bool everyRecordAgrees = true;
-    bool gameExplorerKeepsOne = false;
-    bool gameExplorerAgrees = true;
+    std::vector<GameRecord> records;
     for (const GameRecordPlace& place : GameRecordPlaces()) {
         if (FAILED(place.unavailable)) {
             continue;
         }
+        std::wstring path;
         const std::wstring key = place.parentKey + L"\\" + guidText;
-        const HRESULT names =
-            GameKeyNamesPath(place.root, key.c_str(), place.pathValue, executablePath);
         // A record that is not there, or cannot be read, says nothing, as in the lookup; only an
         // administrator can make a record unreadable where it would hide another game.
-        if (FAILED(names)) {
-            continue;
-        }
-        const bool agrees = names == S_OK;
-        everyRecordAgrees = everyRecordAgrees && agrees;
-        if (place.gameExplorerRecord) {
-            gameExplorerKeepsOne = true;
-            gameExplorerAgrees = gameExplorerAgrees && agrees;
+        if (SUCCEEDED(ReadGameKeyPath(place.root, key.c_str(), place.pathValue, path))) {
+            records.push_back({place, std::move(path)});
         }
     }
-    // Where Game Explorer keeps the game, an upgrade key left from before it is no authority.
-    return gameExplorerPresent && gameExplorerKeepsOne ? gameExplorerAgrees : everyRecordAgrees;
+    return records;
 }
 
 HRESULT DeleteGameRecord(const GameRecordPlace& place, const GUID& gameId) {
@@ -69,8 +59,8 @@ HRESULT DeleteGameRecord(const GameRecordPlace& place, const GUID& gameId) {
     // A place that cannot be read (a damaged hive) is skipped, as the lookup skips it: no game
     // is found there either, and the lookup after a removal reports that it could not tell.
     RegistryKey parent;
-    if (RegOpenKeyExW(place.root, place.parentKey.c_str(), 0, kDeleteParentAccess,
-                      parent.Put()) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(place.root, place.parentKey.c_str(), 0, kDeleteParentAccess, parent.Put()) !=
+        ERROR_SUCCESS) {
         return S_FALSE;
     }
     const LSTATUS status = RegDeleteTreeW(parent.Get(), BracedGuid(gameId).c_str());

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform_api.h"
+#include "platform/gameux.h"
 
 struct GameRecordPlace {
     HKEY root = nullptr;
@@ -18,6 +18,8 @@ struct GameRecordPlace {
     const wchar_t* pathValue = nullptr;
     // Game Explorer's record, which Game Explorer itself removes where it is present.
     bool gameExplorerRecord = false;
+    // The scope whose records the place holds (GIS_CURRENT_USER or GIS_ALL_USERS).
+    int scope = GIS_ALL_USERS;
     // S_OK, or why the place cannot be named (the current user's SID could not be had).
     HRESULT unavailable = S_OK;
 };
@@ -25,15 +27,15 @@ struct GameRecordPlace {
 // The four places, in the order the lookup asks them.
 std::vector<GameRecordPlace> GameRecordPlaces();
 
-// True when gameId's own records name executablePath (compared as the lookup compares it), so
-// that a delete by path may remove gameId's registration and tasks. Its records are its Game
-// Explorer records where Game Explorer is present and keeps one, else every record of it in the
-// four places; each of them that exists and can be read must name the path (a GUID with no
-// record at all contradicts nothing). A record under gameId that names another path means the record that led
-// here is stale or planted: in a place the user can write (the current user's upgrade keys) it
-// must not steer an elevated uninstall to another game.
-bool RecordsOfGuidNamePath(const GUID& gameId, const wchar_t* executablePath,
-                           bool gameExplorerPresent);
+// One record of a game: where it is and the path it names.
+struct GameRecord {
+    GameRecordPlace place;
+    std::wstring path;
+};
+
+// Every record of gameId that exists and can be read, in the order of GameRecordPlaces(). A
+// record without a readable path value is listed with an empty path.
+std::vector<GameRecord> RecordsOfGuid(const GUID& gameId);
 
 // Deletes gameId's key below place, with its values and subkeys (64-bit view). S_OK when it was
 // deleted, S_FALSE when it was not there or the place cannot be read (as the lookup skips it),

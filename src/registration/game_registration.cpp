@@ -8,7 +8,6 @@
 #include "platform/unique_bstr.h"
 #include "platform/win32_failure.h"
 #include "registration/game_binary_check.h"
-#include "registration/game_record_places.h"
 #include "registration/game_registry_keys.h"
 
 namespace {
@@ -52,6 +51,13 @@ HRESULT AddToGameExplorer(IGameExplorer& gameExplorer, BSTR binaryPath, BSTR ins
                                 static_cast<GAME_INSTALL_SCOPE>(scope), gameId);
 }
 
+// Game Explorer reports a game it refuses only as a failure; what the loader finds wrong with the
+// binary says why (a missing file, no definition), where it finds something.
+HRESULT RefusalCause(const wchar_t* executablePath, HRESULT refusal) {
+    const HRESULT binaryFault = CheckGameBinary(executablePath);
+    return FAILED(binaryFault) ? binaryFault : refusal;
+}
+
 // Records the game in its scope's upgrade key. Fails with the registry's error when a key or
 // either value cannot be written (the game would otherwise be reported as added and never be
 // found): that, not Game Explorer's absence, is why the game was not added, and it says what to
@@ -87,25 +93,6 @@ HRESULT RecordForUpgrade(const wchar_t* executablePath, const wchar_t* installDi
     return HRESULT_FROM_WIN32(status);
 }
 
-// What a removal of several records came to: S_OK when something was removed and nothing stays,
-// S_FALSE when there was nothing, else the first failure (the later removals still attempted).
-class RemovalTally {
-  public:
-    void Add(HRESULT removal) {
-        if (FAILED(removal) && SUCCEEDED(firstFailure_)) {
-            firstFailure_ = removal;
-        }
-        removedSomething_ = removedSomething_ || removal == S_OK;
-    }
-    HRESULT Result() const {
-        return FAILED(firstFailure_) ? firstFailure_ : removedSomething_ ? S_OK : S_FALSE;
-    }
-
-  private:
-    HRESULT firstFailure_ = S_OK;
-    bool removedSomething_ = false;
-};
-
 }  // namespace
 
 HRESULT RegisterGame(const wchar_t* executablePath, const wchar_t* installDirectory, int scope,
@@ -134,30 +121,9 @@ HRESULT RegisterGame(const wchar_t* executablePath, const wchar_t* installDirect
     if (const HRESULT sized = CheckGameDefinitionSize(executablePath); FAILED(sized)) {
         return sized;
     }
-    return AddToGameExplorer(*gameExplorer.Get(), binaryPath.Get(), installPath.Get(), scope,
-                             gameId);
-}
-
-HRESULT UnregisterGame(const GUID& gameId) {
-    ComInitialization com;
-    ComPtr<IGameExplorer> gameExplorer;
-    const bool gameExplorerPresent = CreateGameExplorer(gameExplorer);
-    RemovalTally tally;
-    if (gameExplorerPresent) {
-        // Game Explorer keeps more than its record; it removes all of it. A GUID it does not
-        // know is nothing to remove.
-        const HRESULT removed = gameExplorer->RemoveGame(gameId);
-        tally.Add(removed == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) ? S_FALSE : removed);
-    }
-    // Every place the lookup by path reads goes: the upgrade keys of both hives whether or not
-    // Game Explorer is there (a key made while it was missing would be found for ever), and
-    // Game Explorer's records themselves where it is gone (Windows 10 from 1803 left them).
-    for (const GameRecordPlace& place : GameRecordPlaces()) {
-        if (SUCCEEDED(place.unavailable) && !(place.gameExplorerRecord && gameExplorerPresent)) {
-            tally.Add(DeleteGameRecord(place, gameId));
-        }
-    }
-    return tally.Result();
+    const HRESULT added =
+        AddToGameExplorer(*gameExplorer.Get(), binaryPath.Get(), installPath.Get(), scope, gameId);
+    return FAILED(added) ? RefusalCause(executablePath, added) : added;
 }
 
 bool CreateGameExplorer(ComPtr<IGameExplorer>& explorer) {

@@ -1,6 +1,6 @@
-// Adding a game to Game Explorer and removing it again. Where the Game Explorer object cannot be
-// created, the game is recorded in (or removed from) the upgrade registry keys under
-// GamesToFindOnWindowsUpgrade instead. Neither operation prints anything or throws.
+// Adding a game to Game Explorer. Where the Game Explorer object cannot be created, the game is
+// recorded in the upgrade registry keys under GamesToFindOnWindowsUpgrade instead. Prints nothing,
+// never throws. (Removing it again is RemoveEveryRegistration, game_identity.h.)
 #pragma once
 
 #include "platform/com_ptr.h"
@@ -13,19 +13,12 @@
 // before anything is called, and E_OUTOFMEMORY when a text copy fails. Through Game Explorer
 // (where its object can be created): CheckGameDefinitionSize's failure, before Game Explorer
 // sees the game; the failure of VerifyAccess, E_ACCESSDENIED when it denies access, else the
-// result of AddGame. Through the upgrade keys (always in the registry's 64-bit view): the
-// failure of CoCreateGuid when a new GUID was needed (nothing written), HRESULT_FROM_WIN32 of
-// the registry's error when a key or a value cannot be written, else S_OK.
+// result of AddGame; when Game Explorer refused the game and the binary has a fault that explains
+// why (CheckGameBinary), that fault instead. Through the upgrade keys (always in the registry's
+// 64-bit view): the failure of CoCreateGuid when a new GUID was needed (nothing written),
+// HRESULT_FROM_WIN32 of the registry's error when a key or a value cannot be written, else S_OK.
 HRESULT RegisterGame(const wchar_t* executablePath, const wchar_t* installDirectory, int scope,
                      GUID* gameId);
-
-// Removes everything that registers the game, in every place the lookup by path reads: through
-// Game Explorer's RemoveGame where its object can be created, and its records' keys themselves
-// where it cannot; the upgrade keys of both hives either way (64-bit view). S_OK when something
-// was removed and nothing stays; S_FALSE when there was nothing to remove (Game Explorer does not
-// know the GUID, no key was there); else the first failure (RemoveGame's, or HRESULT_FROM_WIN32
-// of the registry's error for a key that stays), the other removals still attempted.
-HRESULT UnregisterGame(const GUID& gameId);
 
 // Creates the object in explorer (COM must be initialised on the thread). False, explorer null,
 // where it cannot be created: Game Explorer is missing (Windows 10 from version 1803, Wine

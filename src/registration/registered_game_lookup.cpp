@@ -4,7 +4,6 @@
 
 #include "platform/gameux.h"
 #include "registration/game_key_scan.h"
-#include "registration/game_registration.h"
 #include "registration/instance_lookup.h"
 
 namespace {
@@ -29,11 +28,11 @@ HRESULT FromWmi(const wchar_t* executablePath, GUID* gameId) {
 
 }  // namespace
 
-HRESULT FindRegisteredGame(const wchar_t* executablePath, GUID* gameId, GameRecordPlace* place) {
-    if (executablePath == nullptr || gameId == nullptr) {
+HRESULT FindRegisteredGame(const GamePath& path, GUID* gameId, GameRecordPlace* place) {
+    if (gameId == nullptr) {
         return E_INVALIDARG;
     }
-    if (SUCCEEDED(FromWmi(executablePath, gameId))) {
+    if (SUCCEEDED(FromWmi(path.full.c_str(), gameId))) {
         if (place != nullptr) {
             *place = GameRecordPlace{};
         }
@@ -45,7 +44,7 @@ HRESULT FindRegisteredGame(const wchar_t* executablePath, GUID* gameId, GameReco
         const HRESULT found =
             SUCCEEDED(registryPlace.unavailable)
                 ? FindGameInKeys(registryPlace.root, registryPlace.parentKey.c_str(),
-                                 registryPlace.pathValue, executablePath, gameId)
+                                 registryPlace.pathValue, path.comparable, gameId)
                 : registryPlace.unavailable;
         if (found == S_OK) {
             if (place != nullptr) {
@@ -58,10 +57,4 @@ HRESULT FindRegisteredGame(const wchar_t* executablePath, GUID* gameId, GameReco
         }
     }
     return FAILED(firstFailure) ? firstFailure : kNotFound;
-}
-
-bool FoundGameOwnsPath(const wchar_t* executablePath, const GUID& gameId,
-                       const GameRecordPlace& place) {
-    return place.root == nullptr ||
-           RecordsOfGuidNamePath(gameId, executablePath, GameExplorerIsPresent());
 }

@@ -41,6 +41,24 @@ bool HasControlCharacter(const wchar_t* text) {
     return false;
 }
 
+// A quote ends the quoted argument that carries a task's path on a command line, so a path that
+// holds one was cut or joined by the quoting, and a shortcut can store none in its target.
+bool HasQuote(const wchar_t* text) {
+    return std::wcschr(text, L'"') != nullptr;
+}
+
+// Arguments with an odd number of quotes lost or gained one to the command line's quoting: most
+// often a folder path ending in a backslash before a closing quote, which made the quote a
+// literal one and ran the rest of the command line into the task line. The game would be started
+// with arguments nobody wrote.
+bool HasUnpairedQuote(const wchar_t* arguments) {
+    std::size_t quotes = 0;
+    for (; *arguments != L'\0'; ++arguments) {
+        quotes += *arguments == L'"' ? 1 : 0;
+    }
+    return quotes % 2 == 1;
+}
+
 }  // namespace
 
 bool IsWebAddress(const wchar_t* target) {
@@ -63,6 +81,12 @@ HRESULT CheckTask(const wchar_t* name, const wchar_t* target, const wchar_t* arg
         return HRESULT_FROM_WIN32(ERROR_INVALID_NAME);
     }
     if (target == nullptr || target[0] == L'\0') {
+        return E_INVALIDARG;
+    }
+    if (HasQuote(target)) {
+        return HRESULT_FROM_WIN32(ERROR_INVALID_NAME);
+    }
+    if (arguments != nullptr && HasUnpairedQuote(arguments)) {
         return E_INVALIDARG;
     }
     if (IsWebAddress(target)) {

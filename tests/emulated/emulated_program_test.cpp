@@ -511,6 +511,88 @@ TEST_P(GameIdentityTest, RecordsNamingThePathUnderAnotherGamesGuidNeverStealThat
               kExpectedBanner + other + " tasks removed.\n" + other + " removed.\ndone.\n");
 }
 
+// One GUID registered for both scopes at two paths (two flavours of one installer that should
+// have had a GUID each): a delete by that GUID removes every record of it, whichever scope Game
+// Explorer takes first, with both scopes' tasks, and says so only when nothing of it is left.
+TEST_P(GameIdentityTest, ADeleteByGuidRemovesEveryRegistrationOfThatGuid) {
+    const std::string mine = kExe;
+    const std::string theirs = "C:\\Games\\Everyone\\demo.exe";
+    InstallDemoGame(System(), theirs);
+    const std::string option = std::string("-guid:") + kGuid;
+    ASSERT_EQ(Run({option, "-add", "current", mine, "Play;" + mine + ";play"}).err, "");
+    ASSERT_EQ(Run({option, "-add", "all", theirs, "Play;" + theirs + ";play"}).err, "");
+    ASSERT_EQ(Registrations().size(), 2u);
+
+    const ProcessResult removed = Run({"-exitcode", option, "-del", mine});
+    EXPECT_EQ(removed.out, kExpectedBanner + "GUID " + kGuid + " obtained\n" + mine +
+                               " tasks removed.\n" + mine + " removed.\ndone.\n");
+    EXPECT_EQ(removed.err, "");
+    EXPECT_EQ(removed.exitStatus, 0);
+    EXPECT_TRUE(Registrations().empty());
+    EXPECT_FALSE(std::filesystem::exists(CommonTasks(kGuid)));
+    EXPECT_FALSE(std::filesystem::exists(UserTasks(kGuid)));
+}
+
+// Added by a short spelling, the game is recorded under its long path: after an uninstaller has
+// removed the files, the long spelling still finds the record.
+TEST_P(GameIdentityTest, TheAddRecordsTheLongPath) {
+    const std::string exe = "C:\\Games\\Long Folder\\demo.exe";
+    InstallDemoGame(System(), exe);
+    ASSERT_EQ(Run({"-add", "all", "\\\\?\\C:\\Games\\LONGFO~1\\demo.exe"}).err, "");
+    const std::string hives = LocalMachine() + CurrentUser();
+    EXPECT_NE(hives.find("C:\\\\Games\\\\Long Folder\\\\demo.exe"), std::string::npos);
+    EXPECT_EQ(hives.find("LONGFO~1"), std::string::npos);
+    std::filesystem::remove_all(System() / "drive_c/Games/Long Folder");
+    const ProcessResult removed = Run({"-exitcode", "-del", exe});
+    EXPECT_EQ(removed.err, "");
+    EXPECT_EQ(removed.exitStatus, 0);
+    EXPECT_TRUE(Registrations().empty());
+}
+
+// An empty path names no game, with a GUID or without: refused before anything is removed.
+TEST_P(GameIdentityTest, AnEmptyDeletePathIsRefused) {
+    ASSERT_EQ(Run({std::string("-guid:") + kGuid, "-add", "all", kExe}).err, "");
+    for (const bool withGuid : {false, true}) {
+        const ProcessResult refused =
+            withGuid ? Run({"-exitcode", std::string("-guid:") + kGuid, "-del", ""})
+                     : Run({"-exitcode", "-del", ""});
+        EXPECT_EQ(refused.out, kExpectedBanner +
+                                   (withGuid ? "GUID " + std::string(kGuid) + " obtained\n" : "") +
+                                   "done.\n");
+        EXPECT_EQ(WithReasonCodesOnly(refused.err),
+                  " not removed. Cannot retrieve information\n" + ReasonCode("0x80070057"));
+        EXPECT_EQ(refused.exitStatus, 2);
+    }
+    EXPECT_EQ(Registrations().size(), 1u);
+}
+
+// -list shows each record as the lookup sees it, with the tasks of its scope, and changes
+// nothing; a record whose GUID's own records name another path is marked stale.
+TEST_P(GameIdentityTest, ListShowsEveryRecordAndChangesNothing) {
+    const ProcessResult empty = Run({"-list"});
+    EXPECT_EQ(empty.out, kExpectedBanner + "No game is registered.\ndone.\n");
+    EXPECT_EQ(empty.exitStatus, 0);
+
+    ASSERT_EQ(Run({std::string("-guid:") + kGuid, "-add", "current", kExe,
+                   std::string("Play;") + kExe + ";play;-windowed"})
+                  .err,
+              "");
+    // The GUID's all users' upgrade key names another path: where Game Explorer keeps the game,
+    // that key is stale; without it neither record of the GUID is its own.
+    EditHive("HKEY_LOCAL_MACHINE", "",
+             Section(kUpgradeKeyLocalMachine + kGuid,
+                     {"\"GDFBinaryPath\"=\"C:\\\\Games\\\\Planted\\\\x.exe\""}));
+    const bool gameExplorer = GetParam().system != GamesSystem::WithoutGameExplorer;
+    const std::string mine = gameExplorer ? "Game Explorer record)" : "upgrade key, stale)";
+    const std::string before = LocalMachine() + CurrentUser();
+    const ProcessResult listed = Run({"-nologo", "-list"});
+    EXPECT_EQ(listed.out, std::string(kGuid) + " current " + kExe + " (" + mine +
+                              "\n    play 0: Play -> " + kExe + " -windowed\n" + kGuid +
+                              " all C:\\Games\\Planted\\x.exe (upgrade key, stale)\ndone.\n");
+    EXPECT_EQ(listed.err, "");
+    EXPECT_EQ(LocalMachine() + CurrentUser(), before);
+}
+
 const IdentityCase kIdentityCases[] = {
     {"WithGamesNamespace", GamesSystem::Full},
     {"WithoutGamesNamespace", GamesSystem::WithoutNamespace},

@@ -29,7 +29,7 @@ import unittest
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "wine"))
 # pylint: disable=wrong-import-position
 from wine_prefix import (ANSI_CODE_PAGE, TASK_FOLDER_BELOW_APP_DATA, WITHOUT_GAME_EXPLORER,
-                         WinePrefix)
+                         Shortcut, WinePrefix)
 from wine_scenarios import (ALL_USERS_GAMES, ALL_USERS_UPGRADE, BANNER, CURRENT_USER_GAMES,
                             CURRENT_USER_UPGRADE, USAGE, Changes, game_explorer_record,
                             shortcut_to, stop_on_signal, task_tree, upgrade_record)
@@ -431,9 +431,79 @@ class MsiCustomActionTest(unittest.TestCase):
                                         f"{prefix}{escaped}\\missing.exe not added.",
                                         runs[1][-2], f"{prefix}done."])
         self.assertTrue(runs[1][-2].startswith(f"{prefix}  reason: "), runs[1])
-        self.assertEqual(runs[2], [prefix + line for line in USAGE.split("\n")[:-1]])
+        # The usage block's empty lines would log a bare prefix: they are left out.
+        self.assertEqual(runs[2], [prefix + line for line in USAGE.split("\n") if line])
         self.assertIn(f"{prefix}{escaped}\\demo_game.exe removed.", runs[3])
         self.assertEqual(Changes.between(start, current_state()), Changes({}, []))
+
+
+def host_runs(*command_lines):
+    """Calls RunBrackenfold once for each command line, in one msi_action_host process; returns
+    each call's log lines, without msiexec's own, and each call's result."""
+    output = PREFIX.run(INSTALLERS["msi_action_host"], INSTALLERS["brackenfold_msi"],
+                        INSTALLERS["msi-1"], *command_lines).stdout.replace("\r", "")
+    runs = [[line for line in run.splitlines() if line.startswith("log: Brackenfold:")]
+            for run in re.split(r"^result: \d+$", output, flags=re.M)]
+    return runs[:-1], re.findall(r"^result: (\d+)$", output, re.M)
+
+
+class MsiActionDataTest(unittest.TestCase):
+    """CustomActionData means what the same text means after the program's name on its own
+    command line, and each line the program prints is one line of the MSI log."""
+
+    maxDiff = None
+    GUID = "{5B0C31E4-2A7D-4F19-8C6E-93D1A4B27F05}"
+    FOLDER = r"C:\Games\Action Data"
+    # Two quotes inside quotes, backslashes before quotes and a folder's backslashes.
+    TASK_LINE = r'"Play;{game};play;-name ""a b"" -x \\"q\\" c:\\dir\\ end"'
+    TASK_ARGUMENTS = r'-name "a b" -x \q\ c:\\dir\\ end'
+
+    def setUp(self):
+        self.game = self.FOLDER + r"\demo_game.exe"
+        self.program = self.FOLDER + r"\brackenfold.exe"
+        PREFIX.copy_in(BUILD["demo_game"], self.game)
+        PREFIX.copy_in(BUILD["program"], self.program)
+        self.start = current_state()
+
+    def changes(self):
+        return Changes.between(self.start, current_state())
+
+    def test_action_data_gives_the_task_of_the_same_program_command_line(self):
+        command_line = (f'-guid:{self.GUID} -add all "{self.game}" '
+                        + self.TASK_LINE.format(game=self.game))
+        delete = f'-guid:{self.GUID} -del "{self.game}"'
+        # A batch file hands the program its command line exactly as written.
+        batch = r"C:\Installers\action_data.bat"
+        PREFIX.write_bytes(batch, f'@"{self.program}" -exitcode {command_line}\r\n'
+                           '@echo status %errorlevel%\r\n'.encode("ascii"))
+        program = PREFIX.run("cmd", "/c", batch)
+        self.assertIn("status 0", program.stdout, program)
+        by_program = self.changes()
+        shortcuts = [value for value in by_program.added.values() if isinstance(value, Shortcut)]
+        self.assertEqual(shortcuts, [shortcut_to(self.game, self.TASK_ARGUMENTS)])
+        PREFIX.run(self.program, f"-guid:{self.GUID}", "-del", self.game)
+        self.assertEqual(self.changes(), Changes({}, []))
+
+        runs, results = host_runs(command_line)
+        self.assertEqual(results, ["0"], runs)
+        self.assertEqual(self.changes(), by_program)
+        _, results = host_runs(delete)
+        self.assertEqual(results, ["0"])
+
+    def test_log_keeps_a_path_with_a_line_break_on_one_line_and_refuses_broken_task_lines(self):
+        missing = self.FOLDER + "\\new\nline.exe"
+        # The installer's folder property ends in a backslash, which escapes the closing quote.
+        broken = (f'-guid:{self.GUID} -add all "{self.game}" '
+                  f'"Play;{self.game};play;-data {self.FOLDER}\\"')
+        runs, results = host_runs(f'-guid:{self.GUID} -add all "{missing}"', broken,
+                                  f'-guid:{self.GUID} -del "{self.game}"')
+        self.assertEqual(results, ["1603", "1603", "0"], runs)
+        prefix = "log: Brackenfold: "
+        self.assertIn(f"{prefix}{self.FOLDER}\\new\\nline.exe not added.", runs[0])
+        task_failure = runs[1].index(f"{prefix}task Play not added.")
+        self.assertRegex(runs[1][task_failure + 1], r"^" + re.escape(prefix + "  reason: ")
+                         + r"\S.* \(0x[0-9A-F]{8}\)$")
+        self.assertEqual(self.changes(), Changes({}, []))
 
 
 def readme_installer_section():

@@ -669,9 +669,12 @@ TEST_F(HostileInputTest, DamagedCurrentUserFileIsLeftAsItWasWhileGameExplorerWor
         SCOPED_TRACE(damage.description);
         WriteFile(file, damage.bytes);
         const SystemFiles damaged = Files();
-        // Game Explorer keeps its games in the local machine's file: the damage is not in the way.
+        // Game Explorer keeps its games in the local machine's file: the damage is not in the way
+        // of the add or the removal. Whether the user's upgrade keys still name the game cannot
+        // be told afterwards, and the delete says so.
         ExpectRun({"-add", "current", other, "Play;" + other + ";play"}, "task Play added at 0\n");
-        ExpectRun({"-del", other}, other + " tasks removed.\n" + other + " removed.\n");
+        ExpectRun({"-del", other}, other + " tasks removed.\n" + other + " removed.\n",
+                  other + " not removed. Cannot retrieve information\n" + ReasonCode("0x8007000D"));
         EXPECT_EQ(ReadFile(file), damage.bytes);
         ExpectNothingLost(damaged);
         WriteFile(file, original);

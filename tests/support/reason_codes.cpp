@@ -27,6 +27,13 @@ std::string WithReasonCodesOnly(const std::string& text) {
     return reduced;
 }
 
+std::vector<std::string> WithReasonCodesOnly(std::vector<std::string> lines) {
+    for (std::string& line : lines) {
+        line = WithReasonCodesOnly(line);
+    }
+    return lines;
+}
+
 std::string ReasonCode(const std::string& code) {
     return std::string(kReasonStart) + code + "\n";
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <cwctype>
 #include <new>
 #include <sstream>
@@ -71,6 +72,23 @@ class ScriptedObject : public Interfaces... {
     ULONG references_ = 1;
 };
 
+// Copies text into buffer, cut to count characters with the terminator, as the shell does.
+void CopyCut(const std::wstring& text, LPWSTR buffer, int count) {
+    if (count < 1) {
+        return;
+    }
+    const std::size_t length = std::min(text.size(), static_cast<std::size_t>(count) - 1);
+    std::wmemcpy(buffer, text.c_str(), length);
+    buffer[length] = L'\0';
+}
+
+WIN32_FIND_DATAW FoundEntry(const std::wstring& name, bool isFolder) {
+    WIN32_FIND_DATAW data = {};
+    data.dwFileAttributes = isFolder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+    CopyCut(name, data.cFileName, MAX_PATH);
+    return data;
+}
+
 }  // namespace
 
 std::string LogText(const wchar_t* text) {
@@ -117,6 +135,27 @@ class ScriptedGameExplorer : public ScriptedObject<IGameExplorer> {
         }
         return system_.script.addGame;
     }
+    void RemoveOneRecord(const GUID& instanceId) {
+        const std::wstring gameUx = L"hklm\\software\\microsoft\\windows\\currentversion\\gameux\\";
+        wchar_t braced[CHARS_IN_GUID];
+        StringFromGUID2(instanceId, braced, CHARS_IN_GUID);
+        std::wstring name = braced;
+        for (wchar_t& c : name) {
+            c = static_cast<wchar_t>(std::towlower(static_cast<std::wint_t>(c)));
+        }
+        ScriptedRegistry& registry = system_.script.registry;
+        for (const std::wstring& scopeKey : {std::wstring(L"games"), std::wstring(L"s-")}) {
+            const auto record =
+                std::find_if(registry.begin(), registry.end(), [&](const auto& key) {
+                    const std::wstring& path = key.first;
+                    return path.starts_with(gameUx + scopeKey) && path.ends_with(L"\\" + name);
+                });
+            if (record != registry.end()) {
+                registry.erase(record);
+                return;
+            }
+        }
+    }
     HRESULT STDMETHODCALLTYPE RemoveGame(GUID instanceId) override {
         if (system_.BeginCall("IGameExplorer::RemoveGame " + LogGuid(instanceId))) {
             return kInjectedFailure;
@@ -129,6 +168,9 @@ class ScriptedGameExplorer : public ScriptedObject<IGameExplorer> {
                 return SUCCEEDED(ParseGuid(object.instanceId.c_str(), &listed)) &&
                        IsEqualGUID(listed, instanceId);
             });
+            if (!system_.script.removeGameKeepsRecords) {
+                RemoveOneRecord(instanceId);
+            }
         }
         return system_.script.removeGame;
     }
@@ -289,6 +331,28 @@ class ScriptedSavable : public ScriptedObject<Interface, IPersistFile> {
         return ScriptedObject<Interface, IPersistFile>::Release();
     }
 
+    // Reads back what Save wrote to that path (any case); a file saved by the other kind of
+    // shortcut is none this object can read.
+    HRESULT STDMETHODCALLTYPE Load(LPCOLESTR fileName, DWORD mode) override {
+        ScriptedSystem& system = this->system_;
+        if (system.BeginCall("IPersistFile::Load " + LogText(fileName) + " " +
+                             std::to_string(mode))) {
+            return kInjectedFailure;
+        }
+        const auto saved = system.ShortcutFiles();
+        const auto found = std::find_if(saved.rbegin(), saved.rend(), [&](const auto& link) {
+            return Lower(link.path) == Lower(fileName);
+        });
+        if (found == saved.rend()) {
+            return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+        }
+        if (found->internetShortcut != link_.internetShortcut) {
+            return E_FAIL;
+        }
+        link_ = *found;
+        return S_OK;
+    }
+
     HRESULT STDMETHODCALLTYPE Save(LPCOLESTR fileName, BOOL remember) override {
         ScriptedSystem& system = this->system_;
         if (system.BeginCall("IPersistFile::Save " + LogText(fileName) + " " +
@@ -349,6 +413,23 @@ class ScriptedShellLink : public ScriptedSavable<IShellLinkW> {
         link_.workingDirectory = directory;
         return system_.script.setWorkingDirectory;
     }
+    HRESULT STDMETHODCALLTYPE GetPath(LPWSTR file, int count, WIN32_FIND_DATAW* findData,
+                                      DWORD flags) override {
+        if (system_.BeginCall("IShellLinkW::GetPath " + std::to_string(count) +
+                              (findData == nullptr ? " null " : " data ") +
+                              std::to_string(flags))) {
+            return kInjectedFailure;
+        }
+        CopyCut(link_.target, file, count);
+        return link_.target.empty() ? S_FALSE : S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetArguments(LPWSTR arguments, int count) override {
+        if (system_.BeginCall("IShellLinkW::GetArguments " + std::to_string(count))) {
+            return kInjectedFailure;
+        }
+        CopyCut(link_.arguments.value_or(L""), arguments, count);
+        return S_OK;
+    }
 };
 
 class ScriptedInternetShortcut : public ScriptedSavable<IUniformResourceLocatorW> {
@@ -376,6 +457,21 @@ class ScriptedInternetShortcut : public ScriptedSavable<IUniformResourceLocatorW
         }
         link_.target = url;
         return system_.script.setUrl;
+    }
+    HRESULT STDMETHODCALLTYPE GetURL(LPWSTR* url) override {
+        *url = nullptr;
+        if (system_.BeginCall("IUniformResourceLocatorW::GetURL")) {
+            return kInjectedFailure;
+        }
+        if (link_.target.empty()) {
+            return S_FALSE;
+        }
+        *url = static_cast<wchar_t*>(CoTaskMemAlloc((link_.target.size() + 1) * sizeof(wchar_t)));
+        if (*url == nullptr) {
+            return E_OUTOFMEMORY;
+        }
+        std::wmemcpy(*url, link_.target.c_str(), link_.target.size() + 1);
+        return S_OK;
     }
 };
 
@@ -454,6 +550,10 @@ testing::AssertionResult ScriptedSystem::AccountsBalance() const {
     }
     if (badKeyCloses_ != 0) {
         problems << badKeyCloses_ << " close(s) of keys not open; ";
+    }
+    if (!openFinds_.empty() || badFindCloses_ != 0) {
+        problems << openFinds_.size() << " folder listing(s) not closed, " << badFindCloses_
+                 << " close(s) of listings not open; ";
     }
     if (!openHandles_.empty() || badHandleCloses_ != 0) {
         problems << openHandles_.size() << " handle(s) not closed, " << badHandleCloses_
@@ -953,6 +1053,77 @@ DWORD ScriptedSystem::GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD
     }
     std::wcscpy(longPath, found->second.c_str());
     return static_cast<DWORD>(found->second.size());
+}
+
+std::vector<ScriptedSystem::SavedLink> ScriptedSystem::ShortcutFiles() const {
+    std::vector<SavedLink> files = script.shortcuts;
+    files.insert(files.end(), savedLinks_.begin(), savedLinks_.end());
+    return files;
+}
+
+HANDLE ScriptedSystem::FindFirstFileW(LPCWSTR fileName, WIN32_FIND_DATAW* findData) {
+    if (BeginCall("FindFirstFileW " + LogText(fileName))) {
+        SetLastError(static_cast<DWORD>(kInjectedError));
+        return INVALID_HANDLE_VALUE;
+    }
+    const std::wstring pattern = fileName;
+    if (!pattern.ends_with(L"\\*")) {
+        SetLastError(static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+        return INVALID_HANDLE_VALUE;
+    }
+    // The entries below the folder, each once whatever its case, in the order of their names.
+    const std::wstring prefix = Lower(pattern.substr(0, pattern.size() - 1));
+    std::map<std::wstring, WIN32_FIND_DATAW> below;
+    for (const SavedLink& link : ShortcutFiles()) {
+        if (!Lower(link.path).starts_with(prefix)) {
+            continue;
+        }
+        const std::wstring rest = link.path.substr(prefix.size());
+        const std::size_t separator = rest.find(L'\\');
+        const std::wstring name = rest.substr(0, separator);
+        below.emplace(Lower(name), FoundEntry(name, separator != std::wstring::npos));
+    }
+    if (below.empty()) {
+        SetLastError(static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+        return INVALID_HANDLE_VALUE;
+    }
+    std::vector<WIN32_FIND_DATAW> entries = {FoundEntry(L".", true), FoundEntry(L"..", true)};
+    for (const auto& [lower, entry] : below) {
+        entries.push_back(entry);
+    }
+    *findData = entries.front();
+    entries.erase(entries.begin());
+    const HANDLE find = reinterpret_cast<HANDLE>(nextFind_++);
+    openFinds_[find] = std::move(entries);
+    return find;
+}
+
+BOOL ScriptedSystem::FindNextFileW(HANDLE find, WIN32_FIND_DATAW* findData) {
+    if (BeginCall("FindNextFileW")) {
+        SetLastError(static_cast<DWORD>(kInjectedError));
+        return FALSE;
+    }
+    const auto open = openFinds_.find(find);
+    if (open == openFinds_.end()) {
+        SetLastError(static_cast<DWORD>(ERROR_INVALID_HANDLE));
+        return FALSE;
+    }
+    if (open->second.empty()) {
+        SetLastError(static_cast<DWORD>(ERROR_NO_MORE_FILES));
+        return FALSE;
+    }
+    *findData = open->second.front();
+    open->second.erase(open->second.begin());
+    return TRUE;
+}
+
+BOOL ScriptedSystem::FindClose(HANDLE find) {
+    Log("FindClose");
+    if (openFinds_.erase(find) == 0) {
+        ++badFindCloses_;
+        return FALSE;
+    }
+    return TRUE;
 }
 
 HANDLE ScriptedSystem::CreateMutexW(LPCWSTR name) {

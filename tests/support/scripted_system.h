@@ -29,6 +29,16 @@ struct WmiObjectScript {
 using ScriptedValues = std::map<std::wstring, std::vector<BYTE>>;
 using ScriptedRegistry = std::map<std::wstring, ScriptedValues>;
 
+// A shortcut file on the double's drives: its path, with what was set on the link. An Internet
+// shortcut's address is its target, with neither arguments nor working folder.
+struct ScriptedShortcut {
+    std::wstring path;
+    std::wstring target;
+    bool internetShortcut = false;
+    std::optional<std::wstring> arguments;
+    std::optional<std::wstring> workingDirectory;
+};
+
 struct SystemScript {
     // COM runtime
     HRESULT coInitialize = S_OK;
@@ -44,6 +54,9 @@ struct SystemScript {
     HRESULT addGame = S_OK;
     std::optional<GUID> addGameLeaves;  // the GUID AddGame writes, if any
     HRESULT removeGame = S_OK;
+    // A RemoveGame that succeeds removes one of the GUID's Game Explorer records (the all users'
+    // first), as Game Explorer does per call, unless this is set.
+    bool removeGameKeepsRecords = false;
 
     // WMI
     HRESULT createLocator = S_OK;
@@ -54,6 +67,7 @@ struct SystemScript {
     std::vector<WmiObjectScript> wmiObjects;  // what the query yields, in order
 
     // Shell links
+    std::vector<ScriptedShortcut> shortcuts;  // the shortcut files there before the run
     HRESULT createShellLink = S_OK;
     HRESULT queryPersistFile = S_OK;
     HRESULT setPath = S_OK;
@@ -143,15 +157,11 @@ class ScriptedSystem : public SystemBackend {
                                              const std::wstring& value) const;
 
     // Saved shortcuts: path given to IPersistFile::Save, with what was set on the link.
-    // An Internet shortcut's address is its target, with neither arguments nor working folder.
-    struct SavedLink {
-        std::wstring path;
-        std::wstring target;
-        bool internetShortcut = false;
-        std::optional<std::wstring> arguments;
-        std::optional<std::wstring> workingDirectory;
-    };
+    using SavedLink = ScriptedShortcut;
     const std::vector<SavedLink>& SavedLinks() const { return savedLinks_; }
+    // Every shortcut file there is, which FindFirstFileW lists and IPersistFile::Load reads: the
+    // script's, then those saved in the run (a later one of a path replacing an earlier one).
+    std::vector<SavedLink> ShortcutFiles() const;
 
     // SystemBackend
     HRESULT CoInitialize() override;
@@ -188,6 +198,12 @@ class ScriptedSystem : public SystemBackend {
                            LPWSTR* filePart) override;
     DWORD GetFileAttributesW(LPCWSTR fileName) override;
     DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD bufferLength) override;
+    // A folder lists the shortcut files below it (ShortcutFiles) and the folders on their way,
+    // after "." and ".."; only the pattern "<folder>\*" is offered. A folder with no shortcut
+    // below it does not exist.
+    HANDLE FindFirstFileW(LPCWSTR fileName, WIN32_FIND_DATAW* findData) override;
+    BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* findData) override;
+    BOOL FindClose(HANDLE find) override;
     HANDLE CreateMutexW(LPCWSTR name) override;
     // Logged with the time limit: "WaitForSingleObject <name> <milliseconds>".
     DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) override;
@@ -233,6 +249,10 @@ class ScriptedSystem : public SystemBackend {
     std::uintptr_t nextKey_ = 0x1000;
     std::map<HANDLE, OpenMutex> openMutexes_;
     std::uintptr_t nextMutex_ = 0x8000;
+
+    std::map<HANDLE, std::vector<WIN32_FIND_DATAW>> openFinds_;  // the entries still to come
+    std::uintptr_t nextFind_ = 0xF000;
+    int badFindCloses_ = 0;
 
     std::set<HANDLE> openHandles_;
     int badHandleCloses_ = 0;

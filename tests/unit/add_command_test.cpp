@@ -2,10 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "cli/commands.h"
-#include "registration/game_task_lock.h"
 #include "output/debug_streams.h"
 #include "support/console_capture.h"
 #include "support/debug_capture.h"
+#include "support/reason_codes.h"
 #include "support/scripted_system.h"
 
 namespace {
@@ -39,9 +39,9 @@ class AddCommandTest : public testing::Test {
         outcome = RunAddCommand(line.request);
         gameId = outcome.gameId;
         out = console.Out();
-        err = console.Err();
+        err = WithReasonCodesOnly(console.Err());
         debugOut = debug.Channel(kDebugOut);
-        debugErr = debug.Channel(kDebugErr);
+        debugErr = WithReasonCodesOnly(debug.Channel(kDebugErr));
     }
 
     std::vector<std::string> SavedLinkPaths() const {
@@ -95,12 +95,12 @@ TEST_F(AddCommandTest, RelativePathIsRegisteredInFullAndPrintedAsTyped) {
     EXPECT_TRUE(system.Called("IGameExplorer::AddGame C:\\Work\\demo.exe C:\\Work 3 "));
     // The binary checked is the one registered; the lines name it as typed.
     EXPECT_TRUE(system.Called("GetFileAttributesW C:\\Work\\demo.exe"));
-    EXPECT_EQ(err, "demo.exe not added.\n  reason: error 0x80070002\n");
+    EXPECT_EQ(err, "demo.exe not added.\n  reason: 0x80070002\n");
 }
 
 TEST_F(AddCommandTest, EmptyPathIsNotAddedAndNothingRegistered) {
     Run(L"all", L"", {L"Play;x.exe;play"});
-    EXPECT_EQ(err, " not added.\n  reason: error 0x80070057\n");
+    EXPECT_EQ(err, " not added.\n  reason: 0x80070057\n");
     EXPECT_FALSE(system.Called("CoCreateInstance"));
 }
 
@@ -122,10 +122,12 @@ TEST_F(AddCommandTest, EarlierTasksOfTheScopeGoBeforeTheNewOnes) {
     failing.script.fileAttributes[tree + L"\\PlayTasks"] = FILE_ATTRIBUTE_DIRECTORY;
     failing.script.fileOperation = ERROR_ACCESS_DENIED;
     Run(L"all", kExe, {L"Play;x.exe;play"});
-    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe tasks not removed.\n  reason: error 0x80070005\n");
+    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe tasks not removed.\n  reason: 0x80070005\n");
     EXPECT_THAT(debugErr, ElementsAre("C:\\Games\\Demo\\demo.exe tasks not removed.",
-                                      "  reason: error 0x80070005"));
+                                      "  reason: 0x80070005"));
     EXPECT_EQ(out, "task Play added at 0\n");
+    // The tasks are not as asked: the old ones may stand beside the new.
+    EXPECT_TRUE(outcome.oldTasksLeft);
     EXPECT_TRUE(failing.AccountsBalance());
 }
 
@@ -133,9 +135,9 @@ TEST_F(AddCommandTest, RegistrationFailureReportsPathAndLooksAtNoTaskLine) {
     system.script.addGame = E_FAIL;
     Run(L"all", kExe, {L"Play;C:\\Games\\Demo\\demo.exe;play"});
     EXPECT_EQ(out, "");
-    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not added.\n  reason: error 0x80004005\n");
+    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not added.\n  reason: 0x80004005\n");
     EXPECT_THAT(debugErr,
-                ElementsAre("C:\\Games\\Demo\\demo.exe not added.", "  reason: error 0x80004005"));
+                ElementsAre("C:\\Games\\Demo\\demo.exe not added.", "  reason: 0x80004005"));
     EXPECT_THAT(debugOut, testing::Not(testing::Contains(testing::StartsWith("Task line: "))));
     EXPECT_FALSE(system.Called("CoCreateInstance {00021401"));
 }
@@ -147,33 +149,37 @@ TEST_F(AddCommandTest, WithoutGameExplorerTheUpgradeKeysFailureIsTheReason) {
     system.script.regCreateKey = ERROR_ACCESS_DENIED;
     system.script.loadLibraryError = ERROR_BAD_EXE_FORMAT;
     Run(L"all", kExe, {L"Play;C:\\Games\\Demo\\demo.exe;play"});
-    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not added.\n  reason: error 0x80070005\n");
+    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not added.\n  reason: 0x80070005\n");
     EXPECT_FALSE(system.Called("LoadLibraryExW"));
 }
 
-// A lock that another process holds for longer than the wait: the tasks are written without it,
-// and the diagnostic lines say that the wait ran out.
-TEST_F(AddCommandTest, TaskLockHeldElsewhereIsWaitedForABoundedTimeThenGoneWithout) {
+// A lock that another process holds past the run's deadline: an add that went on without it
+// could register the game twice, so it is not added, and says why.
+TEST_F(AddCommandTest, LockHeldElsewherePastTheDeadlineIsNotAdded) {
     system.script.waitResult = WAIT_TIMEOUT;
     Run(L"all", kExe, {L"Play;C:\\Games\\Demo\\demo.exe;play"});
-    EXPECT_EQ(out, "task Play added at 0\n");
-    EXPECT_EQ(err, "");
-    const std::vector<std::string> waits = system.CallsStartingWith("WaitForSingleObject");
-    // The path's lock, then the GUID's.
-    ASSERT_EQ(waits.size(), 2u);
-    EXPECT_THAT(waits, testing::Each(
-                           testing::EndsWith(" " + std::to_string(kGameTaskLockWaitMilliseconds))));
-    EXPECT_THAT(debugOut, testing::Contains(testing::HasSubstr(
-                              std::to_string(kGameTaskLockWaitMilliseconds) + " ms")));
-    EXPECT_FALSE(system.Called("ReleaseMutex"));
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not added.\n  reason: 0x800705B4\n");
+    EXPECT_FALSE(outcome.registered);
+    EXPECT_FALSE(system.Called("IGameExplorer::AddGame"));
+}
+
+// Run as the system account (an MSI deferred action without impersonation), "current" would be
+// no person's: refused, while "all" is added as usual.
+TEST_F(AddCommandTest, CurrentUserThatIsTheSystemAccountIsNotAdded) {
+    system.script.userSid = L"S-1-5-18";
+    Run(L"current", kExe, {L"Play;x.exe;play"});
+    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not added.\n  reason: 0xA0040001\n");
+    EXPECT_FALSE(outcome.registered);
+    EXPECT_FALSE(system.Called("IGameExplorer::AddGame"));
+    Run(L"all", kExe);
+    EXPECT_TRUE(outcome.registered);
 }
 
 TEST_F(AddCommandTest, AccessDeniedIsReportedAsNotAdded) {
     system.script.hasAccess = FALSE;
-    system.script.messages[ERROR_ACCESS_DENIED] = L"Access is denied.\r\n";
     Run(L"all", kExe, {L"Play;x.exe;play"});
-    EXPECT_EQ(err,
-              "C:\\Games\\Demo\\demo.exe not added.\n  reason: Access is denied. (0x80070005)\n");
+    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not added.\n" + ReasonCode("0x80070005"));
     EXPECT_TRUE(system.SavedLinks().empty());
 }
 
@@ -215,10 +221,10 @@ TEST_F(AddCommandTest, SkippedAndFailedLinesUseNoIndex) {
     EXPECT_EQ(out, "Task name is empty\ntask Good added at 0\n");
     EXPECT_EQ(err,
               "Task line skipped because of too few parameters: TwoFields;x.exe\n"
-              "task bad/name not added.\n  reason: error 0x8007007B\n");
+              "task bad/name not added.\n  reason: 0x8007007B\n");
     EXPECT_THAT(debugErr, ElementsAre("Task line skipped because of too few parameters: "
                                       "TwoFields;x.exe",
-                                      "task bad/name not added.", "  reason: error 0x8007007B"));
+                                      "task bad/name not added.", "  reason: 0x8007007B"));
     EXPECT_THAT(debugOut, testing::Contains("Task name is empty. Skipped"));
     EXPECT_TRUE(outcome.registered);
     EXPECT_EQ(outcome.tasksAdded, 1);
@@ -230,8 +236,8 @@ TEST_F(AddCommandTest, ShortcutThatCannotBeSavedIsReportedAndItsIndexReused) {
     system.script.save = E_FAIL;
     Run(L"all", kExe, {L"First;x.exe;play", L"Second;x.exe;play"});
     EXPECT_EQ(err,
-              "task First not added.\n  reason: error 0x80004005\n"
-              "task Second not added.\n  reason: error 0x80004005\n");
+              "task First not added.\n  reason: 0x80004005\n"
+              "task Second not added.\n  reason: 0x80004005\n");
     const auto folders = system.CallsStartingWith("SHCreateDirectoryExW");
     ASSERT_EQ(folders.size(), 2u);
     EXPECT_EQ(folders[0], folders[1]);  // both tried index 0
@@ -242,7 +248,7 @@ TEST_F(AddCommandTest, OutOfMemoryFailsTheStepAndTheAddGoesOn) {
     system.script.outOfMemoryAt = "IShellLinkW::SetArguments -a";
     Run(L"all", kExe, {L"A;C:\\a.exe;play;-a", L"B;C:\\b.exe;play;-b"});
     EXPECT_EQ(out, "task B added at 0\n");
-    EXPECT_EQ(err, "task A not added.\n  reason: error 0x8007000E\n");
+    EXPECT_EQ(err, "task A not added.\n  reason: 0x8007000E\n");
 
     ScriptedSystem outOfMemory;
     outOfMemory.script.outOfMemoryAt = "IGameExplorer::AddGame";
@@ -274,8 +280,8 @@ TEST_F(AddCommandTest, ARegistrationThatLeavesNoGuidGetsNoTaskShortcuts) {
     Run(L"all", kExe, {L"Play;C:\\Games\\Demo\\demo.exe;play", L"Help;C:\\h.txt;support"});
     EXPECT_EQ(out, "");
     EXPECT_EQ(err,
-              "task Play not added.\n  reason: error 0x80070490\n"
-              "task Help not added.\n  reason: error 0x80070490\n");
+              "task Play not added.\n  reason: 0x80070490\n"
+              "task Help not added.\n  reason: 0x80070490\n");
     EXPECT_THAT(SavedLinkPaths(), IsEmpty());
     EXPECT_FALSE(system.Called("SHFileOperationW"));
 }

@@ -10,6 +10,7 @@
 #include "support/console_capture.h"
 #include "support/debug_capture.h"
 #include "support/expected_output.h"
+#include "support/reason_codes.h"
 #include "support/scripted_system.h"
 
 namespace {
@@ -58,9 +59,9 @@ TEST(Entry, GuidOptionThatIsNotExactlyABracedGuidIsRefused) {
         ScriptedSystem system;
         EntryRun run = RunEntry({option, L"-del", L"y"});
         EXPECT_EQ(run.out, kExpectedBanner + "done.\n");
-        EXPECT_EQ(run.err, "GUID " + text + kGuidIgnoredText +
-                               "\ny not removed. Cannot retrieve information\n"
-                               "  reason: error 0x80070490\n");
+        EXPECT_EQ(WithReasonCodesOnly(run.err),
+                  "GUID " + text + kGuidIgnoredText +
+                      "\ny not removed. Cannot retrieve information\n" + ReasonCode("0x80070490"));
         EXPECT_THAT(run.debug, testing::Contains(DebugLine{
                                    kDebugOut, "GUID: 00000000-0000-0000-0000-000000000000"}));
         ScriptedSystem untouched;
@@ -147,6 +148,12 @@ TEST(Entry, RunCommandLineReportsTheOutcomeWhenTheCallerAsks) {
     EXPECT_EQ(RunCommandLine({L"prog", L"-add", L"all", L"C:\\x.exe"}, true), 2);
     EXPECT_EQ(RunCommandLine({L"prog", L"-add", L"all", L"C:\\x.exe"}, false), 0);
     EXPECT_EQ(RunCommandLine({L"prog", L"-add", L"all"}, true), 1);
+    // A folder's trailing backslash made the closing quote a literal one: the task is not added.
+    system.script.addGame = S_OK;
+    EXPECT_EQ(RunCommandLine({L"prog", L"-add", L"all", L"C:\\x.exe",
+                              L"Play;C:\\x.exe;play;-data C:\\\" Manual;C:\\m.txt;support"},
+                             true),
+              3);
 }
 
 }  // namespace

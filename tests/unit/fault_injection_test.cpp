@@ -14,15 +14,14 @@
 
 #include "cli/commands.h"
 #include "output/reason_line.h"
-#include "registration/game_binary_check.h"
-#include "registration/game_paths.h"
+#include "registration/game_identity.h"
 #include "registration/game_registration.h"
-#include "registration/game_task_lock.h"
 #include "registration/instance_lookup.h"
-#include "registration/registered_game_lookup.h"
+#include "registration/task_listing.h"
 #include "registration/task_shortcuts.h"
 #include "support/console_capture.h"
 #include "support/debug_capture.h"
+#include "support/reason_codes.h"
 #include "support/scripted_system.h"
 #include "support/text_lines.h"
 
@@ -75,15 +74,6 @@ void RegisteredWithoutGameExplorer(SystemScript& script) {
                                  L"gamestofindonwindowsupgrade\\") +
                     L"{9a5ea990-3034-4d6f-9128-01f3c61022bc}"][L"GDFBinaryPath"] =
         std::vector<BYTE>(path, path + (kExe.size() + 1) * sizeof(wchar_t));
-}
-
-// What the system holds once the game is removed: nothing to find it by.
-Script AfterRemoval(const Script& script) {
-    return [script](SystemScript& removed) {
-        script(removed);
-        removed.wmiObjects.clear();
-        removed.registry.clear();
-    };
 }
 
 // ---- Running an operation ---------------------------------------------------------------------
@@ -214,12 +204,11 @@ std::vector<Expectation> Unregister(bool gameExplorer) {
         {"ConvertSidToStringSidW", S_OK, nullptr},
     };
     if (!gameExplorer) {
-        // A place that cannot be read is skipped, as the lookup skips it: here the one that holds
-        // the game's key, so nothing is removed.
+        // The place that holds the game's key cannot be opened to delete it: the record stays.
         expectations.push_back(
             {"RegOpenKeyExW HKLM Software\\Microsoft\\Windows\\CurrentVersion\\"
              "GameUX\\GamesToFindOnWindowsUpgrade ",
-             S_FALSE, nullptr});
+             HRESULT_FROM_WIN32(ERROR_OBJECT_ALREADY_EXISTS), nullptr});
     }
     expectations.push_back({"RegOpenKeyExW", S_OK, nullptr});
     if (gameExplorer) {
@@ -312,6 +301,47 @@ std::vector<Expectation> RemoveTasks(bool treesExist) {
     return expectations;
 }
 
+// What the last ListGameTasks run of a case found, for its effects to check.
+std::vector<ListedTask> listedTasks;
+
+// A healthy system where the game has a play task and a support task with a web address.
+void SystemWithTasks(SystemScript& script) {
+    HealthySystem(script);
+    script.shortcuts = {
+        {kLocalTree + L"\\PlayTasks\\0\\Play.lnk", kExe, false, L"-windowed", std::nullopt},
+        {kLocalTree + L"\\SupportTasks\\0\\Home page.url", L"https://example.com/", true,
+         std::nullopt, std::nullopt},
+    };
+}
+
+std::vector<Expectation> ListTasks() {
+    const auto nothingListed = [](const ScriptedSystem&, const GUID&) {
+        EXPECT_TRUE(listedTasks.empty());
+    };
+    const auto unreadTasks = [](std::size_t expected) {
+        return [expected](const ScriptedSystem&, const GUID&) {
+            ASSERT_EQ(listedTasks.size(), 2u);
+            EXPECT_EQ(static_cast<std::size_t>(std::count_if(
+                          listedTasks.begin(), listedTasks.end(),
+                          [](const ListedTask& task) { return task.target.empty(); })),
+                      expected);
+        };
+    };
+    return {
+        {"SHGetFolderPathW", kInjected, nothingListed},
+        // A folder that is there but cannot be listed whole would hide tasks.
+        {"FindFirstFileW", kInjectedWin32, nothingListed},
+        {"FindNextFileW", kInjectedWin32, nothingListed},
+        // COM may be set up on the thread already: the shortcut is still read.
+        {"CoInitialize", S_OK, unreadTasks(0)},
+        // A shortcut that cannot be read is listed without its target, the other one whole.
+        {"CoCreateInstance", S_OK, unreadTasks(1)},
+        {"IShellLinkW::", S_OK, unreadTasks(1)},
+        {"IUniformResourceLocatorW::", S_OK, unreadTasks(1)},
+        {"IPersistFile::Load", S_OK, unreadTasks(1)},
+    };
+}
+
 Operation CreateTaskOperation(int scope, TaskKind kind, const wchar_t* arguments) {
     return [=](GUID& gameId) {
         return CreateGameTask(scope, gameId, kind, 3, L"Play", kExe.c_str(), arguments);
@@ -334,10 +364,10 @@ const OperationCase kOperationCases[] = {
     {"RegisterGame_UpgradeKeys_AllUsers_GivenGuid", SystemWithoutGameExplorer, kGameId,
      [](GUID& id) { return Register(GIS_ALL_USERS, id); },
      RegisterInUpgradeKeys(GIS_ALL_USERS, kGameId)},
-    {"UnregisterGame_GameExplorer", HealthySystem, kGameId,
-     [](GUID& id) { return UnregisterGame(id); }, Unregister(true)},
-    {"UnregisterGame_UpgradeKeys", RegisteredWithoutGameExplorer, kGameId,
-     [](GUID& id) { return UnregisterGame(id); }, Unregister(false)},
+    {"RemoveEveryRegistration_GameExplorer", HealthySystem, kGameId,
+     [](GUID& id) { return RemoveEveryRegistration(id); }, Unregister(true)},
+    {"RemoveEveryRegistration_UpgradeKeys", RegisteredWithoutGameExplorer, kGameId,
+     [](GUID& id) { return RemoveEveryRegistration(id); }, Unregister(false)},
     {"FindGameInstanceId_IntoGuid", HealthySystem, kOtherId,
      [](GUID& id) { return FindGameInstanceId(kExe.c_str(), &id); }, FindInstanceId(kOtherId)},
     {"FindGameInstanceId_WithoutGuid",
@@ -360,6 +390,8 @@ const OperationCase kOperationCases[] = {
          script.fileAttributes.clear();
      },
      kGameId, [](GUID& id) { return RemoveGameTasks(id); }, RemoveTasks(false)},
+    {"ListGameTasks_PlayLinkAndSupportUrl", SystemWithTasks, kGameId,
+     [](GUID& id) { return ListGameTasks(GIS_CURRENT_USER, id, listedTasks); }, ListTasks()},
 };
 
 class OperationFaultInjection : public testing::TestWithParam<OperationCase> {};
@@ -403,573 +435,144 @@ INSTANTIATE_TEST_SUITE_P(Operations, OperationFaultInjection, testing::ValuesIn(
                          [](const auto& p) { return std::string(p.param.name); });
 
 // ---- Commands ---------------------------------------------------------------------------------
-
-// The reason a command finds for a failure with result: the cause it reports, after the calls
-// it makes for it.
-using Explanation = std::function<HRESULT(HRESULT result)>;
-
-// The reason line of every failure: the system's message for the result itself.
-HRESULT MessageOf(HRESULT result) {
-    SystemMessageFor(result, L"");
-    return result;
-}
-
-// One operation of a command run, as the command makes it. explain: what the command does to
-// report the operation's failure (nothing for a failure it does not report).
-struct CommandStep {
-    Operation operation;
-    GUID gameId;
-    Explanation explain = MessageOf;
-    std::optional<Script> system = std::nullopt;  // the state it meets, when the command changed it
-};
-
-// The results of the operations a command makes when its call failAt fails: each operation is run
-// alone, in order; the one that call falls in runs with its own call failing, the others clean.
-// The same holds for the reason of each failure, found right after it. nextStep yields the
-// operation that follows the outcomes so far, or none when the command ends.
-struct StepResults {
-    std::vector<Outcome> outcomes;  // one per operation made, in order
-    std::vector<HRESULT> reasons;   // for each outcome, the cause reported for its failure
-};
-
-StepResults ModelCommand(
-    const Script& script, int failAt,
-    const std::function<std::optional<CommandStep>(const std::vector<Outcome>&)>& nextStep) {
-    StepResults results;
-    int remaining = failAt;
-    const auto run = [&](const Script& system, const Operation& operation, const GUID& gameId) {
-        const Outcome clean = RunAlone(system, operation, gameId, 0);
-        const bool failsHere = remaining > 0 && remaining <= clean.calls;
-        const Outcome outcome = failsHere ? RunAlone(system, operation, gameId, remaining) : clean;
-        remaining = failsHere ? 0 : (remaining > 0 ? remaining - clean.calls : 0);
-        return outcome;
-    };
-    while (std::optional<CommandStep> step = nextStep(results.outcomes)) {
-        const Script& system = step->system ? *step->system : script;
-        const Outcome outcome = run(system, step->operation, step->gameId);
-        results.outcomes.push_back(outcome);
-        results.reasons.push_back(outcome.result);
-        if (FAILED(outcome.result) && step->explain) {
-            const Explanation& explain = step->explain;
-            results.reasons.back() =
-                run(
-                    system, [&](GUID&) { return explain(outcome.result); }, GUID_NULL)
-                    .result;
-        }
-    }
-    return results;
-}
-
-// The line that follows a failure line when the system has no message for the cause (the double
-// has none unless a test gives it one).
-std::string ReasonLine(HRESULT cause) {
-    char text[32];
-    std::snprintf(text, sizeof text, "  reason: error 0x%08X\n", static_cast<unsigned>(cause));
-    return text;
-}
-
-std::string Narrow(const std::wstring& text) {
-    return LogText(text.c_str());
-}
-
-struct CommandRun {
-    std::string out;
-    std::string err;
-    std::vector<std::string> debugErr;
-    int calls = 0;
-};
+// Each command is run once for every call it makes, with that call failing. What must hold is
+// stated, not derived: the accounts balance; every failure line on the console has its copy on
+// DebugErr and is followed by its reason line; and the outcome agrees with the lines, so that no
+// failure is ever reported as success (the outcome an installer hears through -exitcode).
 
 struct CommandCase {
     const char* name;
     Script script;
     ArgumentList arguments;
-    int commandIndex;
-    GUID gameId;  // the run GUID the entry routine hands over
 };
 
 void PrintTo(const CommandCase& c, std::ostream* out) {
     *out << c.name;
 }
 
-CommandRun RunCommand(const CommandCase& c, bool add, int failAt) {
+struct CommandRun {
+    std::string out;
+    std::string err;
+    std::vector<std::string> debugErr;
+    std::optional<AddOutcome> added;
+    std::optional<DeleteOutcome> deleted;
+    int calls = 0;
+};
+
+CommandRun RunCommand(const CommandCase& c, int failAt) {
     ScriptedSystem system;
     c.script(system.script);
     system.FailCall(failAt);
-    GUID gameId = c.gameId;
     CommandRun run;
     {
         DebugCapture debug;
         ConsoleCapture console;
         const CommandLine line = ParseCommandLine(c.arguments);
-        EXPECT_TRUE(IsEqualGUID(line.request.gameId, gameId));
-        if (add) {
-            RunAddCommand(line.request);
+        if (line.request.command == CommandKind::Add) {
+            run.added = RunAddCommand(line.request);
         } else {
-            RunDeleteCommand(line.request);
+            run.deleted = RunDeleteCommand(line.request);
         }
         run.out = console.Out();
-        run.err = console.Err();
-        run.debugErr = debug.Channel(kDebugErr);
+        run.err = WithReasonCodesOnly(console.Err());
+        run.debugErr = WithReasonCodesOnly(debug.Channel(kDebugErr));
     }
     run.calls = system.CallCount();
     EXPECT_TRUE(system.AccountsBalance());
     return run;
 }
 
-// The task lines every add case carries: two play tasks, one support task, a line with too few
-// fields and one with an empty name (both use no index and make no call).
-struct TaskLine {
-    const wchar_t* line;
-    const wchar_t* name;  // null: the line is skipped
-    bool isSupport;
-    const wchar_t* path;
-    const wchar_t* arguments;
-};
+const std::string kExeText = "C:\\Games\\Demo\\demo.exe";
 
-const TaskLine kTaskLines[] = {
-    {L"Play;C:\\Games\\Demo\\demo.exe;play;-windowed", L"Play", false, L"C:\\Games\\Demo\\demo.exe",
-     L"-windowed"},
-    {L"a;b", nullptr, false, nullptr, nullptr},
-    {L"Help;C:\\Games\\Demo\\manual.pdf;SUPPORT", L"Help", true, L"C:\\Games\\Demo\\manual.pdf",
-     nullptr},
-    {L";C:\\x.exe;play", L"", false, nullptr, nullptr},
-    {L"Safe;C:\\Games\\Demo\\demo.exe;play;-safe", L"Safe", false, L"C:\\Games\\Demo\\demo.exe",
-     L"-safe"},
-};
+int Count(const std::vector<std::string>& lines, const std::string& ending) {
+    return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const std::string& l) {
+        return l.size() >= ending.size() &&
+               l.compare(l.size() - ending.size(), ending.size(), ending) == 0;
+    }));
+}
+
+// The lines of cerr, each failure line followed by its reason, with what the outcome says.
+void ExpectLinesAgreeWithOutcome(const CommandRun& run) {
+    const std::vector<std::string> errors = LinesOf(run.err);
+    EXPECT_EQ(run.debugErr, errors);
+    for (std::size_t i = 0; i < errors.size(); ++i) {
+        const bool failureLine = errors[i].find(" not ") != std::string::npos;
+        if (failureLine) {
+            ASSERT_LT(i + 1, errors.size()) << errors[i];
+            EXPECT_TRUE(errors[i + 1].starts_with("  reason: ")) << errors[i];
+        }
+    }
+    const std::vector<std::string> lines = LinesOf(run.out);
+    if (run.added) {
+        const AddOutcome& added = *run.added;
+        EXPECT_EQ(added.registered, Count(errors, kExeText + " not added.") == 0);
+        EXPECT_EQ(added.tasksAdded, Count(lines, " added at 0") + Count(lines, " added at 1"));
+        EXPECT_EQ(added.tasksNotAdded, Count(errors, " not added.") - (added.registered ? 0 : 1));
+        EXPECT_EQ(added.oldTasksLeft, Count(errors, " tasks not removed.") > 0);
+        // Everything as asked only when nothing failed.
+        const bool everythingDone =
+            added.registered && !added.oldTasksLeft && !added.cutShort && added.tasksNotAdded == 0;
+        EXPECT_EQ(everythingDone, errors.empty());
+    }
+    if (run.deleted) {
+        const DeleteOutcome& deleted = *run.deleted;
+        EXPECT_EQ(deleted.registrationsRemoved,
+                  Count(lines, " removed.") - Count(lines, " tasks removed."));
+        EXPECT_EQ(deleted.taskFoldersLeft, Count(errors, " tasks not removed.") > 0);
+        if (!deleted.registrationLeft && !deleted.taskFoldersLeft) {
+            EXPECT_EQ(Count(errors, " not removed. Cannot remove"), 0);
+        }
+        if (deleted.registrationLeft) {
+            EXPECT_GT(Count(errors, " not removed. Cannot remove") +
+                          Count(errors, " not removed. Cannot retrieve information"),
+                      0);
+        }
+    }
+}
+
+class CommandFaultInjection : public testing::TestWithParam<CommandCase> {};
+
+TEST_P(CommandFaultInjection, EveryFailingCallIsReportedAndLeavesAccountsBalanced) {
+    const CommandCase& c = GetParam();
+    const CommandRun clean = RunCommand(c, 0);
+    ASSERT_GT(clean.calls, 0);
+    ExpectLinesAgreeWithOutcome(clean);
+    for (int n = 1; n <= clean.calls; ++n) {
+        SCOPED_TRACE("call " + std::to_string(n) + " failed");
+        ExpectLinesAgreeWithOutcome(RunCommand(c, n));
+    }
+    RecordProperty("injection_points", clean.calls);
+    std::cout << "[ injected ] " << c.name << ": " << clean.calls << " calls\n";
+}
 
 ArgumentList AddArguments(const std::wstring& scopeWord, bool withOption) {
     ArgumentList arguments = {L"prog"};
     if (withOption) {
         arguments.push_back(L"-guid:" + kGameIdText);
     }
-    arguments.insert(arguments.end(), {L"-add", scopeWord, kExe});
-    for (const TaskLine& task : kTaskLines) {
-        arguments.push_back(task.line);
-    }
+    arguments.insert(arguments.end(),
+                     {L"-add", scopeWord, kExe, L"Play;C:\\Games\\Demo\\demo.exe;play;-windowed",
+                      L"Help;C:\\Games\\Demo\\manual.pdf;SUPPORT",
+                      L"Safe;C:\\Games\\Demo\\demo.exe;play;-safe"});
     return arguments;
 }
 
-// The operations of an add, in the order the command makes them.
-enum class AddStep {
-    FullPath,
-    PathLock,
-    Lookup,
-    Owner,
-    EarlyLock,
-    Register,
-    Settle,
-    LateLock,
-    RemoveTasks,
-    Task
-};
-
-// The console lines the add command gives when its operations have the results in model.
-void ExpectedAddOutput(const CommandCase& c, int failAt, std::string& out, std::string& err) {
-    const int scope =
-        _wcsicmp(c.arguments[static_cast<std::size_t>(c.commandIndex) + 1].c_str(), L"current") == 0
-            ? GIS_CURRENT_USER
-            : GIS_ALL_USERS;
-    const auto accepted = [] {
-        std::vector<const TaskLine*> tasks;
-        for (const TaskLine& task : kTaskLines) {
-            if (task.name != nullptr && task.name[0] != L'\0') {
-                tasks.push_back(&task);
-            }
-        }
-        return tasks;
-    }();
-    // The steps: the full path; when no GUID was given, the path's lock, the lookup of an
-    // earlier registration and whether that GUID's own records name the path; the GUID's task
-    // lock when the GUID is known (a lock's failure only means the run goes on without it); the
-    // registration; the lookup after it when it left no GUID; the task lock when not held yet;
-    // the removal of earlier tasks; then one step per accepted task line. A lookup's failure is
-    // reported by nothing.
-    const bool lookUp = Same(c.gameId, GUID_NULL);
-    std::vector<AddStep> steps;
-    GameRecordPlace place;
-    GUID reused = c.gameId;
-    GUID registered = GUID_NULL;
-    bool hasGameId = true;
-    HRESULT gameIdFailure = S_OK;
-    std::size_t firstTaskStep = 0;
-    int counters[2] = {0, 0};
-    const StepResults model = ModelCommand(
-        c.script, failAt, [&](const std::vector<Outcome>& done) -> std::optional<CommandStep> {
-            const auto next = [&](AddStep step) { steps.push_back(step); };
-            if (done.empty()) {
-                next(AddStep::FullPath);
-            } else {
-                const Outcome& last = done.back();
-                switch (steps.back()) {
-                    case AddStep::FullPath:
-                        if (FAILED(last.result)) {
-                            return std::nullopt;
-                        }
-                        next(lookUp ? AddStep::PathLock : AddStep::EarlyLock);
-                        break;
-                    case AddStep::PathLock:
-                        next(AddStep::Lookup);
-                        break;
-                    case AddStep::Lookup:
-                        next(FAILED(last.result) ? AddStep::EarlyLock : AddStep::Owner);
-                        break;
-                    case AddStep::Owner:
-                        reused = last.result == S_OK ? done[done.size() - 2].gameId : GUID_NULL;
-                        next(AddStep::EarlyLock);
-                        break;
-                    case AddStep::EarlyLock:
-                        next(AddStep::Register);
-                        break;
-                    case AddStep::Register:
-                        if (FAILED(last.result)) {
-                            return std::nullopt;
-                        }
-                        registered = last.gameId;
-                        next(Same(registered, GUID_NULL) ? AddStep::Settle : AddStep::LateLock);
-                        break;
-                    case AddStep::Settle:
-                        registered = last.gameId;
-                        hasGameId = SUCCEEDED(last.result);
-                        gameIdFailure = last.result;
-                        next(AddStep::LateLock);
-                        break;
-                    case AddStep::LateLock:
-                        next(AddStep::RemoveTasks);
-                        break;
-                    case AddStep::RemoveTasks:
-                    case AddStep::Task:
-                        if (firstTaskStep == 0) {
-                            firstTaskStep = done.size();
-                        } else {
-                            const TaskLine& previous = *accepted[done.size() - firstTaskStep - 1];
-                            counters[previous.isSupport] += SUCCEEDED(last.result) ? 1 : 0;
-                        }
-                        if (done.size() >= firstTaskStep + accepted.size()) {
-                            return std::nullopt;
-                        }
-                        next(AddStep::Task);
-                        break;
-                }
-            }
-            switch (steps.back()) {
-                case AddStep::FullPath:
-                    return CommandStep{[](GUID&) {
-                                           std::wstring full;
-                                           return FullPathOf(kExe, full);
-                                       },
-                                       c.gameId};
-                case AddStep::PathLock:
-                    return CommandStep{[](GUID&) { return GameTaskLock(kExe).Result(); }, c.gameId,
-                                       nullptr};
-                case AddStep::Lookup:
-                    return CommandStep{[&place](GUID& id) {
-                                           return FindRegisteredGame(kExe.c_str(), &id, &place);
-                                       },
-                                       c.gameId, nullptr};
-                case AddStep::Owner:
-                    return CommandStep{
-                        [&place](GUID& id) {
-                            return FoundGameOwnsPath(kExe.c_str(), id, place) ? S_OK : S_FALSE;
-                        },
-                        done.back().gameId, nullptr};
-                case AddStep::EarlyLock:
-                    return CommandStep{
-                        [scope](GUID& id) {
-                            return Same(id, GUID_NULL) ? S_OK : GameTaskLock(scope, id).Result();
-                        },
-                        reused, nullptr};
-                case AddStep::Register:
-                    // A refused game is explained by its binary, when that is at fault.
-                    return CommandStep{
-                        [scope](GUID& id) { return Register(scope, id); }, reused,
-                        [](HRESULT result) {
-                            return MessageOf(RegistrationFailureCause(kExe.c_str(), result));
-                        }};
-                case AddStep::Settle:
-                    return CommandStep{
-                        [](GUID& id) { return FindRegisteredGame(kExe.c_str(), &id); }, registered,
-                        nullptr};
-                case AddStep::LateLock:
-                    return CommandStep{
-                        [scope, held = !Same(reused, GUID_NULL), withGuid = hasGameId](GUID& id) {
-                            return held || !withGuid ? S_OK : GameTaskLock(scope, id).Result();
-                        },
-                        registered, nullptr};
-                case AddStep::RemoveTasks:
-                    return CommandStep{[scope, withGuid = hasGameId](GUID& id) {
-                                           return withGuid ? RemoveScopeTasks(scope, id) : S_OK;
-                                       },
-                                       registered};
-                case AddStep::Task: {
-                    const TaskLine& task = *accepted[done.size() - firstTaskStep];
-                    const int index = counters[task.isSupport];
-                    // Without a GUID a task is refused before any call, for the lookup's reason.
-                    return CommandStep{
-                        [scope, &task, index, withGuid = hasGameId,
-                         noGuid = gameIdFailure](GUID& id) {
-                            return withGuid
-                                       ? CreateGameTask(
-                                             scope, id,
-                                             task.isSupport ? TaskKind::Support : TaskKind::Play,
-                                             index, task.name, task.path, task.arguments)
-                                       : noGuid;
-                        },
-                        registered};
-                }
-            }
-            return std::nullopt;
-        });
-
-    out.clear();
-    err.clear();
-    const auto registerAt = std::find(steps.begin(), steps.end(), AddStep::Register);
-    const std::size_t registerStep = static_cast<std::size_t>(registerAt - steps.begin());
-    if (registerStep >= model.outcomes.size() || FAILED(model.outcomes[registerStep].result)) {
-        err = Narrow(kExe) + " not added.\n" + ReasonLine(model.reasons.back());
-        return;
-    }
-    if (FAILED(model.outcomes[firstTaskStep - 1].result)) {
-        err = Narrow(kExe) + " tasks not removed.\n" + ReasonLine(model.reasons[firstTaskStep - 1]);
-    }
-    int index[2] = {0, 0};
-    std::size_t next = firstTaskStep;
-    for (const TaskLine& task : kTaskLines) {
-        if (task.name == nullptr) {
-            err += "Task line skipped because of too few parameters: " + Narrow(task.line) + "\n";
-            continue;
-        }
-        if (task.name[0] == L'\0') {
-            out += "Task name is empty\n";
-            continue;
-        }
-        const std::size_t step = next++;
-        if (SUCCEEDED(model.outcomes[step].result)) {
-            out += "task " + Narrow(task.name) + " added at " +
-                   std::to_string(index[task.isSupport]++) + "\n";
-        } else {
-            err += "task " + Narrow(task.name) + " not added.\n" + ReasonLine(model.reasons[step]);
-        }
-    }
-}
-
-// The operations of a delete, in the order the command makes them.
-enum class DeleteStep {
-    FullPath,
-    PathLock,
-    Lookup,
-    Owner,
-    CurrentUserLock,
-    AllUsersLock,
-    Tasks,
-    Unregister,
-    StaleRecord,
-    LookupAgain
-};
-
-void ExpectedDeleteOutput(const CommandCase& c, int failAt, std::string& out, std::string& err) {
-    // The steps: without a GUID the full path, the path's lock (whose failure only means going
-    // on without it) and the lookup; then rounds that remove what was found: whether the GUID's
-    // own records name the path, then either the game's two task locks, the removal of the tasks
-    // and of the registration, or the stale record alone; each followed, without a GUID and when
-    // the removal did not fail, by a lookup of what is left.
-    const bool lookUp = Same(c.gameId, GUID_NULL);
-    std::vector<DeleteStep> steps;
-    GameRecordPlace place;
-    Script lookupSystem = c.script;
-    const auto lookupStep = [&place](const GUID& gameId, const Script& system) {
-        return CommandStep{
-            [&place](GUID& id) { return FindRegisteredGame(kExe.c_str(), &id, &place); }, gameId,
-            nullptr, system};
-    };
-    const StepResults model = ModelCommand(
-        c.script, failAt, [&](const std::vector<Outcome>& done) -> std::optional<CommandStep> {
-            const auto next = [&](DeleteStep step) { steps.push_back(step); };
-            GUID gameId = c.gameId;
-            for (std::size_t i = 0; i < done.size(); ++i) {
-                if (steps[i] == DeleteStep::Lookup || steps[i] == DeleteStep::LookupAgain) {
-                    gameId = done[i].gameId;
-                }
-            }
-            if (done.empty()) {
-                next(lookUp ? DeleteStep::FullPath : DeleteStep::CurrentUserLock);
-            } else {
-                const HRESULT last = done.back().result;
-                switch (steps.back()) {
-                    case DeleteStep::FullPath:
-                        next(DeleteStep::PathLock);
-                        break;
-                    case DeleteStep::PathLock:
-                        next(DeleteStep::Lookup);
-                        break;
-                    case DeleteStep::Lookup:
-                    case DeleteStep::LookupAgain:
-                        if (FAILED(last)) {
-                            return std::nullopt;
-                        }
-                        next(DeleteStep::Owner);
-                        break;
-                    case DeleteStep::Owner:
-                        next(last == S_OK ? DeleteStep::CurrentUserLock : DeleteStep::StaleRecord);
-                        break;
-                    case DeleteStep::CurrentUserLock:
-                        next(DeleteStep::AllUsersLock);
-                        break;
-                    case DeleteStep::AllUsersLock:
-                        next(DeleteStep::Tasks);
-                        break;
-                    case DeleteStep::Tasks:
-                        next(DeleteStep::Unregister);
-                        break;
-                    case DeleteStep::Unregister:
-                    case DeleteStep::StaleRecord:
-                        if (!lookUp || FAILED(last)) {
-                            return std::nullopt;
-                        }
-                        // A removal that removed nothing (it could not reach Game Explorer, or
-                        // could not read the place of the key) leaves the system as it was.
-                        lookupSystem = last == S_OK ? AfterRemoval(c.script) : c.script;
-                        next(DeleteStep::LookupAgain);
-                        break;
-                }
-            }
-            switch (steps.back()) {
-                case DeleteStep::FullPath:
-                    return CommandStep{[](GUID&) {
-                                           std::wstring full;
-                                           return FullPathOf(kExe, full);
-                                       },
-                                       gameId, nullptr};
-                case DeleteStep::PathLock:
-                    return CommandStep{[](GUID&) { return GameTaskLock(kExe).Result(); }, gameId,
-                                       nullptr};
-                case DeleteStep::Lookup:
-                    return lookupStep(gameId, c.script);
-                case DeleteStep::LookupAgain:
-                    return lookupStep(gameId, lookupSystem);
-                case DeleteStep::Owner:
-                    return CommandStep{
-                        [&place](GUID& id) {
-                            return FoundGameOwnsPath(kExe.c_str(), id, place) ? S_OK : S_FALSE;
-                        },
-                        gameId, nullptr, lookupSystem};
-                case DeleteStep::CurrentUserLock:
-                    return CommandStep{
-                        [](GUID& id) { return GameTaskLock(GIS_CURRENT_USER, id).Result(); },
-                        gameId};
-                case DeleteStep::AllUsersLock:
-                    return CommandStep{
-                        [](GUID& id) { return GameTaskLock(GIS_ALL_USERS, id).Result(); }, gameId};
-                case DeleteStep::Tasks:
-                    return CommandStep{[](GUID& id) { return RemoveGameTasks(id); }, gameId};
-                case DeleteStep::Unregister:
-                    return CommandStep{[](GUID& id) { return UnregisterGame(id); }, gameId};
-                case DeleteStep::StaleRecord:
-                    return CommandStep{[&place](GUID& id) { return DeleteGameRecord(place, id); },
-                                       gameId, MessageOf, lookupSystem};
-            }
-            return std::nullopt;
-        });
-
-    out.clear();
-    err.clear();
-    const std::string path = Narrow(kExe);
-    for (std::size_t i = 0; i < model.outcomes.size(); ++i) {
-        const HRESULT result = model.outcomes[i].result;
-        switch (steps[i]) {
-            case DeleteStep::Lookup:
-                if (FAILED(result)) {
-                    err = path + " not removed. Cannot retrieve information\n" +
-                          ReasonLine(model.reasons[i]);
-                }
-                break;
-            case DeleteStep::Tasks:
-                if (SUCCEEDED(result)) {
-                    out += path + " tasks removed.\n";
-                } else {
-                    err += path + " tasks not removed.\n" + ReasonLine(model.reasons[i]);
-                }
-                break;
-            case DeleteStep::Unregister:
-            case DeleteStep::StaleRecord:
-                if (result == S_OK) {
-                    out += path + " removed.\n";
-                } else if (FAILED(result)) {
-                    err += path + " not removed. Cannot remove\n" + ReasonLine(model.reasons[i]);
-                }
-                break;
-            default:
-                break;
-        }
-    }
-}
-
-class CommandFaultInjection : public testing::TestWithParam<CommandCase> {
-  protected:
-    void RunEveryInjection(bool add) {
-        const CommandCase& c = GetParam();
-        const CommandRun clean = RunCommand(c, add, 0);
-        std::string out, err;
-        (add ? ExpectedAddOutput : ExpectedDeleteOutput)(c, 0, out, err);
-        ASSERT_EQ(err, clean.err) << "the case must succeed when nothing fails";
-        ASSERT_EQ(clean.out, out);
-
-        for (int n = 1; n <= clean.calls; ++n) {
-            SCOPED_TRACE("call " + std::to_string(n) + " failed");
-            (add ? ExpectedAddOutput : ExpectedDeleteOutput)(c, n, out, err);
-            const CommandRun run = RunCommand(c, add, n);
-            EXPECT_EQ(run.out, out);
-            EXPECT_EQ(run.err, err);
-            // Every failure line on the console has its copy on DebugErr, in order.
-            EXPECT_EQ(run.debugErr, LinesOf(run.err));
-        }
-        RecordProperty("injection_points", clean.calls);
-        std::cout << "[ injected ] " << c.name << ": " << clean.calls << " calls\n";
-    }
-};
-
-class AddCommandFaultInjection : public CommandFaultInjection {};
-class DeleteCommandFaultInjection : public CommandFaultInjection {};
-
-TEST_P(AddCommandFaultInjection, EveryFailingCallGivesTheOutcomeLinesAndBalancedAccounts) {
-    RunEveryInjection(true);
-}
-
-TEST_P(DeleteCommandFaultInjection, EveryFailingCallGivesTheOutcomeLinesAndBalancedAccounts) {
-    RunEveryInjection(false);
-}
-
-const CommandCase kAddCases[] = {
-    {"AllUsers_GameExplorer", HealthySystem, AddArguments(L"all", false), 1, GUID_NULL},
-    {"CurrentUser_GameExplorer_WithGuid", HealthySystem, AddArguments(L"current", true), 2,
-     kGameId},
-    {"CurrentUser_UpgradeKeys", SystemWithoutGameExplorer, AddArguments(L"Current", false), 1,
-     GUID_NULL},
-    {"AllUsers_UpgradeKeys_WithGuid", SystemWithoutGameExplorer, AddArguments(L"ALL", true), 2,
-     kGameId},
-};
-
-const CommandCase kDeleteCases[] = {
-    {"ByPath_GameExplorer", HealthySystem, {L"prog", L"-del", kExe}, 1, GUID_NULL},
-    {"ByPath_UpgradeKeys",
-     RegisteredWithoutGameExplorer,
-     {L"prog", L"-del", kExe, L"ignored"},
-     1,
-     GUID_NULL},
-    {"WithGuid_GameExplorer",
+const CommandCase kCommandCases[] = {
+    {"Add_AllUsers_GameExplorer", HealthySystem, AddArguments(L"all", false)},
+    {"Add_CurrentUser_GameExplorer_WithGuid", HealthySystem, AddArguments(L"current", true)},
+    {"Add_CurrentUser_UpgradeKeys", SystemWithoutGameExplorer, AddArguments(L"Current", false)},
+    {"Add_AllUsers_UpgradeKeys_WithGuid", SystemWithoutGameExplorer, AddArguments(L"ALL", true)},
+    {"Delete_ByPath_GameExplorer", HealthySystem, {L"prog", L"-del", kExe}},
+    {"Delete_ByPath_UpgradeKeys", RegisteredWithoutGameExplorer, {L"prog", L"-del", kExe}},
+    {"Delete_WithGuid_GameExplorer",
      HealthySystem,
-     {L"prog", L"-guid:" + kGameIdText, L"-del", kExe},
-     2,
-     kGameId},
-    {"WithGuid_UpgradeKeys",
+     {L"prog", L"-guid:" + kGameIdText, L"-del", kExe}},
+    {"Delete_WithGuid_UpgradeKeys",
      SystemWithoutGameExplorer,
-     {L"prog", L"-guid:" + kGameIdText, L"-del", kExe},
-     2,
-     kGameId},
+     {L"prog", L"-guid:" + kGameIdText, L"-del", kExe}},
 };
 
-INSTANTIATE_TEST_SUITE_P(Commands, AddCommandFaultInjection, testing::ValuesIn(kAddCases),
-                         [](const auto& p) { return std::string(p.param.name); });
-INSTANTIATE_TEST_SUITE_P(Commands, DeleteCommandFaultInjection, testing::ValuesIn(kDeleteCases),
+INSTANTIATE_TEST_SUITE_P(Commands, CommandFaultInjection, testing::ValuesIn(kCommandCases),
                          [](const auto& p) { return std::string(p.param.name); });
 
 }  // namespace

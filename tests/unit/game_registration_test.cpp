@@ -1,4 +1,5 @@
 #include "registration/game_registration.h"
+#include "registration/game_identity.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -119,6 +120,8 @@ class RegisterThroughExplorerTest : public RegistrationTest,
 
 TEST_P(RegisterThroughExplorerTest, ResultFollowsVerifyAccessAndAddGameAndRegistryStaysUntouched) {
     const ExplorerCase& c = GetParam();
+    // A sound binary, so that Game Explorer's own failure is the one told.
+    system.script.fileAttributes[kExe] = FILE_ATTRIBUTE_ARCHIVE;
     system.script.verifyAccess = c.verifyAccess;
     system.script.hasAccess = c.hasAccess;
     system.script.addGame = c.addGame;
@@ -291,7 +294,7 @@ struct RemovalCase {
 };
 
 const RemovalCase kRemovalCases[] = {
-    {"GameExplorerRemovesItsRecord", true, S_OK, {kAllUsersRecord}, S_OK, {kAllUsersRecord}},
+    {"GameExplorerRemovesItsRecords", true, S_OK, {kAllUsersRecord, kUserRecord}, S_OK, {}},
     {"GameExplorerDoesNotKnowTheGuid",
      true,
      HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND),
@@ -329,7 +332,7 @@ TEST_P(UnregisterGameRemovesEveryPlace, AndSaysWhetherAnythingWasThere) {
         system.Registry()[parent + braced];
         system.Registry()[parent + otherGame];
     }
-    EXPECT_EQ(UnregisterGame(kGivenGuid), c.result);
+    EXPECT_EQ(RemoveEveryRegistration(kGivenGuid), c.result);
     for (const std::wstring& parent : c.parents) {
         const bool left = std::find(c.left.begin(), c.left.end(), parent) != c.left.end();
         EXPECT_EQ(system.Registry().count(parent + braced), left ? 1u : 0u)
@@ -343,13 +346,14 @@ TEST_P(UnregisterGameRemovesEveryPlace, AndSaysWhetherAnythingWasThere) {
 INSTANTIATE_TEST_SUITE_P(Cases, UnregisterGameRemovesEveryPlace, testing::ValuesIn(kRemovalCases),
                          [](const auto& p) { return std::string(p.param.name); });
 
-TEST_F(RegistrationTest, UnregisterGame_KeyThatCannotBeDeletedFailsAfterBothWereAttempted) {
+TEST_F(RegistrationTest,
+       RemoveEveryRegistration_KeyThatCannotBeDeletedFailsAfterBothWereAttempted) {
     WithoutGameExplorer();
     GUID gameId = kGivenGuid;
     ASSERT_EQ(RegisterGame(kExe, kDir, GIS_CURRENT_USER, &gameId), S_OK);
     ASSERT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId), S_OK);
     system.script.regDeleteTree = ERROR_ACCESS_DENIED;
-    EXPECT_EQ(UnregisterGame(kGivenGuid), E_ACCESSDENIED);
+    EXPECT_EQ(RemoveEveryRegistration(kGivenGuid), E_ACCESSDENIED);
     EXPECT_EQ(system.CallsStartingWith("RegDeleteTreeW").size(), 2u);
 }
 
@@ -367,7 +371,7 @@ TEST(RegistrationComInitialization, UninitialisesOnlyAfterItsOwnSuccess) {
             system.script.coInitialize = c.coInitialize;
             GUID gameId = GUID_NULL;
             registering ? RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId)
-                        : UnregisterGame(kGivenGuid);
+                        : RemoveEveryRegistration(kGivenGuid);
             EXPECT_EQ(system.CallsStartingWith("CoUninitialize").size(), c.uninitialisations);
             // Uninitialising comes after every object is released.
             if (c.uninitialisations != 0) {
@@ -412,7 +416,7 @@ TEST(RegistrationFaultInjection, EveryFailingCallLeavesAccountsBalanced) {
         GUID gameId = GUID_NULL;
         return RegisterGame(kExe, kDir, GIS_CURRENT_USER, &gameId);
     };
-    const auto unregister = [] { return UnregisterGame(kGivenGuid); };
+    const auto unregister = [] { return RemoveEveryRegistration(kGivenGuid); };
     SweepFailures(withExplorer, registerNew);
     SweepFailures(withoutExplorer, registerNew);
     SweepFailures(withExplorer, unregister);

@@ -1,4 +1,7 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 #include "output/reason_line.h"
 #include "support/console_capture.h"
@@ -22,6 +25,9 @@ const ReasonCase kReasonCases[] = {
     {"MessageOfTwoLinesIsOneLine", ERROR_ACCESS_DENIED, L"First line.\r\nSecond line.  \r\n",
      E_ACCESSDENIED, "  reason: First line. Second line. (0x80070005)\n"},
     {"NoMessage", 0, L"", static_cast<HRESULT>(0x8004100E), "  reason: error 0x8004100E\n"},
+    // The program's own text for a code it raises stands in only where the system has none.
+    {"SystemMessageBeforeProgramsOwn", ERROR_NOT_FOUND, L"Not here.\r\n",
+     HRESULT_FROM_WIN32(ERROR_NOT_FOUND), "  reason: Not here. (0x80070490)\n"},
     // A step reported as failed has failed, whatever code reached it: never "(0)" or a success.
     {"SuccessCodeIsNamedAsUnspecifiedFailure", static_cast<DWORD>(E_FAIL), L"Unspecified error\r\n",
      S_OK, "  reason: Unspecified error (0x80004005)\n"},
@@ -42,5 +48,38 @@ TEST_P(ReasonLineTest, GivesTheSystemsMessageAndTheCode) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, ReasonLineTest, testing::ValuesIn(kReasonCases),
                          [](const auto& p) { return std::string(p.param.name); });
+
+// Every code the program returns of its own accord, which a system (Wine) may have no text for.
+const HRESULT kProgramsOwnCodes[] = {
+    E_FAIL,
+    E_POINTER,
+    E_INVALIDARG,
+    E_OUTOFMEMORY,
+    E_ACCESSDENIED,
+    HRESULT_FROM_WIN32(ERROR_INVALID_DATA),
+    HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER),
+    HRESULT_FROM_WIN32(ERROR_INVALID_NAME),
+    static_cast<HRESULT>(0x800700A1),  // ERROR_BAD_PATHNAME
+    HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE),
+    HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE),
+    HRESULT_FROM_WIN32(static_cast<LONG>(WAIT_TIMEOUT)),
+    HRESULT_FROM_WIN32(ERROR_NOT_FOUND),
+    static_cast<HRESULT>(0x800705B4),  // ERROR_TIMEOUT
+    HRESULT_FROM_WIN32(ERROR_OBJECT_ALREADY_EXISTS),
+};
+
+class ProgramsOwnCodeTest : public testing::TestWithParam<HRESULT> {};
+
+TEST_P(ProgramsOwnCodeTest, HasAMessageWhereTheSystemHasNone) {
+    ScriptedSystem system;
+    ConsoleCapture console;
+    WriteFailureReason(GetParam(), L"C:\\Games\\x.exe");
+    char code[sizeof "(0x12345678)\n"];
+    std::snprintf(code, sizeof code, "(0x%08X)\n", static_cast<unsigned>(GetParam()));
+    EXPECT_THAT(console.Err(), testing::MatchesRegex("  reason: [A-Z][^\n]+ \\(0x[0-9A-F]+\\)\n"));
+    EXPECT_THAT(console.Err(), testing::EndsWith(code));
+}
+
+INSTANTIATE_TEST_SUITE_P(Codes, ProgramsOwnCodeTest, testing::ValuesIn(kProgramsOwnCodes));
 
 }  // namespace

@@ -158,7 +158,9 @@ TEST_P(RegisteredGameLookupTest, TheFirstPlaceThatNamesThePathWins) {
     ScriptedSystem system;
     c.arrange(system.script);
     GUID gameId = kBefore;
-    EXPECT_EQ(FindRegisteredGame(kExe, &gameId), c.result);
+    GamePath path;
+    ASSERT_EQ(MakeGamePath(kExe, path), S_OK);
+    EXPECT_EQ(FindRegisteredGame(path, &gameId), c.result);
     wchar_t text[CHARS_IN_GUID] = {};
     StringFromGUID2(gameId, text, CHARS_IN_GUID);
     if (SUCCEEDED(c.result)) {
@@ -176,7 +178,10 @@ TEST(RegisteredGameLookupTest, AShortOrPrefixedPathFindsTheRecordOfItsLongForm) 
     const std::wstring shortPath = L"\\\\?\\C:\\Games\\ARENA~1\\game.exe";
     system.script.longPaths[L"C:\\Games\\ARENA~1\\game.exe"] = kExe;
     GUID gameId = kBefore;
-    EXPECT_EQ(FindRegisteredGame(shortPath.c_str(), &gameId), S_OK);
+    GamePath path;
+    ASSERT_EQ(MakeGamePath(shortPath, path), S_OK);
+    EXPECT_EQ(path.full, kExe);
+    EXPECT_EQ(FindRegisteredGame(path, &gameId), S_OK);
     wchar_t text[CHARS_IN_GUID] = {};
     StringFromGUID2(gameId, text, CHARS_IN_GUID);
     EXPECT_EQ(std::wstring(text), kAllUsersRecordGuid);

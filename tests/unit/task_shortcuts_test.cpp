@@ -118,6 +118,8 @@ const LinkContentCase kLinkContentCases[] = {
      L"C:\\Games\\Demo\\"},
     {"RelativeTargetKeptAsGiven", L"bin\\demo.exe", nullptr, L"C:\\Work\\bin\\"},
     {"BareFileNameInCurrentFolder", L"demo.exe", L"-x", L"C:\\Work\\"},
+    {"PairedQuotesInArguments", L"C:\\Games\\Demo\\demo.exe", L"-name \"a b\" -data \"C:\\D\\\\\"",
+     L"C:\\Games\\Demo\\"},
     {"TargetEndingInBackslashIsItsOwnFolder", L"C:\\Games\\Demo\\", nullptr, L"C:\\Games\\Demo\\"},
 };
 
@@ -313,6 +315,11 @@ TEST(CreateGameTask, BadNamesTargetsAndLengthsAreRefusedWithTheirReasonAndTouchN
     EXPECT_EQ(AddPlayTask(L"Play", L"C:\\Games\\Demo\\demo.exe", overlong.c_str()), tooLong);
     const std::wstring longTarget = L"C:\\" + std::wstring(MAX_PATH - 3, L'd');
     EXPECT_EQ(AddPlayTask(L"Play", longTarget.c_str()), tooLong);
+    // The command line's quoting broke the task line: a quote in the target, or one quote of a
+    // pair in the arguments.
+    EXPECT_EQ(AddPlayTask(L"Play", L"C:\\Games\\Demo\" x.exe"), badName);
+    EXPECT_EQ(AddPlayTask(L"Play", L"C:\\Games\\Demo\\demo.exe", L"-data C:\\Games\" -n \"a\""),
+              E_INVALIDARG);
     // A line break would give the Internet shortcut file lines of the address's choosing.
     for (const wchar_t* address : {L"http://example.com/\r\nIconFile=\\\\evil\\share\\i.ico",
                                    L"https://example.com/\t", L"http://example.com/\x7f"}) {

@@ -728,6 +728,16 @@ class GameDefinitionTest(WineTestCase):
                 }, []))
 
 
+class ProgramsOwnReasonTest(WineTestCase):
+    """Codes that the program raises itself, for which Wine keeps no text, still get a message."""
+
+    def test_definition_claiming_more_than_a_mebibyte_is_refused_with_a_message(self):
+        path = r"C:\Games\Own Reason\game.exe"
+        PREFIX.write_bytes(path, demo_game_claiming_definition_size(0xFFFFFFFF))
+        output = PREFIX.run(PROGRAM, "-add", "all", path)
+        self.assertRegex(output.stderr, r"(?m)^  reason: [A-Z][^\r\n]* \(0x800700DF\)\r$")
+
+
 def stop_on_signal(signal_number, _frame):
     raise SystemExit(128 + signal_number)
 

@@ -70,6 +70,7 @@ constexpr LONG ERROR_PATH_NOT_FOUND = 3;
 constexpr LONG ERROR_ACCESS_DENIED = 5;
 constexpr LONG ERROR_INVALID_HANDLE = 6;
 constexpr LONG ERROR_INVALID_DATA = 13;
+constexpr LONG ERROR_NO_MORE_FILES = 18;
 constexpr LONG ERROR_NOT_ENOUGH_MEMORY = 8;
 constexpr LONG ERROR_FILE_EXISTS = 80;
 constexpr LONG ERROR_INVALID_PARAMETER = 87;
@@ -81,8 +82,10 @@ constexpr LONG ERROR_FILENAME_EXCED_RANGE = 206;
 constexpr LONG ERROR_FILE_TOO_LARGE = 223;
 constexpr LONG ERROR_MORE_DATA = 234;
 constexpr LONG ERROR_NO_MORE_ITEMS = 259;
+constexpr LONG ERROR_INVALID_FLAGS = 1004;
 constexpr LONG ERROR_NO_UNICODE_TRANSLATION = 1113;
 constexpr LONG ERROR_NOT_FOUND = 1168;
+constexpr LONG ERROR_TIMEOUT = 1460;
 constexpr LONG ERROR_RESOURCE_DATA_NOT_FOUND = 1812;
 constexpr LONG ERROR_RESOURCE_TYPE_NOT_FOUND = 1813;
 constexpr LONG ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
@@ -158,6 +161,21 @@ constexpr int CSTR_EQUAL = 2;
 constexpr int CSTR_GREATER_THAN = 3;
 int CompareStringOrdinal(LPCWSTR a, int countA, LPCWSTR b, int countB, BOOL ignoreCase);
 
+// The text mapped to upper case by the invariant locale's table, the same in every locale, so
+// that two names equal without regard to case map to one text. Only LOCALE_NAME_INVARIANT and
+// LCMAP_UPPERCASE are taken; other locales or flags fail with ERROR_INVALID_FLAGS. Characters
+// written (the terminator too when sourceCount is -1), or with destinationCount 0 the size
+// needed; 0 with SetLastError's reason on failure (ERROR_INSUFFICIENT_BUFFER when it does not
+// fit).
+#define LOCALE_NAME_INVARIANT L""
+constexpr DWORD LCMAP_UPPERCASE = 0x200;
+struct NLSVERSIONINFO;
+using LPNLSVERSIONINFO = NLSVERSIONINFO*;
+using LPARAM = std::intptr_t;
+int LCMapStringEx(LPCWSTR localeName, DWORD flags, LPCWSTR source, int sourceCount,
+                  LPWSTR destination, int destinationCount, LPNLSVERSIONINFO versionInformation,
+                  void* reserved, LPARAM sortHandle);
+
 // ---- COM runtime -------------------------------------------------------------------------------
 constexpr DWORD CLSCTX_INPROC_SERVER = 0x1;
 constexpr DWORD RPC_C_AUTHN_WINNT = 10;
@@ -185,6 +203,11 @@ HRESULT CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID 
 HRESULT CoSetProxyBlanket(IUnknown* proxy, DWORD authnService, DWORD authzService,
                           OLECHAR* serverPrincipalName, DWORD authnLevel, DWORD impLevel,
                           RPC_AUTH_IDENTITY_HANDLE authInfo, DWORD capabilities);
+
+// The memory that COM objects hand out for their caller to free: null when memory runs short.
+// The process's own heap, so no system is asked; CoTaskMemFree takes null.
+void* CoTaskMemAlloc(std::size_t size);
+void CoTaskMemFree(void* memory);
 
 // ---- Automation strings and variants -----------------------------------------------------------
 BSTR SysAllocString(const OLECHAR* text);
@@ -254,18 +277,65 @@ struct IWbemLocator : IUnknown {
 extern const CLSID CLSID_WbemLocator;
 extern const IID IID_IWbemLocator;
 
+// ---- Files and folders found -------------------------------------------------------------------
+constexpr DWORD MAX_PATH = 260;
+
+struct FILETIME {
+    DWORD dwLowDateTime;
+    DWORD dwHighDateTime;
+};
+using PFILETIME = FILETIME*;
+
+// What FindFirstFileW and FindNextFileW tell of one entry of a folder.
+struct WIN32_FIND_DATAW {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    DWORD dwReserved0;
+    DWORD dwReserved1;
+    WCHAR cFileName[MAX_PATH];
+    WCHAR cAlternateFileName[14];
+};
+
+// The failure of FindFirstFileW (and of CreateFileW), unlike the null of other handles.
+inline HANDLE const INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1));
+
+// The first entry of the folder whose name matches the last name of fileName ("*" and "?" as
+// wildcards: "C:\Games\*" gives every entry, with "." and ".." in any folder but a drive's
+// root), and a handle for the next ones to close with FindClose; INVALID_HANDLE_VALUE on
+// failure, with the reason left for GetLastError (ERROR_PATH_NOT_FOUND when the folder does not
+// exist, ERROR_FILE_NOT_FOUND when no entry matches).
+HANDLE FindFirstFileW(LPCWSTR fileName, WIN32_FIND_DATAW* findData);
+// FALSE with ERROR_NO_MORE_FILES for GetLastError after the last entry, or another reason.
+BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* findData);
+BOOL FindClose(HANDLE find);
+
 // ---- Shell links -------------------------------------------------------------------------------
 struct IShellLinkW : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE SetPath(LPCWSTR path) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetArguments(LPCWSTR arguments) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetWorkingDirectory(LPCWSTR directory) = 0;
+    // The target's path in file (cut to fit count characters with the terminator): S_OK, or
+    // S_FALSE with file empty for a link without one. findData, when given, gets what the link
+    // recorded about the target.
+    virtual HRESULT STDMETHODCALLTYPE GetPath(LPWSTR file, int count, WIN32_FIND_DATAW* findData,
+                                              DWORD flags) = 0;
+    // The arguments (empty when none), cut to fit count characters with the terminator.
+    virtual HRESULT STDMETHODCALLTYPE GetArguments(LPWSTR arguments, int count) = 0;
 
   protected:
     ~IShellLinkW() = default;
 };
 
+constexpr DWORD STGM_READ = 0x00000000;
+
 struct IPersistFile : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE Save(LPCOLESTR fileName, BOOL remember) = 0;
+    // Reads the object from fileName: S_OK, or a failure with the object unchanged.
+    virtual HRESULT STDMETHODCALLTYPE Load(LPCOLESTR fileName, DWORD mode) = 0;
 
   protected:
     ~IPersistFile() = default;
@@ -280,6 +350,8 @@ extern const IID IID_IPersistFile;
 // saves.
 struct IUniformResourceLocatorW : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE SetURL(LPCWSTR url, DWORD flags) = 0;
+    // S_OK and the address in *url for CoTaskMemFree, or S_FALSE and null when there is none.
+    virtual HRESULT STDMETHODCALLTYPE GetURL(LPWSTR* url) = 0;
 
   protected:
     ~IUniformResourceLocatorW() = default;
@@ -344,12 +416,6 @@ LSTATUS RegCloseKey(HKEY key);
 // Deletes subKey of key with all its values and subkeys.
 LSTATUS RegDeleteTreeW(HKEY key, LPCWSTR subKey);
 
-struct FILETIME {
-    DWORD dwLowDateTime;
-    DWORD dwHighDateTime;
-};
-using PFILETIME = FILETIME*;
-
 // The name of the index-th subkey (in the registry's order) with its terminator in name, whose
 // capacity *nameLength gives in characters and which gets the name's length without terminator.
 // ERROR_NO_MORE_ITEMS past the last subkey, ERROR_MORE_DATA when the name does not fit.
@@ -362,7 +428,6 @@ LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD* reserved, DWORD* ty
                          DWORD* byteCount);
 
 // ---- Shell folders and files -------------------------------------------------------------------
-constexpr DWORD MAX_PATH = 260;
 constexpr int CSIDL_LOCAL_APPDATA = 0x1C;
 constexpr int CSIDL_COMMON_APPDATA = 0x23;
 constexpr DWORD SHGFP_TYPE_CURRENT = 0;

@@ -25,6 +25,7 @@ EmulatedSystem::EmulatedSystem(const std::filesystem::path& systemFolder, System
     : machine_(std::make_shared<EmulatedMachine>(systemFolder, std::move(user))),
       registry_(machine_->registry),
       files_(machine_->drives),
+      listings_(machine_->drives),
       mutexes_(machine_->layout.RegistryFolder()),
       modules_(machine_->drives) {}
 
@@ -196,6 +197,32 @@ DWORD EmulatedSystem::GetFileAttributesW(LPCWSTR fileName) {
 
 DWORD EmulatedSystem::GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD bufferLength) {
     return files_.LongPathName(shortPath, bufferLength, longPath);
+}
+
+HANDLE EmulatedSystem::FindFirstFileW(LPCWSTR fileName, WIN32_FIND_DATAW* findData) {
+    DWORD error = ERROR_SUCCESS;
+    const HANDLE find = listings_.First(fileName, *findData, error);
+    if (find == INVALID_HANDLE_VALUE) {
+        SetLastError(error);
+    }
+    return find;
+}
+
+BOOL EmulatedSystem::FindNextFileW(HANDLE find, WIN32_FIND_DATAW* findData) {
+    DWORD error = ERROR_SUCCESS;
+    const BOOL found = listings_.Next(find, *findData, error);
+    if (!found) {
+        SetLastError(error);
+    }
+    return found;
+}
+
+BOOL EmulatedSystem::FindClose(HANDLE find) {
+    if (!listings_.Close(find)) {
+        SetLastError(static_cast<DWORD>(ERROR_INVALID_HANDLE));
+        return FALSE;
+    }
+    return TRUE;
 }
 
 HANDLE EmulatedSystem::CreateMutexW(LPCWSTR name) {

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "emulated/files/emulated_files.h"
+#include "emulated/files/folder_listing.h"
 #include "emulated/gameux/resource_modules.h"
 #include "emulated/location/named_mutexes.h"
 #include "emulated/machine/emulated_machine.h"
@@ -60,6 +61,10 @@ class EmulatedSystem final : public SystemBackend {
                            LPWSTR* filePart) override;
     DWORD GetFileAttributesW(LPCWSTR fileName) override;
     DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD bufferLength) override;
+    // Folders are read whole by FindFirstFileW (folder_listing.h).
+    HANDLE FindFirstFileW(LPCWSTR fileName, WIN32_FIND_DATAW* findData) override;
+    BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* findData) override;
+    BOOL FindClose(HANDLE find) override;
     // Mutexes are lock files beside the registry (named_mutexes.h); none without a system.
     HANDLE CreateMutexW(LPCWSTR name) override;
     DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) override;
@@ -78,11 +83,14 @@ class EmulatedSystem final : public SystemBackend {
 
     // Registry keys opened and not yet closed.
     std::size_t OpenKeyCount() const { return registry_.Handles().OpenCount(); }
+    // Folder listings begun and not yet closed.
+    std::size_t OpenListingCount() const { return listings_.OpenCount(); }
 
   private:
     std::shared_ptr<EmulatedMachine> machine_;
     EmulatedRegistry registry_;
     EmulatedFiles files_;
+    FolderListings listings_;
     NamedMutexes mutexes_;
     ResourceModules modules_;
 };

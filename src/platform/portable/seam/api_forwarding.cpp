@@ -208,6 +208,26 @@ DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD bufferLength) {
     return CurrentSystem().GetLongPathNameW(shortPath, longPath, bufferLength);
 }
 
+HANDLE FindFirstFileW(LPCWSTR fileName, WIN32_FIND_DATAW* findData) {
+    if (fileName == nullptr || findData == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    return CurrentSystem().FindFirstFileW(fileName, findData);
+}
+
+BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* findData) {
+    if (findData == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return CurrentSystem().FindNextFileW(find, findData);
+}
+
+BOOL FindClose(HANDLE find) {
+    return CurrentSystem().FindClose(find);
+}
+
 HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES /*security*/, BOOL initialOwner, LPCWSTR name) {
     // The program asks for named mutexes that it then waits for; this platform offers only that.
     if (initialOwner != FALSE || name == nullptr || name[0] == L'\0') {

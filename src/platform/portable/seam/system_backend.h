@@ -83,6 +83,16 @@ class SystemBackend {
     // the reason set by SetLastError when a name on the way does not exist.
     virtual DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD bufferLength) = 0;
 
+    // The first entry of the folder that fileName's last name matches, with a handle for the
+    // rest; INVALID_HANDLE_VALUE with the reason set by SetLastError (ERROR_PATH_NOT_FOUND when
+    // the folder does not exist, ERROR_FILE_NOT_FOUND when nothing matches).
+    virtual HANDLE FindFirstFileW(LPCWSTR fileName, WIN32_FIND_DATAW* findData) = 0;
+    // TRUE and the next entry, or FALSE with the reason set by SetLastError (ERROR_NO_MORE_FILES
+    // after the last one, ERROR_INVALID_HANDLE for a listing that is not open).
+    virtual BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* findData) = 0;
+    // FALSE for a listing that is not open.
+    virtual BOOL FindClose(HANDLE find) = 0;
+
     // A handle to the named mutex (created when missing, not owned), or null with the reason set
     // by SetLastError.
     virtual HANDLE CreateMutexW(LPCWSTR name) = 0;

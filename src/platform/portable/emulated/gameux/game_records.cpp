@@ -59,9 +59,11 @@ HRESULT GameRecords::Add(const GameRecord& game) {
 HRESULT GameRecords::Remove(REFGUID instanceId) {
     std::wstring keyName = BracedText(instanceId);
     LONG result = registry_.Update(Hive::LocalMachine, [&](RegistryNode& root, bool& changed) {
-        for (GAME_INSTALL_SCOPE scope : {GIS_CURRENT_USER, GIS_ALL_USERS}) {
-            if (RegistryNode* games = FindKey(root, KeyNames(ScopeKey(scope)))) {
-                changed = games->Remove(keyName) || changed;
+        for (GAME_INSTALL_SCOPE scope : {GIS_ALL_USERS, GIS_CURRENT_USER}) {
+            RegistryNode* games = FindKey(root, KeyNames(ScopeKey(scope)));
+            if (games != nullptr && games->Remove(keyName)) {
+                changed = true;
+                break;
             }
         }
         return changed ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;

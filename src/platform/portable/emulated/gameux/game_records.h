@@ -36,8 +36,9 @@ class GameRecords {
     // GIS_ALL_USERS; anything else is E_INVALIDARG). S_OK or the registry's failure.
     HRESULT Add(const GameRecord& game);
 
-    // Removes the game from both scopes; HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) when neither
-    // has it, or the registry's failure.
+    // Removes one record of the game, as Game Explorer does per call: the all users' one when
+    // there is one, else the current user's. HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) when
+    // neither scope has it, or the registry's failure.
     HRESULT Remove(REFGUID instanceId);
 
     // Every game of both scopes (all users first) whose binary path names binaryPath, compared

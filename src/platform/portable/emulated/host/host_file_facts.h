@@ -15,6 +15,11 @@ struct HostFileFacts {
     int error = 0;  // the errno of the failed look-up, 0 when it exists
 };
 
+// A FILETIME value of HostFileFacts in the two halves that Windows structures hold.
+inline FILETIME ToFileTime(std::uint64_t value) {
+    return {static_cast<DWORD>(value), static_cast<DWORD>(value >> 32)};
+}
+
 // A folder is FILE_ATTRIBUTE_DIRECTORY, a file FILE_ATTRIBUTE_ARCHIVE; either is also
 // FILE_ATTRIBUTE_READONLY when its owner may not write it. The host keeps no creation time, so
 // the time of the last status change stands in for it.

@@ -1,8 +1,10 @@
 #include "emulated/shell/shell_link.h"
 
+#include <algorithm>
 #include <cwchar>
 
 #include "emulated/host/host_file_facts.h"
+#include "emulated/shell/shell_link_reader.h"
 #include "emulated/shell/shortcut_file.h"
 
 namespace {
@@ -11,6 +13,13 @@ namespace {
 // would cut a longer one, so the emulated shell refuses it rather than keep what Windows drops.
 bool FitsInShortcut(LPCWSTR path) {
     return std::wcslen(path) < MAX_PATH;
+}
+
+// Copies text into buffer, cut to count characters with the terminator.
+void CopyCut(std::wstring_view text, LPWSTR buffer, int count) {
+    const std::size_t length = std::min(text.size(), static_cast<std::size_t>(count) - 1);
+    std::wmemcpy(buffer, text.data(), length);
+    buffer[length] = L'\0';
 }
 
 }  // namespace
@@ -60,4 +69,47 @@ HRESULT ShellLink::SetWorkingDirectory(LPCWSTR directory) {
 
 HRESULT ShellLink::Save(LPCOLESTR fileName, BOOL /*remember*/) {
     return SaveShortcutFile(machine_->drives, fileName, ShellLinkBytes(contents_));
+}
+
+HRESULT ShellLink::GetPath(LPWSTR file, int count, WIN32_FIND_DATAW* findData, DWORD /*flags*/) {
+    if (file == nullptr || count < 1) {
+        return E_INVALIDARG;
+    }
+    CopyCut(contents_.localPath, file, count);
+    if (findData != nullptr) {
+        *findData = {};
+        findData->dwFileAttributes = contents_.fileAttributes;
+        findData->ftCreationTime = ToFileTime(contents_.creationTime);
+        findData->ftLastAccessTime = ToFileTime(contents_.accessTime);
+        findData->ftLastWriteTime = ToFileTime(contents_.writeTime);
+        findData->nFileSizeLow = contents_.fileSize;
+        const std::size_t name = contents_.localPath.find_last_of(L'\\');
+        CopyCut(name == std::wstring::npos
+                    ? contents_.localPath
+                    : std::wstring_view(contents_.localPath).substr(name + 1),
+                findData->cFileName, MAX_PATH);
+    }
+    return contents_.localPath.empty() ? S_FALSE : S_OK;
+}
+
+HRESULT ShellLink::GetArguments(LPWSTR arguments, int count) {
+    if (arguments == nullptr || count < 1) {
+        return E_INVALIDARG;
+    }
+    CopyCut(contents_.arguments, arguments, count);
+    return S_OK;
+}
+
+HRESULT ShellLink::Load(LPCOLESTR fileName, DWORD /*mode*/) {
+    std::string bytes;
+    const HRESULT loaded = LoadShortcutFile(machine_->drives, fileName, bytes);
+    if (FAILED(loaded)) {
+        return loaded;
+    }
+    std::optional<ShellLinkContents> contents = ReadShellLinkBytes(bytes);
+    if (!contents) {
+        return E_FAIL;
+    }
+    contents_ = std::move(*contents);
+    return S_OK;
 }

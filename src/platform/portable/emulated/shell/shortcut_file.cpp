@@ -1,8 +1,12 @@
 #include "emulated/shell/shortcut_file.h"
 
+#include <fcntl.h>
+
 #include <cerrno>
 
+#include "emulated/files/emulated_files.h"
 #include "emulated/host/atomic_file.h"
+#include "emulated/host/host_files.h"
 #include "platform/shell_names.h"
 
 HRESULT SaveShortcutFile(const DriveMapping& drives, LPCOLESTR fileName, std::string_view bytes) {
@@ -35,6 +39,39 @@ HRESULT SaveShortcutFile(const DriveMapping& drives, LPCOLESTR fileName, std::st
         case EACCES:
         case EPERM:
         case EROFS:
+        case EISDIR:
+            return E_ACCESSDENIED;
+        default:
+            return E_FAIL;
+    }
+}
+
+HRESULT LoadShortcutFile(const DriveMapping& drives, LPCOLESTR fileName, std::string& bytes) {
+    if (fileName == nullptr) {
+        return E_INVALIDARG;
+    }
+    const DriveMapping::HostPath host = drives.ToHost(fileName);
+    if (host.error != ERROR_SUCCESS) {
+        return HRESULT_FROM_WIN32(host.error);
+    }
+    if (!host.exists) {
+        return HRESULT_FROM_WIN32(MissingPathError(host.path));
+    }
+    bytes.clear();
+    HostFile file;
+    int error = file.Open(host.path, O_RDONLY);
+    if (error == 0) {
+        error = file.ReadToEnd(bytes, kMaxShortcutFileBytes);
+    }
+    switch (error) {
+        case 0:
+            return S_OK;
+        case ENOENT:
+            return HRESULT_FROM_WIN32(MissingPathError(host.path));
+        case EFBIG:
+            return HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE);
+        case EACCES:
+        case EPERM:
         case EISDIR:
             return E_ACCESSDENIED;
         default:

@@ -1,16 +1,15 @@
 // Stream buffer that gathers what a stream writes into lines and hands each completed line to a
-// handler: how the MSI custom action hears the lines that the program prints on std::cout and
-// std::cerr. Its streams write their wide values in UTF-8 (Utf8LineStreamBuf).
+// handler: how a host that runs the program in-process (the MSI custom action) hears the lines
+// that it prints on std::cout and std::cerr.
 #pragma once
 
 #include <functional>
+#include <streambuf>
 #include <string>
 
-#include "output/debug_streams.h"
-
-class LineCollectingBuf : public Utf8LineStreamBuf {
+class LineCollectingBuf : public std::streambuf {
   public:
-    // handler receives each line in UTF-8, without its line break.
+    // handler receives each line as the stream wrote it, without its line break.
     using LineHandler = std::function<void(const std::string& line)>;
 
     explicit LineCollectingBuf(LineHandler handler);

@@ -1,0 +1,59 @@
+// The list command: every game registration the program can see, as the lookup by path sees it,
+// so that "why does the uninstall not find my game" has an answer. Changes nothing.
+#include <iostream>
+#include <set>
+#include <utility>
+
+#include "commands.h"
+#include "output/reason_line.h"
+#include "registration/game_identity.h"
+#include "registration/guid_text.h"
+#include "registration/task_listing.h"
+
+namespace {
+
+const char* ScopeWord(int scope) {
+    return scope == GIS_CURRENT_USER ? "current" : "all";
+}
+
+void PrintRecord(const RegistrationRecord& record) {
+    WriteLineWithCopy(std::cout, DebugOut(), BracedGuid(record.gameId), " ",
+                      ScopeWord(record.scope), " ", record.path, " (",
+                      record.gameExplorerRecord ? "Game Explorer record" : "upgrade key",
+                      record.stale ? ", stale)" : ")");
+}
+
+// "    play 0: Play -> C:\Games\Demo\demo.exe -windowed", one line per task shortcut.
+void PrintTasks(int scope, const GUID& gameId) {
+    std::vector<ListedTask> tasks;
+    if (const HRESULT listed = ListGameTasks(scope, gameId, tasks); FAILED(listed)) {
+        WriteLineWithCopy(std::cerr, DebugErr(), BracedGuid(gameId), " tasks not listed.");
+        WriteFailureReason(listed, BracedGuid(gameId));
+        return;
+    }
+    for (const ListedTask& task : tasks) {
+        WriteLineWithCopy(std::cout, DebugOut(), "    ",
+                          task.kind == TaskKind::Support ? "support " : "play ", task.index, ": ",
+                          task.name, " -> ", task.target, task.arguments.empty() ? "" : " ",
+                          task.arguments);
+    }
+}
+
+}  // namespace
+
+void RunListCommand() {
+    RunsToTheEnd([] {
+        const std::vector<RegistrationRecord> records = ListRegistrations();
+        if (records.empty()) {
+            WriteLineWithCopy(std::cout, DebugOut(), "No game is registered.");
+        }
+        // A scope's tasks belong to the GUID, not to one record: shown below its first record.
+        std::set<std::pair<std::wstring, int>> tasksShown;
+        for (const RegistrationRecord& record : records) {
+            PrintRecord(record);
+            if (tasksShown.emplace(BracedGuid(record.gameId), record.scope).second) {
+                PrintTasks(record.scope, record.gameId);
+            }
+        }
+    });
+}

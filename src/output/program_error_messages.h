@@ -1,0 +1,15 @@
+// Messages for the codes the program raises itself, for a system that has no text for one of them
+// (Wine has none for ERROR_FILE_TOO_LARGE): a reason line then still says why, in Windows' words.
+#pragma once
+
+#include <string_view>
+
+#include "platform_api.h"
+
+// The message for result when the program raises that code itself, without its line break; empty
+// for any other code.
+std::wstring_view ProgramErrorMessageFor(HRESULT result);
+
+// A code of the program's own (the customer bit set, so that no system message stands for it):
+// an add for the current user, run as the system account.
+inline constexpr HRESULT kCurrentUserIsSystemAccount = static_cast<HRESULT>(0xA0040001);

@@ -1,0 +1,226 @@
+// Which game a run means: the GUID an add registers, what a delete removes, and every record the
+// program can see. (The comparable path is game_path.cpp, the locks game_locks.cpp.)
+#include "game_identity.h"
+
+#include <algorithm>
+
+#include "platform/com_initialization.h"
+#include "platform/com_ptr.h"
+#include "registration/game_key_scan.h"
+#include "registration/game_registration.h"
+#include "registration/guid_text.h"
+#include "registration/registered_game_lookup.h"
+
+namespace {
+
+const HRESULT kNotFound = HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
+// A record still there after its removal reported success. No call failed, so the reason names
+// the state the removals left ("The object already exists.").
+const HRESULT kStillRegistered = HRESULT_FROM_WIN32(ERROR_OBJECT_ALREADY_EXISTS);
+
+// ---- Whose record it is -----------------------------------------------------------------------
+
+bool NamesPath(const GameRecord& record, const std::wstring& comparablePath) {
+    return !record.path.empty() && ComparableFormOf(record.path) == comparablePath;
+}
+
+// Whether gameId's own records name the path, so that a run by that path may take the GUID. Where
+// Game Explorer is present and keeps a record of the GUID, its records decide (only an
+// administrator writes them): one of them must name the path. Otherwise every record of the GUID
+// must (one in the current user's upgrade keys, which the user can write, must not steer an
+// elevated uninstall to another game). A GUID with no record at all contradicts nothing.
+bool RecordsNamePath(const std::vector<GameRecord>& records, const std::wstring& comparablePath,
+                     bool gameExplorerPresent) {
+    const auto isGameExplorers = [](const GameRecord& r) { return r.place.gameExplorerRecord; };
+    const auto names = [&](const GameRecord& r) { return NamesPath(r, comparablePath); };
+    if (gameExplorerPresent && std::any_of(records.begin(), records.end(), isGameExplorers)) {
+        return std::any_of(records.begin(), records.end(),
+                           [&](const GameRecord& r) { return isGameExplorers(r) && names(r); });
+    }
+    return std::all_of(records.begin(), records.end(), names);
+}
+
+// Whether the game that FindRegisteredGame found at place is the game of path: WMI found it (it
+// answers from Game Explorer's own records), or its records name the path.
+bool OwnsPath(const GamePath& path, const GUID& gameId, const GameRecordPlace& place) {
+    return place.root == nullptr ||
+           RecordsNamePath(RecordsOfGuid(gameId), path.comparable, GameExplorerIsPresent());
+}
+
+// ---- Removing ---------------------------------------------------------------------------------
+
+// A registration of one GUID found again after it was removed was not removed; a stale record
+// goes alone, so one GUID may be found once in each of the four registry places the lookup reads
+// before its last stale record is gone. A delete makes at most 64 removals.
+constexpr std::ptrdiff_t kRemovalsPerGuid = 1;
+constexpr std::ptrdiff_t kStaleRemovalsPerGuid = 4;
+constexpr std::size_t kMaxRemovals = 64;
+
+bool MayRemove(const std::vector<Removal>& done, const Removal& next) {
+    const auto same = [&](const Removal& earlier) {
+        return IsEqualGUID(earlier.gameId, next.gameId) &&
+               earlier.staleRecord.has_value() == next.staleRecord.has_value();
+    };
+    return done.size() < kMaxRemovals &&
+           std::count_if(done.begin(), done.end(), same) <
+               (next.staleRecord ? kStaleRemovalsPerGuid : kRemovalsPerGuid);
+}
+
+// Game Explorer removes one record of a GUID per RemoveGame (Wine's takes the all users' one
+// first): called while one of its records is left, at most once per scope and once more.
+constexpr int kRemoveGameCalls = 3;
+
+// What a removal of several records came to: S_OK when something was removed, S_FALSE when there
+// was nothing, else the first failure (the later removals still attempted).
+class RemovalTally {
+  public:
+    void Add(HRESULT removal) {
+        if (FAILED(removal) && SUCCEEDED(firstFailure_)) {
+            firstFailure_ = removal;
+        }
+        removedSomething_ = removedSomething_ || removal == S_OK;
+    }
+    HRESULT Result() const {
+        return FAILED(firstFailure_) ? firstFailure_ : removedSomething_ ? S_OK : S_FALSE;
+    }
+
+  private:
+    HRESULT firstFailure_ = S_OK;
+    bool removedSomething_ = false;
+};
+
+bool HasGameExplorerRecord(const GUID& gameId) {
+    const std::vector<GameRecord> records = RecordsOfGuid(gameId);
+    return std::any_of(records.begin(), records.end(),
+                       [](const GameRecord& r) { return r.place.gameExplorerRecord; });
+}
+
+void RemoveThroughGameExplorer(IGameExplorer& gameExplorer, const GUID& gameId,
+                               RemovalTally& tally) {
+    for (int call = 0; call < kRemoveGameCalls; ++call) {
+        const HRESULT removed = gameExplorer.RemoveGame(gameId);
+        // A GUID it does not know is nothing (more) to remove.
+        if (removed == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)) {
+            return;
+        }
+        tally.Add(removed);
+        if (FAILED(removed) || !HasGameExplorerRecord(gameId)) {
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+// ---- The add ----------------------------------------------------------------------------------
+
+AddChoice ChooseGameToAdd(const GamePath& path, const GUID& given) {
+    AddChoice choice;
+    if (!IsEqualGUID(given, GUID_NULL)) {
+        choice.gameId = given;
+        choice.origin = GameOrigin::Given;
+        return choice;
+    }
+    GUID found = GUID_NULL;
+    GameRecordPlace place;
+    if (FAILED(FindRegisteredGame(path, &found, &place))) {
+        return choice;
+    }
+    // A stale or planted record naming the path under another game's GUID must not hand this game
+    // that GUID: its registration would overwrite the other game's.
+    if (!OwnsPath(path, found, place)) {
+        choice.staleRecordOf = found;
+        return choice;
+    }
+    choice.gameId = found;
+    choice.origin = GameOrigin::RegisteredBefore;
+    return choice;
+}
+
+// ---- The delete -------------------------------------------------------------------------------
+
+GameRemovals::GameRemovals(GamePath path, const GUID& gameId)
+    : path_(std::move(path)), givenId_(gameId) {}
+
+HRESULT GameRemovals::Next(Removal& next) {
+    if (!IsEqualGUID(givenId_, GUID_NULL)) {
+        if (!done_.empty()) {
+            return S_FALSE;
+        }
+        next = Removal{givenId_, std::nullopt};
+        done_.push_back(next);
+        return S_OK;
+    }
+    GUID found = GUID_NULL;
+    GameRecordPlace place;
+    const HRESULT lookup = FindRegisteredGame(path_, &found, &place);
+    if (lookup == kNotFound) {
+        nothingFound_ = done_.empty();
+        return S_FALSE;
+    }
+    if (FAILED(lookup)) {
+        return lookup;
+    }
+    Removal removal{found, std::nullopt};
+    if (!OwnsPath(path_, found, place)) {
+        removal.staleRecord = place;
+    }
+    if (!MayRemove(done_, removal)) {
+        return kStillRegistered;
+    }
+    done_.push_back(removal);
+    next = removal;
+    return S_OK;
+}
+
+HRESULT RemoveEveryRegistration(const GUID& gameId) {
+    ComInitialization com;
+    ComPtr<IGameExplorer> gameExplorer;
+    const bool gameExplorerPresent = CreateGameExplorer(gameExplorer);
+    RemovalTally tally;
+    if (gameExplorerPresent) {
+        // Game Explorer keeps more than its record; it removes all of it.
+        RemoveThroughGameExplorer(*gameExplorer.Get(), gameId, tally);
+    }
+    // Every place the lookup by path reads goes: the upgrade keys of both hives whether or not
+    // Game Explorer is there (a key made while it was missing would be found for ever), and Game
+    // Explorer's records themselves where it is gone (Windows 10 from 1803 left them).
+    for (const GameRecordPlace& place : GameRecordPlaces()) {
+        if (SUCCEEDED(place.unavailable) && !(place.gameExplorerRecord && gameExplorerPresent)) {
+            tally.Add(DeleteGameRecord(place, gameId));
+        }
+    }
+    if (SUCCEEDED(tally.Result()) && !RecordsOfGuid(gameId).empty()) {
+        return kStillRegistered;
+    }
+    return tally.Result();
+}
+
+// ---- What the program can see -----------------------------------------------------------------
+
+std::vector<RegistrationRecord> ListRegistrations() {
+    const bool gameExplorerPresent = GameExplorerIsPresent();
+    std::vector<RegistrationRecord> list;
+    for (const GameRecordPlace& place : GameRecordPlaces()) {
+        std::vector<GUID> games;
+        if (FAILED(place.unavailable) ||
+            FAILED(GameKeysBelow(place.root, place.parentKey.c_str(), games))) {
+            continue;
+        }
+        std::sort(games.begin(), games.end(),
+                  [](const GUID& a, const GUID& b) { return BracedGuid(a) < BracedGuid(b); });
+        for (const GUID& game : games) {
+            const std::vector<GameRecord> records = RecordsOfGuid(game);
+            for (const GameRecord& record : records) {
+                if (record.place.root != place.root || record.place.parentKey != place.parentKey) {
+                    continue;
+                }
+                RegistrationRecord entry{game, place.scope, record.path, place.gameExplorerRecord};
+                entry.stale =
+                    !RecordsNamePath(records, ComparableFormOf(record.path), gameExplorerPresent);
+                list.push_back(std::move(entry));
+            }
+        }
+    }
+    return list;
+}

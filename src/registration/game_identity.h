@@ -1,0 +1,159 @@
+// A game's identity, decided here for the add and the delete alike: the one form of its path that
+// every spelling shares, the locks that keep runs naming one game apart, which GUID an add
+// registers, what a delete removes and in which order, and every record the program can see.
+//
+// A run names a game by its path, its GUID or both. Every spelling of one file ("C:\Games\x.exe",
+// "\\?\C:\Games\x.exe", "\\.\C:\Games\x.exe", the 8.3 "C:\GAMES~1\x.exe", any letter case) comes
+// to one comparable form, from which the path lock is named and against which every record is
+// compared, the same in the program and in the MSI custom action, whatever the locale.
+//
+// Locks, always in this order, under one deadline for the whole run: the lock of the game's
+// path, then the lock of one GUID at a time (a run that moves on to another GUID gives back the
+// one it held first). A run waiting for a lock therefore holds at most a path lock that no holder
+// of a GUID lock ever waits for, and no two runs can wait on each other.
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/gameux.h"
+#include "platform/unique_handle.h"
+#include "registration/game_record_places.h"
+
+// ---- The path ---------------------------------------------------------------------------------
+
+struct GamePath {
+    // Full, long where the file exists, without a "\\?\" or "\\.\" prefix: what is registered,
+    // so that any later spelling finds the record after the game's files are gone.
+    std::wstring full;
+    // full in upper case by the invariant locale's table: what locks are named from and what
+    // records are compared in.
+    std::wstring comparable;
+};
+
+// S_OK and path made from typed; E_INVALIDARG for an empty path or one that the system cannot
+// make full (path then unchanged).
+HRESULT MakeGamePath(const std::wstring& typed, GamePath& path);
+
+// The comparable form of a path that a record holds (made full, long and folded as above); the
+// text folded as it is when it cannot be made full.
+std::wstring ComparableFormOf(const std::wstring& recordedPath);
+
+// ---- Locks ------------------------------------------------------------------------------------
+
+// The one deadline for every lock a run takes. Far longer than any add or delete holds a lock; a
+// holder that keeps one longer is hung, or is another process holding the name (names follow
+// from a public GUID and path), and must not stop an installer or uninstaller for ever.
+inline constexpr DWORD kGameLockDeadlineMilliseconds = 30'000;
+
+class GameLocks {
+  public:
+    explicit GameLocks(DWORD deadlineMilliseconds = kGameLockDeadlineMilliseconds);
+    GameLocks(const GameLocks&) = delete;
+    GameLocks& operator=(const GameLocks&) = delete;
+
+    // Waits, within the time left, until this run owns the lock of the game at path. S_OK, or
+    // HRESULT_FROM_WIN32(ERROR_TIMEOUT) when the deadline passed first, or why the lock could not
+    // be made.
+    HRESULT LockPath(const GamePath& path);
+    // The same for the lock of gameId (one lock for both scopes), after giving back the GUID lock
+    // held before, if any.
+    HRESULT LockGame(const GUID& gameId);
+
+  private:
+    class NamedLock {
+      public:
+        HRESULT Acquire(const std::wstring& name, DWORD waitMilliseconds);
+        void Release();
+        ~NamedLock() { Release(); }
+
+      private:
+        UniqueHandle mutex_;
+        bool owned_ = false;
+    };
+
+    DWORD MillisecondsLeft() const;
+
+    std::chrono::steady_clock::time_point deadline_;
+    NamedLock pathLock_;
+    NamedLock gameLock_;
+};
+
+// ---- The add ----------------------------------------------------------------------------------
+
+enum class GameOrigin {
+    Given,             // -guid:
+    RegisteredBefore,  // a record of the game's own names the path: a reinstall keeps its GUID
+    New,               // none yet: registration makes one
+};
+
+struct AddChoice {
+    GUID gameId = GUID_NULL;  // GUID_NULL for a new game
+    GameOrigin origin = GameOrigin::New;
+    // A record naming the path under another game's GUID, which the add does not take over.
+    std::optional<GUID> staleRecordOf;
+};
+
+// Which GUID an add of path registers: the given one; else the GUID of a game whose own records
+// name the path (so that a repair, reinstall or upgrade replaces its registration and tasks);
+// else none, for a new one. Reads, changes nothing.
+AddChoice ChooseGameToAdd(const GamePath& path, const GUID& given);
+
+// ---- The delete -------------------------------------------------------------------------------
+
+// What a delete removes next.
+struct Removal {
+    GUID gameId = GUID_NULL;
+    // Set for a record that names the path under a GUID whose own records name another path
+    // (stale, or planted where the user can write): that record goes alone, and the GUID's
+    // registration and tasks stay with the game they belong to.
+    std::optional<GameRecordPlace> staleRecord;
+};
+
+// The removals of one delete, in order. Without a GUID: each registration the lookup by path
+// finds, again after each removal, until it finds none; with one: that GUID's registration.
+class GameRemovals {
+  public:
+    // gameId GUID_NULL: by path.
+    GameRemovals(GamePath path, const GUID& gameId);
+
+    // S_OK and the next removal. S_FALSE when nothing (more) is registered. Otherwise why the
+    // delete cannot go on: the lookup's failure when it could not tell (a place that cannot be
+    // read), or HRESULT_FROM_WIN32(ERROR_OBJECT_ALREADY_EXISTS) for a registration that is found
+    // again beyond what its removals may take (a removal that does not take).
+    HRESULT Next(Removal& next);
+    // Whether the first lookup found nothing at all.
+    bool NothingFound() const { return nothingFound_; }
+
+  private:
+    GamePath path_;
+    GUID givenId_;
+    std::vector<Removal> done_;
+    bool nothingFound_ = false;
+};
+
+// Removes every record of gameId, in both scopes and every place the lookup reads: through Game
+// Explorer's RemoveGame where its object can be created (called again while a record of the
+// GUID is left, as Game Explorer removes one per call), its record keys themselves where it
+// cannot, and the upgrade keys of both hives either way. S_OK when something was removed and no
+// record is left; S_FALSE when there was nothing; else the first failure, or
+// HRESULT_FROM_WIN32(ERROR_OBJECT_ALREADY_EXISTS) when a record is still there.
+HRESULT RemoveEveryRegistration(const GUID& gameId);
+
+// ---- What the program can see -----------------------------------------------------------------
+
+struct RegistrationRecord {
+    GUID gameId = GUID_NULL;
+    int scope = GIS_ALL_USERS;
+    std::wstring path;
+    bool gameExplorerRecord = false;  // else an upgrade key
+    // Its GUID's own records name another path: a lookup of this path never takes that GUID.
+    bool stale = false;
+};
+
+// Every record of every game, place by place (Game Explorer's of the current user, then of all
+// users, then the upgrade keys of the current user and of all users), each place's by GUID. A
+// place that cannot be read is left out. Changes nothing.
+std::vector<RegistrationRecord> ListRegistrations();

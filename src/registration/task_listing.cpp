@@ -1,0 +1,234 @@
+// Listing a game's task shortcuts: the index folders of each kind, the shortcut files in them,
+// and what each shortcut holds, read back through the shell's own objects.
+#include "task_listing.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <iterator>
+#include <optional>
+#include <string_view>
+
+#include "format_wide.h"
+#include "game_paths.h"
+#include "platform/co_task_text.h"
+#include "platform/com_initialization.h"
+#include "platform/com_ptr.h"
+#include "platform/find_handle.h"
+#include "platform/gameux.h"
+#include "platform/shell_names.h"
+#include "platform/win32_failure.h"
+
+namespace {
+
+// Room for a special folder path (at most MAX_PATH) with the task tree below it, as the writer
+// has.
+constexpr std::size_t kPathCapacity = 512;
+constexpr wchar_t kEveryEntryFormat[] = L"%s\\*";
+constexpr wchar_t kEntryFormat[] = L"%s\\%s";
+
+constexpr std::wstring_view kShellLinkExtension = L".lnk";
+constexpr std::wstring_view kInternetShortcutExtension = L".url";
+
+// The longest index folder name the writer makes: an int's digits.
+constexpr std::size_t kMaxIndexDigits = 10;
+
+struct FolderEntry {
+    std::wstring name;
+    bool isFolder = false;
+};
+
+// The entries of folder but "." and "..". A folder that does not exist has none; that is no
+// failure, since a game without tasks of a kind has no folder for them.
+HRESULT ListFolder(const wchar_t* folder, std::vector<FolderEntry>& entries) {
+    entries.clear();
+    wchar_t pattern[kPathCapacity];
+    if (const HRESULT hr = FormatWide(pattern, kPathCapacity, kEveryEntryFormat, folder);
+        FAILED(hr)) {
+        return hr;
+    }
+    WIN32_FIND_DATAW data = {};
+    const UniqueFindHandle find(FindFirstFileW(pattern, &data));
+    if (!find) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                   ? S_OK
+                   : HResultFromWin32Error(error);
+    }
+    do {
+        // The system terminates the name; the bound only keeps a faulty one from running on.
+        const std::wstring_view name(data.cFileName, wcsnlen(data.cFileName, MAX_PATH));
+        if (name != L"." && name != L"..") {
+            entries.push_back(
+                {std::wstring(name), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+        }
+    } while (FindNextFileW(find.Get(), &data));
+    // A listing cut short would hide tasks as silently as a missing folder: that is a failure.
+    const DWORD error = GetLastError();
+    return error == ERROR_NO_MORE_FILES ? S_OK : HResultFromWin32Error(error);
+}
+
+// The index that a folder of this name holds, when the writer could have made it: the decimal
+// digits of a non-negative int, without leading zeros.
+std::optional<int> IndexNamed(std::wstring_view name) {
+    if (name.empty() || name.size() > kMaxIndexDigits || (name.size() > 1 && name[0] == L'0')) {
+        return std::nullopt;
+    }
+    long long value = 0;
+    for (wchar_t c : name) {
+        if (c < L'0' || c > L'9') {
+            return std::nullopt;
+        }
+        value = value * 10 + (c - L'0');
+    }
+    if (value > 0x7FFFFFFF) {
+        return std::nullopt;
+    }
+    return static_cast<int>(value);
+}
+
+bool EndsWithIgnoringCase(std::wstring_view text, std::wstring_view end) {
+    return text.size() > end.size() &&
+           CompareStringOrdinal(text.data() + text.size() - end.size(),
+                                static_cast<int>(end.size()), end.data(),
+                                static_cast<int>(end.size()), TRUE) == CSTR_EQUAL;
+}
+
+HRESULT LoadFromFile(IUnknown& object, const wchar_t* path) {
+    ComPtr<IPersistFile> persistFile;
+    const HRESULT hr = object.QueryInterface(IID_IPersistFile, persistFile.PutVoid());
+    if (FAILED(hr)) {
+        return hr;
+    }
+    return persistFile ? persistFile->Load(path, STGM_READ) : E_POINTER;
+}
+
+// The target and arguments of the shell link at path; task keeps them empty when any step fails,
+// as a shortcut half read could show a target with someone else's arguments.
+void ReadShellLink(const wchar_t* path, ListedTask& task) {
+    // Declared first so that the interfaces are released before COM is uninitialised.
+    ComInitialization com;
+    ComPtr<IShellLinkW> link;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                link.PutVoid())) ||
+        !link || FAILED(LoadFromFile(*link.Get(), path))) {
+        return;
+    }
+    // The writer refuses longer targets and arguments, so these hold any link it made whole.
+    wchar_t target[MAX_PATH] = {};
+    wchar_t arguments[kMaxShortcutArgumentsLength + 1] = {};
+    if (FAILED(link->GetPath(target, MAX_PATH, nullptr, 0)) ||
+        FAILED(link->GetArguments(arguments, static_cast<int>(std::size(arguments))))) {
+        return;
+    }
+    task.target = target;
+    task.arguments = arguments;
+}
+
+// The address of the Internet shortcut at path; task keeps an empty target when it has none or
+// cannot be read.
+void ReadInternetShortcut(const wchar_t* path, ListedTask& task) {
+    ComInitialization com;
+    ComPtr<IUniformResourceLocatorW> locator;
+    if (FAILED(CoCreateInstance(CLSID_InternetShortcut, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IUniformResourceLocatorW, locator.PutVoid())) ||
+        !locator || FAILED(LoadFromFile(*locator.Get(), path))) {
+        return;
+    }
+    UniqueCoTaskText address;
+    if (SUCCEEDED(locator->GetURL(address.Put())) && address) {
+        task.target = address.Get();
+    }
+}
+
+// The shortcuts of one index folder, added to tasks in the folder's order.
+HRESULT ListIndexFolder(const wchar_t* folder, TaskKind kind, int index,
+                        std::vector<ListedTask>& tasks) {
+    std::vector<FolderEntry> files;
+    HRESULT hr = ListFolder(folder, files);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    for (const FolderEntry& file : files) {
+        const bool shellLink = EndsWithIgnoringCase(file.name, kShellLinkExtension);
+        const bool internetShortcut = EndsWithIgnoringCase(file.name, kInternetShortcutExtension);
+        if (file.isFolder || (!shellLink && !internetShortcut)) {
+            continue;
+        }
+        wchar_t path[kPathCapacity];
+        hr = FormatWide(path, kPathCapacity, kEntryFormat, folder, file.name.c_str());
+        if (FAILED(hr)) {
+            return hr;
+        }
+        // Both extensions have four characters.
+        ListedTask task{kind, index, file.name.substr(0, file.name.size() - 4), {}, {}};
+        if (shellLink) {
+            ReadShellLink(path, task);
+        } else {
+            ReadInternetShortcut(path, task);
+        }
+        tasks.push_back(std::move(task));
+    }
+    return S_OK;
+}
+
+// By index, then by name as Windows orders file names (case only breaks a tie).
+bool ListedBefore(const ListedTask& a, const ListedTask& b) {
+    if (a.index != b.index) {
+        return a.index < b.index;
+    }
+    const int order = CompareStringOrdinal(a.name.c_str(), static_cast<int>(a.name.size()),
+                                           b.name.c_str(), static_cast<int>(b.name.size()), TRUE);
+    return order != CSTR_EQUAL ? order == CSTR_LESS_THAN : a.name < b.name;
+}
+
+// One kind's tasks, added to tasks in their order.
+HRESULT ListKind(const GameTaskRoot& root, TaskKind kind, std::vector<ListedTask>& tasks) {
+    wchar_t folder[kPathCapacity];
+    HRESULT hr = TaskKindFolder(folder, kPathCapacity, root.specialFolder, root.guidText, kind);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    std::vector<FolderEntry> indexFolders;
+    hr = ListFolder(folder, indexFolders);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    std::vector<ListedTask> found;
+    for (const FolderEntry& entry : indexFolders) {
+        const std::optional<int> index = entry.isFolder ? IndexNamed(entry.name) : std::nullopt;
+        if (!index) {
+            continue;
+        }
+        hr = TaskKindFolder(folder, kPathCapacity, root.specialFolder, root.guidText, kind, *index);
+        if (SUCCEEDED(hr)) {
+            hr = ListIndexFolder(folder, kind, *index, found);
+        }
+        if (FAILED(hr)) {
+            return hr;
+        }
+    }
+    std::sort(found.begin(), found.end(), ListedBefore);
+    tasks.insert(tasks.end(), std::make_move_iterator(found.begin()),
+                 std::make_move_iterator(found.end()));
+    return S_OK;
+}
+
+}  // namespace
+
+HRESULT ListGameTasks(int scope, const GUID& gameId, std::vector<ListedTask>& tasks) {
+    tasks.clear();
+    GameTaskRoot root;
+    HRESULT hr = LocateGameTaskRoot(SpecialFolderFor(scope), gameId, root);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    std::vector<ListedTask> found;
+    for (TaskKind kind : {TaskKind::Play, TaskKind::Support}) {
+        hr = ListKind(root, kind, found);
+        if (FAILED(hr)) {
+            return hr;
+        }
+    }
+    tasks = std::move(found);
+    return S_OK;
+}
