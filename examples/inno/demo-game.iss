@@ -2,10 +2,12 @@
 ; Brackenfold.exe for all users, and registers the game with Game Explorer, with a play task and a
 ; support task; the uninstaller removes both. The same game, GUID and tasks as ..\nsis\demo-game.nsi.
 ;
-; Build with Inno Setup's compiler in this folder, after building the windows preset:
+; Build with Inno Setup's compiler in this folder of the release kit:
 ;   iscc demo-game.iss
-; It takes ..\demo-game\demo_game.exe, ..\demo-game-manual.txt and ..\..\build\windows\brackenfold.exe
-; (relative to this folder); /DGameExe=..., /DManual=... and /DBrackenfoldExe=... name others.
+; It takes ..\demo-game\demo_game.exe, ..\demo-game-manual.txt and ..\..\Brackenfold.exe (the kit's
+; files, relative to this folder); /DGameExe=..., /DManual=... and /DBrackenfoldExe=... name others
+; (in the repository, after building the windows preset:
+; /DBrackenfoldExe=..\..\build\windows\brackenfold.exe).
 ; Silent install and uninstall, each with its log (every line Brackenfold prints is in it):
 ;   demo-game-setup.exe /VERYSILENT /SUPPRESSMSGBOXES /LOG=setup.log, then
 ;   "C:\Program Files\Brackenfold Demo Game\unins000.exe" /VERYSILENT /LOG=uninstall.log
@@ -22,7 +24,7 @@
   #define Manual "..\demo-game-manual.txt"
 #endif
 #ifndef BrackenfoldExe
-  #define BrackenfoldExe "..\..\build\windows\brackenfold.exe"
+  #define BrackenfoldExe "..\..\Brackenfold.exe"
 #endif
 
 [Setup]
@@ -55,14 +57,16 @@ begin
   Log('Brackenfold: ' + S);
 end;
 
-{ Runs Brackenfold.exe from the installed files with -exitcode and logs every line it prints.
-  True when its exit status is 0: the game was added with every task, or nothing of it is left. }
+{ Runs Brackenfold.exe from the installed files with -exitcode and logs every line it prints
+  (-nologo: without its banner). True when its exit status is 0: the game was added with every
+  task, or nothing of it is left. }
 function RunBrackenfold(const Arguments: String): Boolean;
 var
   ResultCode: Integer;
 begin
-  Result := ExecAndLogOutput(ExpandConstant('{app}\Brackenfold.exe'), '-exitcode ' + Arguments, '',
-    SW_HIDE, ewWaitUntilTerminated, ResultCode, @LogBrackenfoldLine) and (ResultCode = 0);
+  Result := ExecAndLogOutput(ExpandConstant('{app}\Brackenfold.exe'),
+    '-nologo -exitcode ' + Arguments, '', SW_HIDE, ewWaitUntilTerminated, ResultCode,
+    @LogBrackenfoldLine) and (ResultCode = 0);
   if not Result then
   begin
     Log(Format('Brackenfold exit status: %d', [ResultCode]));

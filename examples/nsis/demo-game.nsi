@@ -1,10 +1,12 @@
 ; The demo game's installer: installs the game, its manual and Brackenfold.exe, and registers the
 ; game with Game Explorer, with a play task and a support task; the uninstaller removes both.
 ;
-; Build (makensis 3, on Windows or Linux) in this folder, after building the windows preset:
+; Build (makensis 3, on Windows or Linux) in this folder of the release kit:
 ;   makensis demo-game.nsi
-; It takes ../demo-game/demo_game.exe, ../demo-game-manual.txt and ../../build/windows/brackenfold.exe
-; (relative to this folder); -DGAME_EXE=..., -DMANUAL=... and -DBRACKENFOLD_EXE=... name others.
+; It takes ..\demo-game\demo_game.exe, ..\demo-game-manual.txt and ..\..\Brackenfold.exe (the kit's
+; files, relative to this folder); -DGAME_EXE=..., -DMANUAL=... and -DBRACKENFOLD_EXE=... name
+; others (in the repository, after building the windows preset:
+; -DBRACKENFOLD_EXE=..\..\build\windows\brackenfold.exe).
 ; Options: -DSCOPE=current for a per-user installer that runs unelevated (default: all users);
 ; -DTARGET=amd64-unicode for a 64-bit installer (default: x86-unicode, the usual one);
 ; -DTASKS=... for other task lines; -DOUTFILE=... for the installer's file name.
@@ -22,15 +24,24 @@
 !include LogicLib.nsh
 
 !define NAME "Brackenfold Demo Game"
-; The game's own GUID: made once with uuidgen for this game and never changed. Never copy it into
+!ifndef SCOPE
+  !define SCOPE all
+!endif
+; The game's own GUID, one for each flavour of the installer: made once with uuidgen and never
+; changed. The per-user and the all-users installer can both be installed on one machine, and with
+; one GUID the uninstall of either would remove the other's registration. Never copy a GUID into
 ; another game's installer: two games with one GUID overwrite each other's registration.
-!define GAME_GUID "{71B2020C-28DD-42ED-B047-994106D57D91}"
+!if "${SCOPE}" == "current"
+  !define GAME_GUID "{B438507A-34C2-4076-AF65-621AEDB46908}"
+!else
+  !define GAME_GUID "{71B2020C-28DD-42ED-B047-994106D57D91}"
+!endif
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${GAME_GUID}"
 !ifndef GAME_EXE
   !define GAME_EXE "..\demo-game\demo_game.exe"
 !endif
 !ifndef BRACKENFOLD_EXE
-  !define BRACKENFOLD_EXE "..\..\build\windows\brackenfold.exe"
+  !define BRACKENFOLD_EXE "..\..\Brackenfold.exe"
 !endif
 !ifndef MANUAL
   !define MANUAL "..\demo-game-manual.txt"
@@ -42,9 +53,6 @@
   !define OUTFILE "demo-game-setup.exe"
 !endif
 
-!ifndef SCOPE
-  !define SCOPE all
-!endif
 !if "${SCOPE}" == "current"
   RequestExecutionLevel user
   !define REGISTRY_ROOT HKCU
@@ -103,8 +111,9 @@ Section "Install"
   WriteRegStr ${REGISTRY_ROOT} "${UNINSTALL_KEY}" "DisplayName" "${NAME}"
   WriteRegStr ${REGISTRY_ROOT} "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
 
-  ; With -exitcode, Brackenfold's exit status says whether the game was added with every task (0).
-  !define ADD_GAME '"$INSTDIR\Brackenfold.exe" -exitcode -guid:${GAME_GUID} -add ${SCOPE} "$INSTDIR\demo_game.exe" ${TASKS}'
+  ; With -exitcode, Brackenfold's exit status says whether the game was added with every task (0);
+  ; -nologo leaves its banner out of the log.
+  !define ADD_GAME '"$INSTDIR\Brackenfold.exe" -nologo -exitcode -guid:${GAME_GUID} -add ${SCOPE} "$INSTDIR\demo_game.exe" ${TASKS}'
   ${If} ${Silent}
     ; A silent install has no details list, and NSIS keeps no log unless it was built with one:
     ; the lines go to brackenfold.log in the install folder instead.
@@ -127,7 +136,7 @@ SectionEnd
 
 Section "Uninstall"
   ; 0: nothing of the game is left, also when there was nothing to remove.
-  nsExec::ExecToLog '"$INSTDIR\Brackenfold.exe" -exitcode -guid:${GAME_GUID} -del "$INSTDIR\demo_game.exe"'
+  nsExec::ExecToLog '"$INSTDIR\Brackenfold.exe" -nologo -exitcode -guid:${GAME_GUID} -del "$INSTDIR\demo_game.exe"'
   Pop $0
   ${If} $0 != 0
     MessageBox MB_ICONEXCLAMATION "${NAME} could not be removed from the Games folder (status $0): see the details." /SD IDOK

@@ -28,8 +28,9 @@ import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "wine"))
 # pylint: disable=wrong-import-position
-from wine_prefix import ANSI_CODE_PAGE, WITHOUT_GAME_EXPLORER, Shortcut, WinePrefix
-from wine_scenarios import (ALL_USERS_GAMES, ALL_USERS_UPGRADE, CURRENT_USER_GAMES,
+from wine_prefix import (ANSI_CODE_PAGE, TASK_FOLDER_BELOW_APP_DATA, WITHOUT_GAME_EXPLORER,
+                         Shortcut, WinePrefix)
+from wine_scenarios import (ALL_USERS_GAMES, ALL_USERS_UPGRADE, BANNER, CURRENT_USER_GAMES,
                             CURRENT_USER_UPGRADE, USAGE, Changes, game_explorer_record,
                             shortcut_to, stop_on_signal, task_tree, upgrade_record)
 
@@ -46,10 +47,12 @@ README_SECTION = "## Calling it from an installer"
 QUOTED_FILES = {"nsis": NSIS_SCRIPT, "ini": INNO_SCRIPT, "xml": WIX_SOURCE}
 # Game Explorer's own class ID, which a game that used it as its GUID would share with others.
 GAME_EXPLORER_CLASS_ID = "9A5EA990-3034-4D6F-9128-01F3C61022BC"
-# wixl writes the example's rollback action as an immediate one; msibuild sets its type: a DLL from
-# the Binary table (1), continuing on error (64), rollback (256), deferred (1024), not impersonated
-# (2048).
-ROLLBACK_TYPE_FIX = "UPDATE CustomAction SET Type=3393 WHERE Action='RollbackRegisterGame'"
+# wixl writes the example's rollback actions as immediate ones; msibuild sets their type: a DLL
+# from the Binary table (1), continuing on error (64), rollback (256), deferred (1024), and in the
+# all-users MSI not impersonated (2048).
+ROLLBACK_ACTIONS = "Action='RollbackRegisterGame' OR Action='RollbackUnregisterGame'"
+ROLLBACK_TYPE_FIX = f"UPDATE CustomAction SET Type=3393 WHERE {ROLLBACK_ACTIONS}"
+PER_USER_ROLLBACK_TYPE_FIX = f"UPDATE CustomAction SET Type=1345 WHERE {ROLLBACK_ACTIONS}"
 # An action that fails after the registration, inserted into a build of the example: the custom
 # action without a command line shows the usage and fails the install.
 FAILURE_AFTER_REGISTRATION = (
@@ -57,19 +60,28 @@ FAILURE_AFTER_REGISTRATION = (
     "VALUES ('FailAfterRegistration', 3073, 'BrackenfoldMsi', 'RunBrackenfold')",
     "INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) "
     "VALUES ('FailAfterRegistration', 'NOT REMOVE=\"ALL\"', 6595)")
+# The same after the unregister, for an uninstall given FAILUNINSTALL=1.
+FAILURE_AFTER_UNREGISTRATION = (
+    "INSERT INTO CustomAction (Action, Type, Source, Target) "
+    "VALUES ('FailAfterUnregistration', 3073, 'BrackenfoldMsi', 'RunBrackenfold')",
+    "INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) "
+    "VALUES ('FailAfterUnregistration', 'REMOVE=\"ALL\" AND FAILUNINSTALL=\"1\"', 3491)")
 # Inno Setup's compiler, installed by scripts/install-dependencies --wine from npm.
 ISCC_GLOB = "/usr*/lib/node_modules/innosetup-compiler/bin/ISCC.exe"
 # The Inno Setup example's exit status when the game could not be added.
 INNO_REGISTRATION_FAILED = 10
 
 
-def example_game_guid():
+def example_game_guids():
+    """The NSIS example's game GUIDs: its per-user flavour's, then its all-users flavour's (the
+    WiX example's flavours have the same)."""
     with open(NSIS_SCRIPT, encoding="utf-8") as file:
-        return re.search(r'^!define GAME_GUID "(\{[0-9A-F-]{36}\})"$', file.read(), re.M).group(1)
+        return re.findall(r'^ *!define GAME_GUID "(\{[0-9A-F-]{36}\})"$', file.read(), re.M)
 
 
-GAME_GUID = example_game_guid()
+PER_USER_GAME_GUID, GAME_GUID = example_game_guids()
 NSIS_FOLDER = r"C:\Games\Demo"
+NSIS_PER_USER_FOLDER = r"C:\Games\MyDemo"
 MSI_FOLDER = r"C:\Program Files\Brackenfold Demo Game"
 MSI_X86_FOLDER = r"C:\Program Files (x86)\Brackenfold Demo Game"
 INNO_FOLDER = MSI_FOLDER
@@ -134,6 +146,9 @@ def msi_builds(demo_game_exe):
         "msi-undefined-game": (defines("1.0.0", BUILD["program"]), [ROLLBACK_TYPE_FIX]),
         "msi-failing-after-registration": (defines("1.0.0"),
                                            [ROLLBACK_TYPE_FIX, *FAILURE_AFTER_REGISTRATION]),
+        "msi-failing-after-unregistration": (defines("1.0.0"),
+                                             [ROLLBACK_TYPE_FIX, *FAILURE_AFTER_UNREGISTRATION]),
+        "msi-per-user": ([*defines("1.0.0"), "Scope=current"], [PER_USER_ROLLBACK_TYPE_FIX]),
     }
 
 
@@ -174,7 +189,7 @@ def build_inno_setups(demo_game_exe, folder):
     return built
 
 
-def registered(folder, tasks, scope="all", game_explorer=True):
+def registered(folder, tasks, scope="all", game_explorer=True, guid=GAME_GUID):
     """What the example game leaves registered when it is installed in folder: its Game
     Explorer record (or, without Game Explorer, its upgrade key) and its task shortcuts."""
     game = folder + r"\demo_game.exe"
@@ -187,7 +202,7 @@ def registered(folder, tasks, scope="all", game_explorer=True):
     task_root = PREFIX.common_task_root if scope == "all" else PREFIX.local_task_root
     shortcuts = {rf"{kind}\0\{name}.lnk": shortcut_to(rf"{folder}\{file}", arguments)
                  for kind, name, file, arguments in tasks}
-    return {parent + "\\" + GAME_GUID: record, **task_tree(task_root, GAME_GUID, shortcuts)}
+    return {parent + "\\" + guid: record, **task_tree(task_root, guid, shortcuts)}
 
 
 @dataclasses.dataclass(frozen=True)
@@ -209,15 +224,15 @@ def nsis_install_in_folder(installer, **step):
     return nsis_install(installer, rf"/D={NSIS_FOLDER}", **step)
 
 
-def nsis_uninstall(**step):
+def nsis_uninstall(folder=NSIS_FOLDER, leaves=None, **step):
     # The _? option runs the uninstaller in place, so that the run waits for it.
-    return Step([NSIS_FOLDER + r"\uninstall.exe", "/S", rf"_?={NSIS_FOLDER}"], {}, **step)
+    return Step([folder + r"\uninstall.exe", "/S", rf"_?={folder}"], leaves or {}, **step)
 
 
-def msiexec(option, installer, leaves, *logged, status=0, products=None):
+def msiexec(option, installer, leaves, *logged, status=0, products=None, properties=()):
     log = rf"{LOGS}\{installer}-{option[1:]}.log"
-    return Step(["msiexec", option, installer, "/qn", "/l*v", log], leaves, status, log=log,
-                logged=logged, products=products)
+    return Step(["msiexec", option, installer, *properties, "/qn", "/l*v", log], leaves, status,
+                log=log, logged=logged, products=products)
 
 
 def inno_setup(installer, leaves, *logged, status=0, uninstall=False):
@@ -243,14 +258,22 @@ REMOVED = logged_line(rf"Brackenfold: {MSI_FOLDER}\demo_game.exe removed.")
 def scenarios():
     """Each scenario's name and steps: the installers run one after another."""
     game = registered(NSIS_FOLDER, [PLAY, MANUAL_TASK])
+    per_user_game = registered(NSIS_PER_USER_FOLDER, [PLAY, MANUAL_TASK], "user",
+                               guid=PER_USER_GAME_GUID)
     msi_game = registered(MSI_FOLDER, [PLAY, MANUAL_TASK])
+    local_app_data = PREFIX.local_task_root.removesuffix("\\" + TASK_FOLDER_BELOW_APP_DATA)
+    msi_per_user_folder = local_app_data + r"\Programs\Brackenfold Demo Game"
     return {
         **{f"NSIS {target}: install registers for all users, uninstall removes it all": [
             nsis_install_in_folder(f"nsis-{target}", leaves=game), nsis_uninstall()]
            for target in ("x86", "amd64")},
-        "NSIS per-user: install registers for the user, uninstall removes it all": [
-            nsis_install_in_folder("nsis-current",
-                                   leaves=registered(NSIS_FOLDER, [PLAY, MANUAL_TASK], "user")),
+        # Each flavour has a GUID of its own: the per-user one installed beside the all-users one
+        # registers for the user, and its uninstall leaves the other's registration.
+        "NSIS per-user beside all users: each registers and removes only its own": [
+            nsis_install_in_folder("nsis-amd64", leaves=game),
+            nsis_install("nsis-current", rf"/D={NSIS_PER_USER_FOLDER}",
+                         leaves={**game, **per_user_game}),
+            nsis_uninstall(NSIS_PER_USER_FOLDER, leaves=game),
             nsis_uninstall()],
         "NSIS without Game Explorer: the upgrade keys, removed on uninstall": [
             nsis_install_in_folder(
@@ -290,6 +313,16 @@ def scenarios():
         "MSI install failing after the registration: the rollback removes the registration": [
             msiexec("/i", "msi-failing-after-registration", {}, *ADDED, REMOVED,
                     status=INSTALL_FAILURE)],
+        "MSI uninstall failing after the unregister: the rollback registers the game again": [
+            msiexec("/i", "msi-failing-after-unregistration", msi_game),
+            msiexec("/x", "msi-failing-after-unregistration", msi_game, REMOVED, *ADDED,
+                    status=INSTALL_FAILURE, properties=["FAILUNINSTALL=1"]),
+            msiexec("/x", "msi-failing-after-unregistration", {})],
+        "MSI per-user: install registers for the user, uninstall removes it all": [
+            msiexec("/i", "msi-per-user",
+                    registered(msi_per_user_folder, [PLAY, MANUAL_TASK], "user",
+                               guid=PER_USER_GAME_GUID), *ADDED),
+            msiexec("/x", "msi-per-user", {})],
         "Inno Setup install and uninstall": [
             inno_setup("inno", registered(INNO_FOLDER, [PLAY, MANUAL_TASK]), *ADDED, DONE),
             inno_setup("inno", {}, REMOVED, DONE, uninstall=True)],
@@ -298,6 +331,9 @@ def scenarios():
                        status=INNO_REGISTRATION_FAILED),
             inno_setup("inno-undefined-game", {}, uninstall=True)],
     }
+
+
+BANNER_LINES = [line for line in BANNER.splitlines() if line]
 
 
 def current_state():
@@ -331,28 +367,37 @@ def read_log(windows_path):
     return data.decode(ANSI_CODE_PAGE, errors="replace").splitlines()
 
 
+def check_scenarios(test, table, installers):
+    """Runs each scenario of table, by name, as subtests of test: its steps one after another, the
+    installers named in them taken from installers (their Windows paths by name)."""
+    for name, steps in table.items():
+        start = current_state()
+        # A step that fails does not stop its scenario: the uninstall at its end still runs.
+        for number, step in enumerate(steps, 1):
+            with test.subTest(name, step=number):
+                program, *arguments = (installers.get(word, word) for word in step.command)
+                output, status = run_with_whole_status(program, *arguments,
+                                                       environment=step.environment)
+                test.assertEqual(status, step.status, output)
+                test.assertEqual(Changes.between(start, current_state()),
+                                 Changes(step.leaves, []))
+                if step.products is not None:
+                    test.assertEqual(installed_products(), step.products)
+                if step.log:
+                    lines = read_log(step.log)
+                    for pattern in step.logged:
+                        test.assertTrue(any(re.search(pattern, line) for line in lines),
+                                        f"{pattern} in {step.log}:\n" + "\n".join(lines))
+                    # The program's lines reach a log without its banner.
+                    test.assertFalse([line for line in lines for banner_line in BANNER_LINES
+                                      if line.endswith(banner_line)], step.log)
+
+
 class InstallerTest(unittest.TestCase):
     maxDiff = None
 
     def test_installers_register_and_remove_the_game(self):
-        for name, steps in scenarios().items():
-            start = current_state()
-            # A step that fails does not stop its scenario: the uninstall at its end still runs.
-            for number, step in enumerate(steps, 1):
-                with self.subTest(name, step=number):
-                    program, *arguments = (INSTALLERS.get(word, word) for word in step.command)
-                    output, status = run_with_whole_status(program, *arguments,
-                                                           environment=step.environment)
-                    self.assertEqual(status, step.status, output)
-                    self.assertEqual(Changes.between(start, current_state()),
-                                     Changes(step.leaves, []))
-                    if step.products is not None:
-                        self.assertEqual(installed_products(), step.products)
-                    if step.log:
-                        lines = read_log(step.log)
-                        for pattern in step.logged:
-                            self.assertTrue(any(re.search(pattern, line) for line in lines),
-                                            f"{pattern} in {step.log}:\n" + "\n".join(lines))
+        check_scenarios(self, scenarios(), INSTALLERS)
 
 
 class MsiCustomActionTest(unittest.TestCase):

@@ -26,8 +26,10 @@ PACKAGE_TIMEOUT_SECONDS = 1200  # a run in a fresh folder builds both executable
 
 ARCHITECTURES = ("x64", "x86")
 BINARIES = ("Brackenfold.exe", "BrackenfoldMsi.dll")
-# The files of the source tree that each zip carries beside the binaries, under the same names.
-DOCUMENTS = ("CHANGELOG.md", "LICENSE", "README.md", "examples/demo-game/game_definition.xml",
+# The files of the source tree that each kit carries beside the binaries, under the same names.
+DOCUMENTS = ("CHANGELOG.md", "LICENSE", "README.md", "docs/game-definition.md",
+             "docs/installers.md", "examples/demo-game-manual.txt", "examples/demo-game/demo_game.exe",
+             "examples/demo-game/demo_game.rc", "examples/demo-game/game_definition.xml",
              "examples/inno/demo-game.iss", "examples/nsis/demo-game.nsi",
              "examples/wix/demo-game.wxs")
 # The table of the shipped binaries' size budgets in docs/releasing.md, which these checks enforce.
@@ -50,6 +52,11 @@ def package(source, output, *options, environment=None):
 
 def zip_name(kind):
     return f"brackenfold-{VERSION}-{kind}.zip"
+
+
+def kit_folder(architecture):
+    """The one folder that an architecture's zip unpacks into."""
+    return f"Brackenfold-{VERSION}-{architecture}"
 
 
 def read_member(zip_path, name):
@@ -89,10 +96,12 @@ class ContentsTest(unittest.TestCase):
             ["SHA256SUMS", zip_name("debug"), zip_name("windows-x64"), zip_name("windows-x86")]))
         for architecture in ARCHITECTURES:
             with zipfile.ZipFile(os.path.join(dist, zip_name(f"windows-{architecture}"))) as zip:
-                self.assertEqual(zip.namelist(), sorted([*BINARIES, *DOCUMENTS]))
+                folder = kit_folder(architecture)
+                self.assertEqual(zip.namelist(),
+                                 sorted(f"{folder}/{name}" for name in [*BINARIES, *DOCUMENTS]))
                 for name in DOCUMENTS:
                     with open(os.path.join(SOURCE, name), "rb") as file:
-                        self.assertEqual(zip.read(name), file.read(), name)
+                        self.assertEqual(zip.read(f"{folder}/{name}"), file.read(), name)
         with zipfile.ZipFile(os.path.join(dist, zip_name("debug"))) as zip:
             self.assertEqual(zip.namelist(), [f"windows-{architecture}/{binary}.debug"
                                               for architecture in ARCHITECTURES
@@ -124,7 +133,7 @@ class ContentsTest(unittest.TestCase):
         debug = os.path.join(work, f"{architecture}-{debug_file}")
         with open(exe, "wb") as file:
             file.write(read_member(os.path.join(dist, zip_name(f"windows-{architecture}")),
-                                   binary))
+                                   f"{kit_folder(architecture)}/{binary}"))
         with open(debug, "wb") as file:
             file.write(read_member(os.path.join(dist, zip_name("debug")),
                                    f"windows-{architecture}/{debug_file}"))
@@ -216,7 +225,7 @@ class SignedTest(unittest.TestCase):
         exe = os.path.join(work, f"{architecture}-{binary}")
         with open(exe, "wb") as file:
             file.write(read_member(os.path.join(dist, zip_name(f"windows-{architecture}")),
-                                   binary))
+                                   f"{kit_folder(architecture)}/{binary}"))
         untrusted = subprocess.run(["osslsigncode", "verify", "-in", exe],
                                    capture_output=True, text=True)
         # Nobody trusts the throwaway certificate: the chain fails, and only the chain.
