@@ -219,7 +219,7 @@ class SignedTest(unittest.TestCase):
         short_version = ".".join(VERSION.split(".")[:2])
         self.assertTrue(output.stdout.startswith(f"\r\nBrackenfold v {short_version}.\r\n"),
                         output)
-        self.assertIn("\tBrackenfold.exe [<-guid:>GUID]", output.stdout)
+        self.assertIn("\tBrackenfold.exe [-exitcode] [-nologo] [<-guid:>GUID]", output.stdout)
 
     def check_signature(self, dist, work, architecture, binary, certificate):
         exe = os.path.join(work, f"{architecture}-{binary}")
