@@ -7,8 +7,8 @@
 #include "commands.h"
 #include "output/debug_streams.h"
 #include "output/message_line.h"
+#include "output/program_texts.h"
 #include "platform_api.h"
-#include "program_texts.h"
 
 namespace {
 
@@ -110,10 +110,11 @@ int RunParsedLine(const CommandLine& line) {
         return PrintUsage();
     }
     if (line.obtainedGuidText) {
-        WriteLine(std::cout, "GUID ", *line.obtainedGuidText, " obtained");
+        WriteLine(std::cout, kGuidLineStart, *line.obtainedGuidText, kGuidObtainedText);
     }
     if (line.refusedGuidText) {
-        WriteLineWithCopy(std::cerr, DebugErr(), "GUID ", *line.refusedGuidText, kGuidIgnoredText);
+        WriteLineWithCopy(std::cerr, DebugErr(), kGuidLineStart, *line.refusedGuidText,
+                          kGuidIgnoredText);
     }
     EchoRunGuid(line.request.gameId);
     WriteLine(DebugOut(), "Command: ", line.commandWord);
@@ -127,7 +128,7 @@ int RunParsedLine(const CommandLine& line) {
         return kUsageShown;
     }
     const int status = RunCommand(line.request);
-    WriteLineWithCopy(std::cout, DebugOut(), "done.");
+    WriteLineWithCopy(std::cout, DebugOut(), kDoneText);
     return status;
 }
 
