@@ -1,5 +1,6 @@
 // The add command: settles the game's GUID, registers the game, then turns each task line into a
 // task shortcut.
+#include <array>
 #include <iostream>
 #include <optional>
 
@@ -21,10 +22,9 @@ namespace {
 // Each kind of task numbers its shortcuts 0, 1, 2 ... without gaps: a counter moves on only
 // after a shortcut of its kind was created.
 struct TaskCounters {
-    int play = 0;
-    int support = 0;
+    std::array<int, kTaskKindCount> next{};
 
-    int& For(TaskKind kind) { return kind == TaskKind::Support ? support : play; }
+    int& For(TaskKind kind) { return next[TaskKindIndex(kind)]; }
 };
 
 // ---- The game's identity ----------------------------------------------------------------------

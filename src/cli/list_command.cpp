@@ -32,9 +32,8 @@ void PrintTasks(int scope, const GUID& gameId) {
         return;
     }
     for (const ListedTask& task : tasks) {
-        WriteLineWithCopy(std::cout, DebugOut(), kListedTaskIndent,
-                          task.kind == TaskKind::Support ? "support " : "play ", task.index, ": ",
-                          task.name, kListedTaskTargetText, task.target,
+        WriteLineWithCopy(std::cout, DebugOut(), kListedTaskIndent, TaskKindRowOf(task.kind).word,
+                          " ", task.index, ": ", task.name, kListedTaskTargetText, task.target,
                           task.arguments.empty() ? "" : " ", task.arguments);
     }
 }

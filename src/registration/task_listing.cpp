@@ -223,8 +223,8 @@ HRESULT ListGameTasks(int scope, const GUID& gameId, std::vector<ListedTask>& ta
         return hr;
     }
     std::vector<ListedTask> found;
-    for (TaskKind kind : {TaskKind::Play, TaskKind::Support}) {
-        hr = ListKind(root, kind, found);
+    for (const TaskKindRow& row : kTaskKinds) {
+        hr = ListKind(root, row.kind, found);
         if (FAILED(hr)) {
             return hr;
         }

@@ -576,7 +576,7 @@ TEST_P(GameIdentityTest, ListShowsEveryRecordAndChangesNothing) {
     const ProcessResult listed = Run({"-nologo", "-list"});
     EXPECT_EQ(listed.out,
               ListedRecordLine(kGuid, true, kExe, gameExplorer, !gameExplorer) +
-                  ListedTaskLine("play", 0, "Play", kExe, "-windowed") +
+                  ListedTaskLine(TaskKind::Play, 0, "Play", kExe, "-windowed") +
                   ListedRecordLine(kGuid, false, "C:\\Games\\Planted\\x.exe", false, true) +
                   DoneLine());
     EXPECT_EQ(listed.err, "");

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "output/program_texts.h"
+#include "registration/task_kind.h"
 
 template <typename Texts>
 std::string LinesAfterAnEmptyLine(const Texts& texts) {
@@ -74,10 +75,12 @@ inline std::string ListedRecordLine(const std::string& guid, bool currentUser,
            (gameExplorerRecord ? kGameExplorerRecordText : kUpgradeKeyText) +
            (stale ? kStaleRecordEnd : kRecordEnd) + "\n";
 }
-inline std::string ListedTaskLine(const std::string& kindWord, int index, const std::string& name,
+inline std::string ListedTaskLine(TaskKind kind, int index, const std::string& name,
                                   const std::string& target, const std::string& arguments) {
-    return kListedTaskIndent + kindWord + " " + std::to_string(index) + ": " + name +
-           kListedTaskTargetText + target + (arguments.empty() ? "" : " " + arguments) + "\n";
+    const std::wstring word = TaskKindRowOf(kind).word;  // ASCII
+    return kListedTaskIndent + std::string(word.begin(), word.end()) + " " + std::to_string(index) +
+           ": " + name + kListedTaskTargetText + target +
+           (arguments.empty() ? "" : " " + arguments) + "\n";
 }
 
 // One line as the diagnostic channel holds it: without its line feed.
