@@ -1,9 +1,9 @@
 #include "game_record_places.h"
 
+#include "platform/gameux.h"
 #include "platform/registry_key.h"
 #include "registration/current_user_sid.h"
 #include "registration/game_key_scan.h"
-#include "registration/game_registry_keys.h"
 #include "registration/guid_text.h"
 
 namespace {

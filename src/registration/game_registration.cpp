@@ -4,11 +4,11 @@
 
 #include "platform/com_initialization.h"
 #include "platform/com_ptr.h"
+#include "platform/gameux.h"
 #include "platform/registry_key.h"
 #include "platform/unique_bstr.h"
 #include "platform/win32_failure.h"
 #include "registration/game_binary_check.h"
-#include "registration/game_registry_keys.h"
 
 namespace {
 
