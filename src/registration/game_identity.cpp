@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "platform/com_initialization.h"
-#include "platform/com_ptr.h"
+#include "platform/owners.h"
 #include "registration/game_key_scan.h"
 #include "registration/game_registration.h"
 #include "registration/guid_text.h"

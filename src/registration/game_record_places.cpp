@@ -1,7 +1,7 @@
 #include "game_record_places.h"
 
 #include "platform/gameux.h"
-#include "platform/registry_key.h"
+#include "platform/owners.h"
 #include "registration/current_user_sid.h"
 #include "registration/game_key_scan.h"
 #include "registration/guid_text.h"

@@ -3,10 +3,8 @@
 #include <cwchar>
 
 #include "platform/com_initialization.h"
-#include "platform/com_ptr.h"
 #include "platform/gameux.h"
-#include "platform/registry_key.h"
-#include "platform/unique_bstr.h"
+#include "platform/owners.h"
 #include "platform/win32_failure.h"
 #include "registration/game_binary_check.h"
 

@@ -1,9 +1,8 @@
 #include "instance_lookup.h"
 
 #include "platform/com_initialization.h"
-#include "platform/com_ptr.h"
 #include "platform/gameux.h"
-#include "platform/unique_bstr.h"
+#include "platform/owners.h"
 #include "platform/unique_variant.h"
 #include "registration/format_wide.h"
 #include "registration/guid_text.h"
