@@ -138,15 +138,15 @@ void AddGame(const CommandRequest& request, AddOutcome& outcome) {
     // spelling names the game from anywhere else, also after its files are gone.
     const std::wstring& executablePath = request.executablePath;
     GamePath path;
-    const HRESULT madeFull = MakeGamePath(executablePath, path);
+    const HRESULT pathMade = MakeGamePath(executablePath, path);
     const std::wstring installDirectory =
-        DirectoryOf(SUCCEEDED(madeFull) ? path.full : executablePath);
+        DirectoryOf(SUCCEEDED(pathMade) ? path.full : executablePath);
 
     WriteLine(DebugOut(), "User: ", request.scopeWord);
     WriteLine(DebugOut(), "bin:", executablePath);
     WriteLine(DebugOut(), "install:", installDirectory);
-    if (FAILED(madeFull)) {
-        ReportNotAdded(executablePath, madeFull);
+    if (FAILED(pathMade)) {
+        ReportNotAdded(executablePath, pathMade);
         return;
     }
     if (request.scope == GIS_CURRENT_USER && CurrentUserIsSystemAccount()) {

@@ -109,15 +109,15 @@ void DeleteGame(const CommandRequest& request, DeleteOutcome& outcome) {
     // whose path is empty or missing, and print its lines after an empty label: refused before
     // anything is looked up or removed, as the add refuses it.
     GamePath path;
-    const HRESULT madeFull = MakeGamePath(executablePath, path);
-    if (executablePath.empty() || (byPath && FAILED(madeFull))) {
+    const HRESULT pathMade = MakeGamePath(executablePath, path);
+    if (executablePath.empty() || (byPath && FAILED(pathMade))) {
         ReportNotFound(executablePath, E_INVALIDARG);
         return;
     }
     // Another run naming this path waits until every registration found is removed, so that an
     // add cannot register the game between this lookup and the removal.
     GameLocks locks;
-    if (SUCCEEDED(madeFull) && FAILED(locks.LockPath(path))) {
+    if (SUCCEEDED(pathMade) && FAILED(locks.LockPath(path))) {
         WriteLine(DebugOut(), "Looked up without the game's path lock");
     }
     GameRemovals removals(path, request.gameId);

@@ -16,7 +16,7 @@ GameRecordPlace CurrentUserRecords() {
     GameRecordPlace place{HKEY_LOCAL_MACHINE, kGameExplorerRecordsKey, kRecordBinaryPathValue, true,
                           GIS_CURRENT_USER};
     std::wstring sid;
-    place.unavailable = CurrentUserSid(sid);
+    place.availability = CurrentUserSid(sid);
     place.parentKey += L"\\" + sid;
     return place;
 }
@@ -38,7 +38,7 @@ std::vector<GameRecord> RecordsOfGuid(const GUID& gameId) {
     const std::wstring guidText = BracedGuid(gameId);
     std::vector<GameRecord> records;
     for (const GameRecordPlace& place : GameRecordPlaces()) {
-        if (FAILED(place.unavailable)) {
+        if (FAILED(place.availability)) {
             continue;
         }
         std::wstring path;
@@ -53,8 +53,8 @@ std::vector<GameRecord> RecordsOfGuid(const GUID& gameId) {
 }
 
 HRESULT DeleteGameRecord(const GameRecordPlace& place, const GUID& gameId) {
-    if (FAILED(place.unavailable)) {
-        return place.unavailable;
+    if (FAILED(place.availability)) {
+        return place.availability;
     }
     // A place that cannot be read (a damaged hive) is skipped, as the lookup skips it: no game
     // is found there either, and the lookup after a removal reports that it could not tell.
