@@ -10,8 +10,8 @@
 #include <string>
 
 #include "allocation_meter.h"
-#include "emulated/machine/system_creation.h"
 #include "emulated/registry/emulated_registry.h"
+#include "emulated/run_state/system_creation.h"
 
 namespace {
 

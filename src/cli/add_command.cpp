@@ -1,10 +1,12 @@
 // The add command: settles the game's GUID, registers the game, then turns each task line into a
 // task shortcut.
+#include <array>
 #include <iostream>
 #include <optional>
 
 #include "commands.h"
 #include "output/program_error_messages.h"
+#include "output/program_texts.h"
 #include "output/reason_line.h"
 #include "registration/current_user_sid.h"
 #include "registration/game_identity.h"
@@ -20,10 +22,9 @@ namespace {
 // Each kind of task numbers its shortcuts 0, 1, 2 ... without gaps: a counter moves on only
 // after a shortcut of its kind was created.
 struct TaskCounters {
-    int play = 0;
-    int support = 0;
+    std::array<int, kTaskKindCount> next{};
 
-    int& For(TaskKind kind) { return kind == TaskKind::Support ? support : play; }
+    int& For(TaskKind kind) { return next[TaskKindIndex(kind)]; }
 };
 
 // ---- The game's identity ----------------------------------------------------------------------
@@ -68,13 +69,12 @@ TaskResult AddTask(const std::wstring& line, int scope, const GUID& gameId, HRES
     const std::optional<TaskSpec> task = ParseTaskLine(line);
     if (!task) {
         // Shown on the console: an installer author who gets the line wrong must see it.
-        WriteLineWithCopy(std::cerr, DebugErr(),
-                          "Task line skipped because of too few parameters: ", line);
+        WriteLineWithCopy(std::cerr, DebugErr(), kTaskLineTooShortText, line);
         return TaskResult::Skipped;
     }
     if (task->name.empty()) {
-        WriteLine(std::cout, "Task name is empty");
-        WriteLine(DebugOut(), "Task name is empty. Skipped");
+        WriteLine(std::cout, kTaskNameEmptyText);
+        WriteLine(DebugOut(), kTaskNameEmptyText, ". Skipped");
         return TaskResult::Skipped;
     }
     int& counter = counters.For(task->kind);
@@ -84,11 +84,10 @@ TaskResult AddTask(const std::wstring& line, int scope, const GUID& gameId, HRES
                               task->path.c_str(), arguments);
     });
     if (FAILED(result)) {
-        WriteLineWithCopy(std::cerr, DebugErr(), "task ", task->name, " not added.");
-        WriteFailureReason(result, task->name);
+        WriteFailure(result, task->name, kTaskLineStart, task->name, kNotAddedText);
         return TaskResult::NotAdded;
     }
-    WriteLineWithCopy(std::cout, DebugOut(), "task ", task->name, " added at ", counter);
+    WriteLineWithCopy(std::cout, DebugOut(), kTaskLineStart, task->name, kTaskAddedAtText, counter);
     ++counter;
     return TaskResult::Added;
 }
@@ -114,8 +113,7 @@ void AddTasks(const CommandRequest& request, const GUID& gameId, HRESULT gameIdF
 // ---- The command ------------------------------------------------------------------------------
 
 void ReportNotAdded(const std::wstring& executablePath, HRESULT reason) {
-    WriteLineWithCopy(std::cerr, DebugErr(), executablePath, " not added.");
-    WriteFailureReason(reason, executablePath);
+    WriteFailure(reason, executablePath, executablePath, kNotAddedText);
 }
 
 // Takes the locks of the game (its path, and its GUID once known) and settles the GUID to
@@ -140,15 +138,15 @@ void AddGame(const CommandRequest& request, AddOutcome& outcome) {
     // spelling names the game from anywhere else, also after its files are gone.
     const std::wstring& executablePath = request.executablePath;
     GamePath path;
-    const HRESULT madeFull = MakeGamePath(executablePath, path);
+    const HRESULT pathMade = MakeGamePath(executablePath, path);
     const std::wstring installDirectory =
-        DirectoryOf(SUCCEEDED(madeFull) ? path.full : executablePath);
+        DirectoryOf(SUCCEEDED(pathMade) ? path.full : executablePath);
 
     WriteLine(DebugOut(), "User: ", request.scopeWord);
     WriteLine(DebugOut(), "bin:", executablePath);
     WriteLine(DebugOut(), "install:", installDirectory);
-    if (FAILED(madeFull)) {
-        ReportNotAdded(executablePath, madeFull);
+    if (FAILED(pathMade)) {
+        ReportNotAdded(executablePath, pathMade);
         return;
     }
     if (request.scope == GIS_CURRENT_USER && CurrentUserIsSystemAccount()) {
@@ -183,8 +181,7 @@ void AddGame(const CommandRequest& request, AddOutcome& outcome) {
                                                          : S_OK;
         FAILED(removed)) {
         outcome.oldTasksLeft = true;
-        WriteLineWithCopy(std::cerr, DebugErr(), executablePath, " tasks not removed.");
-        WriteFailureReason(removed, executablePath);
+        WriteFailure(removed, executablePath, executablePath, kTasksNotRemovedText);
     }
     outcome.gameId = gameId;
     AddTasks(request, gameId, gameIdFailure, outcome);

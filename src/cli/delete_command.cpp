@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "commands.h"
+#include "output/program_texts.h"
 #include "output/reason_line.h"
 #include "registration/game_identity.h"
 #include "registration/guid_text.h"
@@ -15,13 +16,12 @@ namespace {
 // when nothing was there. True unless it failed.
 bool ReportRemoval(const std::wstring& printedPath, HRESULT removal, DeleteOutcome& outcome) {
     if (FAILED(removal)) {
-        WriteLineWithCopy(std::cerr, DebugErr(), printedPath, " not removed. Cannot remove");
-        WriteFailureReason(removal, printedPath);
+        WriteFailure(removal, printedPath, printedPath, kNotRemovedText);
         return false;
     }
     if (removal == S_OK) {
         ++outcome.registrationsRemoved;
-        WriteLineWithCopy(std::cout, DebugOut(), printedPath, " removed.");
+        WriteLineWithCopy(std::cout, DebugOut(), printedPath, kRemovedText);
     }
     return true;
 }
@@ -38,11 +38,10 @@ bool RemoveRegistration(const std::wstring& printedPath, const GUID& gameId, Gam
     }
     if (const HRESULT removed = UnlessOutOfMemory([&] { return RemoveGameTasks(gameId); });
         SUCCEEDED(removed)) {
-        WriteLineWithCopy(std::cout, DebugOut(), printedPath, " tasks removed.");
+        WriteLineWithCopy(std::cout, DebugOut(), printedPath, kTasksRemovedText);
     } else {
         outcome.taskFoldersLeft = true;
-        WriteLineWithCopy(std::cerr, DebugErr(), printedPath, " tasks not removed.");
-        WriteFailureReason(removed, printedPath);
+        WriteFailure(removed, printedPath, printedPath, kTasksNotRemovedText);
     }
     return ReportRemoval(
         printedPath, UnlessOutOfMemory([&] { return RemoveEveryRegistration(gameId); }), outcome);
@@ -60,9 +59,7 @@ bool RemoveStaleRecord(const std::wstring& printedPath, const Removal& removal,
 
 // The line of a delete that cannot tell what is registered under its path, and why.
 void ReportNotFound(const std::wstring& printedPath, HRESULT reason) {
-    WriteLineWithCopy(std::cerr, DebugErr(), printedPath,
-                      " not removed. Cannot retrieve information");
-    WriteFailureReason(reason, printedPath);
+    WriteFailure(reason, printedPath, printedPath, kNotFoundText);
 }
 
 // Makes every removal the game's identity asks for, until none is left or one fails.
@@ -83,9 +80,7 @@ void RemoveAll(const std::wstring& printedPath, GameRemovals& removals, GameLock
             // Found again beyond what its removals may take, or a place that cannot be read.
             const bool stillThere = next == HRESULT_FROM_WIN32(ERROR_OBJECT_ALREADY_EXISTS);
             if (stillThere) {
-                WriteLineWithCopy(std::cerr, DebugErr(), printedPath,
-                                  " not removed. Cannot remove");
-                WriteFailureReason(next, printedPath);
+                WriteFailure(next, printedPath, printedPath, kNotRemovedText);
             } else {
                 ReportNotFound(printedPath, next);
             }
@@ -114,15 +109,15 @@ void DeleteGame(const CommandRequest& request, DeleteOutcome& outcome) {
     // whose path is empty or missing, and print its lines after an empty label: refused before
     // anything is looked up or removed, as the add refuses it.
     GamePath path;
-    const HRESULT madeFull = MakeGamePath(executablePath, path);
-    if (executablePath.empty() || (byPath && FAILED(madeFull))) {
+    const HRESULT pathMade = MakeGamePath(executablePath, path);
+    if (executablePath.empty() || (byPath && FAILED(pathMade))) {
         ReportNotFound(executablePath, E_INVALIDARG);
         return;
     }
     // Another run naming this path waits until every registration found is removed, so that an
     // add cannot register the game between this lookup and the removal.
     GameLocks locks;
-    if (SUCCEEDED(madeFull) && FAILED(locks.LockPath(path))) {
+    if (SUCCEEDED(pathMade) && FAILED(locks.LockPath(path))) {
         WriteLine(DebugOut(), "Looked up without the game's path lock");
     }
     GameRemovals removals(path, request.gameId);

@@ -7,8 +7,9 @@
 #include "commands.h"
 #include "output/debug_streams.h"
 #include "output/message_line.h"
+#include "output/program_texts.h"
+#include "platform/owners.h"
 #include "platform_api.h"
-#include "program_texts.h"
 
 namespace {
 
@@ -71,15 +72,11 @@ void NoteUsageReason(UsageReason reason, const CommandLine& line) {
 
 void EchoRunGuid(const GUID& gameId) {
     UUID uuid = gameId;  // some SDKs declare the parameter without const
-    RPC_CSTR text = nullptr;
-    UuidToStringA(&uuid, &text);
-    // The platform's text is copied and freed at once; when it could not be made the line shows
-    // no GUID rather than failing the run.
-    std::string copy = text != nullptr ? reinterpret_cast<const char*>(text) : "";
-    if (text != nullptr) {
-        RpcStringFreeA(&text);
-    }
-    WriteLine(DebugOut(), "GUID: ", copy);
+    UniqueRpcText text;
+    UuidToStringA(&uuid, text.Put());
+    // When the platform's text could not be made the line shows no GUID rather than failing the
+    // run.
+    WriteLine(DebugOut(), "GUID: ", text ? reinterpret_cast<const char*>(text.Get()) : "");
 }
 
 void NoteRunCutShort() {
@@ -110,10 +107,11 @@ int RunParsedLine(const CommandLine& line) {
         return PrintUsage();
     }
     if (line.obtainedGuidText) {
-        WriteLine(std::cout, "GUID ", *line.obtainedGuidText, " obtained");
+        WriteLine(std::cout, kGuidLineStart, *line.obtainedGuidText, kGuidObtainedText);
     }
     if (line.refusedGuidText) {
-        WriteLineWithCopy(std::cerr, DebugErr(), "GUID ", *line.refusedGuidText, kGuidIgnoredText);
+        WriteLineWithCopy(std::cerr, DebugErr(), kGuidLineStart, *line.refusedGuidText,
+                          kGuidIgnoredText);
     }
     EchoRunGuid(line.request.gameId);
     WriteLine(DebugOut(), "Command: ", line.commandWord);
@@ -127,7 +125,7 @@ int RunParsedLine(const CommandLine& line) {
         return kUsageShown;
     }
     const int status = RunCommand(line.request);
-    WriteLineWithCopy(std::cout, DebugOut(), "done.");
+    WriteLineWithCopy(std::cout, DebugOut(), kDoneText);
     return status;
 }
 

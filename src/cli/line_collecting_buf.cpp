@@ -6,7 +6,7 @@ LineCollectingBuf::LineCollectingBuf(LineHandler handler) : handler_(std::move(h
 
 void LineCollectingBuf::Finish() {
     if (!line_.empty()) {
-        HandOn();
+        DeliverLine();
     }
 }
 
@@ -16,14 +16,14 @@ LineCollectingBuf::int_type LineCollectingBuf::overflow(int_type ch) {
     }
     const char character = traits_type::to_char_type(ch);
     if (character == '\n') {
-        HandOn();
+        DeliverLine();
     } else {
         line_.push_back(character);
     }
     return ch;
 }
 
-void LineCollectingBuf::HandOn() {
+void LineCollectingBuf::DeliverLine() {
     if (!line_.empty() && line_.back() == '\r') {
         line_.pop_back();
     }

@@ -23,7 +23,8 @@ class LineCollectingBuf : public std::streambuf {
     int_type overflow(int_type ch) override;
 
   private:
-    void HandOn();
+    // Hands the line gathered so far to the handler (without a carriage return at its end).
+    void DeliverLine();
 
     std::string line_;
     LineHandler handler_;

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "commands.h"
+#include "output/program_texts.h"
 #include "output/reason_line.h"
 #include "registration/game_identity.h"
 #include "registration/guid_text.h"
@@ -13,29 +14,27 @@
 namespace {
 
 const char* ScopeWord(int scope) {
-    return scope == GIS_CURRENT_USER ? "current" : "all";
+    return scope == GIS_CURRENT_USER ? kCurrentUserScopeWord : kAllUsersScopeWord;
 }
 
 void PrintRecord(const RegistrationRecord& record) {
     WriteLineWithCopy(std::cout, DebugOut(), BracedGuid(record.gameId), " ",
-                      ScopeWord(record.scope), " ", record.path, " (",
-                      record.gameExplorerRecord ? "Game Explorer record" : "upgrade key",
-                      record.stale ? ", stale)" : ")");
+                      ScopeWord(record.scope), " ", record.path,
+                      record.gameExplorerRecord ? kGameExplorerRecordText : kUpgradeKeyText,
+                      record.stale ? kStaleRecordEnd : kRecordEnd);
 }
 
 // "    play 0: Play -> C:\Games\Demo\demo.exe -windowed", one line per task shortcut.
 void PrintTasks(int scope, const GUID& gameId) {
     std::vector<ListedTask> tasks;
     if (const HRESULT listed = ListGameTasks(scope, gameId, tasks); FAILED(listed)) {
-        WriteLineWithCopy(std::cerr, DebugErr(), BracedGuid(gameId), " tasks not listed.");
-        WriteFailureReason(listed, BracedGuid(gameId));
+        WriteFailure(listed, BracedGuid(gameId), BracedGuid(gameId), kTasksNotListedText);
         return;
     }
     for (const ListedTask& task : tasks) {
-        WriteLineWithCopy(std::cout, DebugOut(), "    ",
-                          task.kind == TaskKind::Support ? "support " : "play ", task.index, ": ",
-                          task.name, " -> ", task.target, task.arguments.empty() ? "" : " ",
-                          task.arguments);
+        WriteLineWithCopy(std::cout, DebugOut(), kListedTaskIndent, TaskKindRowOf(task.kind).word,
+                          " ", task.index, ": ", task.name, kListedTaskTargetText, task.target,
+                          task.arguments.empty() ? "" : " ", task.arguments);
     }
 }
 
@@ -45,7 +44,7 @@ void RunListCommand() {
     RunsToTheEnd([] {
         const std::vector<RegistrationRecord> records = ListRegistrations();
         if (records.empty()) {
-            WriteLineWithCopy(std::cout, DebugOut(), "No game is registered.");
+            WriteLineWithCopy(std::cout, DebugOut(), kNoGameRegisteredText);
         }
         // A scope's tasks belong to the GUID, not to one record: shown below its first record.
         std::set<std::pair<std::wstring, int>> tasksShown;

@@ -7,8 +7,18 @@ namespace {
 
 constexpr wchar_t kTaskLineSeparators[] = L";";
 constexpr wchar_t kTaskLineQuotes[] = L"\"'";
-constexpr wchar_t kSupportKind[] = L"support";
 constexpr std::size_t kRequiredFields = 3;
+
+// The kind a kind field asks for: the row whose word it is in any letter case, else the default
+// kind, so that any other word (or none) asks for that.
+TaskKind KindNamed(const std::wstring& field) {
+    for (const TaskKindRow& row : kTaskKinds) {
+        if (_wcsicmp(field.c_str(), row.word) == 0) {
+            return row.kind;
+        }
+    }
+    return DefaultTaskKind();
+}
 
 }  // namespace
 
@@ -26,7 +36,7 @@ std::optional<TaskSpec> ParseTaskLine(const std::wstring& line) {
     TaskSpec task;
     task.name = fields[0];
     task.path = fields[1];
-    task.kind = _wcsicmp(fields[2].c_str(), kSupportKind) == 0 ? TaskKind::Support : TaskKind::Play;
+    task.kind = KindNamed(fields[2]);
     if (fields.size() > kRequiredFields) {
         task.arguments = fields[3];
     }

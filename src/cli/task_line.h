@@ -9,10 +9,11 @@
 #include "registration/task_kind.h"
 
 struct TaskSpec {
-    std::wstring name;               // field 0; may be empty (the add command rejects that)
-    std::wstring path;               // field 1, unchanged
-    TaskKind kind = TaskKind::Play;  // Support when field 2 is "support" in any letter case
-    std::wstring arguments;          // field 3, or empty
+    std::wstring name;  // field 0; may be empty (the add command rejects that)
+    std::wstring path;  // field 1, unchanged
+    // field 2: the kind whose word it is in any letter case, else the default kind
+    TaskKind kind = DefaultTaskKind();
+    std::wstring arguments;  // field 3, or empty
 };
 
 // The fields of one task line.

@@ -6,6 +6,7 @@
 #include "debug_streams.h"
 #include "message_line.h"
 #include "program_error_messages.h"
+#include "program_texts.h"
 
 namespace {
 
@@ -78,8 +79,10 @@ void WriteFailureReason(HRESULT result, const std::wstring& subject) {
         message = ProgramErrorMessageFor(failure);
     }
     if (message.empty()) {
-        WriteLineWithCopy(std::cerr, DebugErr(), "  reason: error ", HexCode(failure));
+        WriteLineWithCopy(std::cerr, DebugErr(), kReasonLineStart, kReasonWithoutMessageText,
+                          HexCode(failure));
         return;
     }
-    WriteLineWithCopy(std::cerr, DebugErr(), "  reason: ", message, " (", HexCode(failure), ")");
+    WriteLineWithCopy(std::cerr, DebugErr(), kReasonLineStart, message, " (", HexCode(failure),
+                      ")");
 }

@@ -2,8 +2,10 @@
 // words, so that an installer's author need not guess among the causes.
 #pragma once
 
+#include <iostream>
 #include <string>
 
+#include "message_line.h"
 #include "platform_api.h"
 
 // The system's message for result (for an HRESULT that carries a Win32 error, the message of
@@ -17,3 +19,11 @@ std::wstring SystemMessageFor(HRESULT result, const std::wstring& subject);
 // result that is no failure is written as E_FAIL. subject is the path or task name that the failure
 // line before it names.
 void WriteFailureReason(HRESULT result, const std::wstring& subject);
+
+// Reports a step that failed: its failure line, the items in order, on cerr and DebugErr, then
+// the reason line for result about subject.
+template <typename... Items>
+void WriteFailure(HRESULT result, const std::wstring& subject, const Items&... lineItems) {
+    WriteLineWithCopy(std::cerr, DebugErr(), lineItems...);
+    WriteFailureReason(result, subject);
+}

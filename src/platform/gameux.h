@@ -1,6 +1,7 @@
 // Game Explorer as the system declares it (the SDK's gameux.h, which MinGW-w64 does not ship),
-// and the WMI games namespace in which it lists the registered games. The program and the
-// emulated system both take these facts from here, so they cannot drift apart.
+// the WMI games namespace and query in which it lists the registered games, and the registry
+// keys in which it keeps them. The program and the emulated system both take these facts from
+// here, so they cannot drift apart.
 #pragma once
 
 #include "platform_api.h"
@@ -29,10 +30,45 @@ inline const IID IID_IGameExplorer = {
 // The local machine's games namespace, present wherever Game Explorer is, and the properties of
 // its GAME class that the lookup by executable path uses.
 inline constexpr const wchar_t* kGamesNamespace = L"\\\\.\\root\\cimv2\\Applications\\Games";
-inline constexpr const wchar_t* kGameBinaryPathProperty = L"GDFBinaryPath";
+#define BRACKENFOLD_GAME_BINARY_PATH L"GDFBinaryPath"
+inline constexpr const wchar_t* kGameBinaryPathProperty = BRACKENFOLD_GAME_BINARY_PATH;
 inline constexpr const wchar_t* kGameInstanceIdProperty = L"InstanceID";
+
+// The one query the lookup asks, in WQL: the games whose binary path is the one that follows
+// this head as a double-quoted WQL string (after a blank).
+inline constexpr const wchar_t* kGameQueryLanguage = L"WQL";
+inline constexpr const wchar_t* kGameByBinaryPathQueryHead =
+    L"SELECT * FROM GAME WHERE " BRACKENFOLD_GAME_BINARY_PATH L" =";
+#undef BRACKENFOLD_GAME_BINARY_PATH
 
 // Where Game Explorer finds a game's definition: the resource of this type and name in the
 // game's binary.
 inline constexpr const wchar_t* kGameDefinitionResourceType = L"DATA";
 inline constexpr const wchar_t* kGameDefinitionResourceName = L"__GDF_XML";
+
+// Where games are recorded in the registry: Game Explorer's own records (one key per game, named
+// by its braced instance GUID, below a key per scope) and the upgrade keys written where Game
+// Explorer is missing. All of them live in the registry's 64-bit view, also for a 32-bit build.
+#define BRACKENFOLD_GAMEUX_KEY L"Microsoft\\Windows\\CurrentVersion\\GameUX"
+
+// Below HKEY_LOCAL_MACHINE: Game Explorer's records, for all users in "Games", for one user in
+// the key named by the user's SID; and the values of a record.
+inline constexpr const wchar_t* kGameExplorerRecordsKey = L"Software\\" BRACKENFOLD_GAMEUX_KEY;
+inline constexpr const wchar_t* kAllUsersRecordsName = L"Games";
+inline constexpr const wchar_t* kRecordBinaryPathValue = L"ConfigGDFBinaryPath";
+inline constexpr const wchar_t* kRecordInstallDirectoryValue = L"ConfigApplicationPath";
+inline constexpr const wchar_t* kRecordApplicationIdValue = L"ApplicationId";
+inline constexpr const wchar_t* kRecordTitleValue = L"Title";
+inline constexpr const wchar_t* kRecordDescriptionValue = L"Description";
+
+// The keys the system reads, when it is later upgraded to one with Game Explorer, to find the
+// games that were installed before: the same path below the current user's classes and below
+// HKLM\Software.
+inline constexpr const wchar_t* kCurrentUserUpgradeKey =
+    L"Software\\Classes\\Software\\" BRACKENFOLD_GAMEUX_KEY L"\\GamesToFindOnWindowsUpgrade";
+inline constexpr const wchar_t* kAllUsersUpgradeKey =
+    L"Software\\" BRACKENFOLD_GAMEUX_KEY L"\\GamesToFindOnWindowsUpgrade";
+inline constexpr const wchar_t* kUpgradeBinaryPathValue = L"GDFBinaryPath";
+inline constexpr const wchar_t* kUpgradeInstallPathValue = L"GameInstallPath";
+
+#undef BRACKENFOLD_GAMEUX_KEY

@@ -2,19 +2,10 @@
 
 #include <vector>
 
-#include "platform/unique_handle.h"
-#include "platform/unique_resource.h"
+#include "platform/owners.h"
 #include "platform/win32_failure.h"
 
 namespace {
-
-// Text that the system allocated for the caller, freed with LocalFree.
-struct LocalTextTraits {
-    using Type = LPWSTR;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type text) { LocalFree(text); }
-};
-using LocalText = UniqueResource<LocalTextTraits>;
 
 // The well-known SID of the local system account.
 constexpr wchar_t kSystemAccountSid[] = L"S-1-5-18";

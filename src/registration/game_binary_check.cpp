@@ -1,7 +1,7 @@
 #include "game_binary_check.h"
 
 #include "platform/gameux.h"
-#include "platform/loaded_module.h"
+#include "platform/owners.h"
 #include "platform/win32_failure.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "platform/com_initialization.h"
-#include "platform/com_ptr.h"
+#include "platform/owners.h"
 #include "registration/game_key_scan.h"
 #include "registration/game_registration.h"
 #include "registration/guid_text.h"
@@ -186,7 +186,7 @@ HRESULT RemoveEveryRegistration(const GUID& gameId) {
     // Game Explorer is there (a key made while it was missing would be found for ever), and Game
     // Explorer's records themselves where it is gone (Windows 10 from 1803 left them).
     for (const GameRecordPlace& place : GameRecordPlaces()) {
-        if (SUCCEEDED(place.unavailable) && !(place.gameExplorerRecord && gameExplorerPresent)) {
+        if (SUCCEEDED(place.availability) && !(place.gameExplorerRecord && gameExplorerPresent)) {
             tally.Add(DeleteGameRecord(place, gameId));
         }
     }
@@ -203,7 +203,7 @@ std::vector<RegistrationRecord> ListRegistrations() {
     std::vector<RegistrationRecord> list;
     for (const GameRecordPlace& place : GameRecordPlaces()) {
         std::vector<GUID> games;
-        if (FAILED(place.unavailable) ||
+        if (FAILED(place.availability) ||
             FAILED(GameKeysBelow(place.root, place.parentKey.c_str(), games))) {
             continue;
         }

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "platform/gameux.h"
-#include "platform/unique_handle.h"
+#include "platform/owners.h"
 #include "registration/game_record_places.h"
 
 // ---- The path ---------------------------------------------------------------------------------

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/registry_key.h"
+#include "platform/owners.h"
 #include "registration/game_identity.h"
 #include "registration/guid_text.h"
 

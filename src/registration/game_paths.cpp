@@ -13,9 +13,6 @@ constexpr wchar_t kGameTaskFolderFormat[] = L"%s\\Microsoft\\Windows\\GameExplor
 constexpr wchar_t kKindFolderFormat[] = L"\\%s";
 constexpr wchar_t kIndexFolderFormat[] = L"\\%d";
 
-constexpr wchar_t kPlayTasksFolder[] = L"PlayTasks";
-constexpr wchar_t kSupportTasksFolder[] = L"SupportTasks";
-
 // "C:" alone means the current folder of drive C, and an empty text no folder at all: the
 // separator after a drive or at the very start is part of the folder.
 bool KeepsSeparator(const std::wstring& path, std::size_t separator) {
@@ -106,8 +103,7 @@ HRESULT TaskKindFolder(wchar_t* folder, std::size_t capacity, const wchar_t* spe
                        const wchar_t* guidText, TaskKind kind, int index) {
     HRESULT hr = GameTaskFolder(folder, capacity, specialFolder, guidText);
     if (SUCCEEDED(hr)) {
-        hr = Append(folder, capacity, kKindFolderFormat,
-                    kind == TaskKind::Support ? kSupportTasksFolder : kPlayTasksFolder);
+        hr = Append(folder, capacity, kKindFolderFormat, TaskKindRowOf(kind).folder);
     }
     if (SUCCEEDED(hr) && index != kNoTaskIndex) {
         hr = Append(folder, capacity, kIndexFolderFormat, index);

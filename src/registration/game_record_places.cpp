@@ -1,9 +1,9 @@
 #include "game_record_places.h"
 
-#include "platform/registry_key.h"
+#include "platform/gameux.h"
+#include "platform/owners.h"
 #include "registration/current_user_sid.h"
 #include "registration/game_key_scan.h"
-#include "registration/game_registry_keys.h"
 #include "registration/guid_text.h"
 
 namespace {
@@ -16,7 +16,7 @@ GameRecordPlace CurrentUserRecords() {
     GameRecordPlace place{HKEY_LOCAL_MACHINE, kGameExplorerRecordsKey, kRecordBinaryPathValue, true,
                           GIS_CURRENT_USER};
     std::wstring sid;
-    place.unavailable = CurrentUserSid(sid);
+    place.availability = CurrentUserSid(sid);
     place.parentKey += L"\\" + sid;
     return place;
 }
@@ -38,7 +38,7 @@ std::vector<GuidRecord> RecordsOfGuid(const GUID& gameId) {
     const std::wstring guidText = BracedGuid(gameId);
     std::vector<GuidRecord> records;
     for (const GameRecordPlace& place : GameRecordPlaces()) {
-        if (FAILED(place.unavailable)) {
+        if (FAILED(place.availability)) {
             continue;
         }
         std::wstring path;
@@ -53,8 +53,8 @@ std::vector<GuidRecord> RecordsOfGuid(const GUID& gameId) {
 }
 
 HRESULT DeleteGameRecord(const GameRecordPlace& place, const GUID& gameId) {
-    if (FAILED(place.unavailable)) {
-        return place.unavailable;
+    if (FAILED(place.availability)) {
+        return place.availability;
     }
     // A place that cannot be read (a damaged hive) is skipped, as the lookup skips it: no game
     // is found there either, and the lookup after a removal reports that it could not tell.

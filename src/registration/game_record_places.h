@@ -21,7 +21,7 @@ struct GameRecordPlace {
     // The scope whose records the place holds (GIS_CURRENT_USER or GIS_ALL_USERS).
     int scope = GIS_ALL_USERS;
     // S_OK, or why the place cannot be named (the current user's SID could not be had).
-    HRESULT unavailable = S_OK;
+    HRESULT availability = S_OK;
 };
 
 // The four places, in the order the lookup asks them.

@@ -3,12 +3,10 @@
 #include <cwchar>
 
 #include "platform/com_initialization.h"
-#include "platform/com_ptr.h"
-#include "platform/registry_key.h"
-#include "platform/unique_bstr.h"
+#include "platform/gameux.h"
+#include "platform/owners.h"
 #include "platform/win32_failure.h"
 #include "registration/game_binary_check.h"
-#include "registration/game_registry_keys.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 // never throws. (Removing it again is RemoveEveryRegistration, game_identity.h.)
 #pragma once
 
-#include "platform/com_ptr.h"
 #include "platform/gameux.h"
+#include "platform/owners.h"
 
 // Registers the game for scope (GIS_CURRENT_USER, or any other value for all users). gameId is in
 // and out: GUID_NULL asks for a new GUID; on return it holds the GUID the game was registered

@@ -1,17 +1,13 @@
 #include "instance_lookup.h"
 
 #include "platform/com_initialization.h"
-#include "platform/com_ptr.h"
 #include "platform/gameux.h"
-#include "platform/unique_bstr.h"
+#include "platform/owners.h"
 #include "platform/unique_variant.h"
 #include "registration/format_wide.h"
 #include "registration/guid_text.h"
 
 namespace {
-
-constexpr const wchar_t* kQueryLanguage = L"WQL";
-constexpr const wchar_t* kQueryFormat = L"SELECT * FROM GAME WHERE GDFBinaryPath = \"%s\"";
 
 // Every character of a path may be doubled; what does not fit is refused, never cut.
 constexpr std::size_t kEscapedPathCapacity = 2048;
@@ -51,7 +47,8 @@ bool EscapeForQuotedLiteral(const wchar_t* text, wchar_t* escaped, std::size_t c
 bool BuildGameQuery(const wchar_t* executablePath, wchar_t (&query)[kQueryCapacity]) {
     wchar_t escapedPath[kEscapedPathCapacity];
     return EscapeForQuotedLiteral(executablePath, escapedPath, kEscapedPathCapacity) &&
-           SUCCEEDED(FormatWide(query, kQueryCapacity, kQueryFormat, escapedPath));
+           SUCCEEDED(FormatWide(query, kQueryCapacity, L"%s \"%s\"", kGameByBinaryPathQueryHead,
+                                escapedPath));
 }
 
 // True when the property holds exactly a GUID in braced form, which is then in instanceId.
@@ -99,7 +96,7 @@ HRESULT FindGameInstanceId(const wchar_t* executablePath, GUID* gameId) {
     CoSetProxyBlanket(services.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
                       RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
 
-    UniqueBstr queryLanguage(SysAllocString(kQueryLanguage));
+    UniqueBstr queryLanguage(SysAllocString(kGameQueryLanguage));
     if (!queryLanguage) {
         return E_OUTOFMEMORY;
     }

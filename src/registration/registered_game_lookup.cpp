@@ -42,10 +42,10 @@ HRESULT FindRegisteredGame(const GamePath& path, GUID* gameId, GameRecordPlace* 
     HRESULT firstFailure = S_OK;
     for (const GameRecordPlace& registryPlace : GameRecordPlaces()) {
         const HRESULT found =
-            SUCCEEDED(registryPlace.unavailable)
+            SUCCEEDED(registryPlace.availability)
                 ? FindGameInKeys(registryPlace.root, registryPlace.parentKey.c_str(),
                                  registryPlace.pathValue, path.comparable, gameId)
-                : registryPlace.unavailable;
+                : registryPlace.availability;
         if (found == S_OK) {
             if (place != nullptr) {
                 *place = registryPlace;

@@ -3,8 +3,8 @@
 // through their file interface by SaveToFile.
 #pragma once
 
-#include "platform/com_ptr.h"
 #include "platform/gameux.h"
+#include "platform/owners.h"
 
 // Writes a shell link to targetPath at shortcutPath, with arguments (none when null) and the
 // folder of the target's full path as its working folder (none when that cannot be had). A

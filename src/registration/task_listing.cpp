@@ -10,11 +10,9 @@
 
 #include "format_wide.h"
 #include "game_paths.h"
-#include "platform/co_task_text.h"
 #include "platform/com_initialization.h"
-#include "platform/com_ptr.h"
-#include "platform/find_handle.h"
 #include "platform/gameux.h"
+#include "platform/owners.h"
 #include "platform/shell_names.h"
 #include "platform/win32_failure.h"
 
@@ -223,8 +221,8 @@ HRESULT ListGameTasks(int scope, const GUID& gameId, std::vector<ListedTask>& ta
         return hr;
     }
     std::vector<ListedTask> found;
-    for (TaskKind kind : {TaskKind::Play, TaskKind::Support}) {
-        hr = ListKind(root, kind, found);
+    for (const TaskKindRow& row : kTaskKinds) {
+        hr = ListKind(root, row.kind, found);
         if (FAILED(hr)) {
             return hr;
         }

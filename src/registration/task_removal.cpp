@@ -107,8 +107,13 @@ HRESULT RemoveScopeTasks(int scope, const GUID& gameId) {
     if (FAILED(hr)) {
         return hr;
     }
-    // Both kinds are attempted, as for the whole tree.
-    const HRESULT playResult = RemoveGameTaskFolder(root, TaskKind::Play);
-    const HRESULT supportResult = RemoveGameTaskFolder(root, TaskKind::Support);
-    return FAILED(playResult) ? playResult : supportResult;
+    // Every kind is attempted, as for the whole tree; the first failure is the result.
+    HRESULT result = S_OK;
+    for (const TaskKindRow& row : kTaskKinds) {
+        const HRESULT removed = RemoveGameTaskFolder(root, row.kind);
+        if (SUCCEEDED(result)) {
+            result = removed;
+        }
+    }
+    return result;
 }

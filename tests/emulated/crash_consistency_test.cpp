@@ -20,6 +20,7 @@
 
 #include "emulated/registry/reg_file_format.h"
 #include "emulated_test_support.h"
+#include "support/expected_output.h"
 
 extern char** environ;
 
@@ -72,8 +73,8 @@ class CrashRig {
         started = Clock::now();
         std::string healthyDelete = Run(delete_);
         auto deleteLength = Clock::now() - started;
-        if (healthyAdd.find("task Editor added at 1") == std::string::npos ||
-            healthyDelete.find(" removed.\n") == std::string::npos) {
+        if (healthyAdd.find(WithoutLineFeed(TaskAddedLine("Editor", 1))) == std::string::npos ||
+            healthyDelete.find(RemovedLine("")) == std::string::npos) {
             ADD_FAILURE() << "a healthy run failed:\n" << healthyAdd << healthyDelete;
             return 0;
         }

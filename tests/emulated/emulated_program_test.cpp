@@ -144,11 +144,8 @@ TEST_F(EmulatedProgramTest, AddForAllUsersRecordsTheGameAndWritesEveryShortcut) 
                                 "Play;C:\\Games\\Demo\\demo.exe;play;-windowed",
                                 "Manual;C:\\Games\\Demo\\manual.pdf;support",
                                 "Editor;C:\\Games\\Demo\\editor.exe;play;-edit --map=my map"});
-    EXPECT_EQ(result.out, kExpectedBanner +
-                              "task Play added at 0\n"
-                              "task Manual added at 0\n"
-                              "task Editor added at 1\n"
-                              "done.\n");
+    EXPECT_EQ(result.out, kExpectedBanner + TaskAddedLine("Play", 0) + TaskAddedLine("Manual", 0) +
+                              TaskAddedLine("Editor", 1) + DoneLine());
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(result.exitStatus, 0);
 
@@ -175,8 +172,8 @@ TEST_F(EmulatedProgramTest, AddForTheCurrentUserWithAGivenGuidAndARelativeTarget
     ProcessResult result =
         Run({std::string("-guid:") + kGuid, "-add", "current", "C:\\Games\\Solo\\solo.exe",
              "Play;solo.exe;play", "Site;C:\\Games\\Solo\\site.url;SUPPORT;--open"});
-    EXPECT_EQ(result.out, kExpectedBanner + "GUID " + kGuid + " obtained\n" +
-                              "task Play added at 0\ntask Site added at 0\ndone.\n");
+    EXPECT_EQ(result.out, kExpectedBanner + GuidObtainedLine(kGuid) + TaskAddedLine("Play", 0) +
+                              TaskAddedLine("Site", 0) + DoneLine());
     EXPECT_EQ(result.err, "");
 
     EXPECT_EQ(GamesIn(UserId()), std::vector<std::string>{kGuid});
@@ -196,16 +193,16 @@ TEST_F(EmulatedProgramTest, AddAgainReplacesTheTasksAndWritesWebAddressesAsInter
     ProcessResult first =
         Run({guidOption, "-add", "all", kApostropheGame, "Old;" + kApostropheGame + ";play",
              "Manual;" + manual + ";support"});
-    EXPECT_EQ(first.out, kExpectedBanner + "GUID " + kGuid +
-                             " obtained\ntask Old added at 0\ntask Manual added at 0\ndone.\n");
+    EXPECT_EQ(first.out, kExpectedBanner + GuidObtainedLine(kGuid) + TaskAddedLine("Old", 0) +
+                             TaskAddedLine("Manual", 0) + DoneLine());
     ExpectShortcut(CommonTasks(kGuid) / "SupportTasks/0/Manual.lnk", manual,
                    kApostropheFolder + "\\", "<absent>");
 
     ProcessResult again =
         Run({guidOption, "-add", "all", kApostropheGame, "Play;" + kApostropheGame + ";play",
              "Website;https://example.com/support;support"});
-    EXPECT_EQ(again.out, kExpectedBanner + "GUID " + kGuid +
-                             " obtained\ntask Play added at 0\ntask Website added at 0\ndone.\n");
+    EXPECT_EQ(again.out, kExpectedBanner + GuidObtainedLine(kGuid) + TaskAddedLine("Play", 0) +
+                             TaskAddedLine("Website", 0) + DoneLine());
     EXPECT_EQ(again.err, "");
     EXPECT_FALSE(std::filesystem::exists(CommonTasks(kGuid) / "PlayTasks/0/Old.lnk"));
     EXPECT_FALSE(std::filesystem::exists(CommonTasks(kGuid) / "SupportTasks/0/Manual.lnk"));
@@ -230,20 +227,17 @@ TEST_F(EmulatedProgramTest, DeleteByPathFindsTheGameThroughWmiAndRemovesEverythi
 
     // WMI compares paths as Windows does: without regard to case.
     ProcessResult result = Run({"-del", "c:\\games\\DEMO\\Demo.exe"});
-    EXPECT_EQ(result.out, kExpectedBanner +
-                              "c:\\games\\DEMO\\Demo.exe tasks removed.\n"
-                              "c:\\games\\DEMO\\Demo.exe removed.\n"
-                              "done.\n");
+    EXPECT_EQ(result.out, kExpectedBanner + TasksRemovedLine("c:\\games\\DEMO\\Demo.exe") +
+                              RemovedLine("c:\\games\\DEMO\\Demo.exe") + DoneLine());
     EXPECT_EQ(result.err, "");
     EXPECT_TRUE(GamesIn("Games").empty());
     EXPECT_FALSE(std::filesystem::exists(CommonTasks(games[0])));
     EXPECT_EQ(GamesIn(UserId()).size(), 1u);
 
     ProcessResult again = Run({"-del", "C:\\Games\\Demo\\demo.exe"});
-    EXPECT_EQ(again.out, kExpectedBanner + "done.\n");
+    EXPECT_EQ(again.out, kExpectedBanner + DoneLine());
     EXPECT_EQ(WithReasonCodesOnly(again.err),
-              "C:\\Games\\Demo\\demo.exe not removed. Cannot retrieve information\n" +
-                  ReasonCode("0x80070490"));
+              NotFoundLine("C:\\Games\\Demo\\demo.exe") + ReasonCode("0x80070490"));
 }
 
 // 130 "é" and 90 "日" are names Windows holds, longer than a host name in UTF-8.
@@ -279,16 +273,16 @@ TEST_F(EmulatedProgramTest, DeleteByGuidRemovesTheGameAndItsTasks) {
     ASSERT_TRUE(std::filesystem::exists(UserTasks(kGuid) / "SupportTasks/0/Help.lnk"));
 
     ProcessResult result = Run({std::string("-guid:") + kGuid, "-del", "anything.exe"});
-    EXPECT_EQ(result.out, kExpectedBanner + "GUID " + kGuid + " obtained\n" +
-                              "anything.exe tasks removed.\nanything.exe removed.\ndone.\n");
+    EXPECT_EQ(result.out, kExpectedBanner + GuidObtainedLine(kGuid) +
+                              RegistrationRemovedLines("anything.exe") + DoneLine());
     EXPECT_EQ(result.err, "");
     EXPECT_TRUE(GamesIn(UserId()).empty());
     EXPECT_FALSE(std::filesystem::exists(UserTasks(kGuid)));
 
     // Nothing left to remove: no " removed." line, and no failure either.
     ProcessResult again = Run({std::string("-guid:") + kGuid, "-del", "anything.exe"});
-    EXPECT_EQ(again.out, kExpectedBanner + "GUID " + kGuid + " obtained\n" +
-                             "anything.exe tasks removed.\ndone.\n");
+    EXPECT_EQ(again.out, kExpectedBanner + GuidObtainedLine(kGuid) +
+                             TasksRemovedLine("anything.exe") + DoneLine());
     EXPECT_EQ(again.err, "");
 }
 
@@ -297,10 +291,10 @@ TEST_F(EmulatedProgramTest, WithoutGameExplorerTheUpgradeKeysAreWrittenAndRemove
     ProcessResult all = Run({std::string("-guid:") + kGuid, "-add", "all",
                              "C:\\Games\\Old\\old.exe", "Play;C:\\Games\\Old\\old.exe;play"});
     EXPECT_EQ(all.out,
-              kExpectedBanner + "GUID " + kGuid + " obtained\ntask Play added at 0\ndone.\n");
+              kExpectedBanner + GuidObtainedLine(kGuid) + TaskAddedLine("Play", 0) + DoneLine());
     EXPECT_EQ(all.err, "");
     ProcessResult current = Run({"-add", "current", "C:\\Games\\Mine\\mine.exe"});
-    EXPECT_EQ(current.out, kExpectedBanner + "done.\n");
+    EXPECT_EQ(current.out, kExpectedBanner + DoneLine());
 
     EXPECT_NE(LocalMachine().find(Section(kUpgradeKeyLocalMachine + kGuid,
                                           {"\"GDFBinaryPath\"=\"C:\\\\Games\\\\Old\\\\old.exe\"",
@@ -319,13 +313,13 @@ TEST_F(EmulatedProgramTest, WithoutGameExplorerTheUpgradeKeysAreWrittenAndRemove
 
     // Without Game Explorer a path is found in the upgrade keys.
     ProcessResult byPath = Run({"-del", "C:\\Games\\Old\\old.exe"});
-    EXPECT_EQ(byPath.out, kExpectedBanner + "C:\\Games\\Old\\old.exe tasks removed.\n" +
-                              "C:\\Games\\Old\\old.exe removed.\ndone.\n");
+    EXPECT_EQ(byPath.out, kExpectedBanner + TasksRemovedLine("C:\\Games\\Old\\old.exe") +
+                              RemovedLine("C:\\Games\\Old\\old.exe") + DoneLine());
     EXPECT_EQ(byPath.err, "");
 
     ProcessResult removed = Run({"-guid:" + userGuid, "-del", "x.exe"});
-    EXPECT_EQ(removed.out, kExpectedBanner + "GUID " + userGuid + " obtained\n" +
-                               "x.exe tasks removed.\nx.exe removed.\ndone.\n");
+    EXPECT_EQ(removed.out, kExpectedBanner + GuidObtainedLine(userGuid) +
+                               RegistrationRemovedLines("x.exe") + DoneLine());
     EXPECT_EQ(LocalMachine().find(kUpgradeKeyLocalMachine + "{"), std::string::npos);
     EXPECT_EQ(CurrentUser().find(kUpgradeKeyCurrentUser + "{"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(CommonTasks(kGuid)));
@@ -338,7 +332,7 @@ TEST_F(EmulatedProgramTest, ADeleteRemovesRecordsLeftFromASystemWithOrWithoutGam
     const std::string exe = "C:\\Games\\Demo\\demo.exe";
     const std::string gameExplorerClass =
         "HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\{9A5EA990-3034-4D6F-9128-01F3C61022BC}";
-    const std::string pair = exe + " tasks removed.\n" + exe + " removed.\n";
+    const std::string pair = RegistrationRemovedLines(exe);
     for (const bool gameExplorerCame : {true, false}) {
         SCOPED_TRACE(gameExplorerCame ? "Game Explorer came" : "Game Explorer went");
         std::filesystem::remove_all(System());
@@ -353,12 +347,11 @@ TEST_F(EmulatedProgramTest, ADeleteRemovesRecordsLeftFromASystemWithOrWithoutGam
                  gameExplorerCame ? Section(gameExplorerClass, {"@=\"Game Explorer\""}) : "");
 
         const ProcessResult removed = Run({"-exitcode", "-del", exe});
-        EXPECT_EQ(removed.out, kExpectedBanner + pair + "done.\n");
+        EXPECT_EQ(removed.out, kExpectedBanner + pair + DoneLine());
         EXPECT_EQ(removed.err, "");
         EXPECT_EQ(removed.exitStatus, 0);
         const ProcessResult again = Run({"-exitcode", "-del", exe});
-        EXPECT_EQ(WithReasonCodesOnly(again.err),
-                  exe + " not removed. Cannot retrieve information\n" + ReasonCode("0x80070490"));
+        EXPECT_EQ(WithReasonCodesOnly(again.err), NotFoundLine(exe) + ReasonCode("0x80070490"));
         EXPECT_EQ(again.exitStatus, 0);
         EXPECT_EQ(LocalMachine().find(kGuid), std::string::npos);
         EXPECT_FALSE(std::filesystem::exists(CommonTasks(kGuid)));
@@ -423,7 +416,7 @@ TEST_P(GameIdentityTest, AReinstallReplacesTheGameAndOneUninstallRemovesIt) {
     const std::string guid = added[0];
 
     ProcessResult again = Run({"-add", "all", exe, "Start;" + exe + ";play"});
-    EXPECT_EQ(again.out, kExpectedBanner + "task Start added at 0\ndone.\n");
+    EXPECT_EQ(again.out, kExpectedBanner + TaskAddedLine("Start", 0) + DoneLine());
     EXPECT_EQ(again.err, "");
     EXPECT_EQ(Registrations(), added);
     EXPECT_TRUE(std::filesystem::exists(CommonTasks(guid) / "PlayTasks/0/Start.lnk"));
@@ -431,8 +424,7 @@ TEST_P(GameIdentityTest, AReinstallReplacesTheGameAndOneUninstallRemovesIt) {
     EXPECT_FALSE(std::filesystem::exists(CommonTasks(guid) / "SupportTasks/0"));
 
     ProcessResult removed = Run({"-del", exe});
-    EXPECT_EQ(removed.out,
-              kExpectedBanner + exe + " tasks removed.\n" + exe + " removed.\ndone.\n");
+    EXPECT_EQ(removed.out, kExpectedBanner + RegistrationRemovedLines(exe) + DoneLine());
     EXPECT_EQ(removed.err, "");
     EXPECT_TRUE(Registrations().empty());
     EXPECT_FALSE(std::filesystem::exists(CommonTasks(guid)));
@@ -440,7 +432,7 @@ TEST_P(GameIdentityTest, AReinstallReplacesTheGameAndOneUninstallRemovesIt) {
 
 TEST_P(GameIdentityTest, OneUninstallRemovesEveryRegistrationOfThePath) {
     const std::string exe = kExe;
-    const std::string pair = exe + " tasks removed.\n" + exe + " removed.\n";
+    const std::string pair = RegistrationRemovedLines(exe);
     for (const char* guid : {"{00000000-0000-0000-0000-00000000000A}",
                              "{00000000-0000-0000-0000-00000000000B}", kGuid}) {
         ASSERT_EQ(Run({std::string("-guid:") + guid, "-add", "all", exe}).err, "");
@@ -455,7 +447,7 @@ TEST_P(GameIdentityTest, OneUninstallRemovesEveryRegistrationOfThePath) {
     for (int i = 0; i < 3; ++i) {
         expected += pair;
     }
-    EXPECT_EQ(removed.out, expected + "done.\n");
+    EXPECT_EQ(removed.out, expected + DoneLine());
     EXPECT_EQ(removed.err, "");
     EXPECT_TRUE(Registrations().empty());
 }
@@ -473,8 +465,7 @@ TEST_P(GameIdentityTest, EverySpellingOfThePathNamesTheOneGame) {
     const std::string spelling = "\\\\.\\c:\\GAMES\\longfo~1\\DEMO.EXE";
     ProcessResult removed = Run({"-del", spelling});
     EXPECT_EQ(removed.err, "");
-    EXPECT_EQ(removed.out,
-              kExpectedBanner + spelling + " tasks removed.\n" + spelling + " removed.\ndone.\n");
+    EXPECT_EQ(removed.out, kExpectedBanner + RegistrationRemovedLines(spelling) + DoneLine());
     EXPECT_TRUE(Registrations().empty());
 }
 
@@ -519,10 +510,10 @@ TEST_P(GameIdentityTest, RecordsNamingThePathUnderAnotherGamesGuidNeverStealThat
     const ProcessResult removed = Run({"-del", exe});
     EXPECT_EQ(removed.err, "");
     EXPECT_EQ(WithReasonCodesOnly(Run({"-del", exe}).err),
-              exe + " not removed. Cannot retrieve information\n" + ReasonCode("0x80070490"));
+              NotFoundLine(exe) + ReasonCode("0x80070490"));
     EXPECT_TRUE(std::filesystem::exists(CommonTasks(kGuid) / "PlayTasks/0/Play.lnk"));
     EXPECT_EQ(Run({"-del", other}).out,
-              kExpectedBanner + other + " tasks removed.\n" + other + " removed.\ndone.\n");
+              kExpectedBanner + RegistrationRemovedLines(other) + DoneLine());
 }
 
 // One GUID registered for both scopes at two paths (two flavours of one installer that should
@@ -538,8 +529,8 @@ TEST_P(GameIdentityTest, ADeleteByGuidRemovesEveryRegistrationOfThatGuid) {
     ASSERT_EQ(Registrations().size(), 2u);
 
     const ProcessResult removed = Run({"-exitcode", option, "-del", mine});
-    EXPECT_EQ(removed.out, kExpectedBanner + "GUID " + kGuid + " obtained\n" + mine +
-                               " tasks removed.\n" + mine + " removed.\ndone.\n");
+    EXPECT_EQ(removed.out, kExpectedBanner + GuidObtainedLine(kGuid) +
+                               RegistrationRemovedLines(mine) + DoneLine());
     EXPECT_EQ(removed.err, "");
     EXPECT_EQ(removed.exitStatus, 0);
     EXPECT_TRUE(Registrations().empty());
@@ -570,11 +561,9 @@ TEST_P(GameIdentityTest, AnEmptyDeletePathIsRefused) {
         const ProcessResult refused =
             withGuid ? Run({"-exitcode", std::string("-guid:") + kGuid, "-del", ""})
                      : Run({"-exitcode", "-del", ""});
-        EXPECT_EQ(refused.out, kExpectedBanner +
-                                   (withGuid ? "GUID " + std::string(kGuid) + " obtained\n" : "") +
-                                   "done.\n");
-        EXPECT_EQ(WithReasonCodesOnly(refused.err),
-                  " not removed. Cannot retrieve information\n" + ReasonCode("0x80070057"));
+        EXPECT_EQ(refused.out,
+                  kExpectedBanner + (withGuid ? GuidObtainedLine(kGuid) : "") + DoneLine());
+        EXPECT_EQ(WithReasonCodesOnly(refused.err), NotFoundLine("") + ReasonCode("0x80070057"));
         EXPECT_EQ(refused.exitStatus, 2);
     }
     EXPECT_EQ(Registrations().size(), 1u);
@@ -584,7 +573,7 @@ TEST_P(GameIdentityTest, AnEmptyDeletePathIsRefused) {
 // nothing; a record whose GUID's own records name another path is marked stale.
 TEST_P(GameIdentityTest, ListShowsEveryRecordAndChangesNothing) {
     const ProcessResult empty = Run({"-list"});
-    EXPECT_EQ(empty.out, kExpectedBanner + "No game is registered.\ndone.\n");
+    EXPECT_EQ(empty.out, kExpectedBanner + NoGameRegisteredLine() + DoneLine());
     EXPECT_EQ(empty.exitStatus, 0);
 
     ASSERT_EQ(Run({std::string("-guid:") + kGuid, "-add", "current", kExe,
@@ -597,12 +586,13 @@ TEST_P(GameIdentityTest, ListShowsEveryRecordAndChangesNothing) {
              Section(kUpgradeKeyLocalMachine + kGuid,
                      {"\"GDFBinaryPath\"=\"C:\\\\Games\\\\Planted\\\\x.exe\""}));
     const bool gameExplorer = GetParam().system != GamesSystem::WithoutGameExplorer;
-    const std::string mine = gameExplorer ? "Game Explorer record)" : "upgrade key, stale)";
     const std::string before = LocalMachine() + CurrentUser();
     const ProcessResult listed = Run({"-nologo", "-list"});
-    EXPECT_EQ(listed.out, std::string(kGuid) + " current " + kExe + " (" + mine +
-                              "\n    play 0: Play -> " + kExe + " -windowed\n" + kGuid +
-                              " all C:\\Games\\Planted\\x.exe (upgrade key, stale)\ndone.\n");
+    EXPECT_EQ(listed.out,
+              ListedRecordLine(kGuid, true, kExe, gameExplorer, !gameExplorer) +
+                  ListedTaskLine(TaskKind::Play, 0, "Play", kExe, "-windowed") +
+                  ListedRecordLine(kGuid, false, "C:\\Games\\Planted\\x.exe", false, true) +
+                  DoneLine());
     EXPECT_EQ(listed.err, "");
     EXPECT_EQ(LocalMachine() + CurrentUser(), before);
 }
@@ -628,8 +618,8 @@ TEST_F(EmulatedProgramTest, RunsAtOnceAllKeepTheirChanges) {
     }
     for (auto& run : runs) {
         ProcessResult result = run.get();
-        EXPECT_EQ(result.out,
-                  kExpectedBanner + "task Play added at 0\ntask Help added at 0\ndone.\n");
+        EXPECT_EQ(result.out, kExpectedBanner + TaskAddedLine("Play", 0) +
+                                  TaskAddedLine("Help", 0) + DoneLine());
         EXPECT_EQ(result.err, "");
     }
     std::vector<std::string> games = GamesIn("Games");
@@ -654,14 +644,13 @@ TEST_F(EmulatedProgramTest, CorruptedRegistryFileFailsClearlyAndIsLeftAsItWas) {
 
     ProcessResult add =
         Run({"-add", "all", "C:\\Games\\B\\b.exe", "Play;C:\\Games\\B\\b.exe;play"});
-    EXPECT_EQ(add.out, kExpectedBanner + "done.\n");
+    EXPECT_EQ(add.out, kExpectedBanner + DoneLine());
     // The reason names the damaged registry, not the game, whose binary is sound.
     EXPECT_EQ(WithReasonCodesOnly(add.err),
-              "C:\\Games\\B\\b.exe not added.\n" + ReasonCode("0x8007000D"));
+              NotAddedLine("C:\\Games\\B\\b.exe") + ReasonCode("0x8007000D"));
     ProcessResult remove = Run({"-del", "C:\\Games\\A\\a.exe"});
     EXPECT_EQ(WithReasonCodesOnly(remove.err),
-              "C:\\Games\\A\\a.exe not removed. Cannot retrieve information\n" +
-                  ReasonCode("0x8007000D"));
+              NotFoundLine("C:\\Games\\A\\a.exe") + ReasonCode("0x8007000D"));
     EXPECT_EQ(ReadBytes(HiveFile("HKEY_LOCAL_MACHINE")), corrupted);
 }
 
@@ -708,50 +697,53 @@ const std::string kLongGamePath = "C:\\Games\\" + std::string(264, 'L') + "\\dem
 const ReasonCase kReasonCases[] = {
     {"MissingFile",
      {"-add", "all", "C:\\Games\\Demo\\missing.exe"},
-     "C:\\Games\\Demo\\missing.exe not added.\n"
-     "  reason: The system cannot find the file specified. (0x80070002)\n"},
+     NotAddedLine("C:\\Games\\Demo\\missing.exe") +
+         ReasonLine("The system cannot find the file specified.", "0x80070002")},
     {"MissingFolder",
      {"-add", "all", "C:\\Nowhere\\game.exe"},
-     "C:\\Nowhere\\game.exe not added.\n"
-     "  reason: The system cannot find the path specified. (0x80070003)\n"},
+     NotAddedLine("C:\\Nowhere\\game.exe") +
+         ReasonLine("The system cannot find the path specified.", "0x80070003")},
     {"TextFileAsGame",
      {"-add", "all", "C:\\Games\\Text\\README.md"},
-     "C:\\Games\\Text\\README.md not added.\n"
-     "  reason: C:\\Games\\Text\\README.md is not a valid Win32 application. (0x800700C1)\n"},
+     NotAddedLine("C:\\Games\\Text\\README.md") +
+         ReasonLine("C:\\Games\\Text\\README.md is not a valid Win32 application.", "0x800700C1")},
     {"NoDataResources",
      {"-add", "all", "C:\\Games\\NoType\\game.exe"},
-     "C:\\Games\\NoType\\game.exe not added.\n"
-     "  reason: The specified resource type cannot be found in the image file. (0x80070715)\n"},
+     NotAddedLine("C:\\Games\\NoType\\game.exe") +
+         ReasonLine("The specified resource type cannot be found in the image file.",
+                    "0x80070715")},
     {"NoDefinitionResource",
      {"-add", "all", "C:\\Games\\NoName\\game.exe"},
-     "C:\\Games\\NoName\\game.exe not added.\n"
-     "  reason: The specified resource name cannot be found in the image file. (0x80070716)\n"},
+     NotAddedLine("C:\\Games\\NoName\\game.exe") +
+         ReasonLine("The specified resource name cannot be found in the image file.",
+                    "0x80070716")},
     {"DefinitionRefused",
      {"-add", "all", "C:\\Games\\Refused\\game.exe"},
-     "C:\\Games\\Refused\\game.exe not added.\n  reason: Unspecified error (0x80004005)\n"},
+     NotAddedLine("C:\\Games\\Refused\\game.exe") + ReasonLine("Unspecified error", "0x80004005")},
     // Refused before Game Explorer reads it, as the definition of 4 GiB it claims would be.
     {"DefinitionClaimingFourGiB",
      {"-add", "all", "C:\\Games\\Huge\\game.exe"},
-     "C:\\Games\\Huge\\game.exe not added.\n"
-     "  reason: The file size exceeds the limit allowed and cannot be saved. (0x800700DF)\n"},
+     NotAddedLine("C:\\Games\\Huge\\game.exe") +
+         ReasonLine("The file size exceeds the limit allowed and cannot be saved.", "0x800700DF")},
     {"PathOfMaxPathCharactersOrMore",
      {"-add", "all", kLongGamePath},
-     kLongGamePath +
-         " not added.\n  reason: The filename or extension is too long. (0x800700CE)\n"},
+     kLongGamePath + NotAddedLine("") +
+         ReasonLine("The filename or extension is too long.", "0x800700CE")},
     {"ReservedTaskName",
      {"-add", "all", "C:\\Games\\Demo\\demo.exe", "COM1;C:\\Games\\Demo\\demo.exe;play"},
-     "task COM1 not added.\n  reason: The filename, directory name, or volume label syntax is "
-     "incorrect. (0x8007007B)\n"},
+     TaskNotAddedLine("COM1") +
+         ReasonLine("The filename, directory name, or volume label syntax is incorrect.",
+                    "0x8007007B")},
     // The game exists; what is missing is a place for the system.
     {"NoPlaceForTheSystem",
      {"-add", "all", "demo.exe"},
-     "demo.exe not added.\n"
-     "  reason: The system could not find the environment option that was entered. (0x800700CB)\n",
+     NotAddedLine("demo.exe") +
+         ReasonLine("The system could not find the environment option that was entered.",
+                    "0x800700CB"),
      {{"XDG_DATA_HOME", "relative"}, {"HOME", ""}}},
     {"DeleteOfAGameNeverAdded",
      {"-del", "C:\\Games\\Never\\never.exe"},
-     "C:\\Games\\Never\\never.exe not removed. Cannot retrieve information\n"
-     "  reason: Element not found. (0x80070490)\n"},
+     NotFoundLine("C:\\Games\\Never\\never.exe") + ReasonLine("Element not found.", "0x80070490")},
 };
 
 class EmulatedReasonTest : public EmulatedProgramTest,

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "emulated/base/win32_codes.h"
-#include "emulated/machine/system_creation.h"
+#include "emulated/run_state/system_creation.h"
 #include "emulated_test_support.h"
 
 namespace {

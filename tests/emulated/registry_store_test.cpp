@@ -13,7 +13,7 @@
 #include "emulated/base/win32_codes.h"
 #include "emulated/com/game_explorer_class.h"
 #include "emulated/host/host_files.h"
-#include "emulated/machine/system_creation.h"
+#include "emulated/run_state/system_creation.h"
 #include "emulated_test_support.h"
 
 namespace {

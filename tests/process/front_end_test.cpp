@@ -23,13 +23,13 @@ const FrontEndCase kCases[] = {
      1},
     {"GuidObtainedThenUnknownCommandWord",
      {"-guid:{9A5EA990-3034-4D6F-9128-01F3C61022BC}", "-x", "y"},
-     kExpectedBanner + "GUID {9A5EA990-3034-4D6F-9128-01F3C61022BC} obtained\n" + kExpectedUsage,
+     kExpectedBanner + GuidObtainedLine("{9A5EA990-3034-4D6F-9128-01F3C61022BC}") + kExpectedUsage,
      1},
     {"UnknownCommandWord", {"-install", "all", "x.exe"}, kExpectedBanner + kExpectedUsage, 1},
     {"AddWithoutPath", {"-add", "current"}, kExpectedBanner + kExpectedUsage, 1},
     {"AddWithOptionAndWithoutPath",
      {"-guid:{9A5EA990-3034-4D6F-9128-01F3C61022BC}", "-add", "current"},
-     kExpectedBanner + "GUID {9A5EA990-3034-4D6F-9128-01F3C61022BC} obtained\n" + kExpectedUsage,
+     kExpectedBanner + GuidObtainedLine("{9A5EA990-3034-4D6F-9128-01F3C61022BC}") + kExpectedUsage,
      1},
 };
 
@@ -85,7 +85,7 @@ TEST(DiagnosticLinesTest, ShowOnStandardErrorWhenAskedFor) {
     ASSERT_GE(lines.size(), 3u);
     EXPECT_EQ(lines[0], "debug: GUID: 00000000-0000-0000-0000-000000000000");
     EXPECT_EQ(lines[1], "debug: Command: -add");
-    EXPECT_EQ(lines.back(), "debug: done.");
+    EXPECT_EQ(lines.back(), "debug: " + WithoutLineFeed(DoneLine()));
 }
 
 }  // namespace

@@ -119,9 +119,9 @@ class HostileInputTest : public testing::Test {
         InstallDemoGame(System(), kMineExe);
         ExpectRun({"-add", "all", kBaseExe, "Play;" + kBaseExe + ";play;-fullscreen",
                    "Manual;C:\\Games\\Base\\manual.pdf;support"},
-                  "task Play added at 0\ntask Manual added at 0\n");
+                  TaskAddedLine("Play", 0) + TaskAddedLine("Manual", 0));
         ExpectRun({"-add", "current", kMineExe, "Play;" + kMineExe + ";play"},
-                  "task Play added at 0\n");
+                  TaskAddedLine("Play", 0));
         before_ = Files();
     }
 
@@ -143,7 +143,7 @@ class HostileInputTest : public testing::Test {
     void ExpectRun(const std::vector<std::string>& arguments, const std::string& out,
                    const std::string& err = "", const std::string& locale = "C.UTF-8") const {
         const ProcessResult result = Run(arguments, locale);
-        EXPECT_EQ(result.out, kBanner + out + "done.\n");
+        EXPECT_EQ(result.out, kBanner + out + DoneLine());
         EXPECT_EQ(WithReasonCodesOnly(result.err), err);
         EXPECT_EQ(result.exitStatus, 0);
     }
@@ -153,9 +153,9 @@ class HostileInputTest : public testing::Test {
     void ExpectAddedAndRemovedByPath(const std::string& exe, const std::string& locale) const {
         SCOPED_TRACE("path " + testing::PrintToString(exe) + " in " + locale);
         InstallDemoGame(System(), exe);
-        ExpectRun({"-add", "all", exe, "Play;" + exe + ";play"}, "task Play added at 0\n", "",
+        ExpectRun({"-add", "all", exe, "Play;" + exe + ";play"}, TaskAddedLine("Play", 0), "",
                   locale);
-        ExpectRun({"-del", exe}, exe + " tasks removed.\n" + exe + " removed.\n", "", locale);
+        ExpectRun({"-del", exe}, RegistrationRemovedLines(exe), "", locale);
     }
 
     SystemFiles Files() const {
@@ -196,8 +196,8 @@ class HostileInputTest : public testing::Test {
     // The baseline games are intact: nothing lost, and the program still finds and removes them.
     void ExpectBaselineIntact() const {
         ExpectNothingLost(before_);
-        ExpectRun({"-del", kBaseExe}, kBaseExe + " tasks removed.\n" + kBaseExe + " removed.\n");
-        ExpectRun({"-del", kMineExe}, kMineExe + " tasks removed.\n" + kMineExe + " removed.\n");
+        ExpectRun({"-del", kBaseExe}, RegistrationRemovedLines(kBaseExe));
+        ExpectRun({"-del", kMineExe}, RegistrationRemovedLines(kMineExe));
     }
 
     std::size_t ShortcutCount(const char* extension = ".lnk") const {
@@ -224,23 +224,22 @@ TEST_F(HostileInputTest, ArgumentsOfTheLongestLengthEndWithTheirLines) {
     // A target of the longest length: more than a shortcut holds, refused.
     const std::string target = "C:\\" + std::string(kLongest - 13, 'b');
     ExpectRun({"-add", scope, game, longName + ";C:\\x.exe;play", "Long;" + target + ";play"}, "",
-              "task " + longName + " not added.\n" + ReasonCode("0x800700CE") +
-                  "task Long not added.\n" + ReasonCode("0x800700CE"));
+              TaskNotAddedLine(longName) + ReasonCode("0x800700CE") + TaskNotAddedLine("Long") +
+                  ReasonCode("0x800700CE"));
     // No file has a name that long: there is no game to read a definition from.
     ExpectRun({"-add", scope, exe, "Play;" + exe + ";play"}, "",
-              exe + " not added.\n" + ReasonCode("0x800700CE"));
+              NotAddedLine(exe) + ReasonCode("0x800700CE"));
 
     // WMI's query cannot hold the path, and no record in the registry names it: nothing removed.
-    ExpectRun({"-del", exe}, "",
-              exe + " not removed. Cannot retrieve information\n" + ReasonCode("0x80070490"));
+    ExpectRun({"-del", exe}, "", NotFoundLine(exe) + ReasonCode("0x80070490"));
 
     // A GUID option followed by text of the longest length is no GUID: refused, and the delete
     // looks the path up instead.
     const std::string option =
         "-guid:{0F1E2D3C-4B5A-4978-8695-A4B3C2D1E0F0}" + std::string(kLongest - 44, 'x');
-    ExpectRun({option, "-del", exe}, "",
-              "GUID " + option.substr(6) + kGuidIgnoredText + "\n" + exe +
-                  " not removed. Cannot retrieve information\n" + ReasonCode("0x80070490"));
+    ExpectRun(
+        {option, "-del", exe}, "",
+        GuidIgnoredLine(option.substr(6)) + exe + NotFoundLine("") + ReasonCode("0x80070490"));
 
     // An unknown command word or too few arguments for the delete command, however long they
     // are: the usage, status 1.
@@ -250,7 +249,7 @@ TEST_F(HostileInputTest, ArgumentsOfTheLongestLengthEndWithTheirLines) {
               std::vector<std::string>{std::string(kLongest, 'c'), std::string(kLongest, 'd')},
               std::string()},
           std::pair{std::vector<std::string>{"-guid:" + longGuid, "-del"},
-                    "GUID " + longGuid + kGuidIgnoredText + "\n"}}) {
+                    GuidIgnoredLine(longGuid)}}) {
         const ProcessResult usage = Run(arguments);
         EXPECT_EQ(usage.out, kBanner + kUsage);
         EXPECT_EQ(usage.err, err);
@@ -273,34 +272,34 @@ TEST_F(HostileInputTest, TenThousandTaskLinesEachGetTheirLineAndIndex) {
         switch (i % 50) {
             case 0:
                 arguments.push_back("Play" + n + ";" + exe + ";play;-level " + n);
-                out += "task Play" + n + " added at " + std::to_string(play++) + "\n";
+                out += TaskAddedLine("Play" + n, play++);
                 ++created;
                 break;
             case 25:
                 arguments.push_back("Help" + n + ";C:\\Games\\Big\\manual.pdf;SUPPORT");
-                out += "task Help" + n + " added at " + std::to_string(support++) + "\n";
+                out += TaskAddedLine("Help" + n, support++);
                 ++created;
                 break;
             case 5:
                 arguments.push_back(";C:\\x.exe;play");
-                out += "Task name is empty\n";
+                out += TaskNameEmptyLine();
                 break;
             case 7:  // a quoted name keeps its separator
                 arguments.push_back("'quoted;name" + n + "';x;play");
-                out += "task quoted;name" + n + " added at " + std::to_string(play++) + "\n";
+                out += TaskAddedLine("quoted;name" + n, play++);
                 ++created;
                 break;
             case 6:
                 arguments.push_back("bad*name" + n + ";C:\\x.exe;play");
-                err += "task bad*name" + n + " not added.\n" + ReasonCode("0x8007007B");
+                err += TaskNotAddedLine("bad*name" + n) + ReasonCode("0x8007007B");
                 break;
             case 8:
                 arguments.push_back("");
-                err += "Task line skipped because of too few parameters: \n";
+                err += TaskLineTooShortLine("");
                 break;
             default:
                 arguments.push_back("only" + n + ";two");
-                err += "Task line skipped because of too few parameters: only" + n + ";two\n";
+                err += WithoutLineFeed(TaskLineTooShortLine("only")) + n + ";two\n";
                 break;
         }
     }
@@ -308,7 +307,7 @@ TEST_F(HostileInputTest, TenThousandTaskLinesEachGetTheirLineAndIndex) {
     ExpectRun(arguments, out, err);
     EXPECT_EQ(ShortcutCount(), shortcutsBefore + static_cast<std::size_t>(created));
 
-    ExpectRun({"-del", exe}, exe + " tasks removed.\n" + exe + " removed.\n");
+    ExpectRun({"-del", exe}, RegistrationRemovedLines(exe));
     EXPECT_EQ(ShortcutCount(), shortcutsBefore);
     ExpectBaselineIntact();
 }
@@ -373,9 +372,9 @@ std::vector<std::string> NameLines(const std::string& target, std::string& out, 
     for (const NameCase& c : kNames) {
         lines.push_back(std::string(c.name) + ";" + target + ";play");
         if (c.outcome == NameCase::Added) {
-            out += "task " + std::string(c.name) + " added at " + std::to_string(index++) + "\n";
+            out += TaskAddedLine(c.name, index++);
         } else {
-            err += "task " + std::string(c.name) + " not added.\n" + ReasonCode("0x8007007B");
+            err += TaskNotAddedLine(std::string(c.name)) + ReasonCode("0x8007007B");
         }
     }
     return lines;
@@ -394,7 +393,7 @@ TEST_F(HostileInputTest, TaskNamesOfEveryCharacterClassAreAddedOrRefusedByName) 
         const std::size_t shortcutsBefore = ShortcutCount();
         ExpectRun(arguments, out, err, locale);
         EXPECT_EQ(ShortcutCount(), shortcutsBefore + LinesOf(out).size());
-        ExpectRun({"-del", exe}, exe + " tasks removed.\n" + exe + " removed.\n", "", locale);
+        ExpectRun({"-del", exe}, RegistrationRemovedLines(exe), "", locale);
         EXPECT_EQ(ShortcutCount(), shortcutsBefore);
     }
     ExpectBaselineIntact();
@@ -409,11 +408,11 @@ TEST_F(HostileInputTest, TargetsCutByAShortcutAndAddressesWithLineBreaksAreRefus
     ExpectRun(
         {"-add", "all", exe, "Longest;" + longest + ";play", "Long;" + longest + "d;play",
          "Site;http://example.com/\r\nIconFile=\\\\evil\\share\\i.ico\r\nIconIndex=0;support"},
-        "task Longest added at 0\n",
-        "task Long not added.\n" + ReasonCode("0x800700CE") + "task Site not added.\n" +
+        TaskAddedLine("Longest", 0),
+        TaskNotAddedLine("Long") + ReasonCode("0x800700CE") + TaskNotAddedLine("Site") +
             ReasonCode("0x8007007B"));
     EXPECT_EQ(ShortcutCount(".url"), 0u);
-    ExpectRun({"-del", exe}, exe + " tasks removed.\n" + exe + " removed.\n");
+    ExpectRun({"-del", exe}, RegistrationRemovedLines(exe));
     ExpectBaselineIntact();
 }
 
@@ -423,7 +422,7 @@ TEST_F(HostileInputTest, FifoAsTheGameFailsAtOnce) {
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const std::string path = "Z:" + fifo.string();
     ExpectRun({"-add", "all", path, "Play;" + path + ";play"}, "",
-              path + " not added.\n" + ReasonCode("0x80070005"));
+              NotAddedLine(path) + ReasonCode("0x80070005"));
     ExpectBaselineIntact();
 }
 
@@ -464,7 +463,7 @@ TEST_F(HostileInputTest, ParallelAddsOfOneGameLeaveOneRunsWholeTaskSet) {
         EXPECT_EQ(left, (std::vector<std::string>{"PlayTasks/0/P.lnk", "PlayTasks/1/Q.lnk",
                                                   "PlayTasks/2/R.lnk", "SupportTasks/0/S.lnk"}));
     }
-    ExpectRun({"-del", exe}, exe + " tasks removed.\n" + exe + " removed.\n");
+    ExpectRun({"-del", exe}, RegistrationRemovedLines(exe));
     ExpectBaselineIntact();
 }
 
@@ -482,10 +481,9 @@ TEST_F(HostileInputTest, ParallelRunsOfOneGameByItsPathRegisterItAtMostOnce) {
         "for i in 1 2 3 4 5 6; do \"$0\" -add all \"$1\" \"$2\" >/dev/null & done; "
         "\"$0\" -del \"$1\" >/dev/null & wait",
         BRACKENFOLD_PROGRAM, exe, "P;" + exe + ";play"};
-    const std::string removed = exe + " tasks removed.\n" + exe + " removed.\n";
+    const std::string removed = RegistrationRemovedLines(exe);
     // The delete may run before any add has registered the game: it then finds nothing.
-    const std::string foundNothing =
-        exe + " not removed. Cannot retrieve information\n" + ReasonCode("0x80070490");
+    const std::string foundNothing = NotFoundLine(exe) + ReasonCode("0x80070490");
     const std::size_t baseline = ShortcutCount();
     for (int round = 0; round < 4; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
@@ -494,9 +492,9 @@ TEST_F(HostileInputTest, ParallelRunsOfOneGameByItsPathRegisterItAtMostOnce) {
         const std::size_t shortcuts = ShortcutCount();
         const ProcessResult left = Run({"-del", exe});
         // Registered once with its one task, or removed with it by a delete that ran last.
-        EXPECT_EQ(shortcuts, left.out == kBanner + "done.\n" ? baseline : baseline + 1);
+        EXPECT_EQ(shortcuts, left.out == kBanner + DoneLine() ? baseline : baseline + 1);
         if (shortcuts != baseline) {
-            EXPECT_EQ(left.out, kBanner + removed + "done.\n");
+            EXPECT_EQ(left.out, kBanner + removed + DoneLine());
         }
         EXPECT_EQ(ShortcutCount(), baseline);
     }
@@ -528,18 +526,14 @@ TEST_F(HostileInputTest, ExecutablePathsOfEveryCharacterClassAreFoundAgainByPath
         for (const auto& [path, reason] : nowhere) {
             SCOPED_TRACE("path " + testing::PrintToString(path) + " in " + locale);
             ExpectRun({"-add", "all", path, "Play;" + path + ";play"}, "",
-                      path + " not added.\n" + ReasonCode(reason), locale);
-            ExpectRun(
-                {"-del", path}, "",
-                path + " not removed. Cannot retrieve information\n" + ReasonCode("0x80070490"),
-                locale);
+                      NotAddedLine(path) + ReasonCode(reason), locale);
+            ExpectRun({"-del", path}, "", NotFoundLine(path) + ReasonCode("0x80070490"), locale);
         }
     }
     // An empty path names no game: nothing is registered, and nothing is looked up to remove.
     ExpectRun({"-add", "all", "", "Play;x.exe;play"}, "",
-              " not added.\n" + ReasonCode("0x80070057"));
-    ExpectRun({"-del", ""}, "",
-              " not removed. Cannot retrieve information\n" + ReasonCode("0x80070057"));
+              NotAddedLine("") + ReasonCode("0x80070057"));
+    ExpectRun({"-del", ""}, "", NotFoundLine("") + ReasonCode("0x80070057"));
     ExpectBaselineIntact();
 }
 
@@ -551,9 +545,9 @@ TEST_F(HostileInputTest, PathsTypedInTheCLocaleNameTheSameGameInAUtf8Locale) {
     const std::pair<const char*, const char*> kLocales[] = {{"C", "C.UTF-8"}, {"C.UTF-8", "POSIX"}};
     for (const auto& [addLocale, deleteLocale] : kLocales) {
         SCOPED_TRACE(std::string(addLocale) + " then " + deleteLocale);
-        ExpectRun({"-add", "all", exe, "Play;" + exe + ";play"}, "task Play added at 0\n", "",
+        ExpectRun({"-add", "all", exe, "Play;" + exe + ";play"}, TaskAddedLine("Play", 0), "",
                   addLocale);
-        ExpectRun({"-del", exe}, exe + " tasks removed.\n" + exe + " removed.\n", "", deleteLocale);
+        ExpectRun({"-del", exe}, RegistrationRemovedLines(exe), "", deleteLocale);
     }
     ExpectBaselineIntact();
 }
@@ -570,15 +564,15 @@ TEST_F(HostileInputTest, UndecodableBytesComeBackAsTheSameBytes) {
     int index = 0;
     for (const std::string& name : bad) {
         arguments.push_back(name + ";" + exe + ";play;-name " + name);
-        out += "task " + name + " added at " + std::to_string(index++) + "\n";
+        out += TaskAddedLine(name, index++);
     }
     ExpectRun(arguments, out);
-    ExpectRun({"-del", exe}, exe + " tasks removed.\n" + exe + " removed.\n");
+    ExpectRun({"-del", exe}, RegistrationRemovedLines(exe));
 
     const std::string option = "-guid:{0F1E2D3C-4B5A-4978-8695-A4B3C2D1E0F0}\xff\xc3";
     const ProcessResult unknown = Run({option, "-\xff", "x"});
     EXPECT_EQ(unknown.out, kBanner + kUsage);
-    EXPECT_EQ(unknown.err, "GUID " + option.substr(6) + kGuidIgnoredText + "\n");
+    EXPECT_EQ(unknown.err, GuidIgnoredLine(option.substr(6)));
     EXPECT_EQ(unknown.exitStatus, 1);
     ExpectAddedAndRemovedByPath("C:\\\xed\xa0\x80\\\xf8\x88\x80\x80\x80.exe", "C.UTF-8");
     ExpectBaselineIntact();
@@ -618,11 +612,10 @@ std::vector<Damage> DamagedCopies(const std::string& file) {
 // and keep what that file holds.
 void ExpectOrdinaryRun(const ProcessResult& result) {
     EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_TRUE(EndsWith(result.out, "done.\n")) << result.out;
+    EXPECT_TRUE(EndsWith(result.out, DoneLine())) << result.out;
     for (const std::string& line : LinesOf(result.err)) {
-        EXPECT_TRUE(EndsWith(line, " not added.") || EndsWith(line, " Cannot remove") ||
-                    EndsWith(line, " Cannot retrieve information") ||
-                    line.rfind("  reason: ", 0) == 0)
+        EXPECT_TRUE(EndsWith(line, kNotAddedText) || EndsWith(line, kNotRemovedText) ||
+                    EndsWith(line, kNotFoundText) || line.rfind(kReasonLineStart, 0) == 0)
             << line;
     }
 }
@@ -641,11 +634,9 @@ TEST_F(HostileInputTest, DamagedLocalMachineFileFailsTheRunAndIsLeftAsItWas) {
             // Game Explorer, its WMI namespace and its records are kept there: the game is not
             // found, for the reason that the file is damaged, and a new one cannot be recorded
             // anywhere for all users.
-            ExpectRun({"-del", kBaseExe}, "",
-                      kBaseExe + " not removed. Cannot retrieve information\n" +
-                          ReasonCode("0x8007000D"));
+            ExpectRun({"-del", kBaseExe}, "", NotFoundLine(kBaseExe) + ReasonCode("0x8007000D"));
             ExpectRun({"-add", "all", "C:\\Games\\Other\\other.exe", "Play;C:\\x.exe;play"}, "",
-                      "C:\\Games\\Other\\other.exe not added.\n" + ReasonCode("0x8007000D"));
+                      NotAddedLine("C:\\Games\\Other\\other.exe") + ReasonCode("0x8007000D"));
             EXPECT_EQ(ReadFile(file), damage.bytes);
         } else {
             ExpectOrdinaryRun(Run({"-add", "all", "C:\\Games\\Other\\other.exe"}));
@@ -672,9 +663,9 @@ TEST_F(HostileInputTest, DamagedCurrentUserFileIsLeftAsItWasWhileGameExplorerWor
         // Game Explorer keeps its games in the local machine's file: the damage is not in the way
         // of the add or the removal. Whether the user's upgrade keys still name the game cannot
         // be told afterwards, and the delete says so.
-        ExpectRun({"-add", "current", other, "Play;" + other + ";play"}, "task Play added at 0\n");
-        ExpectRun({"-del", other}, other + " tasks removed.\n" + other + " removed.\n",
-                  other + " not removed. Cannot retrieve information\n" + ReasonCode("0x8007000D"));
+        ExpectRun({"-add", "current", other, "Play;" + other + ";play"}, TaskAddedLine("Play", 0));
+        ExpectRun({"-del", other}, RegistrationRemovedLines(other),
+                  NotFoundLine(other) + ReasonCode("0x8007000D"));
         EXPECT_EQ(ReadFile(file), damage.bytes);
         ExpectNothingLost(damaged);
         WriteFile(file, original);
@@ -724,14 +715,13 @@ TEST_F(HostileInputTest, SystemWithoutWritePermissionRefusesChangesAndKeepsEvery
         << "the program did not run as an unprivileged user: " << probe.err;
     for (const char* scope : {"all", "current"}) {
         const ProcessResult add = run({"-add", scope, other, "Play;C:\\x.exe;play"});
-        EXPECT_EQ(add.out, kBanner + "done.\n");
-        EXPECT_EQ(WithReasonCodesOnly(add.err), other + " not added.\n" + ReasonCode("0x80070005"));
+        EXPECT_EQ(add.out, kBanner + DoneLine());
+        EXPECT_EQ(WithReasonCodesOnly(add.err), NotAddedLine(other) + ReasonCode("0x80070005"));
         EXPECT_EQ(add.exitStatus, 0);
     }
     const ProcessResult del = run({"-del", kBaseExe});
-    EXPECT_EQ(del.out, kBanner + "done.\n");
-    EXPECT_EQ(WithReasonCodesOnly(del.err),
-              kBaseExe + " not removed. Cannot retrieve information\n" + ReasonCode("0x80070005"));
+    EXPECT_EQ(del.out, kBanner + DoneLine());
+    EXPECT_EQ(WithReasonCodesOnly(del.err), NotFoundLine(kBaseExe) + ReasonCode("0x80070005"));
     EXPECT_EQ(del.exitStatus, 0);
     EXPECT_EQ(Files(), before);
 

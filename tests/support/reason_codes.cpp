@@ -1,8 +1,10 @@
 #include "support/reason_codes.h"
 
+#include "output/program_texts.h"
+
 namespace {
 
-constexpr std::string_view kReasonStart = "  reason: ";
+constexpr std::string_view kReasonStart = kReasonLineStart;
 constexpr std::size_t kCodeLength = 10;  // "0x" and eight digits
 
 }  // namespace
@@ -36,4 +38,12 @@ std::vector<std::string> WithReasonCodesOnly(std::vector<std::string> lines) {
 
 std::string ReasonCode(const std::string& code) {
     return std::string(kReasonStart) + code + "\n";
+}
+
+std::string ReasonLine(const std::string& message, const std::string& code) {
+    return std::string(kReasonStart) + message + " (" + code + ")\n";
+}
+
+std::string ReasonWithoutMessageLine(const std::string& code) {
+    return std::string(kReasonStart) + kReasonWithoutMessageText + code + "\n";
 }

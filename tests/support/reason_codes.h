@@ -14,3 +14,9 @@ std::vector<std::string> WithReasonCodesOnly(std::vector<std::string> lines);
 
 // The reduced reason line for code ("0x80070002"), with its line feed.
 std::string ReasonCode(const std::string& code);
+
+// The reason line for a system message and its code ("0x80070002"), with its line feed.
+std::string ReasonLine(const std::string& message, const std::string& code);
+
+// The reason line for a code without a message, with its line feed.
+std::string ReasonWithoutMessageLine(const std::string& code);

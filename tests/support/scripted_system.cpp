@@ -7,9 +7,9 @@
 #include <new>
 #include <sstream>
 
+#include "handed_out/bstr_memory.h"
+#include "handed_out/token_user.h"
 #include "registration/guid_text.h"
-#include "shared/bstr_memory.h"
-#include "shared/token_user.h"
 
 namespace {
 

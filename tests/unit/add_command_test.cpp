@@ -5,6 +5,7 @@
 #include "output/debug_streams.h"
 #include "support/console_capture.h"
 #include "support/debug_capture.h"
+#include "support/expected_output.h"
 #include "support/reason_codes.h"
 #include "support/scripted_system.h"
 
@@ -95,12 +96,12 @@ TEST_F(AddCommandTest, RelativePathIsRegisteredInFullAndPrintedAsTyped) {
     EXPECT_TRUE(system.Called("IGameExplorer::AddGame C:\\Work\\demo.exe C:\\Work 3 "));
     // The binary checked is the one registered; the lines name it as typed.
     EXPECT_TRUE(system.Called("GetFileAttributesW C:\\Work\\demo.exe"));
-    EXPECT_EQ(err, "demo.exe not added.\n  reason: 0x80070002\n");
+    EXPECT_EQ(err, NotAddedLine("demo.exe") + ReasonCode("0x80070002"));
 }
 
 TEST_F(AddCommandTest, EmptyPathIsNotAddedAndNothingRegistered) {
     Run(L"all", L"", {L"Play;x.exe;play"});
-    EXPECT_EQ(err, " not added.\n  reason: 0x80070057\n");
+    EXPECT_EQ(err, NotAddedLine("") + ReasonCode("0x80070057"));
     EXPECT_FALSE(system.Called("CoCreateInstance"));
 }
 
@@ -122,10 +123,11 @@ TEST_F(AddCommandTest, EarlierTasksOfTheScopeGoBeforeTheNewOnes) {
     failing.script.fileAttributes[tree + L"\\PlayTasks"] = FILE_ATTRIBUTE_DIRECTORY;
     failing.script.fileOperation = ERROR_ACCESS_DENIED;
     Run(L"all", kExe, {L"Play;x.exe;play"});
-    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe tasks not removed.\n  reason: 0x80070005\n");
-    EXPECT_THAT(debugErr, ElementsAre("C:\\Games\\Demo\\demo.exe tasks not removed.",
-                                      "  reason: 0x80070005"));
-    EXPECT_EQ(out, "task Play added at 0\n");
+    EXPECT_EQ(err, TasksNotRemovedLine("C:\\Games\\Demo\\demo.exe") + ReasonCode("0x80070005"));
+    EXPECT_THAT(debugErr,
+                ElementsAre(WithoutLineFeed(TasksNotRemovedLine("C:\\Games\\Demo\\demo.exe")),
+                            WithoutLineFeed(ReasonCode("0x80070005"))));
+    EXPECT_EQ(out, TaskAddedLine("Play", 0));
     // The tasks are not as asked: the old ones may stand beside the new.
     EXPECT_TRUE(outcome.oldTasksLeft);
     EXPECT_TRUE(failing.AccountsBalance());
@@ -135,9 +137,9 @@ TEST_F(AddCommandTest, RegistrationFailureReportsPathAndLooksAtNoTaskLine) {
     system.script.addGame = E_FAIL;
     Run(L"all", kExe, {L"Play;C:\\Games\\Demo\\demo.exe;play"});
     EXPECT_EQ(out, "");
-    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not added.\n  reason: 0x80004005\n");
-    EXPECT_THAT(debugErr,
-                ElementsAre("C:\\Games\\Demo\\demo.exe not added.", "  reason: 0x80004005"));
+    EXPECT_EQ(err, NotAddedLine("C:\\Games\\Demo\\demo.exe") + ReasonCode("0x80004005"));
+    EXPECT_THAT(debugErr, ElementsAre(WithoutLineFeed(NotAddedLine("C:\\Games\\Demo\\demo.exe")),
+                                      WithoutLineFeed(ReasonCode("0x80004005"))));
     EXPECT_THAT(debugOut, testing::Not(testing::Contains(testing::StartsWith("Task line: "))));
     EXPECT_FALSE(system.Called("CoCreateInstance {00021401"));
 }
@@ -149,7 +151,7 @@ TEST_F(AddCommandTest, WithoutGameExplorerTheUpgradeKeysFailureIsTheReason) {
     system.script.regCreateKey = ERROR_ACCESS_DENIED;
     system.script.loadLibraryError = ERROR_BAD_EXE_FORMAT;
     Run(L"all", kExe, {L"Play;C:\\Games\\Demo\\demo.exe;play"});
-    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not added.\n  reason: 0x80070005\n");
+    EXPECT_EQ(err, NotAddedLine("C:\\Games\\Demo\\demo.exe") + ReasonCode("0x80070005"));
     EXPECT_FALSE(system.Called("LoadLibraryExW"));
 }
 
@@ -159,7 +161,7 @@ TEST_F(AddCommandTest, LockHeldElsewherePastTheDeadlineIsNotAdded) {
     system.script.waitResult = WAIT_TIMEOUT;
     Run(L"all", kExe, {L"Play;C:\\Games\\Demo\\demo.exe;play"});
     EXPECT_EQ(out, "");
-    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not added.\n  reason: 0x800705B4\n");
+    EXPECT_EQ(err, NotAddedLine("C:\\Games\\Demo\\demo.exe") + ReasonCode("0x800705B4"));
     EXPECT_FALSE(outcome.registered);
     EXPECT_FALSE(system.Called("IGameExplorer::AddGame"));
 }
@@ -169,7 +171,7 @@ TEST_F(AddCommandTest, LockHeldElsewherePastTheDeadlineIsNotAdded) {
 TEST_F(AddCommandTest, CurrentUserThatIsTheSystemAccountIsNotAdded) {
     system.script.userSid = L"S-1-5-18";
     Run(L"current", kExe, {L"Play;x.exe;play"});
-    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not added.\n  reason: 0xA0040001\n");
+    EXPECT_EQ(err, NotAddedLine("C:\\Games\\Demo\\demo.exe") + ReasonCode("0xA0040001"));
     EXPECT_FALSE(outcome.registered);
     EXPECT_FALSE(system.Called("IGameExplorer::AddGame"));
     Run(L"all", kExe);
@@ -179,7 +181,7 @@ TEST_F(AddCommandTest, CurrentUserThatIsTheSystemAccountIsNotAdded) {
 TEST_F(AddCommandTest, AccessDeniedIsReportedAsNotAdded) {
     system.script.hasAccess = FALSE;
     Run(L"all", kExe, {L"Play;x.exe;play"});
-    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not added.\n" + ReasonCode("0x80070005"));
+    EXPECT_EQ(err, NotAddedLine("C:\\Games\\Demo\\demo.exe") + ReasonCode("0x80070005"));
     EXPECT_TRUE(system.SavedLinks().empty());
 }
 
@@ -188,20 +190,20 @@ TEST_F(AddCommandTest, EachKindCountsItsOwnIndexes) {
         {L"Play;C:\\Games\\Demo\\demo.exe;play;-windowed",
          L"Help;C:\\Games\\Demo\\manual.pdf;support",
          L"Safe;C:\\Games\\Demo\\demo.exe;PLAY;-safe"});
-    EXPECT_EQ(out, "task Play added at 0\ntask Help added at 0\ntask Safe added at 1\n");
+    EXPECT_EQ(out, TaskAddedLine("Play", 0) + TaskAddedLine("Help", 0) + TaskAddedLine("Safe", 1));
     EXPECT_EQ(err, "");
     const std::string base = "C:\\ProgramData\\Microsoft\\Windows\\GameExplorer\\" + kGameIdText;
     EXPECT_THAT(SavedLinkPaths(),
                 ElementsAre(base + "\\PlayTasks\\0\\Play.lnk", base + "\\SupportTasks\\0\\Help.lnk",
                             base + "\\PlayTasks\\1\\Safe.lnk"));
-    EXPECT_THAT(
-        debugOut,
-        ElementsAre("User: all", "bin:C:\\Games\\Demo\\demo.exe", "install:C:\\Games\\Demo",
-                    "Game added. Adding tasks...",
-                    "Task line: Play;C:\\Games\\Demo\\demo.exe;play;-windowed",
-                    "task Play added at 0", "Task line: Help;C:\\Games\\Demo\\manual.pdf;support",
-                    "task Help added at 0", "Task line: Safe;C:\\Games\\Demo\\demo.exe;PLAY;-safe",
-                    "task Safe added at 1"));
+    EXPECT_THAT(debugOut, ElementsAre("User: all", "bin:C:\\Games\\Demo\\demo.exe",
+                                      "install:C:\\Games\\Demo", "Game added. Adding tasks...",
+                                      "Task line: Play;C:\\Games\\Demo\\demo.exe;play;-windowed",
+                                      WithoutLineFeed(TaskAddedLine("Play", 0)),
+                                      "Task line: Help;C:\\Games\\Demo\\manual.pdf;support",
+                                      WithoutLineFeed(TaskAddedLine("Help", 0)),
+                                      "Task line: Safe;C:\\Games\\Demo\\demo.exe;PLAY;-safe",
+                                      WithoutLineFeed(TaskAddedLine("Safe", 1))));
     // Empty arguments reach the shortcut as no arguments at all.
     EXPECT_FALSE(system.SavedLinks()[1].arguments.has_value());
     EXPECT_EQ(system.SavedLinks()[0].arguments, L"-windowed");
@@ -218,14 +220,13 @@ TEST_F(AddCommandTest, CurrentUserTasksGoBelowLocalApplicationData) {
 TEST_F(AddCommandTest, SkippedAndFailedLinesUseNoIndex) {
     Run(L"all", kExe,
         {L"TwoFields;x.exe", L";x.exe;play", L"bad/name;x.exe;play", L"Good;x.exe;play"});
-    EXPECT_EQ(out, "Task name is empty\ntask Good added at 0\n");
-    EXPECT_EQ(err,
-              "Task line skipped because of too few parameters: TwoFields;x.exe\n"
-              "task bad/name not added.\n  reason: 0x8007007B\n");
-    EXPECT_THAT(debugErr, ElementsAre("Task line skipped because of too few parameters: "
-                                      "TwoFields;x.exe",
-                                      "task bad/name not added.", "  reason: 0x8007007B"));
-    EXPECT_THAT(debugOut, testing::Contains("Task name is empty. Skipped"));
+    EXPECT_EQ(out, TaskNameEmptyLine() + TaskAddedLine("Good", 0));
+    EXPECT_EQ(err, TaskLineTooShortLine("TwoFields;x.exe") + TaskNotAddedLine("bad/name") +
+                       ReasonCode("0x8007007B"));
+    EXPECT_THAT(debugErr, ElementsAre(WithoutLineFeed(TaskLineTooShortLine("TwoFields;x.exe")),
+                                      WithoutLineFeed(TaskNotAddedLine("bad/name")),
+                                      WithoutLineFeed(ReasonCode("0x8007007B"))));
+    EXPECT_THAT(debugOut, testing::Contains(kTaskNameEmptyText + std::string(". Skipped")));
     EXPECT_TRUE(outcome.registered);
     EXPECT_EQ(outcome.tasksAdded, 1);
     EXPECT_EQ(outcome.tasksSkipped, 2);
@@ -235,9 +236,8 @@ TEST_F(AddCommandTest, SkippedAndFailedLinesUseNoIndex) {
 TEST_F(AddCommandTest, ShortcutThatCannotBeSavedIsReportedAndItsIndexReused) {
     system.script.save = E_FAIL;
     Run(L"all", kExe, {L"First;x.exe;play", L"Second;x.exe;play"});
-    EXPECT_EQ(err,
-              "task First not added.\n  reason: 0x80004005\n"
-              "task Second not added.\n  reason: 0x80004005\n");
+    EXPECT_EQ(err, TaskNotAddedLine("First") + ReasonCode("0x80004005") +
+                       TaskNotAddedLine("Second") + ReasonCode("0x80004005"));
     const auto folders = system.CallsStartingWith("SHCreateDirectoryExW");
     ASSERT_EQ(folders.size(), 2u);
     EXPECT_EQ(folders[0], folders[1]);  // both tried index 0
@@ -247,14 +247,14 @@ TEST_F(AddCommandTest, ShortcutThatCannotBeSavedIsReportedAndItsIndexReused) {
 TEST_F(AddCommandTest, OutOfMemoryFailsTheStepAndTheAddGoesOn) {
     system.script.outOfMemoryAt = "IShellLinkW::SetArguments -a";
     Run(L"all", kExe, {L"A;C:\\a.exe;play;-a", L"B;C:\\b.exe;play;-b"});
-    EXPECT_EQ(out, "task B added at 0\n");
-    EXPECT_EQ(err, "task A not added.\n  reason: 0x8007000E\n");
+    EXPECT_EQ(out, TaskAddedLine("B", 0));
+    EXPECT_EQ(err, TaskNotAddedLine("A") + ReasonCode("0x8007000E"));
 
     ScriptedSystem outOfMemory;
     outOfMemory.script.outOfMemoryAt = "IGameExplorer::AddGame";
     Run(L"all", kExe, {L"A;C:\\a.exe;play"});
     EXPECT_EQ(out, "");
-    EXPECT_THAT(err, testing::StartsWith("C:\\Games\\Demo\\demo.exe not added.\n"));
+    EXPECT_THAT(err, testing::StartsWith(NotAddedLine("C:\\Games\\Demo\\demo.exe")));
     EXPECT_TRUE(outOfMemory.AccountsBalance());
 }
 
@@ -266,7 +266,7 @@ TEST_F(AddCommandTest, AGameRegisteredBeforeWithThePathIsRegisteredAgainUnderIts
     system.script.addGameLeaves.reset();
     system.script.wmiObjects = {{L"{11112222-3333-4444-5566-778899AABBCC}"}};
     Run(L"all", kExe, {L"Play;C:\\Games\\Demo\\demo.exe;play"});
-    EXPECT_EQ(out, "task Play added at 0\n");
+    EXPECT_EQ(out, TaskAddedLine("Play", 0));
     EXPECT_THAT(system.CallsStartingWith("IGameExplorer::AddGame"),
                 ElementsAre("IGameExplorer::AddGame C:\\Games\\Demo\\demo.exe C:\\Games\\Demo 3 " +
                             kGameIdText));
@@ -279,9 +279,8 @@ TEST_F(AddCommandTest, ARegistrationThatLeavesNoGuidGetsNoTaskShortcuts) {
     system.script.addGameLeaves.reset();
     Run(L"all", kExe, {L"Play;C:\\Games\\Demo\\demo.exe;play", L"Help;C:\\h.txt;support"});
     EXPECT_EQ(out, "");
-    EXPECT_EQ(err,
-              "task Play not added.\n  reason: 0x80070490\n"
-              "task Help not added.\n  reason: 0x80070490\n");
+    EXPECT_EQ(err, TaskNotAddedLine("Play") + ReasonCode("0x80070490") + TaskNotAddedLine("Help") +
+                       ReasonCode("0x80070490"));
     EXPECT_THAT(SavedLinkPaths(), IsEmpty());
     EXPECT_FALSE(system.Called("SHFileOperationW"));
 }

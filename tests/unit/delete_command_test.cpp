@@ -5,6 +5,7 @@
 #include "output/debug_streams.h"
 #include "support/console_capture.h"
 #include "support/debug_capture.h"
+#include "support/expected_output.h"
 #include "support/reason_codes.h"
 #include "support/scripted_system.h"
 
@@ -43,12 +44,12 @@ class DeleteCommandTest : public testing::Test {
 TEST_F(DeleteCommandTest, WithoutGuidLooksItUpThenRemovesTasksAndGame) {
     system.script.wmiObjects = {{kGameIdText}};
     Run(GUID_NULL);
-    EXPECT_EQ(out,
-              "C:\\Games\\Demo\\demo.exe tasks removed.\nC:\\Games\\Demo\\demo.exe removed.\n");
+    EXPECT_EQ(out, RegistrationRemovedLines("C:\\Games\\Demo\\demo.exe"));
     EXPECT_EQ(err, "");
-    EXPECT_THAT(debugOut, ElementsAre("Bin path: C:\\Games\\Demo\\demo.exe", "Retrieving GUID... ",
-                                      "C:\\Games\\Demo\\demo.exe tasks removed.",
-                                      "C:\\Games\\Demo\\demo.exe removed."));
+    EXPECT_THAT(debugOut,
+                ElementsAre("Bin path: C:\\Games\\Demo\\demo.exe", "Retrieving GUID... ",
+                            WithoutLineFeed(TasksRemovedLine("C:\\Games\\Demo\\demo.exe")),
+                            WithoutLineFeed(RemovedLine("C:\\Games\\Demo\\demo.exe"))));
     EXPECT_TRUE(system.Called("IGameExplorer::RemoveGame {11112222-3333-4444-5566-778899AABBCC}"));
     EXPECT_EQ(outcome.registrationsRemoved, 1);
     EXPECT_FALSE(outcome.registrationLeft);
@@ -57,20 +58,16 @@ TEST_F(DeleteCommandTest, WithoutGuidLooksItUpThenRemovesTasksAndGame) {
 TEST_F(DeleteCommandTest, LookupFailureRemovesNothing) {
     Run(GUID_NULL);
     EXPECT_EQ(out, "");
-    EXPECT_EQ(err,
-              "C:\\Games\\Demo\\demo.exe not removed. Cannot retrieve information\n"
-              "  reason: 0x80070490\n");
-    EXPECT_THAT(debugErr,
-                ElementsAre("C:\\Games\\Demo\\demo.exe not removed. Cannot retrieve information",
-                            "  reason: 0x80070490"));
+    EXPECT_EQ(err, NotFoundLine("C:\\Games\\Demo\\demo.exe") + ReasonCode("0x80070490"));
+    EXPECT_THAT(debugErr, ElementsAre(WithoutLineFeed(NotFoundLine("C:\\Games\\Demo\\demo.exe")),
+                                      WithoutLineFeed(ReasonCode("0x80070490"))));
     EXPECT_FALSE(system.Called("SHFileOperationW"));
     EXPECT_FALSE(system.Called("IGameExplorer::RemoveGame"));
 }
 
 TEST_F(DeleteCommandTest, GivenGuidIsUsedWithoutLookup) {
     Run(kGameId);
-    EXPECT_EQ(out,
-              "C:\\Games\\Demo\\demo.exe tasks removed.\nC:\\Games\\Demo\\demo.exe removed.\n");
+    EXPECT_EQ(out, RegistrationRemovedLines("C:\\Games\\Demo\\demo.exe"));
     EXPECT_FALSE(system.Called("CoCreateInstance {4590F811"));
     EXPECT_THAT(debugOut, testing::Not(testing::Contains("Retrieving GUID... ")));
 }
@@ -78,19 +75,20 @@ TEST_F(DeleteCommandTest, GivenGuidIsUsedWithoutLookup) {
 TEST_F(DeleteCommandTest, TaskRemovalFailureIsShownAndTheGameStillRemoved) {
     system.script.commonAppDataResult = E_FAIL;
     Run(kGameId);
-    EXPECT_EQ(out, "C:\\Games\\Demo\\demo.exe removed.\n");
-    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe tasks not removed.\n  reason: 0x80004005\n");
-    EXPECT_THAT(debugErr, ElementsAre("C:\\Games\\Demo\\demo.exe tasks not removed.",
-                                      "  reason: 0x80004005"));
+    EXPECT_EQ(out, RemovedLine("C:\\Games\\Demo\\demo.exe"));
+    EXPECT_EQ(err, TasksNotRemovedLine("C:\\Games\\Demo\\demo.exe") + ReasonCode("0x80004005"));
+    EXPECT_THAT(debugErr,
+                ElementsAre(WithoutLineFeed(TasksNotRemovedLine("C:\\Games\\Demo\\demo.exe")),
+                            WithoutLineFeed(ReasonCode("0x80004005"))));
 }
 
 TEST_F(DeleteCommandTest, UnregisterFailureIsReported) {
     system.script.removeGame = E_FAIL;
     Run(kGameId);
-    EXPECT_EQ(out, "C:\\Games\\Demo\\demo.exe tasks removed.\n");
-    EXPECT_EQ(err, "C:\\Games\\Demo\\demo.exe not removed. Cannot remove\n  reason: 0x80004005\n");
-    EXPECT_THAT(debugErr, ElementsAre("C:\\Games\\Demo\\demo.exe not removed. Cannot remove",
-                                      "  reason: 0x80004005"));
+    EXPECT_EQ(out, TasksRemovedLine("C:\\Games\\Demo\\demo.exe"));
+    EXPECT_EQ(err, NotRemovedLine("C:\\Games\\Demo\\demo.exe") + ReasonCode("0x80004005"));
+    EXPECT_THAT(debugErr, ElementsAre(WithoutLineFeed(NotRemovedLine("C:\\Games\\Demo\\demo.exe")),
+                                      WithoutLineFeed(ReasonCode("0x80004005"))));
 }
 
 }  // namespace
@@ -108,10 +106,8 @@ TEST_F(DeleteCommandTest, ARemovalThatLeavesItsRecordEndsWithAFailure) {
          L"{11112222-3333-4444-5566-778899aabbcc}"][L"ConfigGDFBinaryPath"] =
         std::vector<BYTE>(path, path + (kExe.size() + 1) * sizeof(wchar_t));
     Run(GUID_NULL);
-    EXPECT_EQ(out, "C:\\Games\\Demo\\demo.exe tasks removed.\n");
-    EXPECT_EQ(err,
-              "C:\\Games\\Demo\\demo.exe not removed. Cannot remove\n"
-              "  reason: 0x80071392\n");
+    EXPECT_EQ(out, TasksRemovedLine("C:\\Games\\Demo\\demo.exe"));
+    EXPECT_EQ(err, NotRemovedLine("C:\\Games\\Demo\\demo.exe") + ReasonCode("0x80071392"));
     EXPECT_EQ(system.CallsStartingWith("IGameExplorer::RemoveGame").size(), 3u);
     EXPECT_TRUE(outcome.registrationLeft);
 }

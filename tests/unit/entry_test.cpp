@@ -40,8 +40,8 @@ TEST(Entry, GuidOptionThatIsExactlyABracedGuidIsReportedAsTyped) {
     EntryRun run = RunEntry({L"-guid:{9a5ea990-3034-4D6F-9128-01F3C61022BC}", L"-DEL", L"y"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, kExpectedBanner +
-                           "GUID {9a5ea990-3034-4D6F-9128-01F3C61022BC} obtained\n"
-                           "y tasks removed.\ny removed.\ndone.\n");
+                           GuidObtainedLine("{9a5ea990-3034-4D6F-9128-01F3C61022BC}") +
+                           RegistrationRemovedLines("y") + DoneLine());
     EXPECT_EQ(run.debug[0], (DebugLine{kDebugOut, "GUID: 9a5ea990-3034-4d6f-9128-01f3c61022bc"}));
     EXPECT_EQ(run.debug[1], (DebugLine{kDebugOut, "Command: -DEL"}));
 }
@@ -58,10 +58,9 @@ TEST(Entry, GuidOptionThatIsNotExactlyABracedGuidIsRefused) {
         const std::wstring option = L"-guid:" + std::wstring(text.begin(), text.end());
         ScriptedSystem system;
         EntryRun run = RunEntry({option, L"-del", L"y"});
-        EXPECT_EQ(run.out, kExpectedBanner + "done.\n");
+        EXPECT_EQ(run.out, kExpectedBanner + DoneLine());
         EXPECT_EQ(WithReasonCodesOnly(run.err),
-                  "GUID " + text + kGuidIgnoredText +
-                      "\ny not removed. Cannot retrieve information\n" + ReasonCode("0x80070490"));
+                  GuidIgnoredLine(text) + NotFoundLine("y") + ReasonCode("0x80070490"));
         EXPECT_THAT(run.debug, testing::Contains(DebugLine{
                                    kDebugOut, "GUID: 00000000-0000-0000-0000-000000000000"}));
         ScriptedSystem untouched;
@@ -95,7 +94,7 @@ TEST(Entry, TooFewArgumentsOrUnknownCommandPrintUsageAndReturnOne) {
     const std::string option = "-guid:{01020304-0506-0708-090A-0B0C0D0E0F10}";
     const std::wstring wideOption(option.begin(), option.end());
     const DebugLine givenGuid{kDebugOut, "GUID: 01020304-0506-0708-090a-0b0c0d0e0f10"};
-    const std::string obtained = "GUID " + option.substr(6) + " obtained\n";
+    const std::string obtained = GuidObtainedLine(option.substr(6));
     std::vector<UsageCase> cases = {
         {{}, {{kDebugErr, "Too few arguments: 1"}}, ""},
         {{L"-del"}, {{kDebugErr, "Too few arguments: 2"}}, ""},
@@ -136,7 +135,7 @@ TEST(Entry, RunCommandLineTakesExitCodeOffAndPrintsNoBanner) {
     ConsoleCapture console;
     const int status = RunCommandLine({L"prog", L"-nologo", L"-exitcode", L"-del", L"y"}, false);
     EXPECT_EQ(status, 0);  // nothing was registered with the path: nothing is left
-    EXPECT_EQ(console.Out(), "done.\n");
+    EXPECT_EQ(console.Out(), DoneLine());
     EXPECT_THAT(debug.Lines(), testing::Contains(DebugLine{kDebugOut, "Command: -del"}));
 }
 

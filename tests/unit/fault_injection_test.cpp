@@ -21,6 +21,7 @@
 #include "registration/task_shortcuts.h"
 #include "support/console_capture.h"
 #include "support/debug_capture.h"
+#include "support/expected_output.h"
 #include "support/reason_codes.h"
 #include "support/scripted_system.h"
 #include "support/text_lines.h"
@@ -499,16 +500,17 @@ void ExpectLinesAgreeWithOutcome(const CommandRun& run) {
         const bool failureLine = errors[i].find(" not ") != std::string::npos;
         if (failureLine) {
             ASSERT_LT(i + 1, errors.size()) << errors[i];
-            EXPECT_TRUE(errors[i + 1].starts_with("  reason: ")) << errors[i];
+            EXPECT_TRUE(errors[i + 1].starts_with(kReasonLineStart)) << errors[i];
         }
     }
     const std::vector<std::string> lines = LinesOf(run.out);
     if (run.added) {
         const AddOutcome& added = *run.added;
-        EXPECT_EQ(added.registered, Count(errors, kExeText + " not added.") == 0);
-        EXPECT_EQ(added.tasksAdded, Count(lines, " added at 0") + Count(lines, " added at 1"));
-        EXPECT_EQ(added.tasksNotAdded, Count(errors, " not added.") - (added.registered ? 0 : 1));
-        EXPECT_EQ(added.oldTasksLeft, Count(errors, " tasks not removed.") > 0);
+        EXPECT_EQ(added.registered, Count(errors, kExeText + kNotAddedText) == 0);
+        EXPECT_EQ(added.tasksAdded, Count(lines, kTaskAddedAtText + std::string("0")) +
+                                        Count(lines, kTaskAddedAtText + std::string("1")));
+        EXPECT_EQ(added.tasksNotAdded, Count(errors, kNotAddedText) - (added.registered ? 0 : 1));
+        EXPECT_EQ(added.oldTasksLeft, Count(errors, kTasksNotRemovedText) > 0);
         // Everything as asked only when nothing failed.
         const bool everythingDone =
             added.registered && !added.oldTasksLeft && !added.cutShort && added.tasksNotAdded == 0;
@@ -517,15 +519,13 @@ void ExpectLinesAgreeWithOutcome(const CommandRun& run) {
     if (run.deleted) {
         const DeleteOutcome& deleted = *run.deleted;
         EXPECT_EQ(deleted.registrationsRemoved,
-                  Count(lines, " removed.") - Count(lines, " tasks removed."));
-        EXPECT_EQ(deleted.taskFoldersLeft, Count(errors, " tasks not removed.") > 0);
+                  Count(lines, kRemovedText) - Count(lines, kTasksRemovedText));
+        EXPECT_EQ(deleted.taskFoldersLeft, Count(errors, kTasksNotRemovedText) > 0);
         if (!deleted.registrationLeft && !deleted.taskFoldersLeft) {
-            EXPECT_EQ(Count(errors, " not removed. Cannot remove"), 0);
+            EXPECT_EQ(Count(errors, kNotRemovedText), 0);
         }
         if (deleted.registrationLeft) {
-            EXPECT_GT(Count(errors, " not removed. Cannot remove") +
-                          Count(errors, " not removed. Cannot retrieve information"),
-                      0);
+            EXPECT_GT(Count(errors, kNotRemovedText) + Count(errors, kNotFoundText), 0);
         }
     }
 }

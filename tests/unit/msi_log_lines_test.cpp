@@ -10,8 +10,8 @@
 
 #include "cli/collected_console_lines.h"
 #include "cli/entry.h"
-#include "cli/program_texts.h"
 #include "output/message_line.h"
+#include "output/program_texts.h"
 #include "support/console_capture.h"
 #include "support/scripted_system.h"
 

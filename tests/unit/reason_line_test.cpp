@@ -3,8 +3,10 @@
 
 #include <cstdio>
 
+#include "output/program_texts.h"
 #include "output/reason_line.h"
 #include "support/console_capture.h"
+#include "support/reason_codes.h"
 #include "support/scripted_system.h"
 
 namespace {
@@ -14,23 +16,23 @@ struct ReasonCase {
     DWORD messageId;         // the id the system keeps the message under (none: 0)
     std::wstring message;    // the system's text for it
     HRESULT result;          // what failed
-    const char* reasonLine;  // what follows the failure line
+    std::string reasonLine;  // what follows the failure line
 };
 
 const ReasonCase kReasonCases[] = {
     // A wrapped Win32 error is looked up by its code, and %1 names what the failure line names.
     {"Win32ErrorWithInsert", ERROR_BAD_EXE_FORMAT, L"%1 is not a valid Win32 application.\r\n",
      HRESULT_FROM_WIN32(ERROR_BAD_EXE_FORMAT),
-     "  reason: C:\\Games\\100%1 is not a valid Win32 application. (0x800700C1)\n"},
+     ReasonLine("C:\\Games\\100%1 is not a valid Win32 application.", "0x800700C1")},
     {"MessageOfTwoLinesIsOneLine", ERROR_ACCESS_DENIED, L"First line.\r\nSecond line.  \r\n",
-     E_ACCESSDENIED, "  reason: First line. Second line. (0x80070005)\n"},
-    {"NoMessage", 0, L"", static_cast<HRESULT>(0x8004100E), "  reason: error 0x8004100E\n"},
+     E_ACCESSDENIED, ReasonLine("First line. Second line.", "0x80070005")},
+    {"NoMessage", 0, L"", static_cast<HRESULT>(0x8004100E), ReasonWithoutMessageLine("0x8004100E")},
     // The program's own text for a code it raises stands in only where the system has none.
     {"SystemMessageBeforeProgramsOwn", ERROR_NOT_FOUND, L"Not here.\r\n",
-     HRESULT_FROM_WIN32(ERROR_NOT_FOUND), "  reason: Not here. (0x80070490)\n"},
+     HRESULT_FROM_WIN32(ERROR_NOT_FOUND), ReasonLine("Not here.", "0x80070490")},
     // A step reported as failed has failed, whatever code reached it: never "(0)" or a success.
     {"SuccessCodeIsNamedAsUnspecifiedFailure", static_cast<DWORD>(E_FAIL), L"Unspecified error\r\n",
-     S_OK, "  reason: Unspecified error (0x80004005)\n"},
+     S_OK, ReasonLine("Unspecified error", "0x80004005")},
 };
 
 class ReasonLineTest : public testing::TestWithParam<ReasonCase> {};
@@ -76,7 +78,9 @@ TEST_P(ProgramsOwnCodeTest, HasAMessageWhereTheSystemHasNone) {
     WriteFailureReason(GetParam(), L"C:\\Games\\x.exe");
     char code[sizeof "(0x12345678)\n"];
     std::snprintf(code, sizeof code, "(0x%08X)\n", static_cast<unsigned>(GetParam()));
-    EXPECT_THAT(console.Err(), testing::MatchesRegex("  reason: [A-Z][^\n]+ \\(0x[0-9A-F]+\\)\n"));
+    EXPECT_THAT(
+        console.Err(),
+        testing::MatchesRegex(kReasonLineStart + std::string("[A-Z][^\n]+ \\(0x[0-9A-F]+\\)\n")));
     EXPECT_THAT(console.Err(), testing::EndsWith(code));
 }
 

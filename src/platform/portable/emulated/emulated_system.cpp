@@ -15,8 +15,8 @@
 #include "emulated/shell/shell_link.h"
 #include "emulated/shell/special_folders.h"
 #include "emulated/wmi/wmi_services.h"
-#include "shared/bstr_memory.h"
-#include "shared/token_user.h"
+#include "handed_out/bstr_memory.h"
+#include "handed_out/token_user.h"
 
 EmulatedSystem::EmulatedSystem()
     : EmulatedSystem(SystemFolderFromEnvironment(), CurrentSystemUser()) {}

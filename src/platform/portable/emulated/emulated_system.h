@@ -11,8 +11,8 @@
 #include "emulated/files/folder_listing.h"
 #include "emulated/gameux/resource_modules.h"
 #include "emulated/location/named_mutexes.h"
-#include "emulated/machine/emulated_machine.h"
 #include "emulated/registry/emulated_registry.h"
+#include "emulated/run_state/emulated_machine.h"
 #include "seam/system_backend.h"
 
 class EmulatedSystem final : public SystemBackend {

@@ -7,7 +7,7 @@
 
 #include "emulated/com/com_object.h"
 #include "emulated/gameux/game_records.h"
-#include "emulated/machine/emulated_machine.h"
+#include "emulated/run_state/emulated_machine.h"
 #include "platform/gameux.h"
 
 class GameExplorer final : public SingleInterfaceObject<IGameExplorer, &IID_IGameExplorer> {

@@ -29,8 +29,8 @@ GameRecords::GameRecords(RegistryStore& registry, std::wstring userId)
     : registry_(registry), userId_(std::move(userId)) {}
 
 std::wstring GameRecords::ScopeKey(GAME_INSTALL_SCOPE scope) const {
-    return std::wstring(kGameUxKey) + L"\\" +
-           (scope == GIS_CURRENT_USER ? userId_ : std::wstring(kAllUsersGamesKey));
+    return std::wstring(kGameExplorerRecordsKey) + L"\\" +
+           (scope == GIS_CURRENT_USER ? userId_ : std::wstring(kAllUsersRecordsName));
 }
 
 HRESULT GameRecords::Add(const GameRecord& game) {
@@ -44,12 +44,14 @@ HRESULT GameRecords::Add(const GameRecord& game) {
             bool created = false;
             key = &key->Create(name, created);
         }
-        key->SetValue({kConfigBinaryPathValue, REG_SZ, StringValueData(game.binaryPath)});
-        key->SetValue({kInstallFolderValue, REG_SZ, StringValueData(game.installDirectory)});
+        key->SetValue({kRecordBinaryPathValue, REG_SZ, StringValueData(game.binaryPath)});
         key->SetValue(
-            {kApplicationIdValue, REG_SZ, StringValueData(game.definition.applicationId)});
-        key->SetValue({kTitleValue, REG_SZ, StringValueData(game.definition.title)});
-        key->SetValue({kDescriptionValue, REG_SZ, StringValueData(game.definition.description)});
+            {kRecordInstallDirectoryValue, REG_SZ, StringValueData(game.installDirectory)});
+        key->SetValue(
+            {kRecordApplicationIdValue, REG_SZ, StringValueData(game.definition.applicationId)});
+        key->SetValue({kRecordTitleValue, REG_SZ, StringValueData(game.definition.title)});
+        key->SetValue(
+            {kRecordDescriptionValue, REG_SZ, StringValueData(game.definition.description)});
         changed = true;
         return ERROR_SUCCESS;
     });
@@ -80,15 +82,15 @@ HRESULT GameRecords::FindByBinaryPath(std::wstring_view binaryPath,
                 continue;
             }
             for (const auto& [name, game] : games->Children()) {
-                std::wstring recordedPath = TextValue(*game, kConfigBinaryPathValue);
+                std::wstring recordedPath = TextValue(*game, kRecordBinaryPathValue);
                 if (SameWindowsPath(recordedPath, binaryPath)) {
-                    found.push_back(
-                        {game->Name(),
-                         recordedPath,
-                         TextValue(*game, kInstallFolderValue),
-                         scope,
-                         {TextValue(*game, kApplicationIdValue), TextValue(*game, kTitleValue),
-                          TextValue(*game, kDescriptionValue)}});
+                    found.push_back({game->Name(),
+                                     recordedPath,
+                                     TextValue(*game, kRecordInstallDirectoryValue),
+                                     scope,
+                                     {TextValue(*game, kRecordApplicationIdValue),
+                                      TextValue(*game, kRecordTitleValue),
+                                      TextValue(*game, kRecordDescriptionValue)}});
                 }
             }
         }

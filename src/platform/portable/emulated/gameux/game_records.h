@@ -1,7 +1,7 @@
-// The games that the emulated Game Explorer knows, kept where Windows keeps them: below
-// HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\GameUX, in "Games" for all users
-// and in a key named by the user's security identifier for the current user, one key per game
-// named by its braced instance GUID.
+// The games that the emulated Game Explorer knows, kept where Windows keeps them
+// (platform/gameux.h): below its records key, in "Games" for all users and in a key named by the
+// user's security identifier for the current user, one key per game named by its braced instance
+// GUID.
 #pragma once
 
 #include <string>
@@ -10,15 +10,6 @@
 #include "emulated/gameux/game_definition.h"
 #include "emulated/registry/registry_store.h"
 #include "platform/gameux.h"
-
-inline constexpr const wchar_t* kGameUxKey =
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\GameUX";
-inline constexpr const wchar_t* kAllUsersGamesKey = L"Games";
-inline constexpr const wchar_t* kConfigBinaryPathValue = L"ConfigGDFBinaryPath";
-inline constexpr const wchar_t* kInstallFolderValue = L"ConfigApplicationPath";
-inline constexpr const wchar_t* kApplicationIdValue = L"ApplicationId";
-inline constexpr const wchar_t* kTitleValue = L"Title";
-inline constexpr const wchar_t* kDescriptionValue = L"Description";
 
 struct GameRecord {
     std::wstring instanceId;  // braced text, the name of the game's key

@@ -77,7 +77,7 @@ LONG RegistryStore::Load(Hive hive, std::unique_ptr<RegistryNode>& root) {
     HiveFileVersion version;
     const int error = VersionOf(HiveFile(hive), version);
     if (error == 0 && version == kept.version && (kept.root != nullptr || kept.refused)) {
-        // Taken out for the caller, who may change the tree; Keep puts it back.
+        // Taken out for the caller, who may change the tree; PutBack puts it back.
         root = std::move(kept.root);
         return kept.refused ? ERROR_INVALID_DATA : ERROR_SUCCESS;
     }
@@ -128,7 +128,7 @@ LONG RegistryStore::ReadHiveFile(Hive hive, const HiveFileVersion& version,
     return ERROR_SUCCESS;
 }
 
-void RegistryStore::Keep(Hive hive, std::unique_ptr<RegistryNode> root) {
+void RegistryStore::PutBack(Hive hive, std::unique_ptr<RegistryNode> root) {
     // A hive given as empty because its file is missing keeps the version of no file, which no
     // file has: it is never taken for a file's tree.
     KeptOf(hive).root = std::move(root);
@@ -165,7 +165,7 @@ LONG RegistryStore::Read(Hive hive, const std::function<void(const RegistryNode&
         return loaded;
     }
     read(*root);
-    Keep(hive, std::move(root));
+    PutBack(hive, std::move(root));
     return ERROR_SUCCESS;
 }
 
@@ -188,7 +188,7 @@ LONG RegistryStore::Update(Hive hive,
     bool changed = false;
     LONG result = change(*root, changed);
     if (!changed) {
-        Keep(hive, std::move(root));
+        PutBack(hive, std::move(root));
         return result;
     }
     HostFile written;

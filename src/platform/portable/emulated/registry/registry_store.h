@@ -81,7 +81,7 @@ class RegistryStore {
     LONG ReadHiveFile(Hive hive, const HiveFileVersion& version,
                       std::unique_ptr<RegistryNode>& root);
     // Puts back the tree that Load took out, unchanged since.
-    void Keep(Hive hive, std::unique_ptr<RegistryNode> root);
+    void PutBack(Hive hive, std::unique_ptr<RegistryNode> root);
     // Keeps root as the tree of the file just written, which written holds open.
     void KeepWritten(Hive hive, std::unique_ptr<RegistryNode> root, HostFile written);
 

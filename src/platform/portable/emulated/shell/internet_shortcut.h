@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "emulated/com/com_object.h"
-#include "emulated/machine/emulated_machine.h"
+#include "emulated/run_state/emulated_machine.h"
 #include "platform_api.h"
 
 class InternetShortcut final

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "emulated/com/com_object.h"
-#include "emulated/machine/emulated_machine.h"
+#include "emulated/run_state/emulated_machine.h"
 #include "emulated/shell/shell_link_format.h"
 #include "platform_api.h"
 

@@ -38,7 +38,7 @@ HRESULT WbemGamesServices::ExecQuery(BSTR language, BSTR query, LONG /*flags*/,
         return WBEM_E_INVALID_PARAMETER;
     }
     *enumerator = nullptr;
-    if (!EqualsIgnoringCase(language, L"WQL")) {
+    if (!EqualsIgnoringCase(language, kGameQueryLanguage)) {
         return WBEM_E_INVALID_QUERY_TYPE;
     }
     std::optional<std::wstring> path = ParseGameQuery(query);

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "emulated/com/com_object.h"
-#include "emulated/machine/emulated_machine.h"
+#include "emulated/run_state/emulated_machine.h"
 #include "platform/gameux.h"
 
 // The games namespace without its local machine prefix "\\.\", which names it as well.

@@ -65,13 +65,29 @@ class QueryReader {
     std::size_t position_ = 0;
 };
 
+// Reads the words of the program's query before the path, in their order: each a word that
+// must end where it ends in the query, but "=", which may touch its neighbours.
+bool ReadQueryHead(QueryReader& reader) {
+    std::wstring_view head = kGameByBinaryPathQueryHead;
+    while (true) {
+        const std::size_t start = head.find_first_not_of(L' ');
+        if (start == std::wstring_view::npos) {
+            return true;
+        }
+        head.remove_prefix(start);
+        const std::wstring_view word = head.substr(0, head.find(L' '));
+        if (!(word == L"=" ? reader.Symbol(L'=') : reader.Word(word))) {
+            return false;
+        }
+        head.remove_prefix(word.size());
+    }
+}
+
 }  // namespace
 
 std::optional<std::wstring> ParseGameQuery(std::wstring_view query) {
     QueryReader reader(query);
-    if (!reader.Word(L"SELECT") || !reader.Word(L"*") || !reader.Word(L"FROM") ||
-        !reader.Word(L"GAME") || !reader.Word(L"WHERE") || !reader.Word(kGameBinaryPathProperty) ||
-        !reader.Symbol(L'=')) {
+    if (!ReadQueryHead(reader)) {
         return std::nullopt;
     }
     std::optional<std::wstring> path = reader.QuotedString();

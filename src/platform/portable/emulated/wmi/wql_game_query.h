@@ -1,4 +1,5 @@
-// The one WQL query that the emulated games namespace answers:
+// The one WQL query that the emulated games namespace answers, the program's
+// (kGameByBinaryPathQueryHead in platform/gameux.h):
 //   SELECT * FROM GAME WHERE GDFBinaryPath = "<path>"
 // Keywords and names compare without regard to case, blanks between the parts may vary, and the
 // path is a double-quoted WQL string whose escapes \\ and \" are undone.

@@ -7,8 +7,8 @@
 
 #include "emulated/files/drive_mapping.h"
 #include "emulated/location/system_location.h"
-#include "emulated/machine/system_creation.h"
 #include "emulated/registry/registry_store.h"
+#include "emulated/run_state/system_creation.h"
 
 struct EmulatedMachine {
     EmulatedMachine(const std::filesystem::path& systemFolder, SystemUser systemUser)

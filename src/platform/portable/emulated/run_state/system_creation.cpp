@@ -1,4 +1,4 @@
-#include "emulated/machine/system_creation.h"
+#include "emulated/run_state/system_creation.h"
 
 #include "emulated/base/win32_codes.h"
 #include "emulated/com/game_explorer_class.h"

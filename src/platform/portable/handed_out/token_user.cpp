@@ -1,4 +1,4 @@
-#include "shared/token_user.h"
+#include "handed_out/token_user.h"
 
 #include <cwchar>
 #include <new>

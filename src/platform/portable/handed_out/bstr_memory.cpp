@@ -1,4 +1,4 @@
-#include "shared/bstr_memory.h"
+#include "handed_out/bstr_memory.h"
 
 #include <cstdlib>
 #include <cstring>

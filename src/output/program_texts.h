@@ -1,0 +1,81 @@
+// Every fixed text the program prints on the console: the banner and the usage block (each
+// printed after an empty line, one text a line), and the fixed parts of the lines of a run, each
+// beside the path, task name or GUID it is about. Kept here once, for the program and for every
+// test that expects them.
+#pragma once
+
+#include "brackenfold_version.h"
+
+inline constexpr const char* kBannerTexts[] = {
+    "Brackenfold v " BRACKENFOLD_VERSION_SHORT_TEXT ".",
+    BRACKENFOLD_DESCRIPTION ".",
+};
+
+inline constexpr const char* kUsageTexts[] = {
+    "Usage:",
+    // One text split for line length; the parentheses tell clang the concatenation is meant.
+    ("\tBrackenfold.exe [-exitcode] [-nologo] [<-guid:>GUID] "
+     "<-add current>|<-add all>|<-del> <path> [Name;path;kind[;args] [Name;path;kind[;args] "
+     "[...]]]"),
+    "\tBrackenfold.exe [-nologo] -list",
+    "\t-exitcode - Exit status tells the outcome: 0 done, 2 not done, 3 tasks not as asked",
+    "\t-nologo - No banner",
+    "\t<-guid:> - GUID for game, braced: {01234567-89AB-CDEF-0123-456789ABCDEF}",
+    "\t<-add current> - Add game into current user explorer",
+    "\t<-add all> - Add game into all user explorers",
+    "\t<-del> - Remove game from game explorer",
+    "\t<-list> - Show every game registration and its tasks, changing nothing",
+    "\t<path> - path to binary executable",
+    "\n\t\tName - Task name to add",
+    "\t\tpath - path to binary file",
+    "\t\tkind - support for a support task, anything else for a play task",
+    "\t\targs - optional arguments",
+};
+
+// After "GUID <text as typed>" on standard error, for a -guid: text that is not exactly a braced
+// GUID: the run goes on without it (or, with -exitcode, stops with the usage status).
+inline constexpr const char* kGuidIgnoredText =
+    " ignored: not a braced GUID such as {01234567-89AB-CDEF-0123-456789ABCDEF}";
+
+// "GUID <text as typed> obtained" on standard output, for a -guid: text that is taken.
+inline constexpr const char* kGuidLineStart = "GUID ";
+inline constexpr const char* kGuidObtainedText = " obtained";
+
+// The last line of every run that is not cut short.
+inline constexpr const char* kDoneText = "done.";
+
+// The line after every failure line, then the system's message (or "error ") and the code.
+inline constexpr const char* kReasonLineStart = "  reason: ";
+inline constexpr const char* kReasonWithoutMessageText = "error ";
+
+// -add: after the path as typed.
+inline constexpr const char* kNotAddedText = " not added.";
+// -add (the earlier run's tasks) and -del: after the path as typed.
+inline constexpr const char* kTasksNotRemovedText = " tasks not removed.";
+
+// -add: one line for each task line, "task <name> added at <index>" or "task <name> not added.",
+// or the line that skips it.
+inline constexpr const char* kTaskLineStart = "task ";
+inline constexpr const char* kTaskAddedAtText = " added at ";
+inline constexpr const char* kTaskLineTooShortText =
+    "Task line skipped because of too few parameters: ";
+inline constexpr const char* kTaskNameEmptyText = "Task name is empty";
+
+// -del: after the path as typed.
+inline constexpr const char* kTasksRemovedText = " tasks removed.";
+inline constexpr const char* kRemovedText = " removed.";
+inline constexpr const char* kNotRemovedText = " not removed. Cannot remove";
+inline constexpr const char* kNotFoundText = " not removed. Cannot retrieve information";
+
+// -list: "<GUID> <scope> <path> (<kind of record>[, stale])" for each record, below it
+// "    <task kind> <index>: <name> -> <target>[ <arguments>]" for each task shortcut.
+inline constexpr const char* kNoGameRegisteredText = "No game is registered.";
+inline constexpr const char* kCurrentUserScopeWord = "current";
+inline constexpr const char* kAllUsersScopeWord = "all";
+inline constexpr const char* kGameExplorerRecordText = " (Game Explorer record";
+inline constexpr const char* kUpgradeKeyText = " (upgrade key";
+inline constexpr const char* kStaleRecordEnd = ", stale)";
+inline constexpr const char* kRecordEnd = ")";
+inline constexpr const char* kListedTaskIndent = "    ";
+inline constexpr const char* kListedTaskTargetText = " -> ";
+inline constexpr const char* kTasksNotListedText = " tasks not listed.";
