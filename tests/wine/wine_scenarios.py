@@ -22,6 +22,7 @@ import signal
 import struct
 import subprocess
 import sys
+import time
 import unittest
 import xml.etree.ElementTree as ElementTree
 
@@ -537,6 +538,30 @@ class IdentityTest(WineTestCase):
         self.assertEqual(changes, NO_CHANGES)
         self.assertEqual(self.run_program("-exitcode", "-del", game)[0].status, 0)
         self.assertEqual(self.listed(self.run_program("-nologo", "-list")[0], guid), [])
+
+    def test_an_add_that_cannot_take_its_locks_in_time_is_not_added(self):
+        """Another process holds the game's GUID lock past the run's one deadline of 30 s: the add
+        is not added, says why, and registers nothing."""
+        guid = "{7C3D4E5F-6071-4C8D-9E0F-1A2B3C4D5E6F}"
+        game = self.install_game(r"C:\Games\Locked")
+        holder = subprocess.Popen(
+            ["wine", os.path.join(os.path.dirname(PROGRAM), "mutex_holder.exe"),
+             rf"Global\Brackenfold.Game.{guid}"], env=PREFIX.environment, cwd=PREFIX.drive_c,
+            stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        try:
+            self.assertEqual(holder.stdout.readline().strip(), b"held")
+            started = time.monotonic()
+            output, changes = self.run_program("-exitcode", f"-guid:{guid}", "-add", "all", game,
+                                               f"Play;{game};play")
+            waited = time.monotonic() - started
+        finally:
+            holder.stdin.close()
+            holder.wait(timeout=60)
+            holder.stdout.close()
+        self.assertEqual(output, printed(BANNER + f"GUID {guid} obtained\n" + DONE,
+                                         f"{game} not added.\n" + reason("0x800705B4"), status=2))
+        self.assertEqual(changes, NO_CHANGES)
+        self.assertGreaterEqual(waited, 29)
 
     @staticmethod
     def listed(output, guid):
