@@ -4,21 +4,14 @@
 
 namespace {
 
-constexpr std::uint32_t kHeaderSize = 0x4C;
+using namespace shell_link_format;
+
 constexpr GUID kShellLinkClass = {
     0x00021401, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
-// Link flags.
-constexpr std::uint32_t kHasLinkInfo = 0x00000002;
-constexpr std::uint32_t kHasWorkingDir = 0x00000010;
-constexpr std::uint32_t kHasArguments = 0x00000020;
-constexpr std::uint32_t kIsUnicode = 0x00000080;
-
 constexpr std::uint32_t kShowNormal = 1;
 
-// LinkInfo: a header with the Unicode offsets (0x24 bytes) and a local volume.
-constexpr std::uint32_t kLinkInfoHeaderSize = 0x24;
-constexpr std::uint32_t kVolumeIdAndLocalBasePath = 0x1;
+// LinkInfo: written with the Unicode offsets, for a local volume.
 constexpr std::uint32_t kVolumeIdHeaderSize = 0x10;
 constexpr std::uint32_t kDriveFixed = 3;
 // The emulated drives have no serial number of their own; any fixed value will do.
@@ -81,7 +74,7 @@ std::string LinkInfo(std::wstring_view localPath) {
 
     // Layout: header, volume id (header and an empty label), the ANSI path and its empty common
     // suffix, then the Unicode path and its empty suffix.
-    std::uint32_t volumeOffset = kLinkInfoHeaderSize;
+    std::uint32_t volumeOffset = kLinkInfoUnicodeHeaderSize;
     std::uint32_t volumeSize = kVolumeIdHeaderSize + 1;
     std::uint32_t pathOffset = volumeOffset + volumeSize;
     std::uint32_t suffixOffset = pathOffset + static_cast<std::uint32_t>(ansiPath.size()) + 1;
@@ -92,7 +85,7 @@ std::string LinkInfo(std::wstring_view localPath) {
 
     ByteWriter out;
     out.U32(totalSize);
-    out.U32(kLinkInfoHeaderSize);
+    out.U32(kLinkInfoUnicodeHeaderSize);
     out.U32(kVolumeIdAndLocalBasePath);
     out.U32(volumeOffset);
     out.U32(pathOffset);

@@ -8,6 +8,26 @@
 
 #include "platform_api.h"
 
+// The facts of the format that the writer (shell_link_format.cpp) and the reader
+// (shell_link_reader.cpp) share.
+namespace shell_link_format {
+inline constexpr std::uint32_t kHeaderSize = 0x4C;
+// Link flags.
+inline constexpr std::uint32_t kHasLinkTargetIdList = 0x01;
+inline constexpr std::uint32_t kHasLinkInfo = 0x02;
+inline constexpr std::uint32_t kHasName = 0x04;
+inline constexpr std::uint32_t kHasRelativePath = 0x08;
+inline constexpr std::uint32_t kHasWorkingDir = 0x10;
+inline constexpr std::uint32_t kHasArguments = 0x20;
+inline constexpr std::uint32_t kHasIconLocation = 0x40;
+inline constexpr std::uint32_t kIsUnicode = 0x80;
+// LinkInfo: the header without (0x1C bytes) or with (0x24 and more) the Unicode offsets, and the
+// flag of a local volume and base path.
+inline constexpr std::uint32_t kLinkInfoHeaderSize = 0x1C;
+inline constexpr std::uint32_t kLinkInfoUnicodeHeaderSize = 0x24;
+inline constexpr std::uint32_t kVolumeIdAndLocalBasePath = 0x1;
+}  // namespace shell_link_format
+
 struct ShellLinkContents {
     std::wstring localPath;         // full path of the target; empty: no LinkInfo block
     std::wstring workingDirectory;  // empty: none

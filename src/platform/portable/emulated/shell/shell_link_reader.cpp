@@ -4,27 +4,14 @@
 #include <string>
 
 #include "emulated/base/utf16.h"
+#include "emulated/shell/shell_link_format.h"
 
 namespace {
 
-constexpr std::uint32_t kHeaderSize = 0x4C;
+using namespace shell_link_format;
+
 constexpr std::uint8_t kShellLinkClass[16] = {0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
                                               0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
-
-// Link flags.
-constexpr std::uint32_t kHasLinkTargetIdList = 0x01;
-constexpr std::uint32_t kHasLinkInfo = 0x02;
-constexpr std::uint32_t kHasName = 0x04;
-constexpr std::uint32_t kHasRelativePath = 0x08;
-constexpr std::uint32_t kHasWorkingDir = 0x10;
-constexpr std::uint32_t kHasArguments = 0x20;
-constexpr std::uint32_t kHasIconLocation = 0x40;
-constexpr std::uint32_t kIsUnicode = 0x80;
-
-// LinkInfo: the header without (0x1C bytes) or with (0x24 and more) the Unicode offsets.
-constexpr std::uint32_t kLinkInfoHeaderSize = 0x1C;
-constexpr std::uint32_t kLinkInfoUnicodeHeaderSize = 0x24;
-constexpr std::uint32_t kVolumeIdAndLocalBasePath = 0x1;
 
 // Extra data: blocks of at least a size and a signature, then a terminal block of size below 4.
 constexpr std::uint32_t kSmallestExtraBlock = 8;
