@@ -14,7 +14,7 @@
 ; A setup whose game could not be added to the Games folder exits with status 10.
 
 #define Name "Brackenfold Demo Game"
-; The game's own GUID: made once with uuidgen for this game and never changed. Never copy it into
+; The game's own GUID: made once for this game and never changed. Never copy it into
 ; another game's installer: two games with one GUID overwrite each other's registration.
 #define GameGuid "{71B2020C-28DD-42ED-B047-994106D57D91}"
 #ifndef GameExe

@@ -27,7 +27,7 @@
 !ifndef SCOPE
   !define SCOPE all
 !endif
-; The game's own GUID, one for each flavour of the installer: made once with uuidgen and never
+; The game's own GUID, one for each flavour of the installer: made once and never
 ; changed. The per-user and the all-users installer can both be installed on one machine, and with
 ; one GUID the uninstall of either would remove the other's registration. Never copy a GUID into
 ; another game's installer: two games with one GUID overwrite each other's registration.
@@ -79,7 +79,7 @@ Function .onInit
 !else
   SetShellVarContext all
 !endif
-  ; Brackenfold.exe is a 64-bit program and registers the game in the 64-bit registry view; a
+  ; Brackenfold.exe (its x86 build too) registers the game in the 64-bit registry view; a
   ; 32-bit installer reads the 32-bit view unless told otherwise.
   SetRegView 64
 !if "${SCOPE}" != "current"
