@@ -122,15 +122,12 @@ void ReportNotAdded(const std::wstring& executablePath, HRESULT reason) {
 // it between its registration and its tasks. S_OK, or why the locks could not be had in time.
 HRESULT LockAndChooseGame(const GamePath& path, const GUID& given, GameLocks& locks,
                           AddChoice& choice) {
-    HRESULT locked = locks.LockPath(path);
-    if (SUCCEEDED(locked)) {
-        choice = ChooseGameToAdd(path, given);
-        NoteChoice(choice);
+    if (const HRESULT locked = locks.LockPath(path); FAILED(locked)) {
+        return locked;
     }
-    if (SUCCEEDED(locked) && choice.origin != GameOrigin::New) {
-        locked = locks.LockGame(choice.gameId);
-    }
-    return locked;
+    choice = ChooseGameToAdd(path, given);
+    NoteChoice(choice);
+    return choice.origin == GameOrigin::New ? S_OK : locks.LockGame(choice.gameId);
 }
 
 void AddGame(const CommandRequest& request, AddOutcome& outcome) {

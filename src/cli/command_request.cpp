@@ -85,8 +85,7 @@ ArgumentList WithoutSwitches(const ArgumentList& arguments, CommandLine& line) {
 // too long, trailing text, no braces) would register the game under a GUID nobody typed.
 void ReadGuidOption(std::wstring text, CommandLine& line) {
     GUID parsed = GUID_NULL;
-    if (IsExactBracedGuid(text.c_str()) && SUCCEEDED(ParseGuid(text.c_str(), &parsed)) &&
-        !IsEqualGUID(parsed, GUID_NULL)) {
+    if (ParseGameGuid(text.c_str(), &parsed)) {
         line.request.gameId = parsed;
         line.obtainedGuidText = std::move(text);
     } else {

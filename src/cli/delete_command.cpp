@@ -78,8 +78,7 @@ void RemoveAll(const std::wstring& printedPath, GameRemovals& removals, GameLock
         }
         if (FAILED(next)) {
             // Found again beyond what its removals may take, or a place that cannot be read.
-            const bool stillThere = next == HRESULT_FROM_WIN32(ERROR_OBJECT_ALREADY_EXISTS);
-            if (stillThere) {
+            if (next == kStillRegistered) {
                 WriteFailure(next, printedPath, printedPath, kNotRemovedText);
             } else {
                 ReportNotFound(printedPath, next);

@@ -14,14 +14,11 @@
 namespace {
 
 const HRESULT kNotFound = HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
-// A record still there after its removal reported success. No call failed, so the reason names
-// the state the removals left ("The object already exists.").
-const HRESULT kStillRegistered = HRESULT_FROM_WIN32(ERROR_OBJECT_ALREADY_EXISTS);
 
 // ---- Whose record it is -----------------------------------------------------------------------
 
-bool NamesPath(const GuidRecord& record, const std::wstring& comparablePath) {
-    return !record.path.empty() && ComparableFormOf(record.path) == comparablePath;
+bool IsGameExplorerRecord(const GuidRecord& record) {
+    return record.place.gameExplorerRecord;
 }
 
 // Whether gameId's own records name the path, so that a run by that path may take the GUID. Where
@@ -31,11 +28,13 @@ bool NamesPath(const GuidRecord& record, const std::wstring& comparablePath) {
 // elevated uninstall to another game). A GUID with no record at all contradicts nothing.
 bool RecordsNamePath(const std::vector<GuidRecord>& records, const std::wstring& comparablePath,
                      bool gameExplorerPresent) {
-    const auto isGameExplorers = [](const GuidRecord& r) { return r.place.gameExplorerRecord; };
-    const auto names = [&](const GuidRecord& r) { return NamesPath(r, comparablePath); };
-    if (gameExplorerPresent && std::any_of(records.begin(), records.end(), isGameExplorers)) {
-        return std::any_of(records.begin(), records.end(),
-                           [&](const GuidRecord& r) { return isGameExplorers(r) && names(r); });
+    const auto names = [&](const GuidRecord& r) {
+        return RecordedPathNames(r.path, comparablePath);
+    };
+    if (gameExplorerPresent && std::any_of(records.begin(), records.end(), IsGameExplorerRecord)) {
+        return std::any_of(records.begin(), records.end(), [&](const GuidRecord& r) {
+            return IsGameExplorerRecord(r) && names(r);
+        });
     }
     return std::all_of(records.begin(), records.end(), names);
 }
@@ -91,8 +90,7 @@ class RemovalTally {
 
 bool HasGameExplorerRecord(const GUID& gameId) {
     const std::vector<GuidRecord> records = RecordsOfGuid(gameId);
-    return std::any_of(records.begin(), records.end(),
-                       [](const GuidRecord& r) { return r.place.gameExplorerRecord; });
+    return std::any_of(records.begin(), records.end(), IsGameExplorerRecord);
 }
 
 void RemoveThroughGameExplorer(IGameExplorer& gameExplorer, const GUID& gameId,
@@ -199,8 +197,8 @@ HRESULT RemoveEveryRegistration(const GUID& gameId) {
 // ---- What the program can see -----------------------------------------------------------------
 
 std::vector<RegistrationRecord> ListRegistrations() {
-    const bool gameExplorerPresent = GameExplorerIsPresent();
-    std::vector<RegistrationRecord> list;
+    // Every record, place by place and each place's by GUID, read once.
+    std::vector<std::pair<GUID, GuidRecord>> records;
     for (const GameRecordPlace& place : GameRecordPlaces()) {
         std::vector<GUID> games;
         if (FAILED(place.availability) ||
@@ -210,17 +208,23 @@ std::vector<RegistrationRecord> ListRegistrations() {
         std::sort(games.begin(), games.end(),
                   [](const GUID& a, const GUID& b) { return BracedGuid(a) < BracedGuid(b); });
         for (const GUID& game : games) {
-            const std::vector<GuidRecord> records = RecordsOfGuid(game);
-            for (const GuidRecord& record : records) {
-                if (record.place.root != place.root || record.place.parentKey != place.parentKey) {
-                    continue;
-                }
-                RegistrationRecord entry{game, place.scope, record.path, place.gameExplorerRecord};
-                entry.stale =
-                    !RecordsNamePath(records, ComparableFormOf(record.path), gameExplorerPresent);
-                list.push_back(std::move(entry));
+            if (std::optional<GuidRecord> record = RecordOfGuid(place, game)) {
+                records.push_back({game, std::move(*record)});
             }
         }
+    }
+    const bool gameExplorerPresent = GameExplorerIsPresent();
+    std::vector<RegistrationRecord> list;
+    for (const auto& [game, record] : records) {
+        std::vector<GuidRecord> ofGame;
+        for (const auto& [other, otherRecord] : records) {
+            if (IsEqualGUID(other, game)) {
+                ofGame.push_back(otherRecord);
+            }
+        }
+        list.push_back(
+            {game, record.place.scope, record.path, record.place.gameExplorerRecord,
+             !RecordsNamePath(ofGame, ComparableFormOf(record.path), gameExplorerPresent)});
     }
     return list;
 }

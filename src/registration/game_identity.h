@@ -41,6 +41,10 @@ HRESULT MakeGamePath(const std::wstring& typed, GamePath& path);
 // text folded as it is when it cannot be made full.
 std::wstring ComparableFormOf(const std::wstring& recordedPath);
 
+// Whether a record's path names the game at comparablePath, whatever spelling it holds. An empty
+// (or missing) path names no game.
+bool RecordedPathNames(const std::wstring& recordedPath, const std::wstring& comparablePath);
+
 // ---- Locks ------------------------------------------------------------------------------------
 
 // The one deadline for every lock a run takes. Far longer than any add or delete holds a lock; a
@@ -133,6 +137,11 @@ class GameRemovals {
     std::vector<Removal> done_;
     bool nothingFound_ = false;
 };
+
+// What a delete that finds a registration again after its removal, or a record left after
+// RemoveEveryRegistration, reports: no call failed, so the reason names the state the removals
+// left ("The object already exists.").
+inline const HRESULT kStillRegistered = HRESULT_FROM_WIN32(ERROR_OBJECT_ALREADY_EXISTS);
 
 // Removes every record of gameId, in both scopes and every place the lookup reads: through Game
 // Explorer's RemoveGame where its object can be created (called again while a record of the

@@ -33,13 +33,6 @@ bool ReadText(HKEY key, const wchar_t* valueName, std::wstring& text) {
     return true;
 }
 
-// The GUID that a subkey's name stands for, when it is exactly a braced one other than all zero:
-// "{B}.bak", "{B} old" or "{B" is no name of game B.
-bool GuidOfName(const wchar_t* name, GUID* gameId) {
-    return IsExactBracedGuid(name) && SUCCEEDED(ParseGuid(name, gameId)) &&
-           !IsEqualGUID(*gameId, GUID_NULL);
-}
-
 }  // namespace
 
 HRESULT FindGameInKeys(HKEY root, const wchar_t* parentKey, const wchar_t* pathValue,
@@ -52,7 +45,7 @@ HRESULT FindGameInKeys(HKEY root, const wchar_t* parentKey, const wchar_t* pathV
         const std::wstring key = std::wstring(parentKey) + L"\\" + BracedGuid(game);
         std::wstring recorded;
         if (SUCCEEDED(ReadGameKeyPath(root, key.c_str(), pathValue, recorded)) &&
-            !recorded.empty() && ComparableFormOf(recorded) == comparablePath) {
+            RecordedPathNames(recorded, comparablePath)) {
             *gameId = game;
             return S_OK;
         }
@@ -96,8 +89,9 @@ HRESULT GameKeysBelow(HKEY root, const wchar_t* parentKey, std::vector<GUID>& ga
         if (listed != ERROR_SUCCESS) {
             return index == 0 ? HRESULT_FROM_WIN32(listed) : S_OK;
         }
+        // "{B}.bak", "{B} old" or "{B" is no name of game B.
         GUID found;
-        if (GuidOfName(name, &found)) {
+        if (ParseGameGuid(name, &found)) {
             games.push_back(found);
         }
     }

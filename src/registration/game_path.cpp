@@ -60,7 +60,7 @@ HRESULT LongFullPathOf(const std::wstring& typed, std::wstring& path) {
     if (FAILED(made)) {
         return made;
     }
-    path = LongPathOf(WithoutDevicePrefix(full));
+    path = LongPathOf(full);
     return S_OK;
 }
 
@@ -75,6 +75,10 @@ HRESULT MakeGamePath(const std::wstring& typed, GamePath& path) {
     path.comparable = Folded(full);
     path.full = std::move(full);
     return S_OK;
+}
+
+bool RecordedPathNames(const std::wstring& recordedPath, const std::wstring& comparablePath) {
+    return !recordedPath.empty() && ComparableFormOf(recordedPath) == comparablePath;
 }
 
 std::wstring ComparableFormOf(const std::wstring& recordedPath) {

@@ -34,19 +34,23 @@ std::vector<GameRecordPlace> GameRecordPlaces() {
     };
 }
 
+std::optional<GuidRecord> RecordOfGuid(const GameRecordPlace& place, const GUID& gameId) {
+    std::wstring path;
+    const std::wstring key = place.parentKey + L"\\" + BracedGuid(gameId);
+    if (FAILED(place.availability) ||
+        FAILED(ReadGameKeyPath(place.root, key.c_str(), place.pathValue, path))) {
+        return std::nullopt;
+    }
+    return GuidRecord{place, std::move(path)};
+}
+
 std::vector<GuidRecord> RecordsOfGuid(const GUID& gameId) {
-    const std::wstring guidText = BracedGuid(gameId);
     std::vector<GuidRecord> records;
     for (const GameRecordPlace& place : GameRecordPlaces()) {
-        if (FAILED(place.availability)) {
-            continue;
-        }
-        std::wstring path;
-        const std::wstring key = place.parentKey + L"\\" + guidText;
         // A record that is not there, or cannot be read, says nothing, as in the lookup; only an
         // administrator can make a record unreadable where it would hide another game.
-        if (SUCCEEDED(ReadGameKeyPath(place.root, key.c_str(), place.pathValue, path))) {
-            records.push_back({place, std::move(path)});
+        if (std::optional<GuidRecord> record = RecordOfGuid(place, gameId)) {
+            records.push_back(std::move(*record));
         }
     }
     return records;

@@ -4,6 +4,7 @@
 // cleans each of them, so that nothing a lookup reads outlives the game's removal.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,9 @@ struct GuidRecord {
     GameRecordPlace place;
     std::wstring path;
 };
+
+// gameId's record at place, unless it is not there or cannot be read.
+std::optional<GuidRecord> RecordOfGuid(const GameRecordPlace& place, const GUID& gameId);
 
 // Every record of gameId that exists and can be read, in the order of GameRecordPlaces(). A
 // record without a readable path value is listed with an empty path.

@@ -86,6 +86,11 @@ bool IsExactBracedGuid(const wchar_t* text) {
     return text[CHARS_IN_GUID - 1] == L'\0';
 }
 
+bool ParseGameGuid(const wchar_t* text, GUID* guid) {
+    return IsExactBracedGuid(text) && SUCCEEDED(ParseGuid(text, guid)) &&
+           !IsEqualGUID(*guid, GUID_NULL);
+}
+
 std::wstring BracedGuid(const GUID& guid) {
     wchar_t text[CHARS_IN_GUID] = {};
     StringFromGUID2(guid, text, CHARS_IN_GUID);

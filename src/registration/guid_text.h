@@ -16,6 +16,11 @@ HRESULT ParseGuid(const wchar_t* text, GUID* guid);
 // InstanceID), only that counts: ParseGuid would take "{B}.bak", "{B} old" or "{B" for B.
 bool IsExactBracedGuid(const wchar_t* text);
 
+// True, with the GUID in guid, when text is exactly a braced GUID (IsExactBracedGuid) other than
+// the all-zero one: the only text that names a game, typed with -guid: or as a record's key name.
+// guid is unspecified otherwise.
+bool ParseGameGuid(const wchar_t* text, GUID* guid);
+
 // The braced upper-case form of guid ("{9A5EA990-3034-4D6F-9128-01F3C61022BC}"), as the
 // diagnostic lines show it.
 std::wstring BracedGuid(const GUID& guid);
