@@ -11,20 +11,6 @@
 #include "support/demo_game.h"
 #include "support/process_runner.h"
 
-TemporaryFolder::TemporaryFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "emulated-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        std::abort();
-    }
-    path_ = pattern;
-}
-
-TemporaryFolder::~TemporaryFolder() {
-    std::error_code error;
-    std::filesystem::remove_all(path_, error);
-}
-
 CurrentFolderScope::CurrentFolderScope(const std::filesystem::path& path)
     : previous_(std::filesystem::current_path()) {
     std::filesystem::current_path(path);

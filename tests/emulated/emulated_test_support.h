@@ -6,19 +6,7 @@
 #include <string>
 #include <vector>
 
-// A fresh folder below the system's temporary folder, removed with everything in it at the end.
-class TemporaryFolder {
-  public:
-    TemporaryFolder();
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-    ~TemporaryFolder();
-
-    const std::filesystem::path& Path() const { return path_; }
-
-  private:
-    std::filesystem::path path_;
-};
+#include "support/temporary_folder.h"
 
 // Makes path the current folder for one scope and restores the previous one after it.
 class CurrentFolderScope {

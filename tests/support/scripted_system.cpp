@@ -91,28 +91,6 @@ WIN32_FIND_DATAW FoundEntry(const std::wstring& name, bool isFolder) {
 
 }  // namespace
 
-std::string LogText(const wchar_t* text) {
-    if (text == nullptr) {
-        return "null";
-    }
-    std::string out;
-    for (; *text != L'\0'; ++text) {
-        auto c = static_cast<std::uint32_t>(*text);
-        if (c >= 0x20 && c < 0x7F) {
-            out.push_back(static_cast<char>(c));
-        } else {
-            out += "\\u{" + Hex(c).substr(2) + "}";
-        }
-    }
-    return out;
-}
-
-std::string LogGuid(const GUID& guid) {
-    wchar_t text[CHARS_IN_GUID];
-    StringFromGUID2(guid, text, CHARS_IN_GUID);
-    return LogText(text);
-}
-
 class ScriptedGameExplorer : public ScriptedObject<IGameExplorer> {
   public:
     explicit ScriptedGameExplorer(ScriptedSystem& system)

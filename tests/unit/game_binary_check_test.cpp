@@ -2,7 +2,7 @@
 
 #include "registration/game_binary_check.h"
 #include "registration/game_registration.h"
-#include "support/scripted_system.h"
+#include "support/faulting_system.h"
 
 namespace {
 
@@ -10,44 +10,37 @@ const std::wstring kExe = L"C:\\Games\\Demo\\demo.exe";
 
 struct CauseCase {
     const char* name;
-    void (*arrange)(SystemScript&);
-    HRESULT registration;  // what the registration failed with
-    HRESULT cause;         // what is reported
+    std::string binary;       // what lies at kExe
+    const char* failingCall;  // a call made to fail besides Game Explorer's AddGame
+    long failure;             // with this
+    HRESULT cause;            // what is reported
 };
 
-void SoundBinary(SystemScript& script) {
-    script.fileAttributes[kExe] = FILE_ATTRIBUTE_ARCHIVE;
-}
-
-// The causes themselves, each from the loader, are pinned by the process tests on the emulated
-// system; these cases pin which cause is reported and that the binary is let go again.
+// Game Explorer refuses a binary that is no executable itself; the other causes are pinned by
+// the process tests on the emulated system, and these cases pin which cause is reported.
 const CauseCase kCauseCases[] = {
-    {"NotAnExecutable",
-     [](SystemScript& s) {
-         SoundBinary(s);
-         s.loadLibraryError = ERROR_BAD_EXE_FORMAT;
-     },
-     E_FAIL, HRESULT_FROM_WIN32(ERROR_BAD_EXE_FORMAT)},
-    {"NoDefinitionResource",
-     [](SystemScript& s) {
-         SoundBinary(s);
-         s.findResourceError = ERROR_RESOURCE_NAME_NOT_FOUND;
-     },
-     E_FAIL, HRESULT_FROM_WIN32(ERROR_RESOURCE_NAME_NOT_FOUND)},
+    {"NotAnExecutable", "MZ but nothing more", nullptr, 0,
+     HRESULT_FROM_WIN32(ERROR_BAD_EXE_FORMAT)},
+    {"NoDefinitionResource", DemoGame(), "FindResourceW", ERROR_RESOURCE_NAME_NOT_FOUND,
+     HRESULT_FROM_WIN32(ERROR_RESOURCE_NAME_NOT_FOUND)},
     // A binary that carries its definition leaves the registration's own failure to be told.
-    {"SoundBinaryKeepsTheRegistrationsFailure", SoundBinary, E_ACCESSDENIED, E_ACCESSDENIED},
+    {"SoundBinaryKeepsTheRegistrationsFailure", DemoGame(), "IGameExplorer::AddGame",
+     E_ACCESSDENIED, E_ACCESSDENIED},
 };
 
 class RegistrationFailureCauseTest : public testing::TestWithParam<CauseCase> {};
 
-// Game Explorer refuses the game (AddGame fails): RegisterGame says why.
+// Game Explorer refuses the game: RegisterGame says why.
 TEST_P(RegistrationFailureCauseTest, NamesTheBinarysFaultWhenItHasOne) {
-    ScriptedSystem system;
-    GetParam().arrange(system.script);
-    system.script.addGame = GetParam().registration;
+    const CauseCase& c = GetParam();
+    FaultingSystem system;
+    system.PutFile(kExe, c.binary);
+    system.Fail("IGameExplorer::AddGame", E_FAIL);
+    if (c.failingCall != nullptr) {
+        system.Fail(c.failingCall, c.failure);
+    }
     GUID gameId = GUID_NULL;
-    EXPECT_EQ(RegisterGame(kExe.c_str(), L"C:\\Games\\Demo", GIS_ALL_USERS, &gameId),
-              GetParam().cause);
+    EXPECT_EQ(RegisterGame(kExe.c_str(), L"C:\\Games\\Demo", GIS_ALL_USERS, &gameId), c.cause);
     // Loaded as Game Explorer loads it, as a data file only (not also as an image resource,
     // which refuses images Game Explorer reads), and freed again.
     for (const std::string& load : system.CallsStartingWith("LoadLibraryExW")) {

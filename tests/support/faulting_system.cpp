@@ -1,0 +1,780 @@
+#include "support/faulting_system.h"
+
+#include <cwchar>
+#include <sstream>
+
+#include "emulated/com/com_object.h"
+#include "handed_out/bstr_memory.h"
+#include "handed_out/token_user.h"
+
+namespace {
+
+constexpr long kUsualComFailure = E_FAIL;
+constexpr long kUsualWin32Failure = ERROR_ACCESS_DENIED;
+// What CoInitialize gives on a thread whose COM was set up in another mode.
+constexpr HRESULT kChangedMode = static_cast<HRESULT>(0x80010106);
+
+std::string Hex(std::uint32_t value) {
+    std::ostringstream out;
+    out << "0x" << std::hex << value;
+    return out.str();
+}
+
+std::string KeyName(HKEY root) {
+    if (root == HKEY_CURRENT_USER) {
+        return "HKCU";
+    }
+    return root == HKEY_LOCAL_MACHINE ? "HKLM" : "key";
+}
+
+HRESULT AsHresult(long code) {
+    return code < 0 ? static_cast<HRESULT>(code) : HRESULT_FROM_WIN32(static_cast<DWORD>(code));
+}
+
+}  // namespace
+
+std::string LogText(const wchar_t* text) {
+    if (text == nullptr) {
+        return "(null)";
+    }
+    std::string out;
+    for (; *text != L'\0'; ++text) {
+        auto c = static_cast<std::uint32_t>(*text);
+        if (c >= 0x20 && c < 0x7F) {
+            out.push_back(static_cast<char>(c));
+        } else {
+            out += "\\u{" + Hex(c).substr(2) + "}";
+        }
+    }
+    return out;
+}
+
+std::string LogGuid(const GUID& guid) {
+    wchar_t text[CHARS_IN_GUID];
+    StringFromGUID2(guid, text, CHARS_IN_GUID);
+    return LogText(text);
+}
+
+// ---- The wrapped COM objects ------------------------------------------------------------------
+// Each forwards to one interface of an object of the system underneath, logging every method and
+// failing it when asked; an interface it hands out is wrapped in turn.
+
+namespace {
+
+template <typename Interface>
+class Wrapped : public Interface {
+  public:
+    Wrapped(FaultingSystem& system, Interface* inner, const char* name)
+        : system_(system), inner_(inner), name_(name) {
+        system_.ObjectMade();
+    }
+    virtual ~Wrapped() {
+        inner_->Release();
+        system_.ObjectGone();
+    }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        *object = nullptr;
+        if (auto code = Begin("QueryInterface " + LogGuid(iid))) {
+            return AsHresult(*code);
+        }
+        IUnknown* other = nullptr;
+        HRESULT hr = inner_->QueryInterface(iid, reinterpret_cast<void**>(&other));
+        if (SUCCEEDED(hr)) {
+            *object = system_.Wrap(other, iid);
+        }
+        return hr;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        system_.Log(std::string(name_) + "::Release");
+        ULONG left = --references_;
+        if (left == 0) {
+            delete this;
+        }
+        return left;
+    }
+
+  protected:
+    std::optional<long> Begin(const std::string& call) {
+        return system_.Begin(std::string(name_) + "::" + call);
+    }
+
+    FaultingSystem& system_;
+    Interface* inner_;
+
+  private:
+    const char* name_;
+    ULONG references_ = 1;
+};
+
+class WrappedGameExplorer final : public Wrapped<IGameExplorer> {
+  public:
+    WrappedGameExplorer(FaultingSystem& system, IGameExplorer* inner)
+        : Wrapped(system, inner, "IGameExplorer") {}
+    HRESULT STDMETHODCALLTYPE AddGame(BSTR binaryPath, BSTR installDirectory,
+                                      GAME_INSTALL_SCOPE scope, GUID* instanceId) override {
+        if (auto code = Begin("AddGame " + LogText(binaryPath) + " " + std::to_string(scope))) {
+            return AsHresult(*code);
+        }
+        return inner_->AddGame(binaryPath, installDirectory, scope, instanceId);
+    }
+    HRESULT STDMETHODCALLTYPE RemoveGame(GUID instanceId) override {
+        if (auto code = Begin("RemoveGame " + LogGuid(instanceId))) {
+            return AsHresult(*code);
+        }
+        return inner_->RemoveGame(instanceId);
+    }
+    HRESULT STDMETHODCALLTYPE UpdateGame(GUID instanceId) override {
+        if (auto code = Begin("UpdateGame " + LogGuid(instanceId))) {
+            return AsHresult(*code);
+        }
+        return inner_->UpdateGame(instanceId);
+    }
+    HRESULT STDMETHODCALLTYPE VerifyAccess(BSTR binaryPath, BOOL* hasAccess) override {
+        if (auto code = Begin("VerifyAccess " + LogText(binaryPath))) {
+            return AsHresult(*code);
+        }
+        return inner_->VerifyAccess(binaryPath, hasAccess);
+    }
+};
+
+class WrappedClassObject final : public Wrapped<IWbemClassObject> {
+  public:
+    WrappedClassObject(FaultingSystem& system, IWbemClassObject* inner)
+        : Wrapped(system, inner, "IWbemClassObject") {}
+    HRESULT STDMETHODCALLTYPE Get(LPCWSTR name, LONG flags, VARIANT* value, CIMTYPE* type,
+                                  LONG* flavor) override {
+        if (auto code = Begin("Get " + LogText(name))) {
+            return AsHresult(*code);
+        }
+        HRESULT hr = inner_->Get(name, flags, value, type, flavor);
+        if (SUCCEEDED(hr) && value->vt == VT_BSTR) {
+            system_.StringHandedOut(value->bstrVal);
+        }
+        return hr;
+    }
+};
+
+class WrappedEnumerator final : public Wrapped<IEnumWbemClassObject> {
+  public:
+    WrappedEnumerator(FaultingSystem& system, IEnumWbemClassObject* inner)
+        : Wrapped(system, inner, "IEnumWbemClassObject") {}
+    HRESULT STDMETHODCALLTYPE Next(LONG timeout, ULONG count, IWbemClassObject** objects,
+                                   ULONG* returned) override {
+        if (auto code = Begin("Next")) {
+            *returned = 0;
+            return AsHresult(*code);
+        }
+        HRESULT hr = inner_->Next(timeout, count, objects, returned);
+        for (ULONG i = 0; SUCCEEDED(hr) && i < *returned; ++i) {
+            objects[i] = new WrappedClassObject(system_, objects[i]);
+        }
+        return hr;
+    }
+};
+
+class WrappedServices final : public Wrapped<IWbemServices> {
+  public:
+    WrappedServices(FaultingSystem& system, IWbemServices* inner)
+        : Wrapped(system, inner, "IWbemServices") {}
+    HRESULT STDMETHODCALLTYPE ExecQuery(BSTR language, BSTR query, LONG flags,
+                                        IWbemContext* context,
+                                        IEnumWbemClassObject** enumerator) override {
+        *enumerator = nullptr;
+        if (auto code = Begin("ExecQuery " + LogText(query))) {
+            return AsHresult(*code);
+        }
+        HRESULT hr = inner_->ExecQuery(language, query, flags, context, enumerator);
+        if (SUCCEEDED(hr)) {
+            *enumerator = new WrappedEnumerator(system_, *enumerator);
+        }
+        return hr;
+    }
+};
+
+class WrappedLocator final : public Wrapped<IWbemLocator> {
+  public:
+    WrappedLocator(FaultingSystem& system, IWbemLocator* inner)
+        : Wrapped(system, inner, "IWbemLocator") {}
+    HRESULT STDMETHODCALLTYPE ConnectServer(BSTR networkResource, BSTR user, BSTR password,
+                                            BSTR locale, LONG securityFlags, BSTR authority,
+                                            IWbemContext* context,
+                                            IWbemServices** services) override {
+        *services = nullptr;
+        if (auto code = Begin("ConnectServer " + LogText(networkResource))) {
+            return AsHresult(*code);
+        }
+        HRESULT hr = inner_->ConnectServer(networkResource, user, password, locale, securityFlags,
+                                           authority, context, services);
+        if (SUCCEEDED(hr)) {
+            *services = new WrappedServices(system_, *services);
+        }
+        return hr;
+    }
+};
+
+class WrappedShellLink final : public Wrapped<IShellLinkW> {
+  public:
+    WrappedShellLink(FaultingSystem& system, IShellLinkW* inner)
+        : Wrapped(system, inner, "IShellLinkW") {}
+    HRESULT STDMETHODCALLTYPE SetPath(LPCWSTR path) override {
+        if (auto code = Begin("SetPath " + LogText(path))) {
+            return AsHresult(*code);
+        }
+        return inner_->SetPath(path);
+    }
+    HRESULT STDMETHODCALLTYPE SetArguments(LPCWSTR arguments) override {
+        if (auto code = Begin("SetArguments " + LogText(arguments))) {
+            return AsHresult(*code);
+        }
+        return inner_->SetArguments(arguments);
+    }
+    HRESULT STDMETHODCALLTYPE SetWorkingDirectory(LPCWSTR directory) override {
+        if (auto code = Begin("SetWorkingDirectory " + LogText(directory))) {
+            return AsHresult(*code);
+        }
+        return inner_->SetWorkingDirectory(directory);
+    }
+    HRESULT STDMETHODCALLTYPE GetPath(LPWSTR file, int count, WIN32_FIND_DATAW* findData,
+                                      DWORD flags) override {
+        if (auto code = Begin("GetPath")) {
+            return AsHresult(*code);
+        }
+        return inner_->GetPath(file, count, findData, flags);
+    }
+    HRESULT STDMETHODCALLTYPE GetArguments(LPWSTR arguments, int count) override {
+        if (auto code = Begin("GetArguments")) {
+            return AsHresult(*code);
+        }
+        return inner_->GetArguments(arguments, count);
+    }
+};
+
+class WrappedPersistFile final : public Wrapped<IPersistFile> {
+  public:
+    WrappedPersistFile(FaultingSystem& system, IPersistFile* inner)
+        : Wrapped(system, inner, "IPersistFile") {}
+    HRESULT STDMETHODCALLTYPE Save(LPCOLESTR fileName, BOOL remember) override {
+        if (auto code = Begin("Save " + LogText(fileName))) {
+            return AsHresult(*code);
+        }
+        return inner_->Save(fileName, remember);
+    }
+    HRESULT STDMETHODCALLTYPE Load(LPCOLESTR fileName, DWORD mode) override {
+        if (auto code = Begin("Load " + LogText(fileName))) {
+            return AsHresult(*code);
+        }
+        return inner_->Load(fileName, mode);
+    }
+};
+
+class WrappedInternetShortcut final : public Wrapped<IUniformResourceLocatorW> {
+  public:
+    WrappedInternetShortcut(FaultingSystem& system, IUniformResourceLocatorW* inner)
+        : Wrapped(system, inner, "IUniformResourceLocatorW") {}
+    HRESULT STDMETHODCALLTYPE SetURL(LPCWSTR url, DWORD flags) override {
+        if (auto code = Begin("SetURL " + LogText(url))) {
+            return AsHresult(*code);
+        }
+        return inner_->SetURL(url, flags);
+    }
+    HRESULT STDMETHODCALLTYPE GetURL(LPWSTR* url) override {
+        if (auto code = Begin("GetURL")) {
+            *url = nullptr;
+            return AsHresult(*code);
+        }
+        return inner_->GetURL(url);
+    }
+};
+
+}  // namespace
+
+IUnknown* FaultingSystem::Wrap(IUnknown* inner, REFIID iid) {
+    if (IsEqualGUID(iid, IID_IGameExplorer)) {
+        return new WrappedGameExplorer(*this, static_cast<IGameExplorer*>(inner));
+    }
+    if (IsEqualGUID(iid, IID_IWbemLocator)) {
+        return new WrappedLocator(*this, static_cast<IWbemLocator*>(inner));
+    }
+    if (IsEqualGUID(iid, IID_IShellLinkW)) {
+        return new WrappedShellLink(*this, static_cast<IShellLinkW*>(inner));
+    }
+    if (IsEqualGUID(iid, IID_IPersistFile)) {
+        return new WrappedPersistFile(*this, static_cast<IPersistFile*>(inner));
+    }
+    if (IsEqualGUID(iid, IID_IUniformResourceLocatorW)) {
+        return new WrappedInternetShortcut(*this, static_cast<IUniformResourceLocatorW*>(inner));
+    }
+    // IUnknown, or an interface the program never asks for: nothing to log on it.
+    return inner;
+}
+
+// ---- The double -------------------------------------------------------------------------------
+
+FaultingSystem::FaultingSystem()
+    : system_(folder_.Path(), {L"player", kUserSid}), liveObjectsBefore_(ComObjectCount::Live()) {
+    InstallSystemBackend(this);
+}
+
+FaultingSystem::~FaultingSystem() {
+    InstallSystemBackend(nullptr);
+    for (; apartmentsOwed_ > 0; --apartmentsOwed_) {
+        system_.CoUninitialize();
+    }
+}
+
+void FaultingSystem::Fail(std::string callStart, long code) {
+    rules_.push_back({std::move(callStart), code});
+}
+
+void FaultingSystem::StartCounting() {
+    calls_.clear();
+    count_ = 0;
+}
+
+std::optional<long> FaultingSystem::Begin(std::string line) {
+    calls_.push_back(line);
+    ++count_;
+    if (failAt_ != 0 && count_ == failAt_) {
+        injectedCall_ = line;
+        const bool com = line.find("::") != std::string::npos || line.starts_with("Co");
+        return com ? kUsualComFailure : kUsualWin32Failure;
+    }
+    // The rule said last holds where two match.
+    for (auto rule = rules_.rbegin(); rule != rules_.rend(); ++rule) {
+        if (line.starts_with(rule->start)) {
+            return rule->code;
+        }
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> FaultingSystem::CallsStartingWith(std::string_view start) const {
+    std::vector<std::string> found;
+    for (const std::string& call : calls_) {
+        if (call.starts_with(start)) {
+            found.push_back(call);
+        }
+    }
+    return found;
+}
+
+testing::AssertionResult FaultingSystem::AccountsBalance() const {
+    std::ostringstream problems;
+    if (objectsMade_ != objectsGone_ || ComObjectCount::Live() != liveObjectsBefore_) {
+        problems << "objects not released; ";
+    }
+    if (comInitialised_ != comUninitialised_) {
+        problems << comInitialised_ << " successful CoInitialize but " << comUninitialised_
+                 << " CoUninitialize; ";
+    }
+    if (!liveStrings_.empty() || strayStringFrees_ != 0) {
+        problems << liveStrings_.size() << " string(s) not freed, " << strayStringFrees_
+                 << " free(s) of strings not handed out; ";
+    }
+    if (system_.OpenKeyCount() != 0) {
+        problems << system_.OpenKeyCount() << " registry key(s) not closed; ";
+    }
+    if (system_.OpenListingCount() != 0) {
+        problems << system_.OpenListingCount() << " folder listing(s) not closed; ";
+    }
+    if (!liveHandles_.empty() || !liveLocalTexts_.empty() || !liveModules_.empty()) {
+        problems << liveHandles_.size() << " handle(s), " << liveLocalTexts_.size()
+                 << " local text(s), " << liveModules_.size() << " module(s) not given back; ";
+    }
+    if (strayReleases_ != 0) {
+        problems << strayReleases_ << " close(s) or free(s) of what was not handed out; ";
+    }
+    if (problems.str().empty()) {
+        return testing::AssertionSuccess();
+    }
+    return testing::AssertionFailure() << problems.str();
+}
+
+// ---- Arranging and reading the state underneath -----------------------------------------------
+
+std::filesystem::path FaultingSystem::HostPath(std::wstring_view windowsPath) const {
+    std::filesystem::path file = Folder() / "drive_c";
+    std::string name;
+    for (wchar_t c : windowsPath.substr(3)) {
+        if (c == L'\\') {
+            file /= name;
+            name.clear();
+        } else {
+            name += static_cast<char>(c);
+        }
+    }
+    return file / name;
+}
+
+void FaultingSystem::PutFile(std::wstring_view windowsPath, const std::string& binary) const {
+    InstallDemoGame(Folder(), std::string(windowsPath.begin(), windowsPath.end()), binary);
+}
+
+void FaultingSystem::RemoveGameExplorer() {
+    HKEY classes = nullptr;
+    if (system_.RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes", KEY_WRITE, &classes) ==
+        ERROR_SUCCESS) {
+        system_.RegDeleteTreeW(classes, L"CLSID");
+        system_.RegCloseKey(classes);
+    }
+}
+
+void FaultingSystem::SetRegistryText(HKEY root, const std::wstring& key, const wchar_t* value,
+                                     const std::wstring& text) {
+    HKEY opened = nullptr;
+    ASSERT_EQ(system_.RegCreateKeyExW(root, key.c_str(), KEY_WRITE, &opened, nullptr),
+              ERROR_SUCCESS);
+    system_.RegSetValueExW(opened, value, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    system_.RegCloseKey(opened);
+}
+
+std::optional<std::wstring> FaultingSystem::RegistryText(HKEY root, const std::wstring& key,
+                                                         const wchar_t* value) {
+    HKEY opened = nullptr;
+    if (system_.RegOpenKeyExW(root, key.c_str(), KEY_READ, &opened) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    std::wstring text(1024, L'\0');
+    DWORD type = 0;
+    DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    LSTATUS status = system_.RegQueryValueExW(opened, value, &type,
+                                              reinterpret_cast<BYTE*>(text.data()), &bytes);
+    system_.RegCloseKey(opened);
+    if (status != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    text.resize(bytes / sizeof(wchar_t));
+    while (!text.empty() && text.back() == L'\0') {
+        text.pop_back();
+    }
+    return text;
+}
+
+bool FaultingSystem::KeyExists(HKEY root, const std::wstring& key) {
+    HKEY opened = nullptr;
+    if (system_.RegOpenKeyExW(root, key.c_str(), KEY_READ, &opened) != ERROR_SUCCESS) {
+        return false;
+    }
+    system_.RegCloseKey(opened);
+    return true;
+}
+
+// ---- SystemBackend: each call logged, failed when asked, else the system's own answer ----------
+
+HRESULT FaultingSystem::CoInitialize() {
+    if (Begin("CoInitialize")) {
+        // As on a thread whose COM was set up in another mode: the apartment is there.
+        system_.CoInitialize();
+        ++apartmentsOwed_;
+        return kChangedMode;
+    }
+    HRESULT hr = system_.CoInitialize();
+    if (SUCCEEDED(hr)) {
+        ++comInitialised_;
+    }
+    return hr;
+}
+
+void FaultingSystem::CoUninitialize() {
+    Log("CoUninitialize");
+    ++comUninitialised_;
+    system_.CoUninitialize();
+}
+
+HRESULT FaultingSystem::CoCreateInstance(REFCLSID clsid, REFIID iid, void** object) {
+    *object = nullptr;
+    if (auto code = Begin("CoCreateInstance " + LogGuid(clsid) + " " + LogGuid(iid))) {
+        return AsHresult(*code);
+    }
+    HRESULT hr = system_.CoCreateInstance(clsid, iid, object);
+    if (SUCCEEDED(hr)) {
+        *object = Wrap(static_cast<IUnknown*>(*object), iid);
+    }
+    return hr;
+}
+
+HRESULT FaultingSystem::CoSetProxyBlanket(IUnknown* proxy, DWORD authnService, DWORD authzService,
+                                          OLECHAR* serverPrincipalName, DWORD authnLevel,
+                                          DWORD impLevel, RPC_AUTH_IDENTITY_HANDLE authInfo,
+                                          DWORD capabilities) {
+    if (auto code = Begin("CoSetProxyBlanket")) {
+        return AsHresult(*code);
+    }
+    return system_.CoSetProxyBlanket(proxy, authnService, authzService, serverPrincipalName,
+                                     authnLevel, impLevel, authInfo, capabilities);
+}
+
+HRESULT FaultingSystem::CoCreateGuid(GUID* guid) {
+    if (auto code = Begin("CoCreateGuid")) {
+        return AsHresult(*code);
+    }
+    return system_.CoCreateGuid(guid);
+}
+
+BSTR FaultingSystem::SysAllocString(const OLECHAR* text) {
+    if (Begin("SysAllocString " + LogText(text))) {
+        return nullptr;
+    }
+    BSTR copy = system_.SysAllocString(text);
+    if (copy != nullptr) {
+        liveStrings_.insert(copy);
+    }
+    return copy;
+}
+
+void FaultingSystem::SysFreeString(BSTR text) {
+    if (text != nullptr && liveStrings_.erase(text) == 0) {
+        ++strayStringFrees_;
+        return;
+    }
+    system_.SysFreeString(text);
+}
+
+LSTATUS FaultingSystem::RegCreateKeyExW(HKEY root, LPCWSTR subKey, REGSAM access, HKEY* key,
+                                        DWORD* disposition) {
+    if (auto code = Begin("RegCreateKeyExW " + KeyName(root) + " " + LogText(subKey))) {
+        return static_cast<LSTATUS>(*code);
+    }
+    return system_.RegCreateKeyExW(root, subKey, access, key, disposition);
+}
+
+LSTATUS FaultingSystem::RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD type, const BYTE* data,
+                                       DWORD byteCount) {
+    if (auto code = Begin("RegSetValueExW " + LogText(valueName))) {
+        return static_cast<LSTATUS>(*code);
+    }
+    return system_.RegSetValueExW(key, valueName, type, data, byteCount);
+}
+
+LSTATUS FaultingSystem::RegOpenKeyExW(HKEY root, LPCWSTR subKey, REGSAM access, HKEY* key) {
+    if (auto code = Begin("RegOpenKeyExW " + KeyName(root) + " " + LogText(subKey))) {
+        return static_cast<LSTATUS>(*code);
+    }
+    return system_.RegOpenKeyExW(root, subKey, access, key);
+}
+
+LSTATUS FaultingSystem::RegCloseKey(HKEY key) {
+    Log("RegCloseKey");
+    return system_.RegCloseKey(key);
+}
+
+LSTATUS FaultingSystem::RegDeleteTreeW(HKEY key, LPCWSTR subKey) {
+    if (auto code = Begin("RegDeleteTreeW " + KeyName(key) + " " + LogText(subKey))) {
+        return static_cast<LSTATUS>(*code);
+    }
+    return system_.RegDeleteTreeW(key, subKey);
+}
+
+LSTATUS FaultingSystem::RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength) {
+    if (auto code = Begin("RegEnumKeyExW " + std::to_string(index))) {
+        return static_cast<LSTATUS>(*code);
+    }
+    return system_.RegEnumKeyExW(key, index, name, nameLength);
+}
+
+LSTATUS FaultingSystem::RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD* type, BYTE* data,
+                                         DWORD* byteCount) {
+    if (auto code = Begin("RegQueryValueExW " + LogText(valueName))) {
+        return static_cast<LSTATUS>(*code);
+    }
+    return system_.RegQueryValueExW(key, valueName, type, data, byteCount);
+}
+
+BOOL FaultingSystem::OpenProcessToken(HANDLE process, DWORD access, HANDLE* token) {
+    if (auto code = Begin("OpenProcessToken")) {
+        SetLastError(static_cast<DWORD>(*code));
+        return FALSE;
+    }
+    BOOL opened = system_.OpenProcessToken(process, access, token);
+    if (opened) {
+        liveHandles_.insert(*token);
+    }
+    return opened;
+}
+
+BOOL FaultingSystem::GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS informationClass,
+                                         void* information, DWORD length, DWORD* returnLength) {
+    if (auto code = Begin("GetTokenInformation " + std::to_string(length))) {
+        SetLastError(static_cast<DWORD>(*code));
+        return FALSE;
+    }
+    return system_.GetTokenInformation(token, informationClass, information, length, returnLength);
+}
+
+BOOL FaultingSystem::ConvertSidToStringSidW(PSID sid, LPWSTR* text) {
+    if (auto code = Begin("ConvertSidToStringSidW")) {
+        *text = nullptr;
+        SetLastError(static_cast<DWORD>(*code));
+        return FALSE;
+    }
+    BOOL converted = system_.ConvertSidToStringSidW(sid, text);
+    if (converted) {
+        liveLocalTexts_.insert(*text);
+    }
+    return converted;
+}
+
+BOOL FaultingSystem::CloseHandle(HANDLE handle) {
+    Log("CloseHandle");
+    if (liveHandles_.erase(handle) == 0) {
+        ++strayReleases_;
+    }
+    mutexNames_.erase(handle);
+    return system_.CloseHandle(handle);
+}
+
+HLOCAL FaultingSystem::LocalFree(HLOCAL memory) {
+    Log("LocalFree");
+    if (memory != nullptr && liveLocalTexts_.erase(memory) == 0) {
+        ++strayReleases_;
+        return memory;
+    }
+    return system_.LocalFree(memory);
+}
+
+HRESULT FaultingSystem::SHGetFolderPathW(int folder, DWORD flags, LPWSTR path) {
+    if (auto code = Begin("SHGetFolderPathW " + Hex(static_cast<std::uint32_t>(folder)))) {
+        return AsHresult(*code);
+    }
+    return system_.SHGetFolderPathW(folder, flags, path);
+}
+
+int FaultingSystem::SHCreateDirectoryExW(LPCWSTR path) {
+    if (auto code = Begin("SHCreateDirectoryExW " + LogText(path))) {
+        return static_cast<int>(*code);
+    }
+    return system_.SHCreateDirectoryExW(path);
+}
+
+int FaultingSystem::SHFileOperationW(SHFILEOPSTRUCTW* operation) {
+    if (auto code = Begin("SHFileOperationW " + LogText(operation->pFrom))) {
+        return static_cast<int>(*code);
+    }
+    return system_.SHFileOperationW(operation);
+}
+
+DWORD FaultingSystem::GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer,
+                                       LPWSTR* filePart) {
+    if (auto code = Begin("GetFullPathNameW " + LogText(fileName))) {
+        SetLastError(static_cast<DWORD>(*code));
+        return 0;
+    }
+    return system_.GetFullPathNameW(fileName, bufferLength, buffer, filePart);
+}
+
+DWORD FaultingSystem::GetFileAttributesW(LPCWSTR fileName) {
+    if (auto code = Begin("GetFileAttributesW " + LogText(fileName))) {
+        SetLastError(static_cast<DWORD>(*code));
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    return system_.GetFileAttributesW(fileName);
+}
+
+DWORD FaultingSystem::GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD bufferLength) {
+    if (auto code = Begin("GetLongPathNameW " + LogText(shortPath))) {
+        SetLastError(static_cast<DWORD>(*code));
+        return 0;
+    }
+    return system_.GetLongPathNameW(shortPath, longPath, bufferLength);
+}
+
+HANDLE FaultingSystem::FindFirstFileW(LPCWSTR fileName, WIN32_FIND_DATAW* findData) {
+    if (auto code = Begin("FindFirstFileW " + LogText(fileName))) {
+        SetLastError(static_cast<DWORD>(*code));
+        return INVALID_HANDLE_VALUE;
+    }
+    return system_.FindFirstFileW(fileName, findData);
+}
+
+BOOL FaultingSystem::FindNextFileW(HANDLE find, WIN32_FIND_DATAW* findData) {
+    if (auto code = Begin("FindNextFileW")) {
+        SetLastError(static_cast<DWORD>(*code));
+        return FALSE;
+    }
+    return system_.FindNextFileW(find, findData);
+}
+
+BOOL FaultingSystem::FindClose(HANDLE find) {
+    Log("FindClose");
+    return system_.FindClose(find);
+}
+
+HANDLE FaultingSystem::CreateMutexW(LPCWSTR name) {
+    if (auto code = Begin("CreateMutexW " + LogText(name))) {
+        SetLastError(static_cast<DWORD>(*code));
+        return nullptr;
+    }
+    HANDLE mutex = system_.CreateMutexW(name);
+    if (mutex != nullptr) {
+        liveHandles_.insert(mutex);
+        mutexNames_[mutex] = name;
+    }
+    return mutex;
+}
+
+DWORD FaultingSystem::WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
+    auto name = mutexNames_.find(handle);
+    const std::string what = name == mutexNames_.end() ? "?" : LogText(name->second.c_str());
+    if (auto code = Begin("WaitForSingleObject " + what + " " + std::to_string(milliseconds))) {
+        // Another run holding the mutex past every wait is asked for with WAIT_TIMEOUT.
+        if (*code == static_cast<long>(WAIT_TIMEOUT)) {
+            return WAIT_TIMEOUT;
+        }
+        SetLastError(static_cast<DWORD>(*code));
+        return WAIT_FAILED;
+    }
+    return system_.WaitForSingleObject(handle, milliseconds);
+}
+
+BOOL FaultingSystem::ReleaseMutex(HANDLE mutex) {
+    auto name = mutexNames_.find(mutex);
+    Log("ReleaseMutex " + (name == mutexNames_.end() ? "?" : LogText(name->second.c_str())));
+    return system_.ReleaseMutex(mutex);
+}
+
+HMODULE FaultingSystem::LoadLibraryExW(LPCWSTR fileName, DWORD flags) {
+    if (auto code = Begin("LoadLibraryExW " + LogText(fileName) + " " + std::to_string(flags))) {
+        SetLastError(static_cast<DWORD>(*code));
+        return nullptr;
+    }
+    HMODULE module = system_.LoadLibraryExW(fileName, flags);
+    if (module != nullptr) {
+        liveModules_.insert(module);
+    }
+    return module;
+}
+
+HRSRC FaultingSystem::FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) {
+    if (auto code = Begin("FindResourceW " + LogText(name) + " " + LogText(type))) {
+        SetLastError(static_cast<DWORD>(*code));
+        return nullptr;
+    }
+    return system_.FindResourceW(module, name, type);
+}
+
+DWORD FaultingSystem::SizeofResource(HMODULE module, HRSRC resource) {
+    if (auto code = Begin("SizeofResource")) {
+        SetLastError(static_cast<DWORD>(*code));
+        return 0;
+    }
+    return system_.SizeofResource(module, resource);
+}
+
+BOOL FaultingSystem::FreeLibrary(HMODULE module) {
+    Log("FreeLibrary");
+    if (liveModules_.erase(module) == 0) {
+        ++strayReleases_;
+    }
+    return system_.FreeLibrary(module);
+}
+
+DWORD FaultingSystem::FormatMessageW(DWORD messageId, LPWSTR buffer, DWORD size) {
+    if (auto code = Begin("FormatMessageW " + Hex(messageId))) {
+        SetLastError(static_cast<DWORD>(*code));
+        return 0;
+    }
+    return system_.FormatMessageW(messageId, buffer, size);
+}

@@ -1,0 +1,17 @@
+// A fresh folder below the system's temporary folder, removed with everything in it at the end.
+#pragma once
+
+#include <filesystem>
+
+class TemporaryFolder {
+  public:
+    TemporaryFolder();
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+    ~TemporaryFolder();
+
+    const std::filesystem::path& Path() const { return path_; }
+
+  private:
+    std::filesystem::path path_;
+};
