@@ -22,10 +22,16 @@ const wchar_t* UpgradeKey(int scope) {
     return scope == GIS_CURRENT_USER ? kCurrentUserUpgradeKey : kAllUsersUpgradeKey;
 }
 
-LSTATUS OpenOrCreateKey(HKEY parent, const wchar_t* subKey, RegistryKey& key) {
-    // Whether the key was new or already there makes no difference: its values are overwritten.
-    return RegCreateKeyExW(parent, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, kWriteAccess,
-                           nullptr, key.Put(), nullptr);
+// *created (when given) tells whether the key is new.
+LSTATUS OpenOrCreateKey(HKEY parent, const wchar_t* subKey, RegistryKey& key,
+                        bool* created = nullptr) {
+    DWORD disposition = 0;
+    const LSTATUS status = RegCreateKeyExW(parent, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                           kWriteAccess, nullptr, key.Put(), &disposition);
+    if (created != nullptr) {
+        *created = status == ERROR_SUCCESS && disposition == REG_CREATED_NEW_KEY;
+    }
+    return status;
 }
 
 // Stores text whole, however long, with its terminator.
@@ -81,12 +87,19 @@ HRESULT RecordForUpgrade(const wchar_t* executablePath, const wchar_t* installDi
     StringFromGUID2(*gameId, guidText, CHARS_IN_GUID);
 
     RegistryKey gameKey;
-    LSTATUS status = OpenOrCreateKey(parentKey.Get(), guidText, gameKey);
+    bool created = false;
+    LSTATUS status = OpenOrCreateKey(parentKey.Get(), guidText, gameKey, &created);
     if (status == ERROR_SUCCESS) {
         status = WriteTextValue(gameKey.Get(), kUpgradeBinaryPathValue, executablePath);
     }
     if (status == ERROR_SUCCESS) {
         status = WriteTextValue(gameKey.Get(), kUpgradeInstallPathValue, installDirectory);
+    }
+    if (status != ERROR_SUCCESS && created) {
+        // A half-written record of a game reported as not added would still be found by its
+        // path; the key this add made goes again. Whether that works changes nothing reported.
+        gameKey.Reset();
+        RegDeleteTreeW(parentKey.Get(), guidText);
     }
     return HRESULT_FROM_WIN32(status);
 }

@@ -97,7 +97,7 @@ class Wrapped : public Interface {
 
   protected:
     std::optional<long> Begin(const std::string& call) {
-        return system_.Begin(std::string(name_) + "::" + call);
+        return system_.Begin(std::string(name_) + "::" + call, true);
     }
 
     FaultingSystem& system_;
@@ -333,13 +333,12 @@ void FaultingSystem::StartCounting() {
     count_ = 0;
 }
 
-std::optional<long> FaultingSystem::Begin(std::string line) {
+std::optional<long> FaultingSystem::Begin(std::string line, bool givesHresult) {
     calls_.push_back(line);
     ++count_;
     if (failAt_ != 0 && count_ == failAt_) {
         injectedCall_ = line;
-        const bool com = line.find("::") != std::string::npos || line.starts_with("Co");
-        return com ? kUsualComFailure : kUsualWin32Failure;
+        return givesHresult ? kUsualComFailure : kUsualWin32Failure;
     }
     // The rule said last holds where two match.
     for (auto rule = rules_.rbegin(); rule != rules_.rend(); ++rule) {
@@ -465,7 +464,7 @@ bool FaultingSystem::KeyExists(HKEY root, const std::wstring& key) {
 // ---- SystemBackend: each call logged, failed when asked, else the system's own answer ----------
 
 HRESULT FaultingSystem::CoInitialize() {
-    if (Begin("CoInitialize")) {
+    if (Begin("CoInitialize", true)) {
         // As on a thread whose COM was set up in another mode: the apartment is there.
         system_.CoInitialize();
         ++apartmentsOwed_;
@@ -486,7 +485,7 @@ void FaultingSystem::CoUninitialize() {
 
 HRESULT FaultingSystem::CoCreateInstance(REFCLSID clsid, REFIID iid, void** object) {
     *object = nullptr;
-    if (auto code = Begin("CoCreateInstance " + LogGuid(clsid) + " " + LogGuid(iid))) {
+    if (auto code = Begin("CoCreateInstance " + LogGuid(clsid) + " " + LogGuid(iid), true)) {
         return AsHresult(*code);
     }
     HRESULT hr = system_.CoCreateInstance(clsid, iid, object);
@@ -500,7 +499,7 @@ HRESULT FaultingSystem::CoSetProxyBlanket(IUnknown* proxy, DWORD authnService, D
                                           OLECHAR* serverPrincipalName, DWORD authnLevel,
                                           DWORD impLevel, RPC_AUTH_IDENTITY_HANDLE authInfo,
                                           DWORD capabilities) {
-    if (auto code = Begin("CoSetProxyBlanket")) {
+    if (auto code = Begin("CoSetProxyBlanket", true)) {
         return AsHresult(*code);
     }
     return system_.CoSetProxyBlanket(proxy, authnService, authzService, serverPrincipalName,
@@ -508,7 +507,7 @@ HRESULT FaultingSystem::CoSetProxyBlanket(IUnknown* proxy, DWORD authnService, D
 }
 
 HRESULT FaultingSystem::CoCreateGuid(GUID* guid) {
-    if (auto code = Begin("CoCreateGuid")) {
+    if (auto code = Begin("CoCreateGuid", true)) {
         return AsHresult(*code);
     }
     return system_.CoCreateGuid(guid);
@@ -636,7 +635,7 @@ HLOCAL FaultingSystem::LocalFree(HLOCAL memory) {
 }
 
 HRESULT FaultingSystem::SHGetFolderPathW(int folder, DWORD flags, LPWSTR path) {
-    if (auto code = Begin("SHGetFolderPathW " + Hex(static_cast<std::uint32_t>(folder)))) {
+    if (auto code = Begin("SHGetFolderPathW " + Hex(static_cast<std::uint32_t>(folder)), true)) {
         return AsHresult(*code);
     }
     return system_.SHGetFolderPathW(folder, flags, path);

@@ -120,8 +120,9 @@ class FaultingSystem final : public SystemBackend {
     DWORD FormatMessageW(DWORD messageId, LPWSTR buffer, DWORD size) override;
 
     // ---- For the wrapped COM objects ----
-    // Logs a call; the failure code when it is one that must fail.
-    std::optional<long> Begin(std::string line);
+    // Logs a call; the failure code when it is one that must fail (the usual one of a call that
+    // gives an HRESULT, or of one that gives a Win32 error).
+    std::optional<long> Begin(std::string line, bool givesHresult = false);
     // Logs a release or a free, which is never made to fail.
     void Log(std::string line) { calls_.push_back(std::move(line)); }
     void ObjectMade() { ++objectsMade_; }
@@ -136,7 +137,9 @@ class FaultingSystem final : public SystemBackend {
         long code;
     };
 
-    TemporaryFolder folder_;
+    // In memory where the host has a memory file system: the sweeps make a system per call, and
+    // every registry write of the emulated system is synced to its disk.
+    TemporaryFolder folder_{"/dev/shm"};
     EmulatedSystem system_;
     long liveObjectsBefore_;
 

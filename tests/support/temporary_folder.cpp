@@ -5,9 +5,13 @@
 
 #include <unistd.h>
 
-TemporaryFolder::TemporaryFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "emulated-test-XXXXXX").string();
+TemporaryFolder::TemporaryFolder() : TemporaryFolder(std::filesystem::temp_directory_path()) {}
+
+TemporaryFolder::TemporaryFolder(const std::filesystem::path& base) {
+    std::error_code error;
+    const std::filesystem::path parent =
+        std::filesystem::is_directory(base, error) ? base : std::filesystem::temp_directory_path();
+    std::string pattern = (parent / "emulated-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         std::abort();
     }

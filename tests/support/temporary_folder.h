@@ -6,6 +6,8 @@
 class TemporaryFolder {
   public:
     TemporaryFolder();
+    // Below base instead, when that is a folder.
+    explicit TemporaryFolder(const std::filesystem::path& base);
     TemporaryFolder(const TemporaryFolder&) = delete;
     TemporaryFolder& operator=(const TemporaryFolder&) = delete;
     ~TemporaryFolder();

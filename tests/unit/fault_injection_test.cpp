@@ -1,18 +1,22 @@
 // Fault injection through the platform: every registration operation and both commands are run
-// once for each platform call they make, with that one call failing (and yielding no object or
-// text where it would yield one). Each run must end with the result that failure gives, and with
-// every object released, every string freed, COM uninitialised once per successful
-// initialisation and every registry key closed.
+// on a real emulated system once for each platform call they make, with that one call failing.
+// Each run must end with the result that failure gives and the state it leaves (records,
+// shortcut files), and with every object released, every string freed, COM uninitialised once
+// per successful initialisation and every key, handle and listing given back.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <iostream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
+#include "emulated/shell/shell_link_reader.h"
 #include "output/reason_line.h"
 #include "registration/game_identity.h"
 #include "registration/game_registration.h"
@@ -22,8 +26,8 @@
 #include "support/console_capture.h"
 #include "support/debug_capture.h"
 #include "support/expected_output.h"
+#include "support/faulting_system.h"
 #include "support/reason_codes.h"
-#include "support/scripted_system.h"
 #include "support/text_lines.h"
 
 namespace {
@@ -44,192 +48,251 @@ const std::wstring kCommonTree =
 constexpr HRESULT kInjected = E_FAIL;
 constexpr HRESULT kInjectedWin32 = HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
 
-// ---- Scripts ----------------------------------------------------------------------------------
+// ---- Systems ----------------------------------------------------------------------------------
+// Each arranged with the program's own operations before the double starts counting.
 
-using Script = std::function<void(SystemScript&)>;
+using Arrangement = std::function<void(FaultingSystem&)>;
 
-// A healthy system with Game Explorer, where the lookup finds the game and both task trees exist.
-void HealthySystem(SystemScript& script) {
-    script.addGameLeaves = kGameId;
-    script.wmiObjects = {{kGameIdText}};
-    script.fileAttributes[kLocalTree] = FILE_ATTRIBUTE_DIRECTORY;
-    script.fileAttributes[kCommonTree] = FILE_ATTRIBUTE_DIRECTORY;
-    script.fileAttributes[kExe] = FILE_ATTRIBUTE_ARCHIVE;
+void GameOnDisk(FaultingSystem& system) {
+    system.PutFile(kExe);
 }
 
-// The same without Game Explorer (and so without its games namespace): registration takes the
-// upgrade registry keys.
-void SystemWithoutGameExplorer(SystemScript& script) {
-    HealthySystem(script);
-    script.createGameExplorer = REGDB_E_CLASSNOTREG;
-    script.connectServer = WBEM_E_INVALID_NAMESPACE;
-    script.createdGuid = kGameId;
+void WithoutGameExplorer(FaultingSystem& system) {
+    GameOnDisk(system);
+    system.RemoveGameExplorer();
 }
 
-// A system without Game Explorer on which the game was added for all users: a lookup by path
-// finds its upgrade key.
-void RegisteredWithoutGameExplorer(SystemScript& script) {
-    SystemWithoutGameExplorer(script);
-    const auto* path = reinterpret_cast<const BYTE*>(kExe.c_str());
-    script.registry[std::wstring(L"hklm\\software\\microsoft\\windows\\currentversion\\gameux\\"
-                                 L"gamestofindonwindowsupgrade\\") +
-                    L"{9a5ea990-3034-4d6f-9128-01f3c61022bc}"][L"GDFBinaryPath"] =
-        std::vector<BYTE>(path, path + (kExe.size() + 1) * sizeof(wchar_t));
+// The game registered for all users, with a play task in each scope's tree.
+void RegisteredGame(FaultingSystem& system) {
+    GameOnDisk(system);
+    GUID id = kGameId;
+    ASSERT_EQ(RegisterGame(kExe.c_str(), kInstallDirectory.c_str(), GIS_ALL_USERS, &id), S_OK);
+    for (int scope : {GIS_CURRENT_USER, GIS_ALL_USERS}) {
+        ASSERT_EQ(CreateGameTask(scope, kGameId, TaskKind::Play, 0, L"Play", kExe.c_str(), nullptr),
+                  S_OK);
+    }
+}
+
+// The same where Game Explorer is missing: the game is in the all users' upgrade keys.
+void RegisteredWithoutGameExplorer(FaultingSystem& system) {
+    WithoutGameExplorer(system);
+    GUID id = kGameId;
+    ASSERT_EQ(RegisterGame(kExe.c_str(), kInstallDirectory.c_str(), GIS_ALL_USERS, &id), S_OK);
+}
+
+// A registered game with a play task (with arguments) and a support task with a web address.
+void GameWithTasks(FaultingSystem& system) {
+    RegisteredGame(system);
+    ASSERT_EQ(CreateGameTask(GIS_CURRENT_USER, kGameId, TaskKind::Play, 0, L"Play", kExe.c_str(),
+                             L"-windowed"),
+              S_OK);
+    ASSERT_EQ(CreateGameTask(GIS_CURRENT_USER, kGameId, TaskKind::Support, 0, L"Home page",
+                             L"https://example.com/", nullptr),
+              S_OK);
+}
+
+// ---- What a run leaves ------------------------------------------------------------------------
+
+bool Same(const GUID& a, const GUID& b) {
+    return IsEqualGUID(a, b) != 0;
+}
+
+// Every record of a game: (Game Explorer's or an upgrade key, scope).
+std::vector<std::pair<bool, int>> Records() {
+    std::vector<std::pair<bool, int>> records;
+    for (const RegistrationRecord& record : ListRegistrations()) {
+        records.emplace_back(record.gameExplorerRecord, record.scope);
+    }
+    return records;
+}
+
+// The shortcut files below a task tree.
+std::vector<std::filesystem::path> ShortcutsBelow(const FaultingSystem& system,
+                                                  const std::wstring& tree) {
+    std::vector<std::filesystem::path> files;
+    std::error_code error;
+    const std::filesystem::path root = system.HostPath(tree);
+    if (std::filesystem::exists(root)) {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(root, error)) {
+            if (entry.is_regular_file()) {
+                files.push_back(entry.path());
+            }
+        }
+    }
+    return files;
 }
 
 // ---- Running an operation ---------------------------------------------------------------------
 
 using Operation = std::function<HRESULT(GUID& gameId)>;
-
-struct Outcome {
-    HRESULT result = S_OK;
-    GUID gameId = GUID_NULL;
-    int calls = 0;
-    std::string injectedCall;  // the log line of the call made to fail, if one was
-};
-
-// Runs operation on a fresh double with the script, failing call failAt (0: none).
-Outcome RunAlone(const Script& script, const Operation& operation, const GUID& gameId, int failAt) {
-    ScriptedSystem system;
-    script(system.script);
-    system.FailCall(failAt);
-    Outcome outcome;
-    outcome.gameId = gameId;
-    outcome.result = operation(outcome.gameId);
-    outcome.calls = system.CallCount();
-    outcome.injectedCall = system.InjectedCall();
-    EXPECT_TRUE(system.AccountsBalance());
-    return outcome;
-}
-
-// ---- Operations ---------------------------------------------------------------------------------
+using Effects = std::function<void(FaultingSystem&, const GUID& gameId)>;
 
 // The result that a failure of the injected call gives, recognised by the start of the call's log
 // line (the first entry that matches counts), with what else must hold afterwards.
 struct Expectation {
     std::string injectedCall;
     HRESULT result;
-    std::function<void(const ScriptedSystem&, const GUID& gameId)> effects;
+    Effects effects;
 };
 
 struct OperationCase {
     const char* name;
-    Script script;
+    Arrangement arrange;
     GUID gameId;  // what the operation's GUID starts as
     Operation operation;
     std::vector<Expectation> expectations;
+    Effects cleanEffects;  // what the run leaves when nothing fails
 };
 
 void PrintTo(const OperationCase& c, std::ostream* out) {
     *out << c.name;
 }
 
-bool Same(const GUID& a, const GUID& b) {
-    return IsEqualGUID(a, b) != 0;
-}
-
 const Expectation* Find(const std::vector<Expectation>& expectations, const std::string& call) {
     for (const Expectation& expectation : expectations) {
-        if (call.compare(0, expectation.injectedCall.size(), expectation.injectedCall) == 0) {
+        if (call.starts_with(expectation.injectedCall)) {
             return &expectation;
         }
     }
     return nullptr;
 }
 
-// Effects shared by several cases.
-auto GameIdIs(const GUID& expected) {
-    return [expected](const ScriptedSystem&, const GUID& gameId) {
+// ---- Effects ----------------------------------------------------------------------------------
+
+Effects GameIdIs(const GUID& expected) {
+    return [expected](FaultingSystem&, const GUID& gameId) {
         EXPECT_TRUE(Same(gameId, expected)) << LogGuid(gameId);
     };
 }
-auto NothingWrittenToTheRegistry() {
-    return [](const ScriptedSystem& system, const GUID&) {
-        EXPECT_FALSE(system.Called("RegSetValueExW"));
+Effects NoRecord() {
+    return [](FaultingSystem&, const GUID&) { EXPECT_TRUE(Records().empty()); };
+}
+// Exactly one record, of the kind and scope given, under the GUID the operation reports.
+Effects OneRecord(bool gameExplorer, int scope, std::optional<GUID> id = std::nullopt) {
+    return [=](FaultingSystem&, const GUID& gameId) {
+        const std::vector<RegistrationRecord> records = ListRegistrations();
+        ASSERT_EQ(records.size(), 1u);
+        EXPECT_EQ(records[0].gameExplorerRecord, gameExplorer);
+        EXPECT_EQ(records[0].scope, scope);
+        EXPECT_TRUE(Same(records[0].gameId, id.value_or(gameId)));
+        EXPECT_EQ(records[0].path, kExe);
     };
 }
-auto NoShortcutSaved() {
-    return
-        [](const ScriptedSystem& system, const GUID&) { EXPECT_TRUE(system.SavedLinks().empty()); };
+Effects NoShortcutSaved() {
+    return [](FaultingSystem& system, const GUID&) {
+        EXPECT_TRUE(ShortcutsBelow(system, kLocalTree).empty());
+        EXPECT_TRUE(ShortcutsBelow(system, kCommonTree).empty());
+    };
 }
+// One shortcut to the game, with the working folder given or none.
+Effects OneShortcut(const std::wstring& workingDirectory) {
+    return [workingDirectory](FaultingSystem& system, const GUID&) {
+        std::vector<std::filesystem::path> files = ShortcutsBelow(system, kLocalTree);
+        const std::vector<std::filesystem::path> common = ShortcutsBelow(system, kCommonTree);
+        files.insert(files.end(), common.begin(), common.end());
+        ASSERT_EQ(files.size(), 1u);
+        std::ifstream in(files[0], std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+        const auto link = ReadShellLinkBytes(bytes);
+        ASSERT_TRUE(link.has_value());
+        EXPECT_EQ(link->localPath, kExe);
+        EXPECT_EQ(link->workingDirectory, workingDirectory);
+    };
+}
+Effects TreesLeft(int expected) {
+    return [expected](FaultingSystem& system, const GUID&) {
+        EXPECT_EQ(std::filesystem::exists(system.HostPath(kLocalTree)) +
+                      std::filesystem::exists(system.HostPath(kCommonTree)),
+                  expected);
+    };
+}
+Effects Both(Effects first, Effects second) {
+    return [=](FaultingSystem& system, const GUID& gameId) {
+        first(system, gameId);
+        second(system, gameId);
+    };
+}
+
+// ---- Operations ---------------------------------------------------------------------------------
 
 HRESULT Register(int scope, GUID& gameId) {
     return RegisterGame(kExe.c_str(), kInstallDirectory.c_str(), scope, &gameId);
 }
 
-std::vector<Expectation> RegisterThroughGameExplorer(const GUID& leftInGameId) {
+std::vector<Expectation> RegisterThroughGameExplorer(int scope) {
+    const Effects registered = OneRecord(true, scope);
     return {
-        {"SysAllocString", E_OUTOFMEMORY, NothingWrittenToTheRegistry()},
+        {"SysAllocString", E_OUTOFMEMORY, NoRecord()},
         // COM may be set up on the thread already; the operation goes on without uninitialising.
-        {"CoInitialize", S_OK, GameIdIs(leftInGameId)},
+        {"CoInitialize", S_OK, registered},
         // Not created: the game is recorded in the upgrade keys instead.
-        {"CoCreateInstance", S_OK,
-         [](const ScriptedSystem& system, const GUID&) {
-             EXPECT_TRUE(system.Called("RegSetValueExW"));
-         }},
+        {"CoCreateInstance", S_OK, OneRecord(false, scope)},
         // The definition's size cannot be told: Game Explorer reads the binary itself.
-        {"LoadLibraryExW", S_OK, GameIdIs(leftInGameId)},
-        {"FindResourceW", S_OK, GameIdIs(leftInGameId)},
-        {"SizeofResource", S_OK, GameIdIs(leftInGameId)},
-        {"IGameExplorer::VerifyAccess", kInjected, NothingWrittenToTheRegistry()},
-        {"IGameExplorer::AddGame", kInjected, NothingWrittenToTheRegistry()},
+        {"LoadLibraryExW", S_OK, registered},
+        {"FindResourceW", S_OK, registered},
+        {"SizeofResource", S_OK, registered},
+        {"IGameExplorer::VerifyAccess", kInjected, NoRecord()},
+        {"IGameExplorer::AddGame", kInjected, NoRecord()},
     };
 }
 
 std::vector<Expectation> RegisterInUpgradeKeys(int scope, const GUID& startingGameId) {
     std::vector<Expectation> expectations = {
-        {"SysAllocString", E_OUTOFMEMORY, NothingWrittenToTheRegistry()},
-        {"CoInitialize", S_OK, GameIdIs(kGameId)},
-        {"CoCreateInstance", S_OK, GameIdIs(kGameId)},
-        // The parent key: the result is the registry's failure; gameId untouched.
-        {scope == GIS_CURRENT_USER ? "RegCreateKeyExW HKCU" : "RegCreateKeyExW HKLM",
-         kInjectedWin32, GameIdIs(startingGameId)},
-        // The game's own key or its values: a game that would never be found is not added.
-        {"RegCreateKeyExW HKEY(", kInjectedWin32, NothingWrittenToTheRegistry()},
-        {"RegSetValueExW", kInjectedWin32, GameIdIs(kGameId)},
+        {"SysAllocString", E_OUTOFMEMORY, NoRecord()},
+        {"CoInitialize", S_OK, OneRecord(false, scope)},
+        {"CoCreateInstance", S_OK, OneRecord(false, scope)},
+        // A key or a value that cannot be written: a game that would never be found is not
+        // added, and the GUID is the one asked for or none.
+        {"RegCreateKeyExW key", kInjectedWin32, NoRecord()},
+        {"RegCreateKeyExW", kInjectedWin32, Both(NoRecord(), GameIdIs(startingGameId))},
+        {"RegSetValueExW", kInjectedWin32, NoRecord()},
     };
     if (Same(startingGameId, GUID_NULL)) {
         // Nothing is written under an all-zero key.
-        expectations.push_back({"CoCreateGuid", kInjected, NothingWrittenToTheRegistry()});
+        expectations.push_back({"CoCreateGuid", kInjected, NoRecord()});
     }
     return expectations;
 }
 
 std::vector<Expectation> Unregister(bool gameExplorer) {
+    const Effects removed = NoRecord();
+    const Effects left = OneRecord(gameExplorer, GIS_ALL_USERS, kGameId);
     // The current user's SID names a place of Game Explorer's records; without it that place is
     // skipped, as the lookup skips it.
     std::vector<Expectation> expectations = {
-        {"CoInitialize", S_OK, nullptr},
-        {"OpenProcessToken", S_OK, nullptr},
-        {"GetTokenInformation", S_OK, nullptr},
-        {"ConvertSidToStringSidW", S_OK, nullptr},
+        {"CoInitialize", S_OK, removed},
+        {"OpenProcessToken", S_OK, removed},
+        {"GetTokenInformation", S_OK, removed},
+        {"ConvertSidToStringSidW", S_OK, removed},
     };
     if (!gameExplorer) {
+        expectations.push_back(
+            {"RegOpenKeyExW HKLM Software\\Microsoft\\Windows\\CurrentVersion\\"
+             "GameUX\\GamesToFindOnWindowsUpgrade\\{",
+             S_OK, removed});
         // The place that holds the game's key cannot be opened to delete it: the record stays.
         expectations.push_back(
             {"RegOpenKeyExW HKLM Software\\Microsoft\\Windows\\CurrentVersion\\"
-             "GameUX\\GamesToFindOnWindowsUpgrade ",
-             HRESULT_FROM_WIN32(ERROR_OBJECT_ALREADY_EXISTS), nullptr});
+             "GameUX\\GamesToFindOnWindowsUpgrade",
+             HRESULT_FROM_WIN32(ERROR_OBJECT_ALREADY_EXISTS), left});
     }
-    expectations.push_back({"RegOpenKeyExW", S_OK, nullptr});
+    // A place read for what is left that cannot be opened holds nothing to remove.
+    expectations.push_back({"RegOpenKeyExW", S_OK, removed});
     if (gameExplorer) {
-        // Not created: its records' keys and the upgrade keys go, of which there are none here.
-        expectations.push_back(
-            {"CoCreateInstance", S_FALSE, [](const ScriptedSystem& system, const GUID&) {
-                 EXPECT_FALSE(system.Called("IGameExplorer::RemoveGame"));
-             }});
-        expectations.push_back({"IGameExplorer::RemoveGame", kInjected, nullptr});
+        // Not created: its records' keys go instead.
+        expectations.push_back({"CoCreateInstance", S_OK, removed});
+        expectations.push_back({"IGameExplorer::RemoveGame", kInjected, left});
     } else {
-        expectations.push_back({"CoCreateInstance", S_OK, nullptr});
+        expectations.push_back({"CoCreateInstance", S_OK, removed});
         // A key that stays is a failure.
-        expectations.push_back({"RegDeleteTreeW", kInjectedWin32, nullptr});
+        expectations.push_back({"RegDeleteTreeW", kInjectedWin32, left});
     }
     return expectations;
 }
 
 std::vector<Expectation> FindInstanceId(const GUID& startingGameId) {
-    const auto found = GameIdIs(kGameId);
-    const auto unchanged = GameIdIs(startingGameId);
+    const Effects found = GameIdIs(kGameId);
+    const Effects unchanged = GameIdIs(startingGameId);
     return {
         {"CoInitialize", S_OK, found},
         // Not examined: with the proxy's default security the query goes on.
@@ -246,27 +309,15 @@ std::vector<Expectation> FindInstanceId(const GUID& startingGameId) {
 
 std::vector<Expectation> CreateTask(bool withArguments) {
     std::vector<Expectation> expectations = {
-        {"SHGetFolderPathW", kInjected,
-         [](const ScriptedSystem& system, const GUID&) {
-             EXPECT_FALSE(system.Called("SHCreateDirectoryExW"));
-             EXPECT_FALSE(system.Called("CoCreateInstance"));
-         }},
+        {"SHGetFolderPathW", kInjected, NoShortcutSaved()},
         // A folder that cannot be made is the task's reason, before any shortcut object.
-        {"SHCreateDirectoryExW", kInjectedWin32,
-         [](const ScriptedSystem& system, const GUID&) {
-             EXPECT_FALSE(system.Called("CoCreateInstance"));
-         }},
-        {"CoInitialize", S_OK, nullptr},
+        {"SHCreateDirectoryExW", kInjectedWin32, NoShortcutSaved()},
+        {"CoInitialize", S_OK, OneShortcut(kInstallDirectory + L"\\")},
         {"CoCreateInstance", kInjected, NoShortcutSaved()},
         // A setter that fails leaves no shortcut that would start something else.
         {"IShellLinkW::SetPath", kInjected, NoShortcutSaved()},
         // No full path: the shortcut gets no working folder rather than an undefined one.
-        {"GetFullPathNameW", S_OK,
-         [](const ScriptedSystem& system, const GUID&) {
-             EXPECT_FALSE(system.Called("IShellLinkW::SetWorkingDirectory"));
-             ASSERT_EQ(system.SavedLinks().size(), 1u);
-             EXPECT_FALSE(system.SavedLinks()[0].workingDirectory.has_value());
-         }},
+        {"GetFullPathNameW", S_OK, OneShortcut(L"")},
         {"IShellLinkW::SetWorkingDirectory", kInjected, NoShortcutSaved()},
         {"IShellLinkW::QueryInterface", kInjected, NoShortcutSaved()},
         {"IPersistFile::Save", kInjected, NoShortcutSaved()},
@@ -278,26 +329,16 @@ std::vector<Expectation> CreateTask(bool withArguments) {
 }
 
 std::vector<Expectation> RemoveTasks(bool treesExist) {
-    const std::size_t deletions = treesExist ? 2 : 0;
+    const int trees = treesExist ? 2 : 0;
     std::vector<Expectation> expectations = {
         // Both folders are asked for before anything is deleted.
-        {"SHGetFolderPathW", kInjected,
-         [](const ScriptedSystem& system, const GUID&) {
-             EXPECT_FALSE(system.Called("SHFileOperationW"));
-         }},
+        {"SHGetFolderPathW", kInjected, TreesLeft(trees)},
         // Whether the folder is there cannot be told: a failure, the other folder still goes.
-        {"GetFileAttributesW", kInjectedWin32,
-         [deletions](const ScriptedSystem& system, const GUID&) {
-             EXPECT_EQ(system.CallsStartingWith("SHFileOperationW").size(),
-                       deletions == 0 ? 0 : deletions - 1);
-         }},
+        {"GetFileAttributesW", kInjectedWin32, TreesLeft(trees == 0 ? 0 : 1)},
     };
     if (treesExist) {
-        // An existing folder that stays is a failure, and the other folder is still attempted.
-        expectations.push_back(
-            {"SHFileOperationW", kInjectedWin32, [](const ScriptedSystem& system, const GUID&) {
-                 EXPECT_EQ(system.CallsStartingWith("SHFileOperationW").size(), 2u);
-             }});
+        // An existing folder that stays is a failure, and the other folder is still removed.
+        expectations.push_back({"SHFileOperationW", kInjectedWin32, TreesLeft(1)});
     }
     return expectations;
 }
@@ -305,22 +346,12 @@ std::vector<Expectation> RemoveTasks(bool treesExist) {
 // What the last ListGameTasks run of a case found, for its effects to check.
 std::vector<ListedTask> listedTasks;
 
-// A healthy system where the game has a play task and a support task with a web address.
-void SystemWithTasks(SystemScript& script) {
-    HealthySystem(script);
-    script.shortcuts = {
-        {kLocalTree + L"\\PlayTasks\\0\\Play.lnk", kExe, false, L"-windowed", std::nullopt},
-        {kLocalTree + L"\\SupportTasks\\0\\Home page.url", L"https://example.com/", true,
-         std::nullopt, std::nullopt},
-    };
-}
-
 std::vector<Expectation> ListTasks() {
-    const auto nothingListed = [](const ScriptedSystem&, const GUID&) {
+    const Effects nothingListed = [](FaultingSystem&, const GUID&) {
         EXPECT_TRUE(listedTasks.empty());
     };
-    const auto unreadTasks = [](std::size_t expected) {
-        return [expected](const ScriptedSystem&, const GUID&) {
+    const auto unreadTasks = [](std::size_t expected) -> Effects {
+        return [expected](FaultingSystem&, const GUID&) {
             ASSERT_EQ(listedTasks.size(), 2u);
             EXPECT_EQ(static_cast<std::size_t>(std::count_if(
                           listedTasks.begin(), listedTasks.end(),
@@ -350,80 +381,100 @@ Operation CreateTaskOperation(int scope, TaskKind kind, const wchar_t* arguments
 }
 
 const OperationCase kOperationCases[] = {
-    {"RegisterGame_GameExplorer_AllUsers_NoGuid", HealthySystem, GUID_NULL,
-     [](GUID& id) { return Register(GIS_ALL_USERS, id); }, RegisterThroughGameExplorer(kGameId)},
-    {"RegisterGame_GameExplorer_CurrentUser_GivenGuid",
-     [](SystemScript& script) {
-         HealthySystem(script);
-         script.addGameLeaves.reset();
-     },
-     kOtherId, [](GUID& id) { return Register(GIS_CURRENT_USER, id); },
-     RegisterThroughGameExplorer(kOtherId)},
-    {"RegisterGame_UpgradeKeys_CurrentUser_NoGuid", SystemWithoutGameExplorer, GUID_NULL,
-     [](GUID& id) { return Register(GIS_CURRENT_USER, id); },
-     RegisterInUpgradeKeys(GIS_CURRENT_USER, GUID_NULL)},
-    {"RegisterGame_UpgradeKeys_AllUsers_GivenGuid", SystemWithoutGameExplorer, kGameId,
+    {"RegisterGame_GameExplorer_AllUsers_NoGuid", GameOnDisk, GUID_NULL,
      [](GUID& id) { return Register(GIS_ALL_USERS, id); },
-     RegisterInUpgradeKeys(GIS_ALL_USERS, kGameId)},
-    {"RemoveEveryRegistration_GameExplorer", HealthySystem, kGameId,
-     [](GUID& id) { return RemoveEveryRegistration(id); }, Unregister(true)},
+     RegisterThroughGameExplorer(GIS_ALL_USERS), OneRecord(true, GIS_ALL_USERS)},
+    {"RegisterGame_GameExplorer_CurrentUser_GivenGuid", GameOnDisk, kOtherId,
+     [](GUID& id) { return Register(GIS_CURRENT_USER, id); },
+     RegisterThroughGameExplorer(GIS_CURRENT_USER), OneRecord(true, GIS_CURRENT_USER, kOtherId)},
+    {"RegisterGame_UpgradeKeys_CurrentUser_NoGuid", WithoutGameExplorer, GUID_NULL,
+     [](GUID& id) { return Register(GIS_CURRENT_USER, id); },
+     RegisterInUpgradeKeys(GIS_CURRENT_USER, GUID_NULL), OneRecord(false, GIS_CURRENT_USER)},
+    {"RegisterGame_UpgradeKeys_AllUsers_GivenGuid", WithoutGameExplorer, kGameId,
+     [](GUID& id) { return Register(GIS_ALL_USERS, id); },
+     RegisterInUpgradeKeys(GIS_ALL_USERS, kGameId), OneRecord(false, GIS_ALL_USERS, kGameId)},
+    {"RemoveEveryRegistration_GameExplorer", RegisteredGame, kGameId,
+     [](GUID& id) { return RemoveEveryRegistration(id); }, Unregister(true), NoRecord()},
     {"RemoveEveryRegistration_UpgradeKeys", RegisteredWithoutGameExplorer, kGameId,
-     [](GUID& id) { return RemoveEveryRegistration(id); }, Unregister(false)},
-    {"FindGameInstanceId_IntoGuid", HealthySystem, kOtherId,
-     [](GUID& id) { return FindGameInstanceId(kExe.c_str(), &id); }, FindInstanceId(kOtherId)},
+     [](GUID& id) { return RemoveEveryRegistration(id); }, Unregister(false), NoRecord()},
+    {"FindGameInstanceId_IntoGuid", RegisteredGame, kOtherId,
+     [](GUID& id) { return FindGameInstanceId(kExe.c_str(), &id); }, FindInstanceId(kOtherId),
+     GameIdIs(kGameId)},
     {"FindGameInstanceId_WithoutGuid",
-     HealthySystem,
+     RegisteredGame,
      kOtherId,
      [](GUID&) { return FindGameInstanceId(kExe.c_str(), nullptr); },
      {{"CoInitialize", S_OK, nullptr},
       {"CoSetProxyBlanket", S_OK, nullptr},
       {"SysAllocString", E_OUTOFMEMORY, GameIdIs(kOtherId)},
-      {"", kInjected, GameIdIs(kOtherId)}}},
-    {"CreateGameTask_AllUsers_PlayWithArguments", HealthySystem, kGameId,
-     CreateTaskOperation(GIS_ALL_USERS, TaskKind::Play, L"-windowed"), CreateTask(true)},
-    {"CreateGameTask_CurrentUser_SupportWithoutArguments", HealthySystem, kGameId,
-     CreateTaskOperation(GIS_CURRENT_USER, TaskKind::Support, nullptr), CreateTask(false)},
-    {"RemoveGameTasks_BothTreesExist", HealthySystem, kGameId,
-     [](GUID& id) { return RemoveGameTasks(id); }, RemoveTasks(true)},
-    {"RemoveGameTasks_NoTrees",
-     [](SystemScript& script) {
-         HealthySystem(script);
-         script.fileAttributes.clear();
-     },
-     kGameId, [](GUID& id) { return RemoveGameTasks(id); }, RemoveTasks(false)},
-    {"ListGameTasks_PlayLinkAndSupportUrl", SystemWithTasks, kGameId,
-     [](GUID& id) { return ListGameTasks(GIS_CURRENT_USER, id, listedTasks); }, ListTasks()},
+      {"", kInjected, GameIdIs(kOtherId)}},
+     GameIdIs(kOtherId)},
+    {"CreateGameTask_AllUsers_PlayWithArguments", GameOnDisk, kGameId,
+     CreateTaskOperation(GIS_ALL_USERS, TaskKind::Play, L"-windowed"), CreateTask(true),
+     OneShortcut(kInstallDirectory + L"\\")},
+    {"CreateGameTask_CurrentUser_SupportWithoutArguments", GameOnDisk, kGameId,
+     CreateTaskOperation(GIS_CURRENT_USER, TaskKind::Support, nullptr), CreateTask(false),
+     OneShortcut(kInstallDirectory + L"\\")},
+    {"RemoveGameTasks_BothTreesExist", RegisteredGame, kGameId,
+     [](GUID& id) { return RemoveGameTasks(id); }, RemoveTasks(true), TreesLeft(0)},
+    {"RemoveGameTasks_NoTrees", GameOnDisk, kGameId, [](GUID& id) { return RemoveGameTasks(id); },
+     RemoveTasks(false), TreesLeft(0)},
+    {"ListGameTasks_PlayLinkAndSupportUrl", GameWithTasks, kGameId,
+     [](GUID& id) { return ListGameTasks(GIS_CURRENT_USER, id, listedTasks); }, ListTasks(),
+     [](FaultingSystem&, const GUID&) { EXPECT_EQ(listedTasks.size(), 2u); }},
 };
+
+struct OperationRun {
+    HRESULT result = S_OK;
+    GUID gameId = GUID_NULL;
+    int calls = 0;
+    std::string injectedCall;  // the log line of the call made to fail, if one was
+};
+
+// Runs the case on a fresh system, failing call failAt (0: none), and checks what it leaves.
+OperationRun RunCase(const OperationCase& c, int failAt) {
+    FaultingSystem system;
+    c.arrange(system);
+    system.StartCounting();
+    system.FailCall(failAt);
+    OperationRun run;
+    run.gameId = c.gameId;
+    run.result = c.operation(run.gameId);
+    run.calls = system.CallCount();
+    run.injectedCall = system.InjectedCall();
+    EXPECT_TRUE(system.AccountsBalance());
+    if (failAt == 0) {
+        c.cleanEffects(system, run.gameId);
+        return run;
+    }
+    EXPECT_FALSE(run.injectedCall.empty()) << "call " << failAt;
+    SCOPED_TRACE("call " + std::to_string(failAt) + " failed: " + run.injectedCall);
+    const Expectation* expectation = Find(c.expectations, run.injectedCall);
+    if (expectation == nullptr) {
+        ADD_FAILURE() << "no expected result for this call";
+        return run;
+    }
+    EXPECT_EQ(run.result, expectation->result) << std::hex << run.result;
+    if (expectation->effects) {
+        expectation->effects(system, run.gameId);
+    }
+    return run;
+}
 
 class OperationFaultInjection : public testing::TestWithParam<OperationCase> {};
 
 TEST_P(OperationFaultInjection, EveryFailingCallGivesItsResultAndBalancedAccounts) {
     const OperationCase& c = GetParam();
-    const Outcome clean = RunAlone(c.script, c.operation, c.gameId, 0);
+    const OperationRun clean = RunCase(c, 0);
     ASSERT_EQ(clean.result, S_OK) << "the case must succeed when nothing fails";
     ASSERT_GT(clean.calls, 0);
 
     std::vector<bool> used(c.expectations.size(), false);
     for (int n = 1; n <= clean.calls; ++n) {
-        ScriptedSystem system;
-        c.script(system.script);
-        system.FailCall(n);
-        GUID gameId = c.gameId;
-        const HRESULT result = c.operation(gameId);
-        ASSERT_TRUE(system.InjectedFailureHappened()) << "call " << n;
-        const std::string& call = system.InjectedCall();
-        SCOPED_TRACE("call " + std::to_string(n) + " failed: " + call);
-        const Expectation* expectation = Find(c.expectations, call);
-        if (expectation == nullptr) {
-            ADD_FAILURE() << "no expected result for this call";
-            continue;
+        const OperationRun run = RunCase(c, n);
+        if (const Expectation* expectation = Find(c.expectations, run.injectedCall)) {
+            used[static_cast<std::size_t>(expectation - c.expectations.data())] = true;
         }
-        used[static_cast<std::size_t>(expectation - c.expectations.data())] = true;
-        EXPECT_EQ(result, expectation->result) << std::hex << result;
-        if (expectation->effects) {
-            expectation->effects(system, gameId);
-        }
-        EXPECT_TRUE(system.AccountsBalance());
     }
     for (std::size_t i = 0; i < used.size(); ++i) {
         EXPECT_TRUE(used[i]) << "no call matched \"" << c.expectations[i].injectedCall << "\"";
@@ -443,7 +494,7 @@ INSTANTIATE_TEST_SUITE_P(Operations, OperationFaultInjection, testing::ValuesIn(
 
 struct CommandCase {
     const char* name;
-    Script script;
+    Arrangement arrange;
     ArgumentList arguments;
 };
 
@@ -458,11 +509,15 @@ struct CommandRun {
     std::optional<AddOutcome> added;
     std::optional<DeleteOutcome> deleted;
     int calls = 0;
+    std::size_t records = 0;    // of any game, after the run
+    std::size_t shortcuts = 0;  // of any game, in either scope
+    std::string injectedCall;
 };
 
 CommandRun RunCommand(const CommandCase& c, int failAt) {
-    ScriptedSystem system;
-    c.script(system.script);
+    FaultingSystem system;
+    c.arrange(system);
+    system.StartCounting();
     system.FailCall(failAt);
     CommandRun run;
     {
@@ -479,7 +534,14 @@ CommandRun RunCommand(const CommandCase& c, int failAt) {
         run.debugErr = WithReasonCodesOnly(debug.Channel(kDebugErr));
     }
     run.calls = system.CallCount();
+    run.injectedCall = system.InjectedCall();
     EXPECT_TRUE(system.AccountsBalance());
+    run.records = ListRegistrations().size();
+    for (const wchar_t* tasks :
+         {L"C:\\Users\\player\\AppData\\Local\\Microsoft\\Windows\\GameExplorer",
+          L"C:\\ProgramData\\Microsoft\\Windows\\GameExplorer"}) {
+        run.shortcuts += ShortcutsBelow(system, tasks).size();
+    }
     return run;
 }
 
@@ -511,6 +573,9 @@ void ExpectLinesAgreeWithOutcome(const CommandRun& run) {
                                         Count(lines, kTaskAddedAtText + std::string("1")));
         EXPECT_EQ(added.tasksNotAdded, Count(errors, kNotAddedText) - (added.registered ? 0 : 1));
         EXPECT_EQ(added.oldTasksLeft, Count(errors, kTasksNotRemovedText) > 0);
+        // The system agrees: each add starts on a system without games or tasks.
+        EXPECT_EQ(added.registered, run.records > 0) << run.out << run.err;
+        EXPECT_EQ(static_cast<std::size_t>(added.tasksAdded), run.shortcuts);
         // Everything as asked only when nothing failed.
         const bool everythingDone =
             added.registered && !added.oldTasksLeft && !added.cutShort && added.tasksNotAdded == 0;
@@ -527,6 +592,12 @@ void ExpectLinesAgreeWithOutcome(const CommandRun& run) {
         if (deleted.registrationLeft) {
             EXPECT_GT(Count(errors, kNotRemovedText) + Count(errors, kNotFoundText), 0);
         }
+        // The system agrees: a delete that removed the game and says nothing is left leaves no
+        // record. (A record key that cannot be read is skipped by the lookup, as a stray key
+        // must not block every uninstall; the game is then not found, not reported removed.)
+        if (deleted.registrationsRemoved > 0 && !deleted.registrationLeft) {
+            EXPECT_EQ(run.records, 0u) << run.out << run.err;
+        }
     }
 }
 
@@ -536,10 +607,12 @@ TEST_P(CommandFaultInjection, EveryFailingCallIsReportedAndLeavesAccountsBalance
     const CommandCase& c = GetParam();
     const CommandRun clean = RunCommand(c, 0);
     ASSERT_GT(clean.calls, 0);
+    EXPECT_EQ(clean.err, "") << "the case must succeed when nothing fails";
     ExpectLinesAgreeWithOutcome(clean);
     for (int n = 1; n <= clean.calls; ++n) {
-        SCOPED_TRACE("call " + std::to_string(n) + " failed");
-        ExpectLinesAgreeWithOutcome(RunCommand(c, n));
+        const CommandRun run = RunCommand(c, n);
+        SCOPED_TRACE("call " + std::to_string(n) + " failed: " + run.injectedCall);
+        ExpectLinesAgreeWithOutcome(run);
     }
     RecordProperty("injection_points", clean.calls);
     std::cout << "[ injected ] " << c.name << ": " << clean.calls << " calls\n";
@@ -558,17 +631,17 @@ ArgumentList AddArguments(const std::wstring& scopeWord, bool withOption) {
 }
 
 const CommandCase kCommandCases[] = {
-    {"Add_AllUsers_GameExplorer", HealthySystem, AddArguments(L"all", false)},
-    {"Add_CurrentUser_GameExplorer_WithGuid", HealthySystem, AddArguments(L"current", true)},
-    {"Add_CurrentUser_UpgradeKeys", SystemWithoutGameExplorer, AddArguments(L"Current", false)},
-    {"Add_AllUsers_UpgradeKeys_WithGuid", SystemWithoutGameExplorer, AddArguments(L"ALL", true)},
-    {"Delete_ByPath_GameExplorer", HealthySystem, {L"prog", L"-del", kExe}},
+    {"Add_AllUsers_GameExplorer", GameOnDisk, AddArguments(L"all", false)},
+    {"Add_CurrentUser_GameExplorer_WithGuid", GameOnDisk, AddArguments(L"current", true)},
+    {"Add_CurrentUser_UpgradeKeys", WithoutGameExplorer, AddArguments(L"Current", false)},
+    {"Add_AllUsers_UpgradeKeys_WithGuid", WithoutGameExplorer, AddArguments(L"ALL", true)},
+    {"Delete_ByPath_GameExplorer", RegisteredGame, {L"prog", L"-del", kExe}},
     {"Delete_ByPath_UpgradeKeys", RegisteredWithoutGameExplorer, {L"prog", L"-del", kExe}},
     {"Delete_WithGuid_GameExplorer",
-     HealthySystem,
+     RegisteredGame,
      {L"prog", L"-guid:" + kGameIdText, L"-del", kExe}},
     {"Delete_WithGuid_UpgradeKeys",
-     SystemWithoutGameExplorer,
+     RegisteredWithoutGameExplorer,
      {L"prog", L"-guid:" + kGameIdText, L"-del", kExe}},
 };
 
