@@ -20,18 +20,18 @@ std::string Hex(std::uint32_t value) {
     return out.str();
 }
 
-std::string KeyName(HKEY root) {
-    if (root == HKEY_CURRENT_USER) {
-        return "HKCU";
-    }
-    return root == HKEY_LOCAL_MACHINE ? "HKLM" : "key";
-}
+}  // namespace
 
 HRESULT AsHresult(long code) {
     return code < 0 ? static_cast<HRESULT>(code) : HRESULT_FROM_WIN32(static_cast<DWORD>(code));
 }
 
-}  // namespace
+std::string LogKey(HKEY key) {
+    if (key == HKEY_CURRENT_USER) {
+        return "HKCU";
+    }
+    return key == HKEY_LOCAL_MACHINE ? "HKLM" : "key";
+}
 
 std::string LogText(const wchar_t* text) {
     if (text == nullptr) {
@@ -485,7 +485,7 @@ void FaultingSystem::CoUninitialize() {
 
 HRESULT FaultingSystem::CoCreateInstance(REFCLSID clsid, REFIID iid, void** object) {
     *object = nullptr;
-    if (auto code = Begin("CoCreateInstance " + LogGuid(clsid) + " " + LogGuid(iid), true)) {
+    if (auto code = Begin("CoCreateInstance" + DescribeArguments(clsid, iid), true)) {
         return AsHresult(*code);
     }
     HRESULT hr = system_.CoCreateInstance(clsid, iid, object);
@@ -493,24 +493,6 @@ HRESULT FaultingSystem::CoCreateInstance(REFCLSID clsid, REFIID iid, void** obje
         *object = Wrap(static_cast<IUnknown*>(*object), iid);
     }
     return hr;
-}
-
-HRESULT FaultingSystem::CoSetProxyBlanket(IUnknown* proxy, DWORD authnService, DWORD authzService,
-                                          OLECHAR* serverPrincipalName, DWORD authnLevel,
-                                          DWORD impLevel, RPC_AUTH_IDENTITY_HANDLE authInfo,
-                                          DWORD capabilities) {
-    if (auto code = Begin("CoSetProxyBlanket", true)) {
-        return AsHresult(*code);
-    }
-    return system_.CoSetProxyBlanket(proxy, authnService, authzService, serverPrincipalName,
-                                     authnLevel, impLevel, authInfo, capabilities);
-}
-
-HRESULT FaultingSystem::CoCreateGuid(GUID* guid) {
-    if (auto code = Begin("CoCreateGuid", true)) {
-        return AsHresult(*code);
-    }
-    return system_.CoCreateGuid(guid);
 }
 
 BSTR FaultingSystem::SysAllocString(const OLECHAR* text) {
@@ -532,54 +514,9 @@ void FaultingSystem::SysFreeString(BSTR text) {
     system_.SysFreeString(text);
 }
 
-LSTATUS FaultingSystem::RegCreateKeyExW(HKEY root, LPCWSTR subKey, REGSAM access, HKEY* key,
-                                        DWORD* disposition) {
-    if (auto code = Begin("RegCreateKeyExW " + KeyName(root) + " " + LogText(subKey))) {
-        return static_cast<LSTATUS>(*code);
-    }
-    return system_.RegCreateKeyExW(root, subKey, access, key, disposition);
-}
-
-LSTATUS FaultingSystem::RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD type, const BYTE* data,
-                                       DWORD byteCount) {
-    if (auto code = Begin("RegSetValueExW " + LogText(valueName))) {
-        return static_cast<LSTATUS>(*code);
-    }
-    return system_.RegSetValueExW(key, valueName, type, data, byteCount);
-}
-
-LSTATUS FaultingSystem::RegOpenKeyExW(HKEY root, LPCWSTR subKey, REGSAM access, HKEY* key) {
-    if (auto code = Begin("RegOpenKeyExW " + KeyName(root) + " " + LogText(subKey))) {
-        return static_cast<LSTATUS>(*code);
-    }
-    return system_.RegOpenKeyExW(root, subKey, access, key);
-}
-
 LSTATUS FaultingSystem::RegCloseKey(HKEY key) {
     Log("RegCloseKey");
     return system_.RegCloseKey(key);
-}
-
-LSTATUS FaultingSystem::RegDeleteTreeW(HKEY key, LPCWSTR subKey) {
-    if (auto code = Begin("RegDeleteTreeW " + KeyName(key) + " " + LogText(subKey))) {
-        return static_cast<LSTATUS>(*code);
-    }
-    return system_.RegDeleteTreeW(key, subKey);
-}
-
-LSTATUS FaultingSystem::RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength) {
-    if (auto code = Begin("RegEnumKeyExW " + std::to_string(index))) {
-        return static_cast<LSTATUS>(*code);
-    }
-    return system_.RegEnumKeyExW(key, index, name, nameLength);
-}
-
-LSTATUS FaultingSystem::RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD* type, BYTE* data,
-                                         DWORD* byteCount) {
-    if (auto code = Begin("RegQueryValueExW " + LogText(valueName))) {
-        return static_cast<LSTATUS>(*code);
-    }
-    return system_.RegQueryValueExW(key, valueName, type, data, byteCount);
 }
 
 BOOL FaultingSystem::OpenProcessToken(HANDLE process, DWORD access, HANDLE* token) {
@@ -592,15 +529,6 @@ BOOL FaultingSystem::OpenProcessToken(HANDLE process, DWORD access, HANDLE* toke
         liveHandles_.insert(*token);
     }
     return opened;
-}
-
-BOOL FaultingSystem::GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS informationClass,
-                                         void* information, DWORD length, DWORD* returnLength) {
-    if (auto code = Begin("GetTokenInformation " + std::to_string(length))) {
-        SetLastError(static_cast<DWORD>(*code));
-        return FALSE;
-    }
-    return system_.GetTokenInformation(token, informationClass, information, length, returnLength);
 }
 
 BOOL FaultingSystem::ConvertSidToStringSidW(PSID sid, LPWSTR* text) {
@@ -632,68 +560,6 @@ HLOCAL FaultingSystem::LocalFree(HLOCAL memory) {
         return memory;
     }
     return system_.LocalFree(memory);
-}
-
-HRESULT FaultingSystem::SHGetFolderPathW(int folder, DWORD flags, LPWSTR path) {
-    if (auto code = Begin("SHGetFolderPathW " + Hex(static_cast<std::uint32_t>(folder)), true)) {
-        return AsHresult(*code);
-    }
-    return system_.SHGetFolderPathW(folder, flags, path);
-}
-
-int FaultingSystem::SHCreateDirectoryExW(LPCWSTR path) {
-    if (auto code = Begin("SHCreateDirectoryExW " + LogText(path))) {
-        return static_cast<int>(*code);
-    }
-    return system_.SHCreateDirectoryExW(path);
-}
-
-int FaultingSystem::SHFileOperationW(SHFILEOPSTRUCTW* operation) {
-    if (auto code = Begin("SHFileOperationW " + LogText(operation->pFrom))) {
-        return static_cast<int>(*code);
-    }
-    return system_.SHFileOperationW(operation);
-}
-
-DWORD FaultingSystem::GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer,
-                                       LPWSTR* filePart) {
-    if (auto code = Begin("GetFullPathNameW " + LogText(fileName))) {
-        SetLastError(static_cast<DWORD>(*code));
-        return 0;
-    }
-    return system_.GetFullPathNameW(fileName, bufferLength, buffer, filePart);
-}
-
-DWORD FaultingSystem::GetFileAttributesW(LPCWSTR fileName) {
-    if (auto code = Begin("GetFileAttributesW " + LogText(fileName))) {
-        SetLastError(static_cast<DWORD>(*code));
-        return INVALID_FILE_ATTRIBUTES;
-    }
-    return system_.GetFileAttributesW(fileName);
-}
-
-DWORD FaultingSystem::GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD bufferLength) {
-    if (auto code = Begin("GetLongPathNameW " + LogText(shortPath))) {
-        SetLastError(static_cast<DWORD>(*code));
-        return 0;
-    }
-    return system_.GetLongPathNameW(shortPath, longPath, bufferLength);
-}
-
-HANDLE FaultingSystem::FindFirstFileW(LPCWSTR fileName, WIN32_FIND_DATAW* findData) {
-    if (auto code = Begin("FindFirstFileW " + LogText(fileName))) {
-        SetLastError(static_cast<DWORD>(*code));
-        return INVALID_HANDLE_VALUE;
-    }
-    return system_.FindFirstFileW(fileName, findData);
-}
-
-BOOL FaultingSystem::FindNextFileW(HANDLE find, WIN32_FIND_DATAW* findData) {
-    if (auto code = Begin("FindNextFileW")) {
-        SetLastError(static_cast<DWORD>(*code));
-        return FALSE;
-    }
-    return system_.FindNextFileW(find, findData);
 }
 
 BOOL FaultingSystem::FindClose(HANDLE find) {
@@ -735,7 +601,7 @@ BOOL FaultingSystem::ReleaseMutex(HANDLE mutex) {
 }
 
 HMODULE FaultingSystem::LoadLibraryExW(LPCWSTR fileName, DWORD flags) {
-    if (auto code = Begin("LoadLibraryExW " + LogText(fileName) + " " + std::to_string(flags))) {
+    if (auto code = Begin("LoadLibraryExW" + DescribeArguments(fileName, flags))) {
         SetLastError(static_cast<DWORD>(*code));
         return nullptr;
     }
@@ -746,34 +612,10 @@ HMODULE FaultingSystem::LoadLibraryExW(LPCWSTR fileName, DWORD flags) {
     return module;
 }
 
-HRSRC FaultingSystem::FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) {
-    if (auto code = Begin("FindResourceW " + LogText(name) + " " + LogText(type))) {
-        SetLastError(static_cast<DWORD>(*code));
-        return nullptr;
-    }
-    return system_.FindResourceW(module, name, type);
-}
-
-DWORD FaultingSystem::SizeofResource(HMODULE module, HRSRC resource) {
-    if (auto code = Begin("SizeofResource")) {
-        SetLastError(static_cast<DWORD>(*code));
-        return 0;
-    }
-    return system_.SizeofResource(module, resource);
-}
-
 BOOL FaultingSystem::FreeLibrary(HMODULE module) {
     Log("FreeLibrary");
     if (liveModules_.erase(module) == 0) {
         ++strayReleases_;
     }
     return system_.FreeLibrary(module);
-}
-
-DWORD FaultingSystem::FormatMessageW(DWORD messageId, LPWSTR buffer, DWORD size) {
-    if (auto code = Begin("FormatMessageW " + Hex(messageId))) {
-        SetLastError(static_cast<DWORD>(*code));
-        return 0;
-    }
-    return system_.FormatMessageW(messageId, buffer, size);
 }

@@ -19,6 +19,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "emulated/emulated_system.h"
@@ -26,6 +27,72 @@
 #include "seam/system_backend.h"
 #include "support/demo_game.h"
 #include "support/temporary_folder.h"
+
+// How a call fails, as seam/system_calls.def names it for each call.
+struct HresultFailure {};
+struct Win32CodeFailure {};
+inline constexpr HresultFailure Hresult;
+inline constexpr Win32CodeFailure Win32Code;
+template <typename Value>
+struct LastErrorResult {
+    Value value;
+};
+template <typename Value>
+LastErrorResult<Value> LastError(Value value) {
+    return {value};
+}
+
+constexpr bool GivesHresult(HresultFailure) {
+    return true;
+}
+template <typename Failure>
+constexpr bool GivesHresult(Failure) {
+    return false;
+}
+
+// What a call gives when it fails with code.
+HRESULT AsHresult(long code);
+template <typename Result>
+Result FailedResult(HresultFailure, long code) {
+    return AsHresult(code);
+}
+template <typename Result>
+Result FailedResult(Win32CodeFailure, long code) {
+    return static_cast<Result>(code);
+}
+template <typename Result, typename Value>
+Result FailedResult(LastErrorResult<Value> failure, long code) {
+    SetLastError(static_cast<DWORD>(code));
+    return static_cast<Result>(failure.value);
+}
+// Narrow text for call logs and messages: ASCII as is, others as \u{XXXX}.
+std::string LogText(const wchar_t* text);
+std::string LogGuid(const GUID& guid);
+// HKCU, HKLM, or "key" for a key the program opened.
+std::string LogKey(HKEY key);
+
+// One argument in a call's log line: a text, a key, a GUID or a number, after a blank; nothing
+// for what the call writes to or another pointer.
+template <typename Argument>
+std::string DescribeArgument(const Argument& argument) {
+    if constexpr (std::is_same_v<Argument, const wchar_t*>) {
+        return " " + LogText(argument);
+    } else if constexpr (std::is_same_v<Argument, HKEY>) {
+        return " " + LogKey(argument);
+    } else if constexpr (std::is_same_v<Argument, GUID>) {
+        return " " + LogGuid(argument);
+    } else if constexpr (std::is_same_v<Argument, SHFILEOPSTRUCTW*>) {
+        return " " + LogText(argument->pFrom);
+    } else if constexpr (std::is_integral_v<Argument>) {
+        return " " + std::to_string(argument);
+    } else {
+        return "";
+    }
+}
+template <typename... Arguments>
+std::string DescribeArguments(const Arguments&... arguments) {
+    return (std::string() + ... + DescribeArgument(arguments));
+}
 
 class FaultingSystem final : public SystemBackend {
   public:
@@ -75,59 +142,40 @@ class FaultingSystem final : public SystemBackend {
     bool KeyExists(HKEY root, const std::wstring& key);
 
     // ---- SystemBackend ----
-    HRESULT CoInitialize() override;
-    void CoUninitialize() override;
-    HRESULT CoCreateInstance(REFCLSID clsid, REFIID iid, void** object) override;
-    HRESULT CoSetProxyBlanket(IUnknown* proxy, DWORD authnService, DWORD authzService,
-                              OLECHAR* serverPrincipalName, DWORD authnLevel, DWORD impLevel,
-                              RPC_AUTH_IDENTITY_HANDLE authInfo, DWORD capabilities) override;
-    HRESULT CoCreateGuid(GUID* guid) override;
-    BSTR SysAllocString(const OLECHAR* text) override;
-    void SysFreeString(BSTR text) override;
-    LSTATUS RegCreateKeyExW(HKEY root, LPCWSTR subKey, REGSAM access, HKEY* key,
-                            DWORD* disposition) override;
-    LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD type, const BYTE* data,
-                           DWORD byteCount) override;
-    LSTATUS RegOpenKeyExW(HKEY root, LPCWSTR subKey, REGSAM access, HKEY* key) override;
-    LSTATUS RegCloseKey(HKEY key) override;
-    LSTATUS RegDeleteTreeW(HKEY key, LPCWSTR subKey) override;
-    LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength) override;
-    LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD* type, BYTE* data,
-                             DWORD* byteCount) override;
-    BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE* token) override;
-    BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS informationClass,
-                             void* information, DWORD length, DWORD* returnLength) override;
-    BOOL ConvertSidToStringSidW(PSID sid, LPWSTR* text) override;
-    BOOL CloseHandle(HANDLE handle) override;
-    HLOCAL LocalFree(HLOCAL memory) override;
-    HRESULT SHGetFolderPathW(int folder, DWORD flags, LPWSTR path) override;
-    int SHCreateDirectoryExW(LPCWSTR path) override;
-    int SHFileOperationW(SHFILEOPSTRUCTW* operation) override;
-    DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer,
-                           LPWSTR* filePart) override;
-    DWORD GetFileAttributesW(LPCWSTR fileName) override;
-    DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD bufferLength) override;
-    HANDLE FindFirstFileW(LPCWSTR fileName, WIN32_FIND_DATAW* findData) override;
-    BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* findData) override;
-    BOOL FindClose(HANDLE find) override;
-    HANDLE CreateMutexW(LPCWSTR name) override;
-    DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) override;
-    BOOL ReleaseMutex(HANDLE mutex) override;
-    HMODULE LoadLibraryExW(LPCWSTR fileName, DWORD flags) override;
-    HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) override;
-    DWORD SizeofResource(HMODULE module, HRSRC resource) override;
-    BOOL FreeLibrary(HMODULE module) override;
-    DWORD FormatMessageW(DWORD messageId, LPWSTR buffer, DWORD size) override;
+    // A call that hands nothing out is logged with its name and the arguments that say what it
+    // is asked (texts, keys, GUIDs, numbers), failed when asked, else answered by the system
+    // underneath: nothing to write here for a new call. One that hands out or takes back what
+    // must balance is written out in faulting_system.cpp, to keep the accounts.
+#define SYSTEM_CALL(Result, Name, Parameters, Arguments, Failure)                            \
+    Result Name Parameters override {                                                        \
+        if (auto code = Begin(#Name + DescribeArguments Arguments, GivesHresult(Failure))) { \
+            return FailedResult<Result>(Failure, *code);                                     \
+        }                                                                                    \
+        return system_.Name Arguments;                                                       \
+    }
+#define SYSTEM_RESOURCE_CALL(Result, Name, Parameters, Arguments, Failure) \
+    Result Name Parameters override;
+#include "seam/system_calls.def"
+#undef SYSTEM_RESOURCE_CALL
+#undef SYSTEM_CALL
 
     // ---- For the wrapped COM objects ----
     // Logs a call; the failure code when it is one that must fail (the usual one of a call that
     // gives an HRESULT, or of one that gives a Win32 error).
     std::optional<long> Begin(std::string line, bool givesHresult = false);
     // Logs a release or a free, which is never made to fail.
-    void Log(std::string line) { calls_.push_back(std::move(line)); }
-    void ObjectMade() { ++objectsMade_; }
-    void ObjectGone() { ++objectsGone_; }
-    void StringHandedOut(BSTR text) { liveStrings_.insert(text); }
+    void Log(std::string line) {
+        calls_.push_back(std::move(line));
+    }
+    void ObjectMade() {
+        ++objectsMade_;
+    }
+    void ObjectGone() {
+        ++objectsGone_;
+    }
+    void StringHandedOut(BSTR text) {
+        liveStrings_.insert(text);
+    }
     // The wrapper that forwards to an object of the system underneath, for the interface iid.
     IUnknown* Wrap(IUnknown* inner, REFIID iid);
 
@@ -162,7 +210,3 @@ class FaultingSystem final : public SystemBackend {
     std::set<HMODULE> liveModules_;
     int strayReleases_ = 0;  // closes and frees of what was not handed out
 };
-
-// Narrow text for call logs and messages: ASCII as is, others as \u{XXXX}.
-std::string LogText(const wchar_t* text);
-std::string LogGuid(const GUID& guid);

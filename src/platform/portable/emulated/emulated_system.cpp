@@ -37,6 +37,10 @@ void EmulatedSystem::CoUninitialize() {
     LeaveApartment();
 }
 
+// CO_E_NOTINITIALIZED outside CoInitialize; REGDB_E_CLASSNOTREG for Game Explorer when its class
+// is not registered (a Game Explorer whose every call fails when the registry cannot be read),
+// and for every class but Game Explorer, the WMI locator, the shell link and the Internet
+// shortcut.
 HRESULT EmulatedSystem::CoCreateInstance(REFCLSID clsid, REFIID iid, void** object) {
     *object = nullptr;
     if (ApartmentDepth() == 0) {
@@ -93,6 +97,8 @@ LSTATUS EmulatedSystem::RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD type, 
     return registry_.SetValue(key, valueName, type, data, byteCount);
 }
 
+// The emulated registry has one view (the 64-bit one) and no access control: the access asked
+// for is not checked.
 LSTATUS EmulatedSystem::RegOpenKeyExW(HKEY root, LPCWSTR subKey, REGSAM /*access*/, HKEY* key) {
     return registry_.OpenExistingKey(root, subKey, key);
 }
@@ -121,6 +127,7 @@ HANDLE const kProcessToken = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t
 
 }  // namespace
 
+// The process token is the system's one user, whose SID is SystemUser's userId.
 BOOL EmulatedSystem::OpenProcessToken(HANDLE process, DWORD /*access*/, HANDLE* token) {
     if (process != GetCurrentProcess()) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -199,6 +206,7 @@ DWORD EmulatedSystem::GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD
     return files_.LongPathName(shortPath, bufferLength, longPath);
 }
 
+// Folders are read whole by FindFirstFileW (folder_listing.h).
 HANDLE EmulatedSystem::FindFirstFileW(LPCWSTR fileName, WIN32_FIND_DATAW* findData) {
     DWORD error = ERROR_SUCCESS;
     const HANDLE find = listings_.First(fileName, *findData, error);
@@ -225,6 +233,7 @@ BOOL EmulatedSystem::FindClose(HANDLE find) {
     return TRUE;
 }
 
+// Mutexes are lock files beside the registry (named_mutexes.h); none without a system.
 HANDLE EmulatedSystem::CreateMutexW(LPCWSTR name) {
     if (machine_->state != ERROR_SUCCESS) {
         SetLastError(static_cast<DWORD>(machine_->state));
@@ -256,6 +265,10 @@ BOOL EmulatedSystem::ReleaseMutex(HANDLE mutex) {
     return released;
 }
 
+// Maps the file as LOAD_LIBRARY_AS_DATAFILE does, whichever of the two flags is given: the
+// image's headers and section table must lie in the file, nothing more is checked. That is how
+// Game Explorer and the binary check read a game; the stricter image checks of
+// LOAD_LIBRARY_AS_IMAGE_RESOURCE are not made, and nothing here relies on them.
 HMODULE EmulatedSystem::LoadLibraryExW(LPCWSTR fileName, DWORD /*flags*/) {
     return modules_.Load(fileName);
 }
@@ -272,6 +285,7 @@ BOOL EmulatedSystem::FreeLibrary(HMODULE module) {
     return modules_.Free(module);
 }
 
+// Windows' English texts (base/system_messages.h); ERROR_MR_MID_NOT_FOUND for other codes.
 DWORD EmulatedSystem::FormatMessageW(DWORD messageId, LPWSTR buffer, DWORD size) {
     const std::optional<std::wstring_view> text = SystemMessageText(messageId);
     if (!text) {

@@ -22,69 +22,22 @@ class EmulatedSystem final : public SystemBackend {
     // A system in systemFolder for user; an empty folder is a host that offers no place for it.
     EmulatedSystem(const std::filesystem::path& systemFolder, SystemUser user);
 
-    HRESULT CoInitialize() override;
-    void CoUninitialize() override;
-    // CO_E_NOTINITIALIZED outside CoInitialize; REGDB_E_CLASSNOTREG for Game Explorer when its
-    // class is not registered (a Game Explorer whose every call fails when the registry cannot
-    // be read), and for every class but Game Explorer, the WMI locator, the shell link and the
-    // Internet shortcut.
-    HRESULT CoCreateInstance(REFCLSID clsid, REFIID iid, void** object) override;
-    HRESULT CoSetProxyBlanket(IUnknown* proxy, DWORD authnService, DWORD authzService,
-                              OLECHAR* serverPrincipalName, DWORD authnLevel, DWORD impLevel,
-                              RPC_AUTH_IDENTITY_HANDLE authInfo, DWORD capabilities) override;
-    HRESULT CoCreateGuid(GUID* guid) override;
-    BSTR SysAllocString(const OLECHAR* text) override;
-    void SysFreeString(BSTR text) override;
-    LSTATUS RegCreateKeyExW(HKEY root, LPCWSTR subKey, REGSAM access, HKEY* key,
-                            DWORD* disposition) override;
-    LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD type, const BYTE* data,
-                           DWORD byteCount) override;
-    // The emulated registry has one view (the 64-bit one) and no access control: the access
-    // asked for is not checked.
-    LSTATUS RegOpenKeyExW(HKEY root, LPCWSTR subKey, REGSAM access, HKEY* key) override;
-    LSTATUS RegCloseKey(HKEY key) override;
-    LSTATUS RegDeleteTreeW(HKEY key, LPCWSTR subKey) override;
-    LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength) override;
-    LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD* type, BYTE* data,
-                             DWORD* byteCount) override;
-    // The process token is the system's one user, whose SID is SystemUser's userId.
-    BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE* token) override;
-    BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS informationClass,
-                             void* information, DWORD length, DWORD* returnLength) override;
-    BOOL ConvertSidToStringSidW(PSID sid, LPWSTR* text) override;
-    BOOL CloseHandle(HANDLE handle) override;
-    HLOCAL LocalFree(HLOCAL memory) override;
-    HRESULT SHGetFolderPathW(int folder, DWORD flags, LPWSTR path) override;
-    int SHCreateDirectoryExW(LPCWSTR path) override;
-    int SHFileOperationW(SHFILEOPSTRUCTW* operation) override;
-    DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer,
-                           LPWSTR* filePart) override;
-    DWORD GetFileAttributesW(LPCWSTR fileName) override;
-    DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD bufferLength) override;
-    // Folders are read whole by FindFirstFileW (folder_listing.h).
-    HANDLE FindFirstFileW(LPCWSTR fileName, WIN32_FIND_DATAW* findData) override;
-    BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* findData) override;
-    BOOL FindClose(HANDLE find) override;
-    // Mutexes are lock files beside the registry (named_mutexes.h); none without a system.
-    HANDLE CreateMutexW(LPCWSTR name) override;
-    DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) override;
-    BOOL ReleaseMutex(HANDLE mutex) override;
-
-    // Maps the file as LOAD_LIBRARY_AS_DATAFILE does, whichever of the two flags is given: the
-    // image's headers and section table must lie in the file, nothing more is checked. That is
-    // how Game Explorer and the binary check read a game; the stricter image checks of
-    // LOAD_LIBRARY_AS_IMAGE_RESOURCE are not made, and nothing here relies on them.
-    HMODULE LoadLibraryExW(LPCWSTR fileName, DWORD flags) override;
-    HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) override;
-    DWORD SizeofResource(HMODULE module, HRSRC resource) override;
-    BOOL FreeLibrary(HMODULE module) override;
-    // Windows' English texts (base/system_messages.h); ERROR_MR_MID_NOT_FOUND for other codes.
-    DWORD FormatMessageW(DWORD messageId, LPWSTR buffer, DWORD size) override;
+    // Every system call (seam/system_calls.def); what the emulated system does beyond the
+    // Windows contract is said at each definition.
+#define SYSTEM_CALL(Result, Name, Parameters, Arguments, Failure) Result Name Parameters override;
+#define SYSTEM_RESOURCE_CALL SYSTEM_CALL
+#include "seam/system_calls.def"
+#undef SYSTEM_RESOURCE_CALL
+#undef SYSTEM_CALL
 
     // Registry keys opened and not yet closed.
-    std::size_t OpenKeyCount() const { return registry_.Handles().OpenCount(); }
+    std::size_t OpenKeyCount() const {
+        return registry_.Handles().OpenCount();
+    }
     // Folder listings begun and not yet closed.
-    std::size_t OpenListingCount() const { return listings_.OpenCount(); }
+    std::size_t OpenListingCount() const {
+        return listings_.OpenCount();
+    }
 
   private:
     std::shared_ptr<EmulatedMachine> machine_;
