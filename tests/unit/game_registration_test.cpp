@@ -1,33 +1,21 @@
 #include "registration/game_registration.h"
 #include "registration/game_identity.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cwctype>
 #include <string>
 #include <vector>
 
-#include "support/scripted_system.h"
+#include "support/faulting_system.h"
 
 namespace {
 
-using testing::ElementsAre;
-using testing::EndsWith;
-using testing::IsEmpty;
-
 constexpr GUID kGivenGuid = {
     0x9D1C4C2B, 0x5E27, 0x4B3A, {0x8F, 0x61, 0x2C, 0x0D, 0x7A, 0x93, 0xE4, 0x15}};
-constexpr GUID kAssignedGuid = {
+constexpr GUID kOtherGuid = {
     0x0A1B2C3D, 0x4E5F, 0x6071, {0x82, 0x93, 0xA4, 0xB5, 0xC6, 0xD7, 0xE8, 0xF9}};
 constexpr const wchar_t* kExe = L"C:\\Games\\Demo\\demo.exe";
 constexpr const wchar_t* kDir = L"C:\\Games\\Demo";
-constexpr const wchar_t* kCurrentUserParent =
-    L"HKCU\\Software\\Classes\\Software\\Microsoft\\Windows\\CurrentVersion\\GameUX\\"
-    L"GamesToFindOnWindowsUpgrade";
-constexpr const wchar_t* kAllUsersParent =
-    L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\GameUX\\GamesToFindOnWindowsUpgrade";
 
 std::wstring Braced(const GUID& guid) {
     wchar_t text[CHARS_IN_GUID] = {};
@@ -35,104 +23,120 @@ std::wstring Braced(const GUID& guid) {
     return text;
 }
 
-// The double keeps its key paths in lower case.
-std::wstring Lower(std::wstring text) {
-    for (wchar_t& c : text) {
-        c = static_cast<wchar_t>(std::towlower(static_cast<std::wint_t>(c)));
+// A place where a game's key is kept, below root.
+struct Place {
+    HKEY root;
+    std::wstring parent;
+
+    std::wstring GameKey(const GUID& game) const { return parent + L"\\" + Braced(game); }
+};
+
+const std::wstring kRecords = kGameExplorerRecordsKey;
+const Place kUserRecords{HKEY_LOCAL_MACHINE, kRecords + L"\\" + FaultingSystem::kUserSid};
+const Place kAllUsersRecords{HKEY_LOCAL_MACHINE, kRecords + L"\\" + kAllUsersRecordsName};
+const Place kUserUpgrade{HKEY_CURRENT_USER, kCurrentUserUpgradeKey};
+const Place kAllUsersUpgrade{HKEY_LOCAL_MACHINE, kAllUsersUpgradeKey};
+
+bool NothingRegistered(FaultingSystem& system) {
+    for (const Place& place : {kUserRecords, kAllUsersRecords, kUserUpgrade, kAllUsersUpgrade}) {
+        if (system.KeyExists(place.root, place.parent)) {
+            return false;
+        }
     }
-    return text;
+    return true;
 }
 
-std::vector<BYTE> StoredBytes(const std::wstring& text) {
-    const auto* data = reinterpret_cast<const BYTE*>(text.c_str());
-    return std::vector<BYTE>(data, data + (text.size() + 1) * sizeof(wchar_t));
+// The text of a value, and that it is stored with its terminator.
+testing::AssertionResult StoredText(FaultingSystem& system, const Place& place, const GUID& game,
+                                    const wchar_t* value, const std::wstring& text) {
+    if (system.RegistryText(place.root, place.GameKey(game), value) != text) {
+        return testing::AssertionFailure() << LogText(value) << " is not the text expected";
+    }
+    HKEY key = nullptr;
+    system.Underneath().RegOpenKeyExW(place.root, place.GameKey(game).c_str(), KEY_READ, &key);
+    DWORD type = 0;
+    DWORD byteCount = 0;
+    system.Underneath().RegQueryValueExW(key, value, &type, nullptr, &byteCount);
+    system.Underneath().RegCloseKey(key);
+    if (byteCount != (text.size() + 1) * sizeof(wchar_t)) {
+        return testing::AssertionFailure() << LogText(value) << " holds " << byteCount << " bytes";
+    }
+    return testing::AssertionSuccess();
 }
 
 class RegistrationTest : public testing::Test {
   protected:
     void TearDown() override { EXPECT_TRUE(system.AccountsBalance()); }
 
-    // Makes the Game Explorer object absent, so that the upgrade keys are used.
-    void WithoutGameExplorer() { system.script.createGameExplorer = REGDB_E_CLASSNOTREG; }
-
-    ScriptedSystem system;
+    FaultingSystem system;
 };
 
 // ---- Game Explorer path ------------------------------------------------------------------------
 
-TEST_F(RegistrationTest, RegisterGame_AddsThroughGameExplorerAndKeepsItsGuid) {
-    system.script.addGameLeaves = kAssignedGuid;
-    GUID gameId = GUID_NULL;
-    EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId), S_OK);
-    EXPECT_EQ(LogGuid(gameId), LogGuid(kAssignedGuid));
-    EXPECT_THAT(system.CallsStartingWith("IGameExplorer::"),
-                ElementsAre("IGameExplorer::VerifyAccess C:\\Games\\Demo\\demo.exe 0",
-                            "IGameExplorer::AddGame C:\\Games\\Demo\\demo.exe C:\\Games\\Demo 3 "
-                            "{00000000-0000-0000-0000-000000000000}"));
-}
-
-// Wine's Game Explorer ends the process on a path this long: neither it nor the upgrade keys
-// are asked.
-TEST_F(RegistrationTest, RegisterGame_PathOfMaxPathCharactersIsRefusedBeforeAnyCall) {
-    for (bool withExplorer : {true, false}) {
-        ScriptedSystem fresh;
-        if (!withExplorer) {
-            fresh.script.createGameExplorer = REGDB_E_CLASSNOTREG;
-        }
-        const std::wstring longest = L"C:\\" + std::wstring(MAX_PATH - 4, L'a');
-        const std::wstring tooLong = longest + L"a";
-        GUID gameId = kGivenGuid;
-        EXPECT_EQ(RegisterGame(tooLong.c_str(), kDir, GIS_ALL_USERS, &gameId),
-                  HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE));
-        EXPECT_EQ(fresh.CallCount(), 0);
-        EXPECT_EQ(RegisterGame(longest.c_str(), kDir, GIS_ALL_USERS, &gameId), S_OK);
-    }
-}
-
-TEST_F(RegistrationTest, RegisterGame_PassesCurrentUserScopeAndGivenGuidUnchanged) {
-    GUID gameId = kGivenGuid;
-    EXPECT_EQ(RegisterGame(kExe, L"", GIS_CURRENT_USER, &gameId), S_OK);
-    EXPECT_THAT(
-        system.CallsStartingWith("IGameExplorer::AddGame"),
-        ElementsAre("IGameExplorer::AddGame C:\\Games\\Demo\\demo.exe  2 " + LogGuid(kGivenGuid)));
-}
-
 struct ExplorerCase {
     const char* name;
-    HRESULT verifyAccess;
-    BOOL hasAccess;
-    HRESULT addGame;
-    bool added;
-    HRESULT result;
+    int scope;
+    GUID given;  // GUID_NULL: Game Explorer gives one, which is kept
+    const wchar_t* directory;
+    const Place& records;
 };
 
 const ExplorerCase kExplorerCases[] = {
-    {"VerifyAccessFails", static_cast<HRESULT>(0x80070020), TRUE, S_OK, false,
-     static_cast<HRESULT>(0x80070020)},
-    {"AccessDenied", S_OK, FALSE, S_OK, false, E_ACCESSDENIED},
-    {"AccessGrantedWithSuccessCode", S_FALSE, TRUE, S_OK, true, S_OK},
-    {"AddGameFails", S_OK, TRUE, static_cast<HRESULT>(0x800704C7), true,
-     static_cast<HRESULT>(0x800704C7)},
+    {"AllUsersKeepsTheGuidGiven", GIS_ALL_USERS, GUID_NULL, kDir, kAllUsersRecords},
+    {"CurrentUserWithItsGuid", GIS_CURRENT_USER, kGivenGuid, L"", kUserRecords},
 };
 
 class RegisterThroughExplorerTest : public RegistrationTest,
                                     public testing::WithParamInterface<ExplorerCase> {};
 
-TEST_P(RegisterThroughExplorerTest, ResultFollowsVerifyAccessAndAddGameAndRegistryStaysUntouched) {
+TEST_P(RegisterThroughExplorerTest, AddsTheGameInItsScopeAndWritesNoUpgradeKey) {
     const ExplorerCase& c = GetParam();
-    // A sound binary, so that Game Explorer's own failure is the one told.
-    system.script.fileAttributes[kExe] = FILE_ATTRIBUTE_ARCHIVE;
-    system.script.verifyAccess = c.verifyAccess;
-    system.script.hasAccess = c.hasAccess;
-    system.script.addGame = c.addGame;
-    GUID gameId = GUID_NULL;
-    EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId), c.result);
-    EXPECT_EQ(system.Called("IGameExplorer::AddGame"), c.added);
-    EXPECT_FALSE(system.Called("RegCreateKeyExW"));
-    EXPECT_THAT(system.Registry(), IsEmpty());
+    system.PutFile(kExe);
+    GUID gameId = c.given;
+    EXPECT_EQ(RegisterGame(kExe, c.directory, c.scope, &gameId), S_OK);
+    EXPECT_NE(LogGuid(gameId), LogGuid(GUID_NULL));
+    if (!IsEqualGUID(c.given, GUID_NULL)) {
+        EXPECT_EQ(LogGuid(gameId), LogGuid(c.given));
+    }
+    const std::wstring record = c.records.GameKey(gameId);
+    EXPECT_EQ(system.RegistryText(HKEY_LOCAL_MACHINE, record, kRecordBinaryPathValue), kExe);
+    EXPECT_EQ(system.RegistryText(HKEY_LOCAL_MACHINE, record, kRecordInstallDirectoryValue),
+              c.directory);
+    EXPECT_FALSE(system.KeyExists(kUserUpgrade.root, kUserUpgrade.parent));
+    EXPECT_FALSE(system.KeyExists(kAllUsersUpgrade.root, kAllUsersUpgrade.parent));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, RegisterThroughExplorerTest, testing::ValuesIn(kExplorerCases),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+struct RefusalCase {
+    const char* name;
+    const char* failing;  // the Game Explorer call made to fail
+    long code;            // with this
+    HRESULT result;
+};
+
+const RefusalCase kRefusalCases[] = {
+    {"VerifyAccessFails", "IGameExplorer::VerifyAccess", 0x80070020,
+     static_cast<HRESULT>(0x80070020)},
+    // A success that leaves the answer as the program set it: no access.
+    {"AccessNotGranted", "IGameExplorer::VerifyAccess", S_OK, E_ACCESSDENIED},
+    {"AddGameFails", "IGameExplorer::AddGame", 0x800704C7, static_cast<HRESULT>(0x800704C7)},
+};
+
+class RefusedByExplorerTest : public RegistrationTest,
+                              public testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(RefusedByExplorerTest, ResultIsGameExplorersAndNothingIsRegistered) {
+    // A sound binary, so that Game Explorer's own failure is the one told.
+    system.PutFile(kExe);
+    system.Fail(GetParam().failing, GetParam().code);
+    GUID gameId = kGivenGuid;
+    EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId), GetParam().result);
+    EXPECT_TRUE(NothingRegistered(system));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, RefusedByExplorerTest, testing::ValuesIn(kRefusalCases),
                          [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(RegistrationTest, RegisterGame_NullArgumentIsInvalidAndTouchesNothing) {
@@ -141,19 +145,42 @@ TEST_F(RegistrationTest, RegisterGame_NullArgumentIsInvalidAndTouchesNothing) {
     EXPECT_EQ(RegisterGame(kExe, nullptr, GIS_ALL_USERS, &gameId), E_INVALIDARG);
     EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, nullptr), E_INVALIDARG);
     EXPECT_EQ(RegisterGame(L"", kDir, GIS_ALL_USERS, &gameId), E_INVALIDARG);
-    EXPECT_THAT(system.Calls(), IsEmpty());
+    EXPECT_EQ(system.CallCount(), 0);
 }
 
+// Wine's Game Explorer ends the process on a path this long: neither it nor the upgrade keys
+// are asked.
+TEST(RegistrationPathLength, PathOfMaxPathCharactersIsRefusedBeforeAnyCall) {
+    // 259 characters, in folders the host can hold.
+    const std::wstring longest =
+        L"C:\\Games\\" + std::wstring(200, L'a') + L"\\" + std::wstring(MAX_PATH - 211, L'b');
+    for (bool withExplorer : {true, false}) {
+        SCOPED_TRACE(withExplorer);
+        FaultingSystem system;
+        system.PutFile(longest);
+        if (!withExplorer) {
+            system.RemoveGameExplorer();
+        }
+        GUID gameId = kGivenGuid;
+        EXPECT_EQ(RegisterGame((longest + L"b").c_str(), kDir, GIS_ALL_USERS, &gameId),
+                  HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE));
+        EXPECT_EQ(system.CallCount(), 0);
+        EXPECT_EQ(RegisterGame(longest.c_str(), kDir, GIS_ALL_USERS, &gameId), S_OK);
+        EXPECT_TRUE(system.AccountsBalance());
+    }
+}
+
+// The texts are copied first: a copy that fails is out of memory, with nothing done.
 TEST(RegistrationTextCopies, RegisterGame_FailedTextCopyIsOutOfMemoryBeforeComIsTouched) {
     for (int failing : {1, 2}) {
         SCOPED_TRACE(failing);
-        ScriptedSystem fresh;
-        fresh.FailCall(failing);
+        FaultingSystem system;
+        system.PutFile(kExe);
+        system.FailCall(failing);
         GUID gameId = GUID_NULL;
         EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId), E_OUTOFMEMORY);
-        EXPECT_EQ(fresh.CallsStartingWith("SysAllocString").size(), 2u);
-        EXPECT_FALSE(fresh.Called("CoInitialize"));
-        EXPECT_TRUE(fresh.AccountsBalance());
+        EXPECT_TRUE(NothingRegistered(system));
+        EXPECT_TRUE(system.AccountsBalance());
     }
 }
 
@@ -162,16 +189,15 @@ TEST(RegistrationTextCopies, RegisterGame_FailedTextCopyIsOutOfMemoryBeforeComIs
 struct UpgradeCase {
     const char* name;
     int scope;
-    GUID given;
-    const wchar_t* parent;
-    GUID named;  // the GUID that names the game's key and is left in gameId
+    GUID given;  // GUID_NULL: a new one names the game's key and is left in gameId
+    const Place& place;
+    const Place& otherPlace;
 };
 
 const UpgradeCase kUpgradeCases[] = {
-    {"CurrentUserNewGuid", GIS_CURRENT_USER, GUID_NULL, kCurrentUserParent,
-     SystemScript().createdGuid},
-    {"AllUsersGivenGuid", GIS_ALL_USERS, kGivenGuid, kAllUsersParent, kGivenGuid},
-    {"OtherScopeMeansAllUsers", 7, kGivenGuid, kAllUsersParent, kGivenGuid},
+    {"CurrentUserNewGuid", GIS_CURRENT_USER, GUID_NULL, kUserUpgrade, kAllUsersUpgrade},
+    {"AllUsersGivenGuid", GIS_ALL_USERS, kGivenGuid, kAllUsersUpgrade, kUserUpgrade},
+    {"OtherScopeMeansAllUsers", 7, kGivenGuid, kAllUsersUpgrade, kUserUpgrade},
 };
 
 class RegisterForUpgradeTest : public RegistrationTest,
@@ -179,39 +205,23 @@ class RegisterForUpgradeTest : public RegistrationTest,
 
 TEST_P(RegisterForUpgradeTest, WritesBothValuesUnderTheGameKeyOfItsScope) {
     const UpgradeCase& c = GetParam();
-    WithoutGameExplorer();
+    system.RemoveGameExplorer();
     GUID gameId = c.given;
     EXPECT_EQ(RegisterGame(kExe, kDir, c.scope, &gameId), S_OK);
-    EXPECT_EQ(LogGuid(gameId), LogGuid(c.named));
-    EXPECT_EQ(system.Called("CoCreateGuid"), IsEqualGUID(c.given, GUID_NULL) != 0);
-
-    const std::wstring parent = c.parent;
-    const std::wstring gameKey = parent + L"\\" + Braced(c.named);
-    const std::string rootName = parent.substr(0, 4) == L"HKCU" ? "HKCU " : "HKLM ";
-    EXPECT_EQ(system.CallsStartingWith("RegCreateKeyExW").at(0),
-              "RegCreateKeyExW " + rootName + LogText(parent.substr(5).c_str()) + " 0x20106");
-    // KEY_WRITE in the 64-bit view, where the system looks, also from a 32-bit build.
-    EXPECT_THAT(system.CallsStartingWith("RegCreateKeyExW").at(1),
-                EndsWith(" " + LogGuid(c.named) + " 0x20106"));
-    const std::string byteCount = std::to_string((std::wcslen(kExe) + 1) * sizeof(wchar_t));
-    EXPECT_THAT(
-        system.CallsStartingWith("RegSetValueExW"),
-        ElementsAre(EndsWith(" GDFBinaryPath 1 " + byteCount + " C:\\Games\\Demo\\demo.exe"),
-                    EndsWith(" GameInstallPath 1 " +
-                             std::to_string((std::wcslen(kDir) + 1) * sizeof(wchar_t)) +
-                             " C:\\Games\\Demo")));
-    ASSERT_EQ(system.Registry().count(Lower(gameKey)), 1u);
-    const ScriptedSystem::Values& values = system.Registry()[Lower(gameKey)];
-    EXPECT_EQ(values.size(), 2u);
-    EXPECT_EQ(values.at(L"GDFBinaryPath"), StoredBytes(kExe));
-    EXPECT_EQ(values.at(L"GameInstallPath"), StoredBytes(kDir));
+    EXPECT_NE(LogGuid(gameId), LogGuid(GUID_NULL));
+    if (!IsEqualGUID(c.given, GUID_NULL)) {
+        EXPECT_EQ(LogGuid(gameId), LogGuid(c.given));
+    }
+    EXPECT_TRUE(StoredText(system, c.place, gameId, kUpgradeBinaryPathValue, kExe));
+    EXPECT_TRUE(StoredText(system, c.place, gameId, kUpgradeInstallPathValue, kDir));
+    EXPECT_FALSE(system.KeyExists(c.otherPlace.root, c.otherPlace.parent));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, RegisterForUpgradeTest, testing::ValuesIn(kUpgradeCases),
                          [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(RegistrationTest, RegisterGame_StoresTextsWholeWhateverTheirLength) {
-    WithoutGameExplorer();
+    system.RemoveGameExplorer();
     for (std::size_t length : {0u, 259u, 260u, 1000u}) {
         SCOPED_TRACE(length);
         const std::wstring text(length, L'x');
@@ -219,165 +229,187 @@ TEST_F(RegistrationTest, RegisterGame_StoresTextsWholeWhateverTheirLength) {
         const std::wstring executable = L"C:\\" + text.substr(0, MAX_PATH - 4);
         GUID gameId = kGivenGuid;
         EXPECT_EQ(RegisterGame(executable.c_str(), text.c_str(), GIS_ALL_USERS, &gameId), S_OK);
-        const std::wstring gameKey = std::wstring(kAllUsersParent) + L"\\" + Braced(kGivenGuid);
-        const ScriptedSystem::Values& values = system.Registry()[Lower(gameKey)];
-        EXPECT_EQ(values.at(L"GDFBinaryPath"), StoredBytes(executable));
-        EXPECT_EQ(values.at(L"GameInstallPath"), StoredBytes(text));
+        EXPECT_TRUE(
+            StoredText(system, kAllUsersUpgrade, gameId, kUpgradeBinaryPathValue, executable));
+        EXPECT_TRUE(StoredText(system, kAllUsersUpgrade, gameId, kUpgradeInstallPathValue, text));
     }
 }
 
 TEST_F(RegistrationTest, RegisterGame_AgainOverwritesBothValuesAndKeepsOthers) {
-    WithoutGameExplorer();
+    system.RemoveGameExplorer();
     GUID gameId = kGivenGuid;
     ASSERT_EQ(RegisterGame(L"C:\\Old\\old.exe", L"C:\\Old", GIS_CURRENT_USER, &gameId), S_OK);
-    const std::wstring gameKey = std::wstring(kCurrentUserParent) + L"\\" + Braced(kGivenGuid);
-    system.Registry()[Lower(gameKey)][L"Other"] = StoredBytes(L"kept");
+    const std::wstring gameKey = kUserUpgrade.GameKey(kGivenGuid);
+    system.SetRegistryText(HKEY_CURRENT_USER, gameKey, L"Other", L"kept");
     ASSERT_EQ(RegisterGame(kExe, kDir, GIS_CURRENT_USER, &gameId), S_OK);
-    EXPECT_EQ(system.RegistryText(gameKey, L"GDFBinaryPath"), kExe);
-    EXPECT_EQ(system.RegistryText(gameKey, L"GameInstallPath"), kDir);
-    EXPECT_EQ(system.RegistryText(gameKey, L"Other"), L"kept");
+    EXPECT_EQ(system.RegistryText(HKEY_CURRENT_USER, gameKey, kUpgradeBinaryPathValue), kExe);
+    EXPECT_EQ(system.RegistryText(HKEY_CURRENT_USER, gameKey, kUpgradeInstallPathValue), kDir);
+    EXPECT_EQ(system.RegistryText(HKEY_CURRENT_USER, gameKey, L"Other"), L"kept");
 }
 
-// The key that could not be written is why the game was not added, not Game Explorer's absence.
-TEST_F(RegistrationTest, RegisterGame_ParentKeyRefusedIsTheRegistrysFailureAndKeepsGuidNull) {
-    WithoutGameExplorer();
-    system.script.regCreateKey = ERROR_ACCESS_DENIED;
-    GUID gameId = GUID_NULL;
-    EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId), E_ACCESSDENIED);
-    EXPECT_EQ(LogGuid(gameId), LogGuid(GUID_NULL));
-    EXPECT_FALSE(system.Called("CoCreateGuid"));
-    EXPECT_FALSE(system.Called("RegSetValueExW"));
-}
+// A key or value that could not be written is why the game was not added, not Game Explorer's
+// absence; the GUID is left as it was given, and no game is left half written.
+struct RegistryFailureCase {
+    const char* name;
+    const char* failing;
+    long code;
+    GUID given;
+};
 
-TEST_F(RegistrationTest, RegisterGame_GameKeyOrValueRefusedIsTheRegistrysFailure) {
-    WithoutGameExplorer();
-    system.script.regCreateKey = ERROR_ACCESS_DENIED;
-    system.script.regCreateKeyFailsFor = Braced(kGivenGuid);
-    GUID gameId = kGivenGuid;
-    EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId), E_ACCESSDENIED);
-    EXPECT_EQ(system.CallsStartingWith("RegCreateKeyExW").size(), 2u);
-    EXPECT_FALSE(system.Called("RegSetValueExW"));
+const RegistryFailureCase kRegistryFailureCases[] = {
+    {"ParentKeyRefusedKeepsGuidNull", "RegCreateKeyExW HKLM", ERROR_ACCESS_DENIED, GUID_NULL},
+    {"NewGuidFails", "CoCreateGuid", ERROR_NOT_ENOUGH_MEMORY, GUID_NULL},
+    {"GameKeyRefused", "RegCreateKeyExW key", ERROR_ACCESS_DENIED, kGivenGuid},
+    {"BinaryPathRefused", "RegSetValueExW GDFBinaryPath", ERROR_NOT_ENOUGH_MEMORY, kGivenGuid},
+    {"InstallPathRefused", "RegSetValueExW GameInstallPath", ERROR_NOT_ENOUGH_MEMORY, kGivenGuid},
+};
 
-    system.script.regCreateKey = ERROR_SUCCESS;
-    system.script.regSetValue = ERROR_NOT_ENOUGH_MEMORY;
+class RegistryFailureTest : public RegistrationTest,
+                            public testing::WithParamInterface<RegistryFailureCase> {};
+
+TEST_P(RegistryFailureTest, IsTheRegisteringsResult) {
+    const RegistryFailureCase& c = GetParam();
+    system.RemoveGameExplorer();
+    system.Fail(c.failing, c.code);
+    GUID gameId = c.given;
     EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId),
-              HRESULT_FROM_WIN32(ERROR_NOT_ENOUGH_MEMORY));
-    EXPECT_EQ(system.CallsStartingWith("RegSetValueExW").size(), 1u);
+              HRESULT_FROM_WIN32(static_cast<DWORD>(c.code)));
+    EXPECT_EQ(LogGuid(gameId), LogGuid(c.given));
+    EXPECT_EQ(system.RegistryText(HKEY_LOCAL_MACHINE, kAllUsersUpgrade.GameKey(c.given),
+                                  kUpgradeInstallPathValue),
+              std::nullopt);
 }
 
-TEST_F(RegistrationTest, RegisterGame_FailedNewGuidIsReturnedAndNothingWrittenUnderGuidNull) {
-    WithoutGameExplorer();
-    system.script.coCreateGuid = HRESULT_FROM_WIN32(ERROR_NOT_ENOUGH_MEMORY);
-    GUID gameId = GUID_NULL;
-    EXPECT_EQ(RegisterGame(kExe, kDir, GIS_CURRENT_USER, &gameId), system.script.coCreateGuid);
-    EXPECT_EQ(LogGuid(gameId), LogGuid(GUID_NULL));
-    EXPECT_EQ(system.CallsStartingWith("RegCreateKeyExW").size(), 1u);
-    EXPECT_FALSE(system.Called("RegSetValueExW"));
-    EXPECT_TRUE(system.Called("RegCloseKey"));
-}
+INSTANTIATE_TEST_SUITE_P(Cases, RegistryFailureTest, testing::ValuesIn(kRegistryFailureCases),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 // ---- Removal -----------------------------------------------------------------------------------
-
-// Every place the lookup by path reads, for one GUID: Game Explorer's records of the current user
-// and of all users, and the upgrade keys of both hives.
-const std::wstring kGameUx = L"hklm\\software\\microsoft\\windows\\currentversion\\gameux\\";
-const std::wstring kUserRecord = kGameUx + L"s-1-5-21-1-2-3-1001\\";
-const std::wstring kAllUsersRecord = kGameUx + L"games\\";
 
 struct RemovalCase {
     const char* name;
     bool gameExplorer;
-    HRESULT removeGame;
-    std::vector<std::wstring> parents;  // where kGivenGuid has a key before
+    const char* failing;        // a call made to fail, or null
+    std::vector<Place> places;  // where kGivenGuid has a key before, beside another game's
     HRESULT result;
-    std::vector<std::wstring> left;  // where it has one after
+    bool left;  // whether its keys are there after
 };
 
 const RemovalCase kRemovalCases[] = {
-    {"GameExplorerRemovesItsRecords", true, S_OK, {kAllUsersRecord, kUserRecord}, S_OK, {}},
-    {"GameExplorerDoesNotKnowTheGuid",
-     true,
-     HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND),
-     {},
-     S_FALSE,
-     {}},
+    {"GameExplorerRemovesItsRecords", true, nullptr, {kAllUsersRecords, kUserRecords}, S_OK, false},
+    {"GameExplorerDoesNotKnowTheGuid", true, nullptr, {}, S_FALSE, false},
     {"UpgradeKeysGoAlsoWithGameExplorer",
      true,
-     HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND),
-     {Lower(kCurrentUserParent) + L"\\", Lower(kAllUsersParent) + L"\\"},
+     nullptr,
+     {kUserUpgrade, kAllUsersUpgrade},
      S_OK,
-     {}},
-    {"GameExplorersFailureStays", true, E_ACCESSDENIED, {}, E_ACCESSDENIED, {}},
+     false},
+    // Its records are Game Explorer's to remove, not the program's.
+    {"GameExplorersFailureStays",
+     true,
+     "IGameExplorer::RemoveGame",
+     {kAllUsersRecords, kUserRecords},
+     E_ACCESSDENIED,
+     true},
     {"WithoutGameExplorerItsDeadRecordsGo",
      false,
+     nullptr,
+     {kUserRecords, kAllUsersRecords, kAllUsersUpgrade},
      S_OK,
-     {kUserRecord, kAllUsersRecord, Lower(kAllUsersParent) + L"\\"},
-     S_OK,
-     {}},
-    {"WithoutGameExplorerNothingThere", false, S_OK, {}, S_FALSE, {}},
+     false},
+    {"WithoutGameExplorerNothingThere", false, nullptr, {}, S_FALSE, false},
 };
 
 class UnregisterGameRemovesEveryPlace : public testing::TestWithParam<RemovalCase> {};
 
 TEST_P(UnregisterGameRemovesEveryPlace, AndSaysWhetherAnythingWasThere) {
     const RemovalCase& c = GetParam();
-    ScriptedSystem system;
-    system.script.removeGame = c.removeGame;
+    FaultingSystem system;
     if (!c.gameExplorer) {
-        system.script.createGameExplorer = REGDB_E_CLASSNOTREG;
+        system.RemoveGameExplorer();
     }
-    const std::wstring braced = Lower(Braced(kGivenGuid));
-    const std::wstring otherGame = L"{00000000-0000-0000-0000-00000000000b}";
-    for (const std::wstring& parent : c.parents) {
-        system.Registry()[parent + braced];
-        system.Registry()[parent + otherGame];
+    if (c.failing != nullptr) {
+        system.Fail(c.failing, E_ACCESSDENIED);
+    }
+    for (const Place& place : c.places) {
+        system.SetRegistryText(place.root, place.GameKey(kGivenGuid), L"", kExe);
+        system.SetRegistryText(place.root, place.GameKey(kOtherGuid), L"", kExe);
     }
     EXPECT_EQ(RemoveEveryRegistration(kGivenGuid), c.result);
-    for (const std::wstring& parent : c.parents) {
-        const bool left = std::find(c.left.begin(), c.left.end(), parent) != c.left.end();
-        EXPECT_EQ(system.Registry().count(parent + braced), left ? 1u : 0u)
-            << LogText(parent.c_str());
-        EXPECT_EQ(system.Registry().count(parent + otherGame), 1u) << LogText(parent.c_str());
+    for (const Place& place : c.places) {
+        SCOPED_TRACE(LogText(place.parent.c_str()));
+        EXPECT_EQ(system.KeyExists(place.root, place.GameKey(kGivenGuid)), c.left);
+        EXPECT_TRUE(system.KeyExists(place.root, place.GameKey(kOtherGuid)));
     }
-    EXPECT_EQ(system.Called("IGameExplorer::RemoveGame"), c.gameExplorer);
     EXPECT_TRUE(system.AccountsBalance());
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, UnregisterGameRemovesEveryPlace, testing::ValuesIn(kRemovalCases),
                          [](const auto& p) { return std::string(p.param.name); });
 
-TEST_F(RegistrationTest,
-       RemoveEveryRegistration_KeyThatCannotBeDeletedFailsAfterBothWereAttempted) {
-    WithoutGameExplorer();
-    GUID gameId = kGivenGuid;
-    ASSERT_EQ(RegisterGame(kExe, kDir, GIS_CURRENT_USER, &gameId), S_OK);
-    ASSERT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId), S_OK);
-    system.script.regDeleteTree = ERROR_ACCESS_DENIED;
-    EXPECT_EQ(RemoveEveryRegistration(kGivenGuid), E_ACCESSDENIED);
-    EXPECT_EQ(system.CallsStartingWith("RegDeleteTreeW").size(), 2u);
+// Each call of a clean removal from both upgrade keys is made to fail in turn: a deletion that
+// is refused is the result, and the other key went all the same.
+TEST(RegistrationRemoval, RefusedDeletionIsReportedAfterTheOtherPlaceWasCleared) {
+    const auto arrange = [](FaultingSystem& system) {
+        system.RemoveGameExplorer();
+        for (const Place& place : {kUserUpgrade, kAllUsersUpgrade}) {
+            system.SetRegistryText(place.root, place.GameKey(kGivenGuid), L"", kExe);
+        }
+        system.StartCounting();
+    };
+    int callCount = 0;
+    {
+        FaultingSystem clean;
+        arrange(clean);
+        ASSERT_EQ(RemoveEveryRegistration(kGivenGuid), S_OK);
+        callCount = clean.CallCount();
+    }
+    int refusedDeletions = 0;
+    for (int n = 1; n <= callCount; ++n) {
+        SCOPED_TRACE(n);
+        FaultingSystem system;
+        arrange(system);
+        system.FailCall(n);
+        const HRESULT result = RemoveEveryRegistration(kGivenGuid);
+        const int left =
+            (system.KeyExists(kUserUpgrade.root, kUserUpgrade.GameKey(kGivenGuid)) ? 1 : 0) +
+            (system.KeyExists(kAllUsersUpgrade.root, kAllUsersUpgrade.GameKey(kGivenGuid)) ? 1 : 0);
+        EXPECT_LE(left, 1);
+        if (result == E_ACCESSDENIED && left == 1) {
+            ++refusedDeletions;
+        }
+    }
+    EXPECT_EQ(refusedDeletions, 2);
 }
 
 // ---- COM initialisation ------------------------------------------------------------------------
 
-TEST(RegistrationComInitialization, UninitialisesOnlyAfterItsOwnSuccess) {
-    const struct {
-        HRESULT coInitialize;
-        std::size_t uninitialisations;
-    } cases[] = {{S_OK, 1}, {S_FALSE, 1}, {E_FAIL, 0}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.coInitialize);
+// The balance is the double's: each successful CoInitialize, the program's own or one that found
+// COM set up already, is undone once, and a failed one never; and only after the last release.
+TEST(RegistrationComInitialization, UninitialisesOnlyAfterItsOwnSuccessAndItsLastRelease) {
+    for (const std::string mode : {"new", "already set up", "failing"}) {
         for (bool registering : {true, false}) {
-            ScriptedSystem system;
-            system.script.coInitialize = c.coInitialize;
-            GUID gameId = GUID_NULL;
-            registering ? RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId)
-                        : RemoveEveryRegistration(kGivenGuid);
-            EXPECT_EQ(system.CallsStartingWith("CoUninitialize").size(), c.uninitialisations);
-            // Uninitialising comes after every object is released.
-            if (c.uninitialisations != 0) {
-                EXPECT_GT(system.IndexOf("CoUninitialize"), system.IndexOf("Release"));
+            SCOPED_TRACE(mode + (registering ? " register" : " remove"));
+            FaultingSystem system;
+            system.PutFile(kExe);
+            if (mode == "already set up") {
+                system.Underneath().CoInitialize();
             }
+            if (mode == "failing") {
+                system.Fail("CoInitialize", E_FAIL);
+            }
+            GUID gameId = GUID_NULL;
+            EXPECT_EQ(registering ? RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId)
+                                  : RemoveEveryRegistration(gameId),
+                      registering ? S_OK : S_FALSE);
             EXPECT_TRUE(system.AccountsBalance());
+            bool uninitialised = false;
+            for (const std::string& call : system.Calls()) {
+                uninitialised = uninitialised || call == "CoUninitialize";
+                EXPECT_FALSE(uninitialised && call.ends_with("::Release")) << call;
+            }
+            if (mode == "already set up") {
+                system.Underneath().CoUninitialize();
+            }
         }
     }
 }
@@ -390,15 +422,15 @@ template <typename Setup, typename Operation>
 void SweepFailures(Setup setup, Operation operation) {
     int callCount = 0;
     {
-        ScriptedSystem clean;
-        setup(clean.script);
+        FaultingSystem clean;
+        setup(clean);
         ASSERT_TRUE(SUCCEEDED(operation()));
         callCount = clean.CallCount();
     }
     for (int n = 1; n <= callCount; ++n) {
         SCOPED_TRACE(n);
-        ScriptedSystem system;
-        setup(system.script);
+        FaultingSystem system;
+        setup(system);
         system.FailCall(n);
         const HRESULT result = operation();
         EXPECT_TRUE(system.InjectedFailureHappened());
@@ -408,9 +440,15 @@ void SweepFailures(Setup setup, Operation operation) {
 }
 
 TEST(RegistrationFaultInjection, EveryFailingCallLeavesAccountsBalanced) {
-    const auto withExplorer = [](SystemScript&) {};
-    const auto withoutExplorer = [](SystemScript& s) {
-        s.createGameExplorer = REGDB_E_CLASSNOTREG;
+    const auto withExplorer = [](FaultingSystem& s) { s.PutFile(kExe); };
+    const auto withoutExplorer = [](FaultingSystem& s) { s.RemoveGameExplorer(); };
+    const auto registered = [](auto arrange) {
+        return [arrange](FaultingSystem& s) {
+            arrange(s);
+            GUID gameId = kGivenGuid;
+            ASSERT_EQ(RegisterGame(kExe, kDir, GIS_CURRENT_USER, &gameId), S_OK);
+            s.StartCounting();
+        };
     };
     const auto registerNew = [] {
         GUID gameId = GUID_NULL;
@@ -419,8 +457,8 @@ TEST(RegistrationFaultInjection, EveryFailingCallLeavesAccountsBalanced) {
     const auto unregister = [] { return RemoveEveryRegistration(kGivenGuid); };
     SweepFailures(withExplorer, registerNew);
     SweepFailures(withoutExplorer, registerNew);
-    SweepFailures(withExplorer, unregister);
-    SweepFailures(withoutExplorer, unregister);
+    SweepFailures(registered(withExplorer), unregister);
+    SweepFailures(registered(withoutExplorer), unregister);
 }
 
 }  // namespace
