@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -23,30 +25,45 @@ std::wstring Braced(const GUID& guid) {
     return text;
 }
 
-// A place where a game's key is kept, below root.
+// A place where a game's key is kept, below root, and the values of its path and folder.
 struct Place {
     HKEY root;
     std::wstring parent;
+    const wchar_t* pathValue;
+    const wchar_t* directoryValue;
 
     std::wstring GameKey(const GUID& game) const { return parent + L"\\" + Braced(game); }
 };
 
 const std::wstring kRecords = kGameExplorerRecordsKey;
-const Place kUserRecords{HKEY_LOCAL_MACHINE, kRecords + L"\\" + FaultingSystem::kUserSid};
-const Place kAllUsersRecords{HKEY_LOCAL_MACHINE, kRecords + L"\\" + kAllUsersRecordsName};
-const Place kUserUpgrade{HKEY_CURRENT_USER, kCurrentUserUpgradeKey};
-const Place kAllUsersUpgrade{HKEY_LOCAL_MACHINE, kAllUsersUpgradeKey};
+const Place kUserRecords{HKEY_LOCAL_MACHINE, kRecords + L"\\" + FaultingSystem::kUserSid,
+                         kRecordBinaryPathValue, kRecordInstallDirectoryValue};
+const Place kAllUsersRecords{HKEY_LOCAL_MACHINE, kRecords + L"\\" + kAllUsersRecordsName,
+                             kRecordBinaryPathValue, kRecordInstallDirectoryValue};
+const Place kUserUpgrade{HKEY_CURRENT_USER, kCurrentUserUpgradeKey, kUpgradeBinaryPathValue,
+                         kUpgradeInstallPathValue};
+const Place kAllUsersUpgrade{HKEY_LOCAL_MACHINE, kAllUsersUpgradeKey, kUpgradeBinaryPathValue,
+                             kUpgradeInstallPathValue};
+const Place* const kPlaces[] = {&kUserRecords, &kAllUsersRecords, &kUserUpgrade, &kAllUsersUpgrade};
 
-bool NothingRegistered(FaultingSystem& system) {
-    for (const Place& place : {kUserRecords, kAllUsersRecords, kUserUpgrade, kAllUsersUpgrade}) {
-        if (system.KeyExists(place.root, place.parent)) {
-            return false;
-        }
-    }
-    return true;
+bool NoPlaceExists(FaultingSystem& system) {
+    return std::none_of(std::begin(kPlaces), std::end(kPlaces), [&](const Place* place) {
+        return system.KeyExists(place->root, place->parent);
+    });
 }
 
-// The text of a value, and that it is stored with its terminator.
+// The places where game has a key.
+std::vector<const Place*> PlacesOf(FaultingSystem& system, const GUID& game) {
+    std::vector<const Place*> places;
+    for (const Place* place : kPlaces) {
+        if (system.KeyExists(place->root, place->GameKey(game))) {
+            places.push_back(place);
+        }
+    }
+    return places;
+}
+
+// The text of a value of game's key, and that it is stored with its terminator.
 testing::AssertionResult StoredText(FaultingSystem& system, const Place& place, const GUID& game,
                                     const wchar_t* value, const std::wstring& text) {
     if (system.RegistryText(place.root, place.GameKey(game), value) != text) {
@@ -71,72 +88,100 @@ class RegistrationTest : public testing::Test {
     FaultingSystem system;
 };
 
-// ---- Game Explorer path ------------------------------------------------------------------------
+// ---- Adding ------------------------------------------------------------------------------------
 
-struct ExplorerCase {
+struct AddCase {
     const char* name;
+    bool gameExplorer;  // else the upgrade keys are written
     int scope;
-    GUID given;  // GUID_NULL: Game Explorer gives one, which is kept
+    GUID given;  // GUID_NULL: Game Explorer or a new GUID gives one, which is left in gameId
     const wchar_t* directory;
-    const Place& records;
+    const Place& place;  // the one place where the game is then kept
 };
 
-const ExplorerCase kExplorerCases[] = {
-    {"AllUsersKeepsTheGuidGiven", GIS_ALL_USERS, GUID_NULL, kDir, kAllUsersRecords},
-    {"CurrentUserWithItsGuid", GIS_CURRENT_USER, kGivenGuid, L"", kUserRecords},
+const AddCase kAddCases[] = {
+    {"ExplorerAllUsersNewGuid", true, GIS_ALL_USERS, GUID_NULL, kDir, kAllUsersRecords},
+    {"ExplorerCurrentUserGivenGuid", true, GIS_CURRENT_USER, kGivenGuid, L"", kUserRecords},
+    {"UpgradeCurrentUserNewGuid", false, GIS_CURRENT_USER, GUID_NULL, kDir, kUserUpgrade},
+    {"UpgradeAllUsersGivenGuid", false, GIS_ALL_USERS, kGivenGuid, kDir, kAllUsersUpgrade},
+    {"UpgradeOtherScopeMeansAllUsers", false, 7, kGivenGuid, kDir, kAllUsersUpgrade},
 };
 
-class RegisterThroughExplorerTest : public RegistrationTest,
-                                    public testing::WithParamInterface<ExplorerCase> {};
+class AddTest : public RegistrationTest, public testing::WithParamInterface<AddCase> {};
 
-TEST_P(RegisterThroughExplorerTest, AddsTheGameInItsScopeAndWritesNoUpgradeKey) {
-    const ExplorerCase& c = GetParam();
+TEST_P(AddTest, KeepsTheGameInTheOnePlaceOfItsScopeUnderItsGuid) {
+    const AddCase& c = GetParam();
     system.PutFile(kExe);
+    if (!c.gameExplorer) {
+        system.RemoveGameExplorer();
+    }
     GUID gameId = c.given;
     EXPECT_EQ(RegisterGame(kExe, c.directory, c.scope, &gameId), S_OK);
     EXPECT_NE(LogGuid(gameId), LogGuid(GUID_NULL));
     if (!IsEqualGUID(c.given, GUID_NULL)) {
         EXPECT_EQ(LogGuid(gameId), LogGuid(c.given));
     }
-    const std::wstring record = c.records.GameKey(gameId);
-    EXPECT_EQ(system.RegistryText(HKEY_LOCAL_MACHINE, record, kRecordBinaryPathValue), kExe);
-    EXPECT_EQ(system.RegistryText(HKEY_LOCAL_MACHINE, record, kRecordInstallDirectoryValue),
-              c.directory);
-    EXPECT_FALSE(system.KeyExists(kUserUpgrade.root, kUserUpgrade.parent));
-    EXPECT_FALSE(system.KeyExists(kAllUsersUpgrade.root, kAllUsersUpgrade.parent));
+    EXPECT_EQ(PlacesOf(system, gameId), std::vector<const Place*>{&c.place});
+    EXPECT_TRUE(StoredText(system, c.place, gameId, c.place.pathValue, kExe));
+    EXPECT_TRUE(StoredText(system, c.place, gameId, c.place.directoryValue, c.directory));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, RegisterThroughExplorerTest, testing::ValuesIn(kExplorerCases),
+INSTANTIATE_TEST_SUITE_P(Cases, AddTest, testing::ValuesIn(kAddCases),
                          [](const auto& p) { return std::string(p.param.name); });
 
-struct RefusalCase {
+// A call that fails is why the game was not added; the GUID is left as it was given, and no
+// place keeps the game's folder (written last).
+struct AddFailureCase {
     const char* name;
-    const char* failing;  // the Game Explorer call made to fail
+    bool gameExplorer;
+    const char* failing;  // the call made to fail
     long code;            // with this
+    GUID given;
     HRESULT result;
 };
 
-const RefusalCase kRefusalCases[] = {
-    {"VerifyAccessFails", "IGameExplorer::VerifyAccess", 0x80070020,
+const HRESULT kNoMemory = HRESULT_FROM_WIN32(ERROR_NOT_ENOUGH_MEMORY);
+
+const AddFailureCase kAddFailureCases[] = {
+    {"VerifyAccessFails", true, "IGameExplorer::VerifyAccess", 0x80070020, kGivenGuid,
      static_cast<HRESULT>(0x80070020)},
     // A success that leaves the answer as the program set it: no access.
-    {"AccessNotGranted", "IGameExplorer::VerifyAccess", S_OK, E_ACCESSDENIED},
-    {"AddGameFails", "IGameExplorer::AddGame", 0x800704C7, static_cast<HRESULT>(0x800704C7)},
+    {"AccessNotGranted", true, "IGameExplorer::VerifyAccess", S_OK, kGivenGuid, E_ACCESSDENIED},
+    // A sound binary: Game Explorer's own failure is the one told.
+    {"AddGameFails", true, "IGameExplorer::AddGame", 0x800704C7, kGivenGuid,
+     static_cast<HRESULT>(0x800704C7)},
+    {"ParentKeyRefused", false, "RegCreateKeyExW HKLM", ERROR_ACCESS_DENIED, GUID_NULL,
+     E_ACCESSDENIED},
+    {"NewGuidFails", false, "CoCreateGuid", ERROR_NOT_ENOUGH_MEMORY, GUID_NULL, kNoMemory},
+    {"GameKeyRefused", false, "RegCreateKeyExW key", ERROR_ACCESS_DENIED, kGivenGuid,
+     E_ACCESSDENIED},
+    {"PathRefused", false, "RegSetValueExW GDFBinaryPath", ERROR_NOT_ENOUGH_MEMORY, kGivenGuid,
+     kNoMemory},
+    {"FolderRefused", false, "RegSetValueExW GameInstallPath", ERROR_NOT_ENOUGH_MEMORY, kGivenGuid,
+     kNoMemory},
 };
 
-class RefusedByExplorerTest : public RegistrationTest,
-                              public testing::WithParamInterface<RefusalCase> {};
+class AddFailureTest : public RegistrationTest,
+                       public testing::WithParamInterface<AddFailureCase> {};
 
-TEST_P(RefusedByExplorerTest, ResultIsGameExplorersAndNothingIsRegistered) {
-    // A sound binary, so that Game Explorer's own failure is the one told.
+TEST_P(AddFailureTest, IsTheResultAndNoPlaceKeepsTheGame) {
+    const AddFailureCase& c = GetParam();
     system.PutFile(kExe);
-    system.Fail(GetParam().failing, GetParam().code);
-    GUID gameId = kGivenGuid;
-    EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId), GetParam().result);
-    EXPECT_TRUE(NothingRegistered(system));
+    if (!c.gameExplorer) {
+        system.RemoveGameExplorer();
+    }
+    system.Fail(c.failing, c.code);
+    GUID gameId = c.given;
+    EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId), c.result);
+    EXPECT_EQ(LogGuid(gameId), LogGuid(c.given));
+    for (const Place* place : kPlaces) {
+        EXPECT_EQ(system.RegistryText(place->root, place->GameKey(c.given), place->directoryValue),
+                  std::nullopt)
+            << LogText(place->parent.c_str());
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, RefusedByExplorerTest, testing::ValuesIn(kRefusalCases),
+INSTANTIATE_TEST_SUITE_P(Cases, AddFailureTest, testing::ValuesIn(kAddFailureCases),
                          [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(RegistrationTest, RegisterGame_NullArgumentIsInvalidAndTouchesNothing) {
@@ -179,46 +224,12 @@ TEST(RegistrationTextCopies, RegisterGame_FailedTextCopyIsOutOfMemoryBeforeComIs
         system.FailCall(failing);
         GUID gameId = GUID_NULL;
         EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId), E_OUTOFMEMORY);
-        EXPECT_TRUE(NothingRegistered(system));
+        EXPECT_TRUE(NoPlaceExists(system));
         EXPECT_TRUE(system.AccountsBalance());
     }
 }
 
 // ---- Upgrade registry keys ---------------------------------------------------------------------
-
-struct UpgradeCase {
-    const char* name;
-    int scope;
-    GUID given;  // GUID_NULL: a new one names the game's key and is left in gameId
-    const Place& place;
-    const Place& otherPlace;
-};
-
-const UpgradeCase kUpgradeCases[] = {
-    {"CurrentUserNewGuid", GIS_CURRENT_USER, GUID_NULL, kUserUpgrade, kAllUsersUpgrade},
-    {"AllUsersGivenGuid", GIS_ALL_USERS, kGivenGuid, kAllUsersUpgrade, kUserUpgrade},
-    {"OtherScopeMeansAllUsers", 7, kGivenGuid, kAllUsersUpgrade, kUserUpgrade},
-};
-
-class RegisterForUpgradeTest : public RegistrationTest,
-                               public testing::WithParamInterface<UpgradeCase> {};
-
-TEST_P(RegisterForUpgradeTest, WritesBothValuesUnderTheGameKeyOfItsScope) {
-    const UpgradeCase& c = GetParam();
-    system.RemoveGameExplorer();
-    GUID gameId = c.given;
-    EXPECT_EQ(RegisterGame(kExe, kDir, c.scope, &gameId), S_OK);
-    EXPECT_NE(LogGuid(gameId), LogGuid(GUID_NULL));
-    if (!IsEqualGUID(c.given, GUID_NULL)) {
-        EXPECT_EQ(LogGuid(gameId), LogGuid(c.given));
-    }
-    EXPECT_TRUE(StoredText(system, c.place, gameId, kUpgradeBinaryPathValue, kExe));
-    EXPECT_TRUE(StoredText(system, c.place, gameId, kUpgradeInstallPathValue, kDir));
-    EXPECT_FALSE(system.KeyExists(c.otherPlace.root, c.otherPlace.parent));
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, RegisterForUpgradeTest, testing::ValuesIn(kUpgradeCases),
-                         [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(RegistrationTest, RegisterGame_StoresTextsWholeWhateverTheirLength) {
     system.RemoveGameExplorer();
@@ -246,42 +257,6 @@ TEST_F(RegistrationTest, RegisterGame_AgainOverwritesBothValuesAndKeepsOthers) {
     EXPECT_EQ(system.RegistryText(HKEY_CURRENT_USER, gameKey, kUpgradeInstallPathValue), kDir);
     EXPECT_EQ(system.RegistryText(HKEY_CURRENT_USER, gameKey, L"Other"), L"kept");
 }
-
-// A key or value that could not be written is why the game was not added, not Game Explorer's
-// absence; the GUID is left as it was given, and no game is left half written.
-struct RegistryFailureCase {
-    const char* name;
-    const char* failing;
-    long code;
-    GUID given;
-};
-
-const RegistryFailureCase kRegistryFailureCases[] = {
-    {"ParentKeyRefusedKeepsGuidNull", "RegCreateKeyExW HKLM", ERROR_ACCESS_DENIED, GUID_NULL},
-    {"NewGuidFails", "CoCreateGuid", ERROR_NOT_ENOUGH_MEMORY, GUID_NULL},
-    {"GameKeyRefused", "RegCreateKeyExW key", ERROR_ACCESS_DENIED, kGivenGuid},
-    {"BinaryPathRefused", "RegSetValueExW GDFBinaryPath", ERROR_NOT_ENOUGH_MEMORY, kGivenGuid},
-    {"InstallPathRefused", "RegSetValueExW GameInstallPath", ERROR_NOT_ENOUGH_MEMORY, kGivenGuid},
-};
-
-class RegistryFailureTest : public RegistrationTest,
-                            public testing::WithParamInterface<RegistryFailureCase> {};
-
-TEST_P(RegistryFailureTest, IsTheRegisteringsResult) {
-    const RegistryFailureCase& c = GetParam();
-    system.RemoveGameExplorer();
-    system.Fail(c.failing, c.code);
-    GUID gameId = c.given;
-    EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId),
-              HRESULT_FROM_WIN32(static_cast<DWORD>(c.code)));
-    EXPECT_EQ(LogGuid(gameId), LogGuid(c.given));
-    EXPECT_EQ(system.RegistryText(HKEY_LOCAL_MACHINE, kAllUsersUpgrade.GameKey(c.given),
-                                  kUpgradeInstallPathValue),
-              std::nullopt);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, RegistryFailureTest, testing::ValuesIn(kRegistryFailureCases),
-                         [](const auto& p) { return std::string(p.param.name); });
 
 // ---- Removal -----------------------------------------------------------------------------------
 
@@ -370,11 +345,9 @@ TEST(RegistrationRemoval, RefusedDeletionIsReportedAfterTheOtherPlaceWasCleared)
         arrange(system);
         system.FailCall(n);
         const HRESULT result = RemoveEveryRegistration(kGivenGuid);
-        const int left =
-            (system.KeyExists(kUserUpgrade.root, kUserUpgrade.GameKey(kGivenGuid)) ? 1 : 0) +
-            (system.KeyExists(kAllUsersUpgrade.root, kAllUsersUpgrade.GameKey(kGivenGuid)) ? 1 : 0);
-        EXPECT_LE(left, 1);
-        if (result == E_ACCESSDENIED && left == 1) {
+        const std::size_t left = PlacesOf(system, kGivenGuid).size();
+        EXPECT_LE(left, 1u);
+        if (result == E_ACCESSDENIED && left == 1u) {
             ++refusedDeletions;
         }
     }

@@ -80,63 +80,52 @@ TEST_F(InstanceLookupTest, NullGameIdOnlyReportsWhetherFound) {
 }
 
 const HRESULT kInvalidData = HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
+const HRESULT kNotFound = HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
 
 struct FailureCase {
     const char* name;
-    void (*arrange)(FaultingSystem&);
     HRESULT result;
-    bool gameRecorded = true;  // the game of kExe, before the arrangement
+    const char* failing = nullptr;  // a call made to fail with code
+    long code = 0;
+    const wchar_t* instanceId = L"{9D1C4C2B-5E27-4B3A-8F61-2C0D7A93E415}";  // of kExe's record
+    bool gameExplorer = true;
 };
 
 const FailureCase kFailureCases[] = {
-    {"NoLocator",
-     [](FaultingSystem& s) {
-         s.Fail("CoCreateInstance " + LogGuid(CLSID_WbemLocator), REGDB_E_CLASSNOTREG);
-     },
-     REGDB_E_CLASSNOTREG},
-    {"NoGamesNamespace", [](FaultingSystem& s) { s.RemoveGameExplorer(); },
-     HRESULT_FROM_WIN32(ERROR_NOT_FOUND)},
-    {"ServerRefused",
-     [](FaultingSystem& s) { s.Fail("IWbemLocator::ConnectServer", E_ACCESSDENIED); },
-     E_ACCESSDENIED},
-    {"QueryRefused",
-     [](FaultingSystem& s) { s.Fail("IWbemServices::ExecQuery", WBEM_E_INVALID_QUERY); },
-     WBEM_E_INVALID_QUERY},
-    {"NextFails", [](FaultingSystem& s) { s.Fail("IEnumWbemClassObject::Next", 0x80041010); },
-     static_cast<HRESULT>(0x80041010)},
-    {"NoMatchingGame", [](FaultingSystem& s) { RecordGame(s, Braced(kSecondGuid), L"C:\\b.exe"); },
-     HRESULT_FROM_WIN32(ERROR_NOT_FOUND), false},
-    {"PropertyMissing",
-     [](FaultingSystem& s) { s.Fail("IWbemClassObject::Get", WBEM_E_NOT_FOUND); },
-     WBEM_E_NOT_FOUND},
+    {"NoLocator", REGDB_E_CLASSNOTREG, "CoCreateInstance {4590F811", REGDB_E_CLASSNOTREG},
+    {.name = "NoGamesNamespace", .result = kNotFound, .gameExplorer = false},
+    {"ServerRefused", E_ACCESSDENIED, "IWbemLocator::ConnectServer", E_ACCESSDENIED},
+    {"QueryRefused", WBEM_E_INVALID_QUERY, "IWbemServices::ExecQuery", WBEM_E_INVALID_QUERY},
+    {"NextFails", static_cast<HRESULT>(0x80041010), "IEnumWbemClassObject::Next", 0x80041010},
+    {.name = "NoMatchingGame", .result = kNotFound, .instanceId = nullptr},
+    {"PropertyMissing", WBEM_E_NOT_FOUND, "IWbemClassObject::Get", WBEM_E_NOT_FOUND},
     // A success that leaves the value empty: no text, so no GUID.
-    {"PropertyNotText", [](FaultingSystem& s) { s.Fail("IWbemClassObject::Get", S_OK); },
-     kInvalidData},
-    {"InstanceIdNotAGuid", [](FaultingSystem& s) { RecordGame(s, L"not a guid"); }, kInvalidData,
-     false},
-    {"ProxyBlanketRefusedIsNotExamined",
-     [](FaultingSystem& s) { s.Fail("CoSetProxyBlanket", E_ACCESSDENIED); }, S_OK},
+    {"PropertyNotText", kInvalidData, "IWbemClassObject::Get", S_OK},
+    {.name = "InstanceIdNotAGuid", .result = kInvalidData, .instanceId = L"not a guid"},
+    {"ProxyBlanketRefusedIsNotExamined", S_OK, "CoSetProxyBlanket", E_ACCESSDENIED},
     // A text that cannot be made is out of memory, whichever it is.
-    {"NamespaceTextNotMade", [](FaultingSystem& s) { s.Fail("SysAllocString \\\\.\\root", 0); },
-     E_OUTOFMEMORY},
-    {"LanguageTextNotMade", [](FaultingSystem& s) { s.Fail("SysAllocString WQL", 0); },
-     E_OUTOFMEMORY},
-    {"QueryTextNotMade", [](FaultingSystem& s) { s.Fail("SysAllocString SELECT", 0); },
-     E_OUTOFMEMORY},
-    {"PropertyNameNotMade", [](FaultingSystem& s) { s.Fail("SysAllocString InstanceID", 0); },
-     E_OUTOFMEMORY},
+    {"NamespaceTextNotMade", E_OUTOFMEMORY, "SysAllocString \\\\.\\root"},
+    {"LanguageTextNotMade", E_OUTOFMEMORY, "SysAllocString WQL"},
+    {"QueryTextNotMade", E_OUTOFMEMORY, "SysAllocString SELECT"},
+    {"PropertyNameNotMade", E_OUTOFMEMORY, "SysAllocString InstanceID"},
 };
 
 class InstanceLookupFailureTest : public InstanceLookupTest,
                                   public testing::WithParamInterface<FailureCase> {};
 
 TEST_P(InstanceLookupFailureTest, EveryFailureGivesItsResultAndLeavesGameIdAlone) {
-    if (GetParam().gameRecorded) {
-        RecordGame(system, Braced(kFoundGuid));
+    const FailureCase& c = GetParam();
+    if (c.instanceId != nullptr) {
+        RecordGame(system, c.instanceId);
     }
-    GetParam().arrange(system);
-    EXPECT_EQ(FindGameInstanceId(kExe, &gameId), GetParam().result);
-    EXPECT_EQ(LogGuid(gameId), LogGuid(SUCCEEDED(GetParam().result) ? kFoundGuid : kBefore));
+    if (!c.gameExplorer) {
+        system.RemoveGameExplorer();
+    }
+    if (c.failing != nullptr) {
+        system.Fail(c.failing, c.code);
+    }
+    EXPECT_EQ(FindGameInstanceId(kExe, &gameId), c.result);
+    EXPECT_EQ(LogGuid(gameId), LogGuid(SUCCEEDED(c.result) ? kFoundGuid : kBefore));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, InstanceLookupFailureTest, testing::ValuesIn(kFailureCases),
