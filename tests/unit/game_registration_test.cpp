@@ -263,35 +263,26 @@ TEST_F(RegistrationTest, RegisterGame_AgainOverwritesBothValuesAndKeepsOthers) {
 struct RemovalCase {
     const char* name;
     bool gameExplorer;
-    const char* failing;        // a call made to fail, or null
     std::vector<Place> places;  // where kGivenGuid has a key before, beside another game's
     HRESULT result;
-    bool left;  // whether its keys are there after
+    const char* failing = nullptr;  // a call made to fail, which leaves the keys there
 };
 
 const RemovalCase kRemovalCases[] = {
-    {"GameExplorerRemovesItsRecords", true, nullptr, {kAllUsersRecords, kUserRecords}, S_OK, false},
-    {"GameExplorerDoesNotKnowTheGuid", true, nullptr, {}, S_FALSE, false},
-    {"UpgradeKeysGoAlsoWithGameExplorer",
-     true,
-     nullptr,
-     {kUserUpgrade, kAllUsersUpgrade},
-     S_OK,
-     false},
+    {"GameExplorerRemovesItsRecords", true, {kAllUsersRecords, kUserRecords}, S_OK},
+    {"GameExplorerDoesNotKnowTheGuid", true, {}, S_FALSE},
+    {"UpgradeKeysGoAlsoWithGameExplorer", true, {kUserUpgrade, kAllUsersUpgrade}, S_OK},
     // Its records are Game Explorer's to remove, not the program's.
     {"GameExplorersFailureStays",
      true,
-     "IGameExplorer::RemoveGame",
      {kAllUsersRecords, kUserRecords},
      E_ACCESSDENIED,
-     true},
+     "IGameExplorer::RemoveGame"},
     {"WithoutGameExplorerItsDeadRecordsGo",
      false,
-     nullptr,
      {kUserRecords, kAllUsersRecords, kAllUsersUpgrade},
-     S_OK,
-     false},
-    {"WithoutGameExplorerNothingThere", false, nullptr, {}, S_FALSE, false},
+     S_OK},
+    {"WithoutGameExplorerNothingThere", false, {}, S_FALSE},
 };
 
 class UnregisterGameRemovesEveryPlace : public testing::TestWithParam<RemovalCase> {};
@@ -312,7 +303,7 @@ TEST_P(UnregisterGameRemovesEveryPlace, AndSaysWhetherAnythingWasThere) {
     EXPECT_EQ(RemoveEveryRegistration(kGivenGuid), c.result);
     for (const Place& place : c.places) {
         SCOPED_TRACE(LogText(place.parent.c_str()));
-        EXPECT_EQ(system.KeyExists(place.root, place.GameKey(kGivenGuid)), c.left);
+        EXPECT_EQ(system.KeyExists(place.root, place.GameKey(kGivenGuid)), c.failing != nullptr);
         EXPECT_TRUE(system.KeyExists(place.root, place.GameKey(kOtherGuid)));
     }
     EXPECT_TRUE(system.AccountsBalance());
@@ -320,39 +311,6 @@ TEST_P(UnregisterGameRemovesEveryPlace, AndSaysWhetherAnythingWasThere) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, UnregisterGameRemovesEveryPlace, testing::ValuesIn(kRemovalCases),
                          [](const auto& p) { return std::string(p.param.name); });
-
-// Each call of a clean removal from both upgrade keys is made to fail in turn: a deletion that
-// is refused is the result, and the other key went all the same.
-TEST(RegistrationRemoval, RefusedDeletionIsReportedAfterTheOtherPlaceWasCleared) {
-    const auto arrange = [](FaultingSystem& system) {
-        system.RemoveGameExplorer();
-        for (const Place& place : {kUserUpgrade, kAllUsersUpgrade}) {
-            system.SetRegistryText(place.root, place.GameKey(kGivenGuid), L"", kExe);
-        }
-        system.StartCounting();
-    };
-    int callCount = 0;
-    {
-        FaultingSystem clean;
-        arrange(clean);
-        ASSERT_EQ(RemoveEveryRegistration(kGivenGuid), S_OK);
-        callCount = clean.CallCount();
-    }
-    int refusedDeletions = 0;
-    for (int n = 1; n <= callCount; ++n) {
-        SCOPED_TRACE(n);
-        FaultingSystem system;
-        arrange(system);
-        system.FailCall(n);
-        const HRESULT result = RemoveEveryRegistration(kGivenGuid);
-        const std::size_t left = PlacesOf(system, kGivenGuid).size();
-        EXPECT_LE(left, 1u);
-        if (result == E_ACCESSDENIED && left == 1u) {
-            ++refusedDeletions;
-        }
-    }
-    EXPECT_EQ(refusedDeletions, 2);
-}
 
 // ---- COM initialisation ------------------------------------------------------------------------
 
@@ -390,9 +348,9 @@ TEST(RegistrationComInitialization, UninitialisesOnlyAfterItsOwnSuccessAndItsLas
 // ---- Fault injection ---------------------------------------------------------------------------
 
 // Makes each platform call of a clean run fail in turn: every run must end in a failure or in the
-// documented success, with everything released.
-template <typename Setup, typename Operation>
-void SweepFailures(Setup setup, Operation operation) {
+// documented success, with everything released; check looks at what each run left.
+template <typename Setup, typename Operation, typename Check>
+void SweepFailures(Setup setup, Operation operation, Check check) {
     int callCount = 0;
     {
         FaultingSystem clean;
@@ -409,17 +367,21 @@ void SweepFailures(Setup setup, Operation operation) {
         EXPECT_TRUE(system.InjectedFailureHappened());
         EXPECT_TRUE(FAILED(result) || result == S_OK || result == S_FALSE) << result;
         EXPECT_TRUE(system.AccountsBalance());
+        check(system, result);
     }
 }
 
 TEST(RegistrationFaultInjection, EveryFailingCallLeavesAccountsBalanced) {
     const auto withExplorer = [](FaultingSystem& s) { s.PutFile(kExe); };
     const auto withoutExplorer = [](FaultingSystem& s) { s.RemoveGameExplorer(); };
+    // Registered in both scopes.
     const auto registered = [](auto arrange) {
         return [arrange](FaultingSystem& s) {
             arrange(s);
-            GUID gameId = kGivenGuid;
-            ASSERT_EQ(RegisterGame(kExe, kDir, GIS_CURRENT_USER, &gameId), S_OK);
+            for (int scope : {GIS_CURRENT_USER, GIS_ALL_USERS}) {
+                GUID gameId = kGivenGuid;
+                ASSERT_EQ(RegisterGame(kExe, kDir, scope, &gameId), S_OK);
+            }
             s.StartCounting();
         };
     };
@@ -428,10 +390,18 @@ TEST(RegistrationFaultInjection, EveryFailingCallLeavesAccountsBalanced) {
         return RegisterGame(kExe, kDir, GIS_CURRENT_USER, &gameId);
     };
     const auto unregister = [] { return RemoveEveryRegistration(kGivenGuid); };
-    SweepFailures(withExplorer, registerNew);
-    SweepFailures(withoutExplorer, registerNew);
-    SweepFailures(registered(withExplorer), unregister);
-    SweepFailures(registered(withoutExplorer), unregister);
+    const auto anything = [](FaultingSystem&, HRESULT) {};
+    SweepFailures(withExplorer, registerNew, anything);
+    SweepFailures(withoutExplorer, registerNew, anything);
+    SweepFailures(registered(withExplorer), unregister, anything);
+    // A deletion that is refused is the result, and the other upgrade key goes all the same.
+    int refusedDeletions = 0;
+    SweepFailures(registered(withoutExplorer), unregister, [&](FaultingSystem& s, HRESULT result) {
+        const std::size_t left = PlacesOf(s, kGivenGuid).size();
+        EXPECT_LE(left, 1u);
+        refusedDeletions += result == E_ACCESSDENIED && left == 1u ? 1 : 0;
+    });
+    EXPECT_EQ(refusedDeletions, 2);
 }
 
 }  // namespace
