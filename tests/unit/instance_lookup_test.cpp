@@ -4,8 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
-#include "support/scripted_system.h"
+#include "support/faulting_system.h"
 
 namespace {
 
@@ -19,7 +20,6 @@ constexpr GUID kSecondGuid = {
 constexpr GUID kBefore = {
     0x11111111, 0x2222, 0x3333, {0x44, 0x44, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55}};
 constexpr const wchar_t* kExe = L"C:\\Games\\Arena\\game.exe";
-constexpr const char* kQueryStart = "SELECT * FROM GAME WHERE GDFBinaryPath = \"";
 
 std::wstring Braced(const GUID& guid) {
     wchar_t text[CHARS_IN_GUID] = {};
@@ -27,103 +27,105 @@ std::wstring Braced(const GUID& guid) {
     return text;
 }
 
+// A record of Game Explorer, which its WMI namespace lists, for a game with the key name
+// instanceId in a scope's records.
+void RecordGame(FaultingSystem& system, const std::wstring& instanceId,
+                const std::wstring& path = kExe, int scope = GIS_ALL_USERS) {
+    const std::wstring scopeKey =
+        scope == GIS_ALL_USERS ? kAllUsersRecordsName : FaultingSystem::kUserSid;
+    system.SetRegistryText(
+        HKEY_LOCAL_MACHINE,
+        std::wstring(kGameExplorerRecordsKey) + L"\\" + scopeKey + L"\\" + instanceId,
+        kRecordBinaryPathValue, path);
+}
+
 class InstanceLookupTest : public testing::Test {
   protected:
-    void SetUp() override { system.script.wmiObjects = {{Braced(kFoundGuid)}}; }
     void TearDown() override { EXPECT_TRUE(system.AccountsBalance()); }
 
-    // The query text the lookup sent, or "" when it sent none.
-    std::string SentQuery() const {
-        const std::vector<std::string> queries =
-            system.CallsStartingWith("IWbemServices::ExecQuery WQL ");
-        if (queries.empty()) {
-            return "";
-        }
-        const std::string& line = queries.front();
-        const std::string prefix = "IWbemServices::ExecQuery WQL ";
-        const std::string suffix = " 0x30 null";
-        return line.substr(prefix.size(), line.size() - prefix.size() - suffix.size());
-    }
-
-    ScriptedSystem system;
+    FaultingSystem system;
     GUID gameId = kBefore;
 };
 
-TEST_F(InstanceLookupTest, FindsFirstGameThroughWmiAndReleasesInReverseOrder) {
+// Each object is released before the one it was obtained through, and COM is uninitialised
+// after all of them.
+TEST_F(InstanceLookupTest, FindsTheGameThroughWmiAndReleasesInReverseOrder) {
+    RecordGame(system, Braced(kFoundGuid));
+    system.StartCounting();
     EXPECT_EQ(FindGameInstanceId(kExe, &gameId), S_OK);
     EXPECT_EQ(LogGuid(gameId), LogGuid(kFoundGuid));
-    const std::string query =
-        "SELECT * FROM GAME WHERE GDFBinaryPath = \"C:\\\\Games\\\\Arena\\\\game.exe\"";
-    EXPECT_THAT(system.Calls(),
-                ElementsAre("CoInitialize",
-                            "CoCreateInstance {4590F811-1D3A-11D0-891F-00AA004B2E24} "
-                            "{DC12A687-737F-11CF-884D-00AA004B2E24}",
-                            "SysAllocString \\\\.\\root\\cimv2\\Applications\\Games",
-                            "IWbemLocator::ConnectServer \\\\.\\root\\cimv2\\Applications\\Games "
-                            "0 rest-null",
-                            "CoSetProxyBlanket proxy 10 0 null 3 3 null 0", "SysAllocString WQL",
-                            "SysAllocString " + query,
-                            "IWbemServices::ExecQuery WQL " + query + " 0x30 null",
-                            "IEnumWbemClassObject::Next 5000 1", "SysAllocString InstanceID",
-                            "IWbemClassObject::Get InstanceID 0 null null",
-                            "SysFreeString " + LogGuid(kFoundGuid), "SysFreeString InstanceID",
-                            "Release IWbemClassObject", "Release IEnumWbemClassObject",
-                            "SysFreeString " + query, "SysFreeString WQL",
-                            "SysFreeString \\\\.\\root\\cimv2\\Applications\\Games",
-                            "Release IWbemServices", "Release IWbemLocator", "CoUninitialize"));
+    std::vector<std::string> releases;
+    for (const std::string& call : system.Calls()) {
+        if (call.ends_with("::Release") || call == "CoUninitialize") {
+            releases.push_back(call);
+        }
+    }
+    EXPECT_THAT(releases,
+                ElementsAre("IWbemClassObject::Release", "IEnumWbemClassObject::Release",
+                            "IWbemServices::Release", "IWbemLocator::Release", "CoUninitialize"));
 }
 
+// Game Explorer lists the games of all users before the current user's: the first is taken.
 TEST_F(InstanceLookupTest, OnlyTheFirstOfTwoGamesWithThePathIsRead) {
-    system.script.wmiObjects.push_back({Braced(kSecondGuid)});
+    RecordGame(system, Braced(kFoundGuid));
+    RecordGame(system, Braced(kSecondGuid), kExe, GIS_CURRENT_USER);
     EXPECT_EQ(FindGameInstanceId(kExe, &gameId), S_OK);
     EXPECT_EQ(LogGuid(gameId), LogGuid(kFoundGuid));
-    EXPECT_EQ(system.CallsStartingWith("IEnumWbemClassObject::Next").size(), 1u);
 }
 
 TEST_F(InstanceLookupTest, NullGameIdOnlyReportsWhetherFound) {
-    EXPECT_EQ(FindGameInstanceId(kExe, nullptr), S_OK);
-    system.script.wmiObjects.clear();
     EXPECT_EQ(FindGameInstanceId(kExe, nullptr), HRESULT_FROM_WIN32(ERROR_NOT_FOUND));
+    RecordGame(system, Braced(kFoundGuid));
+    EXPECT_EQ(FindGameInstanceId(kExe, nullptr), S_OK);
 }
 
 const HRESULT kInvalidData = HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
+const HRESULT kNotFound = HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
 
 struct FailureCase {
     const char* name;
-    void (*arrange)(SystemScript&);
     HRESULT result;
+    const char* failing = nullptr;  // a call made to fail with code
+    long code = 0;
+    const wchar_t* instanceId = L"{9D1C4C2B-5E27-4B3A-8F61-2C0D7A93E415}";  // of kExe's record
+    bool gameExplorer = true;
 };
 
 const FailureCase kFailureCases[] = {
-    {"NoLocator", [](SystemScript& s) { s.createLocator = REGDB_E_CLASSNOTREG; },
-     REGDB_E_CLASSNOTREG},
-    {"NoGamesNamespace", [](SystemScript& s) { s.connectServer = WBEM_E_INVALID_NAMESPACE; },
-     HRESULT_FROM_WIN32(ERROR_NOT_FOUND)},
-    {"ServerRefused", [](SystemScript& s) { s.connectServer = E_ACCESSDENIED; }, E_ACCESSDENIED},
-    {"QueryRefused", [](SystemScript& s) { s.execQuery = WBEM_E_INVALID_QUERY; },
-     WBEM_E_INVALID_QUERY},
-    {"NextFails", [](SystemScript& s) { s.next = static_cast<HRESULT>(0x80041010); },
-     static_cast<HRESULT>(0x80041010)},
-    {"NoMatchingGame", [](SystemScript& s) { s.wmiObjects.clear(); },
-     HRESULT_FROM_WIN32(ERROR_NOT_FOUND)},
-    {"NullObject", [](SystemScript& s) { s.nextYieldsNullObject = true; }, E_POINTER},
-    {"PropertyMissing", [](SystemScript& s) { s.wmiObjects[0].getResult = WBEM_E_NOT_FOUND; },
-     WBEM_E_NOT_FOUND},
-    {"PropertyNotText", [](SystemScript& s) { s.wmiObjects[0].type = VT_I4; }, kInvalidData},
-    {"PropertyNull", [](SystemScript& s) { s.wmiObjects[0].type = VT_NULL; }, kInvalidData},
-    {"InstanceIdNotAGuid", [](SystemScript& s) { s.wmiObjects[0].instanceId = L"not a guid"; },
-     kInvalidData},
-    {"ProxyBlanketRefusedIsNotExamined",
-     [](SystemScript& s) { s.setProxyBlanket = E_ACCESSDENIED; }, S_OK},
+    {"NoLocator", REGDB_E_CLASSNOTREG, "CoCreateInstance {4590F811", REGDB_E_CLASSNOTREG},
+    {.name = "NoGamesNamespace", .result = kNotFound, .gameExplorer = false},
+    {"ServerRefused", E_ACCESSDENIED, "IWbemLocator::ConnectServer", E_ACCESSDENIED},
+    {"QueryRefused", WBEM_E_INVALID_QUERY, "IWbemServices::ExecQuery", WBEM_E_INVALID_QUERY},
+    {"NextFails", static_cast<HRESULT>(0x80041010), "IEnumWbemClassObject::Next", 0x80041010},
+    {.name = "NoMatchingGame", .result = kNotFound, .instanceId = nullptr},
+    {"PropertyMissing", WBEM_E_NOT_FOUND, "IWbemClassObject::Get", WBEM_E_NOT_FOUND},
+    // A success that leaves the value empty: no text, so no GUID.
+    {"PropertyNotText", kInvalidData, "IWbemClassObject::Get", S_OK},
+    {.name = "InstanceIdNotAGuid", .result = kInvalidData, .instanceId = L"not a guid"},
+    {"ProxyBlanketRefusedIsNotExamined", S_OK, "CoSetProxyBlanket", E_ACCESSDENIED},
+    // A text that cannot be made is out of memory, whichever it is.
+    {"NamespaceTextNotMade", E_OUTOFMEMORY, "SysAllocString \\\\.\\root"},
+    {"LanguageTextNotMade", E_OUTOFMEMORY, "SysAllocString WQL"},
+    {"QueryTextNotMade", E_OUTOFMEMORY, "SysAllocString SELECT"},
+    {"PropertyNameNotMade", E_OUTOFMEMORY, "SysAllocString InstanceID"},
 };
 
 class InstanceLookupFailureTest : public InstanceLookupTest,
                                   public testing::WithParamInterface<FailureCase> {};
 
 TEST_P(InstanceLookupFailureTest, EveryFailureGivesItsResultAndLeavesGameIdAlone) {
-    GetParam().arrange(system.script);
-    EXPECT_EQ(FindGameInstanceId(kExe, &gameId), GetParam().result);
-    EXPECT_EQ(LogGuid(gameId), LogGuid(SUCCEEDED(GetParam().result) ? kFoundGuid : kBefore));
+    const FailureCase& c = GetParam();
+    if (c.instanceId != nullptr) {
+        RecordGame(system, c.instanceId);
+    }
+    if (!c.gameExplorer) {
+        system.RemoveGameExplorer();
+    }
+    if (c.failing != nullptr) {
+        system.Fail(c.failing, c.code);
+    }
+    EXPECT_EQ(FindGameInstanceId(kExe, &gameId), c.result);
+    EXPECT_EQ(LogGuid(gameId), LogGuid(SUCCEEDED(c.result) ? kFoundGuid : kBefore));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, InstanceLookupFailureTest, testing::ValuesIn(kFailureCases),
@@ -131,82 +133,70 @@ INSTANTIATE_TEST_SUITE_P(Cases, InstanceLookupFailureTest, testing::ValuesIn(kFa
 
 struct EscapeCase {
     const char* name;
-    std::wstring path;
-    std::string escaped;  // between the quotes of the query; empty when no query may be sent
-    bool queried;
+    std::wstring path;  // recorded as a game's, and looked up
+    bool queried;       // else refused as too long for the query, which is never cut
 };
 
+// The query holds 1023 characters; its text around the path takes 43 of them.
 const EscapeCase kEscapeCases[] = {
-    {"Backslashes", kExe, "C:\\\\Games\\\\Arena\\\\game.exe", true},
-    {"EmptyPath", L"", "", true},
-    {"QuoteCannotEndTheLiteral", L"C:\\a\" OR Name = \"b", "C:\\\\a\\\" OR Name = \\\"b", true},
-    {"EscapedTextFillsQueryExactly", std::wstring(490, L'\\'), std::string(980, '\\'), true},
-    {"PlainTextFillsQueryExactly", std::wstring(980, L'a'), std::string(980, 'a'), true},
-    {"EscapedTextOneTooLong", std::wstring(491, L'\\'), "", false},
-    {"PlainTextOneTooLong", std::wstring(981, L'a'), "", false},
-    {"QuotesOverflowQuery", std::wstring(491, L'"'), "", false},
-    {"EscapedTextBeyondItsBuffer", std::wstring(1024, L'\\'), "", false},
-    {"FarBeyondEveryBuffer", std::wstring(5000, L'"'), "", false},
+    {"Backslashes", kExe, true},
+    {"EmptyPath", L"", true},
+    {"QuoteCannotEndTheLiteral", L"C:\\a\" OR Name = \"b", true},
+    {"EscapedTextFillsQueryExactly", std::wstring(490, L'\\'), true},
+    {"PlainTextFillsQueryExactly", std::wstring(980, L'a'), true},
+    {"EscapedTextOneTooLong", std::wstring(491, L'\\'), false},
+    {"PlainTextOneTooLong", std::wstring(981, L'a'), false},
+    {"QuotesOverflowQuery", std::wstring(491, L'"'), false},
+    {"EscapedTextBeyondItsBuffer", std::wstring(1024, L'\\'), false},
+    {"FarBeyondEveryBuffer", std::wstring(5000, L'"'), false},
 };
 
 class InstanceLookupEscapeTest : public InstanceLookupTest,
                                  public testing::WithParamInterface<EscapeCase> {};
 
-TEST_P(InstanceLookupEscapeTest, QueryHoldsTheEscapedPathWholeOrIsNotSent) {
+// The system's query reader takes the path back out of the literal: a path escaped wrongly is
+// no query or another path, and a query cut short names another path.
+TEST_P(InstanceLookupEscapeTest, QueryFindsTheGameOfExactlyThePathOrIsNotSent) {
     const EscapeCase& c = GetParam();
+    RecordGame(system, Braced(kFoundGuid), c.path);
     const HRESULT result = FindGameInstanceId(c.path.c_str(), &gameId);
-    if (c.queried) {
-        EXPECT_EQ(result, S_OK);
-        EXPECT_EQ(SentQuery(), kQueryStart + c.escaped + "\"");
-        EXPECT_LE(SentQuery().size(), 1023u);
-    } else {
-        EXPECT_EQ(result, HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE));
-        EXPECT_FALSE(system.Called("IWbemServices::ExecQuery"));
-        EXPECT_FALSE(system.Called("SysAllocString SELECT"));
-        EXPECT_EQ(LogGuid(gameId), LogGuid(kBefore));
-    }
+    EXPECT_EQ(result, c.queried ? S_OK : HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE));
+    EXPECT_EQ(LogGuid(gameId), LogGuid(c.queried ? kFoundGuid : kBefore));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, InstanceLookupEscapeTest, testing::ValuesIn(kEscapeCases),
                          [](const auto& p) { return std::string(p.param.name); });
 
-TEST(InstanceLookupComInitialization, UninitialisesOnlyAfterItsOwnSuccess) {
-    const struct {
-        HRESULT coInitialize;
-        std::size_t uninitialisations;
-    } cases[] = {{S_OK, 1}, {S_FALSE, 1}, {E_FAIL, 0}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.coInitialize);
-        ScriptedSystem system;
-        system.script.coInitialize = c.coInitialize;
-        system.script.wmiObjects = {{Braced(kFoundGuid)}};
-        FindGameInstanceId(kExe, nullptr);
-        EXPECT_EQ(system.CallsStartingWith("CoUninitialize").size(), c.uninitialisations);
-        EXPECT_TRUE(system.AccountsBalance());
-    }
+// COM set up on the thread already: CoInitialize's S_FALSE is undone all the same (a failed one
+// never, which the sweep below checks).
+TEST(InstanceLookupComInitialization, UndoesAnInitialisationThatFoundComSetUp) {
+    FaultingSystem system;
+    RecordGame(system, Braced(kFoundGuid));
+    system.Underneath().CoInitialize();
+    EXPECT_EQ(FindGameInstanceId(kExe, nullptr), S_OK);
+    EXPECT_TRUE(system.AccountsBalance());
+    system.Underneath().CoUninitialize();
 }
 
 TEST(InstanceLookupFaultInjection, EveryFailingCallLeavesAccountsBalancedAndNoWrongGuid) {
     int callCount = 0;
     {
-        ScriptedSystem clean;
-        clean.script.wmiObjects = {{Braced(kFoundGuid)}};
-        GUID gameId = GUID_NULL;
-        ASSERT_EQ(FindGameInstanceId(kExe, &gameId), S_OK);
+        FaultingSystem clean;
+        RecordGame(clean, Braced(kFoundGuid));
+        ASSERT_EQ(FindGameInstanceId(kExe, nullptr), S_OK);
         callCount = clean.CallCount();
     }
     for (int n = 1; n <= callCount; ++n) {
         SCOPED_TRACE(n);
-        ScriptedSystem system;
-        system.script.wmiObjects = {{Braced(kFoundGuid)}};
+        FaultingSystem system;
+        RecordGame(system, Braced(kFoundGuid));
         system.FailCall(n);
         GUID gameId = kBefore;
         const HRESULT result = FindGameInstanceId(kExe, &gameId);
         EXPECT_TRUE(system.InjectedFailureHappened());
-        // The failing call's own result: the double fails a call with E_FAIL, and a string that
-        // cannot be made is out of memory.
-        const bool stringCall = system.InjectedCall().rfind("SysAllocString", 0) == 0;
-        EXPECT_TRUE(result == S_OK || result == (stringCall ? E_OUTOFMEMORY : E_FAIL)) << result;
+        // The failing call's own result (the double fails a COM call with E_FAIL), or out of
+        // memory for a text; which text gives which is pinned above.
+        EXPECT_TRUE(result == S_OK || result == E_FAIL || result == E_OUTOFMEMORY) << result;
         EXPECT_EQ(LogGuid(gameId), LogGuid(result == S_OK ? kFoundGuid : kBefore));
         EXPECT_TRUE(system.AccountsBalance());
     }

@@ -2,192 +2,172 @@
 
 #include <gtest/gtest.h>
 
-#include <cwctype>
 #include <string>
-#include <vector>
 
-#include "support/scripted_system.h"
+#include "support/faulting_system.h"
 
 namespace {
 
-constexpr const wchar_t* kExe = L"C:\\Games\\Arena\\game.exe";
+// In a folder whose short name differs from its name: ARENAD~1.
+constexpr const wchar_t* kExe = L"C:\\Games\\Arena Deluxe\\game.exe";
+constexpr const wchar_t* kShortExe = L"C:\\Games\\ARENAD~1\\game.exe";
 constexpr GUID kBefore = {
     0x11111111, 0x2222, 0x3333, {0x44, 0x44, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55}};
 
-const std::wstring kGameUx = L"hklm\\software\\microsoft\\windows\\currentversion\\gameux\\";
-const std::wstring kUserRecords = kGameUx + L"s-1-5-21-1-2-3-1001\\";
-const std::wstring kAllUsersRecords = kGameUx + L"games\\";
-const std::wstring kUserUpgrade =
-    L"hkcu\\software\\classes\\software\\microsoft\\windows\\"
-    L"currentversion\\gameux\\gamestofindonwindowsupgrade\\";
-const std::wstring kAllUsersUpgrade = kGameUx + L"gamestofindonwindowsupgrade\\";
+const std::wstring kRecords = std::wstring(kGameExplorerRecordsKey) + L"\\";
+const std::wstring kUserRecords = kRecords + FaultingSystem::kUserSid + L"\\";
+const std::wstring kAllUsersRecords = kRecords + kAllUsersRecordsName + L"\\";
+const std::wstring kUserUpgrade = std::wstring(kCurrentUserUpgradeKey) + L"\\";
+const std::wstring kAllUsersUpgrade = std::wstring(kAllUsersUpgradeKey) + L"\\";
 
 // Distinct GUIDs, one per place, so that a row shows which place won.
-const std::wstring kWmiGuid = L"{0A000000-0000-0000-0000-000000000001}";
+const std::wstring kOtherGuid = L"{0A000000-0000-0000-0000-000000000001}";
 const std::wstring kUserRecordGuid = L"{0B000000-0000-0000-0000-000000000002}";
 const std::wstring kAllUsersRecordGuid = L"{0C000000-0000-0000-0000-000000000003}";
 const std::wstring kUserUpgradeGuid = L"{0D000000-0000-0000-0000-000000000004}";
 const std::wstring kAllUsersUpgradeGuid = L"{0E000000-0000-0000-0000-000000000005}";
 
-std::vector<BYTE> Text(const std::wstring& text) {
-    const auto* bytes = reinterpret_cast<const BYTE*>(text.c_str());
-    return {bytes, bytes + (text.size() + 1) * sizeof(wchar_t)};
-}
-
-std::wstring Lower(std::wstring text) {
-    for (wchar_t& c : text) {
-        c = static_cast<wchar_t>(std::towlower(static_cast<std::wint_t>(c)));
-    }
-    return text;
-}
-
-// A game key below parent whose value names path.
-void Record(SystemScript& s, const std::wstring& parent, const std::wstring& guid,
+// A game key below parent (of HKCU for the current user's upgrade key, else of HKLM) whose
+// value names path.
+void Record(FaultingSystem& s, const std::wstring& parent, const std::wstring& guid,
             const wchar_t* value, const std::wstring& path) {
-    s.registry[parent + Lower(guid)][value] = Text(path);
+    const HKEY root = parent == kUserUpgrade ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+    s.SetRegistryText(root, parent + guid, value, path);
 }
 
-void RecordEverywhereButWmi(SystemScript& s) {
-    Record(s, kUserRecords, kUserRecordGuid, L"ConfigGDFBinaryPath", kExe);
-    Record(s, kAllUsersRecords, kAllUsersRecordGuid, L"ConfigGDFBinaryPath", kExe);
-    Record(s, kUserUpgrade, kUserUpgradeGuid, L"GDFBinaryPath", kExe);
-    Record(s, kAllUsersUpgrade, kAllUsersUpgradeGuid, L"GDFBinaryPath", kExe);
+void RecordEverywhere(FaultingSystem& s) {
+    Record(s, kUserRecords, kUserRecordGuid, kRecordBinaryPathValue, kExe);
+    Record(s, kAllUsersRecords, kAllUsersRecordGuid, kRecordBinaryPathValue, kExe);
+    Record(s, kUserUpgrade, kUserUpgradeGuid, kUpgradeBinaryPathValue, kExe);
+    Record(s, kAllUsersUpgrade, kAllUsersUpgradeGuid, kUpgradeBinaryPathValue, kExe);
 }
 
-void NoNamespace(SystemScript& s) {
-    s.connectServer = WBEM_E_INVALID_NAMESPACE;
+// Without Game Explorer, and so without the WMI namespace that lists its records, only the
+// registry's places are read.
+void NoNamespace(FaultingSystem& s) {
+    s.RemoveGameExplorer();
 }
 
 struct LookupCase {
     const char* name;
-    void (*arrange)(SystemScript&);
+    void (*arrange)(FaultingSystem&);
     HRESULT result;
     std::wstring found;  // the GUID expected on S_OK
 };
 
 const LookupCase kLookupCases[] = {
-    {"FoundByWmiFirst",
-     [](SystemScript& s) {
-         s.wmiObjects = {{kWmiGuid}};
-         RecordEverywhereButWmi(s);
-     },
-     S_OK, kWmiGuid},
+    // WMI lists the records of all users first; the registry's places start with the current
+    // user's.
+    {"FoundByWmiFirst", RecordEverywhere, S_OK, kAllUsersRecordGuid},
     {"ByTheCurrentUsersRecord",
-     [](SystemScript& s) {
+     [](FaultingSystem& s) {
          NoNamespace(s);
-         RecordEverywhereButWmi(s);
+         RecordEverywhere(s);
      },
      S_OK, kUserRecordGuid},
     {"ByTheAllUsersRecordInAnyCase",
-     [](SystemScript& s) {
+     [](FaultingSystem& s) {
          NoNamespace(s);
-         Record(s, kAllUsersRecords, kAllUsersRecordGuid, L"ConfigGDFBinaryPath",
-                L"c:\\GAMES\\arena\\Game.EXE");
-         Record(s, kUserUpgrade, kUserUpgradeGuid, L"GDFBinaryPath", kExe);
+         Record(s, kAllUsersRecords, kAllUsersRecordGuid, kRecordBinaryPathValue,
+                L"c:\\GAMES\\arena deluxe\\Game.EXE");
+         Record(s, kUserUpgrade, kUserUpgradeGuid, kUpgradeBinaryPathValue, kExe);
      },
      S_OK, kAllUsersRecordGuid},
     {"ByTheCurrentUsersUpgradeKey",
-     [](SystemScript& s) {
+     [](FaultingSystem& s) {
          NoNamespace(s);
-         Record(s, kUserUpgrade, kUserUpgradeGuid, L"GDFBinaryPath", kExe);
-         Record(s, kAllUsersUpgrade, kAllUsersUpgradeGuid, L"GDFBinaryPath", kExe);
+         Record(s, kUserUpgrade, kUserUpgradeGuid, kUpgradeBinaryPathValue, kExe);
+         Record(s, kAllUsersUpgrade, kAllUsersUpgradeGuid, kUpgradeBinaryPathValue, kExe);
      },
      S_OK, kUserUpgradeGuid},
     {"ByTheAllUsersUpgradeKey",
-     [](SystemScript& s) {
+     [](FaultingSystem& s) {
          NoNamespace(s);
-         Record(s, kAllUsersUpgrade, kAllUsersUpgradeGuid, L"GDFBinaryPath", kExe);
+         Record(s, kAllUsersUpgrade, kAllUsersUpgradeGuid, kUpgradeBinaryPathValue, kExe);
      },
      S_OK, kAllUsersUpgradeGuid},
     {"ByARecordOfAnotherSpellingOfThePath",
-     [](SystemScript& s) {
+     [](FaultingSystem& s) {
          NoNamespace(s);
-         Record(s, kAllUsersRecords, kAllUsersRecordGuid, L"ConfigGDFBinaryPath",
-                L"\\\\?\\C:\\Games\\Arena\\game.exe");
+         Record(s, kAllUsersRecords, kAllUsersRecordGuid, kRecordBinaryPathValue,
+                std::wstring(L"\\\\?\\") + kExe);
      },
      S_OK, kAllUsersRecordGuid},
     {"ByARecordOfTheShortNameOfThePath",
-     [](SystemScript& s) {
+     [](FaultingSystem& s) {
          NoNamespace(s);
-         Record(s, kUserUpgrade, kUserUpgradeGuid, L"GDFBinaryPath",
-                L"\\\\.\\C:\\GAMES\\ARENA~1\\game.exe");
-         s.longPaths[L"C:\\GAMES\\ARENA~1\\game.exe"] = L"C:\\GAMES\\Arena\\game.exe";
+         Record(s, kUserUpgrade, kUserUpgradeGuid, kUpgradeBinaryPathValue,
+                std::wstring(L"\\\\.\\") + kShortExe);
      },
      S_OK, kUserUpgradeGuid},
     {"NotFound",
-     [](SystemScript& s) {
+     [](FaultingSystem& s) {
          NoNamespace(s);
-         Record(s, kAllUsersRecords, kAllUsersRecordGuid, L"ConfigGDFBinaryPath",
-                L"C:\\Games\\Arena\\game.exe.bak");
-         Record(s, kAllUsersUpgrade, kAllUsersUpgradeGuid, L"ConfigGDFBinaryPath", kExe);
+         Record(s, kAllUsersRecords, kAllUsersRecordGuid, kRecordBinaryPathValue,
+                std::wstring(kExe) + L".bak");
+         Record(s, kAllUsersUpgrade, kAllUsersUpgradeGuid, kRecordBinaryPathValue, kExe);
      },
      HRESULT_FROM_WIN32(ERROR_NOT_FOUND), L""},
     {"UnreadableRecordsAreSkipped",
-     [](SystemScript& s) {
+     [](FaultingSystem& s) {
          NoNamespace(s);
          // A name that is no GUID, the all-zero GUID and a key without the path value.
-         Record(s, kAllUsersRecords, L"Arena", L"ConfigGDFBinaryPath", kExe);
+         Record(s, kAllUsersRecords, L"Arena", kRecordBinaryPathValue, kExe);
          Record(s, kAllUsersRecords, L"{00000000-0000-0000-0000-000000000000}",
-                L"ConfigGDFBinaryPath", kExe);
-         Record(s, kAllUsersRecords, kWmiGuid, L"Title", kExe);
-         Record(s, kAllUsersUpgrade, kAllUsersUpgradeGuid, L"GDFBinaryPath", kExe);
+                kRecordBinaryPathValue, kExe);
+         Record(s, kAllUsersRecords, kOtherGuid, kRecordTitleValue, kExe);
+         Record(s, kAllUsersUpgrade, kAllUsersUpgradeGuid, kUpgradeBinaryPathValue, kExe);
      },
      S_OK, kAllUsersUpgradeGuid},
     {"KeyNamesThatOnlyStartLikeAGuidNameNoGame",
-     [](SystemScript& s) {
+     [](FaultingSystem& s) {
          NoNamespace(s);
-         Record(s, kAllUsersRecords, kWmiGuid + L".bak", L"ConfigGDFBinaryPath", kExe);
-         Record(s, kAllUsersRecords, kWmiGuid + L" old", L"ConfigGDFBinaryPath", kExe);
-         Record(s, kUserRecords, kWmiGuid.substr(0, 37), L"ConfigGDFBinaryPath", kExe);
-         Record(s, kUserUpgrade, L"{" + kUserUpgradeGuid.substr(2), L"GDFBinaryPath", kExe);
-         Record(s, kAllUsersUpgrade, kAllUsersUpgradeGuid, L"GDFBinaryPath", kExe);
+         Record(s, kAllUsersRecords, kOtherGuid + L".bak", kRecordBinaryPathValue, kExe);
+         Record(s, kAllUsersRecords, kOtherGuid + L" old", kRecordBinaryPathValue, kExe);
+         Record(s, kUserRecords, kOtherGuid.substr(0, 37), kRecordBinaryPathValue, kExe);
+         Record(s, kUserUpgrade, L"{" + kUserUpgradeGuid.substr(2), kUpgradeBinaryPathValue, kExe);
+         Record(s, kAllUsersUpgrade, kAllUsersUpgradeGuid, kUpgradeBinaryPathValue, kExe);
      },
      S_OK, kAllUsersUpgradeGuid},
+    // WMI gives the all-users record's key name as the game's instance id, which is no GUID:
+    // the current user's record, after it, names the game.
     {"AnInstanceIdThatOnlyStartsLikeAGuidIsNoGame",
-     [](SystemScript& s) {
-         s.wmiObjects = {{kWmiGuid + L".bak"}};
-         Record(s, kAllUsersRecords, kAllUsersRecordGuid, L"ConfigGDFBinaryPath", kExe);
+     [](FaultingSystem& s) {
+         Record(s, kAllUsersRecords, kOtherGuid + L".bak", kRecordBinaryPathValue, kExe);
+         Record(s, kUserRecords, kUserRecordGuid, kRecordBinaryPathValue, kExe);
      },
-     S_OK, kAllUsersRecordGuid},
+     S_OK, kUserRecordGuid},
 };
 
 class RegisteredGameLookupTest : public testing::TestWithParam<LookupCase> {};
 
 TEST_P(RegisteredGameLookupTest, TheFirstPlaceThatNamesThePathWins) {
     const LookupCase& c = GetParam();
-    ScriptedSystem system;
-    c.arrange(system.script);
+    FaultingSystem system;
+    system.PutFile(kExe);
+    c.arrange(system);
     GUID gameId = kBefore;
     GamePath path;
     ASSERT_EQ(MakeGamePath(kExe, path), S_OK);
     EXPECT_EQ(FindRegisteredGame(path, &gameId), c.result);
-    wchar_t text[CHARS_IN_GUID] = {};
-    StringFromGUID2(gameId, text, CHARS_IN_GUID);
-    if (SUCCEEDED(c.result)) {
-        EXPECT_EQ(std::wstring(text), c.found);
-    } else {
-        EXPECT_TRUE(IsEqualGUID(gameId, kBefore));
-    }
+    EXPECT_EQ(LogGuid(gameId), SUCCEEDED(c.result) ? LogText(c.found.c_str()) : LogGuid(kBefore));
     EXPECT_TRUE(system.AccountsBalance());
-}
-
-TEST(RegisteredGameLookupTest, AShortOrPrefixedPathFindsTheRecordOfItsLongForm) {
-    ScriptedSystem system;
-    NoNamespace(system.script);
-    Record(system.script, kAllUsersRecords, kAllUsersRecordGuid, L"ConfigGDFBinaryPath", kExe);
-    const std::wstring shortPath = L"\\\\?\\C:\\Games\\ARENA~1\\game.exe";
-    system.script.longPaths[L"C:\\Games\\ARENA~1\\game.exe"] = kExe;
-    GUID gameId = kBefore;
-    GamePath path;
-    ASSERT_EQ(MakeGamePath(shortPath, path), S_OK);
-    EXPECT_EQ(path.full, kExe);
-    EXPECT_EQ(FindRegisteredGame(path, &gameId), S_OK);
-    wchar_t text[CHARS_IN_GUID] = {};
-    StringFromGUID2(gameId, text, CHARS_IN_GUID);
-    EXPECT_EQ(std::wstring(text), kAllUsersRecordGuid);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, RegisteredGameLookupTest, testing::ValuesIn(kLookupCases),
                          [](const auto& p) { return std::string(p.param.name); });
+
+TEST(RegisteredGameLookupShortPath, AShortOrPrefixedPathFindsTheRecordOfItsLongForm) {
+    FaultingSystem system;
+    system.PutFile(kExe);
+    NoNamespace(system);
+    Record(system, kAllUsersRecords, kAllUsersRecordGuid, kRecordBinaryPathValue, kExe);
+    GUID gameId = kBefore;
+    GamePath path;
+    ASSERT_EQ(MakeGamePath(std::wstring(L"\\\\?\\") + kShortExe, path), S_OK);
+    EXPECT_EQ(path.full, kExe);
+    EXPECT_EQ(FindRegisteredGame(path, &gameId), S_OK);
+    EXPECT_EQ(LogGuid(gameId), LogText(kAllUsersRecordGuid.c_str()));
+}
 
 }  // namespace
