@@ -8,6 +8,7 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "emulated/files/drive_mapping.h"
@@ -133,7 +134,10 @@ struct LinkContentCase {
     const wchar_t* arguments;
     std::wstring fullTarget;  // as the shell stores it
     std::wstring workingFolder;
+    const char* failingCall = nullptr;  // made to fail, the shortcut still written
 };
+
+const std::wstring kLongestArguments(1023, L'a');  // the most a shortcut holds
 
 const LinkContentCase kLinkContentCases[] = {
     {"AbsoluteTargetWithArguments", L"C:\\Games\\Demo\\demo.exe", L"-windowed -lang de",
@@ -146,6 +150,15 @@ const LinkContentCase kLinkContentCases[] = {
      L"C:\\Games\\Demo\\demo.exe", L"C:\\Games\\Demo\\"},
     {"TargetEndingInBackslashIsItsOwnFolder", L"C:\\Games\\Demo\\", nullptr, L"C:\\Games\\Demo\\",
      L"C:\\Games\\Demo\\"},
+    {"LongestArgumentsWrittenWhole", L"C:\\Games\\Demo\\demo.exe", kLongestArguments.c_str(),
+     L"C:\\Games\\Demo\\demo.exe", L"C:\\Games\\Demo\\"},
+    // No working folder rather than a wrong one.
+    {"UnknownFullPathSetsNoWorkingFolder", L"C:\\Games\\Demo\\demo.exe", nullptr,
+     L"C:\\Games\\Demo\\demo.exe", L"", "GetFullPathNameW"},
+    // COM set up on the thread in another mode; the failed initialisation is not balanced by an
+    // uninitialisation (AccountsBalance counts both).
+    {"FailedCoInitialize", L"C:\\Games\\Demo\\demo.exe", nullptr, L"C:\\Games\\Demo\\demo.exe",
+     L"C:\\Games\\Demo\\", "CoInitialize"},
 };
 
 class CreateGameTaskLinkContent : public testing::TestWithParam<LinkContentCase> {};
@@ -153,6 +166,9 @@ class CreateGameTaskLinkContent : public testing::TestWithParam<LinkContentCase>
 TEST_P(CreateGameTaskLinkContent, TargetArgumentsAndWorkingFolder) {
     const LinkContentCase& c = GetParam();
     FaultingSystem system;
+    if (c.failingCall != nullptr) {
+        system.Fail(c.failingCall, E_FAIL);
+    }
     EXPECT_EQ(AddPlayTask(L"Play", c.target, c.arguments), S_OK);
     const std::optional<ShellLinkContents> link = SavedLink(system, kPlayLink);
     ASSERT_TRUE(link.has_value());
@@ -172,16 +188,6 @@ TEST(CreateGameTask, SameTaskTwiceReplacesTheShortcut) {
     const std::vector<ListedTask> tasks = ListedTasks(GIS_ALL_USERS);
     ASSERT_EQ(tasks.size(), 1u);
     EXPECT_EQ(tasks[0].arguments, L"-second");
-    EXPECT_TRUE(system.AccountsBalance());
-}
-
-// COM set up on the thread in another mode: the shortcut is still written, and the failed
-// initialisation is not balanced by an uninitialisation (AccountsBalance counts both).
-TEST(CreateGameTask, FailedCoInitializeStillWritesAndIsNotBalanced) {
-    FaultingSystem system;
-    system.Fail("CoInitialize", E_FAIL);  // answered as COM set up in another mode
-    EXPECT_EQ(AddPlayTask(L"Play"), S_OK);
-    EXPECT_TRUE(SavedLink(system, kPlayLink).has_value());
     EXPECT_TRUE(system.AccountsBalance());
 }
 
@@ -354,15 +360,6 @@ TEST(CreateGameTask, BadNamesTargetsAndLengthsAreRefusedWithTheirReasonAndTouchN
     EXPECT_TRUE(system.AccountsBalance());
 }
 
-TEST(CreateGameTask, ArgumentsOfTheMostAShortcutHoldsAreWrittenWhole) {
-    FaultingSystem system;
-    const std::wstring longest(1023, L'a');
-    EXPECT_EQ(AddPlayTask(L"Play", L"C:\\Games\\Demo\\demo.exe", longest.c_str()), S_OK);
-    const std::optional<ShellLinkContents> link = SavedLink(system, kPlayLink);
-    ASSERT_TRUE(link.has_value());
-    EXPECT_EQ(link->arguments, longest);
-}
-
 struct WebAddressCase {
     const char* name;
     const wchar_t* target;
@@ -405,33 +402,21 @@ std::wstring RelativeFolderOfLength(std::size_t length) {
     return std::wstring(length - CurrentFolder().size() - 1, L'd') + L"\\";
 }
 
-TEST(CreateGameTask, LongestWorkingFolderAShortcutHoldsIsSet) {
-    FaultingSystem system;
-    const std::wstring target = RelativeFolderOfLength(MAX_PATH - 1);
-    EXPECT_EQ(AddPlayTask(L"Play", target.c_str()), S_OK);
-    const std::optional<ShellLinkContents> link = SavedLink(system, kPlayLink);
-    ASSERT_TRUE(link.has_value());
-    EXPECT_EQ(link->workingDirectory, CurrentFolder() + target);
-    EXPECT_TRUE(system.AccountsBalance());
-}
-
-TEST(CreateGameTask, WorkingFolderTooLongForAShortcutIsRefusedBeforeAnythingIsSaved) {
-    FaultingSystem system;
-    const std::wstring target = RelativeFolderOfLength(MAX_PATH);
-    EXPECT_TRUE(FAILED(AddPlayTask(L"Play", target.c_str())));
-    EXPECT_FALSE(Exists(system, kPlayLink));
-    EXPECT_TRUE(system.AccountsBalance());
-}
-
-TEST(CreateGameTask, UnknownFullPathSetsNoWorkingFolderButWritesTheShortcut) {
-    FaultingSystem system;
-    system.Fail("GetFullPathNameW", ERROR_INVALID_NAME);
-    EXPECT_EQ(AddPlayTask(L"Play"), S_OK);
-    const std::optional<ShellLinkContents> link = SavedLink(system, kPlayLink);
-    ASSERT_TRUE(link.has_value());
-    EXPECT_EQ(link->localPath, L"C:\\Games\\Demo\\demo.exe");
-    EXPECT_EQ(link->workingDirectory, L"");
-    EXPECT_TRUE(system.AccountsBalance());
+// The longest is set; one more, which the shell would cut, saves nothing.
+TEST(CreateGameTask, WorkingFolderOfTheMostAShortcutHolds) {
+    for (const std::size_t length : {MAX_PATH - 1, MAX_PATH}) {
+        SCOPED_TRACE(length);
+        FaultingSystem system;
+        const std::wstring target = RelativeFolderOfLength(length);
+        const HRESULT added = AddPlayTask(L"Play", target.c_str());
+        const std::optional<ShellLinkContents> link = SavedLink(system, kPlayLink);
+        EXPECT_EQ(link.has_value(), length < MAX_PATH);
+        EXPECT_EQ(SUCCEEDED(added), length < MAX_PATH);
+        if (link) {
+            EXPECT_EQ(link->workingDirectory, CurrentFolder() + target);
+        }
+        EXPECT_TRUE(system.AccountsBalance());
+    }
 }
 
 // Each call in turn fails: the shortcut is written exactly when S_OK is returned, and only a
@@ -521,36 +506,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, RemoveGameTasksExistingTrees,
                          testing::ValuesIn(kExistingTreesCases),
                          [](const auto& p) { return std::string(p.param.name); });
 
-struct UntoldExistenceCase {
-    const char* name;
-    DWORD error;
-    HRESULT result;
-};
-
-// Only a missing file or path means nothing to delete; any other reason may hide tasks.
-const UntoldExistenceCase kUntoldExistenceCases[] = {
-    {"PathNotFound", ERROR_PATH_NOT_FOUND, S_OK},
-    {"FileNotFound", ERROR_FILE_NOT_FOUND, S_OK},
-    {"AccessDenied", ERROR_ACCESS_DENIED, E_ACCESSDENIED},
-};
-
-class RemoveGameTasksUntoldExistence : public testing::TestWithParam<UntoldExistenceCase> {};
-
-TEST_P(RemoveGameTasksUntoldExistence, IsAFailureUnlessTheTreeIsMissing) {
-    const UntoldExistenceCase& c = GetParam();
-    FaultingSystem system;
-    ArrangeTrees(system, true, true);
-    system.Fail("GetFileAttributesW", static_cast<long>(c.error));
-    EXPECT_EQ(RemoveGameTasks(kGameId), c.result);
-    EXPECT_TRUE(Exists(system, kLocalTree));
-    EXPECT_TRUE(Exists(system, kCommonTree));
-    EXPECT_TRUE(system.AccountsBalance());
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, RemoveGameTasksUntoldExistence,
-                         testing::ValuesIn(kUntoldExistenceCases),
-                         [](const auto& p) { return std::string(p.param.name); });
-
 TEST(RemoveScopeTasks, RemovesBothKindsOfTheScopesTreeOnly) {
     FaultingSystem system;
     ArrangeTrees(system, true, true);
@@ -562,83 +517,81 @@ TEST(RemoveScopeTasks, RemovesBothKindsOfTheScopesTreeOnly) {
     EXPECT_TRUE(system.AccountsBalance());
 }
 
-struct FolderQueryFailureCase {
+struct RemovalFailureCase {
     const char* name;
-    HRESULT local;
-    HRESULT common;
+    std::vector<std::pair<std::string, long>> failures;  // calls made to fail, with what
     HRESULT result;
+    bool localKept;
+    bool commonKept;
 };
 
-const FolderQueryFailureCase kFolderQueryFailureCases[] = {
-    {"LocalFails", E_ACCESSDENIED, S_OK, E_ACCESSDENIED},
-    {"CommonFails", S_OK, E_OUTOFMEMORY, E_OUTOFMEMORY},
-    {"BothFailFirstIsReported", E_ACCESSDENIED, E_OUTOFMEMORY, E_ACCESSDENIED},
-};
-
-class RemoveGameTasksFolderQueryFailure : public testing::TestWithParam<FolderQueryFailureCase> {};
-
-// Both folders are asked for before anything is deleted.
-TEST_P(RemoveGameTasksFolderQueryFailure, DeletesNothing) {
-    const FolderQueryFailureCase& c = GetParam();
-    FaultingSystem system;
-    ArrangeTrees(system, true, true);
-    if (FAILED(c.local)) {
-        system.Fail("SHGetFolderPathW 0x1c", c.local);
-    }
-    if (FAILED(c.common)) {
-        system.Fail("SHGetFolderPathW 0x23", c.common);
-    }
-    EXPECT_EQ(RemoveGameTasks(kGameId), c.result);
-    EXPECT_TRUE(Exists(system, kLocalTree));
-    EXPECT_TRUE(Exists(system, kCommonTree));
-    EXPECT_TRUE(system.AccountsBalance());
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, RemoveGameTasksFolderQueryFailure,
-                         testing::ValuesIn(kFolderQueryFailureCases),
-                         [](const auto& p) { return std::string(p.param.name); });
-
+const std::string kLocalDeletion = "SHFileOperationW " + LogText(kLocalTree.c_str());
+const std::string kCommonDeletion = "SHFileOperationW " + LogText(kCommonTree.c_str());
 constexpr int kShellInvalidFiles = 0x7C;  // one of the shell's own codes, no Win32 error
-constexpr int kShellUnknownError = 0x402;
-constexpr int kShellErrorOnDestination = 0x10000;
 
-struct DeletionFailureCase {
-    const char* name;
-    int localCode;  // 0: deleted
-    int commonCode;
-    HRESULT result;
-};
-
-const DeletionFailureCase kDeletionFailureCases[] = {
-    {"LocalAccessDenied", ERROR_ACCESS_DENIED, 0, E_ACCESSDENIED},
-    {"CommonPathNotFound", 0, ERROR_PATH_NOT_FOUND, HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)},
-    {"BothFailFirstIsReported", ERROR_ACCESS_DENIED, kShellInvalidFiles, E_ACCESSDENIED},
+const RemovalFailureCase kRemovalFailureCases[] = {
+    // Only a missing file or path means nothing to delete; any other reason may hide tasks.
+    {"ExistenceUntoldPathNotFound",
+     {{"GetFileAttributesW", ERROR_PATH_NOT_FOUND}},
+     S_OK,
+     true,
+     true},
+    {"ExistenceUntoldFileNotFound",
+     {{"GetFileAttributesW", ERROR_FILE_NOT_FOUND}},
+     S_OK,
+     true,
+     true},
+    {"ExistenceUntoldAccessDenied",
+     {{"GetFileAttributesW", ERROR_ACCESS_DENIED}},
+     E_ACCESSDENIED,
+     true,
+     true},
+    // Both folders are asked for before anything is deleted.
+    {"LocalQueryFails", {{"SHGetFolderPathW 0x1c", E_ACCESSDENIED}}, E_ACCESSDENIED, true, true},
+    {"CommonQueryFails", {{"SHGetFolderPathW 0x23", E_OUTOFMEMORY}}, E_OUTOFMEMORY, true, true},
+    {"BothQueriesFailFirstIsReported",
+     {{"SHGetFolderPathW 0x1c", E_ACCESSDENIED}, {"SHGetFolderPathW 0x23", E_OUTOFMEMORY}},
+     E_ACCESSDENIED,
+     true,
+     true},
+    // A failed deletion is reported after both trees were attempted.
+    {"LocalDeletionDenied", {{kLocalDeletion, ERROR_ACCESS_DENIED}}, E_ACCESSDENIED, true, false},
+    {"CommonDeletionPathNotFound",
+     {{kCommonDeletion, ERROR_PATH_NOT_FOUND}},
+     HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND),
+     false,
+     true},
+    {"BothDeletionsFailFirstIsReported",
+     {{kLocalDeletion, ERROR_ACCESS_DENIED}, {kCommonDeletion, kShellInvalidFiles}},
+     E_ACCESSDENIED,
+     true,
+     true},
     // The shell's own codes with a Win32 error of the same meaning are reported as it.
-    {"ShellInvalidPathIsABadPathName", kShellInvalidFiles, 0, HRESULT_FROM_WIN32(161)},
-    {"ShellUnknownErrorIsAGeneralFailure", 0, kShellUnknownError, E_FAIL},
-    {"ShellDestinationErrorIsAGeneralFailure", kShellErrorOnDestination, 0, E_FAIL},
+    {"ShellInvalidPathIsABadPathName",
+     {{kLocalDeletion, kShellInvalidFiles}},
+     HRESULT_FROM_WIN32(161),
+     true,
+     false},
+    {"ShellUnknownErrorIsAGeneralFailure", {{kCommonDeletion, 0x402}}, E_FAIL, false, true},
+    {"ShellDestinationErrorIsAGeneralFailure", {{kLocalDeletion, 0x10000}}, E_FAIL, true, false},
 };
 
-class RemoveGameTasksDeletionFailure : public testing::TestWithParam<DeletionFailureCase> {};
+class RemoveGameTasksFailure : public testing::TestWithParam<RemovalFailureCase> {};
 
-TEST_P(RemoveGameTasksDeletionFailure, IsReportedAfterBothTreesWereAttempted) {
-    const DeletionFailureCase& c = GetParam();
+TEST_P(RemoveGameTasksFailure, IsReportedAndKeepsOnlyTheTreesItConcerns) {
+    const RemovalFailureCase& c = GetParam();
     FaultingSystem system;
     ArrangeTrees(system, true, true);
-    if (c.localCode != 0) {
-        system.Fail("SHFileOperationW " + LogText(kLocalTree.c_str()), c.localCode);
-    }
-    if (c.commonCode != 0) {
-        system.Fail("SHFileOperationW " + LogText(kCommonTree.c_str()), c.commonCode);
+    for (const auto& [call, failure] : c.failures) {
+        system.Fail(call, failure);
     }
     EXPECT_EQ(RemoveGameTasks(kGameId), c.result);
-    EXPECT_EQ(Exists(system, kLocalTree), c.localCode != 0);
-    EXPECT_EQ(Exists(system, kCommonTree), c.commonCode != 0);
+    EXPECT_EQ(Exists(system, kLocalTree), c.localKept);
+    EXPECT_EQ(Exists(system, kCommonTree), c.commonKept);
     EXPECT_TRUE(system.AccountsBalance());
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, RemoveGameTasksDeletionFailure,
-                         testing::ValuesIn(kDeletionFailureCases),
+INSTANTIATE_TEST_SUITE_P(Cases, RemoveGameTasksFailure, testing::ValuesIn(kRemovalFailureCases),
                          [](const auto& p) { return std::string(p.param.name); });
 
 // Each call in turn fails, and its failure is reported: only a failed folder query (of the two)
