@@ -402,7 +402,7 @@ std::wstring RelativeFolderOfLength(std::size_t length) {
     return std::wstring(length - CurrentFolder().size() - 1, L'd') + L"\\";
 }
 
-// The longest is set; one more, which the shell would cut, saves nothing.
+// The longest is set; with one more nothing is saved (the shell refuses the target already).
 TEST(CreateGameTask, WorkingFolderOfTheMostAShortcutHolds) {
     for (const std::size_t length : {MAX_PATH - 1, MAX_PATH}) {
         SCOPED_TRACE(length);
