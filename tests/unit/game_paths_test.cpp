@@ -44,6 +44,9 @@ TEST(WorkingFolderOf, IsTheFullPathsFolderWithItsSeparator) {
         {L"C:\\Games\\Demo\\", L"C:\\Games\\Demo\\"},
         {L"C:/Games/demo.exe", L"C:\\Games\\"},
         {L"bin\\demo.exe", current + L"\\bin\\"},
+        // Longer than MAX_PATH when full: asked for again with the length the system gives.
+        {std::wstring(300, L'd') + L"\\demo.exe",
+         current + L"\\" + std::wstring(300, L'd') + L"\\"},
     };
     for (const auto& [path, directory] : cases) {
         std::wstring folder;
