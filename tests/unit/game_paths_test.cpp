@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
+#include "emulated/files/drive_mapping.h"
 #include "registration/format_wide.h"
-#include "support/scripted_system.h"
+#include "support/faulting_system.h"
 
 namespace {
 
@@ -31,18 +34,26 @@ TEST(DirectoryOf, CutsAtTheLastSeparatorOfEitherKindButKeepsARoot) {
 }
 
 TEST(WorkingFolderOf, IsTheFullPathsFolderWithItsSeparator) {
-    ScriptedSystem system;
-    system.script.currentFolder = L"C:\\Installer";
-    const DirectoryCase cases[] = {
-        {L"C:\\Games\\Demo\\demo.exe", L"C:\\Games\\Demo\\"}, {L"C:\\demo.exe", L"C:\\"},
-        {L"C:\\Games\\Demo\\", L"C:\\Games\\Demo\\"},         {L"C:/Games/demo.exe", L"C:/Games/"},
-        {L"bin\\demo.exe", L"C:\\Installer\\bin\\"},
+    FaultingSystem system;
+    // A relative path is completed against the current folder, which the system takes from the
+    // host's.
+    const std::wstring current = DriveMapping::CurrentFolder().value();
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"C:\\Games\\Demo\\demo.exe", L"C:\\Games\\Demo\\"},
+        {L"C:\\demo.exe", L"C:\\"},
+        {L"C:\\Games\\Demo\\", L"C:\\Games\\Demo\\"},
+        {L"C:/Games/demo.exe", L"C:\\Games\\"},
+        {L"bin\\demo.exe", current + L"\\bin\\"},
+        // Longer than MAX_PATH when full: asked for again with the length the system gives.
+        {std::wstring(300, L'd') + L"\\demo.exe",
+         current + L"\\" + std::wstring(300, L'd') + L"\\"},
     };
-    for (const DirectoryCase& c : cases) {
+    for (const auto& [path, directory] : cases) {
         std::wstring folder;
-        EXPECT_EQ(WorkingFolderOf(c.path, folder), S_OK);
-        EXPECT_EQ(folder, c.directory) << testing::PrintToString(std::wstring(c.path));
+        EXPECT_EQ(WorkingFolderOf(path, folder), S_OK);
+        EXPECT_EQ(folder, directory) << testing::PrintToString(path);
     }
+    EXPECT_TRUE(system.AccountsBalance());
 }
 
 TEST(TaskKindFolder, JoinsTheTreeAndRefusesAPathThatDoesNotFit) {

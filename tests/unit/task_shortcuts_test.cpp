@@ -2,67 +2,93 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "registration/format_wide.h"
-#include "support/scripted_system.h"
+#include "emulated/files/drive_mapping.h"
+#include "emulated/shell/internet_shortcut.h"
+#include "emulated/shell/shell_link_reader.h"
+#include "registration/task_listing.h"
+#include "support/faulting_system.h"
 
 namespace {
 
-using Calls = std::vector<std::string>;
-
 constexpr GUID kGameId = {
     0x9A5EA990, 0x3034, 0x4D6F, {0x91, 0x28, 0x01, 0xF3, 0xC6, 0x10, 0x22, 0xBC}};
-const std::string kGuidText = "{9A5EA990-3034-4D6F-9128-01F3C61022BC}";
-const std::string kLocalTree =
-    "C:\\Users\\player\\AppData\\Local\\Microsoft\\Windows\\GameExplorer\\" + kGuidText;
-const std::string kCommonTree = "C:\\ProgramData\\Microsoft\\Windows\\GameExplorer\\" + kGuidText;
-const std::wstring kLocalTreeWide(kLocalTree.begin(), kLocalTree.end());
-const std::wstring kCommonTreeWide(kCommonTree.begin(), kCommonTree.end());
-
-constexpr HRESULT kClassAbsent = REGDB_E_CLASSNOTREG;
-constexpr HRESULT kChangedMode = static_cast<HRESULT>(0x80010106);
-
-std::string Narrow(const std::wstring& text) {
-    return LogText(text.c_str());
-}
+constexpr GUID kOtherGameId = {
+    0x1B2C3D4E, 0x5F60, 0x4172, {0x83, 0x94, 0xA5, 0xB6, 0xC7, 0xD8, 0xE9, 0xF0}};
+const std::wstring kGuidText = L"{9A5EA990-3034-4D6F-9128-01F3C61022BC}";
+const std::wstring kLocalExplorer =
+    L"C:\\Users\\player\\AppData\\Local\\Microsoft\\Windows\\GameExplorer\\";
+const std::wstring kCommonExplorer = L"C:\\ProgramData\\Microsoft\\Windows\\GameExplorer\\";
+const std::wstring kLocalTree = kLocalExplorer + kGuidText;
+const std::wstring kCommonTree = kCommonExplorer + kGuidText;
+const std::wstring kOtherLocalTree = kLocalExplorer + L"{1B2C3D4E-5F60-4172-8394-A5B6C7D8E9F0}";
+const std::wstring kOtherCommonTree = kCommonExplorer + L"{1B2C3D4E-5F60-4172-8394-A5B6C7D8E9F0}";
+const std::wstring kPlayLink = kCommonTree + L"\\PlayTasks\\0\\Play.lnk";
 
 HRESULT AddPlayTask(const wchar_t* name, const wchar_t* target = L"C:\\Games\\Demo\\demo.exe",
                     const wchar_t* arguments = nullptr) {
     return CreateGameTask(GIS_ALL_USERS, kGameId, TaskKind::Play, 0, name, target, arguments);
 }
 
-std::string DeletionOf(const std::string& path) {
-    return "SHFileOperationW func=3 from=" + path +
-           " paths=1 flags=0x414 hwnd=null to=null title=null";
+bool Exists(const FaultingSystem& system, const std::wstring& path) {
+    return std::filesystem::exists(system.HostPath(path));
 }
 
-// What the double's failing folder creation reports.
-const HRESULT kInjectedFolderError = HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
+std::string FileBytes(const FaultingSystem& system, const std::wstring& path) {
+    std::ifstream file(system.HostPath(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+// The shell link at path as the shell stored it; none when there is no well-formed link there.
+std::optional<ShellLinkContents> SavedLink(const FaultingSystem& system, const std::wstring& path) {
+    if (!Exists(system, path)) {
+        return std::nullopt;
+    }
+    return ReadShellLinkBytes(FileBytes(system, path));
+}
+
+// The current folder that relative targets are completed against, with its separator.
+std::wstring CurrentFolder() {
+    std::wstring folder = DriveMapping::CurrentFolder().value();
+    if (folder.back() != L'\\') {
+        folder += L'\\';
+    }
+    return folder;
+}
+
+std::vector<ListedTask> ListedTasks(int scope) {
+    std::vector<ListedTask> tasks;
+    EXPECT_EQ(ListGameTasks(scope, kGameId, tasks), S_OK);
+    return tasks;
+}
 
 // ---- CreateGameTask --------------------------------------------------------------------------
 
-TEST(CreateGameTask, CallsThePlatformInOrderAndReleasesBothInterfacesBeforeUninitialising) {
-    ScriptedSystem system;
-    EXPECT_EQ(AddPlayTask(L"Play", L"C:\\Games\\Demo\\demo.exe", L"-windowed"), S_OK);
-    const std::string indexFolder = kCommonTree + "\\PlayTasks\\0";
-    // How the target's full path is asked for is the path unit's affair; the shortcut's own calls
-    // and their order are this test's.
-    Calls calls = system.Calls();
-    std::erase_if(calls,
-                  [](const std::string& call) { return call.starts_with("GetFullPathNameW"); });
-    EXPECT_EQ(
-        calls,
-        (Calls{"SHGetFolderPathW 0x23 0", "SHCreateDirectoryExW " + indexFolder, "CoInitialize",
-               "CoCreateInstance " + LogGuid(CLSID_ShellLink) + " " + LogGuid(IID_IShellLinkW),
-               "IShellLinkW::SetPath C:\\Games\\Demo\\demo.exe",
-               "IShellLinkW::SetArguments -windowed",
-               "IShellLinkW::SetWorkingDirectory C:\\Games\\Demo\\",
-               "IShellLinkW::QueryInterface " + LogGuid(IID_IPersistFile),
-               "IPersistFile::Save " + indexFolder + "\\Play.lnk 1", "Release IShellLinkW",
-               "Release IShellLinkW", "CoUninitialize"}));
-    EXPECT_TRUE(system.AccountsBalance());
+// Both interfaces of a shortcut object are released before COM is uninitialised, which a
+// release after it would find gone; the initialisation comes before the object is made.
+TEST(CreateGameTask, ReleasesEveryInterfaceBeforeUninitialisingCom) {
+    for (const wchar_t* target : {L"C:\\Games\\Demo\\demo.exe", L"https://example.com/"}) {
+        SCOPED_TRACE(LogText(target));
+        FaultingSystem system;
+        EXPECT_EQ(AddPlayTask(L"Play", target), S_OK);
+        const std::vector<std::string>& calls = system.Calls();
+        const auto initialised = std::ranges::find(calls, "CoInitialize");
+        const auto made = std::ranges::find_if(
+            calls, [](const std::string& call) { return call.starts_with("CoCreateInstance"); });
+        ASSERT_NE(made, calls.end());
+        EXPECT_LT(initialised, made);
+        // Every release (counted by AccountsBalance) comes before it.
+        EXPECT_EQ(calls.back(), "CoUninitialize");
+        EXPECT_TRUE(system.AccountsBalance());
+    }
 }
 
 struct PlacementCase {
@@ -70,36 +96,32 @@ struct PlacementCase {
     int scope;
     TaskKind kind;
     int index;
-    const char* folderQuery;
-    std::string indexFolder;
+    std::wstring shortcut;
 };
 
 const PlacementCase kPlacementCases[] = {
-    {"CurrentUserPlayTask", GIS_CURRENT_USER, TaskKind::Play, 0, "0x1c",
-     kLocalTree + "\\PlayTasks\\0"},
-    {"AllUsersSupportTask", GIS_ALL_USERS, TaskKind::Support, 12, "0x23",
-     kCommonTree + "\\SupportTasks\\12"},
-    {"NotInstalledScopeMeansAllUsers", GIS_NOT_INSTALLED, TaskKind::Play, 3, "0x23",
-     kCommonTree + "\\PlayTasks\\3"},
-    {"UnknownScopeMeansAllUsers", 7, TaskKind::Play, 0, "0x23", kCommonTree + "\\PlayTasks\\0"},
-    {"CurrentUserSupportTask", GIS_CURRENT_USER, TaskKind::Support, 1, "0x1c",
-     kLocalTree + "\\SupportTasks\\1"},
+    {"CurrentUserPlayTask", GIS_CURRENT_USER, TaskKind::Play, 0,
+     kLocalTree + L"\\PlayTasks\\0\\Play.lnk"},
+    {"AllUsersSupportTask", GIS_ALL_USERS, TaskKind::Support, 12,
+     kCommonTree + L"\\SupportTasks\\12\\Play.lnk"},
+    {"NotInstalledScopeMeansAllUsers", GIS_NOT_INSTALLED, TaskKind::Play, 3,
+     kCommonTree + L"\\PlayTasks\\3\\Play.lnk"},
+    {"UnknownScopeMeansAllUsers", 7, TaskKind::Play, 0, kPlayLink},
+    {"CurrentUserSupportTask", GIS_CURRENT_USER, TaskKind::Support, 1,
+     kLocalTree + L"\\SupportTasks\\1\\Play.lnk"},
 };
 
 class CreateGameTaskPlacement : public testing::TestWithParam<PlacementCase> {};
 
 TEST_P(CreateGameTaskPlacement, ScopeKindAndIndexChooseTheFolder) {
     const PlacementCase& c = GetParam();
-    ScriptedSystem system;
+    FaultingSystem system;
     EXPECT_EQ(CreateGameTask(c.scope, kGameId, c.kind, c.index, L"Play",
                              L"C:\\Games\\Demo\\demo.exe", nullptr),
               S_OK);
-    EXPECT_EQ(system.CallsStartingWith("SHGetFolderPathW"),
-              Calls{std::string("SHGetFolderPathW ") + c.folderQuery + " 0"});
-    EXPECT_EQ(system.CallsStartingWith("SHCreateDirectoryExW"),
-              Calls{"SHCreateDirectoryExW " + c.indexFolder});
-    ASSERT_EQ(system.SavedLinks().size(), 1u);
-    EXPECT_EQ(Narrow(system.SavedLinks()[0].path), c.indexFolder + "\\Play.lnk");
+    ASSERT_TRUE(SavedLink(system, c.shortcut).has_value());
+    // Nothing in the other scope's tree.
+    EXPECT_FALSE(Exists(system, c.scope == GIS_CURRENT_USER ? kCommonTree : kLocalTree));
     EXPECT_TRUE(system.AccountsBalance());
 }
 
@@ -110,35 +132,49 @@ struct LinkContentCase {
     const char* name;
     const wchar_t* target;
     const wchar_t* arguments;
-    const wchar_t* workingFolder;
+    std::wstring fullTarget;  // as the shell stores it
+    std::wstring workingFolder;
+    const char* failingCall = nullptr;  // made to fail, the shortcut still written
 };
+
+const std::wstring kLongestArguments(1023, L'a');  // the most a shortcut holds
 
 const LinkContentCase kLinkContentCases[] = {
     {"AbsoluteTargetWithArguments", L"C:\\Games\\Demo\\demo.exe", L"-windowed -lang de",
-     L"C:\\Games\\Demo\\"},
-    {"RelativeTargetKeptAsGiven", L"bin\\demo.exe", nullptr, L"C:\\Work\\bin\\"},
-    {"BareFileNameInCurrentFolder", L"demo.exe", L"-x", L"C:\\Work\\"},
+     L"C:\\Games\\Demo\\demo.exe", L"C:\\Games\\Demo\\"},
+    {"RelativeTarget", L"bin\\demo.exe", nullptr, CurrentFolder() + L"bin\\demo.exe",
+     CurrentFolder() + L"bin\\"},
+    {"BareFileNameInCurrentFolder", L"demo.exe", L"-x", CurrentFolder() + L"demo.exe",
+     CurrentFolder()},
     {"PairedQuotesInArguments", L"C:\\Games\\Demo\\demo.exe", L"-name \"a b\" -data \"C:\\D\\\\\"",
+     L"C:\\Games\\Demo\\demo.exe", L"C:\\Games\\Demo\\"},
+    {"TargetEndingInBackslashIsItsOwnFolder", L"C:\\Games\\Demo\\", nullptr, L"C:\\Games\\Demo\\",
      L"C:\\Games\\Demo\\"},
-    {"TargetEndingInBackslashIsItsOwnFolder", L"C:\\Games\\Demo\\", nullptr, L"C:\\Games\\Demo\\"},
+    {"LongestArgumentsWrittenWhole", L"C:\\Games\\Demo\\demo.exe", kLongestArguments.c_str(),
+     L"C:\\Games\\Demo\\demo.exe", L"C:\\Games\\Demo\\"},
+    // No working folder rather than a wrong one.
+    {"UnknownFullPathSetsNoWorkingFolder", L"C:\\Games\\Demo\\demo.exe", nullptr,
+     L"C:\\Games\\Demo\\demo.exe", L"", "GetFullPathNameW"},
+    // COM set up on the thread in another mode; the failed initialisation is not balanced by an
+    // uninitialisation (AccountsBalance counts both).
+    {"FailedCoInitialize", L"C:\\Games\\Demo\\demo.exe", nullptr, L"C:\\Games\\Demo\\demo.exe",
+     L"C:\\Games\\Demo\\", "CoInitialize"},
 };
 
 class CreateGameTaskLinkContent : public testing::TestWithParam<LinkContentCase> {};
 
 TEST_P(CreateGameTaskLinkContent, TargetArgumentsAndWorkingFolder) {
     const LinkContentCase& c = GetParam();
-    ScriptedSystem system;
-    EXPECT_EQ(AddPlayTask(L"Play", c.target, c.arguments), S_OK);
-    ASSERT_EQ(system.SavedLinks().size(), 1u);
-    const ScriptedSystem::SavedLink& link = system.SavedLinks()[0];
-    EXPECT_EQ(link.target, c.target);
-    EXPECT_EQ(link.workingDirectory, std::optional<std::wstring>(c.workingFolder));
-    if (c.arguments == nullptr) {
-        EXPECT_FALSE(system.Called("IShellLinkW::SetArguments"));
-        EXPECT_EQ(link.arguments, std::nullopt);
-    } else {
-        EXPECT_EQ(link.arguments, std::optional<std::wstring>(c.arguments));
+    FaultingSystem system;
+    if (c.failingCall != nullptr) {
+        system.Fail(c.failingCall, E_FAIL);
     }
+    EXPECT_EQ(AddPlayTask(L"Play", c.target, c.arguments), S_OK);
+    const std::optional<ShellLinkContents> link = SavedLink(system, kPlayLink);
+    ASSERT_TRUE(link.has_value());
+    EXPECT_EQ(link->localPath, c.fullTarget);
+    EXPECT_EQ(link->arguments, c.arguments == nullptr ? L"" : c.arguments);
+    EXPECT_EQ(link->workingDirectory, c.workingFolder);
     EXPECT_TRUE(system.AccountsBalance());
 }
 
@@ -146,59 +182,46 @@ INSTANTIATE_TEST_SUITE_P(Cases, CreateGameTaskLinkContent, testing::ValuesIn(kLi
                          [](const auto& p) { return std::string(p.param.name); });
 
 TEST(CreateGameTask, SameTaskTwiceReplacesTheShortcut) {
-    ScriptedSystem system;
-    EXPECT_EQ(AddPlayTask(L"Play"), S_OK);
-    system.script.createDirectory = ERROR_ALREADY_EXISTS;
-    EXPECT_EQ(AddPlayTask(L"Play"), S_OK);
-    const std::string save = "IPersistFile::Save " + kCommonTree + "\\PlayTasks\\0\\Play.lnk 1";
-    EXPECT_EQ(system.CallsStartingWith("IPersistFile::Save"), (Calls{save, save}));
-    EXPECT_TRUE(system.AccountsBalance());
-}
-
-TEST(CreateGameTask, FailedCoInitializeStillWritesAndIsNotBalanced) {
-    ScriptedSystem system;
-    system.script.coInitialize = kChangedMode;
-    EXPECT_EQ(AddPlayTask(L"Play"), S_OK);
-    EXPECT_EQ(system.SavedLinks().size(), 1u);
-    EXPECT_FALSE(system.Called("CoUninitialize"));
+    FaultingSystem system;
+    EXPECT_EQ(AddPlayTask(L"Play", L"C:\\Games\\Demo\\demo.exe", L"-first"), S_OK);
+    EXPECT_EQ(AddPlayTask(L"Play", L"C:\\Games\\Demo\\demo.exe", L"-second"), S_OK);
+    const std::vector<ListedTask> tasks = ListedTasks(GIS_ALL_USERS);
+    ASSERT_EQ(tasks.size(), 1u);
+    EXPECT_EQ(tasks[0].arguments, L"-second");
     EXPECT_TRUE(system.AccountsBalance());
 }
 
 // A shortcut that is not written is reported with the failure that stopped it.
 struct WriteFailureCase {
     const char* name;
-    void (*arrange)(SystemScript&);
+    const char* failingCall;
+    long failure;
     HRESULT result;
-    bool folderCreated;
+    bool indexFolderMade;
 };
 
 const WriteFailureCase kWriteFailureCases[] = {
-    {"CommonFolderQueryFails", [](SystemScript& s) { s.commonAppDataResult = E_ACCESSDENIED; },
-     E_ACCESSDENIED, false},
-    {"ShellLinkAbsent", [](SystemScript& s) { s.createShellLink = kClassAbsent; }, kClassAbsent,
-     true},
-    {"FileInterfaceRefused", [](SystemScript& s) { s.queryPersistFile = E_NOINTERFACE; },
-     E_NOINTERFACE, true},
-    {"SaveFails", [](SystemScript& s) { s.save = E_ACCESSDENIED; }, E_ACCESSDENIED, true},
-    {"SetPathFails", [](SystemScript& s) { s.setPath = E_INVALIDARG; }, E_INVALIDARG, true},
-    {"SetWorkingDirectoryFails", [](SystemScript& s) { s.setWorkingDirectory = E_FAIL; }, E_FAIL,
-     true},
+    {"CommonFolderQueryFails", "SHGetFolderPathW 0x23", E_ACCESSDENIED, E_ACCESSDENIED, false},
     // The folder's own failure, not the later save's missing path.
-    {"IndexFolderRefused", [](SystemScript& s) { s.createDirectory = ERROR_ACCESS_DENIED; },
-     HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED), true},
+    {"IndexFolderRefused", "SHCreateDirectoryExW", ERROR_ACCESS_DENIED,
+     HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED), false},
+    {"ShellLinkAbsent", "CoCreateInstance", REGDB_E_CLASSNOTREG, REGDB_E_CLASSNOTREG, true},
+    {"SetPathFails", "IShellLinkW::SetPath", E_INVALIDARG, E_INVALIDARG, true},
+    {"SetArgumentsFails", "IShellLinkW::SetArguments", E_OUTOFMEMORY, E_OUTOFMEMORY, true},
+    {"SetWorkingDirectoryFails", "IShellLinkW::SetWorkingDirectory", E_FAIL, E_FAIL, true},
+    {"FileInterfaceRefused", "IShellLinkW::QueryInterface", E_NOINTERFACE, E_NOINTERFACE, true},
+    {"SaveFails", "IPersistFile::Save", E_ACCESSDENIED, E_ACCESSDENIED, true},
 };
 
 class CreateGameTaskWriteFailure : public testing::TestWithParam<WriteFailureCase> {};
 
 TEST_P(CreateGameTaskWriteFailure, ReturnsTheFailureThatStoppedIt) {
     const WriteFailureCase& c = GetParam();
-    ScriptedSystem system;
-    c.arrange(system.script);
-    EXPECT_EQ(AddPlayTask(L"Play"), c.result);
-    EXPECT_TRUE(system.SavedLinks().empty());
-    EXPECT_EQ(system.Called("SHCreateDirectoryExW"), c.folderCreated);
-    EXPECT_EQ(system.Called("CoInitialize"),
-              c.folderCreated && system.script.createDirectory == ERROR_SUCCESS);
+    FaultingSystem system;
+    system.Fail(c.failingCall, c.failure);
+    EXPECT_EQ(AddPlayTask(L"Play", L"C:\\Games\\Demo\\demo.exe", L"-windowed"), c.result);
+    EXPECT_FALSE(Exists(system, kPlayLink));
+    EXPECT_EQ(Exists(system, kCommonTree + L"\\PlayTasks\\0"), c.indexFolderMade);
     EXPECT_TRUE(system.AccountsBalance());
 }
 
@@ -210,15 +233,18 @@ INSTANTIATE_TEST_SUITE_P(Cases, CreateGameTaskWriteFailure, testing::ValuesIn(kW
 // terminator); one more, or a name that does not even fit the buffer, creates nothing.
 TEST(CreateGameTask, ShortcutPathOfMaxPathOrMoreCreatesNothing) {
     for (const std::size_t length : {158, 159, 411}) {
-        ScriptedSystem system;
-        const HRESULT added = AddPlayTask(std::wstring(length, L'n').c_str());
+        SCOPED_TRACE(length);
+        FaultingSystem system;
+        const std::wstring name(length, L'n');
+        const std::wstring shortcut = kCommonTree + L"\\PlayTasks\\0\\" + name + L".lnk";
+        const HRESULT added = AddPlayTask(name.c_str());
         if (length == 158) {
             EXPECT_EQ(added, S_OK);
-            ASSERT_EQ(system.SavedLinks().size(), 1u);
-            EXPECT_EQ(system.SavedLinks()[0].path.size(), std::size_t{MAX_PATH - 1});
+            EXPECT_EQ(shortcut.size(), std::size_t{MAX_PATH - 1});
+            EXPECT_TRUE(SavedLink(system, shortcut).has_value());
         } else {
-            EXPECT_EQ(added, HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE)) << length;
-            EXPECT_EQ(system.Calls(), Calls{"SHGetFolderPathW 0x23 0"});
+            EXPECT_EQ(added, HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE));
+            EXPECT_FALSE(Exists(system, kCommonTree));
         }
         EXPECT_TRUE(system.AccountsBalance());
     }
@@ -266,8 +292,9 @@ const NameCase kRejectedNames[] = {
 
 class CreateGameTaskRejectedName : public testing::TestWithParam<NameCase> {};
 
+// Refused before any system call.
 TEST_P(CreateGameTaskRejectedName, IsInvalidAndTouchesNothing) {
-    ScriptedSystem system;
+    FaultingSystem system;
     EXPECT_EQ(AddPlayTask(GetParam().text), HRESULT_FROM_WIN32(ERROR_INVALID_NAME));
     EXPECT_EQ(system.CallCount(), 0);
     EXPECT_TRUE(system.AccountsBalance());
@@ -291,19 +318,21 @@ const NameCase kAcceptedNames[] = {
 class CreateGameTaskAcceptedName : public testing::TestWithParam<NameCase> {};
 
 TEST_P(CreateGameTaskAcceptedName, IsSavedUnderThatName) {
-    ScriptedSystem system;
+    FaultingSystem system;
     EXPECT_EQ(AddPlayTask(GetParam().text), S_OK);
-    ASSERT_EQ(system.SavedLinks().size(), 1u);
-    EXPECT_EQ(system.SavedLinks()[0].path,
-              kCommonTreeWide + L"\\PlayTasks\\0\\" + GetParam().text + L".lnk");
+    const std::vector<ListedTask> tasks = ListedTasks(GIS_ALL_USERS);
+    ASSERT_EQ(tasks.size(), 1u);
+    EXPECT_EQ(tasks[0].name, GetParam().text);
+    EXPECT_EQ(tasks[0].index, 0);
     EXPECT_TRUE(system.AccountsBalance());
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CreateGameTaskAcceptedName, testing::ValuesIn(kAcceptedNames),
                          [](const auto& p) { return std::string(p.param.name); });
 
+// Refused before any system call.
 TEST(CreateGameTask, BadNamesTargetsAndLengthsAreRefusedWithTheirReasonAndTouchNothing) {
-    ScriptedSystem system;
+    FaultingSystem system;
     const HRESULT badName = HRESULT_FROM_WIN32(ERROR_INVALID_NAME);
     const HRESULT tooLong = HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
     EXPECT_EQ(AddPlayTask(nullptr), badName);
@@ -331,19 +360,6 @@ TEST(CreateGameTask, BadNamesTargetsAndLengthsAreRefusedWithTheirReasonAndTouchN
     EXPECT_TRUE(system.AccountsBalance());
 }
 
-// Relative targets whose working folder below the current folder "C:\Work" has 259 characters,
-// the most a shortcut holds, and one more.
-const std::wstring kTargetOfLongestFolder = std::wstring(250, L'd') + L"\\demo.exe";
-const std::wstring kTargetOfTooLongFolder = std::wstring(251, L'd') + L"\\demo.exe";
-
-TEST(CreateGameTask, ArgumentsOfTheMostAShortcutHoldsAreWrittenWhole) {
-    ScriptedSystem system;
-    const std::wstring longest(1023, L'a');
-    EXPECT_EQ(AddPlayTask(L"Play", L"C:\\Games\\Demo\\demo.exe", longest.c_str()), S_OK);
-    ASSERT_EQ(system.SavedLinks().size(), 1u);
-    EXPECT_EQ(system.SavedLinks()[0].arguments, longest);
-}
-
 struct WebAddressCase {
     const char* name;
     const wchar_t* target;
@@ -361,24 +377,18 @@ const WebAddressCase kWebAddressCases[] = {
 
 class CreateGameTaskWebAddress : public testing::TestWithParam<WebAddressCase> {};
 
+// A web address is saved as given, with nothing else in the file.
 TEST_P(CreateGameTaskWebAddress, IsAnInternetShortcutWithoutArgumentsOrWorkingFolder) {
     const WebAddressCase& c = GetParam();
-    ScriptedSystem system;
+    FaultingSystem system;
     EXPECT_EQ(CreateGameTask(GIS_ALL_USERS, kGameId, TaskKind::Support, 0, L"Website", c.target,
                              L"-ignored"),
               S_OK);
-    ASSERT_EQ(system.SavedLinks().size(), 1u);
-    const ScriptedSystem::SavedLink& link = system.SavedLinks()[0];
-    EXPECT_EQ(link.internetShortcut, c.webAddress);
-    EXPECT_EQ(link.target, c.target);
-    EXPECT_EQ(link.path,
-              kCommonTreeWide + L"\\SupportTasks\\0\\Website" + (c.webAddress ? L".url" : L".lnk"));
+    const std::wstring shortcut = kCommonTree + L"\\SupportTasks\\0\\Website";
+    EXPECT_EQ(Exists(system, shortcut + L".url"), c.webAddress);
+    EXPECT_EQ(Exists(system, shortcut + L".lnk"), !c.webAddress);
     if (c.webAddress) {
-        EXPECT_EQ(system.CallsStartingWith("IUniformResourceLocatorW::SetURL"),
-                  Calls{"IUniformResourceLocatorW::SetURL " + Narrow(c.target) + " 0"});
-        EXPECT_FALSE(system.Called("GetFullPathNameW"));
-        EXPECT_FALSE(link.arguments.has_value());
-        EXPECT_FALSE(link.workingDirectory.has_value());
+        EXPECT_EQ(FileBytes(system, shortcut + L".url"), InternetShortcutBytes(c.target));
     }
     EXPECT_TRUE(system.AccountsBalance());
 }
@@ -386,253 +396,230 @@ TEST_P(CreateGameTaskWebAddress, IsAnInternetShortcutWithoutArgumentsOrWorkingFo
 INSTANTIATE_TEST_SUITE_P(Cases, CreateGameTaskWebAddress, testing::ValuesIn(kWebAddressCases),
                          [](const auto& p) { return std::string(p.param.name); });
 
-TEST(CreateGameTask, LongestWorkingFolderAShortcutHoldsIsSet) {
-    ScriptedSystem system;
-    EXPECT_EQ(AddPlayTask(L"Play", kTargetOfLongestFolder.c_str()), S_OK);
-    ASSERT_EQ(system.SavedLinks().size(), 1u);
-    EXPECT_EQ(system.SavedLinks()[0].workingDirectory,
-              L"C:\\Work\\" + std::wstring(250, L'd') + L"\\");
-    EXPECT_TRUE(system.AccountsBalance());
+// A relative target that is a folder whose full path has `length` characters: a shortcut holds
+// a target and a working folder of MAX_PATH - 1 characters at most.
+std::wstring RelativeFolderOfLength(std::size_t length) {
+    return std::wstring(length - CurrentFolder().size() - 1, L'd') + L"\\";
 }
 
-TEST(CreateGameTask, WorkingFolderTooLongForAShortcutIsRefusedBeforeAnythingIsSaved) {
-    ScriptedSystem system;
-    EXPECT_EQ(AddPlayTask(L"Play", kTargetOfTooLongFolder.c_str()),
-              HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE));
-    EXPECT_TRUE(system.SavedLinks().empty());
-    EXPECT_TRUE(system.AccountsBalance());
-}
-
-struct UnknownFullPathCase {
-    const char* name;
-    std::wstring target;
-    std::optional<DWORD> fullPathResult;
-};
-
-const UnknownFullPathCase kUnknownFullPathCases[] = {
-    {"GetFullPathNameFails", L"C:\\Games\\Demo\\demo.exe", 0},
-    {"NeverFitsTheBuffer", L"C:\\Games\\Demo\\demo.exe", 512},
-};
-
-class CreateGameTaskUnknownFullPath : public testing::TestWithParam<UnknownFullPathCase> {};
-
-TEST_P(CreateGameTaskUnknownFullPath, SetsNoWorkingFolderButWritesTheShortcut) {
-    const UnknownFullPathCase& c = GetParam();
-    ScriptedSystem system;
-    system.script.fullPathResult = c.fullPathResult;
-    EXPECT_EQ(AddPlayTask(L"Play", c.target.c_str()), S_OK);
-    EXPECT_FALSE(system.Called("IShellLinkW::SetWorkingDirectory"));
-    ASSERT_EQ(system.SavedLinks().size(), 1u);
-    EXPECT_EQ(system.SavedLinks()[0].target, c.target);
-    EXPECT_TRUE(system.AccountsBalance());
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, CreateGameTaskUnknownFullPath,
-                         testing::ValuesIn(kUnknownFullPathCases),
-                         [](const auto& p) { return std::string(p.param.name); });
-
-bool StartsWith(const std::string& text, const std::string& prefix) {
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
-
-// Each platform call in turn fails. The folder query, the link object, its setters, its file
-// interface and Save stop the shortcut, and then their failure is returned; the others (the
-// folder creation, COM initialisation, the full path) still leave a written shortcut.
-TEST(CreateGameTask, FaultInjectionSweep) {
-    int calls = 0;
-    {
-        ScriptedSystem clean;
-        ASSERT_EQ(AddPlayTask(L"Play", L"C:\\Games\\Demo\\demo.exe", L"-windowed"), S_OK);
-        calls = clean.CallCount();
-    }
-    ASSERT_EQ(calls, 10);
-    for (int n = 1; n <= calls; ++n) {
-        SCOPED_TRACE("failing call " + std::to_string(n));
-        ScriptedSystem system;
-        system.FailCall(n);
-        const HRESULT result = AddPlayTask(L"Play", L"C:\\Games\\Demo\\demo.exe", L"-windowed");
-        ASSERT_TRUE(system.InjectedFailureHappened());
-        const std::string& failed = system.InjectedCall();
-        SCOPED_TRACE(failed);
-        const bool folderRefused = StartsWith(failed, "SHCreateDirectoryExW");
-        const bool stopsTheShortcut = StartsWith(failed, "SHGetFolderPathW") ||
-                                      StartsWith(failed, "CoCreateInstance") ||
-                                      StartsWith(failed, "IShellLinkW::Set") ||
-                                      StartsWith(failed, "IShellLinkW::QueryInterface") ||
-                                      StartsWith(failed, "IPersistFile::Save");
-        EXPECT_EQ(result, folderRefused ? kInjectedFolderError : stopsTheShortcut ? E_FAIL : S_OK);
-        EXPECT_EQ(system.SavedLinks().size(), stopsTheShortcut || folderRefused ? 0u : 1u);
-        if (StartsWith(failed, "GetFullPathNameW")) {
-            EXPECT_FALSE(system.Called("IShellLinkW::SetWorkingDirectory"));
+// The longest is set; with one more nothing is saved (the shell refuses the target already).
+TEST(CreateGameTask, WorkingFolderOfTheMostAShortcutHolds) {
+    for (const std::size_t length : {MAX_PATH - 1, MAX_PATH}) {
+        SCOPED_TRACE(length);
+        FaultingSystem system;
+        const std::wstring target = RelativeFolderOfLength(length);
+        const HRESULT added = AddPlayTask(L"Play", target.c_str());
+        const std::optional<ShellLinkContents> link = SavedLink(system, kPlayLink);
+        EXPECT_EQ(link.has_value(), length < MAX_PATH);
+        EXPECT_EQ(SUCCEEDED(added), length < MAX_PATH);
+        if (link) {
+            EXPECT_EQ(link->workingDirectory, CurrentFolder() + target);
         }
         EXPECT_TRUE(system.AccountsBalance());
     }
+}
+
+// Each call in turn fails: the shortcut is written exactly when S_OK is returned, and only a
+// failed COM initialisation or full path (the working folder then left out) still writes it.
+TEST(CreateGameTask, FaultInjectionSweep) {
+    int calls = 0;
+    {
+        FaultingSystem clean;
+        ASSERT_EQ(AddPlayTask(L"Play", L"C:\\Games\\Demo\\demo.exe", L"-windowed"), S_OK);
+        calls = clean.CallCount();
+    }
+    int written = 0;
+    for (int n = 1; n <= calls; ++n) {
+        SCOPED_TRACE("failing call " + std::to_string(n));
+        FaultingSystem system;
+        system.FailCall(n);
+        const HRESULT result = AddPlayTask(L"Play", L"C:\\Games\\Demo\\demo.exe", L"-windowed");
+        ASSERT_TRUE(system.InjectedFailureHappened());
+        const std::optional<ShellLinkContents> link = SavedLink(system, kPlayLink);
+        EXPECT_EQ(link.has_value(), result == S_OK);
+        if (link) {
+            ++written;
+            EXPECT_EQ(link->localPath, L"C:\\Games\\Demo\\demo.exe");
+            EXPECT_EQ(link->arguments, L"-windowed");
+        } else {
+            EXPECT_TRUE(result == E_FAIL || result == HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED))
+                << std::hex << result;
+        }
+        EXPECT_TRUE(system.AccountsBalance());
+    }
+    EXPECT_EQ(written, 2);
 }
 
 // ---- RemoveGameTasks -------------------------------------------------------------------------
 
-void BothTreesExist(SystemScript& script) {
-    script.fileAttributes[kLocalTreeWide] = FILE_ATTRIBUTE_DIRECTORY;
-    script.fileAttributes[kCommonTreeWide] = FILE_ATTRIBUTE_DIRECTORY;
-}
-
-TEST(RemoveGameTasks, NoTaskFoldersIsSuccessAndDeletesNothing) {
-    ScriptedSystem system;
-    EXPECT_EQ(RemoveGameTasks(kGameId), S_OK);
-    EXPECT_EQ(system.Calls(),
-              (Calls{"SHGetFolderPathW 0x1c 0", "SHGetFolderPathW 0x23 0",
-                     "GetFileAttributesW " + kLocalTree, "GetFileAttributesW " + kCommonTree}));
-    EXPECT_TRUE(system.AccountsBalance());
-}
-
-// The local path is the longer one, so a list that is not cleared between the two deletions
-// would hand the shell a remnant of it as a second path.
-TEST(RemoveGameTasks, DeletesEachTreeAloneWithoutDialogsLocalFirst) {
-    ScriptedSystem system;
-    BothTreesExist(system.script);
-    EXPECT_EQ(RemoveGameTasks(kGameId), S_OK);
-    EXPECT_EQ(system.Calls(),
-              (Calls{"SHGetFolderPathW 0x1c 0", "SHGetFolderPathW 0x23 0",
-                     "GetFileAttributesW " + kLocalTree, DeletionOf(kLocalTree),
-                     "GetFileAttributesW " + kCommonTree, DeletionOf(kCommonTree)}));
-    EXPECT_TRUE(system.AccountsBalance());
-}
-
-TEST(RemoveGameTasks, DeletesOnlyTheTreeThatExists) {
-    ScriptedSystem system;
-    system.script.fileOperation = ERROR_FILE_NOT_FOUND;
-    system.script.fileOperationFor[kCommonTreeWide] = 0;
-    system.script.fileAttributes[kCommonTreeWide] = FILE_ATTRIBUTE_DIRECTORY;
-    EXPECT_EQ(RemoveGameTasks(kGameId), S_OK);
-    EXPECT_EQ(system.CallsStartingWith("SHFileOperationW"), Calls{DeletionOf(kCommonTree)});
-    EXPECT_TRUE(system.AccountsBalance());
-}
-
-TEST(RemoveGameTasks, TreeWhoseExistenceCannotBeToldIsAFailureNotNothingToDelete) {
-    for (const auto& [error, result] :
-         {std::pair{ERROR_PATH_NOT_FOUND, S_OK}, std::pair{ERROR_ACCESS_DENIED, E_ACCESSDENIED}}) {
-        ScriptedSystem system;
-        system.script.missingFileError = static_cast<DWORD>(error);
-        EXPECT_EQ(RemoveGameTasks(kGameId), result) << error;
-        EXPECT_FALSE(system.Called("SHFileOperationW"));
+// Task trees of the game in the scopes asked for, and of another game in both, which stay.
+void ArrangeTrees(FaultingSystem& system, bool local, bool common) {
+    for (const GUID& game : {kGameId, kOtherGameId}) {
+        for (const int scope : {GIS_CURRENT_USER, GIS_ALL_USERS}) {
+            const bool wanted = scope == GIS_CURRENT_USER ? local : common;
+            if (IsEqualGUID(game, kGameId) && !wanted) {
+                continue;
+            }
+            for (const TaskKind kind : {TaskKind::Play, TaskKind::Support}) {
+                ASSERT_EQ(CreateGameTask(scope, game, kind, 0, L"Play",
+                                         L"C:\\Games\\Demo\\demo.exe", nullptr),
+                          S_OK);
+            }
+        }
     }
+    system.StartCounting();
 }
+
+void ExpectOtherGameKept(const FaultingSystem& system) {
+    EXPECT_TRUE(Exists(system, kOtherLocalTree + L"\\PlayTasks\\0\\Play.lnk"));
+    EXPECT_TRUE(Exists(system, kOtherCommonTree + L"\\SupportTasks\\0\\Play.lnk"));
+}
+
+struct ExistingTreesCase {
+    const char* name;
+    bool local;
+    bool common;
+};
+
+// A tree that does not exist is not handed to the shell, which would fail on it.
+const ExistingTreesCase kExistingTreesCases[] = {
+    {"Neither", false, false},
+    {"LocalOnly", true, false},
+    {"CommonOnly", false, true},
+    {"Both", true, true},
+};
+
+class RemoveGameTasksExistingTrees : public testing::TestWithParam<ExistingTreesCase> {};
+
+TEST_P(RemoveGameTasksExistingTrees, DeletesWhatThereIsAndNothingElse) {
+    const ExistingTreesCase& c = GetParam();
+    FaultingSystem system;
+    ArrangeTrees(system, c.local, c.common);
+    EXPECT_EQ(RemoveGameTasks(kGameId), S_OK);
+    EXPECT_FALSE(Exists(system, kLocalTree));
+    EXPECT_FALSE(Exists(system, kCommonTree));
+    ExpectOtherGameKept(system);
+    EXPECT_TRUE(system.AccountsBalance());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, RemoveGameTasksExistingTrees,
+                         testing::ValuesIn(kExistingTreesCases),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 TEST(RemoveScopeTasks, RemovesBothKindsOfTheScopesTreeOnly) {
-    ScriptedSystem system;
-    BothTreesExist(system.script);
-    system.script.fileAttributes[kLocalTreeWide + L"\\PlayTasks"] = FILE_ATTRIBUTE_DIRECTORY;
-    system.script.fileAttributes[kLocalTreeWide + L"\\SupportTasks"] = FILE_ATTRIBUTE_DIRECTORY;
+    FaultingSystem system;
+    ArrangeTrees(system, true, true);
     EXPECT_EQ(RemoveScopeTasks(GIS_CURRENT_USER, kGameId), S_OK);
-    EXPECT_EQ(
-        system.CallsStartingWith("SHFileOperationW"),
-        (Calls{DeletionOf(kLocalTree + "\\PlayTasks"), DeletionOf(kLocalTree + "\\SupportTasks")}));
+    EXPECT_EQ(ListedTasks(GIS_CURRENT_USER).size(), 0u);
+    EXPECT_TRUE(Exists(system, kLocalTree));
+    EXPECT_EQ(ListedTasks(GIS_ALL_USERS).size(), 2u);
+    ExpectOtherGameKept(system);
     EXPECT_TRUE(system.AccountsBalance());
 }
 
-struct FolderQueryFailureCase {
+struct RemovalFailureCase {
     const char* name;
-    HRESULT local;
-    HRESULT common;
+    std::vector<std::pair<std::string, long>> failures;  // calls made to fail, with what
     HRESULT result;
+    bool localKept;
+    bool commonKept;
 };
 
-const FolderQueryFailureCase kFolderQueryFailureCases[] = {
-    {"LocalFails", E_ACCESSDENIED, S_OK, E_ACCESSDENIED},
-    {"CommonFails", S_OK, E_OUTOFMEMORY, E_OUTOFMEMORY},
-    {"BothFailFirstIsReported", E_ACCESSDENIED, E_OUTOFMEMORY, E_ACCESSDENIED},
-};
-
-class RemoveGameTasksFolderQueryFailure : public testing::TestWithParam<FolderQueryFailureCase> {};
-
-TEST_P(RemoveGameTasksFolderQueryFailure, DeletesNothing) {
-    const FolderQueryFailureCase& c = GetParam();
-    ScriptedSystem system;
-    BothTreesExist(system.script);
-    system.script.localAppDataResult = c.local;
-    system.script.commonAppDataResult = c.common;
-    EXPECT_EQ(RemoveGameTasks(kGameId), c.result);
-    EXPECT_FALSE(system.Called("GetFileAttributesW"));
-    EXPECT_FALSE(system.Called("SHFileOperationW"));
-    EXPECT_TRUE(system.AccountsBalance());
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, RemoveGameTasksFolderQueryFailure,
-                         testing::ValuesIn(kFolderQueryFailureCases),
-                         [](const auto& p) { return std::string(p.param.name); });
-
+const std::string kLocalDeletion = "SHFileOperationW " + LogText(kLocalTree.c_str());
+const std::string kCommonDeletion = "SHFileOperationW " + LogText(kCommonTree.c_str());
 constexpr int kShellInvalidFiles = 0x7C;  // one of the shell's own codes, no Win32 error
-constexpr int kShellUnknownError = 0x402;
-constexpr int kShellErrorOnDestination = 0x10000;
 
-struct DeletionFailureCase {
-    const char* name;
-    int localCode;
-    int commonCode;
-    HRESULT result;
-};
-
-const DeletionFailureCase kDeletionFailureCases[] = {
-    {"LocalAccessDenied", ERROR_ACCESS_DENIED, 0, E_ACCESSDENIED},
-    {"CommonPathNotFound", 0, ERROR_PATH_NOT_FOUND, HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)},
-    {"BothFailFirstIsReported", ERROR_ACCESS_DENIED, kShellInvalidFiles, E_ACCESSDENIED},
+const RemovalFailureCase kRemovalFailureCases[] = {
+    // Only a missing file or path means nothing to delete; any other reason may hide tasks.
+    {"ExistenceUntoldPathNotFound",
+     {{"GetFileAttributesW", ERROR_PATH_NOT_FOUND}},
+     S_OK,
+     true,
+     true},
+    {"ExistenceUntoldFileNotFound",
+     {{"GetFileAttributesW", ERROR_FILE_NOT_FOUND}},
+     S_OK,
+     true,
+     true},
+    {"ExistenceUntoldAccessDenied",
+     {{"GetFileAttributesW", ERROR_ACCESS_DENIED}},
+     E_ACCESSDENIED,
+     true,
+     true},
+    // Both folders are asked for before anything is deleted.
+    {"LocalQueryFails", {{"SHGetFolderPathW 0x1c", E_ACCESSDENIED}}, E_ACCESSDENIED, true, true},
+    {"CommonQueryFails", {{"SHGetFolderPathW 0x23", E_OUTOFMEMORY}}, E_OUTOFMEMORY, true, true},
+    {"BothQueriesFailFirstIsReported",
+     {{"SHGetFolderPathW 0x1c", E_ACCESSDENIED}, {"SHGetFolderPathW 0x23", E_OUTOFMEMORY}},
+     E_ACCESSDENIED,
+     true,
+     true},
+    // A failed deletion is reported after both trees were attempted.
+    {"LocalDeletionDenied", {{kLocalDeletion, ERROR_ACCESS_DENIED}}, E_ACCESSDENIED, true, false},
+    {"CommonDeletionPathNotFound",
+     {{kCommonDeletion, ERROR_PATH_NOT_FOUND}},
+     HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND),
+     false,
+     true},
+    {"BothDeletionsFailFirstIsReported",
+     {{kLocalDeletion, ERROR_ACCESS_DENIED}, {kCommonDeletion, kShellInvalidFiles}},
+     E_ACCESSDENIED,
+     true,
+     true},
     // The shell's own codes with a Win32 error of the same meaning are reported as it.
-    {"ShellInvalidPathIsABadPathName", kShellInvalidFiles, 0, HRESULT_FROM_WIN32(161)},
-    {"ShellUnknownErrorIsAGeneralFailure", 0, kShellUnknownError, E_FAIL},
-    {"ShellDestinationErrorIsAGeneralFailure", kShellErrorOnDestination, 0, E_FAIL},
+    {"ShellInvalidPathIsABadPathName",
+     {{kLocalDeletion, kShellInvalidFiles}},
+     HRESULT_FROM_WIN32(161),
+     true,
+     false},
+    {"ShellUnknownErrorIsAGeneralFailure", {{kCommonDeletion, 0x402}}, E_FAIL, false, true},
+    {"ShellDestinationErrorIsAGeneralFailure", {{kLocalDeletion, 0x10000}}, E_FAIL, true, false},
 };
 
-class RemoveGameTasksDeletionFailure : public testing::TestWithParam<DeletionFailureCase> {};
+class RemoveGameTasksFailure : public testing::TestWithParam<RemovalFailureCase> {};
 
-TEST_P(RemoveGameTasksDeletionFailure, IsReportedAfterBothTreesWereAttempted) {
-    const DeletionFailureCase& c = GetParam();
-    ScriptedSystem system;
-    BothTreesExist(system.script);
-    system.script.fileOperationFor[kLocalTreeWide] = c.localCode;
-    system.script.fileOperationFor[kCommonTreeWide] = c.commonCode;
+TEST_P(RemoveGameTasksFailure, IsReportedAndKeepsOnlyTheTreesItConcerns) {
+    const RemovalFailureCase& c = GetParam();
+    FaultingSystem system;
+    ArrangeTrees(system, true, true);
+    for (const auto& [call, failure] : c.failures) {
+        system.Fail(call, failure);
+    }
     EXPECT_EQ(RemoveGameTasks(kGameId), c.result);
-    EXPECT_EQ(system.CallsStartingWith("SHFileOperationW"),
-              (Calls{DeletionOf(kLocalTree), DeletionOf(kCommonTree)}));
+    EXPECT_EQ(Exists(system, kLocalTree), c.localKept);
+    EXPECT_EQ(Exists(system, kCommonTree), c.commonKept);
     EXPECT_TRUE(system.AccountsBalance());
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, RemoveGameTasksDeletionFailure,
-                         testing::ValuesIn(kDeletionFailureCases),
+INSTANTIATE_TEST_SUITE_P(Cases, RemoveGameTasksFailure, testing::ValuesIn(kRemovalFailureCases),
                          [](const auto& p) { return std::string(p.param.name); });
 
-// Each platform call in turn fails: a folder query stops everything; a failed existence check
-// or deletion is reported, and the other tree is still deleted.
+// Each call in turn fails, and its failure is reported: only a failed folder query (of the two)
+// keeps both trees; after a failed existence check or deletion the other tree is still deleted.
 TEST(RemoveGameTasks, FaultInjectionSweep) {
     int calls = 0;
     {
-        ScriptedSystem clean;
-        BothTreesExist(clean.script);
+        FaultingSystem clean;
+        ArrangeTrees(clean, true, true);
         ASSERT_EQ(RemoveGameTasks(kGameId), S_OK);
         calls = clean.CallCount();
     }
-    ASSERT_EQ(calls, 6);
+    int queriesFailed = 0;
     for (int n = 1; n <= calls; ++n) {
         SCOPED_TRACE("failing call " + std::to_string(n));
-        ScriptedSystem system;
-        BothTreesExist(system.script);
+        FaultingSystem system;
+        ArrangeTrees(system, true, true);
         system.FailCall(n);
-        const HRESULT result = RemoveGameTasks(kGameId);
+        EXPECT_EQ(RemoveGameTasks(kGameId), E_ACCESSDENIED);
         ASSERT_TRUE(system.InjectedFailureHappened());
-        const std::string& failed = system.InjectedCall();
-        SCOPED_TRACE(failed);
-        const std::size_t deletions = system.CallsStartingWith("SHFileOperationW").size();
-        if (StartsWith(failed, "SHGetFolderPathW")) {
-            EXPECT_EQ(result, E_FAIL);
-            EXPECT_EQ(deletions, 0u);
-        } else if (StartsWith(failed, "GetFileAttributesW")) {
-            EXPECT_EQ(result, E_ACCESSDENIED);
-            EXPECT_EQ(deletions, 1u);
-        } else {
-            EXPECT_EQ(result, E_ACCESSDENIED);
-            EXPECT_EQ(deletions, 2u);
-        }
+        const bool bothKept = Exists(system, kLocalTree) && Exists(system, kCommonTree);
+        const bool oneKept = Exists(system, kLocalTree) != Exists(system, kCommonTree);
+        EXPECT_TRUE(bothKept || oneKept);
+        queriesFailed += bothKept ? 1 : 0;
+        ExpectOtherGameKept(system);
         EXPECT_TRUE(system.AccountsBalance());
     }
+    EXPECT_EQ(queriesFailed, 2);
 }
 
 }  // namespace
