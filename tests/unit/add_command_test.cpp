@@ -22,8 +22,6 @@ namespace {
 using testing::ElementsAre;
 using testing::IsEmpty;
 
-constexpr GUID kGameId = {
-    0x11112222, 0x3333, 0x4444, {0x55, 0x66, 0x77, 0x88, 0x99, 0xAA, 0xBB, 0xCC}};
 const std::wstring kExe = L"C:\\Games\\Demo\\demo.exe";
 const std::wstring kPlayLine = L"Play;C:\\Games\\Demo\\demo.exe;play";
 const std::wstring kAllUsersTasks = L"C:\\ProgramData\\Microsoft\\Windows\\GameExplorer\\";
@@ -34,14 +32,13 @@ struct AddRun {
     std::vector<std::string> debugOut, debugErr;
 };
 
-// Runs "prog -add <scope> <exe> <task lines...>", with gameId as the run's GUID.
+// Runs "prog -add <scope> <exe> <task lines...>".
 AddRun RunAdd(const std::wstring& scope, const std::wstring& exe,
-              const std::vector<std::wstring>& taskLines = {}, const GUID& gameId = GUID_NULL) {
+              const std::vector<std::wstring>& taskLines = {}) {
     ArgumentList arguments = {L"prog", L"-add", scope, exe};
     arguments.insert(arguments.end(), taskLines.begin(), taskLines.end());
-    CommandLine line = ParseCommandLine(arguments);
+    const CommandLine line = ParseCommandLine(arguments);
     EXPECT_FALSE(line.usage.has_value());
-    line.request.gameId = gameId;
     DebugCapture debug;
     ConsoleCapture console;
     AddRun run;
@@ -57,9 +54,9 @@ AddRun RunAdd(const std::wstring& scope, const std::wstring& exe,
 std::vector<std::string> Records(FaultingSystem& system, const GUID& gameId) {
     std::vector<std::string> records;
     for (const GuidRecord& record : RecordsOfGuid(gameId)) {
-        const std::wstring key = record.place.parentKey + L"\\" + BracedGuid(gameId);
-        const auto folder =
-            system.RegistryText(record.place.root, key, kRecordInstallDirectoryValue);
+        const auto folder = system.RegistryText(record.place.root,
+                                                record.place.parentKey + L"\\" + BracedGuid(gameId),
+                                                kRecordInstallDirectoryValue);
         records.push_back(std::to_string(record.place.scope) + " " + LogText(record.path.c_str()) +
                           " " + LogText(folder.value_or(L"-").c_str()));
     }
@@ -95,25 +92,28 @@ class AddCommandTest : public testing::Test {
     FaultingSystem system;
 };
 
-TEST_F(AddCommandTest, NoTaskLinesRegistersWithPathDirectoryAndScope) {
+// The current user's game is recorded for that user, its tasks below the user's own folder.
+TEST_F(AddCommandTest, RegistersWithPathDirectoryAndScope) {
     const AddRun run = RunAdd(L"current", kExe);
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out + run.err, "");
     EXPECT_THAT(run.debugOut,
                 ElementsAre("User: current", "bin:C:\\Games\\Demo\\demo.exe",
                             "install:C:\\Games\\Demo", "Game added. Adding tasks..."));
     EXPECT_TRUE(run.outcome.registered);
     EXPECT_THAT(Records(system, run.outcome.gameId),
                 ElementsAre("2 C:\\Games\\Demo\\demo.exe C:\\Games\\Demo"));
+    const GUID gameId = RunAdd(L"current", kExe, {kPlayLine}).outcome.gameId;
+    EXPECT_THAT(Tasks(GIS_CURRENT_USER, gameId),
+                ElementsAre("play 0 Play C:\\Games\\Demo\\demo.exe "));
+    EXPECT_THAT(Tasks(GIS_ALL_USERS, gameId), IsEmpty());
 }
 
 // "current" in any case is the current user; any other word, all users.
 TEST(AddCommandScope, ScopeWordCurrentInAnyCaseIsCurrentUserAndAnythingElseAllUsers) {
+    constexpr int kUser = GIS_CURRENT_USER, kAll = GIS_ALL_USERS;
     const std::pair<const wchar_t*, int> cases[] = {
-        {L"current", GIS_CURRENT_USER}, {L"CURRENT", GIS_CURRENT_USER},
-        {L"Current", GIS_CURRENT_USER}, {L"all", GIS_ALL_USERS},
-        {L"ALL", GIS_ALL_USERS},        {L"everyone", GIS_ALL_USERS},
-        {L"", GIS_ALL_USERS},           {L"current ", GIS_ALL_USERS},
+        {L"current", kUser}, {L"CURRENT", kUser}, {L"Current", kUser}, {L"all", kAll},
+        {L"ALL", kAll},      {L"everyone", kAll}, {L"", kAll},         {L"current ", kAll},
     };
     for (const auto& [word, scope] : cases) {
         SCOPED_TRACE(LogText(word));
@@ -134,7 +134,7 @@ TEST_F(AddCommandTest, RelativePathIsRegisteredInFullAndPrintedAsTyped) {
     const std::filesystem::path folder = system.HostPath(L"C:\\Games\\Demo");
     std::filesystem::current_path(folder);
     AddRun run = RunAdd(L"all", L"demo.exe");
-    // No such file: the binary checked is the one registered, not one beside the test.
+    // The failure line names the path as typed too.
     std::filesystem::current_path(folder.parent_path());
     AddRun missing = RunAdd(L"all", L"demo.exe");
     std::filesystem::current_path(before);
@@ -146,14 +146,6 @@ TEST_F(AddCommandTest, RelativePathIsRegisteredInFullAndPrintedAsTyped) {
     EXPECT_THAT(Records(system, run.outcome.gameId),
                 ElementsAre("3 " + fullFolder + "\\demo.exe " + fullFolder));
     EXPECT_EQ(missing.err, NotAddedLine("demo.exe") + ReasonCode("0x80070002"));
-}
-
-TEST_F(AddCommandTest, EmptyPathIsNotAddedAndNothingRegistered) {
-    const AddRun run = RunAdd(L"all", L"", {L"Play;x.exe;play"});
-    EXPECT_EQ(run.err, NotAddedLine("") + ReasonCode("0x80070057"));
-    EXPECT_EQ(run.out, "");
-    EXPECT_FALSE(run.outcome.registered);
-    EXPECT_EQ(run.outcome.tasksAdded + run.outcome.tasksNotAdded, 0);
 }
 
 // A repair runs the add again: the tasks of the earlier run go before the new ones are written.
@@ -168,9 +160,6 @@ TEST_F(AddCommandTest, EarlierTasksOfTheScopeGoBeforeTheNewOnes) {
     system.Fail("SHFileOperationW", ERROR_ACCESS_DENIED);
     run = RunAdd(L"all", kExe, {L"Safe;C:\\Games\\Demo\\demo.exe;play;-safe"});
     EXPECT_EQ(run.err, TasksNotRemovedLine("C:\\Games\\Demo\\demo.exe") + ReasonCode("0x80070005"));
-    EXPECT_THAT(run.debugErr,
-                ElementsAre(WithoutLineFeed(TasksNotRemovedLine("C:\\Games\\Demo\\demo.exe")),
-                            WithoutLineFeed(ReasonCode("0x80070005"))));
     EXPECT_EQ(run.out, TaskAddedLine("Safe", 0));
     // The tasks are not as asked: the old one stands beside the new.
     EXPECT_TRUE(run.outcome.oldTasksLeft);
@@ -179,48 +168,53 @@ TEST_F(AddCommandTest, EarlierTasksOfTheScopeGoBeforeTheNewOnes) {
                             "play 0 Safe C:\\Games\\Demo\\demo.exe -safe"));
 }
 
-TEST_F(AddCommandTest, RegistrationFailureReportsPathAndLooksAtNoTaskLine) {
-    system.Fail("IGameExplorer::AddGame", E_FAIL);
-    const AddRun run = RunAdd(L"all", kExe, {kPlayLine});
+struct NotAddedCase {
+    const char* name;
+    std::wstring exe;
+    const char* failingCall;  // made to fail
+    long failure;             // with this
+    bool withoutGameExplorer;
+    std::string reason;
+};
+
+const NotAddedCase kNotAddedCases[] = {
+    {"EmptyPath", L"", nullptr, 0, false, "0x80070057"},
+    {"RegistrationFails", kExe, "IGameExplorer::AddGame", E_FAIL, false, "0x80004005"},
+    // Game Explorer answers that the user may not add the game without failing the call.
+    {"AccessNotGranted", kExe, "IGameExplorer::VerifyAccess", S_OK, false, "0x80070005"},
+    // Another process holds a lock past the run's deadline: an add that went on without it could
+    // register the game twice.
+    {"LockHeldElsewhere", kExe, "WaitForSingleObject", WAIT_TIMEOUT, false, "0x800705B4"},
+    // Without Game Explorer nothing reads the binary (here no executable at all): the upgrade
+    // key that could not be written is the reason.
+    {"UpgradeKeyNotWritten", kExe, "RegCreateKeyExW", ERROR_ACCESS_DENIED, true, "0x80070005"},
+};
+
+class NotAddedTest : public AddCommandTest, public testing::WithParamInterface<NotAddedCase> {};
+
+// The game is not added: the line says why, nothing is registered and no task line is looked at.
+TEST_P(NotAddedTest, SaysWhyAndRegistersNothing) {
+    const NotAddedCase& c = GetParam();
+    if (c.withoutGameExplorer) {
+        system.RemoveGameExplorer();
+        system.PutFile(kExe, "MZ but nothing more");
+    }
+    if (c.failingCall != nullptr) {
+        system.Fail(c.failingCall, c.failure);
+    }
+    const AddRun run = RunAdd(L"all", c.exe, {kPlayLine});
+    const std::string typed = LogText(c.exe.c_str());
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, NotAddedLine("C:\\Games\\Demo\\demo.exe") + ReasonCode("0x80004005"));
-    EXPECT_THAT(run.debugErr,
-                ElementsAre(WithoutLineFeed(NotAddedLine("C:\\Games\\Demo\\demo.exe")),
-                            WithoutLineFeed(ReasonCode("0x80004005"))));
+    EXPECT_EQ(run.err, NotAddedLine(typed) + ReasonCode(c.reason));
+    EXPECT_THAT(run.debugErr, ElementsAre(WithoutLineFeed(NotAddedLine(typed)),
+                                          WithoutLineFeed(ReasonCode(c.reason))));
     EXPECT_THAT(run.debugOut, testing::Not(testing::Contains(testing::StartsWith("Task line: "))));
-    EXPECT_EQ(run.outcome.tasksAdded + run.outcome.tasksSkipped + run.outcome.tasksNotAdded, 0);
-}
-
-// Without Game Explorer nothing reads the binary: the upgrade key that could not be written is
-// why the game was not added, however unfit the binary.
-TEST_F(AddCommandTest, WithoutGameExplorerTheUpgradeKeysFailureIsTheReason) {
-    system.RemoveGameExplorer();
-    system.PutFile(kExe, "MZ but nothing more");
-    system.Fail("RegCreateKeyExW", ERROR_ACCESS_DENIED);
-    const AddRun run = RunAdd(L"all", kExe, {kPlayLine});
-    EXPECT_EQ(run.err, NotAddedLine("C:\\Games\\Demo\\demo.exe") + ReasonCode("0x80070005"));
-    EXPECT_FALSE(PathIsRegistered(kExe));
-}
-
-// A lock that another process holds past the run's deadline: an add that went on without it
-// could register the game twice, so it is not added, and says why.
-TEST_F(AddCommandTest, LockHeldElsewherePastTheDeadlineIsNotAdded) {
-    system.Fail("WaitForSingleObject", WAIT_TIMEOUT);
-    const AddRun run = RunAdd(L"all", kExe, {kPlayLine});
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, NotAddedLine("C:\\Games\\Demo\\demo.exe") + ReasonCode("0x800705B4"));
     EXPECT_FALSE(run.outcome.registered);
     EXPECT_FALSE(PathIsRegistered(kExe));
 }
 
-// Game Explorer answers that the user may not add the game without failing the call.
-TEST_F(AddCommandTest, AccessDeniedIsReportedAsNotAdded) {
-    system.Fail("IGameExplorer::VerifyAccess", S_OK);  // leaves the answer "no access"
-    const AddRun run = RunAdd(L"all", kExe, {L"Play;x.exe;play"});
-    EXPECT_EQ(run.err, NotAddedLine("C:\\Games\\Demo\\demo.exe") + ReasonCode("0x80070005"));
-    EXPECT_FALSE(PathIsRegistered(kExe));
-    EXPECT_EQ(run.outcome.tasksAdded, 0);
-}
+INSTANTIATE_TEST_SUITE_P(Cases, NotAddedTest, testing::ValuesIn(kNotAddedCases),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(AddCommandTest, EachKindCountsItsOwnIndexes) {
     const AddRun run = RunAdd(L"all", kExe,
@@ -245,13 +239,6 @@ TEST_F(AddCommandTest, EachKindCountsItsOwnIndexes) {
                             WithoutLineFeed(TaskAddedLine("Safe", 1))));
 }
 
-TEST_F(AddCommandTest, CurrentUserTasksGoBelowLocalApplicationData) {
-    const AddRun run = RunAdd(L"current", kExe, {kPlayLine});
-    EXPECT_THAT(Tasks(GIS_CURRENT_USER, run.outcome.gameId),
-                ElementsAre("play 0 Play C:\\Games\\Demo\\demo.exe "));
-    EXPECT_THAT(Tasks(GIS_ALL_USERS, run.outcome.gameId), IsEmpty());
-}
-
 TEST_F(AddCommandTest, SkippedAndFailedLinesUseNoIndex) {
     const AddRun run = RunAdd(
         L"all", kExe,
@@ -271,14 +258,14 @@ TEST_F(AddCommandTest, SkippedAndFailedLinesUseNoIndex) {
 }
 
 TEST_F(AddCommandTest, ShortcutThatCannotBeSavedIsReportedAndItsIndexReused) {
-    system.Fail("IPersistFile::Save " + LogText(kAllUsersTasks.c_str()) + LogGuid(kGameId) +
+    const GUID gameId = RunAdd(L"all", kExe).outcome.gameId;
+    system.Fail("IPersistFile::Save " + LogText(kAllUsersTasks.c_str()) + LogGuid(gameId) +
                     "\\PlayTasks\\0\\First.lnk",
                 E_FAIL);
-    const AddRun run =
-        RunAdd(L"all", kExe, {L"First;C:\\a.exe;play", L"Second;C:\\b.exe;play"}, kGameId);
+    const AddRun run = RunAdd(L"all", kExe, {L"First;C:\\a.exe;play", L"Second;C:\\b.exe;play"});
     EXPECT_EQ(run.err, TaskNotAddedLine("First") + ReasonCode("0x80004005"));
     EXPECT_EQ(run.out, TaskAddedLine("Second", 0));
-    EXPECT_THAT(Tasks(GIS_ALL_USERS, kGameId), ElementsAre("play 0 Second C:\\b.exe "));
+    EXPECT_THAT(Tasks(GIS_ALL_USERS, gameId), ElementsAre("play 0 Second C:\\b.exe "));
 }
 
 TEST_F(AddCommandTest, AGameRegisteredBeforeWithThePathIsRegisteredAgainUnderItsGuid) {
