@@ -3,11 +3,11 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <tuple>
 
 #include "cli/commands.h"
 #include "output/debug_streams.h"
 #include "registration/game_record_places.h"
-#include "registration/game_registration.h"
 #include "registration/guid_text.h"
 #include "registration/registered_game_lookup.h"
 #include "registration/task_listing.h"
@@ -99,7 +99,6 @@ TEST_F(AddCommandTest, RegistersWithPathDirectoryAndScope) {
     EXPECT_THAT(run.debugOut,
                 ElementsAre("User: current", "bin:C:\\Games\\Demo\\demo.exe",
                             "install:C:\\Games\\Demo", "Game added. Adding tasks..."));
-    EXPECT_TRUE(run.outcome.registered);
     EXPECT_THAT(Records(system, run.outcome.gameId),
                 ElementsAre("2 C:\\Games\\Demo\\demo.exe C:\\Games\\Demo"));
     const GUID gameId = RunAdd(L"current", kExe, {kPlayLine}).outcome.gameId;
@@ -120,9 +119,9 @@ TEST(AddCommandScope, ScopeWordCurrentInAnyCaseIsCurrentUserAndAnythingElseAllUs
         FaultingSystem system;
         system.PutFile(kExe);
         const AddRun run = RunAdd(word, kExe);
-        const std::vector<GuidRecord> records = RecordsOfGuid(run.outcome.gameId);
-        ASSERT_EQ(records.size(), 1u);
-        EXPECT_EQ(records[0].place.scope, scope);
+        EXPECT_THAT(
+            Records(system, run.outcome.gameId),
+            ElementsAre(std::to_string(scope) + " C:\\Games\\Demo\\demo.exe C:\\Games\\Demo"));
         EXPECT_EQ(run.debugOut[0], "User: " + LogText(word));
         EXPECT_TRUE(system.AccountsBalance());
     }
@@ -148,11 +147,13 @@ TEST_F(AddCommandTest, RelativePathIsRegisteredInFullAndPrintedAsTyped) {
     EXPECT_EQ(missing.err, NotAddedLine("demo.exe") + ReasonCode("0x80070002"));
 }
 
-// A repair runs the add again: the tasks of the earlier run go before the new ones are written.
-TEST_F(AddCommandTest, EarlierTasksOfTheScopeGoBeforeTheNewOnes) {
+// A repair runs the add again: the game keeps its GUID, and the tasks of the earlier run go
+// before the new ones are written.
+TEST_F(AddCommandTest, AnAddAgainKeepsTheGuidAndReplacesTheTasksOfTheScope) {
     const GUID gameId = RunAdd(L"all", kExe, {L"Old;C:\\Games\\Demo\\old.exe;play"}).outcome.gameId;
     AddRun run = RunAdd(L"all", kExe, {kPlayLine});
     EXPECT_EQ(run.err, "");
+    EXPECT_EQ(BracedGuid(run.outcome.gameId), BracedGuid(gameId));
     EXPECT_THAT(Tasks(GIS_ALL_USERS, gameId),
                 ElementsAre("play 0 Play C:\\Games\\Demo\\demo.exe "));
 
@@ -250,10 +251,8 @@ TEST_F(AddCommandTest, SkippedAndFailedLinesUseNoIndex) {
                                           WithoutLineFeed(TaskNotAddedLine("bad/name")),
                                           WithoutLineFeed(ReasonCode("0x8007007B"))));
     EXPECT_THAT(run.debugOut, testing::Contains(kTaskNameEmptyText + std::string(". Skipped")));
-    EXPECT_TRUE(run.outcome.registered);
-    EXPECT_EQ(run.outcome.tasksAdded, 1);
-    EXPECT_EQ(run.outcome.tasksSkipped, 2);
-    EXPECT_EQ(run.outcome.tasksNotAdded, 1);
+    const AddOutcome& o = run.outcome;
+    EXPECT_EQ(std::tuple(o.tasksAdded, o.tasksSkipped, o.tasksNotAdded), std::tuple(1, 2, 1));
     EXPECT_THAT(Tasks(GIS_ALL_USERS, run.outcome.gameId), ElementsAre("play 0 Good C:\\g.exe "));
 }
 
@@ -268,18 +267,6 @@ TEST_F(AddCommandTest, ShortcutThatCannotBeSavedIsReportedAndItsIndexReused) {
     EXPECT_THAT(Tasks(GIS_ALL_USERS, gameId), ElementsAre("play 0 Second C:\\b.exe "));
 }
 
-TEST_F(AddCommandTest, AGameRegisteredBeforeWithThePathIsRegisteredAgainUnderItsGuid) {
-    GUID before = GUID_NULL;
-    ASSERT_EQ(RegisterGame(kExe.c_str(), L"C:\\Games\\Demo", GIS_ALL_USERS, &before), S_OK);
-    const AddRun run = RunAdd(L"all", kExe, {kPlayLine});
-    EXPECT_EQ(run.out, TaskAddedLine("Play", 0));
-    EXPECT_EQ(BracedGuid(run.outcome.gameId), BracedGuid(before));
-    EXPECT_THAT(Records(system, before),
-                ElementsAre("3 C:\\Games\\Demo\\demo.exe C:\\Games\\Demo"));
-    EXPECT_THAT(Tasks(GIS_ALL_USERS, before),
-                ElementsAre("play 0 Play C:\\Games\\Demo\\demo.exe "));
-}
-
 // Game Explorer says the game was added, yet leaves no GUID and no record to find it by: no task
 // can be kept, and none of the all-zero GUID's folders is touched.
 TEST_F(AddCommandTest, ARegistrationThatLeavesNoGuidGetsNoTaskShortcuts) {
@@ -292,7 +279,6 @@ TEST_F(AddCommandTest, ARegistrationThatLeavesNoGuidGetsNoTaskShortcuts) {
     EXPECT_EQ(run.err, TaskNotAddedLine("Play") + ReasonCode("0x80070490") +
                            TaskNotAddedLine("Help") + ReasonCode("0x80070490"));
     EXPECT_TRUE(std::filesystem::exists(system.HostPath(strayTask)));
-    EXPECT_THAT(Tasks(GIS_ALL_USERS, GUID_NULL), ElementsAre("play 0 x  "));
 }
 
 }  // namespace
