@@ -20,7 +20,6 @@
 namespace {
 
 using testing::ElementsAre;
-using testing::IsEmpty;
 
 const std::wstring kExe = L"C:\\Games\\Demo\\demo.exe";
 const std::wstring kPlayLine = L"Play;C:\\Games\\Demo\\demo.exe;play";
@@ -104,7 +103,7 @@ TEST_F(AddCommandTest, RegistersWithPathDirectoryAndScope) {
     const GUID gameId = RunAdd(L"current", kExe, {kPlayLine}).outcome.gameId;
     EXPECT_THAT(Tasks(GIS_CURRENT_USER, gameId),
                 ElementsAre("play 0 Play C:\\Games\\Demo\\demo.exe "));
-    EXPECT_THAT(Tasks(GIS_ALL_USERS, gameId), IsEmpty());
+    EXPECT_THAT(Tasks(GIS_ALL_USERS, gameId), testing::IsEmpty());
 }
 
 // "current" in any case is the current user; any other word, all users.
