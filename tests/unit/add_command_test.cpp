@@ -1,288 +1,283 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <tuple>
+
 #include "cli/commands.h"
 #include "output/debug_streams.h"
+#include "registration/game_record_places.h"
+#include "registration/guid_text.h"
+#include "registration/registered_game_lookup.h"
+#include "registration/task_listing.h"
 #include "support/console_capture.h"
 #include "support/debug_capture.h"
 #include "support/expected_output.h"
+#include "support/faulting_system.h"
 #include "support/reason_codes.h"
-#include "support/scripted_system.h"
 
 namespace {
 
 using testing::ElementsAre;
-using testing::IsEmpty;
 
-constexpr GUID kGameId = {
-    0x11112222, 0x3333, 0x4444, {0x55, 0x66, 0x77, 0x88, 0x99, 0xAA, 0xBB, 0xCC}};
-const std::string kGameIdText = "{11112222-3333-4444-5566-778899AABBCC}";
 const std::wstring kExe = L"C:\\Games\\Demo\\demo.exe";
+const std::wstring kPlayLine = L"Play;C:\\Games\\Demo\\demo.exe;play";
+const std::wstring kAllUsersTasks = L"C:\\ProgramData\\Microsoft\\Windows\\GameExplorer\\";
 
-class AddCommandTest : public testing::Test {
-  protected:
-    AddCommandTest() {
-        system.script.addGameLeaves = kGameId;
-        // The game's binary is there and carries its definition, unless a test says otherwise.
-        system.script.fileAttributes[kExe] = FILE_ATTRIBUTE_ARCHIVE;
-    }
-    ~AddCommandTest() override { EXPECT_TRUE(system.AccountsBalance()); }
-
-    // Runs the add command on "prog -add <scope> <exe> <task lines...>".
-    void Run(const std::wstring& scope, const std::wstring& exe,
-             std::vector<std::wstring> taskLines = {}) {
-        ArgumentList arguments = {L"prog", L"-add", scope, exe};
-        arguments.insert(arguments.end(), taskLines.begin(), taskLines.end());
-        const CommandLine line = ParseCommandLine(arguments);
-        ASSERT_FALSE(line.usage.has_value());
-        DebugCapture debug;
-        ConsoleCapture console;
-        outcome = RunAddCommand(line.request);
-        gameId = outcome.gameId;
-        out = console.Out();
-        err = WithReasonCodesOnly(console.Err());
-        debugOut = debug.Channel(kDebugOut);
-        debugErr = WithReasonCodesOnly(debug.Channel(kDebugErr));
-    }
-
-    std::vector<std::string> SavedLinkPaths() const {
-        std::vector<std::string> paths;
-        for (const auto& link : system.SavedLinks()) {
-            paths.push_back(LogText(link.path.c_str()));
-        }
-        return paths;
-    }
-
-    ScriptedSystem system;
-    GUID gameId = GUID_NULL;
+struct AddRun {
     AddOutcome outcome;
     std::string out, err;
     std::vector<std::string> debugOut, debugErr;
 };
 
-TEST_F(AddCommandTest, NoTaskLinesRegistersWithPathDirectoryAndScope) {
-    Run(L"current", kExe);
-    EXPECT_EQ(out, "");
-    EXPECT_EQ(err, "");
-    EXPECT_THAT(debugOut, ElementsAre("User: current", "bin:C:\\Games\\Demo\\demo.exe",
-                                      "install:C:\\Games\\Demo", "Game added. Adding tasks..."));
-    EXPECT_THAT(system.CallsStartingWith("IGameExplorer::AddGame"),
-                ElementsAre("IGameExplorer::AddGame C:\\Games\\Demo\\demo.exe C:\\Games\\Demo 2 "
-                            "{00000000-0000-0000-0000-000000000000}"));
-    EXPECT_TRUE(IsEqualGUID(gameId, kGameId));
+// Runs "prog -add <scope> <exe> <task lines...>".
+AddRun RunAdd(const std::wstring& scope, const std::wstring& exe,
+              const std::vector<std::wstring>& taskLines = {}) {
+    ArgumentList arguments = {L"prog", L"-add", scope, exe};
+    arguments.insert(arguments.end(), taskLines.begin(), taskLines.end());
+    const CommandLine line = ParseCommandLine(arguments);
+    EXPECT_FALSE(line.usage.has_value());
+    DebugCapture debug;
+    ConsoleCapture console;
+    AddRun run;
+    run.outcome = RunAddCommand(line.request);
+    run.out = console.Out();
+    run.err = WithReasonCodesOnly(console.Err());
+    run.debugOut = debug.Channel(kDebugOut);
+    run.debugErr = WithReasonCodesOnly(debug.Channel(kDebugErr));
+    return run;
 }
 
-TEST_F(AddCommandTest, ScopeWordCurrentInAnyCaseIsCurrentUserAndAnythingElseAllUsers) {
-    const std::pair<const wchar_t*, char> cases[] = {
-        {L"current", '2'}, {L"CURRENT", '2'},  {L"Current", '2'}, {L"all", '3'},
-        {L"ALL", '3'},     {L"everyone", '3'}, {L"", '3'},        {L"current ", '3'},
+// The game's records, each as "<scope> <path> <install folder>".
+std::vector<std::string> Records(FaultingSystem& system, const GUID& gameId) {
+    std::vector<std::string> records;
+    for (const GuidRecord& record : RecordsOfGuid(gameId)) {
+        const auto folder = system.RegistryText(record.place.root,
+                                                record.place.parentKey + L"\\" + BracedGuid(gameId),
+                                                kRecordInstallDirectoryValue);
+        records.push_back(std::to_string(record.place.scope) + " " + LogText(record.path.c_str()) +
+                          " " + LogText(folder.value_or(L"-").c_str()));
+    }
+    return records;
+}
+
+// The game's task shortcuts of scope, each as "<kind> <index> <name> <target> <arguments>".
+std::vector<std::string> Tasks(int scope, const GUID& gameId) {
+    std::vector<ListedTask> tasks;
+    EXPECT_EQ(ListGameTasks(scope, gameId, tasks), S_OK);
+    std::vector<std::string> lines;
+    for (const ListedTask& task : tasks) {
+        lines.push_back(LogText(TaskKindRowOf(task.kind).word) + " " + std::to_string(task.index) +
+                        " " + LogText(task.name.c_str()) + " " + LogText(task.target.c_str()) +
+                        " " + LogText(task.arguments.c_str()));
+    }
+    return lines;
+}
+
+// Whether any place the lookup reads names exe as a registered game.
+bool PathIsRegistered(const std::wstring& exe) {
+    GamePath path;
+    GUID gameId = GUID_NULL;
+    return SUCCEEDED(MakeGamePath(exe, path)) && SUCCEEDED(FindRegisteredGame(path, &gameId));
+}
+
+class AddCommandTest : public testing::Test {
+  protected:
+    // The game's binary is there and carries its definition, unless a test says otherwise.
+    AddCommandTest() { system.PutFile(kExe); }
+    ~AddCommandTest() override { EXPECT_TRUE(system.AccountsBalance()); }
+
+    FaultingSystem system;
+};
+
+// The current user's game is recorded for that user, its tasks below the user's own folder.
+TEST_F(AddCommandTest, RegistersWithPathDirectoryAndScope) {
+    const AddRun run = RunAdd(L"current", kExe);
+    EXPECT_EQ(run.out + run.err, "");
+    EXPECT_THAT(run.debugOut,
+                ElementsAre("User: current", "bin:C:\\Games\\Demo\\demo.exe",
+                            "install:C:\\Games\\Demo", "Game added. Adding tasks..."));
+    EXPECT_THAT(Records(system, run.outcome.gameId),
+                ElementsAre("2 C:\\Games\\Demo\\demo.exe C:\\Games\\Demo"));
+    const GUID gameId = RunAdd(L"current", kExe, {kPlayLine}).outcome.gameId;
+    EXPECT_THAT(Tasks(GIS_CURRENT_USER, gameId),
+                ElementsAre("play 0 Play C:\\Games\\Demo\\demo.exe "));
+    EXPECT_THAT(Tasks(GIS_ALL_USERS, gameId), testing::IsEmpty());
+}
+
+// "current" in any case is the current user; any other word, all users.
+TEST(AddCommandScope, ScopeWordCurrentInAnyCaseIsCurrentUserAndAnythingElseAllUsers) {
+    constexpr int kUser = GIS_CURRENT_USER, kAll = GIS_ALL_USERS;
+    const std::pair<const wchar_t*, int> cases[] = {
+        {L"current", kUser}, {L"CURRENT", kUser}, {L"Current", kUser}, {L"all", kAll},
+        {L"ALL", kAll},      {L"everyone", kAll}, {L"", kAll},         {L"current ", kAll},
     };
     for (const auto& [word, scope] : cases) {
-        ScriptedSystem perCase;
-        gameId = GUID_NULL;
-        Run(word, kExe);
-        const auto calls = perCase.CallsStartingWith("IGameExplorer::AddGame");
-        ASSERT_EQ(calls.size(), 1u);
-        EXPECT_EQ(calls[0][calls[0].size() - 40], scope) << LogText(word);
-        EXPECT_EQ(debugOut[0], "User: " + LogText(word));
-        EXPECT_TRUE(perCase.AccountsBalance());
+        SCOPED_TRACE(LogText(word));
+        FaultingSystem system;
+        system.PutFile(kExe);
+        const AddRun run = RunAdd(word, kExe);
+        EXPECT_THAT(
+            Records(system, run.outcome.gameId),
+            ElementsAre(std::to_string(scope) + " C:\\Games\\Demo\\demo.exe C:\\Games\\Demo"));
+        EXPECT_EQ(run.debugOut[0], "User: " + LogText(word));
+        EXPECT_TRUE(system.AccountsBalance());
     }
 }
 
+// The lines name the path as typed; the game is registered, and its binary checked, in full.
 TEST_F(AddCommandTest, RelativePathIsRegisteredInFullAndPrintedAsTyped) {
-    system.script.addGame = E_FAIL;
-    Run(L"all", L"demo.exe");
-    EXPECT_THAT(debugOut, testing::IsSupersetOf({"bin:demo.exe", "install:C:\\Work"}));
-    EXPECT_TRUE(system.Called("IGameExplorer::AddGame C:\\Work\\demo.exe C:\\Work 3 "));
-    // The binary checked is the one registered; the lines name it as typed.
-    EXPECT_TRUE(system.Called("GetFileAttributesW C:\\Work\\demo.exe"));
-    EXPECT_EQ(err, NotAddedLine("demo.exe") + ReasonCode("0x80070002"));
+    const std::filesystem::path before = std::filesystem::current_path();
+    const std::filesystem::path folder = system.HostPath(L"C:\\Games\\Demo");
+    std::filesystem::current_path(folder);
+    AddRun run = RunAdd(L"all", L"demo.exe");
+    // The failure line names the path as typed too.
+    std::filesystem::current_path(folder.parent_path());
+    AddRun missing = RunAdd(L"all", L"demo.exe");
+    std::filesystem::current_path(before);
+
+    std::string fullFolder = "Z:" + folder.string();
+    std::replace(fullFolder.begin(), fullFolder.end(), '/', '\\');
+    EXPECT_THAT(run.debugOut, testing::IsSupersetOf(std::vector<std::string>{
+                                  "bin:demo.exe", "install:" + fullFolder}));
+    EXPECT_THAT(Records(system, run.outcome.gameId),
+                ElementsAre("3 " + fullFolder + "\\demo.exe " + fullFolder));
+    EXPECT_EQ(missing.err, NotAddedLine("demo.exe") + ReasonCode("0x80070002"));
 }
 
-TEST_F(AddCommandTest, EmptyPathIsNotAddedAndNothingRegistered) {
-    Run(L"all", L"", {L"Play;x.exe;play"});
-    EXPECT_EQ(err, NotAddedLine("") + ReasonCode("0x80070057"));
-    EXPECT_FALSE(system.Called("CoCreateInstance"));
-}
-
-TEST_F(AddCommandTest, EarlierTasksOfTheScopeGoBeforeTheNewOnes) {
-    const std::wstring tree =
-        L"C:\\ProgramData\\Microsoft\\Windows\\GameExplorer\\{11112222-3333-4444-5566-"
-        L"778899AABBCC}";
-    system.script.fileAttributes[tree + L"\\PlayTasks"] = FILE_ATTRIBUTE_DIRECTORY;
-    Run(L"all", kExe, {L"Play;x.exe;play"});
-    const int removal =
-        system.IndexOf("SHFileOperationW func=3 from=" + LogText(tree.c_str()) + "\\PlayTasks ");
-    ASSERT_GE(removal, 0);
-    EXPECT_GT(system.IndexOf("IPersistFile::Save"), removal);
-    EXPECT_EQ(err, "");
+// A repair runs the add again: the game keeps its GUID, and the tasks of the earlier run go
+// before the new ones are written.
+TEST_F(AddCommandTest, AnAddAgainKeepsTheGuidAndReplacesTheTasksOfTheScope) {
+    const GUID gameId = RunAdd(L"all", kExe, {L"Old;C:\\Games\\Demo\\old.exe;play"}).outcome.gameId;
+    AddRun run = RunAdd(L"all", kExe, {kPlayLine});
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(BracedGuid(run.outcome.gameId), BracedGuid(gameId));
+    EXPECT_THAT(Tasks(GIS_ALL_USERS, gameId),
+                ElementsAre("play 0 Play C:\\Games\\Demo\\demo.exe "));
 
     // A removal that fails is shown, and the tasks are still written.
-    ScriptedSystem failing;
-    failing.script.addGameLeaves = kGameId;
-    failing.script.fileAttributes[tree + L"\\PlayTasks"] = FILE_ATTRIBUTE_DIRECTORY;
-    failing.script.fileOperation = ERROR_ACCESS_DENIED;
-    Run(L"all", kExe, {L"Play;x.exe;play"});
-    EXPECT_EQ(err, TasksNotRemovedLine("C:\\Games\\Demo\\demo.exe") + ReasonCode("0x80070005"));
-    EXPECT_THAT(debugErr,
-                ElementsAre(WithoutLineFeed(TasksNotRemovedLine("C:\\Games\\Demo\\demo.exe")),
-                            WithoutLineFeed(ReasonCode("0x80070005"))));
-    EXPECT_EQ(out, TaskAddedLine("Play", 0));
-    // The tasks are not as asked: the old ones may stand beside the new.
-    EXPECT_TRUE(outcome.oldTasksLeft);
-    EXPECT_TRUE(failing.AccountsBalance());
+    system.Fail("SHFileOperationW", ERROR_ACCESS_DENIED);
+    run = RunAdd(L"all", kExe, {L"Safe;C:\\Games\\Demo\\demo.exe;play;-safe"});
+    EXPECT_EQ(run.err, TasksNotRemovedLine("C:\\Games\\Demo\\demo.exe") + ReasonCode("0x80070005"));
+    EXPECT_EQ(run.out, TaskAddedLine("Safe", 0));
+    // The tasks are not as asked: the old one stands beside the new.
+    EXPECT_TRUE(run.outcome.oldTasksLeft);
+    EXPECT_THAT(Tasks(GIS_ALL_USERS, gameId),
+                ElementsAre("play 0 Play C:\\Games\\Demo\\demo.exe ",
+                            "play 0 Safe C:\\Games\\Demo\\demo.exe -safe"));
 }
 
-TEST_F(AddCommandTest, RegistrationFailureReportsPathAndLooksAtNoTaskLine) {
-    system.script.addGame = E_FAIL;
-    Run(L"all", kExe, {L"Play;C:\\Games\\Demo\\demo.exe;play"});
-    EXPECT_EQ(out, "");
-    EXPECT_EQ(err, NotAddedLine("C:\\Games\\Demo\\demo.exe") + ReasonCode("0x80004005"));
-    EXPECT_THAT(debugErr, ElementsAre(WithoutLineFeed(NotAddedLine("C:\\Games\\Demo\\demo.exe")),
-                                      WithoutLineFeed(ReasonCode("0x80004005"))));
-    EXPECT_THAT(debugOut, testing::Not(testing::Contains(testing::StartsWith("Task line: "))));
-    EXPECT_FALSE(system.Called("CoCreateInstance {00021401"));
+struct NotAddedCase {
+    const char* name;
+    std::wstring exe;
+    const char* failingCall;  // made to fail
+    long failure;             // with this
+    bool withoutGameExplorer;
+    std::string reason;
+};
+
+const NotAddedCase kNotAddedCases[] = {
+    {"EmptyPath", L"", nullptr, 0, false, "0x80070057"},
+    {"RegistrationFails", kExe, "IGameExplorer::AddGame", E_FAIL, false, "0x80004005"},
+    // Game Explorer answers that the user may not add the game without failing the call.
+    {"AccessNotGranted", kExe, "IGameExplorer::VerifyAccess", S_OK, false, "0x80070005"},
+    // Another process holds a lock past the run's deadline: an add that went on without it could
+    // register the game twice.
+    {"LockHeldElsewhere", kExe, "WaitForSingleObject", WAIT_TIMEOUT, false, "0x800705B4"},
+    // Without Game Explorer nothing reads the binary (here no executable at all): the upgrade
+    // key that could not be written is the reason.
+    {"UpgradeKeyNotWritten", kExe, "RegCreateKeyExW", ERROR_ACCESS_DENIED, true, "0x80070005"},
+};
+
+class NotAddedTest : public AddCommandTest, public testing::WithParamInterface<NotAddedCase> {};
+
+// The game is not added: the line says why, nothing is registered and no task line is looked at.
+TEST_P(NotAddedTest, SaysWhyAndRegistersNothing) {
+    const NotAddedCase& c = GetParam();
+    if (c.withoutGameExplorer) {
+        system.RemoveGameExplorer();
+        system.PutFile(kExe, "MZ but nothing more");
+    }
+    if (c.failingCall != nullptr) {
+        system.Fail(c.failingCall, c.failure);
+    }
+    const AddRun run = RunAdd(L"all", c.exe, {kPlayLine});
+    const std::string typed = LogText(c.exe.c_str());
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, NotAddedLine(typed) + ReasonCode(c.reason));
+    EXPECT_THAT(run.debugErr, ElementsAre(WithoutLineFeed(NotAddedLine(typed)),
+                                          WithoutLineFeed(ReasonCode(c.reason))));
+    EXPECT_THAT(run.debugOut, testing::Not(testing::Contains(testing::StartsWith("Task line: "))));
+    EXPECT_FALSE(run.outcome.registered);
+    EXPECT_FALSE(PathIsRegistered(kExe));
 }
 
-// Without Game Explorer nothing reads the binary: the upgrade key that could not be written is
-// why the game was not added, however unfit the binary.
-TEST_F(AddCommandTest, WithoutGameExplorerTheUpgradeKeysFailureIsTheReason) {
-    system.script.createGameExplorer = REGDB_E_CLASSNOTREG;
-    system.script.regCreateKey = ERROR_ACCESS_DENIED;
-    system.script.loadLibraryError = ERROR_BAD_EXE_FORMAT;
-    Run(L"all", kExe, {L"Play;C:\\Games\\Demo\\demo.exe;play"});
-    EXPECT_EQ(err, NotAddedLine("C:\\Games\\Demo\\demo.exe") + ReasonCode("0x80070005"));
-    EXPECT_FALSE(system.Called("LoadLibraryExW"));
-}
-
-// A lock that another process holds past the run's deadline: an add that went on without it
-// could register the game twice, so it is not added, and says why.
-TEST_F(AddCommandTest, LockHeldElsewherePastTheDeadlineIsNotAdded) {
-    system.script.waitResult = WAIT_TIMEOUT;
-    Run(L"all", kExe, {L"Play;C:\\Games\\Demo\\demo.exe;play"});
-    EXPECT_EQ(out, "");
-    EXPECT_EQ(err, NotAddedLine("C:\\Games\\Demo\\demo.exe") + ReasonCode("0x800705B4"));
-    EXPECT_FALSE(outcome.registered);
-    EXPECT_FALSE(system.Called("IGameExplorer::AddGame"));
-}
-
-// Run as the system account (an MSI deferred action without impersonation), "current" would be
-// no person's: refused, while "all" is added as usual.
-TEST_F(AddCommandTest, CurrentUserThatIsTheSystemAccountIsNotAdded) {
-    system.script.userSid = L"S-1-5-18";
-    Run(L"current", kExe, {L"Play;x.exe;play"});
-    EXPECT_EQ(err, NotAddedLine("C:\\Games\\Demo\\demo.exe") + ReasonCode("0xA0040001"));
-    EXPECT_FALSE(outcome.registered);
-    EXPECT_FALSE(system.Called("IGameExplorer::AddGame"));
-    Run(L"all", kExe);
-    EXPECT_TRUE(outcome.registered);
-}
-
-TEST_F(AddCommandTest, AccessDeniedIsReportedAsNotAdded) {
-    system.script.hasAccess = FALSE;
-    Run(L"all", kExe, {L"Play;x.exe;play"});
-    EXPECT_EQ(err, NotAddedLine("C:\\Games\\Demo\\demo.exe") + ReasonCode("0x80070005"));
-    EXPECT_TRUE(system.SavedLinks().empty());
-}
+INSTANTIATE_TEST_SUITE_P(Cases, NotAddedTest, testing::ValuesIn(kNotAddedCases),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(AddCommandTest, EachKindCountsItsOwnIndexes) {
-    Run(L"all", kExe,
-        {L"Play;C:\\Games\\Demo\\demo.exe;play;-windowed",
-         L"Help;C:\\Games\\Demo\\manual.pdf;support",
-         L"Safe;C:\\Games\\Demo\\demo.exe;PLAY;-safe"});
-    EXPECT_EQ(out, TaskAddedLine("Play", 0) + TaskAddedLine("Help", 0) + TaskAddedLine("Safe", 1));
-    EXPECT_EQ(err, "");
-    const std::string base = "C:\\ProgramData\\Microsoft\\Windows\\GameExplorer\\" + kGameIdText;
-    EXPECT_THAT(SavedLinkPaths(),
-                ElementsAre(base + "\\PlayTasks\\0\\Play.lnk", base + "\\SupportTasks\\0\\Help.lnk",
-                            base + "\\PlayTasks\\1\\Safe.lnk"));
-    EXPECT_THAT(debugOut, ElementsAre("User: all", "bin:C:\\Games\\Demo\\demo.exe",
-                                      "install:C:\\Games\\Demo", "Game added. Adding tasks...",
-                                      "Task line: Play;C:\\Games\\Demo\\demo.exe;play;-windowed",
-                                      WithoutLineFeed(TaskAddedLine("Play", 0)),
-                                      "Task line: Help;C:\\Games\\Demo\\manual.pdf;support",
-                                      WithoutLineFeed(TaskAddedLine("Help", 0)),
-                                      "Task line: Safe;C:\\Games\\Demo\\demo.exe;PLAY;-safe",
-                                      WithoutLineFeed(TaskAddedLine("Safe", 1))));
-    // Empty arguments reach the shortcut as no arguments at all.
-    EXPECT_FALSE(system.SavedLinks()[1].arguments.has_value());
-    EXPECT_EQ(system.SavedLinks()[0].arguments, L"-windowed");
-}
-
-TEST_F(AddCommandTest, CurrentUserTasksGoBelowLocalApplicationData) {
-    Run(L"current", kExe, {L"Play;C:\\Games\\Demo\\demo.exe;play"});
-    EXPECT_THAT(
-        SavedLinkPaths(),
-        ElementsAre("C:\\Users\\player\\AppData\\Local\\Microsoft\\Windows\\GameExplorer\\" +
-                    kGameIdText + "\\PlayTasks\\0\\Play.lnk"));
+    const AddRun run = RunAdd(L"all", kExe,
+                              {L"Play;C:\\Games\\Demo\\demo.exe;play;-windowed",
+                               L"Help;C:\\Games\\Demo\\manual.pdf;support",
+                               L"Safe;C:\\Games\\Demo\\demo.exe;PLAY;-safe"});
+    EXPECT_EQ(run.out,
+              TaskAddedLine("Play", 0) + TaskAddedLine("Help", 0) + TaskAddedLine("Safe", 1));
+    EXPECT_EQ(run.err, "");
+    EXPECT_THAT(Tasks(GIS_ALL_USERS, run.outcome.gameId),
+                ElementsAre("play 0 Play C:\\Games\\Demo\\demo.exe -windowed",
+                            "play 1 Safe C:\\Games\\Demo\\demo.exe -safe",
+                            "support 0 Help C:\\Games\\Demo\\manual.pdf "));
+    EXPECT_THAT(run.debugOut,
+                ElementsAre("User: all", "bin:C:\\Games\\Demo\\demo.exe", "install:C:\\Games\\Demo",
+                            "Game added. Adding tasks...",
+                            "Task line: Play;C:\\Games\\Demo\\demo.exe;play;-windowed",
+                            WithoutLineFeed(TaskAddedLine("Play", 0)),
+                            "Task line: Help;C:\\Games\\Demo\\manual.pdf;support",
+                            WithoutLineFeed(TaskAddedLine("Help", 0)),
+                            "Task line: Safe;C:\\Games\\Demo\\demo.exe;PLAY;-safe",
+                            WithoutLineFeed(TaskAddedLine("Safe", 1))));
 }
 
 TEST_F(AddCommandTest, SkippedAndFailedLinesUseNoIndex) {
-    Run(L"all", kExe,
-        {L"TwoFields;x.exe", L";x.exe;play", L"bad/name;x.exe;play", L"Good;x.exe;play"});
-    EXPECT_EQ(out, TaskNameEmptyLine() + TaskAddedLine("Good", 0));
-    EXPECT_EQ(err, TaskLineTooShortLine("TwoFields;x.exe") + TaskNotAddedLine("bad/name") +
-                       ReasonCode("0x8007007B"));
-    EXPECT_THAT(debugErr, ElementsAre(WithoutLineFeed(TaskLineTooShortLine("TwoFields;x.exe")),
-                                      WithoutLineFeed(TaskNotAddedLine("bad/name")),
-                                      WithoutLineFeed(ReasonCode("0x8007007B"))));
-    EXPECT_THAT(debugOut, testing::Contains(kTaskNameEmptyText + std::string(". Skipped")));
-    EXPECT_TRUE(outcome.registered);
-    EXPECT_EQ(outcome.tasksAdded, 1);
-    EXPECT_EQ(outcome.tasksSkipped, 2);
-    EXPECT_EQ(outcome.tasksNotAdded, 1);
+    const AddRun run = RunAdd(
+        L"all", kExe,
+        {L"TwoFields;x.exe", L";x.exe;play", L"bad/name;x.exe;play", L"Good;C:\\g.exe;play"});
+    EXPECT_EQ(run.out, TaskNameEmptyLine() + TaskAddedLine("Good", 0));
+    EXPECT_EQ(run.err, TaskLineTooShortLine("TwoFields;x.exe") + TaskNotAddedLine("bad/name") +
+                           ReasonCode("0x8007007B"));
+    EXPECT_THAT(run.debugErr, ElementsAre(WithoutLineFeed(TaskLineTooShortLine("TwoFields;x.exe")),
+                                          WithoutLineFeed(TaskNotAddedLine("bad/name")),
+                                          WithoutLineFeed(ReasonCode("0x8007007B"))));
+    EXPECT_THAT(run.debugOut, testing::Contains(kTaskNameEmptyText + std::string(". Skipped")));
+    const AddOutcome& o = run.outcome;
+    EXPECT_EQ(std::tuple(o.tasksAdded, o.tasksSkipped, o.tasksNotAdded), std::tuple(1, 2, 1));
+    EXPECT_THAT(Tasks(GIS_ALL_USERS, run.outcome.gameId), ElementsAre("play 0 Good C:\\g.exe "));
 }
 
 TEST_F(AddCommandTest, ShortcutThatCannotBeSavedIsReportedAndItsIndexReused) {
-    system.script.save = E_FAIL;
-    Run(L"all", kExe, {L"First;x.exe;play", L"Second;x.exe;play"});
-    EXPECT_EQ(err, TaskNotAddedLine("First") + ReasonCode("0x80004005") +
-                       TaskNotAddedLine("Second") + ReasonCode("0x80004005"));
-    const auto folders = system.CallsStartingWith("SHCreateDirectoryExW");
-    ASSERT_EQ(folders.size(), 2u);
-    EXPECT_EQ(folders[0], folders[1]);  // both tried index 0
+    const GUID gameId = RunAdd(L"all", kExe).outcome.gameId;
+    system.Fail("IPersistFile::Save " + LogText(kAllUsersTasks.c_str()) + LogGuid(gameId) +
+                    "\\PlayTasks\\0\\First.lnk",
+                E_FAIL);
+    const AddRun run = RunAdd(L"all", kExe, {L"First;C:\\a.exe;play", L"Second;C:\\b.exe;play"});
+    EXPECT_EQ(run.err, TaskNotAddedLine("First") + ReasonCode("0x80004005"));
+    EXPECT_EQ(run.out, TaskAddedLine("Second", 0));
+    EXPECT_THAT(Tasks(GIS_ALL_USERS, gameId), ElementsAre("play 0 Second C:\\b.exe "));
 }
 
-// Running out of memory fails the step it happens in, which reports its line; the run goes on.
-TEST_F(AddCommandTest, OutOfMemoryFailsTheStepAndTheAddGoesOn) {
-    system.script.outOfMemoryAt = "IShellLinkW::SetArguments -a";
-    Run(L"all", kExe, {L"A;C:\\a.exe;play;-a", L"B;C:\\b.exe;play;-b"});
-    EXPECT_EQ(out, TaskAddedLine("B", 0));
-    EXPECT_EQ(err, TaskNotAddedLine("A") + ReasonCode("0x8007000E"));
-
-    ScriptedSystem outOfMemory;
-    outOfMemory.script.outOfMemoryAt = "IGameExplorer::AddGame";
-    Run(L"all", kExe, {L"A;C:\\a.exe;play"});
-    EXPECT_EQ(out, "");
-    EXPECT_THAT(err, testing::StartsWith(NotAddedLine("C:\\Games\\Demo\\demo.exe")));
-    EXPECT_TRUE(outOfMemory.AccountsBalance());
-}
-
-}  // namespace
-
-namespace {
-
-TEST_F(AddCommandTest, AGameRegisteredBeforeWithThePathIsRegisteredAgainUnderItsGuid) {
-    system.script.addGameLeaves.reset();
-    system.script.wmiObjects = {{L"{11112222-3333-4444-5566-778899AABBCC}"}};
-    Run(L"all", kExe, {L"Play;C:\\Games\\Demo\\demo.exe;play"});
-    EXPECT_EQ(out, TaskAddedLine("Play", 0));
-    EXPECT_THAT(system.CallsStartingWith("IGameExplorer::AddGame"),
-                ElementsAre("IGameExplorer::AddGame C:\\Games\\Demo\\demo.exe C:\\Games\\Demo 3 " +
-                            kGameIdText));
-    EXPECT_THAT(SavedLinkPaths(),
-                ElementsAre("C:\\ProgramData\\Microsoft\\Windows\\GameExplorer\\" + kGameIdText +
-                            "\\PlayTasks\\0\\Play.lnk"));
-}
-
+// Game Explorer says the game was added, yet leaves no GUID and no record to find it by: no task
+// can be kept, and none of the all-zero GUID's folders is touched.
 TEST_F(AddCommandTest, ARegistrationThatLeavesNoGuidGetsNoTaskShortcuts) {
-    system.script.addGameLeaves.reset();
-    Run(L"all", kExe, {L"Play;C:\\Games\\Demo\\demo.exe;play", L"Help;C:\\h.txt;support"});
-    EXPECT_EQ(out, "");
-    EXPECT_EQ(err, TaskNotAddedLine("Play") + ReasonCode("0x80070490") + TaskNotAddedLine("Help") +
-                       ReasonCode("0x80070490"));
-    EXPECT_THAT(SavedLinkPaths(), IsEmpty());
-    EXPECT_FALSE(system.Called("SHFileOperationW"));
+    const std::wstring strayTask =
+        kAllUsersTasks + BracedGuid(GUID_NULL) + L"\\PlayTasks\\0\\x.lnk";
+    system.PutFile(strayTask, "stray");
+    system.Fail("IGameExplorer::AddGame", S_OK);
+    const AddRun run = RunAdd(L"all", kExe, {kPlayLine, L"Help;C:\\h.txt;support"});
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, TaskNotAddedLine("Play") + ReasonCode("0x80070490") +
+                           TaskNotAddedLine("Help") + ReasonCode("0x80070490"));
+    EXPECT_TRUE(std::filesystem::exists(system.HostPath(strayTask)));
 }
 
 }  // namespace

@@ -1,30 +1,42 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "cli/commands.h"
 #include "output/debug_streams.h"
+#include "registration/game_record_places.h"
+#include "registration/game_registration.h"
+#include "registration/guid_text.h"
+#include "registration/task_shortcuts.h"
 #include "support/console_capture.h"
 #include "support/debug_capture.h"
 #include "support/expected_output.h"
+#include "support/faulting_system.h"
 #include "support/reason_codes.h"
-#include "support/scripted_system.h"
 
 namespace {
 
 using testing::ElementsAre;
 
-constexpr GUID kGameId = {
-    0x11112222, 0x3333, 0x4444, {0x55, 0x66, 0x77, 0x88, 0x99, 0xAA, 0xBB, 0xCC}};
-const std::wstring kGameIdText = L"{11112222-3333-4444-5566-778899AABBCC}";
 const std::wstring kExe = L"C:\\Games\\Demo\\demo.exe";
 
 class DeleteCommandTest : public testing::Test {
   protected:
+    // The game is registered for all users with one task.
+    DeleteCommandTest() {
+        system.PutFile(kExe);
+        EXPECT_EQ(RegisterGame(kExe.c_str(), L"C:\\Games\\Demo", GIS_ALL_USERS, &gameId), S_OK);
+        EXPECT_EQ(CreateGameTask(GIS_ALL_USERS, gameId, TaskKind::Play, 0, L"Play", kExe.c_str(),
+                                 nullptr),
+                  S_OK);
+    }
     ~DeleteCommandTest() override { EXPECT_TRUE(system.AccountsBalance()); }
 
-    void Run(const GUID& given) {
+    // Runs "prog -del <path> ignored extra" with given as the run's GUID.
+    void Run(const GUID& given, const std::wstring& path = kExe) {
         CommandRequest request =
-            ParseCommandLine({L"prog", L"-del", kExe, L"ignored extra"}).request;
+            ParseCommandLine({L"prog", L"-del", path, L"ignored extra"}).request;
         request.gameId = given;
         DebugCapture debug;
         ConsoleCapture console;
@@ -35,14 +47,21 @@ class DeleteCommandTest : public testing::Test {
         debugErr = WithReasonCodesOnly(debug.Channel(kDebugErr));
     }
 
-    ScriptedSystem system;
+    bool GameIsRegistered() const { return !RecordsOfGuid(gameId).empty(); }
+    bool GameHasTasks() const {
+        return std::filesystem::exists(
+            system.HostPath(L"C:\\ProgramData\\Microsoft\\Windows\\GameExplorer\\" +
+                            BracedGuid(gameId) + L"\\PlayTasks\\0\\Play.lnk"));
+    }
+
+    FaultingSystem system;
+    GUID gameId = GUID_NULL;
     DeleteOutcome outcome;
     std::string out, err;
     std::vector<std::string> debugOut, debugErr;
 };
 
 TEST_F(DeleteCommandTest, WithoutGuidLooksItUpThenRemovesTasksAndGame) {
-    system.script.wmiObjects = {{kGameIdText}};
     Run(GUID_NULL);
     EXPECT_EQ(out, RegistrationRemovedLines("C:\\Games\\Demo\\demo.exe"));
     EXPECT_EQ(err, "");
@@ -50,66 +69,56 @@ TEST_F(DeleteCommandTest, WithoutGuidLooksItUpThenRemovesTasksAndGame) {
                 ElementsAre("Bin path: C:\\Games\\Demo\\demo.exe", "Retrieving GUID... ",
                             WithoutLineFeed(TasksRemovedLine("C:\\Games\\Demo\\demo.exe")),
                             WithoutLineFeed(RemovedLine("C:\\Games\\Demo\\demo.exe"))));
-    EXPECT_TRUE(system.Called("IGameExplorer::RemoveGame {11112222-3333-4444-5566-778899AABBCC}"));
+    EXPECT_FALSE(GameIsRegistered());
+    EXPECT_FALSE(GameHasTasks());
     EXPECT_EQ(outcome.registrationsRemoved, 1);
     EXPECT_FALSE(outcome.registrationLeft);
 }
 
 TEST_F(DeleteCommandTest, LookupFailureRemovesNothing) {
-    Run(GUID_NULL);
+    Run(GUID_NULL, L"C:\\Games\\Other\\other.exe");
     EXPECT_EQ(out, "");
-    EXPECT_EQ(err, NotFoundLine("C:\\Games\\Demo\\demo.exe") + ReasonCode("0x80070490"));
-    EXPECT_THAT(debugErr, ElementsAre(WithoutLineFeed(NotFoundLine("C:\\Games\\Demo\\demo.exe")),
+    EXPECT_EQ(err, NotFoundLine("C:\\Games\\Other\\other.exe") + ReasonCode("0x80070490"));
+    EXPECT_THAT(debugErr, ElementsAre(WithoutLineFeed(NotFoundLine("C:\\Games\\Other\\other.exe")),
                                       WithoutLineFeed(ReasonCode("0x80070490"))));
-    EXPECT_FALSE(system.Called("SHFileOperationW"));
-    EXPECT_FALSE(system.Called("IGameExplorer::RemoveGame"));
+    EXPECT_TRUE(GameIsRegistered());
+    EXPECT_TRUE(GameHasTasks());
 }
 
+// The GUID given names what goes, whatever path is typed: nothing is looked up by the path.
 TEST_F(DeleteCommandTest, GivenGuidIsUsedWithoutLookup) {
-    Run(kGameId);
-    EXPECT_EQ(out, RegistrationRemovedLines("C:\\Games\\Demo\\demo.exe"));
-    EXPECT_FALSE(system.Called("CoCreateInstance {4590F811"));
+    Run(gameId, L"C:\\Games\\Other\\other.exe");
+    EXPECT_EQ(out, RegistrationRemovedLines("C:\\Games\\Other\\other.exe"));
+    EXPECT_FALSE(GameIsRegistered());
+    EXPECT_FALSE(GameHasTasks());
     EXPECT_THAT(debugOut, testing::Not(testing::Contains("Retrieving GUID... ")));
 }
 
 TEST_F(DeleteCommandTest, TaskRemovalFailureIsShownAndTheGameStillRemoved) {
-    system.script.commonAppDataResult = E_FAIL;
-    Run(kGameId);
+    system.Fail("SHGetFolderPathW", E_FAIL);
+    Run(gameId);
     EXPECT_EQ(out, RemovedLine("C:\\Games\\Demo\\demo.exe"));
     EXPECT_EQ(err, TasksNotRemovedLine("C:\\Games\\Demo\\demo.exe") + ReasonCode("0x80004005"));
-    EXPECT_THAT(debugErr,
-                ElementsAre(WithoutLineFeed(TasksNotRemovedLine("C:\\Games\\Demo\\demo.exe")),
-                            WithoutLineFeed(ReasonCode("0x80004005"))));
+    EXPECT_FALSE(GameIsRegistered());
+    EXPECT_TRUE(outcome.taskFoldersLeft);
+    EXPECT_TRUE(GameHasTasks());
 }
 
-TEST_F(DeleteCommandTest, UnregisterFailureIsReported) {
-    system.script.removeGame = E_FAIL;
-    Run(kGameId);
+TEST_F(DeleteCommandTest, AGameThatGameExplorerKeepsIsReportedAsNotRemoved) {
+    system.Fail("IGameExplorer::RemoveGame", E_FAIL);
+    Run(gameId);
     EXPECT_EQ(out, TasksRemovedLine("C:\\Games\\Demo\\demo.exe"));
     EXPECT_EQ(err, NotRemovedLine("C:\\Games\\Demo\\demo.exe") + ReasonCode("0x80004005"));
-    EXPECT_THAT(debugErr, ElementsAre(WithoutLineFeed(NotRemovedLine("C:\\Games\\Demo\\demo.exe")),
-                                      WithoutLineFeed(ReasonCode("0x80004005"))));
-}
+    EXPECT_TRUE(outcome.registrationLeft);
 
-}  // namespace
-
-namespace {
-
-// Game Explorer reports success but keeps the record that the lookup finds the game by: asked a
-// bounded number of times, then reported as not removed.
-TEST_F(DeleteCommandTest, ARemovalThatLeavesItsRecordEndsWithAFailure) {
-    system.script.connectServer = WBEM_E_INVALID_NAMESPACE;
-    system.script.removeGameKeepsRecords = true;
-    const auto* path = reinterpret_cast<const BYTE*>(kExe.c_str());
-    system.Registry()
-        [L"hklm\\software\\microsoft\\windows\\currentversion\\gameux\\games\\"
-         L"{11112222-3333-4444-5566-778899aabbcc}"][L"ConfigGDFBinaryPath"] =
-        std::vector<BYTE>(path, path + (kExe.size() + 1) * sizeof(wchar_t));
+    // A removal that reports success but keeps the record the lookup finds the game by ends, and
+    // reports the game as still registered.
+    system.Fail("IGameExplorer::RemoveGame", S_OK);
     Run(GUID_NULL);
     EXPECT_EQ(out, TasksRemovedLine("C:\\Games\\Demo\\demo.exe"));
     EXPECT_EQ(err, NotRemovedLine("C:\\Games\\Demo\\demo.exe") + ReasonCode("0x80071392"));
-    EXPECT_EQ(system.CallsStartingWith("IGameExplorer::RemoveGame").size(), 3u);
     EXPECT_TRUE(outcome.registrationLeft);
+    EXPECT_TRUE(GameIsRegistered());
 }
 
 }  // namespace

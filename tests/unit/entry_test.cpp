@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "output/debug_streams.h"
+#include "registration/game_registration.h"
 #include "support/console_capture.h"
 #include "support/debug_capture.h"
 #include "support/expected_output.h"
+#include "support/faulting_system.h"
 #include "support/reason_codes.h"
-#include "support/scripted_system.h"
 
 namespace {
 
@@ -36,7 +37,10 @@ EntryRun RunEntry(std::vector<std::wstring> elements) {
 }
 
 TEST(Entry, GuidOptionThatIsExactlyABracedGuidIsReportedAsTyped) {
-    ScriptedSystem system;
+    FaultingSystem system;
+    GUID gameId = {0x9A5EA990, 0x3034, 0x4D6F, {0x91, 0x28, 0x01, 0xF3, 0xC6, 0x10, 0x22, 0xBC}};
+    system.PutFile(L"C:\\demo.exe");
+    ASSERT_EQ(RegisterGame(L"C:\\demo.exe", L"C:\\", GIS_ALL_USERS, &gameId), S_OK);
     EntryRun run = RunEntry({L"-guid:{9a5ea990-3034-4D6F-9128-01F3C61022BC}", L"-DEL", L"y"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, kExpectedBanner +
@@ -56,23 +60,22 @@ TEST(Entry, GuidOptionThatIsNotExactlyABracedGuidIsRefused) {
           "{00000000-0000-0000-0000-000000000000}"}) {
         SCOPED_TRACE(text);
         const std::wstring option = L"-guid:" + std::wstring(text.begin(), text.end());
-        ScriptedSystem system;
+        FaultingSystem system;
         EntryRun run = RunEntry({option, L"-del", L"y"});
         EXPECT_EQ(run.out, kExpectedBanner + DoneLine());
         EXPECT_EQ(WithReasonCodesOnly(run.err),
                   GuidIgnoredLine(text) + NotFoundLine("y") + ReasonCode("0x80070490"));
         EXPECT_THAT(run.debug, testing::Contains(DebugLine{
                                    kDebugOut, "GUID: 00000000-0000-0000-0000-000000000000"}));
-        ScriptedSystem untouched;
         ConsoleCapture console;
         EXPECT_EQ(RunCommandLine({L"prog", L"-exitcode", option, L"-del", L"y"}, false), 1);
-        EXPECT_FALSE(untouched.Called("CoCreateInstance"));
+        EXPECT_EQ(console.Out() + console.Err(), GuidIgnoredLine(text));
     }
 }
 
 // -nologo leaves out the banner and nothing else, in any order with the other options.
 TEST(Entry, NoLogoLeavesOutTheBannerOnly) {
-    ScriptedSystem system;
+    FaultingSystem system;
     const EntryRun plain =
         RunEntry({L"-guid:{9a5ea990-3034-4D6F-9128-01F3C61022BC}", L"-del", L"y"});
     const EntryRun quiet =
@@ -117,20 +120,19 @@ TEST(Entry, TooFewArgumentsOrUnknownCommandPrintUsageAndReturnOne) {
              ""});
     }
     for (const UsageCase& c : cases) {
-        ScriptedSystem system;
+        FaultingSystem system;
         const EntryRun run = RunEntry(c.elements);
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.out, kExpectedBanner + c.guidLine + kExpectedUsage);
         EXPECT_EQ(run.err, "");
         EXPECT_EQ(run.debug, c.debug);
-        EXPECT_FALSE(system.Called("CoCreateInstance"));
     }
 }
 
 // RunCommandLine prints no banner, and -exitcode as the first argument is taken off before the
 // command line is read.
 TEST(Entry, RunCommandLineTakesExitCodeOffAndPrintsNoBanner) {
-    ScriptedSystem system;
+    FaultingSystem system;
     DebugCapture debug;
     ConsoleCapture console;
     const int status = RunCommandLine({L"prog", L"-nologo", L"-exitcode", L"-del", L"y"}, false);
@@ -141,14 +143,14 @@ TEST(Entry, RunCommandLineTakesExitCodeOffAndPrintsNoBanner) {
 
 // The caller that asks for the outcome (an installer's custom action) gets it without the option.
 TEST(Entry, RunCommandLineReportsTheOutcomeWhenTheCallerAsks) {
-    ScriptedSystem system;
-    system.script.addGame = E_FAIL;
+    FaultingSystem system;
     ConsoleCapture console;
+    // No game at the path: not added.
     EXPECT_EQ(RunCommandLine({L"prog", L"-add", L"all", L"C:\\x.exe"}, true), 2);
     EXPECT_EQ(RunCommandLine({L"prog", L"-add", L"all", L"C:\\x.exe"}, false), 0);
     EXPECT_EQ(RunCommandLine({L"prog", L"-add", L"all"}, true), 1);
     // A folder's trailing backslash made the closing quote a literal one: the task is not added.
-    system.script.addGame = S_OK;
+    system.PutFile(L"C:\\x.exe");
     EXPECT_EQ(RunCommandLine({L"prog", L"-add", L"all", L"C:\\x.exe",
                               L"Play;C:\\x.exe;play;-data C:\\\" Manual;C:\\m.txt;support"},
                              true),

@@ -13,7 +13,7 @@
 #include "output/message_line.h"
 #include "output/program_texts.h"
 #include "support/console_capture.h"
-#include "support/scripted_system.h"
+#include "support/faulting_system.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ LogLines LogLinesOf(const std::function<void()>& run, bool formattedAgain = fals
 }
 
 TEST(MsiLogLines, UsageGivesOneLogLinePerTextAndNoEmptyLine) {
-    ScriptedSystem system;
+    FaultingSystem system;
     const LogLines log = LogLinesOf([] { RunCommandLine({L"Brackenfold.exe"}, true); });
     EXPECT_EQ(log.size(), std::size(kUsageTexts));
     EXPECT_THAT(log, testing::Each(testing::StartsWith(Logged(""))));

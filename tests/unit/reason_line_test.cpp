@@ -6,42 +6,34 @@
 #include "output/program_texts.h"
 #include "output/reason_line.h"
 #include "support/console_capture.h"
+#include "support/faulting_system.h"
 #include "support/reason_codes.h"
-#include "support/scripted_system.h"
 
 namespace {
 
 struct ReasonCase {
     const char* name;
-    DWORD messageId;         // the id the system keeps the message under (none: 0)
-    std::wstring message;    // the system's text for it
     HRESULT result;          // what failed
-    std::string reasonLine;  // what follows the failure line
+    std::string reasonLine;  // what follows the failure line, with the system's English text
 };
 
 const ReasonCase kReasonCases[] = {
-    // A wrapped Win32 error is looked up by its code, and %1 names what the failure line names.
-    {"Win32ErrorWithInsert", ERROR_BAD_EXE_FORMAT, L"%1 is not a valid Win32 application.\r\n",
-     HRESULT_FROM_WIN32(ERROR_BAD_EXE_FORMAT),
+    // A wrapped Win32 error is looked up by its code, and %1 names what the failure line names;
+    // the line break that ends the message is not part of the line.
+    {"Win32ErrorWithInsert", HRESULT_FROM_WIN32(ERROR_BAD_EXE_FORMAT),
      ReasonLine("C:\\Games\\100%1 is not a valid Win32 application.", "0x800700C1")},
-    {"MessageOfTwoLinesIsOneLine", ERROR_ACCESS_DENIED, L"First line.\r\nSecond line.  \r\n",
-     E_ACCESSDENIED, ReasonLine("First line. Second line.", "0x80070005")},
-    {"NoMessage", 0, L"", static_cast<HRESULT>(0x8004100E), ReasonWithoutMessageLine("0x8004100E")},
+    {"NoMessage", static_cast<HRESULT>(0x8004100E), ReasonWithoutMessageLine("0x8004100E")},
     // The program's own text for a code it raises stands in only where the system has none.
-    {"SystemMessageBeforeProgramsOwn", ERROR_NOT_FOUND, L"Not here.\r\n",
-     HRESULT_FROM_WIN32(ERROR_NOT_FOUND), ReasonLine("Not here.", "0x80070490")},
+    {"SystemMessageBeforeProgramsOwn", HRESULT_FROM_WIN32(ERROR_NOT_FOUND),
+     ReasonLine("Element not found.", "0x80070490")},
     // A step reported as failed has failed, whatever code reached it: never "(0)" or a success.
-    {"SuccessCodeIsNamedAsUnspecifiedFailure", static_cast<DWORD>(E_FAIL), L"Unspecified error\r\n",
-     S_OK, ReasonLine("Unspecified error", "0x80004005")},
+    {"SuccessCodeIsNamedAsUnspecifiedFailure", S_OK, ReasonLine("Unspecified error", "0x80004005")},
 };
 
 class ReasonLineTest : public testing::TestWithParam<ReasonCase> {};
 
 TEST_P(ReasonLineTest, GivesTheSystemsMessageAndTheCode) {
-    ScriptedSystem system;
-    if (GetParam().messageId != 0) {
-        system.script.messages[GetParam().messageId] = GetParam().message;
-    }
+    FaultingSystem system;
     ConsoleCapture console;
     WriteFailureReason(GetParam().result, L"C:\\Games\\100%1");
     EXPECT_EQ(console.Err(), GetParam().reasonLine);
@@ -73,7 +65,8 @@ const HRESULT kProgramsOwnCodes[] = {
 class ProgramsOwnCodeTest : public testing::TestWithParam<HRESULT> {};
 
 TEST_P(ProgramsOwnCodeTest, HasAMessageWhereTheSystemHasNone) {
-    ScriptedSystem system;
+    FaultingSystem system;
+    system.Fail("FormatMessageW", ERROR_MR_MID_NOT_FOUND);
     ConsoleCapture console;
     WriteFailureReason(GetParam(), L"C:\\Games\\x.exe");
     char code[sizeof "(0x12345678)\n"];
