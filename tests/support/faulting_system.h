@@ -17,6 +17,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -71,7 +72,8 @@ std::string LogGuid(const GUID& guid);
 // HKCU, HKLM, or "key" for a key the program opened.
 std::string LogKey(HKEY key);
 
-// One argument in a call's log line: a text, a key, a GUID or a number, after a blank; nothing
+// One argument in a call's log line: a text, a key, a GUID or a number (in hex, as flags and
+// folder ids are written), after a blank; nothing
 // for what the call writes to or another pointer.
 template <typename Argument>
 std::string DescribeArgument(const Argument& argument) {
@@ -84,7 +86,9 @@ std::string DescribeArgument(const Argument& argument) {
     } else if constexpr (std::is_same_v<Argument, SHFILEOPSTRUCTW*>) {
         return " " + LogText(argument->pFrom);
     } else if constexpr (std::is_integral_v<Argument>) {
-        return " " + std::to_string(argument);
+        std::ostringstream hex;
+        hex << " 0x" << std::hex << static_cast<std::uint64_t>(argument);
+        return hex.str();
     } else {
         return "";
     }

@@ -44,7 +44,7 @@ TEST_P(RegistrationFailureCauseTest, NamesTheBinarysFaultWhenItHasOne) {
     // Loaded as Game Explorer loads it, as a data file only (not also as an image resource,
     // which refuses images Game Explorer reads), and freed again.
     for (const std::string& load : system.CallsStartingWith("LoadLibraryExW")) {
-        EXPECT_EQ(load, "LoadLibraryExW " + LogText(kExe.c_str()) + " 2");
+        EXPECT_EQ(load, "LoadLibraryExW " + LogText(kExe.c_str()) + " 0x2");
     }
     EXPECT_TRUE(system.AccountsBalance());
 }

@@ -155,10 +155,10 @@ const AddFailureCase kAddFailureCases[] = {
     {"NewGuidFails", false, "CoCreateGuid", ERROR_NOT_ENOUGH_MEMORY, GUID_NULL, kNoMemory},
     {"GameKeyRefused", false, "RegCreateKeyExW key", ERROR_ACCESS_DENIED, kGivenGuid,
      E_ACCESSDENIED},
-    {"PathRefused", false, "RegSetValueExW GDFBinaryPath", ERROR_NOT_ENOUGH_MEMORY, kGivenGuid,
+    {"PathRefused", false, "RegSetValueExW key GDFBinaryPath", ERROR_NOT_ENOUGH_MEMORY, kGivenGuid,
      kNoMemory},
-    {"FolderRefused", false, "RegSetValueExW GameInstallPath", ERROR_NOT_ENOUGH_MEMORY, kGivenGuid,
-     kNoMemory},
+    {"FolderRefused", false, "RegSetValueExW key GameInstallPath", ERROR_NOT_ENOUGH_MEMORY,
+     kGivenGuid, kNoMemory},
 };
 
 class AddFailureTest : public RegistrationTest,
