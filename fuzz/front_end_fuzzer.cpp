@@ -1,5 +1,5 @@
-// The whole front end in this process: wmain on random argument vectors against the scripted
-// system, whose answers (and one failing call) are chosen by the input too. Most vectors are
+// The whole front end in this process: wmain on random argument vectors against a real emulated
+// system, whose failing calls and planted records are chosen by the input too. Most vectors are
 // completed first with further elements (a command word that is neither -add nor -del becomes one
 // of them), so that the commands run; the others may end in the usage block. Some ask for the
 // outcome with -exitcode.
@@ -8,6 +8,7 @@
 // copy on DebugErr, in order; every object, string, COM initialisation and key is given back.
 #include <clocale>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,7 @@
 #include "support/console_capture.h"
 #include "support/debug_capture.h"
 #include "support/expected_output.h"
-#include "support/scripted_system.h"
+#include "support/faulting_system.h"
 #include "support/text_lines.h"
 
 namespace {
@@ -26,70 +27,66 @@ namespace {
 constexpr std::size_t kMaxElements = 40;
 const std::string& kBanner = kExpectedBanner;
 
-// Bit by bit, which of the system's answers fail or differ from a healthy system.
-void ScriptSystem(FuzzInput& input, SystemScript& script) {
+// Bit by bit, which of the system's calls fail and how; then up to three records planted with
+// names and paths from the input, where the lookups read them.
+void ArrangeSystem(FuzzInput& input, FaultingSystem& system) {
     const std::uint32_t bits = input.Uint32();
     auto bit = [&](int n) { return (bits >> n) & 1; };
-    if (bit(0))
-        script.createGameExplorer = REGDB_E_CLASSNOTREG;
-    if (bit(1))
-        script.hasAccess = FALSE;
-    if (bit(2))
-        script.verifyAccess = E_FAIL;
-    if (bit(3))
-        script.addGame = E_FAIL;
-    if (bit(4))
-        script.addGameLeaves = GUID{0x11112222, 0x3333, 0x4444, {5, 6, 7, 8, 9, 10, 11, 12}};
-    if (bit(5))
-        script.removeGame = E_FAIL;
-    if (bit(6))
-        script.createLocator = REGDB_E_CLASSNOTREG;
-    if (bit(7))
-        script.execQuery = WBEM_E_INVALID_QUERY;
-    if (bit(8))
-        script.nextYieldsNullObject = true;
-    if (bit(9))
-        script.createShellLink = REGDB_E_CLASSNOTREG;
-    if (bit(10))
-        script.queryPersistFile = E_NOINTERFACE;
-    if (bit(11))
-        script.save = E_ACCESSDENIED;
-    if (bit(12))
-        script.localAppDataResult = E_FAIL;
-    if (bit(13))
-        script.commonAppDataResult = E_FAIL;
-    if (bit(14))
-        script.regCreateKey = ERROR_ACCESS_DENIED;
-    if (bit(15))
-        script.coInitialize = S_FALSE;
-    if (bit(16))
-        script.coInitialize = CO_E_NOTINITIALIZED;
-    if (bit(17))
-        script.fullPathResult = 0;
-    if (bit(18))
-        script.fileOperation = 0x7C;
-    if (bit(19))
-        script.coCreateGuid = E_FAIL;
-    if (bit(20))
-        script.localAppData = std::wstring(MAX_PATH - 1, L'L');
-    if (bit(27))
-        script.regDeleteTree = ERROR_ACCESS_DENIED;
-    if (bit(28))
-        script.setPath = E_INVALIDARG;
-    if (bit(29))
-        script.createInternetShortcut = REGDB_E_CLASSNOTREG;
-    if (bit(30))
-        script.missingFileError = ERROR_ACCESS_DENIED;
-    if (bit(31))
-        script.regSetValue = ERROR_ACCESS_DENIED;
-    for (int object = 0; object < static_cast<int>((bits >> 21) & 3); ++object) {
-        WmiObjectScript wmi;
-        wmi.instanceId = input.WideChunk();
-        if (bit(23 + object))
-            wmi.type = VT_I4;
-        if (bit(25 + object))
-            wmi.getResult = WBEM_E_NOT_FOUND;
-        script.wmiObjects.push_back(wmi);
+    const auto creating = [](const CLSID& clsid) { return "CoCreateInstance " + LogGuid(clsid); };
+    const struct {
+        int bit;
+        std::string call;
+        long failure;
+    } kFaults[] = {
+        {1, "IGameExplorer::VerifyAccess", S_OK},  // succeeds without granting access
+        {2, "IGameExplorer::VerifyAccess", E_FAIL},
+        {3, "IGameExplorer::AddGame", E_FAIL},
+        {4, "IGameExplorer::AddGame", S_OK},  // succeeds without recording the game
+        {5, "IGameExplorer::RemoveGame", E_FAIL},
+        {6, creating(CLSID_WbemLocator), REGDB_E_CLASSNOTREG},
+        {7, "IWbemServices::ExecQuery", WBEM_E_INVALID_QUERY},
+        {8, "IWbemClassObject::Get", WBEM_E_NOT_FOUND},
+        {9, creating(CLSID_ShellLink), REGDB_E_CLASSNOTREG},
+        {10, "IShellLinkW::QueryInterface", E_NOINTERFACE},
+        {11, "IPersistFile::Save", E_ACCESSDENIED},
+        {12, "SHGetFolderPathW 0x1c", E_FAIL},
+        {13, "SHGetFolderPathW 0x23", E_FAIL},
+        {14, "RegCreateKeyExW", ERROR_ACCESS_DENIED},
+        {15, "CoInitialize", CO_E_NOTINITIALIZED},
+        {16, "WaitForSingleObject", WAIT_TIMEOUT},
+        {17, "GetFullPathNameW", ERROR_FILENAME_EXCED_RANGE},
+        {18, "SHFileOperationW", 0x7C},
+        {19, "CoCreateGuid", E_FAIL},
+        {20, "GetLongPathNameW", ERROR_ACCESS_DENIED},
+        {27, "RegDeleteTreeW", ERROR_ACCESS_DENIED},
+        {28, "IShellLinkW::SetPath", E_INVALIDARG},
+        {29, creating(CLSID_InternetShortcut), REGDB_E_CLASSNOTREG},
+        {30, "GetFileAttributesW", ERROR_ACCESS_DENIED},
+        {31, "RegSetValueExW", ERROR_ACCESS_DENIED},
+    };
+    if (bit(0)) {
+        system.RemoveGameExplorer();
+    }
+    for (const auto& fault : kFaults) {
+        if (bit(fault.bit)) {
+            system.Fail(fault.call, fault.failure);
+        }
+    }
+    const std::wstring places[] = {
+        std::wstring(kGameExplorerRecordsKey) + L"\\" + kAllUsersRecordsName,
+        std::wstring(kGameExplorerRecordsKey) + L"\\" + FaultingSystem::kUserSid,
+        kAllUsersUpgradeKey,
+    };
+    const wchar_t* pathValues[] = {kRecordBinaryPathValue, kRecordBinaryPathValue,
+                                   kUpgradeBinaryPathValue};
+    for (int record = 0; record < static_cast<int>((bits >> 21) & 3); ++record) {
+        const std::size_t place = ((bits >> (23 + 2 * record)) & 3) % std::size(places);
+        const std::wstring name = input.WideChunk();
+        const std::wstring path = input.WideChunk();
+        if (!name.empty() && name.find(L'\\') == std::wstring::npos) {
+            system.SetRegistryText(HKEY_LOCAL_MACHINE, places[place] + L"\\" + name,
+                                   pathValues[place], path);
+        }
     }
 }
 
@@ -129,8 +126,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t shape = input.Byte();
     const bool mayShowUsage = (shape & 1) != 0;
     const bool exitCode = (shape & 2) != 0;
-    ScriptedSystem system;
-    ScriptSystem(input, system.script);
+    FaultingSystem system;
+    system.PutFile(L"C:\\Games\\Demo\\demo.exe");
+    ArrangeSystem(input, system);
+    system.StartCounting();
     system.FailCall(input.Byte());
 
     std::vector<std::wstring> elements = {L"prog"};

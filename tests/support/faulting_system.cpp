@@ -420,14 +420,17 @@ void FaultingSystem::RemoveGameExplorer() {
     }
 }
 
-void FaultingSystem::SetRegistryText(HKEY root, const std::wstring& key, const wchar_t* value,
+bool FaultingSystem::SetRegistryText(HKEY root, const std::wstring& key, const wchar_t* value,
                                      const std::wstring& text) {
     HKEY opened = nullptr;
-    ASSERT_EQ(system_.RegCreateKeyExW(root, key.c_str(), KEY_WRITE, &opened, nullptr),
-              ERROR_SUCCESS);
-    system_.RegSetValueExW(opened, value, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    if (system_.RegCreateKeyExW(root, key.c_str(), KEY_WRITE, &opened, nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    const LSTATUS written =
+        system_.RegSetValueExW(opened, value, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                               static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
     system_.RegCloseKey(opened);
+    return written == ERROR_SUCCESS;
 }
 
 std::optional<std::wstring> FaultingSystem::RegistryText(HKEY root, const std::wstring& key,

@@ -138,7 +138,8 @@ class FaultingSystem final : public SystemBackend {
     // Puts binary at a path on drive C:, making the folders on the way.
     void PutFile(std::wstring_view windowsPath, const std::string& binary = DemoGame()) const;
     void RemoveGameExplorer();
-    void SetRegistryText(HKEY root, const std::wstring& key, const wchar_t* value,
+    // Whether the key and the value could be written.
+    bool SetRegistryText(HKEY root, const std::wstring& key, const wchar_t* value,
                          const std::wstring& text);
     // A value's text, or nullopt when the key or the value is missing.
     std::optional<std::wstring> RegistryText(HKEY root, const std::wstring& key,
