@@ -1,6 +1,7 @@
 #include "support/faulting_system.h"
 
 #include <cwchar>
+#include <new>
 #include <sstream>
 
 #include "emulated/com/com_object.h"
@@ -312,8 +313,8 @@ IUnknown* FaultingSystem::Wrap(IUnknown* inner, REFIID iid) {
 
 // ---- The double -------------------------------------------------------------------------------
 
-FaultingSystem::FaultingSystem()
-    : system_(folder_.Path(), {L"player", kUserSid}), liveObjectsBefore_(ComObjectCount::Live()) {
+FaultingSystem::FaultingSystem(const std::wstring& userSid)
+    : system_(folder_.Path(), {L"player", userSid}), liveObjectsBefore_(ComObjectCount::Live()) {
     InstallSystemBackend(this);
 }
 
@@ -328,6 +329,10 @@ void FaultingSystem::Fail(std::string callStart, long code) {
     rules_.push_back({std::move(callStart), code});
 }
 
+void FaultingSystem::RunOutOfMemoryAt(std::string callStart) {
+    outOfMemoryAt_.push_back(std::move(callStart));
+}
+
 void FaultingSystem::StartCounting() {
     calls_.clear();
     count_ = 0;
@@ -336,6 +341,11 @@ void FaultingSystem::StartCounting() {
 std::optional<long> FaultingSystem::Begin(std::string line, bool givesHresult) {
     calls_.push_back(line);
     ++count_;
+    for (const std::string& start : outOfMemoryAt_) {
+        if (line.starts_with(start)) {
+            throw std::bad_alloc();
+        }
+    }
     if (failAt_ != 0 && count_ == failAt_) {
         injectedCall_ = line;
         return givesHresult ? kUsualComFailure : kUsualWin32Failure;

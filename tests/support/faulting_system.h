@@ -84,7 +84,8 @@ std::string DescribeArgument(const Argument& argument) {
     } else if constexpr (std::is_same_v<Argument, GUID>) {
         return " " + LogGuid(argument);
     } else if constexpr (std::is_same_v<Argument, SHFILEOPSTRUCTW*>) {
-        return " " + LogText(argument->pFrom);
+        return " " + LogText(argument->pFrom) + DescribeArgument(argument->wFunc) +
+               DescribeArgument(argument->fFlags);
     } else if constexpr (std::is_integral_v<Argument>) {
         std::ostringstream hex;
         hex << " 0x" << std::hex << static_cast<std::uint64_t>(argument);
@@ -102,7 +103,9 @@ class FaultingSystem final : public SystemBackend {
   public:
     // A fresh emulated system with Game Explorer, for the user "player" with kUserSid, installed
     // as the current backend for the double's lifetime.
-    FaultingSystem();
+    FaultingSystem() : FaultingSystem(kUserSid) {}
+    // The same for a user with that SID (S-1-5-18: the system account).
+    explicit FaultingSystem(const std::wstring& userSid);
     ~FaultingSystem() override;
     FaultingSystem(const FaultingSystem&) = delete;
     FaultingSystem& operator=(const FaultingSystem&) = delete;
@@ -112,6 +115,8 @@ class FaultingSystem final : public SystemBackend {
     // ---- Faults and the log ----
     void FailCall(int n) { failAt_ = n; }
     void Fail(std::string callStart, long code);
+    // Every call whose log line starts so throws std::bad_alloc, as a system out of memory may.
+    void RunOutOfMemoryAt(std::string callStart);
     // Forgets the calls so far, so that a test counts from the end of its arrangement.
     void StartCounting();
     // The calls that could have been made to fail (releases and frees never are).
@@ -198,6 +203,7 @@ class FaultingSystem final : public SystemBackend {
 
     int failAt_ = 0;
     std::vector<Rule> rules_;
+    std::vector<std::string> outOfMemoryAt_;
     std::vector<std::string> calls_;
     int count_ = 0;
     std::string injectedCall_;

@@ -281,3 +281,33 @@ TEST_F(AddCommandTest, ARegistrationThatLeavesNoGuidGetsNoTaskShortcuts) {
 }
 
 }  // namespace
+
+namespace {
+
+// Memory that runs out in one step fails that step only: the add goes on with the next.
+TEST_F(AddCommandTest, OutOfMemoryFailsTheStepAndTheAddGoesOn) {
+    system.RunOutOfMemoryAt("IShellLinkW::SetArguments -a");
+    const AddRun run = RunAdd(L"all", kExe, {L"A;C:\\a.exe;play;-a", L"B;C:\\b.exe;play;-b"});
+    EXPECT_EQ(run.out, TaskAddedLine("B", 0));
+    EXPECT_EQ(run.err, TaskNotAddedLine("A") + ReasonCode("0x8007000E"));
+    EXPECT_THAT(Tasks(GIS_ALL_USERS, run.outcome.gameId), ElementsAre("play 0 B C:\\b.exe -b"));
+
+    system.RunOutOfMemoryAt("IGameExplorer::AddGame");
+    const AddRun again = RunAdd(L"all", kExe, {kPlayLine});
+    EXPECT_EQ(again.out, "");
+    EXPECT_THAT(again.err, testing::StartsWith(NotAddedLine("C:\\Games\\Demo\\demo.exe")));
+}
+
+// "current" run as the system account would register the game for a profile no player has.
+TEST(AddAsTheSystemAccount, CurrentUserIsRefusedAndAllUsersIsAdded) {
+    FaultingSystem system(L"S-1-5-18");
+    system.PutFile(kExe);
+    const AddRun run = RunAdd(L"current", kExe, {kPlayLine});
+    EXPECT_EQ(run.err, NotAddedLine("C:\\Games\\Demo\\demo.exe") + ReasonCode("0xA0040001"));
+    EXPECT_FALSE(run.outcome.registered);
+    EXPECT_FALSE(PathIsRegistered(kExe));
+    EXPECT_TRUE(RunAdd(L"all", kExe).outcome.registered);
+    EXPECT_TRUE(system.AccountsBalance());
+}
+
+}  // namespace

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -622,6 +623,23 @@ TEST(RemoveGameTasks, FaultInjectionSweep) {
         EXPECT_TRUE(system.AccountsBalance());
     }
     EXPECT_EQ(queriesFailed, 2);
+}
+
+// An uninstall runs unattended: the shell deletes each tree for good, with no dialog, no
+// confirmation and no recycle bin. What the shell is asked is all there is to see of that.
+TEST(RemoveGameTasks, AsksTheShellToDeleteWithoutDialogsOrUndo) {
+    FaultingSystem system;
+    ArrangeTrees(system, true, true);
+    system.StartCounting();
+    ASSERT_EQ(RemoveGameTasks(kGameId), S_OK);
+    const std::vector<std::string> deletions = system.CallsStartingWith("SHFileOperationW");
+    ASSERT_EQ(deletions.size(), 2u);
+    std::ostringstream asked;
+    asked << " 0x" << std::hex << FO_DELETE << " 0x"
+          << (FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI);
+    for (const std::string& deletion : deletions) {
+        EXPECT_TRUE(deletion.ends_with(asked.str())) << deletion;
+    }
 }
 
 }  // namespace
