@@ -163,61 +163,54 @@ LSTATUS EmulatedRegistry::DeleteTree(HKEY root, LPCWSTR subKey) {
     });
 }
 
-LSTATUS EmulatedRegistry::EnumKey(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength) {
+LSTATUS EmulatedRegistry::ReadOpenKey(
+    HKEY key, const std::function<LSTATUS(const RegistryNode& node)>& read) {
     std::optional<OpenKey> open = handles_.Resolve(key);
     if (!open) {
         return ERROR_INVALID_HANDLE;
     }
     LSTATUS status = ERROR_SUCCESS;
-    const LSTATUS read = store_.Read(open->hive, [&](const RegistryNode& hive) {
+    const LSTATUS readHive = store_.Read(open->hive, [&](const RegistryNode& hive) {
         const RegistryNode* node = FindKey(hive, open->names);
-        if (node == nullptr) {
-            status = ERROR_KEY_DELETED;
-            return;
-        }
-        const RegistryNode* child = node->ChildAt(index);
+        status = node == nullptr ? ERROR_KEY_DELETED : read(*node);
+    });
+    return readHive != ERROR_SUCCESS ? readHive : status;
+}
+
+LSTATUS EmulatedRegistry::EnumKey(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength) {
+    return ReadOpenKey(key, [&](const RegistryNode& node) -> LSTATUS {
+        const RegistryNode* child = node.ChildAt(index);
         if (child == nullptr) {
-            status = ERROR_NO_MORE_ITEMS;
-            return;
+            return ERROR_NO_MORE_ITEMS;
         }
         const std::wstring& childName = child->Name();
         if (childName.size() + 1 > *nameLength) {
-            status = ERROR_MORE_DATA;
-            return;
+            return ERROR_MORE_DATA;
         }
         std::wmemcpy(name, childName.c_str(), childName.size() + 1);
         *nameLength = static_cast<DWORD>(childName.size());
+        return ERROR_SUCCESS;
     });
-    return read != ERROR_SUCCESS ? read : status;
 }
 
 LSTATUS EmulatedRegistry::QueryValue(HKEY key, LPCWSTR valueName, DWORD* type, BYTE* data,
                                      DWORD* byteCount) {
-    std::optional<OpenKey> open = handles_.Resolve(key);
-    if (!open) {
-        return ERROR_INVALID_HANDLE;
-    }
-    LSTATUS status = ERROR_SUCCESS;
-    const LSTATUS read = store_.Read(open->hive, [&](const RegistryNode& hive) {
-        const RegistryNode* node = FindKey(hive, open->names);
-        const RegistryValue* value =
-            node == nullptr ? nullptr : node->FindValue(valueName != nullptr ? valueName : L"");
+    return ReadOpenKey(key, [&](const RegistryNode& node) -> LSTATUS {
+        const RegistryValue* value = node.FindValue(valueName != nullptr ? valueName : L"");
         if (value == nullptr) {
-            status = node == nullptr ? ERROR_KEY_DELETED : ERROR_FILE_NOT_FOUND;
-            return;
+            return ERROR_FILE_NOT_FOUND;
         }
         const std::vector<BYTE> returned = ReturnedData(*value);
         const DWORD capacity = *byteCount;
         *type = value->type;
         *byteCount = static_cast<DWORD>(returned.size());
         if (data == nullptr) {
-            return;
+            return ERROR_SUCCESS;
         }
         if (returned.size() > capacity) {
-            status = ERROR_MORE_DATA;
-            return;
+            return ERROR_MORE_DATA;
         }
         std::copy(returned.begin(), returned.end(), data);
+        return ERROR_SUCCESS;
     });
-    return read != ERROR_SUCCESS ? read : status;
 }

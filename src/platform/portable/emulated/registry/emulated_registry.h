@@ -1,6 +1,8 @@
 // The registry functions of the emulated system: key handles over the hive files.
 #pragma once
 
+#include <functional>
+
 #include "emulated/registry/registry_handles.h"
 #include "emulated/registry/registry_store.h"
 #include "platform_api.h"
@@ -24,6 +26,9 @@ class EmulatedRegistry {
     const RegistryHandles& Handles() const { return handles_; }
 
   private:
+    // Reads the node of an open key: ERROR_INVALID_HANDLE for a key that is not open,
+    // ERROR_KEY_DELETED when its key is gone, the hive's failure, else what read returns.
+    LSTATUS ReadOpenKey(HKEY key, const std::function<LSTATUS(const RegistryNode& node)>& read);
     RegistryStore& store_;
     RegistryHandles handles_;
 };

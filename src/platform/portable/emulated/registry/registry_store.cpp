@@ -149,54 +149,49 @@ int RegistryStore::OpenLockFile() {
     return lockFile_.IsOpen() ? 0 : lockFile_.Open(layout_.LockFile(), O_RDWR | O_CREAT, 0666);
 }
 
-LONG RegistryStore::Read(Hive hive, const std::function<void(const RegistryNode& root)>& read) {
+LONG RegistryStore::WithHive(Hive hive, SystemLock::Mode mode, LONG cannotLock,
+                             const std::function<LONG(std::unique_ptr<RegistryNode>& root)>& use) {
     if (systemState_ != ERROR_SUCCESS) {
         return systemState_;
     }
     if (int error = OpenLockFile(); error != 0) {
-        return Win32ErrorFromErrno(error, ERROR_CANTREAD);
+        return Win32ErrorFromErrno(error, cannotLock);
     }
-    SystemLock lock(lockFile_, SystemLock::Mode::Shared);
+    SystemLock lock(lockFile_, mode);
     if (lock.Error() != 0) {
-        return Win32ErrorFromErrno(lock.Error(), ERROR_CANTREAD);
+        return Win32ErrorFromErrno(lock.Error(), cannotLock);
     }
     std::unique_ptr<RegistryNode> root;
     if (LONG loaded = Load(hive, root); loaded != ERROR_SUCCESS) {
         return loaded;
     }
-    read(*root);
-    PutBack(hive, std::move(root));
-    return ERROR_SUCCESS;
+    return use(root);
+}
+
+LONG RegistryStore::Read(Hive hive, const std::function<void(const RegistryNode& root)>& read) {
+    return WithHive(hive, SystemLock::Mode::Shared, ERROR_CANTREAD, [&](auto& root) -> LONG {
+        read(*root);
+        PutBack(hive, std::move(root));
+        return ERROR_SUCCESS;
+    });
 }
 
 LONG RegistryStore::Update(Hive hive,
                            const std::function<LONG(RegistryNode& root, bool& changed)>& change) {
-    if (systemState_ != ERROR_SUCCESS) {
-        return systemState_;
-    }
-    if (int error = OpenLockFile(); error != 0) {
-        return Win32ErrorFromErrno(error, ERROR_CANTWRITE);
-    }
-    SystemLock lock(lockFile_, SystemLock::Mode::Exclusive);
-    if (lock.Error() != 0) {
-        return Win32ErrorFromErrno(lock.Error(), ERROR_CANTWRITE);
-    }
-    std::unique_ptr<RegistryNode> root;
-    if (LONG loaded = Load(hive, root); loaded != ERROR_SUCCESS) {
-        return loaded;
-    }
-    bool changed = false;
-    LONG result = change(*root, changed);
-    if (!changed) {
-        PutBack(hive, std::move(root));
+    return WithHive(hive, SystemLock::Mode::Exclusive, ERROR_CANTWRITE, [&](auto& root) -> LONG {
+        bool changed = false;
+        LONG result = change(*root, changed);
+        if (!changed) {
+            PutBack(hive, std::move(root));
+            return result;
+        }
+        HostFile written;
+        if (LONG saved = SaveHive(layout_, hive, *root, &written); saved != ERROR_SUCCESS) {
+            // A tree that could not be saved differs from the file, and is not kept.
+            KeptOf(hive) = {};
+            return saved;
+        }
+        KeepWritten(hive, std::move(root), std::move(written));
         return result;
-    }
-    HostFile written;
-    if (LONG saved = SaveHive(layout_, hive, *root, &written); saved != ERROR_SUCCESS) {
-        // A tree that could not be saved differs from the file, and is not kept.
-        KeptOf(hive) = {};
-        return saved;
-    }
-    KeepWritten(hive, std::move(root), std::move(written));
-    return result;
+    });
 }

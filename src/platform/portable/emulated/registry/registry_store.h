@@ -13,6 +13,7 @@
 
 #include "emulated/host/host_files.h"
 #include "emulated/location/system_location.h"
+#include "emulated/location/system_lock.h"
 #include "emulated/registry/registry_tree.h"
 #include "platform_api.h"
 
@@ -75,6 +76,10 @@ class RegistryStore {
         bool refused = false;                // the file does not parse: ERROR_INVALID_DATA
     };
 
+    // Under the system's lock in mode, hands the hive as its file is now to use: the system's
+    // failure, the lock's (as cannotLock), the load's, or what use returns.
+    LONG WithHive(Hive hive, SystemLock::Mode mode, LONG cannotLock,
+                  const std::function<LONG(std::unique_ptr<RegistryNode>& root)>& use);
     // The hive as its file is now, from what is kept when the file has not changed since.
     LONG Load(Hive hive, std::unique_ptr<RegistryNode>& root);
     // Reads and parses the file, whose version was just taken, and keeps what it found.
