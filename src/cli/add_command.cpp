@@ -32,12 +32,12 @@ struct TaskCounters {
 // The diagnostic line that says where the GUID to register comes from.
 void NoteChoice(const AddChoice& choice) {
     if (choice.staleRecordOf) {
-        WriteLine(DebugOut(), "A stale record names the path under ",
-                  BracedGuid(*choice.staleRecordOf), ": registering under a new GUID");
+        WriteLine(DebugOut(), kStaleRecordText, BracedGuid(*choice.staleRecordOf),
+                  kStaleRecordNewGuidEnd);
     }
     if (choice.origin == GameOrigin::RegisteredBefore) {
-        WriteLine(DebugOut(), "Registered before as ", BracedGuid(choice.gameId),
-                  ": registering again under that GUID");
+        WriteLine(DebugOut(), kRegisteredBeforeAsText, BracedGuid(choice.gameId),
+                  kRegisteringAgainEnd);
     }
 }
 
@@ -50,10 +50,10 @@ HRESULT SettleRegisteredGameId(const GamePath& path, GUID* gameId) {
     }
     const HRESULT found = UnlessOutOfMemory([&] { return FindRegisteredGame(path, gameId); });
     if (SUCCEEDED(found)) {
-        WriteLine(DebugOut(), "Registered as ", BracedGuid(*gameId));
+        WriteLine(DebugOut(), kRegisteredAsText, BracedGuid(*gameId));
         return S_OK;
     }
-    WriteLine(DebugOut(), "Registered without a GUID: no task is written");
+    WriteLine(DebugOut(), kRegisteredWithoutGuidText);
     return found;
 }
 
@@ -65,7 +65,7 @@ enum class TaskResult { Added, Skipped, NotAdded };
 // is then not added, for that reason.
 TaskResult AddTask(const std::wstring& line, int scope, const GUID& gameId, HRESULT gameIdFailure,
                    TaskCounters& counters) {
-    WriteLine(DebugOut(), "Task line: ", line);
+    WriteLine(DebugOut(), kTaskLineEchoText, line);
     const std::optional<TaskSpec> task = ParseTaskLine(line);
     if (!task) {
         // Shown on the console: an installer author who gets the line wrong must see it.
@@ -74,7 +74,7 @@ TaskResult AddTask(const std::wstring& line, int scope, const GUID& gameId, HRES
     }
     if (task->name.empty()) {
         WriteLine(std::cout, kTaskNameEmptyText);
-        WriteLine(DebugOut(), kTaskNameEmptyText, ". Skipped");
+        WriteLine(DebugOut(), kTaskNameEmptyText, kSkippedEnd);
         return TaskResult::Skipped;
     }
     int& counter = counters.For(task->kind);
@@ -139,9 +139,9 @@ void AddGame(const CommandRequest& request, AddOutcome& outcome) {
     const std::wstring installDirectory =
         DirectoryOf(SUCCEEDED(pathMade) ? path.full : executablePath);
 
-    WriteLine(DebugOut(), "User: ", request.scopeWord);
-    WriteLine(DebugOut(), "bin:", executablePath);
-    WriteLine(DebugOut(), "install:", installDirectory);
+    WriteLine(DebugOut(), kScopeEchoText, request.scopeWord);
+    WriteLine(DebugOut(), kBinaryEchoText, executablePath);
+    WriteLine(DebugOut(), kInstallFolderEchoText, installDirectory);
     if (FAILED(pathMade)) {
         ReportNotAdded(executablePath, pathMade);
         return;
@@ -167,7 +167,7 @@ void AddGame(const CommandRequest& request, AddOutcome& outcome) {
         return;
     }
     outcome.registered = true;
-    WriteLine(DebugOut(), "Game added. Adding tasks...");
+    WriteLine(DebugOut(), kGameAddedText);
 
     const HRESULT gameIdFailure = SettleRegisteredGameId(path, &gameId);
     // A repair or an upgrade runs the add again: the tasks of the earlier run go first, so that

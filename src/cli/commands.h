@@ -8,6 +8,7 @@
 #include "command_request.h"
 #include "output/debug_streams.h"
 #include "output/message_line.h"
+#include "output/program_texts.h"
 #include "platform_api.h"
 
 // What "-add" did. A task line is either added, skipped (too few fields or an empty name) or not
@@ -69,7 +70,7 @@ bool RunsToTheEnd(Steps&& steps) {
         steps();
         return true;
     } catch (const std::bad_alloc&) {
-        WriteLine(DebugErr(), "Out of memory: the command was cut short");
+        WriteLine(DebugErr(), kOutOfMemoryText);
         return false;
     }
 }

@@ -34,7 +34,7 @@ bool RemoveRegistration(const std::wstring& printedPath, const GUID& gameId, Gam
     // the tasks left are never half of one run and half of the other. An uninstall is never
     // blocked for good: past the deadline it goes on without the lock.
     if (FAILED(locks.LockGame(gameId))) {
-        WriteLine(DebugOut(), "Removed without the game's lock");
+        WriteLine(DebugOut(), kRemovedWithoutLockText);
     }
     if (const HRESULT removed = UnlessOutOfMemory([&] { return RemoveGameTasks(gameId); });
         SUCCEEDED(removed)) {
@@ -49,8 +49,8 @@ bool RemoveRegistration(const std::wstring& printedPath, const GUID& gameId, Gam
 
 bool RemoveStaleRecord(const std::wstring& printedPath, const Removal& removal,
                        DeleteOutcome& outcome) {
-    WriteLine(DebugOut(), "A stale record names the path under ", BracedGuid(removal.gameId),
-              ": removing that record alone");
+    WriteLine(DebugOut(), kStaleRecordText, BracedGuid(removal.gameId),
+              kStaleRecordRemovedAloneEnd);
     return ReportRemoval(printedPath, UnlessOutOfMemory([&] {
                              return DeleteGameRecord(*removal.staleRecord, removal.gameId);
                          }),
@@ -86,7 +86,7 @@ void RemoveAll(const std::wstring& printedPath, GameRemovals& removals, GameLock
             return;
         }
         if (!first) {
-            WriteLine(DebugOut(), "Also registered as ", BracedGuid(removal.gameId));
+            WriteLine(DebugOut(), kAlsoRegisteredAsText, BracedGuid(removal.gameId));
         }
         const bool removed = removal.staleRecord
                                  ? RemoveStaleRecord(printedPath, removal, outcome)
@@ -99,10 +99,10 @@ void RemoveAll(const std::wstring& printedPath, GameRemovals& removals, GameLock
 
 void DeleteGame(const CommandRequest& request, DeleteOutcome& outcome) {
     const std::wstring& executablePath = request.executablePath;
-    WriteLine(DebugOut(), "Bin path: ", executablePath);
+    WriteLine(DebugOut(), kDeleteBinaryEchoText, executablePath);
     const bool byPath = IsEqualGUID(request.gameId, GUID_NULL);
     if (byPath) {
-        WriteLine(DebugOut(), "Retrieving GUID... ");
+        WriteLine(DebugOut(), kRetrievingGuidText);
     }
     // An empty path (an unset installer property) names no game, yet it would match every record
     // whose path is empty or missing, and print its lines after an empty label: refused before
@@ -117,7 +117,7 @@ void DeleteGame(const CommandRequest& request, DeleteOutcome& outcome) {
     // add cannot register the game between this lookup and the removal.
     GameLocks locks;
     if (SUCCEEDED(pathMade) && FAILED(locks.LockPath(path))) {
-        WriteLine(DebugOut(), "Looked up without the game's path lock");
+        WriteLine(DebugOut(), kLookedUpWithoutLockText);
     }
     GameRemovals removals(path, request.gameId);
     RemoveAll(executablePath, removals, locks, outcome);

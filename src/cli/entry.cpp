@@ -56,16 +56,16 @@ void NoteUsageReason(UsageReason reason, const CommandLine& line) {
     const int count = static_cast<int>(line.elementCount);
     switch (reason) {
         case UsageReason::TooFewArguments:
-            WriteLine(DebugErr(), "Too few arguments: ", count);
+            WriteLine(DebugErr(), kTooFewArgumentsText, count);
             break;
         case UsageReason::UnknownCommand:
-            WriteLine(DebugErr(), "Unknown command: ", line.commandWord);
+            WriteLine(DebugErr(), kUnknownCommandText, line.commandWord);
             break;
         case UsageReason::TooFewForAdd:
-            WriteLine(DebugOut(), "Too few arguments for add: ", count);
+            WriteLine(DebugOut(), kTooFewForAddText, count);
             break;
         case UsageReason::TooFewForDelete:
-            WriteLine(DebugOut(), "Too few arguments for del: ", count);
+            WriteLine(DebugOut(), kTooFewForDeleteText, count);
             break;
     }
 }
@@ -76,12 +76,12 @@ void EchoRunGuid(const GUID& gameId) {
     UuidToStringA(&uuid, text.Put());
     // When the platform's text could not be made the line shows no GUID rather than failing the
     // run.
-    WriteLine(DebugOut(), "GUID: ", text ? reinterpret_cast<const char*>(text.Get()) : "");
+    WriteLine(DebugOut(), kGuidEchoText, text ? reinterpret_cast<const char*>(text.Get()) : "");
 }
 
 void NoteRunCutShort() {
     try {
-        WriteLine(DebugErr(), "The run was cut short by a failure");
+        WriteLine(DebugErr(), kRunCutShortText);
     } catch (...) {
         // Nothing is left to say it with.
     }
@@ -114,7 +114,7 @@ int RunParsedLine(const CommandLine& line) {
                           kGuidIgnoredText);
     }
     EchoRunGuid(line.request.gameId);
-    WriteLine(DebugOut(), "Command: ", line.commandWord);
+    WriteLine(DebugOut(), kCommandEchoText, line.commandWord);
     if (line.usage) {
         NoteUsageReason(*line.usage, line);
         return PrintUsage();

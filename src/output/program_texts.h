@@ -79,3 +79,34 @@ inline constexpr const char* kRecordEnd = ")";
 inline constexpr const char* kListedTaskIndent = "    ";
 inline constexpr const char* kListedTaskTargetText = " -> ";
 inline constexpr const char* kTasksNotListedText = " tasks not listed.";
+
+// ---- Diagnostic lines (DebugOut and DebugErr), which have no console copy ----
+inline constexpr const char* kTooFewArgumentsText = "Too few arguments: ";
+inline constexpr const char* kTooFewForAddText = "Too few arguments for add: ";
+inline constexpr const char* kTooFewForDeleteText = "Too few arguments for del: ";
+inline constexpr const char* kUnknownCommandText = "Unknown command: ";
+inline constexpr const char* kGuidEchoText = "GUID: ";
+inline constexpr const char* kCommandEchoText = "Command: ";
+inline constexpr const char* kRunCutShortText = "The run was cut short by a failure";
+inline constexpr const char* kOutOfMemoryText = "Out of memory: the command was cut short";
+inline constexpr const char* kScopeEchoText = "User: ";
+inline constexpr const char* kBinaryEchoText = "bin:";
+inline constexpr const char* kInstallFolderEchoText = "install:";
+inline constexpr const char* kGameAddedText = "Game added. Adding tasks...";
+inline constexpr const char* kTaskLineEchoText = "Task line: ";
+inline constexpr const char* kSkippedEnd = ". Skipped";
+inline constexpr const char* kRegisteredAsText = "Registered as ";
+inline constexpr const char* kRegisteredBeforeAsText = "Registered before as ";
+inline constexpr const char* kRegisteringAgainEnd = ": registering again under that GUID";
+inline constexpr const char* kRegisteredWithoutGuidText =
+    "Registered without a GUID: no task is written";
+inline constexpr const char* kStaleRecordText = "A stale record names the path under ";
+inline constexpr const char* kStaleRecordNewGuidEnd = ": registering under a new GUID";
+inline constexpr const char* kStaleRecordRemovedAloneEnd = ": removing that record alone";
+inline constexpr const char* kDeleteBinaryEchoText = "Bin path: ";
+inline constexpr const char* kRetrievingGuidText = "Retrieving GUID... ";
+inline constexpr const char* kAlsoRegisteredAsText = "Also registered as ";
+inline constexpr const char* kRemovedWithoutLockText = "Removed without the game's lock";
+inline constexpr const char* kLookedUpWithoutLockText = "Looked up without the game's path lock";
+inline constexpr const char* kLockText = "The lock ";
+inline constexpr const char* kLockHeldElsewhereEnd = " is held elsewhere past the run's deadline";

@@ -5,6 +5,7 @@
 #include "game_identity.h"
 #include "output/debug_streams.h"
 #include "output/message_line.h"
+#include "output/program_texts.h"
 #include "platform/win32_failure.h"
 #include "registration/guid_text.h"
 
@@ -69,7 +70,7 @@ HRESULT GameLocks::NamedLock::Acquire(const std::wstring& name, DWORD waitMillis
     owned_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
     if (waited == WAIT_TIMEOUT) {
         // Said here, where the name is known, as well as in the caller's failure.
-        WriteLine(DebugOut(), "The lock ", name, " is held elsewhere past the run's deadline");
+        WriteLine(DebugOut(), kLockText, name, kLockHeldElsewhereEnd);
         return kTimedOut;
     }
     return owned_ ? S_OK : LastErrorResult();

@@ -7,6 +7,7 @@
 
 #include "cli/commands.h"
 #include "output/debug_streams.h"
+#include "output/program_texts.h"
 #include "registration/game_record_places.h"
 #include "registration/guid_text.h"
 #include "registration/registered_game_lookup.h"
@@ -95,9 +96,11 @@ class AddCommandTest : public testing::Test {
 TEST_F(AddCommandTest, RegistersWithPathDirectoryAndScope) {
     const AddRun run = RunAdd(L"current", kExe);
     EXPECT_EQ(run.out + run.err, "");
-    EXPECT_THAT(run.debugOut,
-                ElementsAre("User: current", "bin:C:\\Games\\Demo\\demo.exe",
-                            "install:C:\\Games\\Demo", "Game added. Adding tasks..."));
+    EXPECT_THAT(
+        run.debugOut,
+        ElementsAre(std::string(kScopeEchoText) + "current",
+                    std::string(kBinaryEchoText) + "C:\\Games\\Demo\\demo.exe",
+                    std::string(kInstallFolderEchoText) + "C:\\Games\\Demo", kGameAddedText));
     EXPECT_THAT(Records(system, run.outcome.gameId),
                 ElementsAre("2 C:\\Games\\Demo\\demo.exe C:\\Games\\Demo"));
     const GUID gameId = RunAdd(L"current", kExe, {kPlayLine}).outcome.gameId;
@@ -121,7 +124,7 @@ TEST(AddCommandScope, ScopeWordCurrentInAnyCaseIsCurrentUserAndAnythingElseAllUs
         EXPECT_THAT(
             Records(system, run.outcome.gameId),
             ElementsAre(std::to_string(scope) + " C:\\Games\\Demo\\demo.exe C:\\Games\\Demo"));
-        EXPECT_EQ(run.debugOut[0], "User: " + LogText(word));
+        EXPECT_EQ(run.debugOut[0], kScopeEchoText + LogText(word));
         EXPECT_TRUE(system.AccountsBalance());
     }
 }
@@ -140,7 +143,8 @@ TEST_F(AddCommandTest, RelativePathIsRegisteredInFullAndPrintedAsTyped) {
     std::string fullFolder = "Z:" + folder.string();
     std::replace(fullFolder.begin(), fullFolder.end(), '/', '\\');
     EXPECT_THAT(run.debugOut, testing::IsSupersetOf(std::vector<std::string>{
-                                  "bin:demo.exe", "install:" + fullFolder}));
+                                  std::string(kBinaryEchoText) + "demo.exe",
+                                  kInstallFolderEchoText + fullFolder}));
     EXPECT_THAT(Records(system, run.outcome.gameId),
                 ElementsAre("3 " + fullFolder + "\\demo.exe " + fullFolder));
     EXPECT_EQ(missing.err, NotAddedLine("demo.exe") + ReasonCode("0x80070002"));
@@ -208,7 +212,8 @@ TEST_P(NotAddedTest, SaysWhyAndRegistersNothing) {
     EXPECT_EQ(run.err, NotAddedLine(typed) + ReasonCode(c.reason));
     EXPECT_THAT(run.debugErr, ElementsAre(WithoutLineFeed(NotAddedLine(typed)),
                                           WithoutLineFeed(ReasonCode(c.reason))));
-    EXPECT_THAT(run.debugOut, testing::Not(testing::Contains(testing::StartsWith("Task line: "))));
+    EXPECT_THAT(run.debugOut,
+                testing::Not(testing::Contains(testing::StartsWith(kTaskLineEchoText))));
     EXPECT_FALSE(run.outcome.registered);
     EXPECT_FALSE(PathIsRegistered(kExe));
 }
@@ -228,15 +233,18 @@ TEST_F(AddCommandTest, EachKindCountsItsOwnIndexes) {
                 ElementsAre("play 0 Play C:\\Games\\Demo\\demo.exe -windowed",
                             "play 1 Safe C:\\Games\\Demo\\demo.exe -safe",
                             "support 0 Help C:\\Games\\Demo\\manual.pdf "));
-    EXPECT_THAT(run.debugOut,
-                ElementsAre("User: all", "bin:C:\\Games\\Demo\\demo.exe", "install:C:\\Games\\Demo",
-                            "Game added. Adding tasks...",
-                            "Task line: Play;C:\\Games\\Demo\\demo.exe;play;-windowed",
-                            WithoutLineFeed(TaskAddedLine("Play", 0)),
-                            "Task line: Help;C:\\Games\\Demo\\manual.pdf;support",
-                            WithoutLineFeed(TaskAddedLine("Help", 0)),
-                            "Task line: Safe;C:\\Games\\Demo\\demo.exe;PLAY;-safe",
-                            WithoutLineFeed(TaskAddedLine("Safe", 1))));
+    EXPECT_THAT(
+        run.debugOut,
+        ElementsAre(
+            std::string(kScopeEchoText) + "all",
+            std::string(kBinaryEchoText) + "C:\\Games\\Demo\\demo.exe",
+            std::string(kInstallFolderEchoText) + "C:\\Games\\Demo", kGameAddedText,
+            std::string(kTaskLineEchoText) + "Play;C:\\Games\\Demo\\demo.exe;play;-windowed",
+            WithoutLineFeed(TaskAddedLine("Play", 0)),
+            std::string(kTaskLineEchoText) + "Help;C:\\Games\\Demo\\manual.pdf;support",
+            WithoutLineFeed(TaskAddedLine("Help", 0)),
+            std::string(kTaskLineEchoText) + "Safe;C:\\Games\\Demo\\demo.exe;PLAY;-safe",
+            WithoutLineFeed(TaskAddedLine("Safe", 1))));
 }
 
 TEST_F(AddCommandTest, SkippedAndFailedLinesUseNoIndex) {
@@ -249,7 +257,7 @@ TEST_F(AddCommandTest, SkippedAndFailedLinesUseNoIndex) {
     EXPECT_THAT(run.debugErr, ElementsAre(WithoutLineFeed(TaskLineTooShortLine("TwoFields;x.exe")),
                                           WithoutLineFeed(TaskNotAddedLine("bad/name")),
                                           WithoutLineFeed(ReasonCode("0x8007007B"))));
-    EXPECT_THAT(run.debugOut, testing::Contains(kTaskNameEmptyText + std::string(". Skipped")));
+    EXPECT_THAT(run.debugOut, testing::Contains(kTaskNameEmptyText + std::string(kSkippedEnd)));
     const AddOutcome& o = run.outcome;
     EXPECT_EQ(std::tuple(o.tasksAdded, o.tasksSkipped, o.tasksNotAdded), std::tuple(1, 2, 1));
     EXPECT_THAT(Tasks(GIS_ALL_USERS, run.outcome.gameId), ElementsAre("play 0 Good C:\\g.exe "));

@@ -5,6 +5,7 @@
 
 #include "cli/commands.h"
 #include "output/debug_streams.h"
+#include "output/program_texts.h"
 #include "registration/game_record_places.h"
 #include "registration/game_registration.h"
 #include "registration/guid_text.h"
@@ -66,7 +67,8 @@ TEST_F(DeleteCommandTest, WithoutGuidLooksItUpThenRemovesTasksAndGame) {
     EXPECT_EQ(out, RegistrationRemovedLines("C:\\Games\\Demo\\demo.exe"));
     EXPECT_EQ(err, "");
     EXPECT_THAT(debugOut,
-                ElementsAre("Bin path: C:\\Games\\Demo\\demo.exe", "Retrieving GUID... ",
+                ElementsAre(std::string(kDeleteBinaryEchoText) + "C:\\Games\\Demo\\demo.exe",
+                            kRetrievingGuidText,
                             WithoutLineFeed(TasksRemovedLine("C:\\Games\\Demo\\demo.exe")),
                             WithoutLineFeed(RemovedLine("C:\\Games\\Demo\\demo.exe"))));
     EXPECT_FALSE(GameIsRegistered());
@@ -91,7 +93,7 @@ TEST_F(DeleteCommandTest, GivenGuidIsUsedWithoutLookup) {
     EXPECT_EQ(out, RegistrationRemovedLines("C:\\Games\\Other\\other.exe"));
     EXPECT_FALSE(GameIsRegistered());
     EXPECT_FALSE(GameHasTasks());
-    EXPECT_THAT(debugOut, testing::Not(testing::Contains("Retrieving GUID... ")));
+    EXPECT_THAT(debugOut, testing::Not(testing::Contains(kRetrievingGuidText)));
 }
 
 TEST_F(DeleteCommandTest, TaskRemovalFailureIsShownAndTheGameStillRemoved) {

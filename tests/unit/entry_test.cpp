@@ -1,4 +1,5 @@
 #include "cli/entry.h"
+#include "output/program_texts.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -46,8 +47,9 @@ TEST(Entry, GuidOptionThatIsExactlyABracedGuidIsReportedAsTyped) {
     EXPECT_EQ(run.out, kExpectedBanner +
                            GuidObtainedLine("{9a5ea990-3034-4D6F-9128-01F3C61022BC}") +
                            RegistrationRemovedLines("y") + DoneLine());
-    EXPECT_EQ(run.debug[0], (DebugLine{kDebugOut, "GUID: 9a5ea990-3034-4d6f-9128-01f3c61022bc"}));
-    EXPECT_EQ(run.debug[1], (DebugLine{kDebugOut, "Command: -DEL"}));
+    EXPECT_EQ(run.debug[0], (DebugLine{kDebugOut, std::string(kGuidEchoText) +
+                                                      "9a5ea990-3034-4d6f-9128-01f3c61022bc"}));
+    EXPECT_EQ(run.debug[1], (DebugLine{kDebugOut, std::string(kCommandEchoText) + "-DEL"}));
 }
 
 // A text that is not exactly a braced GUID (one the parser would take in part included) is
@@ -66,7 +68,8 @@ TEST(Entry, GuidOptionThatIsNotExactlyABracedGuidIsRefused) {
         EXPECT_EQ(WithReasonCodesOnly(run.err),
                   GuidIgnoredLine(text) + NotFoundLine("y") + ReasonCode("0x80070490"));
         EXPECT_THAT(run.debug, testing::Contains(DebugLine{
-                                   kDebugOut, "GUID: 00000000-0000-0000-0000-000000000000"}));
+                                   kDebugOut, std::string(kGuidEchoText) +
+                                                  "00000000-0000-0000-0000-000000000000"}));
         ConsoleCapture console;
         EXPECT_EQ(RunCommandLine({L"prog", L"-exitcode", option, L"-del", L"y"}, false), 1);
         EXPECT_EQ(console.Out() + console.Err(), GuidIgnoredLine(text));
@@ -93,31 +96,40 @@ TEST(Entry, TooFewArgumentsOrUnknownCommandPrintUsageAndReturnOne) {
         std::vector<DebugLine> debug;
         std::string guidLine;  // the "GUID ... obtained" line before the usage
     };
-    const DebugLine noGuid{kDebugOut, "GUID: 00000000-0000-0000-0000-000000000000"};
+    const DebugLine noGuid{kDebugOut,
+                           std::string(kGuidEchoText) + "00000000-0000-0000-0000-000000000000"};
     const std::string option = "-guid:{01020304-0506-0708-090A-0B0C0D0E0F10}";
     const std::wstring wideOption(option.begin(), option.end());
-    const DebugLine givenGuid{kDebugOut, "GUID: 01020304-0506-0708-090a-0b0c0d0e0f10"};
+    const DebugLine givenGuid{kDebugOut,
+                              std::string(kGuidEchoText) + "01020304-0506-0708-090a-0b0c0d0e0f10"};
     const std::string obtained = GuidObtainedLine(option.substr(6));
     std::vector<UsageCase> cases = {
-        {{}, {{kDebugErr, "Too few arguments: 1"}}, ""},
-        {{L"-del"}, {{kDebugErr, "Too few arguments: 2"}}, ""},
+        {{}, {{kDebugErr, std::string(kTooFewArgumentsText) + "1"}}, ""},
+        {{L"-del"}, {{kDebugErr, std::string(kTooFewArgumentsText) + "2"}}, ""},
         {{L"-add", L"current"},
-         {noGuid, {kDebugOut, "Command: -add"}, {kDebugOut, "Too few arguments for add: 3"}},
+         {noGuid,
+          {kDebugOut, std::string(kCommandEchoText) + "-add"},
+          {kDebugOut, std::string(kTooFewForAddText) + "3"}},
          ""},
         {{wideOption, L"-add", L"current"},
-         {givenGuid, {kDebugOut, "Command: -add"}, {kDebugOut, "Too few arguments for add: 4"}},
+         {givenGuid,
+          {kDebugOut, std::string(kCommandEchoText) + "-add"},
+          {kDebugOut, std::string(kTooFewForAddText) + "4"}},
          obtained},
         {{wideOption, L"-del"},
-         {givenGuid, {kDebugOut, "Command: -del"}, {kDebugOut, "Too few arguments for del: 3"}},
+         {givenGuid,
+          {kDebugOut, std::string(kCommandEchoText) + "-del"},
+          {kDebugOut, std::string(kTooFewForDeleteText) + "3"}},
          obtained},
     };
     // Command words match whole words in any case; the option only in lower case.
     for (const std::string word : {"-x", "-add2", "add", "-delete", "del", "-install",
                                    "-GUID:{9A5EA990-3034-4D6F-9128-01F3C61022BC}"}) {
-        cases.push_back(
-            {{std::wstring(word.begin(), word.end()), L"all", L"x.exe"},
-             {noGuid, {kDebugOut, "Command: " + word}, {kDebugErr, "Unknown command: " + word}},
-             ""});
+        cases.push_back({{std::wstring(word.begin(), word.end()), L"all", L"x.exe"},
+                         {noGuid,
+                          {kDebugOut, kCommandEchoText + word},
+                          {kDebugErr, kUnknownCommandText + word}},
+                         ""});
     }
     for (const UsageCase& c : cases) {
         FaultingSystem system;
@@ -138,7 +150,8 @@ TEST(Entry, RunCommandLineTakesExitCodeOffAndPrintsNoBanner) {
     const int status = RunCommandLine({L"prog", L"-nologo", L"-exitcode", L"-del", L"y"}, false);
     EXPECT_EQ(status, 0);  // nothing was registered with the path: nothing is left
     EXPECT_EQ(console.Out(), DoneLine());
-    EXPECT_THAT(debug.Lines(), testing::Contains(DebugLine{kDebugOut, "Command: -del"}));
+    EXPECT_THAT(debug.Lines(),
+                testing::Contains(DebugLine{kDebugOut, std::string(kCommandEchoText) + "-del"}));
 }
 
 // The caller that asks for the outcome (an installer's custom action) gets it without the option.
