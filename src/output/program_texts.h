@@ -1,7 +1,7 @@
-// Every fixed text the program prints on the console: the banner and the usage block (each
-// printed after an empty line, one text a line), and the fixed parts of the lines of a run, each
-// beside the path, task name or GUID it is about. Kept here once, for the program and for every
-// test that expects them.
+// Every fixed text the program prints: the banner and the usage block (each printed after an
+// empty line, one text a line), the fixed parts of the lines of a run, each beside the path, task
+// name or GUID it is about, and the diagnostic lines. Kept here once, for the program and for
+// every test that expects them.
 #pragma once
 
 #include "brackenfold_version.h"
