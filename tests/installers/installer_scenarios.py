@@ -28,11 +28,12 @@ import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "wine"))
 # pylint: disable=wrong-import-position
+import program_texts as texts
 from wine_prefix import (ANSI_CODE_PAGE, TASK_FOLDER_BELOW_APP_DATA, WITHOUT_GAME_EXPLORER,
                          Shortcut, WinePrefix)
-from wine_scenarios import (ALL_USERS_GAMES, ALL_USERS_UPGRADE, BANNER, CURRENT_USER_GAMES,
-                            CURRENT_USER_UPGRADE, USAGE, Changes, game_explorer_record,
-                            shortcut_to, stop_on_signal, task_tree, upgrade_record)
+from wine_scenarios import (ALL_USERS_GAMES, ALL_USERS_UPGRADE, CURRENT_USER_GAMES,
+                            CURRENT_USER_UPGRADE, Changes, game_explorer_record, shortcut_to,
+                            stop_on_signal, task_tree, upgrade_record)
 
 SOURCE_ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 EXAMPLES = os.path.join(SOURCE_ROOT, "examples")
@@ -242,17 +243,32 @@ def inno_setup(installer, leaves, *logged, status=0, uninstall=False):
                 log=log, logged=logged)
 
 
-def logged_line(text):
-    """A pattern for a line of an installer's log that ends in text."""
-    return re.escape(text) + "$"
+def log_lines(printed, prefix=texts.MSI_LOG_LINE_PREFIX):
+    """The lines the program printed as a log holds them: each behind prefix, without its line
+    feed; an empty line, which would log a bare prefix, is left out."""
+    return [prefix + line for line in printed.split("\n") if line]
 
 
-# The lines of the custom action and of the Inno Setup example in their installers' logs.
-ADDED = [logged_line(f"Brackenfold: task {name} added at 0") for name in ("Play", "Manual")]
-DONE = logged_line("Brackenfold: done.")
-NOT_ADDED = logged_line(rf"Brackenfold: {MSI_FOLDER}\demo_game.exe not added.")
-REASON = re.escape("Brackenfold:   reason: ") + r".* \(0x[0-9A-F]{8}\)$"
-REMOVED = logged_line(rf"Brackenfold: {MSI_FOLDER}\demo_game.exe removed.")
+def log_line(printed_line, prefix=texts.MSI_LOG_LINE_PREFIX):
+    return prefix + printed_line.removesuffix("\n")
+
+
+def logged_line(printed_line, prefix=texts.MSI_LOG_LINE_PREFIX):
+    """A pattern for a line of an installer's log that ends in a line the program printed."""
+    return re.escape(log_line(printed_line, prefix)) + "$"
+
+
+def reason_pattern(prefix=texts.MSI_LOG_LINE_PREFIX):
+    return re.escape(prefix + texts.REASON_LINE_START) + r".* \(0x[0-9A-F]{8}\)$"
+
+
+# The lines of the custom action and of the Inno Setup example (which logs the program's lines
+# behind the same prefix) in their installers' logs.
+ADDED = [logged_line(texts.task_added_line(name, 0)) for name in ("Play", "Manual")]
+DONE = logged_line(texts.DONE)
+NOT_ADDED = logged_line(texts.not_added_line(rf"{MSI_FOLDER}\demo_game.exe"))
+REASON = reason_pattern()
+REMOVED = logged_line(texts.removed_line(rf"{MSI_FOLDER}\demo_game.exe"))
 
 
 def scenarios():
@@ -290,8 +306,9 @@ def scenarios():
         "NSIS install of a game that Game Explorer refuses: the installer says so and why": [
             nsis_install_in_folder("nsis-undefined-game", leaves={}, status=2,
                                    log=NSIS_FOLDER + r"\brackenfold.log",
-                                   logged=(logged_line(rf"{NSIS_FOLDER}\demo_game.exe not added."),
-                                           re.escape("  reason: ") + r".* \(0x[0-9A-F]{8}\)$")),
+                                   logged=(logged_line(texts.not_added_line(
+                                       rf"{NSIS_FOLDER}\demo_game.exe"), prefix=""),
+                                           reason_pattern(prefix=""))),
             nsis_uninstall()],
         "MSI install, uninstall, then upgrade from version 1 to 2 and uninstall": [
             msiexec("/i", "msi-1", msi_game, *ADDED, DONE),
@@ -333,7 +350,9 @@ def scenarios():
     }
 
 
-BANNER_LINES = [line for line in BANNER.splitlines() if line]
+BANNER_LINES = [line for line in texts.BANNER.splitlines() if line]
+# Before each line the MSI custom action logs in msi_action_host's output.
+HOST_LOG_PREFIX = "log: " + texts.MSI_LOG_LINE_PREFIX
 
 
 def current_state():
@@ -423,17 +442,17 @@ class MsiCustomActionTest(unittest.TestCase):
                 for run in re.split(r"^result: \d+$", output.stdout.replace("\r", ""), flags=re.M)]
         results = re.findall(r"^result: (\d+)", output.stdout, re.M)
         escaped = self.FOLDER.replace("\u03a9", "\\u03a9")
-        prefix = "log: Brackenfold: "
+        prefix = HOST_LOG_PREFIX
+        obtained = texts.guid_obtained_line(self.GUID)
         self.assertEqual(results, ["0", "1603", "1603", "0"], output)
-        self.assertEqual(runs[0][-3:], [f"{prefix}GUID {self.GUID} obtained",
-                                        f"{prefix}task Play added at 0", f"{prefix}done."])
-        self.assertEqual(runs[1][-4:], [f"{prefix}GUID {self.GUID} obtained",
-                                        f"{prefix}{escaped}\\missing.exe not added.",
-                                        runs[1][-2], f"{prefix}done."])
-        self.assertTrue(runs[1][-2].startswith(f"{prefix}  reason: "), runs[1])
-        # The usage block's empty lines would log a bare prefix: they are left out.
-        self.assertEqual(runs[2], [prefix + line for line in USAGE.split("\n") if line])
-        self.assertIn(f"{prefix}{escaped}\\demo_game.exe removed.", runs[3])
+        self.assertEqual(runs[0][-3:], log_lines(
+            obtained + texts.task_added_line("Play", 0) + texts.DONE, prefix))
+        self.assertEqual(runs[1][-4:], [
+            *log_lines(obtained + texts.not_added_line(escaped + "\\missing.exe"), prefix),
+            runs[1][-2], log_line(texts.DONE, prefix)])
+        self.assertTrue(runs[1][-2].startswith(prefix + texts.REASON_LINE_START), runs[1])
+        self.assertEqual(runs[2], log_lines(texts.USAGE, prefix))
+        self.assertIn(log_line(texts.removed_line(escaped + "\\demo_game.exe"), prefix), runs[3])
         self.assertEqual(Changes.between(start, current_state()), Changes({}, []))
 
 
@@ -442,7 +461,7 @@ def host_runs(*command_lines):
     each call's log lines, without msiexec's own, and each call's result."""
     output = PREFIX.run(INSTALLERS["msi_action_host"], INSTALLERS["brackenfold_msi"],
                         INSTALLERS["msi-1"], *command_lines).stdout.replace("\r", "")
-    runs = [[line for line in run.splitlines() if line.startswith("log: Brackenfold:")]
+    runs = [[line for line in run.splitlines() if line.startswith(HOST_LOG_PREFIX)]
             for run in re.split(r"^result: \d+$", output, flags=re.M)]
     return runs[:-1], re.findall(r"^result: (\d+)$", output, re.M)
 
@@ -498,11 +517,12 @@ class MsiActionDataTest(unittest.TestCase):
         runs, results = host_runs(f'-guid:{self.GUID} -add all "{missing}"', broken,
                                   f'-guid:{self.GUID} -del "{self.game}"')
         self.assertEqual(results, ["1603", "1603", "0"], runs)
-        prefix = "log: Brackenfold: "
-        self.assertIn(f"{prefix}{self.FOLDER}\\new\\nline.exe not added.", runs[0])
-        task_failure = runs[1].index(f"{prefix}task Play not added.")
-        self.assertRegex(runs[1][task_failure + 1], r"^" + re.escape(prefix + "  reason: ")
-                         + r"\S.* \(0x[0-9A-F]{8}\)$")
+        prefix = HOST_LOG_PREFIX
+        self.assertIn(log_line(texts.not_added_line(self.FOLDER + "\\new\\nline.exe"), prefix),
+                      runs[0])
+        task_failure = runs[1].index(log_line(texts.task_not_added_line("Play"), prefix))
+        self.assertRegex(runs[1][task_failure + 1], r"^" + re.escape(
+            prefix + texts.REASON_LINE_START) + r"\S.* \(0x[0-9A-F]{8}\)$")
         self.assertEqual(self.changes(), Changes({}, []))
 
 

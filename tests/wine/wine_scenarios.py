@@ -14,7 +14,6 @@ their order.
 
 import concurrent.futures
 import dataclasses
-import json
 import os
 import re
 import shutil
@@ -26,6 +25,12 @@ import time
 import unittest
 import xml.etree.ElementTree as ElementTree
 
+from program_texts import (BANNER, DONE, REASON_LINE_START, REASON_WITHOUT_MESSAGE,
+                           TASK_NAME_EMPTY_LINE, USAGE, guid_obtained_line, listed_record_line,
+                           listed_task_line, not_added_line, not_found_line,
+                           registration_removed_lines, removed_line, task_added_line,
+                           task_line_too_short_line, task_not_added_line, tasks_not_removed_line,
+                           tasks_removed_line)
 from wine_prefix import (FOLDER, WITHOUT_GAME_EXPLORER, InternetShortcut, Output, Shortcut,
                          WinePrefix)
 
@@ -48,15 +53,6 @@ CURRENT_USER_GAMES = re.compile(re.escape(GAMEUX) + r"\\S-1-5-[0-9-]+")
 # Keys and task folders are named by the braced upper-case form of a game's GUID.
 BRACED_GUID = r"\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\}"
 
-# The program's own banner and usage block, written by the native build as JSON.
-PROGRAM_TEXTS = os.environ.get("BRACKENFOLD_PROGRAM_TEXTS") or os.path.join(
-    os.path.dirname(__file__), "..", "..", "build", "native", "program_texts.json")
-with open(PROGRAM_TEXTS, encoding="utf-8") as texts_file:
-    _texts = json.load(texts_file)
-BANNER = _texts["banner"]
-USAGE = _texts["usage"]
-DONE = "done.\n"
-
 
 def console(text):
     """The Windows C runtime writes its standard streams in text mode: every line feed reaches
@@ -70,17 +66,18 @@ def printed(stdout="", stderr="", status=0):
 
 # The line after each failure line gives the system's message for the failure's code, which is
 # Wine's own text here: the scenarios compare the code.
-REASON_LINE = re.compile(r"^  reason: (?:.* \((0x[0-9A-F]{8})\)|error (0x[0-9A-F]{8}))\r$",
+REASON_LINE = re.compile(rf"^{re.escape(REASON_LINE_START)}(?:.* \((0x[0-9A-F]{{8}})\)|"
+                         rf"{re.escape(REASON_WITHOUT_MESSAGE)}(0x[0-9A-F]{{8}}))\r$",
                          re.MULTILINE)
 
 
 def reason(code):
     """The reason line with code, as reason_codes_only leaves it."""
-    return f"  reason: {code}\n"
+    return f"{REASON_LINE_START}{code}\n"
 
 
 def reason_codes_only(output):
-    stderr = REASON_LINE.sub(lambda line: "  reason: " + (line[1] or line[2]) + "\r",
+    stderr = REASON_LINE.sub(lambda line: REASON_LINE_START + (line[1] or line[2]) + "\r",
                              output.stderr)
     return Output(output.stdout, stderr, output.status)
 
@@ -205,9 +202,9 @@ class AddTest(WineTestCase):
             "-add", "all", game, f"Play;{game};play;-windowed",
             f"Play Safe Mode;{game};play;-safe -nosound", f"Manual;{manual};support")
 
-        self.assertEqual(output, printed(BANNER + "task Play added at 0\n"
-                                         "task Play Safe Mode added at 1\n"
-                                         "task Manual added at 0\n" + DONE))
+        self.assertEqual(output, printed(BANNER + task_added_line("Play", 0) +
+                                         task_added_line("Play Safe Mode", 1) +
+                                         task_added_line("Manual", 0) + DONE))
         key, guid = self.new_game_key(changes, ALL_USERS_GAMES)
         self.assertEqual(changes, Changes({
             key: game_explorer_record(game),
@@ -223,7 +220,7 @@ class AddTest(WineTestCase):
 
         output, changes = self.run_program("-add", "Current", game, f"Play;{game};play")
 
-        self.assertEqual(output, printed(BANNER + "task Play added at 0\n" + DONE))
+        self.assertEqual(output, printed(BANNER + task_added_line("Play", 0) + DONE))
         key, guid = self.new_game_key(changes, CURRENT_USER_GAMES)
         self.assertEqual(changes, Changes({
             key: game_explorer_record(game),
@@ -241,8 +238,8 @@ class AddTest(WineTestCase):
             f"Aide en français;{manual};support")
 
         # The console lines hold the names in the ANSI code page of Wine's pinned locale.
-        self.assertEqual(output, printed(BANNER + "task Jouer à la démo added at 0\n"
-                                         "task Aide en français added at 0\n" + DONE))
+        self.assertEqual(output, printed(BANNER + task_added_line("Jouer à la démo", 0) +
+                                         task_added_line("Aide en français", 0) + DONE))
         key, guid = self.new_game_key(changes, ALL_USERS_GAMES)
         self.assertEqual(changes, Changes({
             key: game_explorer_record(game),
@@ -265,10 +262,10 @@ class AddTest(WineTestCase):
             f"'Quoted;Name';\"{game}\";play;'-a;-b'",
             "Website;https://example.com/support;support")
 
-        self.assertEqual(output, printed(BANNER + "task Play added at 0\n"
-                                         "task Manual added at 0\n"
-                                         "task Quoted;Name added at 1\n"
-                                         "task Website added at 1\n" + DONE))
+        self.assertEqual(output, printed(BANNER + task_added_line("Play", 0) +
+                                         task_added_line("Manual", 0) +
+                                         task_added_line("Quoted;Name", 1) +
+                                         task_added_line("Website", 1) + DONE))
         key, guid = self.new_game_key(changes, ALL_USERS_GAMES)
         self.assertEqual(changes, Changes({
             key: game_explorer_record(game),
@@ -288,7 +285,7 @@ class AddTest(WineTestCase):
                                            f"Play;{game};play;-new")
 
         self.assertEqual(output, printed(
-            BANNER + f"GUID {guid} obtained\ntask Play added at 0\n" + DONE))
+            BANNER + guid_obtained_line(guid) + task_added_line("Play", 0) + DONE))
         old = task_tree(PREFIX.common_task_root, guid,
                         {r"PlayTasks\0\Old.lnk": None, r"SupportTasks\0\Help.lnk": None})
         new = task_tree(PREFIX.common_task_root, guid,
@@ -312,8 +309,9 @@ class AddTest(WineTestCase):
         finally:
             subprocess.run(["chattr", "-i", old], check=True)
         self.assertEqual(output.status, 3, output)
-        self.assertRegex(output.stderr, rf"^{re.escape(game)} tasks not removed\.\r\n  reason: ")
-        self.assertIn("task New added at 0", output.stdout)
+        self.assertTrue(output.stderr.startswith(
+            console(tasks_not_removed_line(game) + REASON_LINE_START)), output)
+        self.assertIn(console(task_added_line("New", 0)), output.stdout)
 
     def test_game_path_of_260_characters_or_more_is_refused_before_anything_registers_it(self):
         # Wine's Game Explorer ends the process on a path this long (282 characters).
@@ -325,7 +323,7 @@ class AddTest(WineTestCase):
                 output, changes = self.run_program("-add", "all", game, f"Play;{game};play",
                                                    game_explorer=game_explorer)
 
-                self.assertEqual(output, printed(BANNER + DONE, f"{game} not added.\n" +
+                self.assertEqual(output, printed(BANNER + DONE, not_added_line(game) +
                                                  reason("0x800700CE")))
                 self.assertEqual(changes, NO_CHANGES)
 
@@ -344,8 +342,7 @@ class DeleteTest(WineTestCase):
                 output, changes = self.run_program(f"-guid:{guid}", "-del", game)
 
                 self.assertEqual(output, printed(
-                    BANNER + f"GUID {guid} obtained\n{game} tasks removed.\n{game} removed.\n"
-                    + DONE))
+                    BANNER + guid_obtained_line(guid) + registration_removed_lines(game) + DONE))
                 self.assertEqual(changes, Changes({}, sorted([key, *task_tree(task_root, guid, {
                     r"PlayTasks\0\Play.lnk": None,
                     r"PlayTasks\1\Replay.lnk": None,
@@ -361,14 +358,13 @@ class DeleteTest(WineTestCase):
         # Removing a game that has no task folders is no failure; Wine's Game Explorer does not
         # know the instance (0x80070002): nothing was there to remove, and nothing failed.
         self.assertEqual(output, printed(
-            BANNER + f"GUID {guid} obtained\n{game} tasks removed.\n" + DONE))
+            BANNER + guid_obtained_line(guid) + tasks_removed_line(game) + DONE))
         self.assertEqual(changes, NO_CHANGES)
 
     def test_delete_of_an_empty_path_is_refused_before_any_lookup(self):
         output, changes = self.run_program("-del", "")
 
-        self.assertEqual(output, printed(BANNER + DONE, " not removed. Cannot retrieve "
-                                         "information\n" + reason("0x80070057")))
+        self.assertEqual(output, printed(BANNER + DONE, not_found_line("") + reason("0x80070057")))
         self.assertEqual(changes, NO_CHANGES)
 
     def test_records_naming_the_path_under_another_games_guid_never_steer_a_delete(self):
@@ -388,7 +384,7 @@ class DeleteTest(WineTestCase):
         output, changes = self.run_program("-del", game)
 
         self.assertEqual(output, printed(
-            BANNER + f"{game} tasks removed.\n{game} removed.\n{game} removed.\n" + DONE))
+            BANNER + registration_removed_lines(game) + removed_line(game) + DONE))
         self.assertEqual(changes, Changes({}, sorted([key, planted, *task_tree(
             PREFIX.common_task_root, guid, {r"PlayTasks\0\Play.lnk": None})])))
 
@@ -411,7 +407,7 @@ class DeleteTest(WineTestCase):
 
                 output, changes = self.run_program("-add", "all", game, f"Start;{game};play",
                                                    game_explorer=game_explorer)
-                self.assertEqual(output, printed(BANNER + "task Start added at 0\n" + DONE))
+                self.assertEqual(output, printed(BANNER + task_added_line("Start", 0) + DONE))
                 second = task_tree(PREFIX.common_task_root, guid,
                                    {r"PlayTasks\0\Start.lnk": shortcut_to(game)})
                 self.assertEqual(changes, Changes(
@@ -420,7 +416,7 @@ class DeleteTest(WineTestCase):
 
                 output, changes = self.run_program("-del", game, game_explorer=game_explorer)
                 self.assertEqual(output, printed(
-                    BANNER + f"{game} tasks removed.\n{game} removed.\n" + DONE))
+                    BANNER + registration_removed_lines(game) + DONE))
                 self.assertEqual(changes, Changes({}, sorted([key, *second])))
 
 
@@ -437,8 +433,8 @@ class DeleteTest(WineTestCase):
         self.assertEqual(output.stderr, "", output)
         self.assertIn(upgrade_key, changes.removed)
         output, changes = self.run_program("-del", game)
-        self.assertEqual(output, printed(BANNER + DONE, f"{game} not removed. Cannot retrieve "
-                                         "information\n" + reason("0x80070490")))
+        self.assertEqual(output, printed(BANNER + DONE,
+                                         not_found_line(game) + reason("0x80070490")))
         self.assertEqual(changes, NO_CHANGES)
 
     def test_parallel_adds_of_one_game_without_guid_register_it_once(self):
@@ -473,7 +469,7 @@ class DeleteTest(WineTestCase):
                 output, changes = self.run_program("-del", other)
 
                 self.assertEqual(output, printed(
-                    BANNER + f"{other} tasks removed.\n{other} removed.\n" + DONE))
+                    BANNER + registration_removed_lines(other) + DONE))
                 self.assertEqual(changes, Changes({}, sorted([key, *task_tree(
                     PREFIX.common_task_root, guid, {r"PlayTasks\0\Play.lnk": None})])))
 
@@ -500,7 +496,7 @@ class IdentityTest(WineTestCase):
         output, changes = self.run_program("-exitcode", f"-guid:{guid}", "-del", mine)
 
         self.assertEqual(output, printed(
-            BANNER + f"GUID {guid} obtained\n{mine} tasks removed.\n{mine} removed.\n" + DONE))
+            BANNER + guid_obtained_line(guid) + registration_removed_lines(mine) + DONE))
         self.assertEqual(changes, Changes({}, sorted(added)))
 
     def test_the_add_records_the_long_path_that_any_later_spelling_finds(self):
@@ -529,10 +525,9 @@ class IdentityTest(WineTestCase):
         output, changes = self.run_program("-nologo", "-list")
 
         # The prefix is the whole run's: other scenarios' games are listed too.
-        self.assertEqual(self.listed(output, guid), [
-            f"{guid} current {game} (Game Explorer record)",
-            f"    play 0: Play -> {game} -windowed",
-            f"    support 0: Help -> {game}"])
+        self.assertEqual(self.listed(output, guid), (
+            listed_record_line(guid, game) + listed_task_line("play", 0, "Play", game, "-windowed")
+            + listed_task_line("support", 0, "Help", game)).splitlines())
         self.assertEqual((output.stderr, output.status), ("", 0))
         self.assertTrue(output.stdout.endswith(console(DONE)))
         self.assertEqual(changes, NO_CHANGES)
@@ -558,8 +553,8 @@ class IdentityTest(WineTestCase):
             holder.stdin.close()
             holder.wait(timeout=60)
             holder.stdout.close()
-        self.assertEqual(output, printed(BANNER + f"GUID {guid} obtained\n" + DONE,
-                                         f"{game} not added.\n" + reason("0x800705B4"), status=2))
+        self.assertEqual(output, printed(BANNER + guid_obtained_line(guid) + DONE,
+                                         not_added_line(game) + reason("0x800705B4"), status=2))
         self.assertEqual(changes, NO_CHANGES)
         self.assertGreaterEqual(waited, 29)
 
@@ -600,14 +595,14 @@ class WithoutGameExplorerTest(WineTestCase):
                 output, changes = self.run_program(f"-guid:{guid_text}", "-add", scope_word,
                                                    game, f"Play;{game};play", game_explorer=False)
                 self.assertEqual(output, printed(
-                    BANNER + f"GUID {guid_text} obtained\ntask Play added at 0\n" + DONE))
+                    BANNER + guid_obtained_line(guid_text) + task_added_line("Play", 0) + DONE))
                 self.assertEqual(changes, Changes(added, []))
 
                 output, changes = self.run_program(f"-guid:{guid_text}", "-del", game,
                                                    game_explorer=False)
                 self.assertEqual(output, printed(
-                    BANNER + f"GUID {guid_text} obtained\n{game} tasks removed.\n"
-                    f"{game} removed.\n" + DONE))
+                    BANNER + guid_obtained_line(guid_text) + registration_removed_lines(game)
+                    + DONE))
                 self.assertEqual(changes, Changes({}, sorted(added)))
 
     def test_add_without_guid_names_upgrade_key_by_new_guid(self):
@@ -616,7 +611,7 @@ class WithoutGameExplorerTest(WineTestCase):
         output, changes = self.run_program("-add", "all", game, f"Play;{game};play",
                                            game_explorer=False)
 
-        self.assertEqual(output, printed(BANNER + "task Play added at 0\n" + DONE))
+        self.assertEqual(output, printed(BANNER + task_added_line("Play", 0) + DONE))
         key, guid = self.new_game_key(changes, ALL_USERS_UPGRADE)
         self.assertNotEqual(guid, "{00000000-0000-0000-0000-000000000000}")
         self.assertEqual(changes, Changes({
@@ -658,7 +653,7 @@ class CommandLineTest(WineTestCase):
             CommandLineCase("add without path", ["-add", "all"],
                             printed(BANNER + USAGE, status=1)),
             CommandLineCase("delete with guid and without path", [f"-guid:{guid}", "-del"],
-                            printed(BANNER + f"GUID {guid} obtained\n" + USAGE, status=1)),
+                            printed(BANNER + guid_obtained_line(guid) + USAGE, status=1)),
             CommandLineCase("unknown command word", ["-remove", game, play],
                             printed(BANNER + USAGE, status=1)),
             CommandLineCase("upper-case guid option is an unknown command word",
@@ -667,31 +662,32 @@ class CommandLineTest(WineTestCase):
             # Game Explorer refuses an executable that carries no game definition, and the reason
             # line says what the binary lacks.
             CommandLineCase("game without definition", ["-add", "all", undefined_game, play],
-                            printed(BANNER + DONE, f"{undefined_game} not added.\n"
+                            printed(BANNER + DONE, not_added_line(undefined_game)
                                     + reason("0x80070715"))),
             CommandLineCase("text file as game", ["-add", "all", readme, play],
-                            printed(BANNER + DONE, f"{readme} not added.\n"
+                            printed(BANNER + DONE, not_added_line(readme)
                                     + reason("0x800700C1"))),
             CommandLineCase("game that does not exist", ["-add", "all", missing_game, play],
-                            printed(BANNER + DONE, f"{missing_game} not added.\n"
+                            printed(BANNER + DONE, not_added_line(missing_game)
                                     + reason("0x80070002"))),
             CommandLineCase("delete of a game never added", ["-del", missing_game],
-                            printed(BANNER + DONE, f"{missing_game} not removed. Cannot retrieve "
-                                    "information\n" + reason("0x80070490"))),
+                            printed(BANNER + DONE, not_found_line(missing_game)
+                                    + reason("0x80070490"))),
             CommandLineCase("reserved task name", ["-add", "all", game, f"COM1;{game};play"],
-                            printed(BANNER + DONE, "task COM1 not added.\n" + refused),
+                            printed(BANNER + DONE, task_not_added_line("COM1") + refused),
                             shortcuts={}),
             CommandLineCase("task line with too few fields", ["-add", "all", game, f"Play;{game}"],
-                            printed(BANNER + DONE, "Task line skipped because of too few "
-                                    f"parameters: Play;{game}\n"), shortcuts={}),
+                            printed(BANNER + DONE, task_line_too_short_line(f"Play;{game}")),
+                            shortcuts={}),
             # Wine saves a shortcut path of MAX_PATH or more and can then never delete it.
             CommandLineCase("shortcut path of MAX_PATH characters or more",
                             ["-add", "all", game, f"{LONG_TASK_NAME};{game};play", play],
-                            printed(BANNER + "task Play added at 0\n" + DONE,
-                                    f"task {LONG_TASK_NAME} not added.\n" + reason("0x800700CE")),
+                            printed(BANNER + task_added_line("Play", 0) + DONE,
+                                    task_not_added_line(LONG_TASK_NAME) + reason("0x800700CE")),
                             shortcuts={r"PlayTasks\0\Play.lnk": shortcut_to(game)}),
             CommandLineCase("empty task name", ["-add", "all", game, f";{game};play", play],
-                            printed(BANNER + "Task name is empty\ntask Play added at 0\n" + DONE),
+                            printed(BANNER + TASK_NAME_EMPTY_LINE + task_added_line("Play", 0)
+                                    + DONE),
                             shortcuts={r"PlayTasks\0\Play.lnk": shortcut_to(game)}),
             # Names that are not one plain file name are refused before anything is written, so
             # none can place a shortcut outside its task folder or in a file's data stream.
@@ -700,8 +696,8 @@ class CommandLineTest(WineTestCase):
                 ["-add", "all", game, rf"..\Escape;{game};play", f"Half/Quarter;{game};play",
                  f"Why?;{game};play", f"Stream:Name;{game};support", f"..;{game};play",
                  f"nul;{game};play", f"COM1.txt;{game};support", f"Dot.;{game};play", play],
-                printed(BANNER + "task Play added at 0\n" + DONE,
-                        "".join(f"task {name} not added.\n" + refused
+                printed(BANNER + task_added_line("Play", 0) + DONE,
+                        "".join(task_not_added_line(name) + refused
                                 for name in ("..\\Escape", "Half/Quarter", "Why?", "Stream:Name",
                                              "..", "nul", "COM1.txt", "Dot."))),
                 shortcuts={r"PlayTasks\0\Play.lnk": shortcut_to(game)}),
@@ -712,10 +708,10 @@ class CommandLineTest(WineTestCase):
                 "device names, a target a shortcut cuts and a web address with line breaks",
                 ["-add", "all", game, *(f"{name};{game};play" for name in DEVICE_TASK_NAMES),
                  f"Long;{LONG_TARGET};play", f"Site;{INJECTING_ADDRESS};support", play],
-                printed(BANNER + "task Play added at 0\n" + DONE,
-                        "".join(f"task {name} not added.\n" + refused for name in DEVICE_TASK_NAMES)
-                        + "task Long not added.\n" + reason("0x800700CE")
-                        + "task Site not added.\n" + refused),
+                printed(BANNER + task_added_line("Play", 0) + DONE,
+                        "".join(task_not_added_line(name) + refused for name in DEVICE_TASK_NAMES)
+                        + task_not_added_line("Long") + reason("0x800700CE")
+                        + task_not_added_line("Site") + refused),
                 shortcuts={r"PlayTasks\0\Play.lnk": shortcut_to(game)}),
         ]
         for case in cases:
@@ -739,7 +735,8 @@ class CommandLineTest(WineTestCase):
         # "debugstr" in later versions.
         output = PREFIX.run(PROGRAM, environment={"WINEDEBUG": "-all,warn+seh,warn+debugstr"})
         self.assertEqual((output.stdout, output.status), (console(BANNER + USAGE), 1))
-        self.assertRegex(output.stderr, r'OutputDebugString[AW] "Too few arguments: 1\\r\\n"')
+        # Each diagnostic line reaches it whole, with its line break, in one call.
+        self.assertRegex(output.stderr, r'OutputDebugString[AW] "[^"]+\\r\\n"')
 
 
 # The trace of Wine's Game Explorer gives the result of each add; the other lines it writes to
@@ -833,10 +830,10 @@ class GameDefinitionTest(WineTestCase):
                                                   output.status))
                 if case.record is None:
                     self.assertEqual(output, printed(BANNER + DONE,
-                                                     f"{path} not added.\n" + reason(case.reason)))
+                                                     not_added_line(path) + reason(case.reason)))
                     self.assertEqual(changes, NO_CHANGES)
                     continue
-                self.assertEqual(output, printed(BANNER + "task Play added at 0\n" + DONE))
+                self.assertEqual(output, printed(BANNER + task_added_line("Play", 0) + DONE))
                 key, guid = self.new_game_key(changes, ALL_USERS_GAMES)
                 self.assertEqual(changes, Changes({
                     key: {**game_explorer_record(path), **case.record},
@@ -852,7 +849,8 @@ class ProgramsOwnReasonTest(WineTestCase):
         path = r"C:\Games\Own Reason\game.exe"
         PREFIX.write_bytes(path, demo_game_claiming_definition_size(0xFFFFFFFF))
         output = PREFIX.run(PROGRAM, "-add", "all", path)
-        self.assertRegex(output.stderr, r"(?m)^  reason: [A-Z][^\r\n]* \(0x800700DF\)\r$")
+        self.assertRegex(output.stderr, rf"(?m)^{re.escape(REASON_LINE_START)}[A-Z][^\r\n]* "
+                                        r"\(0x800700DF\)\r$")
 
 
 def stop_on_signal(signal_number, _frame):
