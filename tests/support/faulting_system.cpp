@@ -118,25 +118,25 @@ class WrappedGameExplorer final : public Wrapped<IGameExplorer> {
         if (auto code = Begin("AddGame " + LogText(binaryPath) + " " + std::to_string(scope))) {
             return AsHresult(*code);
         }
-        return inner_->AddGame(binaryPath, installDirectory, scope, instanceId);
+        return system_.Answered(inner_->AddGame(binaryPath, installDirectory, scope, instanceId));
     }
     HRESULT STDMETHODCALLTYPE RemoveGame(GUID instanceId) override {
         if (auto code = Begin("RemoveGame " + LogGuid(instanceId))) {
             return AsHresult(*code);
         }
-        return inner_->RemoveGame(instanceId);
+        return system_.Answered(inner_->RemoveGame(instanceId));
     }
     HRESULT STDMETHODCALLTYPE UpdateGame(GUID instanceId) override {
         if (auto code = Begin("UpdateGame " + LogGuid(instanceId))) {
             return AsHresult(*code);
         }
-        return inner_->UpdateGame(instanceId);
+        return system_.Answered(inner_->UpdateGame(instanceId));
     }
     HRESULT STDMETHODCALLTYPE VerifyAccess(BSTR binaryPath, BOOL* hasAccess) override {
         if (auto code = Begin("VerifyAccess " + LogText(binaryPath))) {
             return AsHresult(*code);
         }
-        return inner_->VerifyAccess(binaryPath, hasAccess);
+        return system_.Answered(inner_->VerifyAccess(binaryPath, hasAccess));
     }
 };
 
@@ -223,19 +223,19 @@ class WrappedShellLink final : public Wrapped<IShellLinkW> {
         if (auto code = Begin("SetPath " + LogText(path))) {
             return AsHresult(*code);
         }
-        return inner_->SetPath(path);
+        return system_.Answered(inner_->SetPath(path));
     }
     HRESULT STDMETHODCALLTYPE SetArguments(LPCWSTR arguments) override {
         if (auto code = Begin("SetArguments " + LogText(arguments))) {
             return AsHresult(*code);
         }
-        return inner_->SetArguments(arguments);
+        return system_.Answered(inner_->SetArguments(arguments));
     }
     HRESULT STDMETHODCALLTYPE SetWorkingDirectory(LPCWSTR directory) override {
         if (auto code = Begin("SetWorkingDirectory " + LogText(directory))) {
             return AsHresult(*code);
         }
-        return inner_->SetWorkingDirectory(directory);
+        return system_.Answered(inner_->SetWorkingDirectory(directory));
     }
     HRESULT STDMETHODCALLTYPE GetPath(LPWSTR file, int count, WIN32_FIND_DATAW* findData,
                                       DWORD flags) override {
@@ -260,13 +260,13 @@ class WrappedPersistFile final : public Wrapped<IPersistFile> {
         if (auto code = Begin("Save " + LogText(fileName))) {
             return AsHresult(*code);
         }
-        return inner_->Save(fileName, remember);
+        return system_.Answered(inner_->Save(fileName, remember));
     }
     HRESULT STDMETHODCALLTYPE Load(LPCOLESTR fileName, DWORD mode) override {
         if (auto code = Begin("Load " + LogText(fileName))) {
             return AsHresult(*code);
         }
-        return inner_->Load(fileName, mode);
+        return system_.Answered(inner_->Load(fileName, mode));
     }
 };
 
@@ -278,7 +278,7 @@ class WrappedInternetShortcut final : public Wrapped<IUniformResourceLocatorW> {
         if (auto code = Begin("SetURL " + LogText(url))) {
             return AsHresult(*code);
         }
-        return inner_->SetURL(url, flags);
+        return system_.Answered(inner_->SetURL(url, flags));
     }
     HRESULT STDMETHODCALLTYPE GetURL(LPWSTR* url) override {
         if (auto code = Begin("GetURL")) {
@@ -329,6 +329,10 @@ void FaultingSystem::Fail(std::string callStart, long code) {
     rules_.push_back({std::move(callStart), code});
 }
 
+void FaultingSystem::Answer(std::string callStart, long result) {
+    answers_.push_back({std::move(callStart), result});
+}
+
 void FaultingSystem::RunOutOfMemoryAt(std::string callStart) {
     outOfMemoryAt_.push_back(std::move(callStart));
 }
@@ -349,6 +353,13 @@ std::optional<long> FaultingSystem::Begin(std::string line, bool givesHresult) {
     if (failAt_ != 0 && count_ == failAt_) {
         injectedCall_ = line;
         return givesHresult ? kUsualComFailure : kUsualWin32Failure;
+    }
+    answer_.reset();
+    for (auto answer = answers_.rbegin(); answer != answers_.rend(); ++answer) {
+        if (line.starts_with(answer->start)) {
+            answer_ = answer->code;
+            break;
+        }
     }
     // The rule said last holds where two match.
     for (auto rule = rules_.rbegin(); rule != rules_.rend(); ++rule) {

@@ -21,6 +21,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "emulated/emulated_system.h"
@@ -115,6 +116,10 @@ class FaultingSystem final : public SystemBackend {
     // ---- Faults and the log ----
     void FailCall(int n) { failAt_ = n; }
     void Fail(std::string callStart, long code);
+    // Every call whose log line starts so is made on the system underneath, then gives result
+    // instead of its own (a number or a code, not a handle): an answer the system may give that
+    // the emulated one does not, such as S_FALSE, or a full path that never fits.
+    void Answer(std::string callStart, long result);
     // Every call whose log line starts so throws std::bad_alloc, as a system out of memory may.
     void RunOutOfMemoryAt(std::string callStart);
     // Forgets the calls so far, so that a test counts from the end of its arrangement.
@@ -161,7 +166,7 @@ class FaultingSystem final : public SystemBackend {
         if (auto code = Begin(#Name + DescribeArguments Arguments, GivesHresult(Failure))) { \
             return FailedResult<Result>(Failure, *code);                                     \
         }                                                                                    \
-        return system_.Name Arguments;                                                       \
+        return Answered(system_.Name Arguments);                                             \
     }
 #define SYSTEM_RESOURCE_CALL(Result, Name, Parameters, Arguments, Failure) \
     Result Name Parameters override;
@@ -173,6 +178,16 @@ class FaultingSystem final : public SystemBackend {
     // Logs a call; the failure code when it is one that must fail (the usual one of a call that
     // gives an HRESULT, or of one that gives a Win32 error).
     std::optional<long> Begin(std::string line, bool givesHresult = false);
+    // The result of the call just begun: its own, or the one Answer gives instead.
+    template <typename Result>
+    Result Answered(Result result) {
+        const std::optional<long> answer = std::exchange(answer_, std::nullopt);
+        if constexpr (std::is_pointer_v<Result>) {
+            return result;
+        } else {
+            return answer ? static_cast<Result>(*answer) : result;
+        }
+    }
     // Logs a release or a free, which is never made to fail.
     void Log(std::string line) {
         calls_.push_back(std::move(line));
@@ -204,6 +219,8 @@ class FaultingSystem final : public SystemBackend {
     int failAt_ = 0;
     std::vector<Rule> rules_;
     std::vector<std::string> outOfMemoryAt_;
+    std::vector<Rule> answers_;
+    std::optional<long> answer_;  // the answer of the call just begun
     std::vector<std::string> calls_;
     int count_ = 0;
     std::string injectedCall_;

@@ -129,6 +129,15 @@ TEST_P(AddTest, KeepsTheGameInTheOnePlaceOfItsScopeUnderItsGuid) {
 INSTANTIATE_TEST_SUITE_P(Cases, AddTest, testing::ValuesIn(kAddCases),
                          [](const auto& p) { return std::string(p.param.name); });
 
+// Game Explorer may grant access with a success code other than S_OK: the game is added.
+TEST_F(RegistrationTest, AccessGrantedWithAnotherSuccessCodeIsAdded) {
+    system.PutFile(kExe);
+    system.Answer("IGameExplorer::VerifyAccess", S_FALSE);
+    GUID gameId = GUID_NULL;
+    EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId), S_OK);
+    EXPECT_EQ(PlacesOf(system, gameId), std::vector<const Place*>{&kAllUsersRecords});
+}
+
 // A call that fails is why the game was not added; the GUID is left as it was given, and no
 // place keeps the game's folder (written last).
 struct AddFailureCase {

@@ -182,6 +182,19 @@ TEST_P(CreateGameTaskLinkContent, TargetArgumentsAndWorkingFolder) {
 INSTANTIATE_TEST_SUITE_P(Cases, CreateGameTaskLinkContent, testing::ValuesIn(kLinkContentCases),
                          [](const auto& p) { return std::string(p.param.name); });
 
+// A full path that asks for more room every time it is asked: no endless retry and no working
+// folder taken from a buffer never filled.
+TEST(CreateGameTask, FullPathThatNeverFitsSetsNoWorkingFolder) {
+    FaultingSystem system;
+    system.Answer("GetFullPathNameW", 4 * MAX_PATH);
+    EXPECT_EQ(AddPlayTask(L"Play"), S_OK);
+    const std::optional<ShellLinkContents> link = SavedLink(system, kPlayLink);
+    ASSERT_TRUE(link.has_value());
+    EXPECT_EQ(link->localPath, L"C:\\Games\\Demo\\demo.exe");
+    EXPECT_EQ(link->workingDirectory, L"");
+    EXPECT_TRUE(system.AccountsBalance());
+}
+
 TEST(CreateGameTask, SameTaskTwiceReplacesTheShortcut) {
     FaultingSystem system;
     EXPECT_EQ(AddPlayTask(L"Play", L"C:\\Games\\Demo\\demo.exe", L"-first"), S_OK);
