@@ -86,8 +86,7 @@ std::string DemoGameClaimingDefinitionSize(std::uint32_t claimedSize) {
     return game.replace(at, original.size(), entry(claimedSize));
 }
 
-void InstallDemoGame(const fs::path& system, std::string_view windowsPath,
-                     const std::string& binary) {
+fs::path HostFileOnDriveC(const fs::path& system, std::string_view windowsPath) {
     if (windowsPath.size() < 3 || (windowsPath[0] != 'C' && windowsPath[0] != 'c') ||
         windowsPath[1] != ':') {
         throw std::invalid_argument("not a path on drive C: " + std::string(windowsPath));
@@ -102,7 +101,12 @@ void InstallDemoGame(const fs::path& system, std::string_view windowsPath,
             name += c;
         }
     }
-    file /= name;
+    return file / name;
+}
+
+void InstallDemoGame(const fs::path& system, std::string_view windowsPath,
+                     const std::string& binary) {
+    const fs::path file = HostFileOnDriveC(system, windowsPath);
     fs::create_directories(file.parent_path());
     std::ofstream(file, std::ios::binary | std::ios::trunc) << binary;
 }

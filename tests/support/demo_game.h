@@ -19,6 +19,11 @@ std::string DemoGameWithDefinition(std::string_view document);
 // `claimedSize`; the bytes that follow stay as they are.
 std::string DemoGameClaimingDefinitionSize(std::uint32_t claimedSize);
 
+// The host file of `windowsPath`, a plain ASCII path on drive C: with either separator, on the
+// emulated system whose folder is `system`.
+std::filesystem::path HostFileOnDriveC(const std::filesystem::path& system,
+                                       std::string_view windowsPath);
+
 // Puts `binary` (the demo game unless given) at `windowsPath`, a path on drive C: with either
 // separator, of the emulated system whose folder is `system`, creating the folders on the way.
 void InstallDemoGame(const std::filesystem::path& system, std::string_view windowsPath,

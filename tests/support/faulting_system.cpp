@@ -412,20 +412,34 @@ testing::AssertionResult FaultingSystem::AccountsBalance() const {
     return testing::AssertionFailure() << problems.str();
 }
 
+void SweepEveryCall(const std::function<void(FaultingSystem&)>& arrange,
+                    const std::function<HRESULT()>& operation,
+                    const std::function<void(FaultingSystem&, HRESULT)>& check) {
+    int calls = 0;
+    {
+        FaultingSystem clean;
+        arrange(clean);
+        clean.StartCounting();
+        ASSERT_EQ(operation(), S_OK) << "the operation must succeed when nothing fails";
+        calls = clean.CallCount();
+    }
+    for (int n = 1; n <= calls; ++n) {
+        SCOPED_TRACE("failing call " + std::to_string(n));
+        FaultingSystem system;
+        arrange(system);
+        system.StartCounting();
+        system.FailCall(n);
+        const HRESULT result = operation();
+        EXPECT_TRUE(system.InjectedFailureHappened());
+        EXPECT_TRUE(system.AccountsBalance());
+        check(system, result);
+    }
+}
+
 // ---- Arranging and reading the state underneath -----------------------------------------------
 
 std::filesystem::path FaultingSystem::HostPath(std::wstring_view windowsPath) const {
-    std::filesystem::path file = Folder() / "drive_c";
-    std::string name;
-    for (wchar_t c : windowsPath.substr(3)) {
-        if (c == L'\\') {
-            file /= name;
-            name.clear();
-        } else {
-            name += static_cast<char>(c);
-        }
-    }
-    return file / name;
+    return HostFileOnDriveC(Folder(), std::string(windowsPath.begin(), windowsPath.end()));
 }
 
 void FaultingSystem::PutFile(std::wstring_view windowsPath, const std::string& binary) const {

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -99,6 +100,16 @@ template <typename... Arguments>
 std::string DescribeArguments(const Arguments&... arguments) {
     return (std::string() + ... + DescribeArgument(arguments));
 }
+
+class FaultingSystem;
+
+// The fault sweep of one operation: run once on a fresh system that arrange readies (the calls it
+// makes are not counted), which must give S_OK, then once for each call that run made, on a fresh
+// system again, with that call failing. Each failing run must reach its failure and give back
+// everything it was handed; check then looks at its result and the system it left.
+void SweepEveryCall(const std::function<void(FaultingSystem&)>& arrange,
+                    const std::function<HRESULT()>& operation,
+                    const std::function<void(FaultingSystem&, HRESULT)>& check);
 
 class FaultingSystem final : public SystemBackend {
   public:

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "registration/guid_text.h"
 #include "support/faulting_system.h"
 
 namespace {
@@ -19,12 +20,6 @@ constexpr GUID kOtherGuid = {
 constexpr const wchar_t* kExe = L"C:\\Games\\Demo\\demo.exe";
 constexpr const wchar_t* kDir = L"C:\\Games\\Demo";
 
-std::wstring Braced(const GUID& guid) {
-    wchar_t text[CHARS_IN_GUID] = {};
-    StringFromGUID2(guid, text, CHARS_IN_GUID);
-    return text;
-}
-
 // A place where a game's key is kept, below root, and the values of its path and folder.
 struct Place {
     HKEY root;
@@ -32,7 +27,7 @@ struct Place {
     const wchar_t* pathValue;
     const wchar_t* directoryValue;
 
-    std::wstring GameKey(const GUID& game) const { return parent + L"\\" + Braced(game); }
+    std::wstring GameKey(const GUID& game) const { return parent + L"\\" + BracedGuid(game); }
 };
 
 const std::wstring kRecords = kGameExplorerRecordsKey;
@@ -356,30 +351,6 @@ TEST(RegistrationComInitialization, UninitialisesOnlyAfterItsOwnSuccessAndItsLas
 
 // ---- Fault injection ---------------------------------------------------------------------------
 
-// Makes each platform call of a clean run fail in turn: every run must end in a failure or in the
-// documented success, with everything released; check looks at what each run left.
-template <typename Setup, typename Operation, typename Check>
-void SweepFailures(Setup setup, Operation operation, Check check) {
-    int callCount = 0;
-    {
-        FaultingSystem clean;
-        setup(clean);
-        ASSERT_TRUE(SUCCEEDED(operation()));
-        callCount = clean.CallCount();
-    }
-    for (int n = 1; n <= callCount; ++n) {
-        SCOPED_TRACE(n);
-        FaultingSystem system;
-        setup(system);
-        system.FailCall(n);
-        const HRESULT result = operation();
-        EXPECT_TRUE(system.InjectedFailureHappened());
-        EXPECT_TRUE(FAILED(result) || result == S_OK || result == S_FALSE) << result;
-        EXPECT_TRUE(system.AccountsBalance());
-        check(system, result);
-    }
-}
-
 TEST(RegistrationFaultInjection, EveryFailingCallLeavesAccountsBalanced) {
     const auto withExplorer = [](FaultingSystem& s) { s.PutFile(kExe); };
     const auto withoutExplorer = [](FaultingSystem& s) { s.RemoveGameExplorer(); };
@@ -391,7 +362,6 @@ TEST(RegistrationFaultInjection, EveryFailingCallLeavesAccountsBalanced) {
                 GUID gameId = kGivenGuid;
                 ASSERT_EQ(RegisterGame(kExe, kDir, scope, &gameId), S_OK);
             }
-            s.StartCounting();
         };
     };
     const auto registerNew = [] {
@@ -399,13 +369,17 @@ TEST(RegistrationFaultInjection, EveryFailingCallLeavesAccountsBalanced) {
         return RegisterGame(kExe, kDir, GIS_CURRENT_USER, &gameId);
     };
     const auto unregister = [] { return RemoveEveryRegistration(kGivenGuid); };
-    const auto anything = [](FaultingSystem&, HRESULT) {};
-    SweepFailures(withExplorer, registerNew, anything);
-    SweepFailures(withoutExplorer, registerNew, anything);
-    SweepFailures(registered(withExplorer), unregister, anything);
+    // Every run ends in a failure or in the documented success.
+    const auto documented = [](FaultingSystem&, HRESULT result) {
+        EXPECT_TRUE(FAILED(result) || result == S_OK || result == S_FALSE) << result;
+    };
+    SweepEveryCall(withExplorer, registerNew, documented);
+    SweepEveryCall(withoutExplorer, registerNew, documented);
+    SweepEveryCall(registered(withExplorer), unregister, documented);
     // A deletion that is refused is the result, and the other upgrade key goes all the same.
     int refusedDeletions = 0;
-    SweepFailures(registered(withoutExplorer), unregister, [&](FaultingSystem& s, HRESULT result) {
+    SweepEveryCall(registered(withoutExplorer), unregister, [&](FaultingSystem& s, HRESULT result) {
+        documented(s, result);
         const std::size_t left = PlacesOf(s, kGivenGuid).size();
         EXPECT_LE(left, 1u);
         refusedDeletions += result == E_ACCESSDENIED && left == 1u ? 1 : 0;

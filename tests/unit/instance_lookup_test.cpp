@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "registration/guid_text.h"
 #include "support/faulting_system.h"
 
 namespace {
@@ -20,12 +21,6 @@ constexpr GUID kSecondGuid = {
 constexpr GUID kBefore = {
     0x11111111, 0x2222, 0x3333, {0x44, 0x44, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55}};
 constexpr const wchar_t* kExe = L"C:\\Games\\Arena\\game.exe";
-
-std::wstring Braced(const GUID& guid) {
-    wchar_t text[CHARS_IN_GUID] = {};
-    StringFromGUID2(guid, text, CHARS_IN_GUID);
-    return text;
-}
 
 // A record of Game Explorer, which its WMI namespace lists, for a game with the key name
 // instanceId in a scope's records.
@@ -50,7 +45,7 @@ class InstanceLookupTest : public testing::Test {
 // Each object is released before the one it was obtained through, and COM is uninitialised
 // after all of them.
 TEST_F(InstanceLookupTest, FindsTheGameThroughWmiAndReleasesInReverseOrder) {
-    RecordGame(system, Braced(kFoundGuid));
+    RecordGame(system, BracedGuid(kFoundGuid));
     system.StartCounting();
     EXPECT_EQ(FindGameInstanceId(kExe, &gameId), S_OK);
     EXPECT_EQ(LogGuid(gameId), LogGuid(kFoundGuid));
@@ -67,15 +62,15 @@ TEST_F(InstanceLookupTest, FindsTheGameThroughWmiAndReleasesInReverseOrder) {
 
 // Game Explorer lists the games of all users before the current user's: the first is taken.
 TEST_F(InstanceLookupTest, OnlyTheFirstOfTwoGamesWithThePathIsRead) {
-    RecordGame(system, Braced(kFoundGuid));
-    RecordGame(system, Braced(kSecondGuid), kExe, GIS_CURRENT_USER);
+    RecordGame(system, BracedGuid(kFoundGuid));
+    RecordGame(system, BracedGuid(kSecondGuid), kExe, GIS_CURRENT_USER);
     EXPECT_EQ(FindGameInstanceId(kExe, &gameId), S_OK);
     EXPECT_EQ(LogGuid(gameId), LogGuid(kFoundGuid));
 }
 
 TEST_F(InstanceLookupTest, NullGameIdOnlyReportsWhetherFound) {
     EXPECT_EQ(FindGameInstanceId(kExe, nullptr), HRESULT_FROM_WIN32(ERROR_NOT_FOUND));
-    RecordGame(system, Braced(kFoundGuid));
+    RecordGame(system, BracedGuid(kFoundGuid));
     EXPECT_EQ(FindGameInstanceId(kExe, nullptr), S_OK);
 }
 
@@ -158,7 +153,7 @@ class InstanceLookupEscapeTest : public InstanceLookupTest,
 // no query or another path, and a query cut short names another path.
 TEST_P(InstanceLookupEscapeTest, QueryFindsTheGameOfExactlyThePathOrIsNotSent) {
     const EscapeCase& c = GetParam();
-    RecordGame(system, Braced(kFoundGuid), c.path);
+    RecordGame(system, BracedGuid(kFoundGuid), c.path);
     const HRESULT result = FindGameInstanceId(c.path.c_str(), &gameId);
     EXPECT_EQ(result, c.queried ? S_OK : HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE));
     EXPECT_EQ(LogGuid(gameId), LogGuid(c.queried ? kFoundGuid : kBefore));
@@ -171,7 +166,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, InstanceLookupEscapeTest, testing::ValuesIn(kEsc
 // never, which the sweep below checks).
 TEST(InstanceLookupComInitialization, UndoesAnInitialisationThatFoundComSetUp) {
     FaultingSystem system;
-    RecordGame(system, Braced(kFoundGuid));
+    RecordGame(system, BracedGuid(kFoundGuid));
     system.Underneath().CoInitialize();
     EXPECT_EQ(FindGameInstanceId(kExe, nullptr), S_OK);
     EXPECT_TRUE(system.AccountsBalance());
@@ -179,27 +174,20 @@ TEST(InstanceLookupComInitialization, UndoesAnInitialisationThatFoundComSetUp) {
 }
 
 TEST(InstanceLookupFaultInjection, EveryFailingCallLeavesAccountsBalancedAndNoWrongGuid) {
-    int callCount = 0;
-    {
-        FaultingSystem clean;
-        RecordGame(clean, Braced(kFoundGuid));
-        ASSERT_EQ(FindGameInstanceId(kExe, nullptr), S_OK);
-        callCount = clean.CallCount();
-    }
-    for (int n = 1; n <= callCount; ++n) {
-        SCOPED_TRACE(n);
-        FaultingSystem system;
-        RecordGame(system, Braced(kFoundGuid));
-        system.FailCall(n);
-        GUID gameId = kBefore;
-        const HRESULT result = FindGameInstanceId(kExe, &gameId);
-        EXPECT_TRUE(system.InjectedFailureHappened());
-        // The failing call's own result (the double fails a COM call with E_FAIL), or out of
-        // memory for a text; which text gives which is pinned above.
-        EXPECT_TRUE(result == S_OK || result == E_FAIL || result == E_OUTOFMEMORY) << result;
-        EXPECT_EQ(LogGuid(gameId), LogGuid(result == S_OK ? kFoundGuid : kBefore));
-        EXPECT_TRUE(system.AccountsBalance());
-    }
+    GUID gameId = kBefore;
+    SweepEveryCall([](FaultingSystem& system) { RecordGame(system, BracedGuid(kFoundGuid)); },
+                   [&] {
+                       gameId = kBefore;
+                       return FindGameInstanceId(kExe, &gameId);
+                   },
+                   [&](FaultingSystem&, HRESULT result) {
+                       // The failing call's own result (the double fails a COM call with
+                       // E_FAIL), or out of memory for a text; which text gives which is
+                       // pinned above.
+                       EXPECT_TRUE(result == S_OK || result == E_FAIL || result == E_OUTOFMEMORY)
+                           << result;
+                       EXPECT_EQ(LogGuid(gameId), LogGuid(result == S_OK ? kFoundGuid : kBefore));
+                   });
 }
 
 }  // namespace

@@ -436,31 +436,22 @@ TEST(CreateGameTask, WorkingFolderOfTheMostAShortcutHolds) {
 // Each call in turn fails: the shortcut is written exactly when S_OK is returned, and only a
 // failed COM initialisation or full path (the working folder then left out) still writes it.
 TEST(CreateGameTask, FaultInjectionSweep) {
-    int calls = 0;
-    {
-        FaultingSystem clean;
-        ASSERT_EQ(AddPlayTask(L"Play", L"C:\\Games\\Demo\\demo.exe", L"-windowed"), S_OK);
-        calls = clean.CallCount();
-    }
     int written = 0;
-    for (int n = 1; n <= calls; ++n) {
-        SCOPED_TRACE("failing call " + std::to_string(n));
-        FaultingSystem system;
-        system.FailCall(n);
-        const HRESULT result = AddPlayTask(L"Play", L"C:\\Games\\Demo\\demo.exe", L"-windowed");
-        ASSERT_TRUE(system.InjectedFailureHappened());
-        const std::optional<ShellLinkContents> link = SavedLink(system, kPlayLink);
-        EXPECT_EQ(link.has_value(), result == S_OK);
-        if (link) {
-            ++written;
-            EXPECT_EQ(link->localPath, L"C:\\Games\\Demo\\demo.exe");
-            EXPECT_EQ(link->arguments, L"-windowed");
-        } else {
-            EXPECT_TRUE(result == E_FAIL || result == HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED))
-                << std::hex << result;
-        }
-        EXPECT_TRUE(system.AccountsBalance());
-    }
+    SweepEveryCall(
+        [](FaultingSystem&) {},
+        [] { return AddPlayTask(L"Play", L"C:\\Games\\Demo\\demo.exe", L"-windowed"); },
+        [&](FaultingSystem& system, HRESULT result) {
+            const std::optional<ShellLinkContents> link = SavedLink(system, kPlayLink);
+            EXPECT_EQ(link.has_value(), result == S_OK);
+            if (link) {
+                ++written;
+                EXPECT_EQ(link->localPath, L"C:\\Games\\Demo\\demo.exe");
+                EXPECT_EQ(link->arguments, L"-windowed");
+            } else {
+                EXPECT_TRUE(result == E_FAIL || result == HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED))
+                    << std::hex << result;
+            }
+        });
     EXPECT_EQ(written, 2);
 }
 
@@ -611,30 +602,19 @@ INSTANTIATE_TEST_SUITE_P(Cases, RemoveGameTasksFailure, testing::ValuesIn(kRemov
 // Each call in turn fails, and its failure is reported: only a failed folder query (of the two)
 // keeps both trees; after a failed existence check or deletion the other tree is still deleted.
 TEST(RemoveGameTasks, FaultInjectionSweep) {
-    int calls = 0;
-    {
-        FaultingSystem clean;
-        ArrangeTrees(clean, true, true);
-        ASSERT_EQ(RemoveGameTasks(kGameId), S_OK);
-        calls = clean.CallCount();
-    }
     int queriesFailed = 0;
-    for (int n = 1; n <= calls; ++n) {
-        SCOPED_TRACE("failing call " + std::to_string(n));
-        FaultingSystem system;
-        ArrangeTrees(system, true, true);
-        system.FailCall(n);
-        const HRESULT result = RemoveGameTasks(kGameId);
-        ASSERT_TRUE(system.InjectedFailureHappened());
-        const bool bothKept = Exists(system, kLocalTree) && Exists(system, kCommonTree);
-        const bool oneKept = Exists(system, kLocalTree) != Exists(system, kCommonTree);
-        EXPECT_TRUE(bothKept || oneKept);
-        // A folder query's own failure (an HRESULT), else the file system's.
-        EXPECT_EQ(result, bothKept ? E_FAIL : E_ACCESSDENIED);
-        queriesFailed += bothKept ? 1 : 0;
-        ExpectOtherGameKept(system);
-        EXPECT_TRUE(system.AccountsBalance());
-    }
+    SweepEveryCall(
+        [](FaultingSystem& system) { ArrangeTrees(system, true, true); },
+        [] { return RemoveGameTasks(kGameId); },
+        [&](FaultingSystem& system, HRESULT result) {
+            const bool bothKept = Exists(system, kLocalTree) && Exists(system, kCommonTree);
+            const bool oneKept = Exists(system, kLocalTree) != Exists(system, kCommonTree);
+            EXPECT_TRUE(bothKept || oneKept);
+            // A folder query's own failure (an HRESULT), else the file system's.
+            EXPECT_EQ(result, bothKept ? E_FAIL : E_ACCESSDENIED);
+            queriesFailed += bothKept ? 1 : 0;
+            ExpectOtherGameKept(system);
+        });
     EXPECT_EQ(queriesFailed, 2);
 }
 
