@@ -26,11 +26,9 @@ bool IsGameExplorerRecord(const GuidRecord& record) {
 // administrator writes them): one of them must name the path. Otherwise every record of the GUID
 // must (one in the current user's upgrade keys, which the user can write, must not steer an
 // elevated uninstall to another game). A GUID with no record at all contradicts nothing.
-bool RecordsNamePath(const std::vector<GuidRecord>& records, const std::wstring& comparablePath,
+bool RecordsNamePath(const std::vector<GuidRecord>& records, const GamePath& path,
                      bool gameExplorerPresent) {
-    const auto names = [&](const GuidRecord& r) {
-        return RecordedPathNames(r.path, comparablePath);
-    };
+    const auto names = [&](const GuidRecord& r) { return RecordedPathNames(r.path, path); };
     if (gameExplorerPresent && std::any_of(records.begin(), records.end(), IsGameExplorerRecord)) {
         return std::any_of(records.begin(), records.end(), [&](const GuidRecord& r) {
             return IsGameExplorerRecord(r) && names(r);
@@ -43,7 +41,7 @@ bool RecordsNamePath(const std::vector<GuidRecord>& records, const std::wstring&
 // answers from Game Explorer's own records), or its records name the path.
 bool OwnsPath(const GamePath& path, const GUID& gameId, const GameRecordPlace& place) {
     return place.root == nullptr ||
-           RecordsNamePath(RecordsOfGuid(gameId), path.comparable, GameExplorerIsPresent());
+           RecordsNamePath(RecordsOfGuid(gameId), path, GameExplorerIsPresent());
 }
 
 // ---- Removing ---------------------------------------------------------------------------------
@@ -224,7 +222,7 @@ std::vector<RegistrationRecord> ListRegistrations() {
         }
         list.push_back(
             {game, record.place.scope, record.path, record.place.gameExplorerRecord,
-             !RecordsNamePath(ofGame, ComparableFormOf(record.path), gameExplorerPresent)});
+             !RecordsNamePath(ofGame, RecordedGamePath(record.path), gameExplorerPresent)});
     }
     return list;
 }

@@ -1,11 +1,8 @@
-// A game's identity, decided here for the add and the delete alike: the one form of its path that
-// every spelling shares, the locks that keep runs naming one game apart, which GUID an add
-// registers, what a delete removes and in which order, and every record the program can see.
+// A game's identity, decided here for the add and the delete alike: the locks that keep runs
+// naming one game apart, which GUID an add registers, what a delete removes and in which order,
+// and every record the program can see.
 //
-// A run names a game by its path, its GUID or both. Every spelling of one file ("C:\Games\x.exe",
-// "\\?\C:\Games\x.exe", "\\.\C:\Games\x.exe", the 8.3 "C:\GAMES~1\x.exe", any letter case) comes
-// to one comparable form, from which the path lock is named and against which every record is
-// compared, the same in the program and in the MSI custom action, whatever the locale.
+// A run names a game by its path (game_path.h), its GUID or both.
 //
 // Locks, always in this order, under one deadline for the whole run: the lock of the game's
 // path, then the lock of one GUID at a time (a run that moves on to another GUID gives back the
@@ -20,30 +17,8 @@
 
 #include "platform/gameux.h"
 #include "platform/owners.h"
+#include "registration/game_path.h"
 #include "registration/game_record_places.h"
-
-// ---- The path ---------------------------------------------------------------------------------
-
-struct GamePath {
-    // Full, long where the file exists, without a "\\?\" or "\\.\" prefix: what is registered,
-    // so that any later spelling finds the record after the game's files are gone.
-    std::wstring full;
-    // full in upper case by the invariant locale's table: what locks are named from and what
-    // records are compared in.
-    std::wstring comparable;
-};
-
-// S_OK and path made from typed; E_INVALIDARG for an empty path or one that the system cannot
-// make full (path then unchanged).
-HRESULT MakeGamePath(const std::wstring& typed, GamePath& path);
-
-// The comparable form of a path that a record holds (made full, long and folded as above); the
-// text folded as it is when it cannot be made full.
-std::wstring ComparableFormOf(const std::wstring& recordedPath);
-
-// Whether a record's path names the game at comparablePath, whatever spelling it holds. An empty
-// (or missing) path names no game.
-bool RecordedPathNames(const std::wstring& recordedPath, const std::wstring& comparablePath);
 
 // ---- Locks ------------------------------------------------------------------------------------
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/owners.h"
-#include "registration/game_identity.h"
+#include "registration/game_path.h"
 #include "registration/guid_text.h"
 
 namespace {
@@ -36,7 +36,7 @@ bool ReadText(HKEY key, const wchar_t* valueName, std::wstring& text) {
 }  // namespace
 
 HRESULT FindGameInKeys(HKEY root, const wchar_t* parentKey, const wchar_t* pathValue,
-                       const std::wstring& comparablePath, GUID* gameId) {
+                       const GamePath& path, GUID* gameId) {
     std::vector<GUID> games;
     if (const HRESULT listed = GameKeysBelow(root, parentKey, games); FAILED(listed)) {
         return listed;
@@ -45,7 +45,7 @@ HRESULT FindGameInKeys(HKEY root, const wchar_t* parentKey, const wchar_t* pathV
         const std::wstring key = std::wstring(parentKey) + L"\\" + BracedGuid(game);
         std::wstring recorded;
         if (SUCCEEDED(ReadGameKeyPath(root, key.c_str(), pathValue, recorded)) &&
-            RecordedPathNames(recorded, comparablePath)) {
+            RecordedPathNames(recorded, path)) {
             *gameId = game;
             return S_OK;
         }

@@ -1,7 +1,7 @@
 // The comparable form of a game's path: every spelling of one file comes to one text.
 #include <utility>
 
-#include "game_identity.h"
+#include "game_path.h"
 #include "game_paths.h"
 
 namespace {
@@ -77,11 +77,19 @@ HRESULT MakeGamePath(const std::wstring& typed, GamePath& path) {
     return S_OK;
 }
 
-bool RecordedPathNames(const std::wstring& recordedPath, const std::wstring& comparablePath) {
-    return !recordedPath.empty() && ComparableFormOf(recordedPath) == comparablePath;
+GamePath RecordedGamePath(const std::wstring& recordedPath) {
+    GamePath path;
+    if (FAILED(LongFullPathOf(recordedPath, path.full))) {
+        path.full = recordedPath;
+    }
+    path.comparable = Folded(path.full);
+    return path;
 }
 
-std::wstring ComparableFormOf(const std::wstring& recordedPath) {
-    std::wstring full;
-    return Folded(SUCCEEDED(LongFullPathOf(recordedPath, full)) ? full : recordedPath);
+bool NameOneGame(const GamePath& a, const GamePath& b) {
+    return a.comparable == b.comparable;
+}
+
+bool RecordedPathNames(const std::wstring& recordedPath, const GamePath& game) {
+    return !recordedPath.empty() && NameOneGame(RecordedGamePath(recordedPath), game);
 }

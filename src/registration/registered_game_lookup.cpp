@@ -44,7 +44,7 @@ HRESULT FindRegisteredGame(const GamePath& path, GUID* gameId, GameRecordPlace* 
         const HRESULT found =
             SUCCEEDED(registryPlace.availability)
                 ? FindGameInKeys(registryPlace.root, registryPlace.parentKey.c_str(),
-                                 registryPlace.pathValue, path.comparable, gameId)
+                                 registryPlace.pathValue, path, gameId)
                 : registryPlace.availability;
         if (found == S_OK) {
             if (place != nullptr) {

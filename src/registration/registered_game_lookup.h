@@ -4,7 +4,7 @@
 #pragma once
 
 #include "platform_api.h"
-#include "registration/game_identity.h"
+#include "registration/game_path.h"
 #include "registration/game_record_places.h"
 
 // Looks in this order, and the first place that names the path wins: WMI (FindGameInstanceId,
