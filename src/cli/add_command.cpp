@@ -130,6 +130,30 @@ HRESULT LockAndChooseGame(const GamePath& path, const GUID& given, GameLocks& lo
     return choice.origin == GameOrigin::New ? S_OK : locks.LockGame(choice.gameId);
 }
 
+// A file has one registration per scope: every other GUID's registration of the game in the add's
+// scope goes before the game is registered under its own, each under its GUID's lock, with a
+// line that names it. The game's own GUID lock is then taken again.
+HRESULT ReplaceOtherRegistrations(const CommandRequest& request, const GamePath& path,
+                                  const AddChoice& choice, GameLocks& locks, AddOutcome& outcome) {
+    const std::vector<GUID> others = OtherRegistrationsInScope(path, request.scope, choice.gameId);
+    for (const GUID& other : others) {
+        const HRESULT locked = locks.LockGame(other);
+        const HRESULT removed = FAILED(locked) ? locked : UnlessOutOfMemory([&] {
+            return RemoveScopeRegistration(other, request.scope);
+        });
+        if (FAILED(removed)) {
+            outcome.otherRegistrationLeft = true;
+            WriteFailure(removed, request.executablePath, request.executablePath,
+                         kOtherRegistrationText, BracedGuid(other), kNotReplacedText);
+        } else {
+            WriteLineWithCopy(std::cout, DebugOut(), request.executablePath, kOtherRegistrationText,
+                              BracedGuid(other), kReplacedText);
+        }
+    }
+    return others.empty() || choice.origin == GameOrigin::New ? S_OK
+                                                              : locks.LockGame(choice.gameId);
+}
+
 void AddGame(const CommandRequest& request, AddOutcome& outcome) {
     // Lines show the path as typed; the game is registered under its long full path, so that any
     // spelling names the game from anywhere else, also after its files are gone.
@@ -153,6 +177,11 @@ void AddGame(const CommandRequest& request, AddOutcome& outcome) {
     GameLocks locks;
     AddChoice choice;
     if (const HRESULT locked = LockAndChooseGame(path, request.gameId, locks, choice);
+        FAILED(locked)) {
+        ReportNotAdded(executablePath, locked);
+        return;
+    }
+    if (const HRESULT locked = ReplaceOtherRegistrations(request, path, choice, locks, outcome);
         FAILED(locked)) {
         ReportNotAdded(executablePath, locked);
         return;

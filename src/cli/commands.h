@@ -23,6 +23,9 @@ struct AddOutcome {
     // The tasks of an earlier add could not be removed, so old shortcuts may stand beside the
     // new ones: the tasks are not as asked.
     bool oldTasksLeft = false;
+    // Another GUID's registration of the game in the add's scope could not be removed: the game
+    // may be registered twice.
+    bool otherRegistrationLeft = false;
     // Memory ran out between two steps: the task lines after that point were not looked at.
     bool cutShort = false;
 };

@@ -7,6 +7,7 @@
 #include "output/program_texts.h"
 #include "output/reason_line.h"
 #include "registration/game_identity.h"
+#include "registration/game_record_places.h"
 #include "registration/guid_text.h"
 #include "registration/task_shortcuts.h"
 
@@ -97,20 +98,37 @@ void RemoveAll(const std::wstring& printedPath, GameRemovals& removals, GameLock
     }
 }
 
+// A GUID with no record anywhere names nothing to remove but its task folders, which go; the
+// game is then looked up by its path, as an uninstaller whose GUID differs from the one the game
+// was registered under still means to remove the game. GUID_NULL then, else gameId.
+GUID GuidToRemove(const std::wstring& printedPath, const GUID& gameId, GameLocks& locks,
+                  DeleteOutcome& outcome) {
+    if (IsEqualGUID(gameId, GUID_NULL) || FindAnyRecordOf(gameId) != S_FALSE) {
+        return gameId;
+    }
+    WriteLine(DebugOut(), kNoRecordOfText, BracedGuid(gameId), kLookingUpByPathEnd);
+    if (FAILED(locks.LockGame(gameId))) {
+        WriteLine(DebugOut(), kRemovedWithoutLockText);
+    }
+    if (const HRESULT removed = UnlessOutOfMemory([&] { return RemoveGameTasks(gameId); });
+        FAILED(removed)) {
+        outcome.taskFoldersLeft = true;
+        WriteFailure(removed, printedPath, printedPath, kTasksNotRemovedText);
+    }
+    return GUID_NULL;
+}
+
 void DeleteGame(const CommandRequest& request, DeleteOutcome& outcome) {
     const std::wstring& executablePath = request.executablePath;
     WriteLine(DebugOut(), kDeleteBinaryEchoText, executablePath);
-    const bool byPath = IsEqualGUID(request.gameId, GUID_NULL);
-    if (byPath) {
-        WriteLine(DebugOut(), kRetrievingGuidText);
-    }
     // An empty path (an unset installer property) names no game, yet it would match every record
     // whose path is empty or missing, and print its lines after an empty label: refused before
-    // anything is looked up or removed, as the add refuses it.
+    // anything is looked up or removed, as the add refuses it. So is a "\\?\" path that names
+    // another file than its tidied form.
     GamePath path;
     const HRESULT pathMade = MakeGamePath(executablePath, path);
-    if (executablePath.empty() || (byPath && FAILED(pathMade))) {
-        ReportNotFound(executablePath, E_INVALIDARG);
+    if (executablePath.empty() || pathMade == HRESULT_FROM_WIN32(ERROR_INVALID_NAME)) {
+        ReportNotFound(executablePath, executablePath.empty() ? E_INVALIDARG : pathMade);
         return;
     }
     // Another run naming this path waits until every registration found is removed, so that an
@@ -119,7 +137,16 @@ void DeleteGame(const CommandRequest& request, DeleteOutcome& outcome) {
     if (SUCCEEDED(pathMade) && FAILED(locks.LockPath(path))) {
         WriteLine(DebugOut(), kLookedUpWithoutLockText);
     }
-    GameRemovals removals(path, request.gameId);
+    const GUID gameId = GuidToRemove(executablePath, request.gameId, locks, outcome);
+    if (IsEqualGUID(gameId, GUID_NULL)) {
+        WriteLine(DebugOut(), kRetrievingGuidText);
+        // Without a path that names one file, the run cannot tell which game to remove.
+        if (FAILED(pathMade)) {
+            ReportNotFound(executablePath, pathMade);
+            return;
+        }
+    }
+    GameRemovals removals(path, gameId);
     RemoveAll(executablePath, removals, locks, outcome);
 }
 

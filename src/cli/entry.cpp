@@ -24,7 +24,8 @@ int ExitStatusOf(const AddOutcome& outcome) {
         return kNotDone;
     }
     const bool everyTaskAdded = !outcome.cutShort && !outcome.oldTasksLeft &&
-                                outcome.tasksSkipped == 0 && outcome.tasksNotAdded == 0;
+                                !outcome.otherRegistrationLeft && outcome.tasksSkipped == 0 &&
+                                outcome.tasksNotAdded == 0;
     return everyTaskAdded ? kDone : kPartlyDone;
 }
 

@@ -53,6 +53,12 @@ inline constexpr const char* kNotAddedText = " not added.";
 // -add (the earlier run's tasks) and -del: after the path as typed.
 inline constexpr const char* kTasksNotRemovedText = " tasks not removed.";
 
+// -add: "<path> registration <GUID> replaced." for each other GUID's registration of the game in
+// the add's scope, which the add removes first, or "... not replaced." and the reason.
+inline constexpr const char* kOtherRegistrationText = " registration ";
+inline constexpr const char* kReplacedText = " replaced.";
+inline constexpr const char* kNotReplacedText = " not replaced.";
+
 // -add: one line for each task line, "task <name> added at <index>" or "task <name> not added.",
 // or the line that skips it.
 inline constexpr const char* kTaskLineStart = "task ";
@@ -106,6 +112,8 @@ inline constexpr const char* kStaleRecordRemovedAloneEnd = ": removing that reco
 inline constexpr const char* kDeleteBinaryEchoText = "Bin path: ";
 inline constexpr const char* kRetrievingGuidText = "Retrieving GUID... ";
 inline constexpr const char* kAlsoRegisteredAsText = "Also registered as ";
+inline constexpr const char* kNoRecordOfText = "No record of ";
+inline constexpr const char* kLookingUpByPathEnd = ": looking the game up by its path";
 inline constexpr const char* kRemovedWithoutLockText = "Removed without the game's lock";
 inline constexpr const char* kLookedUpWithoutLockText = "Looked up without the game's path lock";
 inline constexpr const char* kLockText = "The lock ";

@@ -20,6 +20,14 @@ struct KernelHandleTraits : NullIsInvalid<HANDLE> {
 };
 using UniqueHandle = UniqueResource<KernelHandleTraits>;
 
+// A file opened by CreateFileW. One that could not be opened is INVALID_HANDLE_VALUE.
+struct FileHandleTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Type file) { CloseHandle(file); }
+};
+using UniqueFileHandle = UniqueResource<FileHandleTraits>;
+
 // A folder listing begun by FindFirstFileW. One that could not begin is INVALID_HANDLE_VALUE.
 struct FindHandleTraits {
     using Type = HANDLE;

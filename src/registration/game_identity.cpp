@@ -10,6 +10,7 @@
 #include "registration/game_registration.h"
 #include "registration/guid_text.h"
 #include "registration/registered_game_lookup.h"
+#include "registration/task_shortcuts.h"
 
 namespace {
 
@@ -86,6 +87,11 @@ class RemovalTally {
     bool removedSomething_ = false;
 };
 
+// Whether place holds records of scope (GIS_CURRENT_USER, or any other scope for all users).
+bool InScope(const GameRecordPlace& place, int scope) {
+    return (place.scope == GIS_CURRENT_USER) == (scope == GIS_CURRENT_USER);
+}
+
 bool HasGameExplorerRecord(const GUID& gameId) {
     const std::vector<GuidRecord> records = RecordsOfGuid(gameId);
     return std::any_of(records.begin(), records.end(), IsGameExplorerRecord);
@@ -133,6 +139,58 @@ AddChoice ChooseGameToAdd(const GamePath& path, const GUID& given) {
     return choice;
 }
 
+std::vector<GUID> OtherRegistrationsInScope(const GamePath& path, int scope, const GUID& gameId) {
+    std::vector<GUID> others;
+    const bool gameExplorerPresent = GameExplorerIsPresent();
+    for (const GameRecordPlace& place : GameRecordPlaces()) {
+        std::vector<GUID> games;
+        if (!InScope(place, scope) || FAILED(place.availability) ||
+            FAILED(GameKeysBelow(place.root, place.parentKey.c_str(), games))) {
+            continue;
+        }
+        for (const GUID& game : games) {
+            const auto known = [&](const GUID& other) { return IsEqualGUID(other, game) != 0; };
+            if (IsEqualGUID(game, gameId) || std::any_of(others.begin(), others.end(), known)) {
+                continue;
+            }
+            const std::optional<GuidRecord> record = RecordOfGuid(place, game);
+            // Another game's GUID whose own records name another file is a stale record: never
+            // taken over, never removed by an add.
+            if (record && RecordedPathNames(record->path, path) &&
+                RecordsNamePath(RecordsOfGuid(game), path, gameExplorerPresent)) {
+                others.push_back(game);
+            }
+        }
+    }
+    return others;
+}
+
+HRESULT RemoveScopeRegistration(const GUID& gameId, int scope) {
+    const std::vector<GuidRecord> records = RecordsOfGuid(gameId);
+    const bool otherScopeKeepsIt =
+        std::any_of(records.begin(), records.end(),
+                    [&](const GuidRecord& r) { return !InScope(r.place, scope); });
+    if (!otherScopeKeepsIt) {
+        // Nothing of the GUID stays: it goes as a delete takes it, tasks of both scopes and all.
+        const HRESULT tasks = RemoveGameTasks(gameId);
+        const HRESULT registration = RemoveEveryRegistration(gameId);
+        return FAILED(tasks) ? tasks : registration;
+    }
+    // Game Explorer removes whichever record it takes first (Wine's the all users' one), so the
+    // scope's records go by their keys and the other scope's registration stays whole.
+    RemovalTally tally;
+    tally.Add(RemoveScopeTasks(scope, gameId));
+    for (const GameRecordPlace& place : GameRecordPlaces()) {
+        if (InScope(place, scope)) {
+            tally.Add(DeleteGameRecord(place, gameId));
+        }
+    }
+    const std::vector<GuidRecord> left = RecordsOfGuid(gameId);
+    const bool scopeRecordLeft = std::any_of(
+        left.begin(), left.end(), [&](const GuidRecord& r) { return InScope(r.place, scope); });
+    return SUCCEEDED(tally.Result()) && scopeRecordLeft ? kStillRegistered : tally.Result();
+}
+
 // ---- The delete -------------------------------------------------------------------------------
 
 GameRemovals::GameRemovals(GamePath path, const GUID& gameId)
@@ -178,15 +236,16 @@ HRESULT RemoveEveryRegistration(const GUID& gameId) {
         // Game Explorer keeps more than its record; it removes all of it.
         RemoveThroughGameExplorer(*gameExplorer.Get(), gameId, tally);
     }
+    const std::vector<GameRecordPlace> places = GameRecordPlaces();
     // Every place the lookup by path reads goes: the upgrade keys of both hives whether or not
     // Game Explorer is there (a key made while it was missing would be found for ever), and Game
     // Explorer's records themselves where it is gone (Windows 10 from 1803 left them).
-    for (const GameRecordPlace& place : GameRecordPlaces()) {
-        if (SUCCEEDED(place.availability) && !(place.gameExplorerRecord && gameExplorerPresent)) {
+    for (const GameRecordPlace& place : places) {
+        if (!(place.gameExplorerRecord && gameExplorerPresent)) {
             tally.Add(DeleteGameRecord(place, gameId));
         }
     }
-    if (SUCCEEDED(tally.Result()) && !RecordsOfGuid(gameId).empty()) {
+    if (SUCCEEDED(tally.Result()) && !RecordsOfGuid(gameId, places).empty()) {
         return kStillRegistered;
     }
     return tally.Result();

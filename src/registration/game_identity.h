@@ -80,6 +80,19 @@ struct AddChoice {
 // else none, for a new one. Reads, changes nothing.
 AddChoice ChooseGameToAdd(const GamePath& path, const GUID& given);
 
+// The GUIDs other than gameId (GUID_NULL: any) whose own registration of scope (GIS_CURRENT_USER,
+// or any other scope for all users) names the game at path: a record of that scope names the
+// path, and the GUID's own records name it too (a stale record is another game's). A file has
+// one registration per scope: an add under gameId replaces these. Reads, changes nothing.
+std::vector<GUID> OtherRegistrationsInScope(const GamePath& path, int scope, const GUID& gameId);
+
+// Removes gameId's registration of scope: that scope's task folders and records. A GUID with no
+// record of the other scope goes whole, as a delete removes it; otherwise the scope's records go
+// by their keys (Game Explorer cannot be told which scope's record to remove) and the other
+// scope's registration stays. S_OK, S_FALSE when there was nothing, the first failure, or
+// kStillRegistered when a record of the scope is still there.
+HRESULT RemoveScopeRegistration(const GUID& gameId, int scope);
+
 // ---- The delete -------------------------------------------------------------------------------
 
 // What a delete removes next.

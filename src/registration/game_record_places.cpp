@@ -44,9 +44,10 @@ std::optional<GuidRecord> RecordOfGuid(const GameRecordPlace& place, const GUID&
     return GuidRecord{place, std::move(path)};
 }
 
-std::vector<GuidRecord> RecordsOfGuid(const GUID& gameId) {
+std::vector<GuidRecord> RecordsOfGuid(const GUID& gameId,
+                                      const std::vector<GameRecordPlace>& places) {
     std::vector<GuidRecord> records;
-    for (const GameRecordPlace& place : GameRecordPlaces()) {
+    for (const GameRecordPlace& place : places) {
         // A record that is not there, or cannot be read, says nothing, as in the lookup; only an
         // administrator can make a record unreadable where it would hide another game.
         if (std::optional<GuidRecord> record = RecordOfGuid(place, gameId)) {
@@ -56,16 +57,34 @@ std::vector<GuidRecord> RecordsOfGuid(const GUID& gameId) {
     return records;
 }
 
+HRESULT FindAnyRecordOf(const GUID& gameId) {
+    HRESULT result = S_FALSE;
+    for (const GameRecordPlace& place : GameRecordPlaces()) {
+        std::wstring path;
+        const std::wstring key = place.parentKey + L"\\" + BracedGuid(gameId);
+        const HRESULT read = SUCCEEDED(place.availability)
+                                 ? ReadGameKeyPath(place.root, key.c_str(), place.pathValue, path)
+                                 : place.availability;
+        if (SUCCEEDED(read)) {
+            return S_OK;
+        }
+        if (read != HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) && result == S_FALSE) {
+            result = read;
+        }
+    }
+    return result;
+}
+
 HRESULT DeleteGameRecord(const GameRecordPlace& place, const GUID& gameId) {
     if (FAILED(place.availability)) {
         return place.availability;
     }
-    // A place that cannot be read (a damaged hive) is skipped, as the lookup skips it: no game
-    // is found there either, and the lookup after a removal reports that it could not tell.
+    // A place that cannot be read (a damaged hive) may hold the record: that is no success.
     RegistryKey parent;
-    if (RegOpenKeyExW(place.root, place.parentKey.c_str(), 0, kDeleteParentAccess, parent.Put()) !=
-        ERROR_SUCCESS) {
-        return S_FALSE;
+    if (const LSTATUS opened = RegOpenKeyExW(place.root, place.parentKey.c_str(), 0,
+                                             kDeleteParentAccess, parent.Put());
+        opened != ERROR_SUCCESS) {
+        return opened == ERROR_FILE_NOT_FOUND ? S_FALSE : HRESULT_FROM_WIN32(opened);
     }
     const LSTATUS status = RegDeleteTreeW(parent.Get(), BracedGuid(gameId).c_str());
     return status == ERROR_FILE_NOT_FOUND ? S_FALSE : HRESULT_FROM_WIN32(status);

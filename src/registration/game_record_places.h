@@ -37,11 +37,16 @@ struct GuidRecord {
 // gameId's record at place, unless it is not there or cannot be read.
 std::optional<GuidRecord> RecordOfGuid(const GameRecordPlace& place, const GUID& gameId);
 
-// Every record of gameId that exists and can be read, in the order of GameRecordPlaces(). A
-// record without a readable path value is listed with an empty path.
-std::vector<GuidRecord> RecordsOfGuid(const GUID& gameId);
+// Every record of gameId that exists and can be read, in the order of places. A record without a
+// readable path value is listed with an empty path.
+std::vector<GuidRecord> RecordsOfGuid(
+    const GUID& gameId, const std::vector<GameRecordPlace>& places = GameRecordPlaces());
+
+// S_OK when gameId has a record in any of the places, S_FALSE when every place was read and none
+// holds one, else why a place could not be read (a record may be there).
+HRESULT FindAnyRecordOf(const GUID& gameId);
 
 // Deletes gameId's key below place, with its values and subkeys (64-bit view). S_OK when it was
-// deleted, S_FALSE when it was not there or the place cannot be read (as the lookup skips it),
-// else HRESULT_FROM_WIN32 of the registry's error deleting it (a key that stays).
+// deleted, S_FALSE when it was not there (nor the key that holds the place's games), else why the
+// place could not be named or read or the key deleted (a record that may stay).
 HRESULT DeleteGameRecord(const GameRecordPlace& place, const GUID& gameId);

@@ -1,5 +1,6 @@
 #include "registered_game_lookup.h"
 
+#include <algorithm>
 #include <string>
 
 #include "platform/gameux.h"
@@ -26,13 +27,24 @@ HRESULT FromWmi(const wchar_t* executablePath, GUID* gameId) {
     return S_OK;
 }
 
+// WMI compares paths without regard to case and cannot tell which file a path names: its answer
+// stands when one of the GUID's records names the game itself (or none can be read to say).
+bool RecordsConfirm(const GamePath& path, const GUID& gameId) {
+    const std::vector<GuidRecord> records = RecordsOfGuid(gameId);
+    return records.empty() || std::any_of(records.begin(), records.end(), [&](const GuidRecord& r) {
+               return RecordedPathNames(r.path, path);
+           });
+}
+
 }  // namespace
 
 HRESULT FindRegisteredGame(const GamePath& path, GUID* gameId, GameRecordPlace* place) {
     if (gameId == nullptr) {
         return E_INVALIDARG;
     }
-    if (SUCCEEDED(FromWmi(path.full.c_str(), gameId))) {
+    GUID fromWmi = GUID_NULL;
+    if (SUCCEEDED(FromWmi(path.full.c_str(), &fromWmi)) && RecordsConfirm(path, fromWmi)) {
+        *gameId = fromWmi;
         if (place != nullptr) {
             *place = GameRecordPlace{};
         }

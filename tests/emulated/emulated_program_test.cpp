@@ -3,6 +3,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <future>
 #include <map>
 
@@ -279,11 +280,11 @@ TEST_F(EmulatedProgramTest, DeleteByGuidRemovesTheGameAndItsTasks) {
     EXPECT_TRUE(GamesIn(UserId()).empty());
     EXPECT_FALSE(std::filesystem::exists(UserTasks(kGuid)));
 
-    // Nothing left to remove: no " removed." line, and no failure either.
+    // A GUID registered nowhere: the game is looked up by its path, and nothing is found there.
     ProcessResult again = Run({std::string("-guid:") + kGuid, "-del", "anything.exe"});
-    EXPECT_EQ(again.out, kExpectedBanner + GuidObtainedLine(kGuid) +
-                             TasksRemovedLine("anything.exe") + DoneLine());
-    EXPECT_EQ(again.err, "");
+    EXPECT_EQ(again.out, kExpectedBanner + GuidObtainedLine(kGuid) + DoneLine());
+    EXPECT_EQ(WithReasonCodesOnly(again.err),
+              NotFoundLine("anything.exe") + ReasonCode("0x80070490"));
 }
 
 TEST_F(EmulatedProgramTest, WithoutGameExplorerTheUpgradeKeysAreWrittenAndRemoved) {
@@ -430,24 +431,28 @@ TEST_P(GameIdentityTest, AReinstallReplacesTheGameAndOneUninstallRemovesIt) {
     EXPECT_FALSE(std::filesystem::exists(CommonTasks(guid)));
 }
 
-TEST_P(GameIdentityTest, OneUninstallRemovesEveryRegistrationOfThePath) {
+// A file has one registration per scope: an add under another GUID replaces the scope's own,
+// records and tasks, and leaves the other scope's; one uninstall by path removes every one.
+TEST_P(GameIdentityTest, AnAddReplacesTheScopesOtherRegistrationAndOneUninstallRemovesAll) {
     const std::string exe = kExe;
-    const std::string pair = RegistrationRemovedLines(exe);
-    for (const char* guid : {"{00000000-0000-0000-0000-00000000000A}",
-                             "{00000000-0000-0000-0000-00000000000B}", kGuid}) {
-        ASSERT_EQ(Run({std::string("-guid:") + guid, "-add", "all", exe}).err, "");
+    const std::string other = "{00000000-0000-0000-0000-00000000000A}";
+    for (const char* scope : {"all", "current"}) {
+        ASSERT_EQ(Run({"-guid:" + other, "-add", scope, exe, "Play;" + exe + ";play"}).err, "");
     }
-    // One GUID in both scopes is one registration per scope.
-    ASSERT_EQ(Run({std::string("-guid:") + kGuid, "-add", "current", exe}).err, "");
-    ASSERT_EQ(Registrations().size(), 4u);
+
+    ProcessResult replaced = Run({std::string("-guid:") + kGuid, "-add", "all", exe});
+    EXPECT_EQ(replaced.out,
+              kExpectedBanner + GuidObtainedLine(kGuid) + ReplacedLine(exe, other) + DoneLine());
+    EXPECT_EQ(replaced.err, "");
+    std::vector<std::string> registrations = Registrations();
+    std::sort(registrations.begin(), registrations.end());
+    EXPECT_EQ(registrations, (std::vector<std::string>{other, kGuid}));
+    EXPECT_FALSE(std::filesystem::exists(CommonTasks(other) / "PlayTasks"));
+    EXPECT_TRUE(std::filesystem::exists(UserTasks(other) / "PlayTasks/0/Play.lnk"));
 
     ProcessResult removed = Run({"-del", exe});
-    // A removal here takes a GUID's records (or upgrade keys) of both scopes at once.
-    std::string expected = kExpectedBanner;
-    for (int i = 0; i < 3; ++i) {
-        expected += pair;
-    }
-    EXPECT_EQ(removed.out, expected + DoneLine());
+    EXPECT_EQ(removed.out, kExpectedBanner + RegistrationRemovedLines(exe) +
+                               RegistrationRemovedLines(exe) + DoneLine());
     EXPECT_EQ(removed.err, "");
     EXPECT_TRUE(Registrations().empty());
 }
@@ -770,3 +775,38 @@ INSTANTIATE_TEST_SUITE_P(Cases, EmulatedReasonTest, testing::ValuesIn(kReasonCas
                          [](const auto& p) { return std::string(p.param.name); });
 
 }  // namespace
+
+// Where names keep their letter case (drive Z:, the host's), folders that differ only in case
+// hold two games: each has its own GUID, and removing one leaves the other.
+TEST_P(GameIdentityTest, GamesInFoldersThatDifferOnlyInCaseAreTwoGames) {
+    std::vector<std::string> paths;
+    for (const char* folder : {"Game", "GAME"}) {
+        std::filesystem::create_directories(work_.Path() / folder);
+        WriteBytes(work_.Path() / folder / "g.exe", DemoGame());
+        paths.push_back(AsDriveZ(work_.Path() / folder / "g.exe"));
+        ProcessResult added = Run({"-add", "all", paths.back(), "Play;" + paths.back() + ";play"});
+        EXPECT_EQ(added.out, kExpectedBanner + TaskAddedLine("Play", 0) + DoneLine());
+        EXPECT_EQ(added.err, "");
+    }
+    ASSERT_EQ(Registrations().size(), 2u);
+
+    EXPECT_EQ(Run({"-del", paths[1]}).out,
+              kExpectedBanner + RegistrationRemovedLines(paths[1]) + DoneLine());
+    EXPECT_EQ(Registrations().size(), 1u);
+    EXPECT_EQ(Run({"-del", paths[0]}).out,
+              kExpectedBanner + RegistrationRemovedLines(paths[0]) + DoneLine());
+}
+
+// An uninstaller whose GUID names no record (a version that moved to -guid:) still removes the
+// game registered at its path.
+TEST_P(GameIdentityTest, ADeleteByAGuidRegisteredNowhereGoesOnByThePath) {
+    const std::string exe = kExe;
+    ASSERT_EQ(Run({"-add", "all", exe, "Play;" + exe + ";play"}).err, "");
+
+    const ProcessResult removed = Run({"-exitcode", std::string("-guid:") + kGuid, "-del", exe});
+    EXPECT_EQ(removed.out, kExpectedBanner + GuidObtainedLine(kGuid) +
+                               RegistrationRemovedLines(exe) + DoneLine());
+    EXPECT_EQ(removed.err, "");
+    EXPECT_EQ(removed.exitStatus, 0);
+    EXPECT_TRUE(Registrations().empty());
+}

@@ -661,11 +661,10 @@ TEST_F(HostileInputTest, DamagedCurrentUserFileIsLeftAsItWasWhileGameExplorerWor
         WriteFile(file, damage.bytes);
         const SystemFiles damaged = Files();
         // Game Explorer keeps its games in the local machine's file: the damage is not in the way
-        // of the add or the removal. Whether the user's upgrade keys still name the game cannot
-        // be told afterwards, and the delete says so.
+        // of the add. The user's upgrade keys may still name the game: its removal is not done.
         ExpectRun({"-add", "current", other, "Play;" + other + ";play"}, TaskAddedLine("Play", 0));
-        ExpectRun({"-del", other}, RegistrationRemovedLines(other),
-                  NotFoundLine(other) + ReasonCode("0x8007000D"));
+        ExpectRun({"-del", other}, TasksRemovedLine(other),
+                  NotRemovedLine(other) + ReasonCode("0x8007000D"));
         EXPECT_EQ(ReadFile(file), damage.bytes);
         ExpectNothingLost(damaged);
         WriteFile(file, original);

@@ -58,6 +58,10 @@ inline std::string RemovedLine(const std::string& path) {
 inline std::string RegistrationRemovedLines(const std::string& path) {
     return TasksRemovedLine(path) + RemovedLine(path);
 }
+// -add: another GUID's registration of the game in the add's scope, replaced.
+inline std::string ReplacedLine(const std::string& path, const std::string& guid) {
+    return path + kOtherRegistrationText + guid + kReplacedText + "\n";
+}
 inline std::string NotRemovedLine(const std::string& path) {
     return path + kNotRemovedText + "\n";
 }

@@ -605,6 +605,19 @@ BOOL FaultingSystem::FindClose(HANDLE find) {
     return system_.FindClose(find);
 }
 
+HANDLE FaultingSystem::CreateFileW(LPCWSTR fileName, DWORD access, DWORD shareMode,
+                                   DWORD disposition, DWORD flags) {
+    if (auto code = Begin("CreateFileW " + LogText(fileName))) {
+        SetLastError(static_cast<DWORD>(*code));
+        return INVALID_HANDLE_VALUE;
+    }
+    HANDLE file = system_.CreateFileW(fileName, access, shareMode, disposition, flags);
+    if (file != INVALID_HANDLE_VALUE) {
+        liveHandles_.insert(file);
+    }
+    return file;
+}
+
 HANDLE FaultingSystem::CreateMutexW(LPCWSTR name) {
     if (auto code = Begin("CreateMutexW " + LogText(name))) {
         SetLastError(static_cast<DWORD>(*code));

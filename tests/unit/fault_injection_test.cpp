@@ -257,27 +257,35 @@ std::vector<Expectation> RegisterInUpgradeKeys(int scope, const GUID& startingGa
 std::vector<Expectation> Unregister(bool gameExplorer) {
     const Effects removed = NoRecord();
     const Effects left = OneRecord(gameExplorer, GIS_ALL_USERS, kGameId);
-    // The current user's SID names a place of Game Explorer's records; without it that place is
-    // skipped, as the lookup skips it.
+    // The current user's SID names a place of Game Explorer's records, which Game Explorer cleans
+    // itself where it is present; without Game Explorer that place, like any place that cannot
+    // be read, may hold a record: a failure, though every other place is still cleaned.
+    const HRESULT unnamedPlace = gameExplorer ? S_OK : kInjectedWin32;
     std::vector<Expectation> expectations = {
         {"CoInitialize", S_OK, removed},
-        {"OpenProcessToken", S_OK, removed},
-        {"GetTokenInformation", S_OK, removed},
-        {"ConvertSidToStringSidW", S_OK, removed},
+        {"OpenProcessToken", unnamedPlace, removed},
+        {"GetTokenInformation", unnamedPlace, removed},
+        {"ConvertSidToStringSidW", unnamedPlace, removed},
     };
+    // A record that cannot be read while looking for what is left is not there, as in the lookup.
+    for (const char* place :
+         {"HKLM Software\\Microsoft\\Windows\\CurrentVersion\\GameUX\\S-1-5-21-1-2-3-1001\\",
+          "HKLM Software\\Microsoft\\Windows\\CurrentVersion\\GameUX\\Games\\",
+          "HKCU Software\\Classes\\Software\\Microsoft\\Windows\\CurrentVersion\\"
+          "GameUX\\GamesToFindOnWindowsUpgrade\\",
+          "HKLM Software\\Microsoft\\Windows\\CurrentVersion\\GameUX\\"
+          "GamesToFindOnWindowsUpgrade\\"}) {
+        expectations.push_back({std::string("RegOpenKeyExW ") + place + "{", S_OK, removed});
+    }
     if (!gameExplorer) {
-        expectations.push_back(
-            {"RegOpenKeyExW HKLM Software\\Microsoft\\Windows\\CurrentVersion\\"
-             "GameUX\\GamesToFindOnWindowsUpgrade\\{",
-             S_OK, removed});
         // The place that holds the game's key cannot be opened to delete it: the record stays.
         expectations.push_back(
             {"RegOpenKeyExW HKLM Software\\Microsoft\\Windows\\CurrentVersion\\"
              "GameUX\\GamesToFindOnWindowsUpgrade",
-             HRESULT_FROM_WIN32(ERROR_OBJECT_ALREADY_EXISTS), left});
+             kInjectedWin32, left});
     }
-    // A place read for what is left that cannot be opened holds nothing to remove.
-    expectations.push_back({"RegOpenKeyExW", S_OK, removed});
+    // A place that cannot be opened to delete the record from may hold it.
+    expectations.push_back({"RegOpenKeyExW", kInjectedWin32, removed});
     if (gameExplorer) {
         // Not created: its records' keys go instead.
         expectations.push_back({"CoCreateInstance", S_OK, removed});

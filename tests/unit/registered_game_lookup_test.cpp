@@ -170,4 +170,55 @@ TEST(RegisteredGameLookupShortPath, AShortOrPrefixedPathFindsTheRecordOfItsLongF
     EXPECT_EQ(LogGuid(gameId), LogText(kAllUsersRecordGuid.c_str()));
 }
 
+// A "\\?\" path that tidying would change names another file: refused. A short name that cannot
+// be resolved falls back to the path as typed only when nothing by that name exists.
+const HRESULT kInvalidName = HRESULT_FROM_WIN32(ERROR_INVALID_NAME);
+
+struct GamePathCase {
+    const char* name;
+    std::wstring typed;
+    const char* failingLongPathCall;  // nullptr: none
+    HRESULT result;
+    std::wstring full;  // expected on S_OK
+};
+
+const GamePathCase kGamePathCases[] = {
+    {"VerbatimAsWritten", std::wstring(L"\\\\?\\") + kExe, nullptr, S_OK, kExe},
+    {"VerbatimTrailingDot", std::wstring(L"\\\\?\\") + kExe + L".", nullptr, kInvalidName, {}},
+    {"VerbatimTrailingBlank",
+     L"\\\\?\\C:\\Games\\Arena Deluxe \\game.exe",
+     nullptr,
+     kInvalidName,
+     {}},
+    {"VerbatimDotName", L"\\\\?\\C:\\Games\\.\\Arena Deluxe\\game.exe", nullptr, kInvalidName, {}},
+    {"VerbatimDotDot",
+     L"\\\\?\\C:\\Games\\x\\..\\Arena Deluxe\\game.exe",
+     nullptr,
+     kInvalidName,
+     {}},
+    {"VerbatimSlash", L"\\\\?\\C:\\Games/Arena Deluxe\\game.exe", nullptr, kInvalidName, {}},
+    {"VerbatimEmptyName", L"\\\\?\\C:\\Games\\\\Arena Deluxe\\game.exe", nullptr, kInvalidName, {}},
+    {"ShortNameOfMissingFile", L"C:\\Games\\ARENAD~1\\gone.exe", "GetLongPathNameW", S_OK,
+     L"C:\\Games\\ARENAD~1\\gone.exe"},
+    {"ShortNameThatCannotBeResolved", kShortExe, "GetLongPathNameW", E_ACCESSDENIED, {}},
+};
+
+class GamePathTest : public testing::TestWithParam<GamePathCase> {};
+
+TEST_P(GamePathTest, IsMadeOrRefusedBeforeAnyLookup) {
+    const GamePathCase& c = GetParam();
+    FaultingSystem system;
+    system.PutFile(kExe);
+    if (c.failingLongPathCall != nullptr) {
+        system.Fail(c.failingLongPathCall,
+                    c.result == S_OK ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED);
+    }
+    GamePath path;
+    EXPECT_EQ(MakeGamePath(c.typed, path), c.result);
+    EXPECT_EQ(path.full, c.full);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, GamePathTest, testing::ValuesIn(kGamePathCases),
+                         [](const auto& p) { return std::string(p.param.name); });
+
 }  // namespace

@@ -462,6 +462,36 @@ DWORD GetFileAttributesW(LPCWSTR fileName);
 // buffer is too short, or 0 with the reason left for GetLastError.
 DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD bufferLength);
 
+// ---- Which file a path names ------------------------------------------------------------------
+constexpr DWORD FILE_SHARE_READ = 0x1;
+constexpr DWORD FILE_SHARE_WRITE = 0x2;
+constexpr DWORD FILE_SHARE_DELETE = 0x4;
+constexpr DWORD OPEN_EXISTING = 3;
+// Opens a folder too.
+constexpr DWORD FILE_FLAG_BACKUP_SEMANTICS = 0x02000000;
+
+struct BY_HANDLE_FILE_INFORMATION {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD dwVolumeSerialNumber;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    DWORD nNumberOfLinks;
+    DWORD nFileIndexHigh;
+    DWORD nFileIndexLow;
+};
+
+// A handle to the file at fileName for CloseHandle, or INVALID_HANDLE_VALUE with the reason left
+// for GetLastError. Only what the program asks for is provided: no access (0), to learn which
+// file a path names, of an existing file or folder (OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
+// anything else fails with ERROR_INVALID_PARAMETER. security and templateFile must be null.
+HANDLE CreateFileW(LPCWSTR fileName, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
+                   DWORD disposition, DWORD flags, HANDLE templateFile);
+// FALSE on failure, with the reason left for GetLastError.
+BOOL GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* information);
+
 // ---- Synchronisation -------------------------------------------------------------------------
 constexpr DWORD INFINITE = 0xFFFFFFFF;
 constexpr DWORD WAIT_OBJECT_0 = 0;

@@ -26,6 +26,7 @@ EmulatedSystem::EmulatedSystem(const std::filesystem::path& systemFolder, System
       registry_(machine_->registry),
       files_(machine_->drives),
       listings_(machine_->drives),
+      fileIdentities_(machine_->drives),
       mutexes_(machine_->layout.RegistryFolder()),
       modules_(machine_->drives) {}
 
@@ -156,7 +157,7 @@ BOOL EmulatedSystem::ConvertSidToStringSidW(PSID sid, LPWSTR* text) {
 }
 
 BOOL EmulatedSystem::CloseHandle(HANDLE handle) {
-    if (handle != kProcessToken && !mutexes_.Close(handle)) {
+    if (handle != kProcessToken && !mutexes_.Close(handle) && !fileIdentities_.Close(handle)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
@@ -228,6 +229,31 @@ BOOL EmulatedSystem::FindNextFileW(HANDLE find, WIN32_FIND_DATAW* findData) {
 BOOL EmulatedSystem::FindClose(HANDLE find) {
     if (!listings_.Close(find)) {
         SetLastError(static_cast<DWORD>(ERROR_INVALID_HANDLE));
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A file handle only tells which file it was opened on (file_identities.h).
+HANDLE EmulatedSystem::CreateFileW(LPCWSTR fileName, DWORD access, DWORD /*shareMode*/,
+                                   DWORD disposition, DWORD flags) {
+    constexpr DWORD kSupportedFlags = FILE_FLAG_BACKUP_SEMANTICS;
+    if (access != 0 || disposition != OPEN_EXISTING || (flags & ~kSupportedFlags) != 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    DWORD error = ERROR_SUCCESS;
+    const HANDLE file = fileIdentities_.Open(fileName, error);
+    if (file == INVALID_HANDLE_VALUE) {
+        SetLastError(error);
+    }
+    return file;
+}
+
+BOOL EmulatedSystem::GetFileInformationByHandle(HANDLE file,
+                                                BY_HANDLE_FILE_INFORMATION* information) {
+    if (!fileIdentities_.Information(file, *information)) {
+        SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
     return TRUE;

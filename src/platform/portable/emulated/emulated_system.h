@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "emulated/files/emulated_files.h"
+#include "emulated/files/file_identities.h"
 #include "emulated/files/folder_listing.h"
 #include "emulated/gameux/resource_modules.h"
 #include "emulated/location/named_mutexes.h"
@@ -44,6 +45,7 @@ class EmulatedSystem final : public SystemBackend {
     EmulatedRegistry registry_;
     EmulatedFiles files_;
     FolderListings listings_;
+    FileIdentities fileIdentities_;
     NamedMutexes mutexes_;
     ResourceModules modules_;
 };

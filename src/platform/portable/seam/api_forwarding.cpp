@@ -224,6 +224,23 @@ BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* findData) {
     return CurrentSystem().FindNextFileW(find, findData);
 }
 
+HANDLE CreateFileW(LPCWSTR fileName, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
+                   DWORD disposition, DWORD flags, HANDLE templateFile) {
+    if (fileName == nullptr || security != nullptr || templateFile != nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    return CurrentSystem().CreateFileW(fileName, access, shareMode, disposition, flags);
+}
+
+BOOL GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* information) {
+    if (information == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return CurrentSystem().GetFileInformationByHandle(file, information);
+}
+
 BOOL FindClose(HANDLE find) {
     return CurrentSystem().FindClose(find);
 }
