@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "emulated/base/win32_codes.h"
+#include "emulated/files/emulated_files.h"
 #include "emulated/files/short_name_file.h"
+#include "emulated_test_support.h"
 
 namespace {
 
@@ -90,6 +93,75 @@ TEST(ShortNameFileTest, KeepsEveryNameAsItIsAndRefusesADamagedFile) {
     EXPECT_FALSE(
         ParseShortNameFile("brackenfold short names 2\n" + text.substr(text.find('\n') + 1))
             .has_value());
+}
+
+// The file below the system's short_names folder that keeps the names of hostFolder's entries.
+std::filesystem::path KeptNamesOf(const std::filesystem::path& system,
+                                  const std::filesystem::path& hostFolder) {
+    for (const auto& file : std::filesystem::directory_iterator(system / "short_names")) {
+        const std::string bytes = ReadBytes(file.path());
+        if (bytes.find('\n' + hostFolder.string() + '\0') != std::string::npos) {
+            return file.path();
+        }
+    }
+    return {};
+}
+
+// GetLongPathNameW's answer, or "error <n>" with its reason when it fails.
+std::wstring LongPathOrError(const std::filesystem::path& system, const std::wstring& path) {
+    const DriveMapping drives{system};  // a run of its own
+    wchar_t buffer[MAX_PATH] = L"";
+    SetLastError(0);
+    const DWORD length = EmulatedFiles{drives}.LongPathName(path.c_str(), MAX_PATH, buffer);
+    return length != 0 ? std::wstring(buffer, length) : L"error " + std::to_wstring(GetLastError());
+}
+
+// Which entry held which short name is lost with a damaged file: the folder's short names fail as
+// a damaged hive does, rather than go to whichever entry now comes first, until the file is gone.
+TEST(DamagedShortNamesTest, FailTheirFoldersShortNamesUntilDeletedAndNeverNameAnotherEntry) {
+    TemporaryFolder system;
+    const DriveMapping drives{system.Path()};
+    const EmulatedFiles files{drives};
+    // Game B's folder is made first and is LONGFO~1; game A's, first in name order, is LONGFO~2.
+    ASSERT_EQ(files.CreateFolder(L"C:\\Games\\Long Folder B"), ERROR_SUCCESS);
+    ASSERT_EQ(files.CreateFolder(L"C:\\Games\\Long Folder A"), ERROR_SUCCESS);
+    ASSERT_EQ(files.CreateFolder(L"C:\\Other\\Long Folder Z"), ERROR_SUCCESS);
+    ASSERT_EQ(LongPathOrError(system.Path(), L"C:\\Other\\LONGFO~1"), L"C:\\Other\\Long Folder Z");
+    const std::filesystem::path kept = KeptNamesOf(system.Path(), system.Path() / "drive_c/Games");
+    ASSERT_FALSE(kept.empty());
+    const std::string intact = ReadBytes(kept);
+    const std::wstring invalidData = L"error " + std::to_wstring(ERROR_INVALID_DATA);
+
+    // Cut short, overwritten, and of no version.
+    const std::string damagedFiles[] = {intact.substr(0, intact.size() - 5),
+                                        "xxxxxxxx" + intact.substr(8),
+                                        intact.substr(0, intact.find('\n'))};
+    for (const std::string& damagedFile : damagedFiles) {
+        WriteBytes(kept, damagedFile);
+        EXPECT_EQ(LongPathOrError(system.Path(), L"C:\\Games\\LONGFO~1"), invalidData);
+        EXPECT_EQ(LongPathOrError(system.Path(), L"C:\\Games\\longfo~2\\"), invalidData);
+        EXPECT_EQ(LongPathOrError(system.Path(), L"C:\\Games\\Long Folder A"),
+                  L"C:\\Games\\Long Folder A");
+        EXPECT_EQ(LongPathOrError(system.Path(), L"C:\\Other\\LONGFO~1"),
+                  L"C:\\Other\\Long Folder Z");
+    }
+
+    // A delete by the short name removes nothing, and an entry made there leaves the file as it is.
+    const std::string damaged = ReadBytes(kept);
+    const std::wstring list = std::wstring(L"C:\\Games\\LONGFO~1") + L'\0';
+    SHFILEOPSTRUCTW operation{};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = list.c_str();
+    const DriveMapping nextRunDrives{system.Path()};
+    EXPECT_EQ(EmulatedFiles{nextRunDrives}.Operate(operation), ERROR_INVALID_DATA);
+    EXPECT_TRUE(std::filesystem::is_directory(system.Path() / "drive_c/Games/Long Folder A"));
+    EXPECT_TRUE(std::filesystem::is_directory(system.Path() / "drive_c/Games/Long Folder B"));
+    EXPECT_EQ(files.CreateFolder(L"C:\\Games\\Long Folder C"), ERROR_SUCCESS);
+    EXPECT_EQ(ReadBytes(kept), damaged);
+
+    std::filesystem::remove(kept);
+    EXPECT_EQ(LongPathOrError(system.Path(), L"C:\\Games\\LONGFO~1"), L"C:\\Games\\Long Folder A");
+    EXPECT_EQ(LongPathOrError(system.Path(), L"C:\\Games\\LONGFO~3"), L"C:\\Games\\Long Folder C");
 }
 
 }  // namespace

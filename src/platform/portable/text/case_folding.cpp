@@ -1,30 +1,56 @@
 #include "text/case_folding.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <iterator>
 
 namespace {
 
-// Upper-case mapping of the Latin-1, Latin Extended-A, Greek and Cyrillic letters, computed
-// here rather than taken from towupper, whose answer depends on the locale the program chose.
+// Characters first, first + stride, ... last fold to themselves plus delta.
+struct UpperCaseRun {
+    std::uint16_t first;
+    std::uint16_t last;
+    std::uint8_t stride;
+    std::int32_t delta;
+};
+
+// Windows' upper-case table, generated from the Unicode data (scripts/make-upper-case-table.py)
+// rather than taken from towupper, whose answer depends on the locale the program chose.
+constexpr UpperCaseRun kUpperCaseRuns[] = {
+#include "text/upper_case_table.inc"
+};
+
+constexpr bool RunsAreSortedAndApart() {
+    for (std::size_t i = 1; i < std::size(kUpperCaseRuns); ++i) {
+        if (kUpperCaseRuns[i].first <= kUpperCaseRuns[i - 1].last) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(RunsAreSortedAndApart(), "the runs are searched by their first character");
+
 wchar_t UpperOf(wchar_t c) {
-    if (c >= L'a' && c <= L'z') {
-        return static_cast<wchar_t>(c - 32);
+    const auto code = static_cast<std::uint32_t>(c);
+    if (code < 0x80) {
+        return code >= 'a' && code <= 'z' ? static_cast<wchar_t>(code - 32) : c;
     }
-    if ((c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) ||
-        (c >= 0x430 && c <= 0x44F)) {
-        return static_cast<wchar_t>(c - 32);
+    // Only single UTF-16 units fold: characters beyond them (above U+FFFF) never do.
+    if (code > 0xFFFF) {
+        return c;
     }
-    if (c >= 0x450 && c <= 0x45F) {
-        return static_cast<wchar_t>(c - 80);
+    // The last run that starts at or before c.
+    const auto after = std::upper_bound(
+        std::begin(kUpperCaseRuns), std::end(kUpperCaseRuns), code,
+        [](std::uint32_t value, const UpperCaseRun& run) { return value < run.first; });
+    if (after == std::begin(kUpperCaseRuns)) {
+        return c;
     }
-    if (c >= 0x100 && c <= 0x17F && c != 0x130 && c != 0x131 && c != 0x138 && c != 0x149 &&
-        c != 0x17F) {
-        // Pairs: even code upper, odd code lower, except for two runs that pair the other way.
-        bool oddIsUpper = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
-        bool isLower = oddIsUpper ? (c % 2 == 0) : (c % 2 == 1);
-        return isLower ? static_cast<wchar_t>(c - 1) : c;
+    const UpperCaseRun& run = *(after - 1);
+    if (code > run.last || (code - run.first) % run.stride != 0) {
+        return c;
     }
-    return c;
+    return static_cast<wchar_t>(static_cast<std::int32_t>(code) + run.delta);
 }
 
 }  // namespace

@@ -51,7 +51,8 @@ struct Match {
     std::wstring name;  // the entry's own (long) name
 };
 
-// 0 and the match, if any, or the errno of reading the folder's short names.
+// 0 and the match, if any, or the errno of reading the folder's short names (kDamagedShortNames
+// when they are damaged).
 int MatchInListing(const ShortNameRecords& shortNames, const std::filesystem::path& folder,
                    const std::vector<HostFolderEntry>& entries, const std::wstring& name,
                    std::optional<Match>& match) {
@@ -80,7 +81,9 @@ int MatchInListing(const ShortNameRecords& shortNames, const std::filesystem::pa
 
 // Moves folder to the entry that name stands for; to name itself when the folder holds none or
 // does not exist, so that a path to be created keeps the case it has. ERROR_ACCESS_DENIED when
-// the folder cannot be read: a guess could then name a second file beside the one meant.
+// the folder cannot be read: a guess could then name a second file beside the one meant; and
+// ERROR_INVALID_DATA, as for a damaged registry file, when name may be a short name and the
+// folder's kept short names are damaged.
 LONG MatchEntry(const ShortNameRecords& shortNames, std::filesystem::path& folder,
                 const std::wstring& name, DriveMapping::HostPath& found) {
     found.name = name;
@@ -117,8 +120,8 @@ LONG MatchEntry(const ShortNameRecords& shortNames, std::filesystem::path& folde
         return ERROR_ACCESS_DENIED;
     }
     std::optional<Match> match;
-    if (MatchInListing(shortNames, folder, entries, name, match) != 0) {
-        return ERROR_ACCESS_DENIED;
+    if (const int failure = MatchInListing(shortNames, folder, entries, name, match)) {
+        return failure == kDamagedShortNames ? ERROR_INVALID_DATA : ERROR_ACCESS_DENIED;
     }
     folder /= match ? match->hostName : hostName;
     found.exists = match.has_value();

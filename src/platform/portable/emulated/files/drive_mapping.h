@@ -20,9 +20,10 @@ class DriveMapping {
 
     // The host file that a full Windows path names, or a Win32 error: ERROR_PATH_NOT_FOUND for a
     // drive that does not exist, ERROR_INVALID_NAME for a name Windows does not allow,
-    // ERROR_ACCESS_DENIED for a folder on the way that cannot be read. Names match existing host
-    // entries without regard to case, so "C:\PROGRAMDATA" finds ProgramData, and an entry's
-    // short name (short_name_records.h) finds it too.
+    // ERROR_ACCESS_DENIED for a folder on the way that cannot be read, ERROR_INVALID_DATA for a
+    // name that may be a short name in a folder whose kept short names are damaged. Names match
+    // existing host entries without regard to case, so "C:\PROGRAMDATA" finds ProgramData, and
+    // an entry's short name (short_name_records.h) finds it too.
     struct HostPath {
         std::filesystem::path path;
         LONG error = ERROR_SUCCESS;

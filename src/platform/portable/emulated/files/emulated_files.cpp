@@ -125,8 +125,9 @@ int EmulatedFiles::Operate(SHFILEOPSTRUCTW& operation) const {
             return ERROR_ACCESS_DENIED;  // never a whole drive: Z: is the host's root
         }
         DriveMapping::HostPath host = drives_.ToHost(*full);
-        if (host.error == ERROR_ACCESS_DENIED) {
-            return host.error;  // a folder on the way could not be read: it may be there
+        if (host.error == ERROR_ACCESS_DENIED || host.error == ERROR_INVALID_DATA) {
+            // A folder on the way, or its short names, could not be read: it may be there.
+            return host.error;
         }
         if (host.error != ERROR_SUCCESS || !host.exists) {
             return ERROR_FILE_NOT_FOUND;

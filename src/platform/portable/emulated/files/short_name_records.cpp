@@ -15,7 +15,7 @@
 
 namespace {
 
-// Larger files are taken as damaged: the names are then given again.
+// Larger files are taken as damaged.
 constexpr std::size_t kMaxFileBytes = 64 * 1024 * 1024;
 
 std::uint64_t Fnv1a(std::string_view bytes) {
@@ -36,8 +36,10 @@ std::string Hexadecimal(std::uint64_t value) {
     return text;
 }
 
-// The folder's identity and the names kept for it: none when nothing is kept, the file is
-// damaged, or it was kept for an earlier folder of that path. 0 or the errno of a failed read.
+// The folder's identity and the names kept for it: none when nothing is kept, or it was kept for
+// an earlier folder of that path. 0, kDamagedShortNames for a file that does not parse or is too
+// large (the names it held are unknown, and giving any again could give one to another entry),
+// or the errno of a failed read.
 int ReadKept(const std::filesystem::path& file, const std::filesystem::path& hostFolder,
              ShortNameFile& kept) {
     kept = {hostFolder.string(), 0, 0, {}};
@@ -53,14 +55,17 @@ int ReadKept(const std::filesystem::path& file, const std::filesystem::path& hos
     if (error == 0) {
         error = opened.ReadToEnd(bytes, kMaxFileBytes);
     }
-    if (error == ENOENT || error == EFBIG) {
+    if (error == ENOENT) {
         return 0;
     }
     if (error != 0) {
-        return error;
+        return error == EFBIG ? kDamagedShortNames : error;
     }
     std::optional<ShortNameFile> parsed = ParseShortNameFile(bytes);
-    if (parsed && parsed->folder == kept.folder && parsed->device == kept.device &&
+    if (!parsed) {
+        return kDamagedShortNames;
+    }
+    if (parsed->folder == kept.folder && parsed->device == kept.device &&
         parsed->inode == kept.inode) {
         kept.given = std::move(parsed->given);
     }

@@ -5,12 +5,18 @@
 // folder is first looked at after it appeared; it keeps that name for as long as it exists.
 #pragma once
 
+#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "emulated/host/host_files.h"
+
+// What NamesOf answers while the folder's kept names are damaged (cut short, overwritten or too
+// large): which names were given is unknown, so the folder gives and finds no short name until
+// the file is deleted, when every entry gets its name afresh.
+constexpr int kDamagedShortNames = EBADMSG;
 
 // An entry of a host folder with its Windows name and its short name.
 struct NamedEntry {
@@ -33,9 +39,10 @@ class ShortNameRecords {
 
     // Every entry of hostFolder, whose listing is given, with its short name: the one given
     // before, an 8.3 name itself, and for each entry that has none yet the next free one (in the
-    // order of their names when several appeared at once), which is then kept. 0, or the errno of
-    // a kept file that cannot be read: a guess could give an entry another entry's name. A file
-    // that cannot be written costs only the keeping: the names are still given. An entry under
+    // order of their names when several appeared at once), which is then kept. 0,
+    // kDamagedShortNames, or the errno of a kept file that cannot be read: a guess could give an
+    // entry another entry's name. A file that cannot be written costs only the keeping: the names
+    // are still given. An entry under
     // an escaped host name that the system did not make itself answers its host name's text,
     // the only name known of it.
     int NamesOf(const std::filesystem::path& hostFolder,
@@ -45,7 +52,9 @@ class ShortNameRecords {
     // name now, after every entry that was there before it, and keeps windowsName when the host
     // name does not tell it. Nothing is written while the entry is the only one of the folder
     // whose short name could take its number, unless it must keep its Windows name. Failures are
-    // left to the next look at the folder, which gives the entry its name then.
+    // left to the next look at the folder, which gives the entry its name then; while the kept
+    // names are damaged nothing is written, and the entry has no short name until they are
+    // deleted.
     void Created(const std::filesystem::path& hostFolder, const std::string& hostName,
                  std::wstring_view windowsName) const;
 

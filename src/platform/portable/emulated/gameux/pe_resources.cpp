@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "emulated/gameux/image_sections.h"
+#include "text/case_folding.h"
 
 namespace {
 
@@ -135,7 +136,7 @@ bool ImageReader::ReadHeaders(std::uint32_t& resourceRoot) {
 }
 
 bool SameName(const std::string& units, std::u16string_view name) {
-    auto upper = [](std::uint32_t c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; };
+    auto upper = [](std::uint32_t c) { return FoldCase(static_cast<wchar_t>(c)); };
     for (std::size_t i = 0; i < name.size(); ++i) {
         if (upper(LittleEndian(units, 2 * i, 2)) != upper(name[i])) {
             return false;
