@@ -28,6 +28,8 @@ const std::pair<const char*, std::string> kProgramTexts[] = {
     {"tasks_removed", kTasksRemovedText},
     {"removed", kRemovedText},
     {"not_found", kNotFoundText},
+    {"other_registration", kOtherRegistrationText},
+    {"replaced", kReplacedText},
     {"current_user_scope_word", kCurrentUserScopeWord},
     {"game_explorer_record", kGameExplorerRecordText},
     {"record_end", kRecordEnd},

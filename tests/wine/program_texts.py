@@ -61,6 +61,11 @@ def registration_removed_lines(path):
     return tasks_removed_line(path) + removed_line(path)
 
 
+def replaced_line(path, guid):
+    """-add: another GUID's registration of the game in the add's scope, replaced."""
+    return line(path, TEXTS["other_registration"], guid, TEXTS["replaced"])
+
+
 def not_found_line(path):
     return line(path, TEXTS["not_found"])
 

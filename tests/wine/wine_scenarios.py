@@ -28,7 +28,8 @@ import xml.etree.ElementTree as ElementTree
 from program_texts import (BANNER, DONE, REASON_LINE_START, REASON_WITHOUT_MESSAGE,
                            TASK_NAME_EMPTY_LINE, USAGE, guid_obtained_line, listed_record_line,
                            listed_task_line, not_added_line, not_found_line,
-                           registration_removed_lines, removed_line, task_added_line,
+                           registration_removed_lines, removed_line, replaced_line,
+                           task_added_line,
                            task_line_too_short_line, task_not_added_line, tasks_not_removed_line,
                            tasks_removed_line)
 from wine_prefix import (FOLDER, WITHOUT_GAME_EXPLORER, InternetShortcut, Output, Shortcut,
@@ -349,16 +350,24 @@ class DeleteTest(WineTestCase):
                     r"SupportTasks\0\Help.lnk": None,
                 })])))
 
-    def test_delete_with_unregistered_guid_removes_nothing_and_reports_nothing_removed(self):
-        game = self.install_game(r"C:\Games\NeverAdded")
+    def test_delete_with_a_guid_registered_nowhere_goes_on_by_the_path(self):
+        """An uninstaller whose GUID has no record (a version that moved to -guid:) removes the
+        game registered at its path; when nothing is registered there either, it says so."""
         guid = "{0D1E2F30-4152-6374-8596-A7B8C9DAEBFC}"
+        game = self.install_game(r"C:\Games\ByPath")
+        key, found = self.add_game("all", game, f"Play;{game};play")
 
-        output, changes = self.run_program(f"-guid:{guid}", "-del", game)
+        output, changes = self.run_program("-exitcode", f"-guid:{guid}", "-del", game)
 
-        # Removing a game that has no task folders is no failure; Wine's Game Explorer does not
-        # know the instance (0x80070002): nothing was there to remove, and nothing failed.
         self.assertEqual(output, printed(
-            BANNER + guid_obtained_line(guid) + tasks_removed_line(game) + DONE))
+            BANNER + guid_obtained_line(guid) + registration_removed_lines(game) + DONE))
+        self.assertEqual(changes, Changes({}, sorted([key, *task_tree(
+            PREFIX.common_task_root, found, {r"PlayTasks\0\Play.lnk": None})])))
+
+        output, changes = self.run_program("-exitcode", f"-guid:{guid}", "-del", game)
+
+        self.assertEqual(output, printed(BANNER + guid_obtained_line(guid) + DONE,
+                                         not_found_line(game) + reason("0x80070490")))
         self.assertEqual(changes, NO_CHANGES)
 
     def test_delete_of_an_empty_path_is_refused_before_any_lookup(self):
@@ -483,6 +492,46 @@ class IdentityTest(WineTestCase):
                                            f"Play;{game};play")
         self.assertEqual(output.stderr, "", output)
         return changes
+
+    def test_an_add_under_another_guid_replaces_that_scopes_registration_of_the_file(self):
+        """One registration of a file per scope: the old GUID's all-users record goes by its key
+        (Wine's RemoveGame would take it from either scope), its current user's one stays."""
+        game = self.install_game(r"C:\Games\Regrouped")
+        old = "{0A0B0C0D-0E0F-4011-8213-141516171819}"
+        new = "{1A1B1C1D-1E1F-4021-8223-242526272829}"
+        for scope_word in ("all", "current"):
+            self.run_program(f"-guid:{old}", "-add", scope_word, game, f"Play;{game};play")
+
+        output, changes = self.run_program(f"-guid:{new}", "-add", "all", game)
+
+        self.assertEqual(output, printed(
+            BANNER + guid_obtained_line(new) + replaced_line(game, old) + DONE))
+        self.assertIn(ALL_USERS_GAMES + "\\" + new, changes.added)
+        self.assertIn(ALL_USERS_GAMES + "\\" + old, changes.removed)
+        self.assertNotIn(old, " ".join(key for key in changes.removed if "S-1-5" in key))
+        self.assertFalse(os.path.exists(PREFIX.host_path(
+            PREFIX.common_task_root + "\\" + old + r"\PlayTasks")))
+        self.assertTrue(os.path.exists(PREFIX.host_path(
+            PREFIX.local_task_root + "\\" + old + r"\PlayTasks\0\Play.lnk")))
+
+    def test_games_in_folders_that_differ_only_in_case_are_two_games(self):
+        """Wine's drive Z: keeps the host's letter case: the two files are two games."""
+        games = []
+        for folder in ("Twin", "TWIN"):
+            host = os.path.join(PREFIX.folder, "twins", folder)
+            os.makedirs(host, exist_ok=True)
+            shutil.copyfile(DEMO_GAME, os.path.join(host, "demo_game.exe"))
+            games.append("Z:" + host.replace("/", "\\") + "\\demo_game.exe")
+            output, _ = self.run_program("-add", "all", games[-1])
+            self.assertEqual(output, printed(BANNER + DONE))
+
+        output, changes = self.run_program("-del", games[1])
+
+        self.assertEqual(output, printed(BANNER + registration_removed_lines(games[1]) + DONE))
+        self.assertEqual(len([key for key in changes.removed
+                              if key.startswith(ALL_USERS_GAMES + "\\")]), 1)
+        output, _ = self.run_program("-del", games[0])
+        self.assertEqual(output, printed(BANNER + registration_removed_lines(games[0]) + DONE))
 
     def test_a_delete_by_guid_removes_that_guids_registrations_of_both_scopes(self):
         """Wine's RemoveGame takes one record per call, the all users' one first: the delete
@@ -644,6 +693,7 @@ class CommandLineTest(WineTestCase):
         readme = r"C:\Games\Undefined\README.md"
         PREFIX.copy_in(README, readme)
         missing_game = r"C:\Games\Lines\missing.exe"
+        PREFIX.copy_in(DEMO_GAME, game + ".")
         refused = reason("0x8007007B")
         guid = "{8C3D4E5F-6071-4293-A4B5-C6D7E8F90A1B}"
         play = f"Play;{game};play"
@@ -673,6 +723,15 @@ class CommandLineTest(WineTestCase):
             CommandLineCase("delete of a game never added", ["-del", missing_game],
                             printed(BANNER + DONE, not_found_line(missing_game)
                                     + reason("0x80070490"))),
+            # "\\?\" takes the path as written: "demo_game.exe." is another file, never the game.
+            CommandLineCase("verbatim path that tidying would change",
+                            ["-exitcode", "-add", "all", "\\\\?\\" + game + ".", play],
+                            printed(BANNER + DONE, not_added_line("\\\\?\\" + game + ".")
+                                    + refused, status=2)),
+            CommandLineCase("delete by a verbatim path that tidying would change",
+                            ["-exitcode", "-del", "\\\\?\\" + game + "."],
+                            printed(BANNER + DONE, not_found_line("\\\\?\\" + game + ".")
+                                    + refused, status=2)),
             CommandLineCase("reserved task name", ["-add", "all", game, f"COM1;{game};play"],
                             printed(BANNER + DONE, task_not_added_line("COM1") + refused),
                             shortcuts={}),
