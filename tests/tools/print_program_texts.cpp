@@ -30,6 +30,7 @@ const std::pair<const char*, std::string> kProgramTexts[] = {
     {"not_found", kNotFoundText},
     {"current_user_scope_word", kCurrentUserScopeWord},
     {"game_explorer_record", kGameExplorerRecordText},
+    {"upgrade_key", kUpgradeKeyText},
     {"record_end", kRecordEnd},
     {"listed_task_indent", kListedTaskIndent},
     {"listed_task_target", kListedTaskTargetText},
