@@ -110,10 +110,15 @@ void CompleteForTheCommands(std::vector<std::wstring>& elements) {
     }
 }
 
-bool HasLineBreak(const std::vector<std::wstring>& elements) {
+// A console line shows a control character of a value escaped, its diagnostic copy as it is (a
+// line break there even ends the line): the two then differ.
+bool HasControlCharacter(const std::vector<std::wstring>& elements) {
     for (const std::wstring& element : elements) {
-        if (element.find_first_of(L"\r\n") != std::wstring::npos) {
-            return true;
+        for (const wchar_t character : element) {
+            const auto code = static_cast<std::uint32_t>(character);
+            if (code < 0x20 || code == 0x7F) {
+                return true;
+            }
         }
     }
     return false;
@@ -184,7 +189,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(system.AccountsBalance());
 
     // A run that shows the usage says why on DebugErr, a line with no console copy.
-    if (status != 1 && !HasLineBreak(elements)) {
+    if (status != 1 && !HasControlCharacter(elements)) {
         // DebugErr holds the copy of each cerr line, and nothing else.
         FUZZ_CHECK(LinesOf(err) == debugErr);
     }

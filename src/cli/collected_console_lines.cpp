@@ -4,7 +4,7 @@ CollectedConsoleLines::CollectedConsoleLines(UINT codePage,
                                              const LineCollectingBuf::LineHandler& handler)
     : output_(handler),
       errors_(handler),
-      form_({codePage, true}),
+      codePage_(codePage),
       outputState_(std::cout.rdstate()),
       errorState_(std::cerr.rdstate()),
       // Setting a buffer clears the stream's state: it was saved just before.

@@ -10,9 +10,9 @@
 #include "platform_api.h"
 
 // While it lives, every line written to std::cout or std::cerr goes to handler, and nowhere else,
-// with its wide values in codePage and a line break inside a value escaped, so that each line the
-// handler gets is one line the program wrote. Afterwards both streams have their buffers and states
-// back, however the run ended.
+// with its wide values in codePage (escaped as every console line's values are, so that each line
+// the handler gets is one line the program wrote). Afterwards both streams have their buffers and
+// states back, however the run ended.
 class CollectedConsoleLines {
   public:
     CollectedConsoleLines(UINT codePage, const LineCollectingBuf::LineHandler& handler);
@@ -26,7 +26,7 @@ class CollectedConsoleLines {
   private:
     LineCollectingBuf output_;
     LineCollectingBuf errors_;
-    ConsoleLineValueForm form_;
+    ConsoleLineCodePage codePage_;
     std::ios_base::iostate outputState_;
     std::ios_base::iostate errorState_;
     std::streambuf* savedOutput_;

@@ -1,23 +1,44 @@
 #include "line_value_form.h"
 
+#include <cstdint>
+
 #include "debug_streams.h"
 #include "platform/debug_output.h"
 #include "to_narrow.h"
 
 namespace {
 
-constexpr LineValueForm kConsoleForm = {CP_THREAD_ACP, false};
+UINT consoleCodePage = CP_THREAD_ACP;
 
-LineValueForm consoleLineForm = kConsoleForm;
+constexpr std::uint32_t kFirstPrintable = 0x20;
+constexpr std::uint32_t kDelete = 0x7F;
+constexpr wchar_t kUpperHexDigits[] = L"0123456789ABCDEF";
 
-std::wstring WithLineBreaksEscaped(const std::wstring& value) {
+// U+0000..U+001F and U+007F. (wchar_t is signed on some hosts: compared as a code point.)
+bool IsControlCharacter(wchar_t character) {
+    const auto code = static_cast<std::uint32_t>(character);
+    return code < kFirstPrintable || code == kDelete;
+}
+
+void AppendEscaped(std::wstring& text, wchar_t character) {
+    if (character == L'\r') {
+        text += L"\\r";
+    } else if (character == L'\n') {
+        text += L"\\n";
+    } else {
+        const auto code = static_cast<std::uint32_t>(character);
+        text += L"\\x";
+        text += kUpperHexDigits[(code >> 4) & 0xF];
+        text += kUpperHexDigits[code & 0xF];
+    }
+}
+
+std::wstring WithControlCharactersEscaped(const std::wstring& value) {
     std::wstring escaped;
     escaped.reserve(value.size());
     for (const wchar_t character : value) {
-        if (character == L'\r') {
-            escaped += L"\\r";
-        } else if (character == L'\n') {
-            escaped += L"\\n";
+        if (IsControlCharacter(character)) {
+            AppendEscaped(escaped, character);
         } else {
             escaped += character;
         }
@@ -33,17 +54,18 @@ LineValueForm LineValueFormOf(const std::ostream& stream) {
     if (dynamic_cast<const DebugStreamBuf*>(stream.rdbuf()) != nullptr) {
         return {kDiagnosticLineCodePage, false};
     }
-    return consoleLineForm;
+    return {consoleCodePage, true};
 }
 
 std::string LineValue(const std::wstring& value, LineValueForm form) {
-    return ToNarrow(form.lineBreaksEscaped ? WithLineBreaksEscaped(value) : value, form.codePage);
+    return ToNarrow(form.controlCharactersEscaped ? WithControlCharactersEscaped(value) : value,
+                    form.codePage);
 }
 
-ConsoleLineValueForm::ConsoleLineValueForm(LineValueForm form) : saved_(consoleLineForm) {
-    consoleLineForm = form;
+ConsoleLineCodePage::ConsoleLineCodePage(UINT codePage) : saved_(consoleCodePage) {
+    consoleCodePage = codePage;
 }
 
-ConsoleLineValueForm::~ConsoleLineValueForm() {
-    consoleLineForm = saved_;
+ConsoleLineCodePage::~ConsoleLineCodePage() {
+    consoleCodePage = saved_;
 }

@@ -1,5 +1,6 @@
-// Which game a run means: the GUID an add registers, what a delete removes, and every record the
-// program can see. (The comparable path is game_path.cpp, the locks game_locks.cpp.)
+// Which game a run means: whose records name a path, the GUID an add registers and what a delete
+// removes. (The comparable path is game_path.cpp, the locks game_locks.cpp, every record the
+// program can see registration_listing.cpp.)
 #include "game_identity.h"
 
 #include <algorithm>
@@ -22,20 +23,14 @@ bool IsGameExplorerRecord(const GuidRecord& record) {
     return record.place.gameExplorerRecord;
 }
 
-// Whether gameId's own records name the path, so that a run by that path may take the GUID. Where
-// Game Explorer is present and keeps a record of the GUID, its records decide (only an
-// administrator writes them): one of them must name the path. Otherwise every record of the GUID
-// must (one in the current user's upgrade keys, which the user can write, must not steer an
-// elevated uninstall to another game). A GUID with no record at all contradicts nothing.
+// OwnRecordsNamePath of gameId's records about path.
 bool RecordsNamePath(const std::vector<GuidRecord>& records, const GamePath& path,
                      bool gameExplorerPresent) {
-    const auto names = [&](const GuidRecord& r) { return RecordedPathNames(r.path, path); };
-    if (gameExplorerPresent && std::any_of(records.begin(), records.end(), IsGameExplorerRecord)) {
-        return std::any_of(records.begin(), records.end(), [&](const GuidRecord& r) {
-            return IsGameExplorerRecord(r) && names(r);
-        });
+    std::vector<RecordNaming> namings;
+    for (const GuidRecord& record : records) {
+        namings.push_back({IsGameExplorerRecord(record), RecordedPathNames(record.path, path)});
     }
-    return std::all_of(records.begin(), records.end(), names);
+    return OwnRecordsNamePath(namings, gameExplorerPresent);
 }
 
 // Whether the game that FindRegisteredGame found at place is the game of path: WMI found it (it
@@ -113,6 +108,19 @@ void RemoveThroughGameExplorer(IGameExplorer& gameExplorer, const GUID& gameId,
 }
 
 }  // namespace
+
+// ---- Whose record it is -----------------------------------------------------------------------
+
+bool OwnRecordsNamePath(const std::vector<RecordNaming>& records, bool gameExplorerPresent) {
+    const auto ofGameExplorer = [](const RecordNaming& r) { return r.gameExplorerRecord; };
+    if (gameExplorerPresent && std::any_of(records.begin(), records.end(), ofGameExplorer)) {
+        return std::any_of(records.begin(), records.end(), [](const RecordNaming& r) {
+            return r.gameExplorerRecord && r.namesPath;
+        });
+    }
+    return std::all_of(records.begin(), records.end(),
+                       [](const RecordNaming& r) { return r.namesPath; });
+}
 
 // ---- The add ----------------------------------------------------------------------------------
 
@@ -249,39 +257,4 @@ HRESULT RemoveEveryRegistration(const GUID& gameId) {
         return kStillRegistered;
     }
     return tally.Result();
-}
-
-// ---- What the program can see -----------------------------------------------------------------
-
-std::vector<RegistrationRecord> ListRegistrations() {
-    // Every record, place by place and each place's by GUID, read once.
-    std::vector<std::pair<GUID, GuidRecord>> records;
-    for (const GameRecordPlace& place : GameRecordPlaces()) {
-        std::vector<GUID> games;
-        if (FAILED(place.availability) ||
-            FAILED(GameKeysBelow(place.root, place.parentKey.c_str(), games))) {
-            continue;
-        }
-        std::sort(games.begin(), games.end(),
-                  [](const GUID& a, const GUID& b) { return BracedGuid(a) < BracedGuid(b); });
-        for (const GUID& game : games) {
-            if (std::optional<GuidRecord> record = RecordOfGuid(place, game)) {
-                records.push_back({game, std::move(*record)});
-            }
-        }
-    }
-    const bool gameExplorerPresent = GameExplorerIsPresent();
-    std::vector<RegistrationRecord> list;
-    for (const auto& [game, record] : records) {
-        std::vector<GuidRecord> ofGame;
-        for (const auto& [other, otherRecord] : records) {
-            if (IsEqualGUID(other, game)) {
-                ofGame.push_back(otherRecord);
-            }
-        }
-        list.push_back(
-            {game, record.place.scope, record.path, record.place.gameExplorerRecord,
-             !RecordsNamePath(ofGame, RecordedGamePath(record.path), gameExplorerPresent)});
-    }
-    return list;
 }

@@ -1,6 +1,6 @@
 // A game's identity, decided here for the add and the delete alike: the locks that keep runs
-// naming one game apart, which GUID an add registers, what a delete removes and in which order,
-// and every record the program can see.
+// naming one game apart, whose records name a path, which GUID an add registers, and what a
+// delete removes and in which order. (Every record the program can see: registration_listing.h.)
 //
 // A run names a game by its path (game_path.h), its GUID or both.
 //
@@ -59,6 +59,21 @@ class GameLocks {
     NamedLock pathLock_;
     NamedLock gameLock_;
 };
+
+// ---- Whose record it is -----------------------------------------------------------------------
+
+// One record of a GUID as the rule below sees it.
+struct RecordNaming {
+    bool gameExplorerRecord = false;  // else an upgrade key
+    bool namesPath = false;           // its path names the path in question (RecordedPathNames)
+};
+
+// Whether a GUID's own records name a path, so that a run by that path may take the GUID. Where
+// Game Explorer is present and keeps a record of the GUID, its records decide (only an
+// administrator writes them): one of them must name the path. Otherwise every record of the GUID
+// must (one in the current user's upgrade keys, which the user can write, must not steer an
+// elevated uninstall to another game). A GUID with no record at all contradicts nothing.
+bool OwnRecordsNamePath(const std::vector<RecordNaming>& records, bool gameExplorerPresent);
 
 // ---- The add ----------------------------------------------------------------------------------
 
@@ -138,19 +153,3 @@ inline const HRESULT kStillRegistered = HRESULT_FROM_WIN32(ERROR_OBJECT_ALREADY_
 // record is left; S_FALSE when there was nothing; else the first failure, or
 // HRESULT_FROM_WIN32(ERROR_OBJECT_ALREADY_EXISTS) when a record is still there.
 HRESULT RemoveEveryRegistration(const GUID& gameId);
-
-// ---- What the program can see -----------------------------------------------------------------
-
-struct RegistrationRecord {
-    GUID gameId = GUID_NULL;
-    int scope = GIS_ALL_USERS;
-    std::wstring path;
-    bool gameExplorerRecord = false;  // else an upgrade key
-    // Its GUID's own records name another path: a lookup of this path never takes that GUID.
-    bool stale = false;
-};
-
-// Every record of every game, place by place (Game Explorer's of the current user, then of all
-// users, then the upgrade keys of the current user and of all users), each place's by GUID. A
-// place that cannot be read is left out. Changes nothing.
-std::vector<RegistrationRecord> ListRegistrations();

@@ -8,8 +8,10 @@
 
 namespace {
 
-// Where Game Explorer looks for a game's tasks, below an application data folder.
-constexpr wchar_t kGameTaskFolderFormat[] = L"%s\\Microsoft\\Windows\\GameExplorer\\%s";
+// Where Game Explorer looks for the games' tasks, below an application data folder, and below it
+// one game's.
+constexpr wchar_t kGameExplorerFolderFormat[] = L"%s\\Microsoft\\Windows\\GameExplorer";
+constexpr wchar_t kGameFolderFormat[] = L"\\%s";
 constexpr wchar_t kKindFolderFormat[] = L"\\%s";
 constexpr wchar_t kIndexFolderFormat[] = L"\\%d";
 
@@ -94,9 +96,14 @@ HRESULT LocateGameTaskRoot(int specialFolderId, const GUID& gameId, GameTaskRoot
     return S_OK;
 }
 
+HRESULT GameExplorerFolder(wchar_t* folder, std::size_t capacity, const wchar_t* specialFolder) {
+    return FormatWide(folder, capacity, kGameExplorerFolderFormat, specialFolder);
+}
+
 HRESULT GameTaskFolder(wchar_t* folder, std::size_t capacity, const wchar_t* specialFolder,
                        const wchar_t* guidText) {
-    return FormatWide(folder, capacity, kGameTaskFolderFormat, specialFolder, guidText);
+    const HRESULT hr = GameExplorerFolder(folder, capacity, specialFolder);
+    return SUCCEEDED(hr) ? Append(folder, capacity, kGameFolderFormat, guidText) : hr;
 }
 
 HRESULT TaskKindFolder(wchar_t* folder, std::size_t capacity, const wchar_t* specialFolder,

@@ -38,6 +38,11 @@ struct GameTaskRoot {
 // S_OK, or the failure of the folder query (root then unusable).
 HRESULT LocateGameTaskRoot(int specialFolderId, const GUID& gameId, GameTaskRoot& root);
 
+// Builds into folder (capacity wide characters, terminator included) the folder below
+// specialFolder that holds every game's task tree: Microsoft\Windows\GameExplorer. S_OK, or the
+// failure of FormatWide.
+HRESULT GameExplorerFolder(wchar_t* folder, std::size_t capacity, const wchar_t* specialFolder);
+
 // Builds into folder (capacity wide characters, terminator included) the game's task tree below
 // specialFolder: the folder Microsoft\Windows\GameExplorer there, then guidText (the braced
 // GUID); with a kind, its "\PlayTasks" or "\SupportTasks" folder; with a kind and an index, that

@@ -3,6 +3,7 @@
 #include "task_listing.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cwchar>
 #include <iterator>
 #include <optional>
@@ -10,6 +11,7 @@
 
 #include "format_wide.h"
 #include "game_paths.h"
+#include "guid_text.h"
 #include "platform/com_initialization.h"
 #include "platform/gameux.h"
 #include "platform/owners.h"
@@ -211,22 +213,73 @@ HRESULT ListKind(const GameTaskRoot& root, TaskKind kind, std::vector<ListedTask
     return S_OK;
 }
 
-}  // namespace
-
-HRESULT ListGameTasks(int scope, const GUID& gameId, std::vector<ListedTask>& tasks) {
+// Every kind's tasks below root, play tasks first.
+HRESULT ListEveryKind(const GameTaskRoot& root, std::vector<ListedTask>& tasks) {
     tasks.clear();
-    GameTaskRoot root;
-    HRESULT hr = LocateGameTaskRoot(SpecialFolderFor(scope), gameId, root);
-    if (FAILED(hr)) {
-        return hr;
-    }
     std::vector<ListedTask> found;
     for (const TaskKindRow& row : kTaskKinds) {
-        hr = ListKind(root, row.kind, found);
-        if (FAILED(hr)) {
+        if (const HRESULT hr = ListKind(root, row.kind, found); FAILED(hr)) {
             return hr;
         }
     }
     tasks = std::move(found);
     return S_OK;
+}
+
+bool GuidBefore(const GUID& a, const GUID& b) {
+    return std::memcmp(&a, &b, sizeof(GUID)) < 0;
+}
+
+// The games named by the entries of specialFolder's GameExplorer folder, sorted (none when it
+// does not exist); nothing when it cannot be listed whole. A name that is no braced GUID is no
+// folder the writer made: the folder of a GUID, in whatever letter case, is the one its tasks are
+// found in.
+std::optional<std::vector<GUID>> GamesWithFolders(const wchar_t* specialFolder) {
+    wchar_t folder[kPathCapacity];
+    std::vector<FolderEntry> entries;
+    if (FAILED(GameExplorerFolder(folder, kPathCapacity, specialFolder)) ||
+        FAILED(ListFolder(folder, entries))) {
+        return std::nullopt;
+    }
+    std::vector<GUID> games;
+    for (const FolderEntry& entry : entries) {
+        GUID game;
+        if (ParseGameGuid(entry.name.c_str(), &game)) {
+            games.push_back(game);
+        }
+    }
+    std::sort(games.begin(), games.end(), GuidBefore);
+    return games;
+}
+
+}  // namespace
+
+HRESULT ListGameTasks(int scope, const GUID& gameId, std::vector<ListedTask>& tasks) {
+    tasks.clear();
+    GameTaskRoot root;
+    if (const HRESULT hr = LocateGameTaskRoot(SpecialFolderFor(scope), gameId, root); FAILED(hr)) {
+        return hr;
+    }
+    return ListEveryKind(root, tasks);
+}
+
+ScopeTaskListing::ScopeTaskListing(int scope)
+    : located_(LocateGameTaskRoot(SpecialFolderFor(scope), GUID_NULL, root_)) {
+    if (SUCCEEDED(located_)) {
+        gamesWithFolders_ = GamesWithFolders(root_.specialFolder);
+    }
+}
+
+HRESULT ScopeTaskListing::List(const GUID& gameId, std::vector<ListedTask>& tasks) const {
+    tasks.clear();
+    if (FAILED(located_)) {
+        return located_;
+    }
+    if (gamesWithFolders_ && !std::binary_search(gamesWithFolders_->begin(),
+                                                 gamesWithFolders_->end(), gameId, GuidBefore)) {
+        return S_OK;
+    }
+    GameTaskRoot root = root_;
+    StringFromGUID2(gameId, root.guidText, CHARS_IN_GUID);
+    return ListEveryKind(root, tasks);
 }

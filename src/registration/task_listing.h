@@ -2,9 +2,11 @@
 // a listing of what a game has: each shortcut's kind, index, name, target and arguments.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "game_paths.h"
 #include "platform_api.h"
 #include "task_kind.h"
 
@@ -26,3 +28,21 @@ struct ListedTask {
 // folder that exists (tasks is then empty). A shortcut that cannot be read is listed with an
 // empty target (and no arguments). Prints nothing, changes nothing.
 HRESULT ListGameTasks(int scope, const GUID& gameId, std::vector<ListedTask>& tasks);
+
+// The task shortcuts of many games of one scope, listed as ListGameTasks lists them, for a listing
+// of every game: the scope's folder is asked for once, and its GameExplorer folder listed once, so
+// that a game without a task folder there costs no further call. Where that folder cannot be
+// listed, each game's folders are looked for as ListGameTasks looks for them.
+class ScopeTaskListing {
+  public:
+    explicit ScopeTaskListing(int scope);
+
+    // What ListGameTasks(scope, gameId, tasks) gives.
+    HRESULT List(const GUID& gameId, std::vector<ListedTask>& tasks) const;
+
+  private:
+    GameTaskRoot root_ = {};  // the scope's folder; its GUID is each game's
+    HRESULT located_;
+    // The games that have a folder there, sorted; none when the folder could not be listed.
+    std::optional<std::vector<GUID>> gamesWithFolders_;
+};

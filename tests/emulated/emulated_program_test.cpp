@@ -10,11 +10,13 @@
 #include <gtest/gtest.h>
 
 #include "emulated/base/utf16.h"
+#include "emulated/shell/shell_link_format.h"
 #include "emulated_test_support.h"
 #include "support/demo_game.h"
 #include "support/expected_output.h"
 #include "support/process_runner.h"
 #include "support/reason_codes.h"
+#include "support/text_lines.h"
 
 namespace {
 
@@ -610,6 +612,44 @@ const IdentityCase kIdentityCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Systems, GameIdentityTest, testing::ValuesIn(kIdentityCases),
                          [](const auto& p) { return std::string(p.param.name); });
+
+// A value can neither add a line to -list nor reach the terminal as a control sequence: an upgrade
+// key that any process of the user can write, and a shortcut planted in the game's task folder,
+// with line breaks, ESC and BEL in the path, target and arguments, are one line each.
+TEST_F(EmulatedProgramTest, ListShowsEachRecordAndTaskOnOneLineWhateverItsValuesHold) {
+    const std::string exe = "C:\\Games\\Demo\\demo.exe";
+    const std::string forgedGuid = "{5A5A5A5A-5A5A-4A5A-8A5A-5A5A5A5A5A5A}";
+    InstallDemoGame(System(), exe);
+    ASSERT_EQ(
+        Run({std::string("-guid:") + kGuid, "-add", "current", exe, "Play;" + exe + ";play"}).err,
+        "");
+    EditHive(
+        "HKEY_CURRENT_USER", "",
+        Section(kUpgradeKeyCurrentUser + forgedGuid,
+                {"\"GDFBinaryPath\"=\"C:\\\\x.exe\\n{99999999-9999-4999-8999-999999999999} all "
+                 "C:\\\\Windows\\\\forged.exe (Game Explorer record)\x1b[2J\""}));
+    ShellLinkContents link;
+    link.localPath = L"C:\\t.exe\r\n    play 9: Fake -> C:\\f.exe\x1b]0;title\x07";
+    link.arguments = L"-a\n\x1b[31m";
+    std::filesystem::create_directories(UserTasks(kGuid) / "PlayTasks/1");
+    WriteBytes(UserTasks(kGuid) / "PlayTasks/1/Forged.lnk", ShellLinkBytes(link));
+
+    const ProcessResult listed = Run({"-nologo", "-list"});
+    const std::string expected =
+        ListedRecordLine(kGuid, true, exe, true, false) +
+        ListedTaskLine(TaskKind::Play, 0, "Play", exe, "") +
+        ListedTaskLine(TaskKind::Play, 1, "Forged",
+                       "C:\\t.exe\\r\\n    play 9: Fake -> C:\\f.exe\\x1B]0;title\\x07",
+                       "-a\\n\\x1B[31m") +
+        ListedRecordLine(forgedGuid, true,
+                         "C:\\x.exe\\n{99999999-9999-4999-8999-999999999999} all "
+                         "C:\\Windows\\forged.exe (Game Explorer record)\\x1B[2J",
+                         false, false) +
+        DoneLine();
+    EXPECT_EQ(listed.out, expected);
+    EXPECT_EQ(LinesOf(listed.out).size(), 5u);
+    EXPECT_EQ(listed.err, "");
+}
 
 TEST_F(EmulatedProgramTest, RunsAtOnceAllKeepTheirChanges) {
     constexpr int kRuns = 4;

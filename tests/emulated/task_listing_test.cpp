@@ -13,6 +13,7 @@
 #include "emulated_test_support.h"
 #include "platform/gameux.h"
 #include "registration/task_shortcuts.h"
+#include "support/faulting_system.h"
 
 namespace {
 
@@ -20,6 +21,8 @@ constexpr GUID kGameId = {
     0x9A5EA990, 0x3034, 0x4D6F, {0x91, 0x28, 0x01, 0xF3, 0xC6, 0x10, 0x22, 0xBC}};
 constexpr GUID kOtherGameId = {
     0x11111111, 0x2222, 0x3333, {0x44, 0x44, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55}};
+constexpr GUID kLowerCaseFolderGameId = {
+    0xABCDEF01, 0xABCD, 0x4BCD, {0xAB, 0xCD, 0xAB, 0xCD, 0xEF, 0x01, 0x23, 0x45}};
 constexpr wchar_t kDemo[] = L"C:\\Games\\Demo\\demo.exe";
 
 // One line per task, so that a failure shows the whole listing.
@@ -165,6 +168,45 @@ TEST_P(TaskListingDamagedLink, IsListedWithoutTarget) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, TaskListingDamagedLink, testing::ValuesIn(kDamageCases),
                          [](const auto& test) { return std::string(test.param.name); });
+
+// A listing of every game of a scope finds each game's tasks as ListGameTasks does: a folder named
+// by the GUID in lower case is that game's, a game without a folder has none, and where the
+// GameExplorer folder cannot be listed each game's folders are still looked for.
+TEST(ScopeTaskListing, ListsEachGameAsListGameTasksDoes) {
+    const std::vector<std::wstring> expected[] = {
+        {L"play 0 Play | C:\\Games\\Demo\\demo.exe | -w"},
+        {L"support 3 Lower | C:\\Games\\Demo\\manual.txt | "},
+        {},
+    };
+    for (const bool gamesFolderFails : {false, true}) {
+        SCOPED_TRACE(gamesFolderFails ? "GameExplorer folder not listed" : "listed");
+        FaultingSystem system;
+        ASSERT_EQ(
+            CreateGameTask(GIS_CURRENT_USER, kGameId, TaskKind::Play, 0, L"Play", kDemo, L"-w"),
+            S_OK);
+        ASSERT_EQ(CreateGameTask(GIS_CURRENT_USER, kLowerCaseFolderGameId, TaskKind::Support, 3,
+                                 L"Lower", L"C:\\Games\\Demo\\manual.txt", nullptr),
+                  S_OK);
+        const std::filesystem::path games =
+            system.HostPath(L"C:\\Users\\player\\AppData\\Local\\Microsoft\\Windows\\GameExplorer");
+        std::filesystem::rename(games / "{ABCDEF01-ABCD-4BCD-ABCD-ABCDEF012345}",
+                                games / "{abcdef01-abcd-4bcd-abcd-abcdef012345}");
+        const std::string listingGames =
+            "FindFirstFileW C:\\Users\\player\\AppData\\Local\\Microsoft\\Windows\\"
+            "GameExplorer\\*";
+        if (gamesFolderFails) {
+            system.Fail(listingGames, ERROR_ACCESS_DENIED);
+        }
+        const ScopeTaskListing listing(GIS_CURRENT_USER);
+        EXPECT_TRUE(system.Called(listingGames));
+        int row = 0;
+        for (const GUID& game : {kGameId, kLowerCaseFolderGameId, kOtherGameId}) {
+            std::vector<ListedTask> tasks = {{TaskKind::Play, 99, L"left over", L"", L""}};
+            EXPECT_EQ(listing.List(game, tasks), S_OK);
+            EXPECT_EQ(Lines(tasks), expected[row++]);
+        }
+    }
+}
 
 TEST_F(TaskListingTest, EveryCutOfAWrittenLinkIsRefusedWithinItsBounds) {
     Add(GIS_CURRENT_USER, kGameId, TaskKind::Play, 0, L"Bench", kDemo, L"-bench");

@@ -317,6 +317,8 @@ TEST_F(HostileInputTest, TenThousandTaskLinesEachGetTheirLineAndIndex) {
 struct NameCase {
     const char* name;
     enum { Added, Refused } outcome;
+    // As its line shows it, where that differs: a control character is escaped.
+    const char* printed = nullptr;
 };
 
 // Task names: control characters, the characters and names Windows refuses in file names,
@@ -325,12 +327,12 @@ const NameCase kNames[] = {
     {"Plain", NameCase::Added},
     {" Blank around", NameCase::Added},
     {"Blank after ", NameCase::Refused},  // Windows would drop the blank
-    {"Tab\there", NameCase::Refused},
-    {"New\nline", NameCase::Refused},
-    {"Carriage\rreturn", NameCase::Refused},
-    {"Bell\x07", NameCase::Refused},
-    {"Escape\x1b[31m", NameCase::Refused},
-    {"Delete\x7f", NameCase::Added},
+    {"Tab\there", NameCase::Refused, "Tab\\x09here"},
+    {"New\nline", NameCase::Refused, "New\\nline"},
+    {"Carriage\rreturn", NameCase::Refused, "Carriage\\rreturn"},
+    {"Bell\x07", NameCase::Refused, "Bell\\x07"},
+    {"Escape\x1b[31m", NameCase::Refused, "Escape\\x1B[31m"},
+    {"Delete\x7f", NameCase::Added, "Delete\\x7F"},
     {"Back\\slash", NameCase::Refused},
     {"Forward/slash", NameCase::Refused},
     {"Colon:stream", NameCase::Refused},
@@ -371,10 +373,11 @@ std::vector<std::string> NameLines(const std::string& target, std::string& out, 
     int index = 0;
     for (const NameCase& c : kNames) {
         lines.push_back(std::string(c.name) + ";" + target + ";play");
+        const std::string printed = c.printed != nullptr ? c.printed : c.name;
         if (c.outcome == NameCase::Added) {
-            out += TaskAddedLine(c.name, index++);
+            out += TaskAddedLine(printed, index++);
         } else {
-            err += TaskNotAddedLine(std::string(c.name)) + ReasonCode("0x8007007B");
+            err += TaskNotAddedLine(printed) + ReasonCode("0x8007007B");
         }
     }
     return lines;
@@ -510,9 +513,15 @@ TEST_F(HostileInputTest, ExecutablePathsOfEveryCharacterClassAreFoundAgainByPath
     // Paths where no game can be: Game Explorer refuses them, and no lookup finds them. Quotes
     // and control characters are among the characters that Windows refuses in file names.
     // Each with the reason the binary check gives: a name Windows refuses, a missing file, a
-    // missing folder.
-    const std::pair<std::string, std::string> nowhere[] = {
-        {"C:\\Games\\Odd \"quoted\"\\ctl\x01\x1f\ttab\nline\\demo.exe", "0x8007007B"},
+    // missing folder; and as its lines show it where that differs (control characters escaped).
+    struct Nowhere {
+        std::string path;
+        std::string reason;
+        std::string printed = {};
+    };
+    const Nowhere nowhere[] = {
+        {"C:\\Games\\Odd \"quoted\"\\ctl\x01\x1f\ttab\nline\\demo.exe", "0x8007007B",
+         "C:\\Games\\Odd \"quoted\"\\ctl\\x01\\x1F\\x09tab\\nline\\demo.exe"},
         {"C:\\Games\\Query \" OR GDFBinaryPath LIKE \"%\\demo.exe", "0x8007007B"},
         {"C:\\Games\\Trailing\\", "0x80070002"},
         {"\\\\server\\share\\game.exe", "0x80070003"},
@@ -523,11 +532,12 @@ TEST_F(HostileInputTest, ExecutablePathsOfEveryCharacterClassAreFoundAgainByPath
         for (const std::string& path : paths) {
             ExpectAddedAndRemovedByPath(path, locale);
         }
-        for (const auto& [path, reason] : nowhere) {
+        for (const auto& [path, reason, printed] : nowhere) {
             SCOPED_TRACE("path " + testing::PrintToString(path) + " in " + locale);
+            const std::string& shown = printed.empty() ? path : printed;
             ExpectRun({"-add", "all", path, "Play;" + path + ";play"}, "",
-                      NotAddedLine(path) + ReasonCode(reason), locale);
-            ExpectRun({"-del", path}, "", NotFoundLine(path) + ReasonCode("0x80070490"), locale);
+                      NotAddedLine(shown) + ReasonCode(reason), locale);
+            ExpectRun({"-del", path}, "", NotFoundLine(shown) + ReasonCode("0x80070490"), locale);
         }
     }
     // An empty path names no game: nothing is registered, and nothing is looked up to remove.

@@ -32,6 +32,7 @@ const std::pair<const char*, std::string> kProgramTexts[] = {
     {"replaced", kReplacedText},
     {"current_user_scope_word", kCurrentUserScopeWord},
     {"game_explorer_record", kGameExplorerRecordText},
+    {"upgrade_key", kUpgradeKeyText},
     {"record_end", kRecordEnd},
     {"listed_task_indent", kListedTaskIndent},
     {"listed_task_target", kListedTaskTargetText},

@@ -21,6 +21,7 @@
 #include "registration/game_identity.h"
 #include "registration/game_registration.h"
 #include "registration/instance_lookup.h"
+#include "registration/registration_listing.h"
 #include "registration/task_listing.h"
 #include "registration/task_shortcuts.h"
 #include "support/console_capture.h"

@@ -45,29 +45,33 @@ TEST(MsiLogLines, UsageGivesOneLogLinePerTextAndNoEmptyLine) {
     EXPECT_EQ(log.front(), Logged(kUsageTexts[0]));
 }
 
-TEST(MsiLogLines, ValueWithLineBreaksStaysOneLineInUtf8AndBracketsAreEscapedWhenAsked) {
+TEST(MsiLogLines, ValueWithControlCharactersStaysOneLineInUtf8AndBracketsAreEscapedWhenAsked) {
     const auto run = [] {
-        WriteLine(std::cerr, L"C:\\G [1]\\\u03a9\r\nb.exe", " not added.");
+        WriteLine(std::cerr,
+                  L"C:\\G [1]\\\u03a9\r\n\x1b"
+                  L"b.exe",
+                  " not added.");
         WriteLine(std::cout, "line\r\n", "done.");
         std::cout << "last without line break";
     };
     EXPECT_EQ(LogLinesOf(run),
-              (LogLines{Logged("C:\\G [1]\\\xce\xa9\\r\\nb.exe not added."), Logged("line"),
+              (LogLines{Logged("C:\\G [1]\\\xce\xa9\\r\\n\\x1Bb.exe not added."), Logged("line"),
                         Logged("done."), Logged("last without line break")}));
     EXPECT_EQ(LogLinesOf(run, true).front(),
-              Logged("C:\\G [\\[]1[\\]]\\\xce\xa9\\r\\nb.exe not added."));
+              Logged("C:\\G [\\[]1[\\]]\\\xce\xa9\\r\\n\\x1Bb.exe not added."));
     EXPECT_EQ(MsiLogLineFor("{x}", true), Logged("[\\{]x[\\}]"));
 }
 
-TEST(CollectedConsoleLines, GivesTheStreamsTheirBuffersStatesAndConsoleFormBack) {
+TEST(CollectedConsoleLines, GivesTheStreamsTheirBuffersStatesAndConsoleCodePageBack) {
     ConsoleCapture console;
     std::cerr.setstate(std::ios_base::eofbit);
     LogLinesOf([] { std::cout.setstate(std::ios_base::failbit); });
     EXPECT_TRUE(std::cout.good());
     EXPECT_EQ(std::cerr.rdstate(), std::ios_base::eofbit);
     std::cerr.clear();
+    EXPECT_EQ(LineValueFormOf(std::cout).codePage, static_cast<UINT>(CP_THREAD_ACP));
     WriteLine(std::cout, L"a\nb");
-    EXPECT_EQ(console.Out(), "a\nb\n");
+    EXPECT_EQ(console.Out(), "a\\nb\n");
 }
 
 }  // namespace

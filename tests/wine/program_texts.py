@@ -70,10 +70,11 @@ def not_found_line(path):
     return line(path, TEXTS["not_found"])
 
 
-def listed_record_line(guid, path):
-    """-list's line of a current user's Game Explorer record."""
+def listed_record_line(guid, path, upgrade_key=False):
+    """-list's line of a current user's Game Explorer record, or with upgrade_key of the current
+    user's upgrade key."""
     return line(guid, " ", TEXTS["current_user_scope_word"], " ", path,
-                TEXTS["game_explorer_record"], TEXTS["record_end"])
+                TEXTS["upgrade_key" if upgrade_key else "game_explorer_record"], TEXTS["record_end"])
 
 
 def listed_task_line(kind_word, index, name, target, arguments=None):

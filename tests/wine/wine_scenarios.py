@@ -805,6 +805,28 @@ WINE_DEBUG_LINE = re.compile(r"^[0-9a-f]{4}:[a-z]+:.*\r?\n", re.MULTILINE)
 ADD_RESULT = re.compile(r":GAMEUX_RegisterGame returning (0x[0-9a-f]{8})")
 
 
+class ListedValuesTest(WineTestCase):
+    def test_list_shows_a_forged_upgrade_key_path_as_one_line_with_its_line_break_escaped(self):
+        """Any process of the user can write the current user's upgrade keys: a path there that
+        holds a line break and what reads as another game's record is one line of -list, its
+        line break shown as the two characters \\n."""
+        guid = "{8D4E5F60-7182-4D9E-8F1A-2B3C4D5E6F70}"
+        forged_guid = "{99999999-9999-4999-8999-999999999999}"
+        forged_tail = f"{forged_guid} all C:\\Windows\\forged.exe (Game Explorer record)"
+        key = CURRENT_USER_UPGRADE + "\\" + guid
+        PREFIX.run("reg", "add", key, "/v", "GDFBinaryPath", "/d",
+                   r"C:\Games\Forged\x.exe" + "\n" + forged_tail, "/f", "/reg:64")
+        self.addCleanup(PREFIX.run, "reg", "delete", key, "/f", "/reg:64")
+
+        output, changes = self.run_program("-nologo", "-list")
+
+        self.assertEqual(IdentityTest.listed(output, guid), listed_record_line(
+            guid, r"C:\Games\Forged\x.exe\n" + forged_tail, upgrade_key=True).splitlines())
+        self.assertEqual(IdentityTest.listed(output, forged_guid), [])
+        self.assertEqual((output.stderr, output.status), ("", 0))
+        self.assertEqual(changes, NO_CHANGES)
+
+
 def demo_game_claiming_definition_size(size):
     """The demo game with the size that its definition's resource data entry claims set to size
     (the entry: the data's address, its size, a code page and a reserved field of zero)."""
