@@ -34,7 +34,7 @@ struct CommandRequest {
 // Why the usage is shown instead of a command.
 enum class UsageReason {
     TooFewArguments,  // fewer than 3 elements: nothing is read
-    UnknownCommand,   // the command word is neither -add nor -del (in any case)
+    UnknownCommand,   // the command word is none of -add, -del and -list (in any case)
     TooFewForAdd,     // -add without its scope word and path
     TooFewForDelete,  // -del without its path (reachable only with the option)
 };

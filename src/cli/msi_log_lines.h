@@ -6,8 +6,11 @@
 #include <string>
 #include <string_view>
 
-// The prefix of every line the custom action writes into the MSI log.
-inline constexpr std::string_view kMsiLogLinePrefix = "Brackenfold: ";
+// The prefix of every line the custom action writes into the MSI log. A literal too, so that the
+// lines the action writes when the run itself cannot (out of memory, where nothing may be
+// allocated) are spelt with it: L"" BRACKENFOLD_MSI_LOG_PREFIX "...".
+#define BRACKENFOLD_MSI_LOG_PREFIX "Brackenfold: "
+inline constexpr std::string_view kMsiLogLinePrefix = BRACKENFOLD_MSI_LOG_PREFIX;
 
 // The log line for consoleLine (a line the program printed, without its line break): the prefix
 // and the line; nothing for an empty line, which would log a bare prefix. With formattedAgain,

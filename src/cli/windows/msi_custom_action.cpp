@@ -131,9 +131,9 @@ extern "C" __declspec(dllexport) UINT __stdcall RunBrackenfold(MSIHANDLE install
     try {
         return RunActionData(install);
     } catch (const std::bad_alloc&) {
-        LogLine(install, L"Brackenfold: out of memory");
+        LogLine(install, L"" BRACKENFOLD_MSI_LOG_PREFIX "out of memory");
     } catch (...) {
-        LogLine(install, L"Brackenfold: the run ended on an unexpected failure");
+        LogLine(install, L"" BRACKENFOLD_MSI_LOG_PREFIX "the run ended on an unexpected failure");
     }
     return ERROR_INSTALL_FAILURE;
 }
