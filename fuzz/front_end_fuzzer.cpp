@@ -57,7 +57,7 @@ void ArrangeSystem(FuzzInput& input, FaultingSystem& system) {
         {15, "CoInitialize", CO_E_NOTINITIALIZED},
         {16, "WaitForSingleObject", WAIT_TIMEOUT},
         {17, "GetFullPathNameW", ERROR_FILENAME_EXCED_RANGE},
-        {18, "SHFileOperationW", 0x7C},
+        {18, "RemoveDirectoryW", ERROR_DIR_NOT_EMPTY},
         {19, "CoCreateGuid", E_FAIL},
         {20, "GetLongPathNameW", ERROR_ACCESS_DENIED},
         {27, "RegDeleteTreeW", ERROR_ACCESS_DENIED},

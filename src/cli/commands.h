@@ -40,6 +40,8 @@ struct DeleteOutcome {
     bool registrationLeft = true;
     // A task folder could not be removed.
     bool taskFoldersLeft = false;
+    // Of those, one was left because it holds a link or an entry the program did not write.
+    bool linkOrForeignEntryLeft = false;
 };
 
 // "-add": registers the game for the request's scope and creates a shortcut for each task line;

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "commands.h"
+#include "output/program_error_messages.h"
 #include "output/program_texts.h"
 #include "output/reason_line.h"
 #include "registration/game_identity.h"
@@ -42,6 +43,9 @@ bool RemoveRegistration(const std::wstring& printedPath, const GUID& gameId, Gam
         WriteLineWithCopy(std::cout, DebugOut(), printedPath, kTasksRemovedText);
     } else {
         outcome.taskFoldersLeft = true;
+        if (removed == kTaskFolderHoldsLinkOrForeignEntry) {
+            outcome.linkOrForeignEntryLeft = true;
+        }
         WriteFailure(removed, printedPath, printedPath, kTasksNotRemovedText);
     }
     return ReportRemoval(

@@ -16,7 +16,9 @@ namespace {
 // The exit statuses. Without -exitcode a run that reaches "done." gives kDone whatever it did.
 constexpr int kDone = 0;
 constexpr int kUsageShown = 1;
-constexpr int kNotDone = 2;     // -add: not added; -del: something of the game still registered
+// -add: not added; -del: something of the game still registered, or a task folder left because
+// it holds a link or an entry the program did not write (which someone may have planted there)
+constexpr int kNotDone = 2;
 constexpr int kPartlyDone = 3;  // -add: a task line skipped or not added; -del: a task folder left
 
 int ExitStatusOf(const AddOutcome& outcome) {
@@ -30,7 +32,7 @@ int ExitStatusOf(const AddOutcome& outcome) {
 }
 
 int ExitStatusOf(const DeleteOutcome& outcome) {
-    if (outcome.registrationLeft) {
+    if (outcome.registrationLeft || outcome.linkOrForeignEntryLeft) {
         return kNotDone;
     }
     return outcome.taskFoldersLeft ? kPartlyDone : kDone;

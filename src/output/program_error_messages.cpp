@@ -35,6 +35,10 @@ const ProgramErrorMessage kProgramErrorMessages[] = {
     {kCurrentUserIsSystemAccount,
      L"The current user is the system account: a game added for it is seen by no one. Add it "
      L"for all users, or run the add as the user (an impersonating custom action)."},
+    {kTaskFolderHoldsLinkOrForeignEntry,
+     L"The game's task folders hold a link (a symbolic link, junction or mount point) or a file or "
+     L"folder that this program did not write. Nothing is written or deleted through a link, and "
+     L"such an entry is left where it is: remove it from the folder, then run again."},
 };
 
 }  // namespace

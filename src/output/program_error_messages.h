@@ -13,3 +13,7 @@ std::wstring_view ProgramErrorMessageFor(HRESULT result);
 // A code of the program's own (the customer bit set, so that no system message stands for it):
 // an add for the current user, run as the system account.
 inline constexpr HRESULT kCurrentUserIsSystemAccount = static_cast<HRESULT>(0xA0040001);
+// A game's task folders hold a link (a reparse point: symbolic link, junction, mount point) or an
+// entry that the program did not write: it is left where it is, and nothing is written or
+// removed through it.
+inline constexpr HRESULT kTaskFolderHoldsLinkOrForeignEntry = static_cast<HRESULT>(0xA0040002);

@@ -15,6 +15,9 @@ constexpr wchar_t kGameFolderFormat[] = L"\\%s";
 constexpr wchar_t kKindFolderFormat[] = L"\\%s";
 constexpr wchar_t kIndexFolderFormat[] = L"\\%d";
 
+// Room for a special folder path (at most MAX_PATH) with the task tree below it.
+constexpr std::size_t kTaskFolderCapacity = 512;
+
 // "C:" alone means the current folder of drive C, and an empty text no folder at all: the
 // separator after a drive or at the very start is part of the folder.
 bool KeepsSeparator(const std::wstring& path, std::size_t separator) {
@@ -116,4 +119,32 @@ HRESULT TaskKindFolder(wchar_t* folder, std::size_t capacity, const wchar_t* spe
         hr = Append(folder, capacity, kIndexFolderFormat, index);
     }
     return hr;
+}
+
+HRESULT TaskFolderChain(const GameTaskRoot& root, std::optional<TaskKind> kind, int index,
+                        std::vector<std::wstring>& chain) {
+    wchar_t folder[kTaskFolderCapacity];
+    HRESULT hr =
+        FormatWide(folder, kTaskFolderCapacity, kGameExplorerFolderFormat, root.specialFolder);
+    std::vector<std::wstring> folders;
+    // Each step keeps the folder so far and goes one folder deeper.
+    const auto deeper = [&](const wchar_t* format, auto name) {
+        if (SUCCEEDED(hr)) {
+            folders.emplace_back(folder);
+            hr = Append(folder, kTaskFolderCapacity, format, name);
+        }
+    };
+    deeper(kGameFolderFormat, root.guidText);
+    if (kind) {
+        deeper(kKindFolderFormat, TaskKindRowOf(*kind).folder);
+    }
+    if (kind && index != kNoTaskIndex) {
+        deeper(kIndexFolderFormat, index);
+    }
+    if (FAILED(hr)) {
+        return hr;
+    }
+    folders.emplace_back(folder);
+    chain = std::move(folders);
+    return S_OK;
 }

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform_api.h"
 #include "task_kind.h"
@@ -52,3 +54,10 @@ HRESULT GameTaskFolder(wchar_t* folder, std::size_t capacity, const wchar_t* spe
                        const wchar_t* guidText);
 HRESULT TaskKindFolder(wchar_t* folder, std::size_t capacity, const wchar_t* specialFolder,
                        const wchar_t* guidText, TaskKind kind, int index = kNoTaskIndex);
+
+// The folders of the game's task tree below root's special folder, outermost first: its
+// Microsoft\Windows\GameExplorer folder, the game's folder, and with a kind that kind's folder
+// and with an index too that index's folder (the last one being the folder GameTaskFolder or
+// TaskKindFolder builds). S_OK, or 0x8007007A when a path does not fit (chain then unchanged).
+HRESULT TaskFolderChain(const GameTaskRoot& root, std::optional<TaskKind> kind, int index,
+                        std::vector<std::wstring>& chain);

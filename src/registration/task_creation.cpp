@@ -1,11 +1,15 @@
 // Creating one task: checks, the paths of its index folder and shortcut, the folder, the file.
 #include <cwchar>
+#include <string>
+#include <vector>
 
 #include "format_wide.h"
 #include "game_paths.h"
+#include "output/program_error_messages.h"
 #include "platform/win32_failure.h"
 #include "shortcut_files.h"
 #include "task_checks.h"
+#include "task_entry_kind.h"
 #include "task_shortcuts.h"
 
 namespace {
@@ -17,6 +21,18 @@ constexpr wchar_t kInternetShortcutFormat[] = L"%s\\%s.url";
 
 // Room for a special folder path (at most MAX_PATH) with the task tree below it.
 constexpr std::size_t kPathCapacity = 512;
+
+// S_OK unless a folder that the shortcut would be written into or below (GameExplorer, the
+// game's, the kind's, the index folder) is a link: a folder missing is made, and nothing is
+// written through a link. Looks no further than the first folder that is missing.
+HRESULT RefuseLinkedFolders(const std::vector<std::wstring>& chain) {
+    ChainBreak found;
+    const HRESULT hr = FindChainBreak(chain, found);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    return found.kind == TaskEntryKind::Link ? kTaskFolderHoldsLinkOrForeignEntry : S_OK;
+}
 
 // SHCreateDirectoryExW's codes for a folder that is already there.
 bool FolderIsThere(int created) {
@@ -41,11 +57,12 @@ HRESULT CreateGameTask(int scope, const GUID& gameId, TaskKind kind, int index, 
     // Both paths are built before anything is created: a path cut to fit its buffer would put the
     // shortcut under a name nobody asked for.
     const bool webAddress = IsWebAddress(targetPath);
-    wchar_t indexFolder[kPathCapacity];
-    hr = TaskKindFolder(indexFolder, kPathCapacity, root.specialFolder, root.guidText, kind, index);
+    std::vector<std::wstring> folders;
+    hr = TaskFolderChain(root, kind, index, folders);
     if (FAILED(hr)) {
         return hr;
     }
+    const wchar_t* indexFolder = folders.back().c_str();
     wchar_t shortcutPath[kPathCapacity];
     hr = FormatWide(shortcutPath, kPathCapacity,
                     webAddress ? kInternetShortcutFormat : kShortcutFormat, indexFolder, name);
@@ -54,6 +71,10 @@ HRESULT CreateGameTask(int scope, const GUID& gameId, TaskKind kind, int index, 
     if (hr == kFormatWideTruncated || (SUCCEEDED(hr) && std::wcslen(shortcutPath) >= MAX_PATH)) {
         return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
     }
+    if (FAILED(hr)) {
+        return hr;
+    }
+    hr = RefuseLinkedFolders(folders);
     if (FAILED(hr)) {
         return hr;
     }

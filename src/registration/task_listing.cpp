@@ -4,11 +4,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <cwchar>
 #include <iterator>
 #include <optional>
-#include <string_view>
 
+#include "folder_entries.h"
 #include "format_wide.h"
 #include "game_paths.h"
 #include "guid_text.h"
@@ -16,81 +15,17 @@
 #include "platform/gameux.h"
 #include "platform/owners.h"
 #include "platform/shell_names.h"
-#include "platform/win32_failure.h"
+#include "task_tree_names.h"
 
 namespace {
 
 // Room for a special folder path (at most MAX_PATH) with the task tree below it, as the writer
 // has.
 constexpr std::size_t kPathCapacity = 512;
-constexpr wchar_t kEveryEntryFormat[] = L"%s\\*";
 constexpr wchar_t kEntryFormat[] = L"%s\\%s";
 
-constexpr std::wstring_view kShellLinkExtension = L".lnk";
-constexpr std::wstring_view kInternetShortcutExtension = L".url";
-
-// The longest index folder name the writer makes: an int's digits.
-constexpr std::size_t kMaxIndexDigits = 10;
-
-struct FolderEntry {
-    std::wstring name;
-    bool isFolder = false;
-};
-
-// The entries of folder but "." and "..". A folder that does not exist has none; that is no
-// failure, since a game without tasks of a kind has no folder for them.
-HRESULT ListFolder(const wchar_t* folder, std::vector<FolderEntry>& entries) {
-    entries.clear();
-    wchar_t pattern[kPathCapacity];
-    if (const HRESULT hr = FormatWide(pattern, kPathCapacity, kEveryEntryFormat, folder);
-        FAILED(hr)) {
-        return hr;
-    }
-    WIN32_FIND_DATAW data = {};
-    const UniqueFindHandle find(FindFirstFileW(pattern, &data));
-    if (!find) {
-        const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
-                   ? S_OK
-                   : HResultFromWin32Error(error);
-    }
-    do {
-        // The system terminates the name; the bound only keeps a faulty one from running on.
-        const std::wstring_view name(data.cFileName, wcsnlen(data.cFileName, MAX_PATH));
-        if (name != L"." && name != L"..") {
-            entries.push_back(
-                {std::wstring(name), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
-        }
-    } while (FindNextFileW(find.Get(), &data));
-    // A listing cut short would hide tasks as silently as a missing folder: that is a failure.
-    const DWORD error = GetLastError();
-    return error == ERROR_NO_MORE_FILES ? S_OK : HResultFromWin32Error(error);
-}
-
-// The index that a folder of this name holds, when the writer could have made it: the decimal
-// digits of a non-negative int, without leading zeros.
-std::optional<int> IndexNamed(std::wstring_view name) {
-    if (name.empty() || name.size() > kMaxIndexDigits || (name.size() > 1 && name[0] == L'0')) {
-        return std::nullopt;
-    }
-    long long value = 0;
-    for (wchar_t c : name) {
-        if (c < L'0' || c > L'9') {
-            return std::nullopt;
-        }
-        value = value * 10 + (c - L'0');
-    }
-    if (value > 0x7FFFFFFF) {
-        return std::nullopt;
-    }
-    return static_cast<int>(value);
-}
-
-bool EndsWithIgnoringCase(std::wstring_view text, std::wstring_view end) {
-    return text.size() > end.size() &&
-           CompareStringOrdinal(text.data() + text.size() - end.size(),
-                                static_cast<int>(end.size()), end.data(),
-                                static_cast<int>(end.size()), TRUE) == CSTR_EQUAL;
+bool IsFolder(const FolderEntry& entry) {
+    return (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 HRESULT LoadFromFile(IUnknown& object, const wchar_t* path) {
@@ -144,14 +79,13 @@ void ReadInternetShortcut(const wchar_t* path, ListedTask& task) {
 HRESULT ListIndexFolder(const wchar_t* folder, TaskKind kind, int index,
                         std::vector<ListedTask>& tasks) {
     std::vector<FolderEntry> files;
-    HRESULT hr = ListFolder(folder, files);
+    HRESULT hr = ListFolderEntries(folder, files);
     if (FAILED(hr)) {
         return hr;
     }
     for (const FolderEntry& file : files) {
-        const bool shellLink = EndsWithIgnoringCase(file.name, kShellLinkExtension);
-        const bool internetShortcut = EndsWithIgnoringCase(file.name, kInternetShortcutExtension);
-        if (file.isFolder || (!shellLink && !internetShortcut)) {
+        const ShortcutFileKind shortcut = ShortcutFileKindOf(file.name);
+        if (IsFolder(file) || shortcut == ShortcutFileKind::NotAShortcut) {
             continue;
         }
         wchar_t path[kPathCapacity];
@@ -161,7 +95,7 @@ HRESULT ListIndexFolder(const wchar_t* folder, TaskKind kind, int index,
         }
         // Both extensions have four characters.
         ListedTask task{kind, index, file.name.substr(0, file.name.size() - 4), {}, {}};
-        if (shellLink) {
+        if (shortcut == ShortcutFileKind::LnkFile) {
             ReadShellLink(path, task);
         } else {
             ReadInternetShortcut(path, task);
@@ -189,13 +123,14 @@ HRESULT ListKind(const GameTaskRoot& root, TaskKind kind, std::vector<ListedTask
         return hr;
     }
     std::vector<FolderEntry> indexFolders;
-    hr = ListFolder(folder, indexFolders);
+    hr = ListFolderEntries(folder, indexFolders);
     if (FAILED(hr)) {
         return hr;
     }
     std::vector<ListedTask> found;
     for (const FolderEntry& entry : indexFolders) {
-        const std::optional<int> index = entry.isFolder ? IndexNamed(entry.name) : std::nullopt;
+        const std::optional<int> index =
+            IsFolder(entry) ? TaskIndexNamed(entry.name) : std::nullopt;
         if (!index) {
             continue;
         }
@@ -238,7 +173,7 @@ std::optional<std::vector<GUID>> GamesWithFolders(const wchar_t* specialFolder) 
     wchar_t folder[kPathCapacity];
     std::vector<FolderEntry> entries;
     if (FAILED(GameExplorerFolder(folder, kPathCapacity, specialFolder)) ||
-        FAILED(ListFolder(folder, entries))) {
+        FAILED(ListFolderEntries(folder, entries))) {
         return std::nullopt;
     }
     std::vector<GUID> games;

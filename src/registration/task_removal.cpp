@@ -1,82 +1,114 @@
 // Removing a game's task folders: the whole tree below both application data folders, or one
-// scope's play and support folders.
+// scope's play and support folders. Only what the program writes goes (task_tree_names.h): the
+// shortcut files of the index folders, then each folder once it is empty, bottom up. A link is
+// never entered and nothing is deleted through one; it stays, as does any entry the program did
+// not write, and with it every folder above it.
 #include <optional>
+#include <string>
+#include <vector>
 
+#include "folder_entries.h"
 #include "game_paths.h"
+#include "output/program_error_messages.h"
 #include "platform/gameux.h"
 #include "platform/win32_failure.h"
+#include "task_entry_kind.h"
 #include "task_shortcuts.h"
+#include "task_tree_names.h"
 
 namespace {
 
-// SHFileOperationW's source list: one path followed by two terminators.
-constexpr std::size_t kDeletionListCapacity = 512;
+// What a folder of the tree holds: the game's folder kind folders, a kind folder index folders,
+// an index folder shortcut files.
+enum class TreeLevel { Game, Kind, Index };
 
-// No progress, confirmation or error dialog: this runs unattended inside an uninstaller. Without
-// FOF_ALLOWUNDO the folders are deleted for good rather than moved to the recycle bin.
-constexpr FILEOP_FLAGS kDeletionFlags =
-    static_cast<FILEOP_FLAGS>(FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI);
-
-// SHFileOperationW reports a Win32 error code or one of the shell's older private codes (0x71 to
-// 0x88, 0xB7, 0x402 and values from 0x10000 up), which mean nothing as Win32 errors. Those with a
-// Win32 error of the same meaning are reported as it.
-HRESULT DeletionFailure(int code) {
-    constexpr int kAccessDeniedSource = 0x78;  // DE_ACCESSDENIEDSRC
-    constexpr int kPathTooDeep = 0x79;         // DE_PATHTOODEEP
-    constexpr int kInvalidFiles = 0x7C;        // DE_INVALIDFILES: the path is invalid
-    constexpr int kFileNameTooLong = 0x81;     // DE_FILENAMETOOLONG
-    constexpr LONG kBadPathName = 161;         // ERROR_BAD_PATHNAME
-    switch (code) {
-        case kAccessDeniedSource:
-            return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
-        case kPathTooDeep:
-        case kFileNameTooLong:
-            return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
-        case kInvalidFiles:
-            return HRESULT_FROM_WIN32(kBadPathName);
-        default:
-            break;
-    }
-    const bool shellPrivateCode = (code >= 0x71 && code <= 0x88) || code == 0xB7 || code == 0x402 ||
-                                  code >= 0x10000 || code < 0;
-    // The shell failed with a code of its own that no Win32 error matches.
-    return shellPrivateCode ? E_FAIL : HRESULT_FROM_WIN32(code);
+TreeLevel Below(TreeLevel level) {
+    return level == TreeLevel::Game ? TreeLevel::Kind : TreeLevel::Index;
 }
 
-// Deletes a folder with everything in it. A folder that does not exist is not handed to the
-// shell at all: there is nothing to remove, so that is no failure. folderList holds the path
-// followed by at least two terminators, as the shell's source list must.
-HRESULT RemoveFolderTree(const wchar_t* folderList) {
-    if (GetFileAttributesW(folderList) == INVALID_FILE_ATTRIBUTES) {
-        const DWORD error = GetLastError();
-        // Anything else (access denied, a broken path) may hide tasks that would then stay.
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-            return S_OK;
+// Whether the program writes an entry of this name and kind at this level of the tree.
+bool IsProgramsEntry(TreeLevel level, const FolderEntry& entry) {
+    const TaskEntryKind kind = TaskEntryKindOf(entry.attributes);
+    switch (level) {
+        case TreeLevel::Game:
+            return kind == TaskEntryKind::PlainFolder && IsTaskKindFolderName(entry.name);
+        case TreeLevel::Kind:
+            return kind == TaskEntryKind::PlainFolder && TaskIndexNamed(entry.name).has_value();
+        case TreeLevel::Index:
+            return kind == TaskEntryKind::PlainFile &&
+                   ShortcutFileKindOf(entry.name) != ShortcutFileKind::NotAShortcut;
+    }
+    return false;
+}
+
+// The outcome of two removals: a link or foreign entry left is reported over any other failure,
+// since the caller tells it apart (a delete's exit status); otherwise the first failure.
+HRESULT Combined(HRESULT first, HRESULT second) {
+    if (first == kTaskFolderHoldsLinkOrForeignEntry ||
+        second == kTaskFolderHoldsLinkOrForeignEntry) {
+        return kTaskFolderHoldsLinkOrForeignEntry;
+    }
+    return FAILED(first) ? first : second;
+}
+
+// The result of DeleteFileW or RemoveDirectoryW: an entry that is gone already is no failure.
+HRESULT RemovalResult(BOOL removed) {
+    if (removed) {
+        return S_OK;
+    }
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+               ? S_OK
+               : HResultFromWin32Error(error);
+}
+
+// Removes what the program wrote in folder (of that level), then folder once empty. Every entry
+// is attempted, also after one stayed; whatever stays keeps folder.
+HRESULT RemoveTaskFolder(const std::wstring& folder, TreeLevel level) {
+    std::vector<FolderEntry> entries;
+    HRESULT result = ListFolderEntries(folder.c_str(), entries);
+    if (FAILED(result)) {
+        return result;
+    }
+    for (const FolderEntry& entry : entries) {
+        const std::wstring path = folder + L"\\" + entry.name;
+        HRESULT removed = kTaskFolderHoldsLinkOrForeignEntry;
+        if (IsProgramsEntry(level, entry)) {
+            removed = level == TreeLevel::Index ? RemovalResult(DeleteFileW(path.c_str()))
+                                                : RemoveTaskFolder(path, Below(level));
         }
-        return HResultFromWin32Error(error);
+        result = Combined(result, removed);
     }
-    SHFILEOPSTRUCTW operation = {};
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = folderList;
-    operation.fFlags = kDeletionFlags;
-    const int code = SHFileOperationW(&operation);
-    return code == 0 ? S_OK : DeletionFailure(code);
+    return FAILED(result) ? result : RemovalResult(RemoveDirectoryW(folder.c_str()));
 }
 
-// Deletes the root's task tree of the game (or, with a kind, that kind's part of it).
+// Removes the root's task tree of the game (or, with a kind, that kind's part of it). The folders
+// down to it are looked at first: one that is missing, or a file above it, leaves nothing to
+// remove; a link there, or a file in its place, is not the program's.
 HRESULT RemoveGameTaskFolder(const GameTaskRoot& root,
                              std::optional<TaskKind> kind = std::nullopt) {
-    // Built with one element less than the list holds, so that the list always ends in the
-    // second terminator that marks the end of the source list.
-    wchar_t deletionList[kDeletionListCapacity] = {};
-    const HRESULT hr = kind ? TaskKindFolder(deletionList, kDeletionListCapacity - 1,
-                                             root.specialFolder, root.guidText, *kind)
-                            : GameTaskFolder(deletionList, kDeletionListCapacity - 1,
-                                             root.specialFolder, root.guidText);
+    std::vector<std::wstring> chain;
+    HRESULT hr = TaskFolderChain(root, kind, kNoTaskIndex, chain);
     if (FAILED(hr)) {
         return hr;
     }
-    return RemoveFolderTree(deletionList);
+    ChainBreak found;
+    hr = FindChainBreak(chain, found);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    const bool atTheTree = found.at + 1 == chain.size();
+    switch (found.kind) {
+        case TaskEntryKind::PlainFolder:
+            return RemoveTaskFolder(chain.back(), kind ? TreeLevel::Kind : TreeLevel::Game);
+        case TaskEntryKind::Link:
+            return kTaskFolderHoldsLinkOrForeignEntry;
+        case TaskEntryKind::PlainFile:
+            return atTheTree ? kTaskFolderHoldsLinkOrForeignEntry : S_OK;
+        case TaskEntryKind::Missing:
+            break;
+    }
+    return S_OK;
 }
 
 }  // namespace
@@ -97,8 +129,7 @@ HRESULT RemoveGameTasks(const GUID& gameId) {
     // The game may have been added for either scope, so both trees go. An uninstaller wants as
     // much removed as can be: the second tree is attempted even when the first stayed.
     const HRESULT localResult = RemoveGameTaskFolder(local);
-    const HRESULT commonResult = RemoveGameTaskFolder(common);
-    return FAILED(localResult) ? localResult : commonResult;
+    return Combined(localResult, RemoveGameTaskFolder(common));
 }
 
 HRESULT RemoveScopeTasks(int scope, const GUID& gameId) {
@@ -107,13 +138,10 @@ HRESULT RemoveScopeTasks(int scope, const GUID& gameId) {
     if (FAILED(hr)) {
         return hr;
     }
-    // Every kind is attempted, as for the whole tree; the first failure is the result.
+    // Every kind is attempted, as for the whole tree.
     HRESULT result = S_OK;
     for (const TaskKindRow& row : kTaskKinds) {
-        const HRESULT removed = RemoveGameTaskFolder(root, row.kind);
-        if (SUCCEEDED(result)) {
-            result = removed;
-        }
+        result = Combined(result, RemoveGameTaskFolder(root, row.kind));
     }
     return result;
 }

@@ -11,14 +11,6 @@ class EmulatedFilesTest : public testing::Test {
   protected:
     std::filesystem::path DriveC() const { return system_.Path() / "drive_c"; }
 
-    int Delete(const std::wstring& list) {
-        SHFILEOPSTRUCTW operation{};
-        operation.wFunc = FO_DELETE;
-        operation.pFrom = list.c_str();
-        operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
-        return files_.Operate(operation);
-    }
-
     TemporaryFolder system_;
     DriveMapping drives_{system_.Path()};
     EmulatedFiles files_{drives_};
@@ -39,32 +31,6 @@ TEST_F(EmulatedFilesTest, CreateFolderRefusesRelativeTooLongAndUnmappedPaths) {
     EXPECT_EQ(files_.CreateFolder(L"Q:\\folder"), ERROR_PATH_NOT_FOUND);
 }
 
-TEST_F(EmulatedFilesTest, DeleteRemovesAWholeTree) {
-    std::filesystem::create_directories(DriveC() / "Tasks/{G}/PlayTasks/0");
-    WriteBytes(DriveC() / "Tasks/{G}/PlayTasks/0/Play.lnk", "x");
-    std::filesystem::create_directories(DriveC() / "Tasks/{Other}");
-    EXPECT_EQ(Delete(std::wstring(L"C:\\Tasks\\{g}") + L'\0'), 0);
-    EXPECT_FALSE(std::filesystem::exists(DriveC() / "Tasks/{G}"));
-    EXPECT_TRUE(std::filesystem::exists(DriveC() / "Tasks/{Other}"));
-}
-
-TEST_F(EmulatedFilesTest, DeleteOfAMissingFolderFailsAndRemovesNothingElseOfTheList) {
-    std::filesystem::create_directories(DriveC() / "Here");
-    EXPECT_NE(Delete(std::wstring(L"C:\\Missing") + L'\0'), 0);
-    EXPECT_EQ(Delete(std::wstring(L"C:\\Here") + L'\0' + L"C:\\Missing" + L'\0'),
-              ERROR_FILE_NOT_FOUND);
-    EXPECT_TRUE(std::filesystem::exists(DriveC() / "Here"));
-}
-
-TEST_F(EmulatedFilesTest, DeleteNeverTakesADriveRootOrDoesOtherOperations) {
-    EXPECT_EQ(Delete(std::wstring(L"Z:\\") + L'\0'), ERROR_ACCESS_DENIED);
-    SHFILEOPSTRUCTW copy{};
-    copy.wFunc = 2;  // FO_COPY
-    std::wstring list = std::wstring(L"C:\\x") + L'\0';
-    copy.pFrom = list.c_str();
-    EXPECT_EQ(files_.Operate(copy), ERROR_INVALID_PARAMETER);
-}
-
 TEST_F(EmulatedFilesTest, AttributesTellFoldersFromFilesAndMissingOnes) {
     std::filesystem::create_directories(DriveC() / "Dir");
     WriteBytes(DriveC() / "Dir/file.txt", "x");
@@ -73,6 +39,76 @@ TEST_F(EmulatedFilesTest, AttributesTellFoldersFromFilesAndMissingOnes) {
     EXPECT_NE(files_.Attributes(L"C:\\Dir\\FILE.TXT"), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(files_.Attributes(L"C:\\Dir\\none"), INVALID_FILE_ATTRIBUTES);
 }
+
+// Drive C: with a file, a folder holding one, an empty folder, and links to a folder and a file
+// outside the drive.
+class RemovalTest : public EmulatedFilesTest {
+  protected:
+    RemovalTest() {
+        std::filesystem::create_directories(DriveC() / "Full");
+        std::filesystem::create_directories(DriveC() / "Empty");
+        std::filesystem::create_directories(Outside());
+        WriteBytes(DriveC() / "Full/file.txt", "x");
+        WriteBytes(Outside() / "keep.txt", "x");
+        std::filesystem::create_directory_symlink(Outside(), DriveC() / "FolderLink");
+        std::filesystem::create_symlink(Outside() / "keep.txt", DriveC() / "FileLink");
+        std::filesystem::create_symlink(Outside() / "none", DriveC() / "Dangling");
+    }
+    std::filesystem::path Outside() const { return system_.Path() / "outside"; }
+};
+
+// A link is a reparse point, as Windows and Wine report one: its own attributes, with
+// FILE_ATTRIBUTE_DIRECTORY when it leads to a folder; a path through it finds what it leads to.
+TEST_F(RemovalTest, AttributesOfALinkAreItsOwn) {
+    EXPECT_EQ(files_.Attributes(L"C:\\folderlink"),
+              FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(files_.Attributes(L"C:\\FileLink"),
+              FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_ARCHIVE);
+    EXPECT_EQ(files_.Attributes(L"C:\\Dangling"),
+              FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_ARCHIVE);
+    EXPECT_EQ(files_.Attributes(L"C:\\FolderLink\\keep.txt"), FILE_ATTRIBUTE_ARCHIVE);
+}
+
+struct RemovalCase {
+    const char* name;
+    bool folder;  // RemoveDirectoryW, else DeleteFileW
+    const wchar_t* path;
+    DWORD error;                 // ERROR_SUCCESS: removed
+    const char* gone = nullptr;  // below drive C:, when removed
+};
+
+const RemovalCase kRemovalCases[] = {
+    {"FileDeleted", false, L"C:\\full\\FILE.TXT", ERROR_SUCCESS, "Full/file.txt"},
+    {"MissingFile", false, L"C:\\Full\\none", ERROR_FILE_NOT_FOUND},
+    {"FileInMissingFolder", false, L"C:\\None\\file.txt", ERROR_PATH_NOT_FOUND},
+    {"FolderIsNoFile", false, L"C:\\Empty", ERROR_ACCESS_DENIED},
+    {"FileLinkDeletedItself", false, L"C:\\FileLink", ERROR_SUCCESS, "FileLink"},
+    {"EmptyFolderRemoved", true, L"C:\\empty", ERROR_SUCCESS, "Empty"},
+    {"FolderNotEmpty", true, L"C:\\Full", ERROR_DIR_NOT_EMPTY},
+    {"FileIsNoFolder", true, L"C:\\Full\\file.txt", ERROR_DIRECTORY},
+    {"MissingFolder", true, L"C:\\None", ERROR_FILE_NOT_FOUND},
+    {"FolderLinkRemovedItself", true, L"C:\\FolderLink", ERROR_SUCCESS, "FolderLink"},
+    {"NeverADriveRoot", true, L"Z:\\", ERROR_ACCESS_DENIED},
+};
+
+class RemovalCaseTest : public RemovalTest, public testing::WithParamInterface<RemovalCase> {};
+
+// One entry goes, or none; what a link leads to always stays.
+TEST_P(RemovalCaseTest, RemovesThatEntryOnly) {
+    const RemovalCase& c = GetParam();
+    SetLastError(ERROR_SUCCESS);
+    const BOOL removed = c.folder ? files_.RemoveFolder(c.path) : files_.DeleteFile(c.path);
+    EXPECT_EQ(removed, c.error == ERROR_SUCCESS ? TRUE : FALSE);
+    EXPECT_EQ(GetLastError(), c.error);
+    if (c.gone != nullptr) {
+        EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(DriveC() / c.gone)));
+    }
+    EXPECT_TRUE(std::filesystem::exists(Outside() / "keep.txt"));
+    EXPECT_TRUE(std::filesystem::exists(DriveC() / "Full"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, RemovalCaseTest, testing::ValuesIn(kRemovalCases),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(EmulatedFilesTest, FullPathNamePointsAtTheFilePartInsideTheBuffer) {
     wchar_t buffer[512];

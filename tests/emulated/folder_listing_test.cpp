@@ -13,7 +13,7 @@ namespace {
 struct ListingCase {
     const char* name;
     const wchar_t* pattern;
-    std::vector<std::wstring> found;  // "name/" for a folder
+    std::vector<std::wstring> found;  // "name/" for a folder, "@" after a link's
     DWORD error;                      // after the last entry, or of FindFirstFileW
 };
 
@@ -41,6 +41,11 @@ const ListingCase kListingCases[] = {
     {"MissingFolder", L"C:\\Games\\Missing\\*", {}, ERROR_PATH_NOT_FOUND},
     {"MissingDrive", L"Q:\\*", {}, ERROR_PATH_NOT_FOUND},
     {"NoNameAfterTheFolder", L"C:\\Games\\", {}, ERROR_FILE_NOT_FOUND},
+    // A link is a reparse point, a folder when it leads to one; its folder is no link.
+    {"LinksAreReparsePoints",
+     L"C:\\Linked\\*",
+     {L"./", L"../", L"ToFile@", L"ToFolder/@", L"ToNothing@"},
+     ERROR_NO_MORE_FILES},
 };
 
 class FolderListingTest : public testing::TestWithParam<ListingCase> {
@@ -51,6 +56,11 @@ class FolderListingTest : public testing::TestWithParam<ListingCase> {
         for (const char* file : {"Beta.lnk", "alpha.LNK", "notes.txt", "bad|name"}) {
             WriteBytes(games / file, "x");
         }
+        const std::filesystem::path linked = folder_.Path() / "drive_c/Linked";
+        std::filesystem::create_directories(linked);
+        std::filesystem::create_directory_symlink(games, linked / "ToFolder");
+        std::filesystem::create_symlink(games / "notes.txt", linked / "ToFile");
+        std::filesystem::create_symlink(games / "none", linked / "ToNothing");
     }
     void TearDown() override { EXPECT_EQ(system_.OpenListingCount(), 0u); }
 
@@ -66,7 +76,9 @@ TEST_P(FolderListingTest, GivesTheMatchingEntriesThenItsError) {
     if (find != INVALID_HANDLE_VALUE) {
         do {
             const bool folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-            found.push_back(data.cFileName + std::wstring(folder ? L"/" : L""));
+            const bool link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+            found.push_back(data.cFileName + std::wstring(folder ? L"/" : L"") +
+                            std::wstring(link ? L"@" : L""));
         } while (system_.FindNextFileW(find, &data));
     }
     EXPECT_EQ(GetLastError(), c.error);

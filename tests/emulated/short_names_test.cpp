@@ -148,12 +148,9 @@ TEST(DamagedShortNamesTest, FailTheirFoldersShortNamesUntilDeletedAndNeverNameAn
 
     // A delete by the short name removes nothing, and an entry made there leaves the file as it is.
     const std::string damaged = ReadBytes(kept);
-    const std::wstring list = std::wstring(L"C:\\Games\\LONGFO~1") + L'\0';
-    SHFILEOPSTRUCTW operation{};
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = list.c_str();
     const DriveMapping nextRunDrives{system.Path()};
-    EXPECT_EQ(EmulatedFiles{nextRunDrives}.Operate(operation), ERROR_INVALID_DATA);
+    EXPECT_FALSE(EmulatedFiles{nextRunDrives}.RemoveFolder(L"C:\\Games\\LONGFO~1"));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_DATA));
     EXPECT_TRUE(std::filesystem::is_directory(system.Path() / "drive_c/Games/Long Folder A"));
     EXPECT_TRUE(std::filesystem::is_directory(system.Path() / "drive_c/Games/Long Folder B"));
     EXPECT_EQ(files.CreateFolder(L"C:\\Games\\Long Folder C"), ERROR_SUCCESS);

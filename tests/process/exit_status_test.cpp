@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,19 @@ void TaskTreeThatCannotBeRemoved(const fs::path& system) {
     fs::create_directory_symlink(GameTaskTree(system), GameTaskTree(system));
 }
 
+// A folder outside the system, with a file in it.
+fs::path OutsideFolder(const fs::path& system) {
+    return system.parent_path().parent_path() / "outside";
+}
+
+// The game's task tree a link to a folder outside, as a user may plant below their own folders.
+void TaskTreeLinkedOutside(const fs::path& system) {
+    fs::create_directories(OutsideFolder(system));
+    std::ofstream(OutsideFolder(system) / "keep.txt") << "keep";
+    fs::remove_all(GameTaskTree(system));
+    fs::create_directory_symlink(OutsideFolder(system), GameTaskTree(system));
+}
+
 void DamagedLocalMachineRegistry(const fs::path& system) {
     fs::resize_file(system / "registry" / "HKEY_LOCAL_MACHINE.reg", 7);
 }
@@ -64,6 +79,15 @@ TEST(ExitStatusTest, EachOutcomeOfEachCommandHasItsStatusOnlyWhenAskedFor) {
          {"-exitcode", "-guid:" + kGuid, "-del", kExe},
          3,
          TaskTreeThatCannotBeRemoved},
+        // Nothing is written or removed through a link: the tasks are not as asked, and a delete
+        // leaves something that must be looked at.
+        {"added again, a link at its task folder",
+         {"-exitcode", "-guid:" + kGuid, "-add", "all", kExe, kPlay},
+         3,
+         TaskTreeLinkedOutside},
+        {"registration gone, a link at its task folder left",
+         {"-exitcode", "-guid:" + kGuid, "-del", kExe},
+         2},
         {"lookup cannot tell", {"-exitcode", "-del", kExe}, 2, DamagedLocalMachineRegistry},
         {"still registered", {"-exitcode", "-guid:" + kGuid, "-del", kExe}, 2},
         // Without the option: the statuses of old, 0 whatever was done, 1 with the usage.
@@ -88,6 +112,9 @@ TEST(ExitStatusTest, EachOutcomeOfEachCommandHasItsStatusOnlyWhenAskedFor) {
         const ProcessResult result = RunProcess(BRACKENFOLD_PROGRAM, row.arguments, options);
         EXPECT_EQ(result.exitStatus, row.status) << result.out << result.err;
     }
+    // The folder a link led to holds what it held, and nothing more.
+    EXPECT_EQ(std::distance(fs::directory_iterator(OutsideFolder(system)), {}), 1);
+    EXPECT_TRUE(fs::is_regular_file(OutsideFolder(system) / "keep.txt"));
     fs::remove_all(data);
 }
 

@@ -85,9 +85,6 @@ std::string DescribeArgument(const Argument& argument) {
         return " " + LogKey(argument);
     } else if constexpr (std::is_same_v<Argument, GUID>) {
         return " " + LogGuid(argument);
-    } else if constexpr (std::is_same_v<Argument, SHFILEOPSTRUCTW*>) {
-        return " " + LogText(argument->pFrom) + DescribeArgument(argument->wFunc) +
-               DescribeArgument(argument->fFlags);
     } else if constexpr (std::is_integral_v<Argument>) {
         std::ostringstream hex;
         hex << " 0x" << std::hex << static_cast<std::uint64_t>(argument);

@@ -161,7 +161,7 @@ TEST_F(AddCommandTest, AnAddAgainKeepsTheGuidAndReplacesTheTasksOfTheScope) {
                 ElementsAre("play 0 Play C:\\Games\\Demo\\demo.exe "));
 
     // A removal that fails is shown, and the tasks are still written.
-    system.Fail("SHFileOperationW", ERROR_ACCESS_DENIED);
+    system.Fail("DeleteFileW", ERROR_ACCESS_DENIED);
     run = RunAdd(L"all", kExe, {L"Safe;C:\\Games\\Demo\\demo.exe;play;-safe"});
     EXPECT_EQ(run.err, TasksNotRemovedLine("C:\\Games\\Demo\\demo.exe") + ReasonCode("0x80070005"));
     EXPECT_EQ(run.out, TaskAddedLine("Safe", 0));

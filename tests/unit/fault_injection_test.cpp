@@ -319,6 +319,8 @@ std::vector<Expectation> FindInstanceId(const GUID& startingGameId) {
 std::vector<Expectation> CreateTask(bool withArguments) {
     std::vector<Expectation> expectations = {
         {"SHGetFolderPathW", kInjected, NoShortcutSaved()},
+        // Whether a folder on the way is a link cannot be told: nothing is written.
+        {"GetFileAttributesW", kInjectedWin32, NoShortcutSaved()},
         // A folder that cannot be made is the task's reason, before any shortcut object.
         {"SHCreateDirectoryExW", kInjectedWin32, NoShortcutSaved()},
         {"CoInitialize", S_OK, OneShortcut(kInstallDirectory + L"\\")},
@@ -346,8 +348,12 @@ std::vector<Expectation> RemoveTasks(bool treesExist) {
         {"GetFileAttributesW", kInjectedWin32, TreesLeft(trees == 0 ? 0 : 1)},
     };
     if (treesExist) {
-        // An existing folder that stays is a failure, and the other folder is still removed.
-        expectations.push_back({"SHFileOperationW", kInjectedWin32, TreesLeft(1)});
+        // A folder that cannot be listed whole, a shortcut or a folder that stays: a failure,
+        // and the other folder is still removed.
+        for (const char* call :
+             {"FindFirstFileW", "FindNextFileW", "DeleteFileW", "RemoveDirectoryW"}) {
+            expectations.push_back({call, kInjectedWin32, TreesLeft(1)});
+        }
     }
     return expectations;
 }

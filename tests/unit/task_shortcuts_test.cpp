@@ -5,9 +5,10 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <optional>
-#include <sstream>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "emulated/files/drive_mapping.h"
 #include "emulated/shell/internet_shortcut.h"
 #include "emulated/shell/shell_link_reader.h"
+#include "output/program_error_messages.h"
 #include "registration/task_listing.h"
 #include "support/faulting_system.h"
 
@@ -486,7 +488,7 @@ struct ExistingTreesCase {
     bool common;
 };
 
-// A tree that does not exist is not handed to the shell, which would fail on it.
+// A tree that does not exist is no failure.
 const ExistingTreesCase kExistingTreesCases[] = {
     {"Neither", false, false},
     {"LocalOnly", true, false},
@@ -530,9 +532,9 @@ struct RemovalFailureCase {
     bool commonKept;
 };
 
-const std::string kLocalDeletion = "SHFileOperationW " + LogText(kLocalTree.c_str());
-const std::string kCommonDeletion = "SHFileOperationW " + LogText(kCommonTree.c_str());
-constexpr int kShellInvalidFiles = 0x7C;  // one of the shell's own codes, no Win32 error
+const std::string kLocalShortcutDeletion = "DeleteFileW " + LogText(kLocalTree.c_str());
+const std::string kCommonFolderRemoval = "RemoveDirectoryW " + LogText(kCommonTree.c_str());
+const std::string kLocalListing = "FindFirstFileW " + LogText(kLocalTree.c_str());
 
 const RemovalFailureCase kRemovalFailureCases[] = {
     // Only a missing file or path means nothing to delete; any other reason may hide tasks.
@@ -560,25 +562,22 @@ const RemovalFailureCase kRemovalFailureCases[] = {
      true,
      true},
     // A failed deletion is reported after both trees were attempted.
-    {"LocalDeletionDenied", {{kLocalDeletion, ERROR_ACCESS_DENIED}}, E_ACCESSDENIED, true, false},
-    {"CommonDeletionPathNotFound",
-     {{kCommonDeletion, ERROR_PATH_NOT_FOUND}},
-     HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND),
+    {"LocalShortcutNotDeleted",
+     {{kLocalShortcutDeletion, ERROR_ACCESS_DENIED}},
+     E_ACCESSDENIED,
+     true,
+     false},
+    {"LocalFolderNotListed", {{kLocalListing, ERROR_ACCESS_DENIED}}, E_ACCESSDENIED, true, false},
+    {"CommonFolderNotEmpty",
+     {{kCommonFolderRemoval, ERROR_DIR_NOT_EMPTY}},
+     HRESULT_FROM_WIN32(ERROR_DIR_NOT_EMPTY),
      false,
      true},
-    {"BothDeletionsFailFirstIsReported",
-     {{kLocalDeletion, ERROR_ACCESS_DENIED}, {kCommonDeletion, kShellInvalidFiles}},
+    {"BothFailFirstIsReported",
+     {{kLocalShortcutDeletion, ERROR_ACCESS_DENIED}, {kCommonFolderRemoval, ERROR_DIR_NOT_EMPTY}},
      E_ACCESSDENIED,
      true,
      true},
-    // The shell's own codes with a Win32 error of the same meaning are reported as it.
-    {"ShellInvalidPathIsABadPathName",
-     {{kLocalDeletion, kShellInvalidFiles}},
-     HRESULT_FROM_WIN32(161),
-     true,
-     false},
-    {"ShellUnknownErrorIsAGeneralFailure", {{kCommonDeletion, 0x402}}, E_FAIL, false, true},
-    {"ShellDestinationErrorIsAGeneralFailure", {{kLocalDeletion, 0x10000}}, E_FAIL, true, false},
 };
 
 class RemoveGameTasksFailure : public testing::TestWithParam<RemovalFailureCase> {};
@@ -618,20 +617,148 @@ TEST(RemoveGameTasks, FaultInjectionSweep) {
     EXPECT_EQ(queriesFailed, 2);
 }
 
-// An uninstall runs unattended: the shell deletes each tree for good, with no dialog, no
-// confirmation and no recycle bin. What the shell is asked is all there is to see of that.
-TEST(RemoveGameTasks, AsksTheShellToDeleteWithoutDialogsOrUndo) {
+// ---- Links and entries the program did not write -------------------------------------------
+
+namespace fs = std::filesystem;
+
+const std::wstring kCommonExplorerFolder = kCommonExplorer.substr(0, kCommonExplorer.size() - 1);
+
+// A folder outside every task tree that a planted link leads to, holding a file and what looks
+// like a task.
+fs::path OutsideFolder(const FaultingSystem& system) {
+    const fs::path outside = system.Folder() / "outside";
+    fs::create_directories(outside / "PlayTasks" / "0");
+    std::ofstream(outside / "keep.txt") << "keep";
+    std::ofstream(outside / "PlayTasks" / "0" / "Play.lnk") << "not the program's";
+    return outside;
+}
+
+// Puts a host link to target at a path on drive C:, in place of what is there.
+void PlantLink(const FaultingSystem& system, const std::wstring& path, const fs::path& target) {
+    const fs::path link = system.HostPath(path);
+    fs::remove_all(link);
+    fs::create_directories(link.parent_path());
+    fs::create_symlink(target, link);
+}
+
+void PlantFolder(const FaultingSystem& system, const std::wstring& path) {
+    fs::create_directories(system.HostPath(path));
+}
+
+// The entries of the game's common tree with the tree itself, relative to its GameExplorer folder
+// ("\" between names); a link is listed, never entered.
+std::set<std::wstring> CommonTreeEntries(const FaultingSystem& system) {
+    std::set<std::wstring> entries;
+    const fs::path explorer = system.HostPath(kCommonExplorer);
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(explorer)) {
+        std::wstring relative = entry.path().lexically_relative(explorer).wstring();
+        std::replace(relative.begin(), relative.end(), L'/', L'\\');
+        if (relative.starts_with(kGuidText)) {
+            entries.insert(relative);
+        }
+    }
+    return entries;
+}
+
+// The game's tree with each entry below it given and the folders above that entry.
+std::set<std::wstring> TreeWith(const std::vector<std::wstring>& below) {
+    std::set<std::wstring> entries{kGuidText};
+    for (const std::wstring& entry : below) {
+        for (std::size_t end = entry.find(L'\\'); end != std::wstring::npos;
+             end = entry.find(L'\\', end + 1)) {
+            entries.insert(kGuidText + L"\\" + entry.substr(0, end));
+        }
+        entries.insert(kGuidText + L"\\" + entry);
+    }
+    return entries;
+}
+
+struct PlantedEntryCase {
+    const char* name;
+    std::function<void(const FaultingSystem&, const fs::path& outside)> plant;
+    std::vector<std::wstring> left;  // below the common tree: what stays, with its folders
+};
+
+const PlantedEntryCase kPlantedEntryCases[] = {
+    {"FolderLinkInIndexFolder",
+     [](const FaultingSystem& s, const fs::path& outside) {
+         PlantLink(s, kCommonTree + L"\\PlayTasks\\0\\Outside", outside);
+     },
+     {L"PlayTasks\\0\\Outside"}},
+    {"FileLinkNamedLikeAShortcut",
+     [](const FaultingSystem& s, const fs::path& outside) {
+         PlantLink(s, kCommonTree + L"\\PlayTasks\\0\\Evil.lnk", outside / "keep.txt");
+     },
+     {L"PlayTasks\\0\\Evil.lnk"}},
+    {"KindFolderIsALink",
+     [](const FaultingSystem& s, const fs::path& outside) {
+         PlantLink(s, kCommonTree + L"\\PlayTasks", outside / "PlayTasks");
+     },
+     {L"PlayTasks"}},
+    {"GameFolderIsALink",
+     [](const FaultingSystem& s, const fs::path& outside) { PlantLink(s, kCommonTree, outside); },
+     {}},
+    // The real tree is moved outside, and the link leads to it whole.
+    {"GameExplorerFolderIsALink",
+     [](const FaultingSystem& s, const fs::path& outside) {
+         const fs::path explorer = s.HostPath(kCommonExplorerFolder);
+         fs::rename(explorer, outside / "GameExplorer");
+         fs::create_symlink(outside / "GameExplorer", explorer);
+     },
+     {L"PlayTasks\\0\\Play.lnk", L"SupportTasks\\0\\Play.lnk"}},
+    {"OtherFileInIndexFolder",
+     [](const FaultingSystem& s, const fs::path&) {
+         s.PutFile(kCommonTree + L"\\PlayTasks\\0\\notes.txt", "notes");
+     },
+     {L"PlayTasks\\0\\notes.txt"}},
+    {"FolderNamedLikeAShortcut",
+     [](const FaultingSystem& s, const fs::path&) {
+         PlantFolder(s, kCommonTree + L"\\PlayTasks\\0\\Sub.lnk");
+     },
+     {L"PlayTasks\\0\\Sub.lnk"}},
+    {"FolderThatIsNoIndex",
+     [](const FaultingSystem& s, const fs::path&) {
+         PlantFolder(s, kCommonTree + L"\\SupportTasks\\01");
+     },
+     {L"SupportTasks\\01"}},
+};
+
+class RemoveGameTasksPlantedEntry : public testing::TestWithParam<PlantedEntryCase> {};
+
+// The entry stays, with the folders above it, and is reported; everything else of both trees
+// goes, and nothing outside them does.
+TEST_P(RemoveGameTasksPlantedEntry, IsLeftWithItsFoldersAndReported) {
+    const PlantedEntryCase& c = GetParam();
     FaultingSystem system;
     ArrangeTrees(system, true, true);
-    system.StartCounting();
-    ASSERT_EQ(RemoveGameTasks(kGameId), S_OK);
-    const std::vector<std::string> deletions = system.CallsStartingWith("SHFileOperationW");
-    ASSERT_EQ(deletions.size(), 2u);
-    std::ostringstream asked;
-    asked << " 0x" << std::hex << FO_DELETE << " 0x"
-          << (FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI);
-    for (const std::string& deletion : deletions) {
-        EXPECT_TRUE(deletion.ends_with(asked.str())) << deletion;
+    const fs::path outside = OutsideFolder(system);
+    c.plant(system, outside);
+    EXPECT_EQ(RemoveGameTasks(kGameId), kTaskFolderHoldsLinkOrForeignEntry);
+    EXPECT_EQ(CommonTreeEntries(system), TreeWith(c.left));
+    EXPECT_FALSE(Exists(system, kLocalTree));
+    EXPECT_TRUE(fs::is_regular_file(outside / "keep.txt"));
+    EXPECT_TRUE(fs::is_regular_file(outside / "PlayTasks" / "0" / "Play.lnk"));
+    ExpectOtherGameKept(system);
+    EXPECT_TRUE(system.AccountsBalance());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, RemoveGameTasksPlantedEntry, testing::ValuesIn(kPlantedEntryCases),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+// A link at any folder a shortcut would be written into or below refuses the task: nothing is
+// written, through the link or beside it.
+TEST(CreateGameTask, IsRefusedWhenAFolderOnTheWayIsALink) {
+    for (const std::wstring& folder :
+         {kCommonExplorerFolder, kCommonTree, kCommonTree + L"\\PlayTasks",
+          kCommonTree + L"\\PlayTasks\\0"}) {
+        SCOPED_TRACE(LogText(folder.c_str()));
+        FaultingSystem system;
+        const fs::path outside = system.Folder() / "outside";
+        fs::create_directories(outside);
+        PlantLink(system, folder, outside);
+        EXPECT_EQ(AddPlayTask(L"Play"), kTaskFolderHoldsLinkOrForeignEntry);
+        EXPECT_TRUE(fs::is_empty(outside));
+        EXPECT_TRUE(system.AccountsBalance());
     }
 }
 

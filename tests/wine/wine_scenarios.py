@@ -670,6 +670,68 @@ class WithoutGameExplorerTest(WineTestCase):
         }, []))
 
 
+class TaskTreeLinkTest(WineTestCase):
+    """A user can write the task folders below their own application data, and a game's GUID is
+    no secret: a link planted in a game's task tree is never entered, written through or deleted
+    through. Wine reports a host symbolic link to a folder as a reparse point."""
+
+    LINK_OR_FOREIGN_ENTRY = "0xA0040002"  # the program's own code for what it leaves there
+
+    @staticmethod
+    def outside_folder(name):
+        """A host folder outside the task trees, holding one file."""
+        folder = PREFIX.host_path(rf"C:\Outside\{name}")
+        os.makedirs(folder)
+        with open(os.path.join(folder, "keep.txt"), "w", encoding="utf-8") as file:
+            file.write("keep")
+        return folder
+
+    def assert_untouched(self, folder):
+        self.assertEqual(os.listdir(folder), ["keep.txt"])
+        with open(os.path.join(folder, "keep.txt"), encoding="utf-8") as file:
+            self.assertEqual(file.read(), "keep")
+
+    def test_a_delete_and_an_add_again_leave_what_a_link_leads_to(self):
+        game = self.install_game(r"C:\Games\Linked")
+        key, guid = self.add_game("current", game, f"Play;{game};play", f"Help;{game};support")
+        tree = rf"{PREFIX.local_task_root}\{guid}"
+        inside = self.outside_folder("Inside")
+        os.symlink(inside, PREFIX.host_path(tree + r"\PlayTasks\0\Planted"))
+        left = printed(BANNER + guid_obtained_line(guid) + removed_line(game) + DONE,
+                       tasks_not_removed_line(game) + reason(self.LINK_OR_FOREIGN_ENTRY), 2)
+
+        output, changes = self.run_program("-exitcode", f"-guid:{guid}", "-del", game)
+
+        # The game is unregistered; of its tasks only the link and the folders above it stay.
+        self.assertEqual(output, left)
+        self.assertEqual(changes, Changes({}, sorted([
+            key, tree + r"\PlayTasks\0\Play.lnk", tree + r"\SupportTasks",
+            tree + r"\SupportTasks\0", tree + r"\SupportTasks\0\Help.lnk"])))
+        self.assert_untouched(inside)
+
+        # The game's folder itself a link: the add again registers the game, removes and writes
+        # no task through it, and says so.
+        shutil.rmtree(PREFIX.host_path(tree))
+        elsewhere = self.outside_folder("Game")
+        os.symlink(elsewhere, PREFIX.host_path(tree))
+        refused = reason(self.LINK_OR_FOREIGN_ENTRY)
+
+        output, changes = self.run_program("-exitcode", f"-guid:{guid}", "-add", "current", game,
+                                           f"Play;{game};play")
+
+        self.assertEqual(output, printed(
+            BANNER + guid_obtained_line(guid) + DONE,
+            tasks_not_removed_line(game) + refused + task_not_added_line("Play") + refused, 3))
+        self.assertEqual(changes, Changes({key: game_explorer_record(game)}, []))
+        self.assert_untouched(elsewhere)
+
+        output, changes = self.run_program("-exitcode", f"-guid:{guid}", "-del", game)
+
+        self.assertEqual(output, left)
+        self.assertEqual(changes, Changes({}, [key]))
+        self.assert_untouched(elsewhere)
+
+
 @dataclasses.dataclass
 class CommandLineCase:
     name: str

@@ -37,7 +37,6 @@ using HWND = struct HWND__*;
 using HKEY = struct HKEY__*;
 using HMODULE = struct HINSTANCE__*;
 using HRSRC = struct HRSRC__*;
-using FILEOP_FLAGS = WORD;
 using LPSECURITY_ATTRIBUTES = void*;
 
 #define STDMETHODCALLTYPE
@@ -76,6 +75,7 @@ constexpr LONG ERROR_FILE_EXISTS = 80;
 constexpr LONG ERROR_INVALID_PARAMETER = 87;
 constexpr LONG ERROR_INSUFFICIENT_BUFFER = 122;
 constexpr LONG ERROR_INVALID_NAME = 123;
+constexpr LONG ERROR_DIR_NOT_EMPTY = 145;
 constexpr LONG ERROR_ALREADY_EXISTS = 183;
 constexpr LONG ERROR_BAD_EXE_FORMAT = 193;
 constexpr LONG ERROR_FILENAME_EXCED_RANGE = 206;
@@ -432,32 +432,24 @@ constexpr int CSIDL_LOCAL_APPDATA = 0x1C;
 constexpr int CSIDL_COMMON_APPDATA = 0x23;
 constexpr DWORD SHGFP_TYPE_CURRENT = 0;
 
-constexpr UINT FO_DELETE = 3;
-constexpr FILEOP_FLAGS FOF_SILENT = 0x0004;
-constexpr FILEOP_FLAGS FOF_NOCONFIRMATION = 0x0010;
-constexpr FILEOP_FLAGS FOF_NOERRORUI = 0x0400;
-
-struct SHFILEOPSTRUCTW {
-    HWND hwnd;
-    UINT wFunc;
-    LPCWSTR pFrom;
-    LPCWSTR pTo;
-    FILEOP_FLAGS fFlags;
-    BOOL fAnyOperationsAborted;
-    void* hNameMappings;
-    LPCWSTR lpszProgressTitle;
-};
-
 constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
 constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
 constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
+// A symbolic link, junction or mount point: the entry stands for another file or folder.
+constexpr DWORD FILE_ATTRIBUTE_REPARSE_POINT = 0x400;
 
 HRESULT SHGetFolderPathW(HWND owner, int folder, HANDLE token, DWORD flags, LPWSTR path);
 int SHCreateDirectoryExW(HWND owner, LPCWSTR path, const void* security);
-int SHFileOperationW(SHFILEOPSTRUCTW* operation);
 DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer, LPWSTR* filePart);
-// INVALID_FILE_ATTRIBUTES on failure, with the reason left for GetLastError.
+// INVALID_FILE_ATTRIBUTES on failure, with the reason left for GetLastError. A path whose last
+// name is a link gives the link's own attributes, with FILE_ATTRIBUTE_REPARSE_POINT.
 DWORD GetFileAttributesW(LPCWSTR fileName);
+// Each removes one entry and never what a link stands for: DeleteFileW a file (or a link),
+// RemoveDirectoryW an empty folder (or a link to one). FALSE on failure, with the reason left for
+// GetLastError (ERROR_FILE_NOT_FOUND or ERROR_PATH_NOT_FOUND when it does not exist,
+// ERROR_DIR_NOT_EMPTY for a folder that still holds entries).
+BOOL DeleteFileW(LPCWSTR fileName);
+BOOL RemoveDirectoryW(LPCWSTR pathName);
 // Characters written without the terminator, the size needed (terminator included) when the
 // buffer is too short, or 0 with the reason left for GetLastError.
 DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD bufferLength);

@@ -10,7 +10,6 @@
 #include <oleauto.h>
 #include <rpc.h>
 #include <sddl.h>  // ConvertSidToStringSidW
-#include <shellapi.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 #include <strmif.h>  // CHARS_IN_GUID

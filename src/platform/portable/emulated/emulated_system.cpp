@@ -190,8 +190,12 @@ int EmulatedSystem::SHCreateDirectoryExW(LPCWSTR path) {
     return files_.CreateFolder(path);
 }
 
-int EmulatedSystem::SHFileOperationW(SHFILEOPSTRUCTW* operation) {
-    return files_.Operate(*operation);
+BOOL EmulatedSystem::DeleteFileW(LPCWSTR fileName) {
+    return files_.DeleteFile(fileName);
+}
+
+BOOL EmulatedSystem::RemoveDirectoryW(LPCWSTR pathName) {
+    return files_.RemoveFolder(pathName);
 }
 
 DWORD EmulatedSystem::GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer,

@@ -178,13 +178,6 @@ int SHCreateDirectoryExW(HWND /*owner*/, LPCWSTR path, const void* /*security*/)
     return CurrentSystem().SHCreateDirectoryExW(path);
 }
 
-int SHFileOperationW(SHFILEOPSTRUCTW* operation) {
-    if (operation == nullptr) {
-        return ERROR_INVALID_PARAMETER;
-    }
-    return CurrentSystem().SHFileOperationW(operation);
-}
-
 DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer, LPWSTR* filePart) {
     if (fileName == nullptr) {
         return 0;
@@ -198,6 +191,22 @@ DWORD GetFileAttributesW(LPCWSTR fileName) {
         return INVALID_FILE_ATTRIBUTES;
     }
     return CurrentSystem().GetFileAttributesW(fileName);
+}
+
+BOOL DeleteFileW(LPCWSTR fileName) {
+    if (fileName == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return CurrentSystem().DeleteFileW(fileName);
+}
+
+BOOL RemoveDirectoryW(LPCWSTR pathName) {
+    if (pathName == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return CurrentSystem().RemoveDirectoryW(pathName);
 }
 
 DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD bufferLength) {

@@ -8,6 +8,7 @@
 
 constexpr LONG ERROR_BAD_PATHNAME = 161;
 constexpr LONG ERROR_ENVVAR_NOT_FOUND = 203;
+constexpr LONG ERROR_DIRECTORY = 267;  // a file where a folder was asked for
 constexpr LONG ERROR_NOT_OWNER = 288;
 constexpr LONG ERROR_KEY_DELETED = 1018;
 constexpr LONG ERROR_CANTWRITE = 1013;
@@ -36,6 +37,8 @@ inline LONG Win32ErrorFromErrno(int error, LONG otherwise) {
             return ERROR_PATH_NOT_FOUND;
         case ENAMETOOLONG:
             return ERROR_FILENAME_EXCED_RANGE;
+        case ENOTEMPTY:
+            return ERROR_DIR_NOT_EMPTY;
         case ENOMEM:
             return ERROR_NOT_ENOUGH_MEMORY;
         default:

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "emulated/files/short_name_records.h"
 #include "emulated/files/windows_path.h"
@@ -38,6 +39,15 @@ class DriveMapping {
     // Gives the entries that the program has just made at host, the missing names of path when
     // it was mapped, their short names (short_name_records.h), in the order they were made.
     void Created(const WindowsPath& path, const HostPath& host) const;
+
+    // Every entry of hostFolder, whose listing is given, with its Windows name and short name
+    // (ShortNameRecords::NamesOf): the Windows name of an entry kept under an escaped host name
+    // is known when the system made it. 0 or the errno of records that cannot be read.
+    int NamedEntriesOf(const std::filesystem::path& hostFolder,
+                       const std::vector<HostFolderEntry>& listing,
+                       std::vector<NamedEntry>& named) const {
+        return shortNames_.NamesOf(hostFolder, listing, named);
+    }
 
     // The host's current folder as Z:\..., or none when the host cannot tell it.
     static std::optional<std::wstring> CurrentFolder();

@@ -2,9 +2,9 @@
 
 #include <cerrno>
 #include <cstring>
-#include <vector>
 
 #include "emulated/base/win32_codes.h"
+#include "emulated/host/atomic_file.h"
 #include "emulated/host/host_file_facts.h"
 #include "emulated/host/host_files.h"
 
@@ -62,14 +62,15 @@ DWORD CopyOut(const std::wstring& text, DWORD bufferLength, LPWSTR buffer) {
     return static_cast<DWORD>(text.size());
 }
 
-// The names of a double-terminated list.
-std::vector<std::wstring> NamesOf(LPCWSTR list) {
-    std::vector<std::wstring> names;
-    while (list != nullptr && *list != L'\0') {
-        names.emplace_back(list);
-        list += names.back().size() + 1;
-    }
-    return names;
+// Sets the reason for GetLastError; FALSE, the failed call's result.
+BOOL Refused(LONG error) {
+    SetLastError(static_cast<DWORD>(error));
+    return FALSE;
+}
+
+// The reason a host entry was not found or removed, as Windows gives it.
+LONG HostFailure(int error, const std::filesystem::path& hostPath) {
+    return error == ENOENT ? MissingPathError(hostPath) : ErrorFromErrno(error);
 }
 
 }  // namespace
@@ -108,38 +109,60 @@ int EmulatedFiles::CreateFolder(LPCWSTR path) const {
     return ERROR_SUCCESS;
 }
 
-int EmulatedFiles::Operate(SHFILEOPSTRUCTW& operation) const {
-    operation.fAnyOperationsAborted = FALSE;
-    std::vector<std::wstring> names = NamesOf(operation.pFrom);
-    if (operation.wFunc != FO_DELETE || names.empty()) {
-        return ERROR_INVALID_PARAMETER;
+BOOL EmulatedFiles::FindRemovable(LPCWSTR path, std::filesystem::path& hostPath,
+                                  DWORD& attributes) const {
+    std::optional<WindowsPath> full = drives_.FullPath(path);
+    if (!full) {
+        return Refused(ERROR_PATH_NOT_FOUND);
     }
-    // Everything is checked before anything is removed.
-    std::vector<std::filesystem::path> targets;
-    for (const std::wstring& name : names) {
-        std::optional<WindowsPath> full = drives_.FullPath(name);
-        if (!full) {
-            return ERROR_FILE_NOT_FOUND;
-        }
-        if (full->names.empty()) {
-            return ERROR_ACCESS_DENIED;  // never a whole drive: Z: is the host's root
-        }
-        DriveMapping::HostPath host = drives_.ToHost(*full);
-        if (host.error == ERROR_ACCESS_DENIED || host.error == ERROR_INVALID_DATA) {
-            // A folder on the way, or its short names, could not be read: it may be there.
-            return host.error;
-        }
-        if (host.error != ERROR_SUCCESS || !host.exists) {
-            return ERROR_FILE_NOT_FOUND;
-        }
-        targets.push_back(host.path);
+    if (full->names.empty()) {
+        return Refused(ERROR_ACCESS_DENIED);  // never a whole drive: Z: is the host's root
     }
-    for (const std::filesystem::path& target : targets) {
-        if (RemoveHostTree(target) != 0) {
-            return ERROR_ACCESS_DENIED;
-        }
+    const DriveMapping::HostPath host = drives_.ToHost(*full);
+    if (host.error != ERROR_SUCCESS) {
+        return Refused(host.error);
     }
-    return 0;
+    const HostFileFacts facts = EntryFactsOf(host.path);
+    if (facts.attributes == INVALID_FILE_ATTRIBUTES) {
+        return Refused(HostFailure(facts.error, host.path));
+    }
+    hostPath = host.path;
+    attributes = facts.attributes;
+    return TRUE;
+}
+
+BOOL EmulatedFiles::DeleteFile(LPCWSTR path) const {
+    std::filesystem::path hostPath;
+    DWORD attributes = 0;
+    if (!FindRemovable(path, hostPath, attributes)) {
+        return FALSE;
+    }
+    const bool link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if (!link && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return Refused(ERROR_ACCESS_DENIED);
+    }
+    const int error = RemoveHostEntry(hostPath);
+    return error == 0 ? TRUE : Refused(HostFailure(error, hostPath));
+}
+
+BOOL EmulatedFiles::RemoveFolder(LPCWSTR path) const {
+    std::filesystem::path hostPath;
+    DWORD attributes = 0;
+    if (!FindRemovable(path, hostPath, attributes)) {
+        return FALSE;
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        return Refused(ERROR_DIRECTORY);
+    }
+    // A link is removed as the link it is (unlink), a folder only when empty (rmdir). The
+    // temporary files of replacements that died unfinished are no entries on Windows, so they
+    // do not keep a folder.
+    int error = RemoveHostEntry(hostPath);
+    const bool link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if (error == ENOTEMPTY && !link && RemoveTemporariesIn(hostPath) == 0) {
+        error = RemoveHostEntry(hostPath);
+    }
+    return error == 0 ? TRUE : Refused(HostFailure(error, hostPath));
 }
 
 DWORD EmulatedFiles::Attributes(LPCWSTR path) const {
@@ -148,10 +171,9 @@ DWORD EmulatedFiles::Attributes(LPCWSTR path) const {
         SetLastError(static_cast<DWORD>(host.error));
         return INVALID_FILE_ATTRIBUTES;
     }
-    const HostFileFacts facts = FactsOf(host.path);
+    const HostFileFacts facts = EntryFactsOf(host.path);
     if (facts.attributes == INVALID_FILE_ATTRIBUTES) {
-        SetLastError(static_cast<DWORD>(facts.error == ENOENT ? MissingPathError(host.path)
-                                                              : ErrorFromErrno(facts.error)));
+        SetLastError(static_cast<DWORD>(HostFailure(facts.error, host.path)));
     }
     return facts.attributes;
 }

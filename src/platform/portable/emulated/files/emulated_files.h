@@ -19,15 +19,21 @@ class EmulatedFiles {
     // relative path, ERROR_FILENAME_EXCED_RANGE when too long, or the failure.
     int CreateFolder(LPCWSTR path) const;
 
-    // SHFileOperationW: FO_DELETE removes each file or folder of the list with everything in it.
-    // 0, ERROR_FILE_NOT_FOUND when one of them does not exist (nothing is removed then),
-    // ERROR_ACCESS_DENIED for a drive root, a folder on the way that cannot be read or a failed
-    // removal, ERROR_INVALID_PARAMETER for an empty list or any other operation, which the
-    // emulated system does not provide.
-    int Operate(SHFILEOPSTRUCTW& operation) const;
+    // DeleteFileW: removes a file, or a link (a host symbolic link) itself. FALSE with the reason
+    // set for GetLastError: MissingPathError when it does not exist, ERROR_ACCESS_DENIED for a
+    // folder or a drive root, or the host's failure.
+    BOOL DeleteFile(LPCWSTR path) const;
 
-    // GetFileAttributesW (host_file_facts.h); INVALID_FILE_ATTRIBUTES when it cannot be had, with
-    // the reason set for GetLastError (MissingPathError when it does not exist).
+    // RemoveDirectoryW: removes an empty folder (the emulated system's own unfinished temporary
+    // files, which a listing never shows, go with it), or a link to a folder itself. FALSE with
+    // the reason set for GetLastError: MissingPathError when it does not exist, ERROR_DIRECTORY for
+    // a file, ERROR_DIR_NOT_EMPTY for a folder that holds entries, ERROR_ACCESS_DENIED for a drive
+    // root, or the host's failure.
+    BOOL RemoveFolder(LPCWSTR path) const;
+
+    // GetFileAttributesW: the entry's own attributes (EntryFactsOf, host_file_facts.h), so a link
+    // is a reparse point; INVALID_FILE_ATTRIBUTES when they cannot be had, with the reason set for
+    // GetLastError (MissingPathError when it does not exist).
     DWORD Attributes(LPCWSTR path) const;
 
     // GetFullPathNameW: characters written without the terminator, the size needed with it when
@@ -40,5 +46,9 @@ class EmulatedFiles {
     DWORD LongPathName(LPCWSTR path, DWORD bufferLength, LPWSTR buffer) const;
 
   private:
+    // The host path of an existing entry that may be removed with its facts, or FALSE with the
+    // reason set for GetLastError.
+    BOOL FindRemovable(LPCWSTR path, std::filesystem::path& hostPath, DWORD& attributes) const;
+
     const DriveMapping& drives_;
 };

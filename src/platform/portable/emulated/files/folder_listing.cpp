@@ -6,6 +6,7 @@
 
 #include "emulated/base/win32_codes.h"
 #include "emulated/files/host_names.h"
+#include "emulated/host/atomic_file.h"
 #include "emulated/host/host_file_facts.h"
 #include "emulated/host/host_files.h"
 #include "platform/shell_names.h"
@@ -53,11 +54,12 @@ bool IsWindowsName(std::wstring_view name) {
     });
 }
 
-// The entry's data as Windows fills it, without a short name (as on volumes that make none);
-// none when the entry went away since the folder was read.
+// The entry's data as Windows fills it, without a short name (as on volumes that make none), a
+// link as the reparse point it is (EntryFactsOf); none when the entry went away since the folder
+// was read.
 std::optional<WIN32_FIND_DATAW> FoundEntry(std::wstring_view name,
                                            const std::filesystem::path& hostPath) {
-    const HostFileFacts facts = FactsOf(hostPath);
+    const HostFileFacts facts = EntryFactsOf(hostPath);
     if (facts.attributes == INVALID_FILE_ATTRIBUTES) {
         return std::nullopt;
     }
@@ -72,6 +74,25 @@ std::optional<WIN32_FIND_DATAW> FoundEntry(std::wstring_view name,
     data.nFileSizeLow = static_cast<DWORD>(size);
     std::wmemcpy(data.cFileName, name.data(), name.size());  // at most 255 of MAX_PATH
     return data;
+}
+
+// The name an entry is listed under: its host name's text, or for an entry kept under an escaped
+// host name the Windows name the system keeps for it (named holds the records of its folder).
+// Empty for an entry that no Windows path reaches.
+std::wstring ListedName(const HostFolderEntry& entry, const std::vector<NamedEntry>& named) {
+    std::wstring name = HostToWide(entry.name);
+    if (IsWindowsName(name)) {
+        return name;
+    }
+    const auto kept = std::find_if(named.begin(), named.end(), [&](const NamedEntry& record) {
+        return record.hostName == entry.name;
+    });
+    return kept != named.end() && IsWindowsName(kept->windowsName) ? kept->windowsName
+                                                                   : std::wstring();
+}
+
+bool HasWindowsName(const HostFolderEntry& entry) {
+    return IsWindowsName(HostToWide(entry.name));
 }
 
 }  // namespace
@@ -99,18 +120,28 @@ HANDLE FolderListings::First(LPCWSTR pattern, WIN32_FIND_DATAW& data, DWORD& err
         return INVALID_HANDLE_VALUE;
     }
 
+    // The records are read only for a folder that holds an escaped host name.
+    std::vector<NamedEntry> named;
+    if (!std::all_of(hostEntries.begin(), hostEntries.end(), HasWindowsName) &&
+        drives_.NamedEntriesOf(host.path, hostEntries, named) != 0) {
+        error = ERROR_ACCESS_DENIED;
+        return INVALID_HANDLE_VALUE;
+    }
     std::vector<std::pair<std::wstring, std::filesystem::path>> candidates;
     for (const HostFolderEntry& entry : hostEntries) {
-        if (std::wstring name = HostToWide(entry.name); IsWindowsName(name)) {
+        // The system's own unfinished replacements (atomic_file.h) are no entries on Windows.
+        if (std::wstring name = ListedName(entry, named);
+            !name.empty() && !IsTemporaryName(entry.name)) {
             candidates.emplace_back(std::move(name), host.path / entry.name);
         }
     }
     std::sort(candidates.begin(), candidates.end(), [](const auto& a, const auto& b) {
         return CompareIgnoringCase(a.first, b.first) < 0;
     });
-    // Every folder but a drive's root holds itself and its parent.
+    // Every folder but a drive's root holds itself and its parent: the folders, never a link
+    // that led to them.
     if (!folder->names.empty()) {
-        candidates.insert(candidates.begin(), {{L".", host.path}, {L"..", host.path / ".."}});
+        candidates.insert(candidates.begin(), {{L".", host.path / "."}, {L"..", host.path / ".."}});
     }
 
     Listing listing;

@@ -11,17 +11,35 @@
 namespace {
 
 constexpr std::string_view kTemporaryMark = ".tmp-";
+constexpr std::size_t kSuffixLength = 12;
+constexpr std::string_view kSuffixDigits = "0123456789abcdefghijklmnopqrstuvwxyz";
 // A fresh random name meets an existing one only by chance; this many tries rule that out.
 constexpr int kTemporaryNameTries = 16;
 
 std::string RandomSuffix() {
     static thread_local std::random_device source;
-    static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     std::string suffix;
-    for (int i = 0; i < 12; ++i) {
-        suffix.push_back(kDigits[source() % (sizeof kDigits - 1)]);
+    for (std::size_t i = 0; i < kSuffixLength; ++i) {
+        suffix.push_back(kSuffixDigits[source() % kSuffixDigits.size()]);
     }
     return suffix;
+}
+
+// Removes the files of folder whose host names the predicate picks.
+template <typename Picks>
+int RemoveFilesOf(const std::filesystem::path& folder, Picks picks) {
+    std::vector<HostFolderEntry> entries;
+    if (int error = ListHostFolder(folder.empty() ? "." : folder, entries); error != 0) {
+        return error;
+    }
+    for (const HostFolderEntry& entry : entries) {
+        if (!entry.isFolder && picks(entry.name)) {
+            if (int error = RemoveHostEntry(folder / entry.name); error != 0) {
+                return error;
+            }
+        }
+    }
+    return 0;
 }
 
 // The permission bits of the file being replaced, none when it does not exist yet. 0 or the
@@ -99,18 +117,22 @@ int ReplaceFileAtomically(const std::filesystem::path& path, std::string_view co
 }
 
 int RemoveStaleTemporaries(const std::filesystem::path& path) {
-    std::filesystem::path folder = path.parent_path();
-    std::vector<HostFolderEntry> entries;
-    if (int error = ListHostFolder(folder.empty() ? "." : folder, entries); error != 0) {
-        return error;
+    const std::string prefix = path.filename().string() + std::string(kTemporaryMark);
+    return RemoveFilesOf(path.parent_path(),
+                         [&](const std::string& name) { return name.starts_with(prefix); });
+}
+
+bool IsTemporaryName(std::string_view hostName) {
+    const std::size_t markLength = kTemporaryMark.size() + kSuffixLength;
+    if (hostName.size() <= markLength) {
+        return false;
     }
-    std::string prefix = path.filename().string() + std::string(kTemporaryMark);
-    for (const HostFolderEntry& entry : entries) {
-        if (!entry.isFolder && entry.name.starts_with(prefix)) {
-            if (int error = RemoveHostEntry(folder / entry.name); error != 0) {
-                return error;
-            }
-        }
-    }
-    return 0;
+    const std::string_view mark = hostName.substr(hostName.size() - markLength);
+    return mark.starts_with(kTemporaryMark) &&
+           mark.substr(kTemporaryMark.size()).find_first_not_of(kSuffixDigits) ==
+               std::string_view::npos;
+}
+
+int RemoveTemporariesIn(const std::filesystem::path& folder) {
+    return RemoveFilesOf(folder, [](const std::string& name) { return IsTemporaryName(name); });
 }

@@ -19,3 +19,11 @@ int ReplaceFileAtomically(const std::filesystem::path& path, std::string_view co
 // rename. Only for a caller that holds the lock under which every replacement of path is made,
 // so that no temporary file is still being written. 0 or the errno of the first failure.
 int RemoveStaleTemporaries(const std::filesystem::path& path);
+
+// Whether a host name is that of such a temporary file ("<name>.tmp-" and 12 letters or digits).
+bool IsTemporaryName(std::string_view hostName);
+
+// Removes every such temporary file of folder, for a caller that removes the folder: a
+// replacement still being written there then fails, as a file being written into a folder that
+// is removed does. 0 or the errno of the first failure.
+int RemoveTemporariesIn(const std::filesystem::path& folder);

@@ -16,15 +16,8 @@ std::uint64_t FileTimeOf(const timespec& time) {
            static_cast<std::uint64_t>(time.tv_nsec) / 100;
 }
 
-}  // namespace
-
-HostFileFacts FactsOf(const std::filesystem::path& path) {
+HostFileFacts FactsOfStatus(const struct stat& status) {
     HostFileFacts facts;
-    struct stat status {};
-    if (int error = StatHostEntry(path, status); error != 0) {
-        facts.error = error;
-        return facts;
-    }
     facts.attributes = S_ISDIR(status.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
     if ((status.st_mode & S_IWUSR) == 0) {
         facts.attributes |= FILE_ATTRIBUTE_READONLY;
@@ -33,5 +26,36 @@ HostFileFacts FactsOf(const std::filesystem::path& path) {
     facts.accessTime = FileTimeOf(status.st_atim);
     facts.writeTime = FileTimeOf(status.st_mtim);
     facts.size = S_ISDIR(status.st_mode) ? 0 : static_cast<std::uint64_t>(status.st_size);
+    return facts;
+}
+
+}  // namespace
+
+HostFileFacts FactsOf(const std::filesystem::path& path) {
+    struct stat status {};
+    if (int error = StatHostEntry(path, status); error != 0) {
+        HostFileFacts facts;
+        facts.error = error;
+        return facts;
+    }
+    return FactsOfStatus(status);
+}
+
+HostFileFacts EntryFactsOf(const std::filesystem::path& path) {
+    struct stat status {};
+    if (int error = StatHostLink(path, status); error != 0) {
+        HostFileFacts facts;
+        facts.error = error;
+        return facts;
+    }
+    if (!S_ISLNK(status.st_mode)) {
+        return FactsOfStatus(status);
+    }
+    HostFileFacts facts = FactsOfStatus(status);
+    struct stat target {};
+    const bool pointsAtFolder = StatHostEntry(path, target) == 0 && S_ISDIR(target.st_mode);
+    facts.attributes = FILE_ATTRIBUTE_REPARSE_POINT |
+                       (pointsAtFolder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE);
+    facts.size = 0;
     return facts;
 }

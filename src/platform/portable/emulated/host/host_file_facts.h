@@ -22,5 +22,12 @@ inline FILETIME ToFileTime(std::uint64_t value) {
 
 // A folder is FILE_ATTRIBUTE_DIRECTORY, a file FILE_ATTRIBUTE_ARCHIVE; either is also
 // FILE_ATTRIBUTE_READONLY when its owner may not write it. The host keeps no creation time, so
-// the time of the last status change stands in for it.
+// the time of the last status change stands in for it. Links are followed: the facts of what a
+// path leads to, as a program that opens it finds them.
 HostFileFacts FactsOf(const std::filesystem::path& path);
+
+// The facts of the entry itself, as Windows lists it and GetFileAttributesW reports it: a host
+// symbolic link is a reparse point, FILE_ATTRIBUTE_REPARSE_POINT with FILE_ATTRIBUTE_DIRECTORY
+// when it points at a folder (else FILE_ATTRIBUTE_ARCHIVE, also when it points at nothing), its
+// own times and a size of 0; any other entry as FactsOf gives it.
+HostFileFacts EntryFactsOf(const std::filesystem::path& path);

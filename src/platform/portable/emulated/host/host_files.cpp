@@ -169,38 +169,6 @@ int MakeHostFolders(const std::filesystem::path& path) {
     return 0;
 }
 
-int RemoveHostTree(const std::filesystem::path& path) {
-    if (!IsRealFolder(path)) {
-        return RemoveHostEntry(path);
-    }
-    // Depth first without recursion: a folder is removed once everything in it is.
-    std::vector<std::pair<std::filesystem::path, bool>> folders{{path, false}};
-    while (!folders.empty()) {
-        auto& [folder, emptied] = folders.back();
-        if (emptied) {
-            if (int error = RemoveHostEntry(folder); error != 0) {
-                return error;
-            }
-            folders.pop_back();
-            continue;
-        }
-        emptied = true;
-        std::filesystem::path current = folder;
-        std::vector<HostFolderEntry> entries;
-        if (int error = ListHostFolder(current, entries); error != 0) {
-            return error;
-        }
-        for (const HostFolderEntry& entry : entries) {
-            if (entry.isFolder) {
-                folders.emplace_back(current / entry.name, false);
-            } else if (int error = RemoveHostEntry(current / entry.name); error != 0) {
-                return error;
-            }
-        }
-    }
-    return 0;
-}
-
 int ListHostFolder(const std::filesystem::path& folder, std::vector<HostFolderEntry>& entries) {
     entries.clear();
     if (int injected = InjectedFailure(); injected != 0) {
@@ -264,6 +232,10 @@ int HostCurrentFolder(std::filesystem::path& folder) {
 
 int StatHostEntry(const std::filesystem::path& path, struct stat& status) {
     return Checked([&] { return ::stat(path.c_str(), &status); });
+}
+
+int StatHostLink(const std::filesystem::path& path, struct stat& status) {
+    return Checked([&] { return ::lstat(path.c_str(), &status); });
 }
 
 int HostEntryExists(const std::filesystem::path& path, bool& exists) {

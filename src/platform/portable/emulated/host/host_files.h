@@ -49,12 +49,10 @@ class HostFile {
 };
 
 int RenameHostFile(const std::filesystem::path& from, const std::filesystem::path& to);
-// Removes a file, or a folder when it is empty.
+// Removes a file, or a folder when it is empty; a link goes itself, never what it points at.
 int RemoveHostEntry(const std::filesystem::path& path);
 // Creates the folder and every missing folder above it; 0 when it exists already as a folder.
 int MakeHostFolders(const std::filesystem::path& path);
-// Removes the file or folder with everything in it.
-int RemoveHostTree(const std::filesystem::path& path);
 
 struct HostFolderEntry {
     std::string name;
@@ -74,6 +72,8 @@ int HostFileStatus(const std::filesystem::path& path);
 int HostCurrentFolder(std::filesystem::path& folder);
 // stat(2): what the host knows of the file or folder at path, following links.
 int StatHostEntry(const std::filesystem::path& path, struct stat& status);
+// lstat(2): the same of the entry itself, a link not followed.
+int StatHostLink(const std::filesystem::path& path, struct stat& status);
 // Whether anything exists at path: 0 and the answer, or the errno of a look-up that could not
 // tell (a missing entry or folder on the way is no failure: exists is then false).
 int HostEntryExists(const std::filesystem::path& path, bool& exists);

@@ -1,0 +1,42 @@
+#include "folder_entries.h"
+
+#include <cwchar>
+#include <string_view>
+
+#include "format_wide.h"
+#include "platform/owners.h"
+#include "platform/win32_failure.h"
+
+namespace {
+
+// Room for a special folder path (at most MAX_PATH) with the task tree below it.
+constexpr std::size_t kPatternCapacity = 512;
+constexpr wchar_t kEveryEntryFormat[] = L"%s\\*";
+
+}  // namespace
+
+HRESULT ListFolderEntries(const wchar_t* folder, std::vector<FolderEntry>& entries) {
+    entries.clear();
+    wchar_t pattern[kPatternCapacity];
+    if (const HRESULT hr = FormatWide(pattern, kPatternCapacity, kEveryEntryFormat, folder);
+        FAILED(hr)) {
+        return hr;
+    }
+    WIN32_FIND_DATAW data = {};
+    const UniqueFindHandle find(FindFirstFileW(pattern, &data));
+    if (!find) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                   ? S_OK
+                   : HResultFromWin32Error(error);
+    }
+    do {
+        // The system terminates the name; the bound only keeps a faulty one from running on.
+        const std::wstring_view name(data.cFileName, wcsnlen(data.cFileName, MAX_PATH));
+        if (name != L"." && name != L"..") {
+            entries.push_back({std::wstring(name), data.dwFileAttributes});
+        }
+    } while (FindNextFileW(find.Get(), &data));
+    const DWORD error = GetLastError();
+    return error == ERROR_NO_MORE_FILES ? S_OK : HResultFromWin32Error(error);
+}

@@ -1,0 +1,47 @@
+#include "task_entry_kind.h"
+
+#include "platform/win32_failure.h"
+
+namespace {
+
+// S_OK and what path names, Missing when it or a folder on the way does not exist; otherwise the
+// reason why that cannot be told.
+HRESULT LookAtTaskEntry(const std::wstring& path, TaskEntryKind& kind) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        kind = TaskEntryKindOf(attributes);
+        return S_OK;
+    }
+    const DWORD error = GetLastError();
+    // Anything else (access denied, a broken path) may hide a link or tasks.
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+        kind = TaskEntryKind::Missing;
+        return S_OK;
+    }
+    return HResultFromWin32Error(error);
+}
+
+}  // namespace
+
+TaskEntryKind TaskEntryKindOf(DWORD attributes) {
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        return TaskEntryKind::Link;
+    }
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? TaskEntryKind::PlainFolder
+                                                        : TaskEntryKind::PlainFile;
+}
+
+HRESULT FindChainBreak(const std::vector<std::wstring>& chain, ChainBreak& found) {
+    for (std::size_t at = 0; at < chain.size(); ++at) {
+        TaskEntryKind kind = TaskEntryKind::Missing;
+        if (const HRESULT hr = LookAtTaskEntry(chain[at], kind); FAILED(hr)) {
+            return hr;
+        }
+        if (kind != TaskEntryKind::PlainFolder) {
+            found = {at, kind};
+            return S_OK;
+        }
+    }
+    found = {chain.size(), TaskEntryKind::PlainFolder};
+    return S_OK;
+}
