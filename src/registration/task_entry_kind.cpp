@@ -1,5 +1,7 @@
 #include "task_entry_kind.h"
 
+#include "output/program_error_messages.h"
+#include "platform/owners.h"
 #include "platform/win32_failure.h"
 
 namespace {
@@ -44,4 +46,43 @@ HRESULT FindChainBreak(const std::vector<std::wstring>& chain, ChainBreak& found
     }
     found = {chain.size(), TaskEntryKind::PlainFolder};
     return S_OK;
+}
+
+HRESULT FinalPathOf(const std::wstring& path, std::wstring& finalPath) {
+    const UniqueFileHandle file(
+        CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file) {
+        return LastErrorResult();
+    }
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const DWORD length =
+            GetFinalPathNameByHandleW(file.Get(), buffer.data(), static_cast<DWORD>(buffer.size()),
+                                      FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0) {
+            return LastErrorResult();
+        }
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            finalPath = std::move(buffer);
+            return S_OK;
+        }
+        buffer.assign(length, L'\0');
+    }
+    return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
+}
+
+HRESULT CheckFileIsItsFolders(const std::wstring& finalFolder, const std::wstring& folder,
+                              const std::wstring& name) {
+    std::wstring finalFile;
+    if (const HRESULT hr = FinalPathOf(folder + L"\\" + name, finalFile); FAILED(hr)) {
+        return hr;
+    }
+    const std::wstring expected = finalFolder + L"\\" + name;
+    return CompareStringOrdinal(finalFile.c_str(), static_cast<int>(finalFile.size()),
+                                expected.c_str(), static_cast<int>(expected.size()),
+                                TRUE) == CSTR_EQUAL
+               ? S_OK
+               : kTaskFolderHoldsLinkOrForeignEntry;
 }

@@ -25,3 +25,15 @@ struct ChainBreak {
     TaskEntryKind kind = TaskEntryKind::PlainFolder;
 };
 HRESULT FindChainBreak(const std::vector<std::wstring>& chain, ChainBreak& found);
+
+// The path of the file or folder at path with every link on the way followed
+// (GetFinalPathNameByHandleW): S_OK and it, or why it cannot be had.
+HRESULT FinalPathOf(const std::wstring& path, std::wstring& finalPath);
+
+// Whether the file listed as name in a folder whose final path is finalFolder is that entry
+// itself, and no link the system followed without saying so (Wine lists a symbolic link to a file
+// as a plain file, and deletes the file it leads to): S_OK when its final path is finalFolder's
+// with its name, kTaskFolderHoldsLinkOrForeignEntry when it leads elsewhere, else why that cannot
+// be told.
+HRESULT CheckFileIsItsFolders(const std::wstring& finalFolder, const std::wstring& folder,
+                              const std::wstring& name);

@@ -62,6 +62,14 @@ HRESULT RemovalResult(BOOL removed) {
                : HResultFromWin32Error(error);
 }
 
+// Deletes the shortcut file name of folder (whose final path is finalFolder), unless it is a
+// link in disguise.
+HRESULT DeleteShortcutFile(const std::wstring& finalFolder, const std::wstring& folder,
+                           const std::wstring& name) {
+    const HRESULT itsOwn = CheckFileIsItsFolders(finalFolder, folder, name);
+    return FAILED(itsOwn) ? itsOwn : RemovalResult(DeleteFileW((folder + L"\\" + name).c_str()));
+}
+
 // Removes what the program wrote in folder (of that level), then folder once empty. Every entry
 // is attempted, also after one stayed; whatever stays keeps folder.
 HRESULT RemoveTaskFolder(const std::wstring& folder, TreeLevel level) {
@@ -70,12 +78,19 @@ HRESULT RemoveTaskFolder(const std::wstring& folder, TreeLevel level) {
     if (FAILED(result)) {
         return result;
     }
+    // An index folder's files are checked against where the folder itself is.
+    std::wstring finalFolder;
+    if (level == TreeLevel::Index && !entries.empty()) {
+        if (const HRESULT found = FinalPathOf(folder, finalFolder); FAILED(found)) {
+            return found;
+        }
+    }
     for (const FolderEntry& entry : entries) {
-        const std::wstring path = folder + L"\\" + entry.name;
         HRESULT removed = kTaskFolderHoldsLinkOrForeignEntry;
         if (IsProgramsEntry(level, entry)) {
-            removed = level == TreeLevel::Index ? RemovalResult(DeleteFileW(path.c_str()))
-                                                : RemoveTaskFolder(path, Below(level));
+            removed = level == TreeLevel::Index
+                          ? DeleteShortcutFile(finalFolder, folder, entry.name)
+                          : RemoveTaskFolder(folder + L"\\" + entry.name, Below(level));
         }
         result = Combined(result, removed);
     }

@@ -348,10 +348,11 @@ std::vector<Expectation> RemoveTasks(bool treesExist) {
         {"GetFileAttributesW", kInjectedWin32, TreesLeft(trees == 0 ? 0 : 1)},
     };
     if (treesExist) {
-        // A folder that cannot be listed whole, a shortcut or a folder that stays: a failure,
-        // and the other folder is still removed.
-        for (const char* call :
-             {"FindFirstFileW", "FindNextFileW", "DeleteFileW", "RemoveDirectoryW"}) {
+        // A folder that cannot be listed whole, a shortcut that cannot be told to be the folder's
+        // own, a shortcut or a folder that stays: a failure, and the other folder is still
+        // removed.
+        for (const char* call : {"FindFirstFileW", "FindNextFileW", "CreateFileW",
+                                 "GetFinalPathNameByHandleW", "DeleteFileW", "RemoveDirectoryW"}) {
             expectations.push_back({call, kInjectedWin32, TreesLeft(1)});
         }
     }

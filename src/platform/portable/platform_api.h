@@ -483,6 +483,12 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD access, DWORD shareMode, LPSECURITY_A
                    DWORD disposition, DWORD flags, HANDLE templateFile);
 // FALSE on failure, with the reason left for GetLastError.
 BOOL GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* information);
+// The path of the file the handle names, every link followed, with a "\\?\" prefix: its length
+// without the terminator, the size needed with it when count is too short, 0 on failure. Only
+// FILE_NAME_NORMALIZED | VOLUME_NAME_DOS (0) is provided.
+constexpr DWORD FILE_NAME_NORMALIZED = 0x0;
+constexpr DWORD VOLUME_NAME_DOS = 0x0;
+DWORD GetFinalPathNameByHandleW(HANDLE file, LPWSTR path, DWORD count, DWORD flags);
 
 // ---- Synchronisation -------------------------------------------------------------------------
 constexpr DWORD INFINITE = 0xFFFFFFFF;

@@ -263,6 +263,20 @@ BOOL EmulatedSystem::GetFileInformationByHandle(HANDLE file,
     return TRUE;
 }
 
+DWORD EmulatedSystem::GetFinalPathNameByHandleW(HANDLE file, LPWSTR path, DWORD count,
+                                                DWORD flags) {
+    const std::wstring* finalPath = fileIdentities_.FinalPath(file);
+    if (flags != (FILE_NAME_NORMALIZED | VOLUME_NAME_DOS) || finalPath == nullptr) {
+        SetLastError(finalPath == nullptr ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    if (finalPath->size() >= count) {
+        return static_cast<DWORD>(finalPath->size() + 1);
+    }
+    std::wmemcpy(path, finalPath->c_str(), finalPath->size() + 1);
+    return static_cast<DWORD>(finalPath->size());
+}
+
 // Mutexes are lock files beside the registry (named_mutexes.h); none without a system.
 HANDLE EmulatedSystem::CreateMutexW(LPCWSTR name) {
     if (machine_->state != ERROR_SUCCESS) {

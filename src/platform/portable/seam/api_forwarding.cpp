@@ -250,6 +250,14 @@ BOOL GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* informa
     return CurrentSystem().GetFileInformationByHandle(file, information);
 }
 
+DWORD GetFinalPathNameByHandleW(HANDLE file, LPWSTR path, DWORD count, DWORD flags) {
+    if (path == nullptr && count != 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    return CurrentSystem().GetFinalPathNameByHandleW(file, path, count, flags);
+}
+
 BOOL FindClose(HANDLE find) {
     return CurrentSystem().FindClose(find);
 }

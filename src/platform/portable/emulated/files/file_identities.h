@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <map>
+#include <string>
 
 #include "emulated/files/drive_mapping.h"
 #include "platform_api.h"
@@ -19,6 +20,10 @@ class FileIdentities {
     HANDLE Open(LPCWSTR path, DWORD& error);
     // TRUE and the file's information, or FALSE for a handle that is not open.
     BOOL Information(HANDLE handle, BY_HANDLE_FILE_INFORMATION& information) const;
+    // The path the handle was opened on, with a "\\?\" prefix; where its last name is a link, the
+    // host path the link leads to, on drive Z: (the host's root), as Windows gives the path a
+    // link leads to. Null for a handle that is not open.
+    const std::wstring* FinalPath(HANDLE handle) const;
     // TRUE, or FALSE for a handle that is not open.
     BOOL Close(HANDLE handle);
 
@@ -26,7 +31,11 @@ class FileIdentities {
 
   private:
     const DriveMapping& drives_;
-    std::map<std::uintptr_t, BY_HANDLE_FILE_INFORMATION> open_;
+    struct OpenFile {
+        BY_HANDLE_FILE_INFORMATION information;
+        std::wstring finalPath;
+    };
+    std::map<std::uintptr_t, OpenFile> open_;
     // Far from the numbers of the other kinds of handle, so that none is taken for another.
     std::uintptr_t nextHandle_ = 0x40000000;
 };

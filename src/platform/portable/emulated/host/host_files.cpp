@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 namespace {
@@ -236,6 +237,19 @@ int StatHostEntry(const std::filesystem::path& path, struct stat& status) {
 
 int StatHostLink(const std::filesystem::path& path, struct stat& status) {
     return Checked([&] { return ::lstat(path.c_str(), &status); });
+}
+
+int CanonicalHostPath(const std::filesystem::path& path, std::filesystem::path& canonical) {
+    char* resolved = nullptr;
+    const int error = Checked([&] {
+        resolved = ::realpath(path.c_str(), nullptr);
+        return resolved == nullptr ? -1 : 0;
+    });
+    if (resolved != nullptr) {
+        canonical = resolved;
+        std::free(resolved);
+    }
+    return error;
 }
 
 int HostEntryExists(const std::filesystem::path& path, bool& exists) {

@@ -74,6 +74,8 @@ int HostCurrentFolder(std::filesystem::path& folder);
 int StatHostEntry(const std::filesystem::path& path, struct stat& status);
 // lstat(2): the same of the entry itself, a link not followed.
 int StatHostLink(const std::filesystem::path& path, struct stat& status);
+// realpath(3): the absolute path of the entry at path with every link on the way followed.
+int CanonicalHostPath(const std::filesystem::path& path, std::filesystem::path& canonical);
 // Whether anything exists at path: 0 and the answer, or the errno of a look-up that could not
 // tell (a missing entry or folder on the way is no failure: exists is then false).
 int HostEntryExists(const std::filesystem::path& path, bool& exists);
