@@ -38,7 +38,7 @@ TOOLS_PART = "## Tools"
 RECIPES_PART = "## Recipes"
 BUILDING_PART = "## Building the examples"
 # Shell built-ins and basic utilities a command line may use without the Tools part naming them.
-SHELL_BASICS = {"cd", "cp", "echo", "export", "mkdir", "rm"}
+SHELL_BASICS = {"cd", "cp", "echo", "export", "mkdir", "mktemp", "rm"}
 MARKDOWN_LINK = re.compile(r"\]\(([^)#\s]+)(?:#[^)]*)?\)")
 
 
@@ -236,7 +236,8 @@ class KitDocumentsTest(unittest.TestCase):
                 for target in MARKDOWN_LINK.findall(text):
                     if not re.match(r"^\w+:", target):
                         path = os.path.join(kit, os.path.dirname(document), target)
-                        self.assertTrue(os.path.isfile(path), f"{architecture} {document}: {target}")
+                        self.assertTrue(os.path.isfile(path),
+                                        f"{architecture} {document}: {target}")
                 for line in shell_lines(text):
                     for command in commands_of(line):
                         self.assertTrue(command in SHELL_BASICS or command in tools
