@@ -2,12 +2,11 @@
 ; Brackenfold.exe for all users, and registers the game with Game Explorer, with a play task and a
 ; support task; the uninstaller removes both. The same game, GUID and tasks as ..\nsis\demo-game.nsi.
 ;
-; Build with Inno Setup's compiler in this folder of the release kit:
+; Build with Inno Setup's compiler (ISCC.exe, 6.3 or later) in this folder of the release kit:
 ;   iscc demo-game.iss
+; (on Linux: wine ISCC.exe demo-game.iss, with the compiler of npm's innosetup-compiler@6.3.1).
 ; It takes ..\demo-game\demo_game.exe, ..\demo-game-manual.txt and ..\..\Brackenfold.exe (the kit's
-; files, relative to this folder); /DGameExe=..., /DManual=... and /DBrackenfoldExe=... name others
-; (in the repository, after building the windows preset:
-; /DBrackenfoldExe=..\..\build\windows\brackenfold.exe).
+; files, relative to this folder); /DGameExe=..., /DManual=... and /DBrackenfoldExe=... name others.
 ; Silent install and uninstall, each with its log (every line Brackenfold prints is in it):
 ;   demo-game-setup.exe /VERYSILENT /SUPPRESSMSGBOXES /LOG=setup.log, then
 ;   "C:\Program Files\Brackenfold Demo Game\unins000.exe" /VERYSILENT /LOG=uninstall.log
@@ -17,6 +16,8 @@
 ; The game's own GUID: made once for this game and never changed. Never copy it into
 ; another game's installer: two games with one GUID overwrite each other's registration.
 #define GameGuid "{71B2020C-28DD-42ED-B047-994106D57D91}"
+; The game's file name in the install folder, which Brackenfold registers.
+#define GameFile "demo_game.exe"
 #ifndef GameExe
   #define GameExe "..\demo-game\demo_game.exe"
 #endif
@@ -29,7 +30,7 @@
 
 [Setup]
 ; Inno Setup reads an opening brace as the start of a constant, so AppId doubles it.
-AppId={{71B2020C-28DD-42ED-B047-994106D57D91}
+AppId={#"{" + GameGuid}
 AppName={#Name}
 AppVersion=1.0.0
 DefaultDirName={autopf}\{#Name}
@@ -40,7 +41,7 @@ OutputBaseFilename=demo-game-setup
 DisableProgramGroupPage=yes
 
 [Files]
-Source: "{#GameExe}"; DestDir: "{app}"; DestName: "demo_game.exe"
+Source: "{#GameExe}"; DestDir: "{app}"; DestName: "{#GameFile}"
 Source: "{#Manual}"; DestDir: "{app}"; DestName: "manual.txt"
 Source: "{#BrackenfoldExe}"; DestDir: "{app}"; DestName: "Brackenfold.exe"
 
@@ -80,7 +81,7 @@ var
 begin
   if CurStep = ssPostInstall then
   begin
-    Game := ExpandConstant('{app}\demo_game.exe');
+    Game := ExpandConstant('{app}\{#GameFile}');
     RegistrationFailed := not RunBrackenfold('-guid:{#GameGuid} -add all "' + Game + '" "Play;' + Game + ';play;-windowed" "Manual;' + ExpandConstant('{app}\manual.txt') + ';support"');
   end;
 end;
@@ -96,5 +97,5 @@ end;
 procedure CurUninstallStepChanged(CurUninstallStep: TUninstallStep);
 begin
   if CurUninstallStep = usUninstall then
-    RunBrackenfold('-guid:{#GameGuid} -del "' + ExpandConstant('{app}\demo_game.exe') + '"');
+    RunBrackenfold('-guid:{#GameGuid} -del "' + ExpandConstant('{app}\{#GameFile}') + '"');
 end;

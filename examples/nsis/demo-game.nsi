@@ -5,14 +5,16 @@
 ;   makensis demo-game.nsi
 ; It takes ..\demo-game\demo_game.exe, ..\demo-game-manual.txt and ..\..\Brackenfold.exe (the kit's
 ; files, relative to this folder); -DGAME_EXE=..., -DMANUAL=... and -DBRACKENFOLD_EXE=... name
-; others (in the repository, after building the windows preset:
-; -DBRACKENFOLD_EXE=..\..\build\windows\brackenfold.exe).
+; others.
 ; Options: -DSCOPE=current for a per-user installer that runs unelevated (default: all users);
 ; -DTARGET=amd64-unicode for a 64-bit installer (default: x86-unicode, the usual one);
 ; -DTASKS=... for other task lines; -DOUTFILE=... for the installer's file name.
 ; Silent install and uninstall: setup.exe /S /D=C:\Games\Demo, then
 ; C:\Games\Demo\uninstall.exe /S _?=C:\Games\Demo (the _? form waits for it to finish, and leaves
-; uninstall.exe and the folder for the caller to delete).
+; uninstall.exe and the folder for the caller to delete). A silent install keeps Brackenfold's
+; lines in brackenfold.log in the install folder, a silent uninstall in
+; %TEMP%\brackenfold-uninstall.log.
+; Installing into another folder than an earlier install first uninstalls that one.
 ; NSIS cuts a command line at 1,024 characters (its string length): keep the task lines short.
 
 !ifdef TARGET
@@ -24,6 +26,8 @@
 !include LogicLib.nsh
 
 !define NAME "Brackenfold Demo Game"
+; The game's file name in the install folder, which Brackenfold registers.
+!define GAME_FILE "demo_game.exe"
 !ifndef SCOPE
   !define SCOPE all
 !endif
@@ -47,7 +51,7 @@
   !define MANUAL "..\demo-game-manual.txt"
 !endif
 !ifndef TASKS
-  !define TASKS '"Play;$INSTDIR\demo_game.exe;play;-windowed" "Manual;$INSTDIR\manual.txt;support"'
+  !define TASKS '"Play;$INSTDIR\${GAME_FILE};play;-windowed" "Manual;$INSTDIR\manual.txt;support"'
 !endif
 !ifndef OUTFILE
   !define OUTFILE "demo-game-setup.exe"
@@ -102,52 +106,93 @@ Function un.onInit
   SetRegView 64
 FunctionEnd
 
+; Brackenfold's command lines, with -exitcode (its exit status tells the outcome) and -nologo (its
+; banner stays out of the log).
+!define GAME "$INSTDIR\${GAME_FILE}"
+!define BRACKENFOLD '"$INSTDIR\Brackenfold.exe" -nologo -exitcode -guid:${GAME_GUID}'
+!define ADD_GAME '${BRACKENFOLD} -add ${SCOPE} "${GAME}" ${TASKS}'
+!define DELETE_GAME '${BRACKENFOLD} -del "${GAME}"'
+
+; Runs a Brackenfold command line and leaves its exit status in $0 ("error" when it could not be
+; started). Each line it prints goes to the details list (and to the install log of a logging
+; NSIS); a silent run has no details list, and NSIS keeps no log unless it was built with one, so
+; there the lines go to SILENT_LOG.
+!macro RunBrackenfold COMMAND_LINE SILENT_LOG
+  ${If} ${Silent}
+    nsExec::ExecToStack '${COMMAND_LINE}'
+    Pop $0
+    Pop $1
+    FileOpen $2 "${SILENT_LOG}" w
+    FileWrite $2 $1
+    FileClose $2
+  ${Else}
+    nsExec::ExecToLog '${COMMAND_LINE}'
+    Pop $0
+  ${EndIf}
+!macroend
+
 Section "Install"
+  ; An earlier install in another folder is uninstalled first: it shares the game's GUID and
+  ; Add/Remove Programs entry with this one, so its uninstaller would remove this install's.
+  ReadRegStr $3 ${REGISTRY_ROOT} "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $3 != ""
+  ${AndIf} $3 != $INSTDIR
+  ${AndIf} ${FileExists} "$3\uninstall.exe"
+    ExecWait '"$3\uninstall.exe" /S _?=$3'
+    Delete "$3\uninstall.exe"
+    RMDir "$3"
+  ${EndIf}
+
   SetOutPath "$INSTDIR"
-  File "/oname=demo_game.exe" "${GAME_EXE}"
+  File "/oname=${GAME_FILE}" "${GAME_EXE}"
   File "/oname=manual.txt" "${MANUAL}"
   File "/oname=Brackenfold.exe" "${BRACKENFOLD_EXE}"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   WriteRegStr ${REGISTRY_ROOT} "${UNINSTALL_KEY}" "DisplayName" "${NAME}"
   WriteRegStr ${REGISTRY_ROOT} "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr ${REGISTRY_ROOT} "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
 
-  ; With -exitcode, Brackenfold's exit status says whether the game was added with every task (0);
-  ; -nologo leaves its banner out of the log.
-  !define ADD_GAME '"$INSTDIR\Brackenfold.exe" -nologo -exitcode -guid:${GAME_GUID} -add ${SCOPE} "$INSTDIR\demo_game.exe" ${TASKS}'
-  ${If} ${Silent}
-    ; A silent install has no details list, and NSIS keeps no log unless it was built with one:
-    ; the lines go to brackenfold.log in the install folder instead.
-    nsExec::ExecToStack '${ADD_GAME}'
-    Pop $0 ; exit status (2: not added, 3: a task missing), or "error" when it could not be started
-    Pop $1 ; every line it printed
-    FileOpen $2 "$INSTDIR\brackenfold.log" w
-    FileWrite $2 $1
-    FileClose $2
+  !insertmacro RunBrackenfold '${ADD_GAME}' "$INSTDIR\brackenfold.log"
+  ${If} $0 == 0
+    ; Added with every task.
+  ${ElseIf} $0 == 3
+    MessageBox MB_ICONEXCLAMATION "${NAME} was added to the Games folder, but not every task as asked: see the details." /SD IDOK
+    SetErrorLevel 3
+  ${ElseIf} $0 == 2
+    MessageBox MB_ICONEXCLAMATION "${NAME} could not be added to the Games folder: see the details." /SD IDOK
+    SetErrorLevel 2
   ${Else}
-    ; Each line it prints goes to the details list (and to the install log of a logging NSIS).
-    nsExec::ExecToLog '${ADD_GAME}'
-    Pop $0
-  ${EndIf}
-  ${If} $0 != 0
-    MessageBox MB_ICONEXCLAMATION "${NAME} could not be added to the Games folder (status $0): see the details." /SD IDOK
+    MessageBox MB_ICONEXCLAMATION "Brackenfold.exe could not be run ($0): ${NAME} is not in the Games folder." /SD IDOK
     SetErrorLevel 2
   ${EndIf}
 SectionEnd
 
 Section "Uninstall"
-  ; 0: nothing of the game is left, also when there was nothing to remove.
-  nsExec::ExecToLog '"$INSTDIR\Brackenfold.exe" -nologo -exitcode -guid:${GAME_GUID} -del "$INSTDIR\demo_game.exe"'
-  Pop $0
-  ${If} $0 != 0
-    MessageBox MB_ICONEXCLAMATION "${NAME} could not be removed from the Games folder (status $0): see the details." /SD IDOK
-    SetErrorLevel 2
+  ; The game's GUID is registered by the install in InstallLocation only: an uninstaller left in
+  ; another folder leaves that install's registration and Add/Remove Programs entry alone.
+  ReadRegStr $3 ${REGISTRY_ROOT} "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $3 == ""
+  ${OrIf} $3 == $INSTDIR
+    !insertmacro RunBrackenfold '${DELETE_GAME}' "$TEMP\brackenfold-uninstall.log"
+    ${If} $0 == 0
+      ; Nothing of the game is left, also when there was nothing to remove.
+    ${ElseIf} $0 == 3
+      MessageBox MB_ICONEXCLAMATION "${NAME} was removed from the Games folder, but a task folder is left: see the details." /SD IDOK
+      SetErrorLevel 3
+    ${ElseIf} $0 == 2
+      MessageBox MB_ICONEXCLAMATION "${NAME} could not be removed from the Games folder: see the details." /SD IDOK
+      SetErrorLevel 2
+    ${Else}
+      MessageBox MB_ICONEXCLAMATION "Brackenfold.exe could not be run ($0): ${NAME} may still be in the Games folder." /SD IDOK
+      SetErrorLevel 2
+    ${EndIf}
+    DeleteRegKey ${REGISTRY_ROOT} "${UNINSTALL_KEY}"
   ${EndIf}
 
   Delete "$INSTDIR\Brackenfold.exe"
   Delete "$INSTDIR\manual.txt"
-  Delete "$INSTDIR\demo_game.exe"
+  Delete "${GAME}"
   Delete "$INSTDIR\brackenfold.log"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
-  DeleteRegKey ${REGISTRY_ROOT} "${UNINSTALL_KEY}"
 SectionEnd

@@ -43,7 +43,7 @@ INNO_SCRIPT = os.path.join(EXAMPLES, "inno", "demo-game.iss")
 MANUAL = os.path.join(EXAMPLES, "demo-game-manual.txt")
 # The README's code blocks in its installer section, by their language, and the file that each
 # must be quoted from.
-README = os.path.join(SOURCE_ROOT, "README.md")
+README = os.path.join(SOURCE_ROOT, "KIT-README.md")
 README_SECTION = "## Calling it from an installer"
 QUOTED_FILES = {"nsis": NSIS_SCRIPT, "ini": INNO_SCRIPT, "xml": WIX_SOURCE}
 # Game Explorer's own class ID, which a game that used it as its GUID would share with others.
@@ -398,8 +398,9 @@ def check_scenarios(test, table, installers):
                 output, status = run_with_whole_status(program, *arguments,
                                                        environment=step.environment)
                 test.assertEqual(status, step.status, output)
-                test.assertEqual(Changes.between(start, current_state()),
-                                 Changes(step.leaves, []))
+                if step.leaves is not None:  # None: what it leaves is not checked
+                    test.assertEqual(Changes.between(start, current_state()),
+                                     Changes(step.leaves, []))
                 if step.products is not None:
                     test.assertEqual(installed_products(), step.products)
                 if step.log:

@@ -28,7 +28,7 @@ PACKAGE_TIMEOUT_SECONDS = 1200  # a run in a fresh folder builds both executable
 ARCHITECTURES = ("x64", "x86")
 BINARIES = ("Brackenfold.exe", "BrackenfoldMsi.dll")
 # The files of the source tree that each kit carries beside the binaries, under the same names.
-DOCUMENTS = ("CHANGELOG.md", "LICENSE", "README.md", "docs/game-definition.md",
+DOCUMENTS = ("CHANGELOG.md", "LICENSE", "docs/game-definition.md",
              "docs/installers.md", "examples/demo-game-manual.txt", "examples/demo-game/demo_game.exe",
              "examples/demo-game/demo_game.rc", "examples/demo-game/game_definition.xml",
              "examples/inno/demo-game.iss", "examples/nsis/demo-game.nsi",
@@ -98,11 +98,12 @@ class ContentsTest(unittest.TestCase):
         for architecture in ARCHITECTURES:
             with zipfile.ZipFile(os.path.join(dist, zip_name(f"windows-{architecture}"))) as zip:
                 folder = kit_folder(architecture)
-                self.assertEqual(zip.namelist(),
-                                 sorted(f"{folder}/{name}" for name in [*BINARIES, *DOCUMENTS]))
+                self.assertEqual(zip.namelist(), sorted(
+                    f"{folder}/{name}" for name in [*BINARIES, *DOCUMENTS, "README.md"]))
                 for name in DOCUMENTS:
                     with open(os.path.join(SOURCE, name), "rb") as file:
                         self.assertEqual(zip.read(f"{folder}/{name}"), file.read(), name)
+                self.check_kit_readme(zip.read(f"{folder}/README.md").decode("utf-8"))
         with zipfile.ZipFile(os.path.join(dist, zip_name("debug"))) as zip:
             self.assertEqual(zip.namelist(), [f"windows-{architecture}/{binary}.debug"
                                               for architecture in ARCHITECTURES
@@ -115,6 +116,21 @@ class ContentsTest(unittest.TestCase):
                 with open(os.path.join(dist, name), "rb") as released:
                     actual[name] = hashlib.sha256(released.read()).hexdigest()
         self.assertEqual(listed, actual)
+
+    def check_kit_readme(self, readme):
+        """The kit's README is KIT-README.md with README.md's command-line sections in place of
+        its pointer to them, and none of README.md's material for Brackenfold's developers."""
+        with open(os.path.join(SOURCE, "README.md"), encoding="utf-8") as file:
+            source_readme = file.read()
+        with open(os.path.join(SOURCE, "KIT-README.md"), encoding="utf-8") as file:
+            kit_readme = file.read()
+        reference = "## Usage" + source_readme.partition("## Usage")[2].partition(
+            "## Working on Brackenfold")[0]
+        before, _, rest = kit_readme.partition("<!-- The command line:")
+        after = rest.partition("<!-- End of the command line. -->\n")[2]
+        self.assertTrue(after, "KIT-README.md's markers")
+        self.assertEqual(readme, before + reference + after)
+        self.assertNotIn("## Quick start", readme)
 
     def test_binaries_are_stripped_within_budget_and_linked_to_their_debug_files(self):
         dist = PackagedRelease.get()
