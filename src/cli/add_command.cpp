@@ -14,6 +14,7 @@
 #include "registration/game_registration.h"
 #include "registration/guid_text.h"
 #include "registration/registered_game_lookup.h"
+#include "registration/task_checks.h"
 #include "registration/task_shortcuts.h"
 #include "task_line.h"
 
@@ -84,10 +85,18 @@ TaskResult AddTask(const std::wstring& line, int scope, const GUID& gameId, HRES
                               task->path.c_str(), arguments);
     });
     if (FAILED(result)) {
-        WriteFailure(result, task->name, kTaskLineStart, task->name, kNotAddedText);
+        // A line that the command line's quoting broke is shown as it came, so that its author
+        // sees where the rest of the command line ran in.
+        WriteFailure(result, result == kStrayQuoteInTaskLine ? line : task->name, kTaskLineStart,
+                     task->name, kNotAddedText);
         return TaskResult::NotAdded;
     }
     WriteLineWithCopy(std::cout, DebugOut(), kTaskLineStart, task->name, kTaskAddedAtText, counter);
+    // Added all the same: the file may come later (a patch, a download). The author sees it now.
+    if (TaskTargetIsMissing(task->path.c_str())) {
+        WriteLineWithCopy(std::cerr, DebugErr(), kTaskLineStart, task->name, kTaskTargetMissingText,
+                          task->path);
+    }
     ++counter;
     return TaskResult::Added;
 }

@@ -10,6 +10,7 @@
 #include "output/reason_line.h"
 #include "registration/guid_text.h"
 #include "registration/registration_listing.h"
+#include "registration/task_checks.h"
 #include "registration/task_listing.h"
 
 namespace {
@@ -53,7 +54,8 @@ void PrintTasks(const ScopeTaskListing& listing, const GUID& gameId) {
     for (const ListedTask& task : tasks) {
         WriteLineWithCopy(std::cout, DebugOut(), kListedTaskIndent, TaskKindRowOf(task.kind).word,
                           " ", task.index, ": ", task.name, kListedTaskTargetText, task.target,
-                          task.arguments.empty() ? "" : " ", task.arguments);
+                          task.arguments.empty() ? "" : " ", task.arguments,
+                          TaskTargetIsMissing(task.target.c_str()) ? kListedTaskMissingEnd : "");
     }
 }
 

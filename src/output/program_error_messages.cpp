@@ -12,7 +12,7 @@ struct ProgramErrorMessage {
 
 // Every code that the program returns of its own accord (rather than passing on a call's), with
 // the text Windows keeps for it.
-const ProgramErrorMessage kProgramErrorMessages[] = {
+constexpr ProgramErrorMessage kProgramErrorMessages[] = {
     {E_FAIL, L"Unspecified error"},
     {E_POINTER, L"Invalid pointer"},
     {E_INVALIDARG, L"The parameter is incorrect."},
@@ -39,6 +39,10 @@ const ProgramErrorMessage kProgramErrorMessages[] = {
      L"The game's task folders hold a link (a symbolic link, junction or mount point) or a file or "
      L"folder that this program did not write. Nothing is written or deleted through a link, and "
      L"such an entry is left where it is: remove it from the folder, then run again."},
+    {kStrayQuoteInTaskLine,
+     L"The task line holds a stray quote: a backslash before its closing quote (a folder such as "
+     L"[INSTALLDIR] ends in one) escaped it, and the rest of the command line ran into the task. "
+     L"The line as received: %1"},
 };
 
 }  // namespace

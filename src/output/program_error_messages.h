@@ -6,8 +6,8 @@
 
 #include "platform_api.h"
 
-// The message for result when the program raises that code itself, without its line break; empty
-// for any other code.
+// The message for result when the program raises that code itself, without its line break (a %1
+// in it stands for the line's subject, as in the system's messages); empty for any other code.
 std::wstring_view ProgramErrorMessageFor(HRESULT result);
 
 // A code of the program's own (the customer bit set, so that no system message stands for it):
@@ -17,3 +17,6 @@ inline constexpr HRESULT kCurrentUserIsSystemAccount = static_cast<HRESULT>(0xA0
 // entry that the program did not write: it is left where it is, and nothing is written or
 // removed through it.
 inline constexpr HRESULT kTaskFolderHoldsLinkOrForeignEntry = static_cast<HRESULT>(0xA0040002);
+// A task line holding a quote that no quoting of its own explains: the command line's quoting
+// broke it (its %1 is the line as received).
+inline constexpr HRESULT kStrayQuoteInTaskLine = static_cast<HRESULT>(0xA0040003);

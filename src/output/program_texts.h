@@ -66,6 +66,9 @@ inline constexpr const char* kTaskAddedAtText = " added at ";
 inline constexpr const char* kTaskLineTooShortText =
     "Task line skipped because of too few parameters: ";
 inline constexpr const char* kTaskNameEmptyText = "Task name is empty";
+// -add, on standard error after "task <name> added at <index>": "task <name> starts a missing
+// file: <path>" for a target (not a web address) that does not exist.
+inline constexpr const char* kTaskTargetMissingText = " starts a missing file: ";
 
 // -del: after the path as typed.
 inline constexpr const char* kTasksRemovedText = " tasks removed.";
@@ -84,6 +87,8 @@ inline constexpr const char* kStaleRecordEnd = ", stale)";
 inline constexpr const char* kRecordEnd = ")";
 inline constexpr const char* kListedTaskIndent = "    ";
 inline constexpr const char* kListedTaskTargetText = " -> ";
+// After a listed task whose target (not a web address) does not exist.
+inline constexpr const char* kListedTaskMissingEnd = " (missing)";
 inline constexpr const char* kTasksNotListedText = " tasks not listed.";
 
 // ---- Diagnostic lines (DebugOut and DebugErr), which have no console copy ----

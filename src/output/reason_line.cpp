@@ -43,6 +43,15 @@ std::wstring OnOneLine(std::wstring text) {
     return line;
 }
 
+// The message with subject in place of each %1.
+std::wstring WithSubject(std::wstring message, const std::wstring& subject) {
+    for (std::size_t at = message.find(kInsert); at != std::wstring::npos;
+         at = message.find(kInsert, at + subject.size())) {
+        message.replace(at, kInsert.size(), subject);
+    }
+    return message;
+}
+
 std::string HexCode(HRESULT result) {
     char text[sizeof "0x12345678"];
     std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(result));
@@ -61,12 +70,7 @@ std::wstring SystemMessageFor(HRESULT result, const std::wstring& subject) {
     if (length == 0 || length >= kMessageCapacity) {
         return {};
     }
-    std::wstring message = OnOneLine(std::wstring(buffer, length));
-    for (std::size_t at = message.find(kInsert); at != std::wstring::npos;
-         at = message.find(kInsert, at + subject.size())) {
-        message.replace(at, kInsert.size(), subject);
-    }
-    return message;
+    return WithSubject(OnOneLine(std::wstring(buffer, length)), subject);
 }
 
 void WriteFailureReason(HRESULT result, const std::wstring& subject) {
@@ -76,7 +80,7 @@ void WriteFailureReason(HRESULT result, const std::wstring& subject) {
     const HRESULT failure = FAILED(result) ? result : E_FAIL;
     std::wstring message = SystemMessageFor(failure, subject);
     if (message.empty()) {
-        message = ProgramErrorMessageFor(failure);
+        message = WithSubject(std::wstring(ProgramErrorMessageFor(failure)), subject);
     }
     if (message.empty()) {
         WriteLineWithCopy(std::cerr, DebugErr(), kReasonLineStart, kReasonWithoutMessageText,

@@ -3,6 +3,7 @@
 #include <cwchar>
 #include <string_view>
 
+#include "output/program_error_messages.h"
 #include "platform/shell_names.h"
 
 namespace {
@@ -76,6 +77,17 @@ bool IsWebAddress(const wchar_t* target) {
     return false;
 }
 
+bool TaskTargetIsMissing(const wchar_t* target) {
+    if (target == nullptr || target[0] == L'\0' || IsWebAddress(target)) {
+        return false;
+    }
+    if (GetFileAttributesW(target) != INVALID_FILE_ATTRIBUTES) {
+        return false;
+    }
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
 HRESULT CheckTask(const wchar_t* name, const wchar_t* target, const wchar_t* arguments) {
     if (!IsPlainFileName(name)) {
         return HRESULT_FROM_WIN32(ERROR_INVALID_NAME);
@@ -83,11 +95,8 @@ HRESULT CheckTask(const wchar_t* name, const wchar_t* target, const wchar_t* arg
     if (target == nullptr || target[0] == L'\0') {
         return E_INVALIDARG;
     }
-    if (HasQuote(target)) {
-        return HRESULT_FROM_WIN32(ERROR_INVALID_NAME);
-    }
-    if (arguments != nullptr && HasUnpairedQuote(arguments)) {
-        return E_INVALIDARG;
+    if (HasQuote(target) || (arguments != nullptr && HasUnpairedQuote(arguments))) {
+        return kStrayQuoteInTaskLine;
     }
     if (IsWebAddress(target)) {
         return HasControlCharacter(target) ? HRESULT_FROM_WIN32(ERROR_INVALID_NAME) : S_OK;

@@ -11,9 +11,14 @@ bool IsWebAddress(const wchar_t* target);
 // S_OK when the task can be written. Otherwise HRESULT_FROM_WIN32 of ERROR_INVALID_NAME for a
 // name that is not a plain file name (null or empty, ending in a dot or a blank, a device name
 // such as NUL, "nul .x" or COM1.txt, or holding a path separator, a control character or one of
-// < > : " | ? *), for a target holding a quote, or for a web address holding a control character;
-// E_INVALIDARG for a null or empty target, or for arguments holding an odd number of quotes (a
-// task line that the command line's quoting broke); HRESULT_FROM_WIN32 of
+// < > : " | ? *), or for a web address holding a control character; kStrayQuoteInTaskLine
+// (output/program_error_messages.h) for a
+// target holding a quote or arguments holding an odd number of quotes (a task line that the
+// command line's quoting broke); E_INVALIDARG for a null or empty target; HRESULT_FROM_WIN32 of
 // ERROR_FILENAME_EXCED_RANGE for a target (not a web address) of MAX_PATH characters or more, or
 // arguments longer than a shortcut holds. Makes no call.
 HRESULT CheckTask(const wchar_t* name, const wchar_t* target, const wchar_t* arguments);
+
+// Whether target (a program or document, not a web address) names nothing that exists: the
+// system says its file or folder is not found. False when that cannot be told.
+bool TaskTargetIsMissing(const wchar_t* target);

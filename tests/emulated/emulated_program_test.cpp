@@ -12,6 +12,7 @@
 #include "emulated/base/utf16.h"
 #include "emulated/shell/shell_link_format.h"
 #include "emulated_test_support.h"
+#include "output/program_error_messages.h"
 #include "support/demo_game.h"
 #include "support/expected_output.h"
 #include "support/process_runner.h"
@@ -143,13 +144,15 @@ class EmulatedProgramTest : public testing::Test {
 
 TEST_F(EmulatedProgramTest, AddForAllUsersRecordsTheGameAndWritesEveryShortcut) {
     InstallDemoGame(System(), "C:\\Games\\Demo\\demo.exe");
+    InstallDemoGame(System(), "C:\\Games\\Demo\\editor.exe");
     ProcessResult result = Run({"-add", "all", "C:\\Games\\Demo\\demo.exe",
                                 "Play;C:\\Games\\Demo\\demo.exe;play;-windowed",
                                 "Manual;C:\\Games\\Demo\\manual.pdf;support",
                                 "Editor;C:\\Games\\Demo\\editor.exe;play;-edit --map=my map"});
     EXPECT_EQ(result.out, kExpectedBanner + TaskAddedLine("Play", 0) + TaskAddedLine("Manual", 0) +
                               TaskAddedLine("Editor", 1) + DoneLine());
-    EXPECT_EQ(result.err, "");
+    // The manual is not there (yet): the task is added, and its author is told.
+    EXPECT_EQ(result.err, TaskTargetMissingLine("Manual", "C:\\Games\\Demo\\manual.pdf"));
     EXPECT_EQ(result.exitStatus, 0);
 
     std::vector<std::string> games = GamesIn("Games");
@@ -168,10 +171,21 @@ TEST_F(EmulatedProgramTest, AddForAllUsersRecordsTheGameAndWritesEveryShortcut) 
     ExpectShortcut(CommonTasks(guid) / "PlayTasks/1/Editor.lnk", "C:\\Games\\Demo\\editor.exe",
                    "C:\\Games\\Demo\\", "-edit --map=my map");
     EXPECT_FALSE(std::filesystem::exists(UserTasks(guid)));
+    EXPECT_EQ(
+        Run({"-nologo", "-list"}).out,
+        ListedRecordLine(guid, false, "C:\\Games\\Demo\\demo.exe", true, false) +
+            ListedTaskLine(TaskKind::Play, 0, "Play", "C:\\Games\\Demo\\demo.exe", "-windowed") +
+            ListedTaskLine(TaskKind::Play, 1, "Editor", "C:\\Games\\Demo\\editor.exe",
+                           "-edit --map=my map") +
+            WithoutLineFeed(
+                ListedTaskLine(TaskKind::Support, 0, "Manual", "C:\\Games\\Demo\\manual.pdf", "")) +
+            kListedTaskMissingEnd + "\n" + DoneLine());
 }
 
 TEST_F(EmulatedProgramTest, AddForTheCurrentUserWithAGivenGuidAndARelativeTarget) {
     InstallDemoGame(System(), "C:\\Games\\Solo\\solo.exe");
+    InstallDemoGame(System(), "C:\\Games\\Solo\\site.url", "[InternetShortcut]");
+    WriteBytes(work_.Path() / "solo.exe", DemoGame());
     ProcessResult result =
         Run({std::string("-guid:") + kGuid, "-add", "current", "C:\\Games\\Solo\\solo.exe",
              "Play;solo.exe;play", "Site;C:\\Games\\Solo\\site.url;SUPPORT;--open"});
@@ -247,6 +261,7 @@ TEST_F(EmulatedProgramTest, DeleteByPathFindsTheGameThroughWmiAndRemovesEverythi
 TEST_F(EmulatedProgramTest, TaskNamesLongerThanAHostNameAreAddedAndRemoved) {
     const std::string exe = "C:\\Games\\Demo\\demo.exe";
     InstallDemoGame(System(), exe);
+    InstallDemoGame(System(), "C:\\Games\\Demo\\manual.txt", "manual");
     std::string accents;
     std::string days;
     for (int i = 0; i < 130; ++i) {
@@ -291,6 +306,7 @@ TEST_F(EmulatedProgramTest, DeleteByGuidRemovesTheGameAndItsTasks) {
 
 TEST_F(EmulatedProgramTest, WithoutGameExplorerTheUpgradeKeysAreWrittenAndRemoved) {
     CreateSystemWithoutGameExplorer();
+    InstallDemoGame(System(), "C:\\Games\\Old\\old.exe");
     ProcessResult all = Run({std::string("-guid:") + kGuid, "-add", "all",
                              "C:\\Games\\Old\\old.exe", "Play;C:\\Games\\Old\\old.exe;play"});
     EXPECT_EQ(all.out,
@@ -385,6 +401,7 @@ class GameIdentityTest : public EmulatedProgramTest,
                                               L"@=\"Game Explorer\"\r\n\r\n"));
         }
         InstallDemoGame(System(), kExe);
+        InstallDemoGame(System(), "C:\\Games\\Demo\\manual.txt", "manual");
     }
 
     // The GUIDs of every registration of a game: Game Explorer's records of both scopes and the
@@ -734,6 +751,20 @@ struct ReasonCase {
     std::map<std::string, std::string> environment = {};
 };
 
+// The task line of an MSI whose folder property ends in a backslash before the closing quote: the
+// rest of the command line ran into it.
+const std::string kRanOnTaskLine =
+    "Play;C:\\Games\\Demo\\demo.exe;play;-data C:\\Star Hopper\\\" Help;x;support";
+
+// The program's own reason for a task line that the command line's quoting broke, which shows the
+// line as received.
+std::string StrayQuoteReason(const std::string& line) {
+    const std::wstring_view message = ProgramErrorMessageFor(kStrayQuoteInTaskLine);
+    std::string text(message.begin(), message.end());  // ASCII
+    text.replace(text.find("%1"), 2, line);
+    return ReasonLine(text, "0xA0040003");
+}
+
 // A game path of 282 characters, as an installer's deep folder gives one.
 const std::string kLongGamePath = "C:\\Games\\" + std::string(264, 'L') + "\\demo.exe";
 
@@ -779,6 +810,9 @@ const ReasonCase kReasonCases[] = {
      TaskNotAddedLine("COM1") +
          ReasonLine("The filename, directory name, or volume label syntax is incorrect.",
                     "0x8007007B")},
+    {"TaskLineThatTheCommandLineRanInto",
+     {"-add", "all", "C:\\Games\\Demo\\demo.exe", kRanOnTaskLine},
+     TaskNotAddedLine("Play") + StrayQuoteReason(kRanOnTaskLine)},
     // The game exists; what is missing is a place for the system.
     {"NoPlaceForTheSystem",
      {"-add", "all", "demo.exe"},

@@ -15,6 +15,7 @@
 #include "emulated/host/host_files.h"
 #include "emulated_test_support.h"
 #include "support/console_capture.h"
+#include "support/demo_game.h"
 
 namespace {
 
@@ -104,6 +105,7 @@ std::vector<std::wstring> Delete(const std::wstring& game) {
 
 // A system that exists already: the sweep is about changing it, not about making it.
 void ExistingSystem(const std::filesystem::path& folder, const std::wstring& game) {
+    InstallDemoGame(folder, "C:\\Games\\Demo\\manual.pdf", "manual");
     ASSERT_EQ(RunOnSystem(folder, {L"-add", L"all", game + L".other"}, 0).err, "");
 }
 

@@ -117,6 +117,10 @@ class HostileInputTest : public testing::Test {
     void SetUp() override {
         InstallDemoGame(System(), kBaseExe);
         InstallDemoGame(System(), kMineExe);
+        // The tasks' other targets exist, as an installer's do: none is reported missing.
+        InstallDemoGame(System(), "C:\\Games\\Base\\manual.pdf", "manual");
+        InstallDemoGame(System(), "C:\\Games\\Big\\manual.pdf", "manual");
+        std::ofstream(data_.Path() / "x") << "x";
         ExpectRun({"-add", "all", kBaseExe, "Play;" + kBaseExe + ";play;-fullscreen",
                    "Manual;C:\\Games\\Base\\manual.pdf;support"},
                   TaskAddedLine("Play", 0) + TaskAddedLine("Manual", 0));
@@ -153,7 +157,8 @@ class HostileInputTest : public testing::Test {
     void ExpectAddedAndRemovedByPath(const std::string& exe, const std::string& locale) const {
         SCOPED_TRACE("path " + testing::PrintToString(exe) + " in " + locale);
         InstallDemoGame(System(), exe);
-        ExpectRun({"-add", "all", exe, "Play;" + exe + ";play"}, TaskAddedLine("Play", 0), "",
+        // Quoted, so that a path holding a ";" is the task's whole target.
+        ExpectRun({"-add", "all", exe, "Play;\"" + exe + "\";play"}, TaskAddedLine("Play", 0), "",
                   locale);
         ExpectRun({"-del", exe}, RegistrationRemovedLines(exe), "", locale);
     }

@@ -42,6 +42,9 @@ inline std::string TaskAddedLine(const std::string& name, int index) {
 inline std::string TaskNotAddedLine(const std::string& name) {
     return kTaskLineStart + name + kNotAddedText + "\n";
 }
+inline std::string TaskTargetMissingLine(const std::string& name, const std::string& target) {
+    return kTaskLineStart + name + kTaskTargetMissingText + target + "\n";
+}
 inline std::string TaskLineTooShortLine(const std::string& line) {
     return kTaskLineTooShortText + line + "\n";
 }

@@ -86,7 +86,14 @@ bool PathIsRegistered(const std::wstring& exe) {
 class AddCommandTest : public testing::Test {
   protected:
     // The game's binary is there and carries its definition, unless a test says otherwise.
-    AddCommandTest() { system.PutFile(kExe); }
+    AddCommandTest() {
+        system.PutFile(kExe);
+        // The tasks' targets exist, as an installer's do when it registers the game.
+        for (const wchar_t* target :
+             {L"C:\\Games\\Demo\\manual.pdf", L"C:\\a.exe", L"C:\\b.exe", L"C:\\g.exe"}) {
+            system.PutFile(target, "target");
+        }
+    }
     ~AddCommandTest() override { EXPECT_TRUE(system.AccountsBalance()); }
 
     FaultingSystem system;
@@ -245,6 +252,18 @@ TEST_F(AddCommandTest, EachKindCountsItsOwnIndexes) {
             WithoutLineFeed(TaskAddedLine("Help", 0)),
             std::string(kTaskLineEchoText) + "Safe;C:\\Games\\Demo\\demo.exe;PLAY;-safe",
             WithoutLineFeed(TaskAddedLine("Safe", 1))));
+}
+
+// A target that is not there yet (a patch or a download may bring it) is added all the same, and
+// its author is told; a web address is never looked for.
+TEST_F(AddCommandTest, ATaskWhoseTargetIsMissingIsAddedAndSaidSo) {
+    const AddRun run = RunAdd(
+        L"all", kExe,
+        {L"Help;C:\\Games\\Demo\\missing.pdf;support", L"Site;https://example.com/;support"});
+    EXPECT_EQ(run.out, TaskAddedLine("Help", 0) + TaskAddedLine("Site", 1));
+    EXPECT_EQ(run.err, TaskTargetMissingLine("Help", "C:\\Games\\Demo\\missing.pdf"));
+    const AddOutcome& o = run.outcome;
+    EXPECT_EQ(std::tuple(o.tasksAdded, o.tasksSkipped, o.tasksNotAdded), std::tuple(2, 0, 0));
 }
 
 TEST_F(AddCommandTest, SkippedAndFailedLinesUseNoIndex) {

@@ -56,6 +56,7 @@ using Arrangement = std::function<void(FaultingSystem&)>;
 
 void GameOnDisk(FaultingSystem& system) {
     system.PutFile(kExe);
+    system.PutFile(L"C:\\Games\\Demo\\manual.pdf", "manual");
 }
 
 void WithoutGameExplorer(FaultingSystem& system) {

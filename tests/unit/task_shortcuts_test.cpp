@@ -362,9 +362,9 @@ TEST(CreateGameTask, BadNamesTargetsAndLengthsAreRefusedWithTheirReasonAndTouchN
     EXPECT_EQ(AddPlayTask(L"Play", longTarget.c_str()), tooLong);
     // The command line's quoting broke the task line: a quote in the target, or one quote of a
     // pair in the arguments.
-    EXPECT_EQ(AddPlayTask(L"Play", L"C:\\Games\\Demo\" x.exe"), badName);
+    EXPECT_EQ(AddPlayTask(L"Play", L"C:\\Games\\Demo\" x.exe"), kStrayQuoteInTaskLine);
     EXPECT_EQ(AddPlayTask(L"Play", L"C:\\Games\\Demo\\demo.exe", L"-data C:\\Games\" -n \"a\""),
-              E_INVALIDARG);
+              kStrayQuoteInTaskLine);
     // A line break would give the Internet shortcut file lines of the address's choosing.
     for (const wchar_t* address : {L"http://example.com/\r\nIconFile=\\\\evil\\share\\i.ico",
                                    L"https://example.com/\t", L"http://example.com/\x7f"}) {
