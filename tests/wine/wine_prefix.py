@@ -17,14 +17,16 @@ UNIX_LOCALE = "C.UTF-8"
 ANSI_CODE_PAGE = "cp1252"
 OEM_CODE_PAGE = "cp437"
 
-# No .NET installer is offered and no Wine diagnostics reach the streams under test.
+# No .NET installer is offered and no Wine diagnostics reach the streams under test. No menu
+# entry is made for a saved shortcut: winemenubuilder would read each one in a process of its own,
+# after the run, while the next run of a scenario may be removing it (a sharing violation).
 BASE_ENVIRONMENT = {
     "WINEDEBUG": "-all",
-    "WINEDLLOVERRIDES": "mscoree=",
+    "WINEDLLOVERRIDES": "mscoree=;winemenubuilder.exe=d",
     "LC_ALL": UNIX_LOCALE,
 }
 # Game Explorer disabled: creating its COM object fails, as on a system that has none.
-WITHOUT_GAME_EXPLORER = {"WINEDLLOVERRIDES": "mscoree=;gameux=d"}
+WITHOUT_GAME_EXPLORER = {"WINEDLLOVERRIDES": "mscoree=;winemenubuilder.exe=d;gameux=d"}
 
 # The registry trees the program writes to, directly or through Game Explorer, each read in the
 # 64-bit view. The machine's tree of 32-bit programs (Wow6432Node, the 32-bit view of HKLM\Software)

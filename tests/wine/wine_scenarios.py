@@ -233,6 +233,7 @@ class AddTest(WineTestCase):
         folder = r"C:\Jeux\Démo à Noël"
         game = self.install_game(folder)
         manual = folder + r"\manuel español.txt"
+        PREFIX.write_text(manual, "manuel")
 
         output, changes = self.run_program(
             "-add", "all", game, f"Jouer à la démo;{game};play;-niveau=été",
