@@ -1,4 +1,5 @@
-// The add command: settles the game's GUID, registers the game, then turns each task line into a
+// The add command: takes the GUID the game's identity chooses (game_identity.h), replaces the
+// file's other registrations in its scope, registers the game, then turns each task line into a
 // task shortcut.
 #include <array>
 #include <iostream>
@@ -13,7 +14,6 @@
 #include "registration/game_paths.h"
 #include "registration/game_registration.h"
 #include "registration/guid_text.h"
-#include "registration/registered_game_lookup.h"
 #include "registration/task_checks.h"
 #include "registration/task_shortcuts.h"
 #include "task_line.h"
@@ -42,29 +42,11 @@ void NoteChoice(const AddChoice& choice) {
     }
 }
 
-// After a successful registration: S_OK when *gameId names the game, looking it up by path when
-// the registration left it all zero. Otherwise the lookup's failure: no task may then be written
-// or removed, as all of them would land under the all-zero GUID.
-HRESULT SettleRegisteredGameId(const GamePath& path, GUID* gameId) {
-    if (!IsEqualGUID(*gameId, GUID_NULL)) {
-        return S_OK;
-    }
-    const HRESULT found = UnlessOutOfMemory([&] { return FindRegisteredGame(path, gameId); });
-    if (SUCCEEDED(found)) {
-        WriteLine(DebugOut(), kRegisteredAsText, BracedGuid(*gameId));
-        return S_OK;
-    }
-    WriteLine(DebugOut(), kRegisteredWithoutGuidText);
-    return found;
-}
-
 // ---- Tasks ------------------------------------------------------------------------------------
 
 enum class TaskResult { Added, Skipped, NotAdded };
 
-// gameIdFailure: why the game has no GUID to keep tasks under (S_OK when it has one); each task
-// is then not added, for that reason.
-TaskResult AddTask(const std::wstring& line, int scope, const GUID& gameId, HRESULT gameIdFailure,
+TaskResult AddTask(const std::wstring& line, int scope, const GUID& gameId,
                    TaskCounters& counters) {
     WriteLine(DebugOut(), kTaskLineEchoText, line);
     const std::optional<TaskSpec> task = ParseTaskLine(line);
@@ -80,7 +62,7 @@ TaskResult AddTask(const std::wstring& line, int scope, const GUID& gameId, HRES
     }
     int& counter = counters.For(task->kind);
     const wchar_t* arguments = task->arguments.empty() ? nullptr : task->arguments.c_str();
-    const HRESULT result = FAILED(gameIdFailure) ? gameIdFailure : UnlessOutOfMemory([&] {
+    const HRESULT result = UnlessOutOfMemory([&] {
         return CreateGameTask(scope, gameId, task->kind, counter, task->name.c_str(),
                               task->path.c_str(), arguments);
     });
@@ -101,11 +83,10 @@ TaskResult AddTask(const std::wstring& line, int scope, const GUID& gameId, HRES
     return TaskResult::Added;
 }
 
-void AddTasks(const CommandRequest& request, const GUID& gameId, HRESULT gameIdFailure,
-              AddOutcome& outcome) {
+void AddTasks(const CommandRequest& request, const GUID& gameId, AddOutcome& outcome) {
     TaskCounters counters;
     for (const std::wstring& line : request.taskLines) {
-        switch (AddTask(line, request.scope, gameId, gameIdFailure, counters)) {
+        switch (AddTask(line, request.scope, gameId, counters)) {
             case TaskResult::Added:
                 ++outcome.tasksAdded;
                 break;
@@ -125,42 +106,18 @@ void ReportNotAdded(const std::wstring& executablePath, HRESULT reason) {
     WriteFailure(reason, executablePath, executablePath, kNotAddedText);
 }
 
-// Takes the locks of the game (its path, and its GUID once known) and settles the GUID to
-// register. Runs naming this game at the same time wait here, each until the other has written
-// its tasks: two runs by its path alone do not both register it, and a delete cannot unregister
-// it between its registration and its tasks. S_OK, or why the locks could not be had in time.
-HRESULT LockAndChooseGame(const GamePath& path, const GUID& given, GameLocks& locks,
-                          AddChoice& choice) {
-    if (const HRESULT locked = locks.LockPath(path); FAILED(locked)) {
-        return locked;
+// The line for each other GUID's registration of the game in the add's scope that the add
+// replaces (or could not replace, which leaves the game registered twice).
+void ReportReplacement(const std::wstring& executablePath, const GUID& other, HRESULT removed,
+                       AddOutcome& outcome) {
+    if (FAILED(removed)) {
+        outcome.otherRegistrationLeft = true;
+        WriteFailure(removed, executablePath, executablePath, kOtherRegistrationText,
+                     BracedGuid(other), kNotReplacedText);
+        return;
     }
-    choice = ChooseGameToAdd(path, given);
-    NoteChoice(choice);
-    return choice.origin == GameOrigin::New ? S_OK : locks.LockGame(choice.gameId);
-}
-
-// A file has one registration per scope: every other GUID's registration of the game in the add's
-// scope goes before the game is registered under its own, each under its GUID's lock, with a
-// line that names it. The game's own GUID lock is then taken again.
-HRESULT ReplaceOtherRegistrations(const CommandRequest& request, const GamePath& path,
-                                  const AddChoice& choice, GameLocks& locks, AddOutcome& outcome) {
-    const std::vector<GUID> others = OtherRegistrationsInScope(path, request.scope, choice.gameId);
-    for (const GUID& other : others) {
-        const HRESULT locked = locks.LockGame(other);
-        const HRESULT removed = FAILED(locked) ? locked : UnlessOutOfMemory([&] {
-            return RemoveScopeRegistration(other, request.scope);
-        });
-        if (FAILED(removed)) {
-            outcome.otherRegistrationLeft = true;
-            WriteFailure(removed, request.executablePath, request.executablePath,
-                         kOtherRegistrationText, BracedGuid(other), kNotReplacedText);
-        } else {
-            WriteLineWithCopy(std::cout, DebugOut(), request.executablePath, kOtherRegistrationText,
-                              BracedGuid(other), kReplacedText);
-        }
-    }
-    return others.empty() || choice.origin == GameOrigin::New ? S_OK
-                                                              : locks.LockGame(choice.gameId);
+    WriteLineWithCopy(std::cout, DebugOut(), executablePath, kOtherRegistrationText,
+                      BracedGuid(other), kReplacedText);
 }
 
 void AddGame(const CommandRequest& request, AddOutcome& outcome) {
@@ -185,20 +142,24 @@ void AddGame(const CommandRequest& request, AddOutcome& outcome) {
     }
     GameLocks locks;
     AddChoice choice;
-    if (const HRESULT locked = LockAndChooseGame(path, request.gameId, locks, choice);
+    if (const HRESULT chosen = LockAndChooseGameToAdd(path, request.gameId, locks, choice);
+        FAILED(chosen)) {
+        ReportNotAdded(executablePath, chosen);
+        return;
+    }
+    NoteChoice(choice);
+    const GUID& gameId = choice.gameId;
+    if (const HRESULT locked = ReplaceOtherRegistrations(
+            path, request.scope, gameId, locks,
+            [&](const GUID& other, HRESULT removed) {
+                ReportReplacement(executablePath, other, removed, outcome);
+            });
         FAILED(locked)) {
         ReportNotAdded(executablePath, locked);
         return;
     }
-    if (const HRESULT locked = ReplaceOtherRegistrations(request, path, choice, locks, outcome);
-        FAILED(locked)) {
-        ReportNotAdded(executablePath, locked);
-        return;
-    }
-    GUID gameId = choice.gameId;
     if (const HRESULT registered = UnlessOutOfMemory([&] {
-            return RegisterGame(path.full.c_str(), installDirectory.c_str(), request.scope,
-                                &gameId);
+            return RegisterGame(path.full.c_str(), installDirectory.c_str(), request.scope, gameId);
         });
         FAILED(registered)) {
         ReportNotAdded(executablePath, registered);
@@ -207,19 +168,16 @@ void AddGame(const CommandRequest& request, AddOutcome& outcome) {
     outcome.registered = true;
     WriteLine(DebugOut(), kGameAddedText);
 
-    const HRESULT gameIdFailure = SettleRegisteredGameId(path, &gameId);
     // A repair or an upgrade runs the add again: the tasks of the earlier run go first, so that
     // no old shortcut stays beside the new one in an index folder.
-    if (const HRESULT removed = SUCCEEDED(gameIdFailure) ? UnlessOutOfMemory([&] {
-            return RemoveScopeTasks(request.scope, gameId);
-        })
-                                                         : S_OK;
+    if (const HRESULT removed =
+            UnlessOutOfMemory([&] { return RemoveScopeTasks(request.scope, gameId); });
         FAILED(removed)) {
         outcome.oldTasksLeft = true;
         WriteFailure(removed, executablePath, executablePath, kTasksNotRemovedText);
     }
     outcome.gameId = gameId;
-    AddTasks(request, gameId, gameIdFailure, outcome);
+    AddTasks(request, gameId, outcome);
 }
 
 }  // namespace

@@ -106,11 +106,8 @@ inline constexpr const char* kInstallFolderEchoText = "install:";
 inline constexpr const char* kGameAddedText = "Game added. Adding tasks...";
 inline constexpr const char* kTaskLineEchoText = "Task line: ";
 inline constexpr const char* kSkippedEnd = ". Skipped";
-inline constexpr const char* kRegisteredAsText = "Registered as ";
 inline constexpr const char* kRegisteredBeforeAsText = "Registered before as ";
 inline constexpr const char* kRegisteringAgainEnd = ": registering again under that GUID";
-inline constexpr const char* kRegisteredWithoutGuidText =
-    "Registered without a GUID: no task is written";
 inline constexpr const char* kStaleRecordText = "A stale record names the path under ";
 inline constexpr const char* kStaleRecordNewGuidEnd = ": registering under a new GUID";
 inline constexpr const char* kStaleRecordRemovedAloneEnd = ": removing that record alone";

@@ -124,27 +124,55 @@ bool OwnRecordsNamePath(const std::vector<RecordNaming>& records, bool gameExplo
 
 // ---- The add ----------------------------------------------------------------------------------
 
-AddChoice ChooseGameToAdd(const GamePath& path, const GUID& given) {
-    AddChoice choice;
+HRESULT ChooseGameToAdd(const GamePath& path, const GUID& given, AddChoice& choice) {
+    choice = AddChoice{};
     if (!IsEqualGUID(given, GUID_NULL)) {
         choice.gameId = given;
         choice.origin = GameOrigin::Given;
-        return choice;
+        return S_OK;
     }
     GUID found = GUID_NULL;
     GameRecordPlace place;
-    if (FAILED(FindRegisteredGame(path, &found, &place))) {
-        return choice;
-    }
-    // A stale or planted record naming the path under another game's GUID must not hand this game
-    // that GUID: its registration would overwrite the other game's.
-    if (!OwnsPath(path, found, place)) {
+    if (SUCCEEDED(FindRegisteredGame(path, &found, &place))) {
+        // A stale or planted record naming the path under another game's GUID must not hand this
+        // game that GUID: its registration would overwrite the other game's.
+        if (OwnsPath(path, found, place)) {
+            choice.gameId = found;
+            choice.origin = GameOrigin::RegisteredBefore;
+            return S_OK;
+        }
         choice.staleRecordOf = found;
-        return choice;
     }
-    choice.gameId = found;
-    choice.origin = GameOrigin::RegisteredBefore;
-    return choice;
+    // A new game's own GUID, made here rather than by Game Explorer, so that it is known (and
+    // locked) before anything is registered.
+    GUID created = GUID_NULL;
+    if (const HRESULT made = CoCreateGuid(&created); FAILED(made)) {
+        return made;
+    }
+    choice.gameId = created;
+    return S_OK;
+}
+
+HRESULT LockAndChooseGameToAdd(const GamePath& path, const GUID& given, GameLocks& locks,
+                               AddChoice& choice) {
+    if (const HRESULT locked = locks.LockPath(path); FAILED(locked)) {
+        return locked;
+    }
+    if (const HRESULT chosen = ChooseGameToAdd(path, given, choice); FAILED(chosen)) {
+        return chosen;
+    }
+    return locks.LockGame(choice.gameId);
+}
+
+HRESULT ReplaceOtherRegistrations(const GamePath& path, int scope, const GUID& gameId,
+                                  GameLocks& locks,
+                                  const std::function<void(const GUID&, HRESULT)>& report) {
+    const std::vector<GUID> others = OtherRegistrationsInScope(path, scope, gameId);
+    for (const GUID& other : others) {
+        const HRESULT locked = locks.LockGame(other);
+        report(other, FAILED(locked) ? locked : RemoveScopeRegistration(other, scope));
+    }
+    return others.empty() ? S_OK : locks.LockGame(gameId);
 }
 
 std::vector<GUID> OtherRegistrationsInScope(const GamePath& path, int scope, const GUID& gameId) {

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -80,20 +81,29 @@ bool OwnRecordsNamePath(const std::vector<RecordNaming>& records, bool gameExplo
 enum class GameOrigin {
     Given,             // -guid:
     RegisteredBefore,  // a record of the game's own names the path: a reinstall keeps its GUID
-    New,               // none yet: registration makes one
+    New,               // none yet: a new GUID
 };
 
 struct AddChoice {
-    GUID gameId = GUID_NULL;  // GUID_NULL for a new game
+    GUID gameId = GUID_NULL;  // never GUID_NULL once chosen
     GameOrigin origin = GameOrigin::New;
     // A record naming the path under another game's GUID, which the add does not take over.
     std::optional<GUID> staleRecordOf;
 };
 
-// Which GUID an add of path registers: the given one; else the GUID of a game whose own records
-// name the path (so that a repair, reinstall or upgrade replaces its registration and tasks);
-// else none, for a new one. Reads, changes nothing.
-AddChoice ChooseGameToAdd(const GamePath& path, const GUID& given);
+// The one place that decides which GUID an add of path registers: the given one; else the GUID of
+// a game whose own records name the path (so that a repair, reinstall or upgrade replaces its
+// registration and tasks); else a new one (CoCreateGuid). S_OK and choice, or CoCreateGuid's
+// failure. Changes nothing.
+HRESULT ChooseGameToAdd(const GamePath& path, const GUID& given, AddChoice& choice);
+
+// The add's locks and its choice, in the order every run takes locks: the path's lock, then the
+// GUID is chosen (ChooseGameToAdd), then its lock is taken, which the add holds while it replaces
+// the file's other registrations (ReplaceOtherRegistrations), registers the game and writes its
+// tasks. Runs naming the game at the same time wait here, each until the other has written its
+// tasks. S_OK, or why a lock could not be had in time or the GUID could not be made.
+HRESULT LockAndChooseGameToAdd(const GamePath& path, const GUID& given, GameLocks& locks,
+                               AddChoice& choice);
 
 // The GUIDs other than gameId (GUID_NULL: any) whose own registration of scope (GIS_CURRENT_USER,
 // or any other scope for all users) names the game at path: a record of that scope names the
@@ -107,6 +117,14 @@ std::vector<GUID> OtherRegistrationsInScope(const GamePath& path, int scope, con
 // scope's registration stays. S_OK, S_FALSE when there was nothing, the first failure, or
 // kStillRegistered when a record of the scope is still there.
 HRESULT RemoveScopeRegistration(const GUID& gameId, int scope);
+
+// A file has one registration per scope: removes every other GUID's registration of the game at
+// path in scope (OtherRegistrationsInScope, RemoveScopeRegistration), each under its own GUID's
+// lock, and tells report each GUID with the removal's result (or why its lock could not be had);
+// then takes gameId's lock again. S_OK, or why gameId's lock could not be had again.
+HRESULT ReplaceOtherRegistrations(const GamePath& path, int scope, const GUID& gameId,
+                                  GameLocks& locks,
+                                  const std::function<void(const GUID&, HRESULT)>& report);
 
 // ---- The delete -------------------------------------------------------------------------------
 

@@ -41,7 +41,7 @@ LSTATUS WriteTextValue(HKEY key, const wchar_t* name, const wchar_t* text) {
 }
 
 HRESULT AddToGameExplorer(IGameExplorer& gameExplorer, BSTR binaryPath, BSTR installDirectory,
-                          int scope, GUID* gameId) {
+                          int scope, const GUID& gameId) {
     BOOL hasAccess = FALSE;
     const HRESULT verified = gameExplorer.VerifyAccess(binaryPath, &hasAccess);
     if (FAILED(verified)) {
@@ -51,8 +51,10 @@ HRESULT AddToGameExplorer(IGameExplorer& gameExplorer, BSTR binaryPath, BSTR ins
     if (!hasAccess) {
         return E_ACCESSDENIED;
     }
+    // Game Explorer keeps an instance GUID it is given; what it writes back is not asked for.
+    GUID instanceId = gameId;
     return gameExplorer.AddGame(binaryPath, installDirectory,
-                                static_cast<GAME_INSTALL_SCOPE>(scope), gameId);
+                                static_cast<GAME_INSTALL_SCOPE>(scope), &instanceId);
 }
 
 // Game Explorer reports a game it refuses only as a failure; what the loader finds wrong with the
@@ -67,24 +69,14 @@ HRESULT RefusalCause(const wchar_t* executablePath, HRESULT refusal) {
 // found): that, not Game Explorer's absence, is why the game was not added, and it says what to
 // do (Access is denied: run elevated for all users).
 HRESULT RecordForUpgrade(const wchar_t* executablePath, const wchar_t* installDirectory, int scope,
-                         GUID* gameId) {
+                         const GUID& gameId) {
     RegistryKey parentKey;
     if (const LSTATUS opened = OpenOrCreateKey(UpgradeRoot(scope), UpgradeKey(scope), parentKey);
         opened != ERROR_SUCCESS) {
         return HResultFromWin32Error(static_cast<DWORD>(opened));
     }
-    if (IsEqualGUID(*gameId, GUID_NULL)) {
-        // Without a new GUID the game would be written under the all-zero key, which every other
-        // game without a GUID would overwrite.
-        GUID created;
-        const HRESULT result = CoCreateGuid(&created);
-        if (FAILED(result)) {
-            return result;
-        }
-        *gameId = created;
-    }
     wchar_t guidText[CHARS_IN_GUID] = {};
-    StringFromGUID2(*gameId, guidText, CHARS_IN_GUID);
+    StringFromGUID2(gameId, guidText, CHARS_IN_GUID);
 
     RegistryKey gameKey;
     bool created = false;
@@ -107,10 +99,11 @@ HRESULT RecordForUpgrade(const wchar_t* executablePath, const wchar_t* installDi
 }  // namespace
 
 HRESULT RegisterGame(const wchar_t* executablePath, const wchar_t* installDirectory, int scope,
-                     GUID* gameId) {
-    // An empty path would register a game that nothing can start or find again.
+                     const GUID& gameId) {
+    // An empty path would register a game that nothing can start or find again; the all-zero
+    // GUID would be overwritten by every other game registered under it.
     if (executablePath == nullptr || executablePath[0] == L'\0' || installDirectory == nullptr ||
-        gameId == nullptr) {
+        IsEqualGUID(gameId, GUID_NULL)) {
         return E_INVALIDARG;
     }
     // Wine's Game Explorer ends the process on a longer path, and Windows keeps no longer path

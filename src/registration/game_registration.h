@@ -6,19 +6,19 @@
 #include "platform/gameux.h"
 #include "platform/owners.h"
 
-// Registers the game for scope (GIS_CURRENT_USER, or any other value for all users). gameId is in
-// and out: GUID_NULL asks for a new GUID; on return it holds the GUID the game was registered
-// under. Returns E_INVALIDARG for a null argument or an empty executable path,
+// Registers the game for scope (GIS_CURRENT_USER, or any other value for all users) under gameId
+// (ChooseGameToAdd decides it). Returns E_INVALIDARG for a null argument, an empty executable
+// path or the all-zero GUID,
 // HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE) for a path of MAX_PATH characters or more, both
 // before anything is called, and E_OUTOFMEMORY when a text copy fails. Through Game Explorer
 // (where its object can be created): CheckGameDefinitionSize's failure, before Game Explorer
 // sees the game; the failure of VerifyAccess, E_ACCESSDENIED when it denies access, else the
 // result of AddGame; when Game Explorer refused the game and the binary has a fault that explains
 // why (CheckGameBinary), that fault instead. Through the upgrade keys (always in the registry's
-// 64-bit view): the failure of CoCreateGuid when a new GUID was needed (nothing written),
-// HRESULT_FROM_WIN32 of the registry's error when a key or a value cannot be written, else S_OK.
+// 64-bit view): HRESULT_FROM_WIN32 of the registry's error when a key or a value cannot be
+// written, else S_OK.
 HRESULT RegisterGame(const wchar_t* executablePath, const wchar_t* installDirectory, int scope,
-                     GUID* gameId);
+                     const GUID& gameId);
 
 // Creates the object in explorer (COM must be initialised on the thread). False, explorer null,
 // where it cannot be created: Game Explorer is missing (Windows 10 from version 1803, Wine

@@ -293,17 +293,18 @@ TEST_F(AddCommandTest, ShortcutThatCannotBeSavedIsReportedAndItsIndexReused) {
     EXPECT_THAT(Tasks(GIS_ALL_USERS, gameId), ElementsAre("play 0 Second C:\\b.exe "));
 }
 
-// Game Explorer says the game was added, yet leaves no GUID and no record to find it by: no task
-// can be kept, and none of the all-zero GUID's folders is touched.
-TEST_F(AddCommandTest, ARegistrationThatLeavesNoGuidGetsNoTaskShortcuts) {
+// The add chooses the game's GUID before it registers: Game Explorer is given it, and whatever it
+// writes back, the tasks go under that GUID; none of the all-zero GUID's folders is touched.
+TEST_F(AddCommandTest, TheTasksGoUnderTheGuidTheAddChose) {
     const std::wstring strayTask =
         kAllUsersTasks + BracedGuid(GUID_NULL) + L"\\PlayTasks\\0\\x.lnk";
     system.PutFile(strayTask, "stray");
     system.Fail("IGameExplorer::AddGame", S_OK);
-    const AddRun run = RunAdd(L"all", kExe, {kPlayLine, L"Help;C:\\h.txt;support"});
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, TaskNotAddedLine("Play") + ReasonCode("0x80070490") +
-                           TaskNotAddedLine("Help") + ReasonCode("0x80070490"));
+    const AddRun run = RunAdd(L"all", kExe, {kPlayLine});
+    EXPECT_EQ(run.out, TaskAddedLine("Play", 0));
+    EXPECT_NE(LogGuid(run.outcome.gameId), LogGuid(GUID_NULL));
+    EXPECT_THAT(Tasks(GIS_ALL_USERS, run.outcome.gameId),
+                ElementsAre("play 0 Play C:\\Games\\Demo\\demo.exe "));
     EXPECT_TRUE(std::filesystem::exists(system.HostPath(strayTask)));
 }
 

@@ -27,7 +27,7 @@ class DeleteCommandTest : public testing::Test {
     // The game is registered for all users with one task.
     DeleteCommandTest() {
         system.PutFile(kExe);
-        EXPECT_EQ(RegisterGame(kExe.c_str(), L"C:\\Games\\Demo", GIS_ALL_USERS, &gameId), S_OK);
+        EXPECT_EQ(RegisterGame(kExe.c_str(), L"C:\\Games\\Demo", GIS_ALL_USERS, gameId), S_OK);
         EXPECT_EQ(CreateGameTask(GIS_ALL_USERS, gameId, TaskKind::Play, 0, L"Play", kExe.c_str(),
                                  nullptr),
                   S_OK);
@@ -56,7 +56,7 @@ class DeleteCommandTest : public testing::Test {
     }
 
     FaultingSystem system;
-    GUID gameId = GUID_NULL;
+    GUID gameId = {0x0D1E2F30, 0x4152, 0x6374, {0x85, 0x96, 0xA7, 0xB8, 0xC9, 0xDA, 0xEB, 0xFC}};
     DeleteOutcome outcome;
     std::string out, err;
     std::vector<std::string> debugOut, debugErr;

@@ -39,9 +39,10 @@ EntryRun RunEntry(std::vector<std::wstring> elements) {
 
 TEST(Entry, GuidOptionThatIsExactlyABracedGuidIsReportedAsTyped) {
     FaultingSystem system;
-    GUID gameId = {0x9A5EA990, 0x3034, 0x4D6F, {0x91, 0x28, 0x01, 0xF3, 0xC6, 0x10, 0x22, 0xBC}};
+    const GUID gameId = {
+        0x9A5EA990, 0x3034, 0x4D6F, {0x91, 0x28, 0x01, 0xF3, 0xC6, 0x10, 0x22, 0xBC}};
     system.PutFile(L"C:\\demo.exe");
-    ASSERT_EQ(RegisterGame(L"C:\\demo.exe", L"C:\\", GIS_ALL_USERS, &gameId), S_OK);
+    ASSERT_EQ(RegisterGame(L"C:\\demo.exe", L"C:\\", GIS_ALL_USERS, gameId), S_OK);
     EntryRun run = RunEntry({L"-guid:{9a5ea990-3034-4D6F-9128-01F3C61022BC}", L"-DEL", L"y"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, kExpectedBanner +

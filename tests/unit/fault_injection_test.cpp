@@ -67,8 +67,7 @@ void WithoutGameExplorer(FaultingSystem& system) {
 // The game registered for all users, with a play task in each scope's tree.
 void RegisteredGame(FaultingSystem& system) {
     GameOnDisk(system);
-    GUID id = kGameId;
-    ASSERT_EQ(RegisterGame(kExe.c_str(), kInstallDirectory.c_str(), GIS_ALL_USERS, &id), S_OK);
+    ASSERT_EQ(RegisterGame(kExe.c_str(), kInstallDirectory.c_str(), GIS_ALL_USERS, kGameId), S_OK);
     for (int scope : {GIS_CURRENT_USER, GIS_ALL_USERS}) {
         ASSERT_EQ(CreateGameTask(scope, kGameId, TaskKind::Play, 0, L"Play", kExe.c_str(), nullptr),
                   S_OK);
@@ -78,8 +77,7 @@ void RegisteredGame(FaultingSystem& system) {
 // The same where Game Explorer is missing: the game is in the all users' upgrade keys.
 void RegisteredWithoutGameExplorer(FaultingSystem& system) {
     WithoutGameExplorer(system);
-    GUID id = kGameId;
-    ASSERT_EQ(RegisterGame(kExe.c_str(), kInstallDirectory.c_str(), GIS_ALL_USERS, &id), S_OK);
+    ASSERT_EQ(RegisterGame(kExe.c_str(), kInstallDirectory.c_str(), GIS_ALL_USERS, kGameId), S_OK);
 }
 
 // A registered game with a play task (with arguments) and a support task with a web address.
@@ -218,7 +216,7 @@ Effects Both(Effects first, Effects second) {
 // ---- Operations ---------------------------------------------------------------------------------
 
 HRESULT Register(int scope, GUID& gameId) {
-    return RegisterGame(kExe.c_str(), kInstallDirectory.c_str(), scope, &gameId);
+    return RegisterGame(kExe.c_str(), kInstallDirectory.c_str(), scope, gameId);
 }
 
 std::vector<Expectation> RegisterThroughGameExplorer(int scope) {
@@ -249,10 +247,6 @@ std::vector<Expectation> RegisterInUpgradeKeys(int scope, const GUID& startingGa
         {"RegCreateKeyExW", kInjectedWin32, Both(NoRecord(), GameIdIs(startingGameId))},
         {"RegSetValueExW", kInjectedWin32, NoRecord()},
     };
-    if (Same(startingGameId, GUID_NULL)) {
-        // Nothing is written under an all-zero key.
-        expectations.push_back({"CoCreateGuid", kInjected, NoRecord()});
-    }
     return expectations;
 }
 
@@ -398,16 +392,17 @@ Operation CreateTaskOperation(int scope, TaskKind kind, const wchar_t* arguments
 }
 
 const OperationCase kOperationCases[] = {
-    {"RegisterGame_GameExplorer_AllUsers_NoGuid", GameOnDisk, GUID_NULL,
+    {"RegisterGame_GameExplorer_AllUsers", GameOnDisk, kGameId,
      [](GUID& id) { return Register(GIS_ALL_USERS, id); },
-     RegisterThroughGameExplorer(GIS_ALL_USERS), OneRecord(true, GIS_ALL_USERS)},
-    {"RegisterGame_GameExplorer_CurrentUser_GivenGuid", GameOnDisk, kOtherId,
+     RegisterThroughGameExplorer(GIS_ALL_USERS), OneRecord(true, GIS_ALL_USERS, kGameId)},
+    {"RegisterGame_GameExplorer_CurrentUser", GameOnDisk, kOtherId,
      [](GUID& id) { return Register(GIS_CURRENT_USER, id); },
      RegisterThroughGameExplorer(GIS_CURRENT_USER), OneRecord(true, GIS_CURRENT_USER, kOtherId)},
-    {"RegisterGame_UpgradeKeys_CurrentUser_NoGuid", WithoutGameExplorer, GUID_NULL,
+    {"RegisterGame_UpgradeKeys_CurrentUser", WithoutGameExplorer, kOtherId,
      [](GUID& id) { return Register(GIS_CURRENT_USER, id); },
-     RegisterInUpgradeKeys(GIS_CURRENT_USER, GUID_NULL), OneRecord(false, GIS_CURRENT_USER)},
-    {"RegisterGame_UpgradeKeys_AllUsers_GivenGuid", WithoutGameExplorer, kGameId,
+     RegisterInUpgradeKeys(GIS_CURRENT_USER, kOtherId),
+     OneRecord(false, GIS_CURRENT_USER, kOtherId)},
+    {"RegisterGame_UpgradeKeys_AllUsers", WithoutGameExplorer, kGameId,
      [](GUID& id) { return Register(GIS_ALL_USERS, id); },
      RegisterInUpgradeKeys(GIS_ALL_USERS, kGameId), OneRecord(false, GIS_ALL_USERS, kGameId)},
     {"RemoveEveryRegistration_GameExplorer", RegisteredGame, kGameId,

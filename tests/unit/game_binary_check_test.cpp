@@ -39,8 +39,9 @@ TEST_P(RegistrationFailureCauseTest, NamesTheBinarysFaultWhenItHasOne) {
     if (c.failingCall != nullptr) {
         system.Fail(c.failingCall, c.failure);
     }
-    GUID gameId = GUID_NULL;
-    EXPECT_EQ(RegisterGame(kExe.c_str(), L"C:\\Games\\Demo", GIS_ALL_USERS, &gameId), c.cause);
+    const GUID gameId = {
+        0x11111111, 0x2222, 0x3333, {0x44, 0x44, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55}};
+    EXPECT_EQ(RegisterGame(kExe.c_str(), L"C:\\Games\\Demo", GIS_ALL_USERS, gameId), c.cause);
     // Loaded as Game Explorer loads it, as a data file only (not also as an image resource,
     // which refuses images Game Explorer reads), and freed again.
     for (const std::string& load : system.CallsStartingWith("LoadLibraryExW")) {

@@ -89,15 +89,15 @@ struct AddCase {
     const char* name;
     bool gameExplorer;  // else the upgrade keys are written
     int scope;
-    GUID given;  // GUID_NULL: Game Explorer or a new GUID gives one, which is left in gameId
+    GUID given;
     const wchar_t* directory;
     const Place& place;  // the one place where the game is then kept
 };
 
 const AddCase kAddCases[] = {
-    {"ExplorerAllUsersNewGuid", true, GIS_ALL_USERS, GUID_NULL, kDir, kAllUsersRecords},
+    {"ExplorerAllUsers", true, GIS_ALL_USERS, kGivenGuid, kDir, kAllUsersRecords},
     {"ExplorerCurrentUserGivenGuid", true, GIS_CURRENT_USER, kGivenGuid, L"", kUserRecords},
-    {"UpgradeCurrentUserNewGuid", false, GIS_CURRENT_USER, GUID_NULL, kDir, kUserUpgrade},
+    {"UpgradeCurrentUser", false, GIS_CURRENT_USER, kGivenGuid, kDir, kUserUpgrade},
     {"UpgradeAllUsersGivenGuid", false, GIS_ALL_USERS, kGivenGuid, kDir, kAllUsersUpgrade},
     {"UpgradeOtherScopeMeansAllUsers", false, 7, kGivenGuid, kDir, kAllUsersUpgrade},
 };
@@ -110,9 +110,8 @@ TEST_P(AddTest, KeepsTheGameInTheOnePlaceOfItsScopeUnderItsGuid) {
     if (!c.gameExplorer) {
         system.RemoveGameExplorer();
     }
-    GUID gameId = c.given;
-    EXPECT_EQ(RegisterGame(kExe, c.directory, c.scope, &gameId), S_OK);
-    EXPECT_NE(LogGuid(gameId), LogGuid(GUID_NULL));
+    const GUID gameId = c.given;
+    EXPECT_EQ(RegisterGame(kExe, c.directory, c.scope, gameId), S_OK);
     if (!IsEqualGUID(c.given, GUID_NULL)) {
         EXPECT_EQ(LogGuid(gameId), LogGuid(c.given));
     }
@@ -128,9 +127,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, AddTest, testing::ValuesIn(kAddCases),
 TEST_F(RegistrationTest, AccessGrantedWithAnotherSuccessCodeIsAdded) {
     system.PutFile(kExe);
     system.Answer("IGameExplorer::VerifyAccess", S_FALSE);
-    GUID gameId = GUID_NULL;
-    EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId), S_OK);
-    EXPECT_EQ(PlacesOf(system, gameId), std::vector<const Place*>{&kAllUsersRecords});
+    EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, kGivenGuid), S_OK);
+    EXPECT_EQ(PlacesOf(system, kGivenGuid), std::vector<const Place*>{&kAllUsersRecords});
 }
 
 // A call that fails is why the game was not added; the GUID is left as it was given, and no
@@ -154,9 +152,8 @@ const AddFailureCase kAddFailureCases[] = {
     // A sound binary: Game Explorer's own failure is the one told.
     {"AddGameFails", true, "IGameExplorer::AddGame", 0x800704C7, kGivenGuid,
      static_cast<HRESULT>(0x800704C7)},
-    {"ParentKeyRefused", false, "RegCreateKeyExW HKLM", ERROR_ACCESS_DENIED, GUID_NULL,
+    {"ParentKeyRefused", false, "RegCreateKeyExW HKLM", ERROR_ACCESS_DENIED, kGivenGuid,
      E_ACCESSDENIED},
-    {"NewGuidFails", false, "CoCreateGuid", ERROR_NOT_ENOUGH_MEMORY, GUID_NULL, kNoMemory},
     {"GameKeyRefused", false, "RegCreateKeyExW key", ERROR_ACCESS_DENIED, kGivenGuid,
      E_ACCESSDENIED},
     {"PathRefused", false, "RegSetValueExW key GDFBinaryPath", ERROR_NOT_ENOUGH_MEMORY, kGivenGuid,
@@ -175,9 +172,7 @@ TEST_P(AddFailureTest, IsTheResultAndNoPlaceKeepsTheGame) {
         system.RemoveGameExplorer();
     }
     system.Fail(c.failing, c.code);
-    GUID gameId = c.given;
-    EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId), c.result);
-    EXPECT_EQ(LogGuid(gameId), LogGuid(c.given));
+    EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, c.given), c.result);
     for (const Place* place : kPlaces) {
         EXPECT_EQ(system.RegistryText(place->root, place->GameKey(c.given), place->directoryValue),
                   std::nullopt)
@@ -189,11 +184,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, AddFailureTest, testing::ValuesIn(kAddFailureCas
                          [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(RegistrationTest, RegisterGame_NullArgumentIsInvalidAndTouchesNothing) {
-    GUID gameId = GUID_NULL;
-    EXPECT_EQ(RegisterGame(nullptr, kDir, GIS_ALL_USERS, &gameId), E_INVALIDARG);
-    EXPECT_EQ(RegisterGame(kExe, nullptr, GIS_ALL_USERS, &gameId), E_INVALIDARG);
-    EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, nullptr), E_INVALIDARG);
-    EXPECT_EQ(RegisterGame(L"", kDir, GIS_ALL_USERS, &gameId), E_INVALIDARG);
+    EXPECT_EQ(RegisterGame(nullptr, kDir, GIS_ALL_USERS, kGivenGuid), E_INVALIDARG);
+    EXPECT_EQ(RegisterGame(kExe, nullptr, GIS_ALL_USERS, kGivenGuid), E_INVALIDARG);
+    EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, GUID_NULL), E_INVALIDARG);
+    EXPECT_EQ(RegisterGame(L"", kDir, GIS_ALL_USERS, kGivenGuid), E_INVALIDARG);
     EXPECT_EQ(system.CallCount(), 0);
 }
 
@@ -211,10 +205,10 @@ TEST(RegistrationPathLength, PathOfMaxPathCharactersIsRefusedBeforeAnyCall) {
             system.RemoveGameExplorer();
         }
         GUID gameId = kGivenGuid;
-        EXPECT_EQ(RegisterGame((longest + L"b").c_str(), kDir, GIS_ALL_USERS, &gameId),
+        EXPECT_EQ(RegisterGame((longest + L"b").c_str(), kDir, GIS_ALL_USERS, gameId),
                   HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE));
         EXPECT_EQ(system.CallCount(), 0);
-        EXPECT_EQ(RegisterGame(longest.c_str(), kDir, GIS_ALL_USERS, &gameId), S_OK);
+        EXPECT_EQ(RegisterGame(longest.c_str(), kDir, GIS_ALL_USERS, gameId), S_OK);
         EXPECT_TRUE(system.AccountsBalance());
     }
 }
@@ -226,8 +220,7 @@ TEST(RegistrationTextCopies, RegisterGame_FailedTextCopyIsOutOfMemoryBeforeComIs
         FaultingSystem system;
         system.PutFile(kExe);
         system.FailCall(failing);
-        GUID gameId = GUID_NULL;
-        EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId), E_OUTOFMEMORY);
+        EXPECT_EQ(RegisterGame(kExe, kDir, GIS_ALL_USERS, kGivenGuid), E_OUTOFMEMORY);
         EXPECT_TRUE(NoPlaceExists(system));
         EXPECT_TRUE(system.AccountsBalance());
     }
@@ -243,7 +236,7 @@ TEST_F(RegistrationTest, RegisterGame_StoresTextsWholeWhateverTheirLength) {
         // The game's path itself is shorter than MAX_PATH, or it is refused.
         const std::wstring executable = L"C:\\" + text.substr(0, MAX_PATH - 4);
         GUID gameId = kGivenGuid;
-        EXPECT_EQ(RegisterGame(executable.c_str(), text.c_str(), GIS_ALL_USERS, &gameId), S_OK);
+        EXPECT_EQ(RegisterGame(executable.c_str(), text.c_str(), GIS_ALL_USERS, gameId), S_OK);
         EXPECT_TRUE(
             StoredText(system, kAllUsersUpgrade, gameId, kUpgradeBinaryPathValue, executable));
         EXPECT_TRUE(StoredText(system, kAllUsersUpgrade, gameId, kUpgradeInstallPathValue, text));
@@ -253,10 +246,10 @@ TEST_F(RegistrationTest, RegisterGame_StoresTextsWholeWhateverTheirLength) {
 TEST_F(RegistrationTest, RegisterGame_AgainOverwritesBothValuesAndKeepsOthers) {
     system.RemoveGameExplorer();
     GUID gameId = kGivenGuid;
-    ASSERT_EQ(RegisterGame(L"C:\\Old\\old.exe", L"C:\\Old", GIS_CURRENT_USER, &gameId), S_OK);
+    ASSERT_EQ(RegisterGame(L"C:\\Old\\old.exe", L"C:\\Old", GIS_CURRENT_USER, gameId), S_OK);
     const std::wstring gameKey = kUserUpgrade.GameKey(kGivenGuid);
     system.SetRegistryText(HKEY_CURRENT_USER, gameKey, L"Other", L"kept");
-    ASSERT_EQ(RegisterGame(kExe, kDir, GIS_CURRENT_USER, &gameId), S_OK);
+    ASSERT_EQ(RegisterGame(kExe, kDir, GIS_CURRENT_USER, gameId), S_OK);
     EXPECT_EQ(system.RegistryText(HKEY_CURRENT_USER, gameKey, kUpgradeBinaryPathValue), kExe);
     EXPECT_EQ(system.RegistryText(HKEY_CURRENT_USER, gameKey, kUpgradeInstallPathValue), kDir);
     EXPECT_EQ(system.RegistryText(HKEY_CURRENT_USER, gameKey, L"Other"), L"kept");
@@ -332,8 +325,8 @@ TEST(RegistrationComInitialization, UninitialisesOnlyAfterItsOwnSuccessAndItsLas
             if (mode == "failing") {
                 system.Fail("CoInitialize", E_FAIL);
             }
-            GUID gameId = GUID_NULL;
-            EXPECT_EQ(registering ? RegisterGame(kExe, kDir, GIS_ALL_USERS, &gameId)
+            const GUID gameId = kGivenGuid;
+            EXPECT_EQ(registering ? RegisterGame(kExe, kDir, GIS_ALL_USERS, gameId)
                                   : RemoveEveryRegistration(gameId),
                       registering ? S_OK : S_FALSE);
             EXPECT_TRUE(system.AccountsBalance());
@@ -360,14 +353,11 @@ TEST(RegistrationFaultInjection, EveryFailingCallLeavesAccountsBalanced) {
             arrange(s);
             for (int scope : {GIS_CURRENT_USER, GIS_ALL_USERS}) {
                 GUID gameId = kGivenGuid;
-                ASSERT_EQ(RegisterGame(kExe, kDir, scope, &gameId), S_OK);
+                ASSERT_EQ(RegisterGame(kExe, kDir, scope, gameId), S_OK);
             }
         };
     };
-    const auto registerNew = [] {
-        GUID gameId = GUID_NULL;
-        return RegisterGame(kExe, kDir, GIS_CURRENT_USER, &gameId);
-    };
+    const auto registerNew = [] { return RegisterGame(kExe, kDir, GIS_CURRENT_USER, kGivenGuid); };
     const auto unregister = [] { return RemoveEveryRegistration(kGivenGuid); };
     // Every run ends in a failure or in the documented success.
     const auto documented = [](FaultingSystem&, HRESULT result) {
