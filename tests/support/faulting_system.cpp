@@ -352,6 +352,8 @@ std::optional<long> FaultingSystem::Begin(std::string line, bool givesHresult) {
     }
     if (failAt_ != 0 && count_ == failAt_) {
         injectedCall_ = line;
+        injectedFailure_ = givesHresult ? AsHresult(kUsualComFailure)
+                                        : HRESULT_FROM_WIN32(kUsualWin32Failure);
         return givesHresult ? kUsualComFailure : kUsualWin32Failure;
     }
     answer_.reset();

@@ -137,6 +137,10 @@ class FaultingSystem final : public SystemBackend {
     bool InjectedFailureHappened() const { return !injectedCall_.empty(); }
     // The log line of the call that FailCall made fail (empty while none did).
     const std::string& InjectedCall() const { return injectedCall_; }
+    // The failure FailCall made that call give, as the HRESULT a caller that passes it on
+    // returns: the usual COM failure, or HRESULT_FROM_WIN32 of the usual Win32 error (S_OK while
+    // none was made).
+    HRESULT InjectedFailure() const { return injectedFailure_; }
     // Every call so far, one line each: its name, then its main arguments ("RegOpenKeyExW HKLM
     // Software\..."; "key" for a key the program opened; "IGameExplorer::AddGame C:\...").
     const std::vector<std::string>& Calls() const { return calls_; }
@@ -232,6 +236,7 @@ class FaultingSystem final : public SystemBackend {
     std::vector<std::string> calls_;
     int count_ = 0;
     std::string injectedCall_;
+    HRESULT injectedFailure_ = S_OK;
     std::map<HANDLE, std::wstring> mutexNames_;
     int apartmentsOwed_ = 0;  // apartments entered on behalf of a CoInitialize made to fail
 
