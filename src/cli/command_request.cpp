@@ -1,5 +1,8 @@
 #include "command_request.h"
 
+#include <string>
+
+#include "output/program_texts.h"
 #include "registration/guid_text.h"
 
 namespace {
@@ -14,7 +17,6 @@ constexpr wchar_t kNoLogoOption[] = L"-nologo";
 constexpr wchar_t kAddCommand[] = L"-add";
 constexpr wchar_t kDeleteCommand[] = L"-del";
 constexpr wchar_t kListCommand[] = L"-list";
-constexpr wchar_t kCurrentUserScopeWord[] = L"current";
 
 // Elements after the command word. -add: scope word, executable path, then the task lines;
 // -del: the executable path (anything after it is not read).
@@ -22,6 +24,11 @@ constexpr std::size_t kScopeOffset = 1;
 constexpr std::size_t kAddPathOffset = 2;
 constexpr std::size_t kFirstTaskLineOffset = 3;
 constexpr std::size_t kDeletePathOffset = 1;
+
+// The scope word of the current user, as -list prints it too (ASCII).
+const std::wstring kCurrentUserScopeWordWide(
+    kCurrentUserScopeWord,
+    kCurrentUserScopeWord + std::char_traits<char>::length(kCurrentUserScopeWord));
 
 bool CarriesGuidOption(const std::wstring& element) {
     return element.compare(0, kGuidOptionLength, kGuidOption) == 0;
@@ -39,8 +46,8 @@ void ReadAdd(const ArgumentList& arguments, std::size_t commandPosition, Command
     CommandRequest& request = line.request;
     request.command = CommandKind::Add;
     request.scopeWord = arguments[commandPosition + kScopeOffset];
-    request.scope =
-        IsWord(request.scopeWord, kCurrentUserScopeWord) ? GIS_CURRENT_USER : GIS_ALL_USERS;
+    request.scope = IsWord(request.scopeWord, kCurrentUserScopeWordWide.c_str()) ? GIS_CURRENT_USER
+                                                                                 : GIS_ALL_USERS;
     request.executablePath = arguments[commandPosition + kAddPathOffset];
     request.taskLines.assign(
         arguments.begin() + static_cast<std::ptrdiff_t>(commandPosition + kFirstTaskLineOffset),

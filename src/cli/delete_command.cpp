@@ -10,6 +10,7 @@
 #include "registration/game_identity.h"
 #include "registration/game_record_places.h"
 #include "registration/guid_text.h"
+#include "registration/instance_lookup.h"
 #include "registration/task_shortcuts.h"
 
 namespace {
@@ -77,7 +78,7 @@ void RemoveAll(const std::wstring& printedPath, GameRemovals& removals, GameLock
             outcome.nothingFound = removals.NothingFound();
             outcome.registrationLeft = false;
             if (outcome.nothingFound) {
-                ReportNotFound(printedPath, HRESULT_FROM_WIN32(ERROR_NOT_FOUND));
+                ReportNotFound(printedPath, kNoGameFound);
             }
             return;
         }

@@ -15,8 +15,6 @@
 
 namespace {
 
-const HRESULT kNotFound = HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
-
 // ---- Whose record it is -----------------------------------------------------------------------
 
 bool IsGameExplorerRecord(const GuidRecord& record) {
@@ -244,7 +242,7 @@ HRESULT GameRemovals::Next(Removal& next) {
     GUID found = GUID_NULL;
     GameRecordPlace place;
     const HRESULT lookup = FindRegisteredGame(path_, &found, &place);
-    if (lookup == kNotFound) {
+    if (lookup == kNoGameFound) {
         nothingFound_ = done_.empty();
         return S_FALSE;
     }

@@ -28,10 +28,17 @@ std::vector<GameRecordPlace> GameRecordPlaces() {
         CurrentUserRecords(),
         {HKEY_LOCAL_MACHINE, std::wstring(kGameExplorerRecordsKey) + L"\\" + kAllUsersRecordsName,
          kRecordBinaryPathValue, true, GIS_ALL_USERS},
-        {HKEY_CURRENT_USER, kCurrentUserUpgradeKey, kUpgradeBinaryPathValue, false,
-         GIS_CURRENT_USER},
-        {HKEY_LOCAL_MACHINE, kAllUsersUpgradeKey, kUpgradeBinaryPathValue, false, GIS_ALL_USERS},
+        UpgradeKeysOf(GIS_CURRENT_USER),
+        UpgradeKeysOf(GIS_ALL_USERS),
     };
+}
+
+GameRecordPlace UpgradeKeysOf(int scope) {
+    if (scope == GIS_CURRENT_USER) {
+        return {HKEY_CURRENT_USER, kCurrentUserUpgradeKey, kUpgradeBinaryPathValue, false,
+                GIS_CURRENT_USER};
+    }
+    return {HKEY_LOCAL_MACHINE, kAllUsersUpgradeKey, kUpgradeBinaryPathValue, false, GIS_ALL_USERS};
 }
 
 std::optional<GuidRecord> RecordOfGuid(const GameRecordPlace& place, const GUID& gameId) {

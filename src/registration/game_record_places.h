@@ -28,6 +28,10 @@ struct GameRecordPlace {
 // The four places, in the order the lookup asks them.
 std::vector<GameRecordPlace> GameRecordPlaces();
 
+// The upgrade keys of scope (GIS_CURRENT_USER: the current user's; any other: all users'), where
+// a game is recorded where Game Explorer is missing.
+GameRecordPlace UpgradeKeysOf(int scope);
+
 // One record of a game: where it is and the path it names.
 struct GuidRecord {
     GameRecordPlace place;

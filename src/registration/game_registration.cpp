@@ -7,20 +7,13 @@
 #include "platform/owners.h"
 #include "platform/win32_failure.h"
 #include "registration/game_binary_check.h"
+#include "registration/game_record_places.h"
 
 namespace {
 
 // The system reads the keys in the 64-bit view; a 32-bit build must not write them to (or look
 // for them in) its own redirected copy below Wow6432Node.
 constexpr REGSAM kWriteAccess = KEY_WRITE | KEY_WOW64_64KEY;
-
-HKEY UpgradeRoot(int scope) {
-    return scope == GIS_CURRENT_USER ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
-}
-
-const wchar_t* UpgradeKey(int scope) {
-    return scope == GIS_CURRENT_USER ? kCurrentUserUpgradeKey : kAllUsersUpgradeKey;
-}
 
 // *created (when given) tells whether the key is new.
 LSTATUS OpenOrCreateKey(HKEY parent, const wchar_t* subKey, RegistryKey& key,
@@ -70,8 +63,10 @@ HRESULT RefusalCause(const wchar_t* executablePath, HRESULT refusal) {
 // do (Access is denied: run elevated for all users).
 HRESULT RecordForUpgrade(const wchar_t* executablePath, const wchar_t* installDirectory, int scope,
                          const GUID& gameId) {
+    const GameRecordPlace upgradeKeys = UpgradeKeysOf(scope);
     RegistryKey parentKey;
-    if (const LSTATUS opened = OpenOrCreateKey(UpgradeRoot(scope), UpgradeKey(scope), parentKey);
+    if (const LSTATUS opened =
+            OpenOrCreateKey(upgradeKeys.root, upgradeKeys.parentKey.c_str(), parentKey);
         opened != ERROR_SUCCESS) {
         return HResultFromWin32Error(static_cast<DWORD>(opened));
     }
@@ -82,7 +77,7 @@ HRESULT RecordForUpgrade(const wchar_t* executablePath, const wchar_t* installDi
     bool created = false;
     LSTATUS status = OpenOrCreateKey(parentKey.Get(), guidText, gameKey, &created);
     if (status == ERROR_SUCCESS) {
-        status = WriteTextValue(gameKey.Get(), kUpgradeBinaryPathValue, executablePath);
+        status = WriteTextValue(gameKey.Get(), upgradeKeys.pathValue, executablePath);
     }
     if (status == ERROR_SUCCESS) {
         status = WriteTextValue(gameKey.Get(), kUpgradeInstallPathValue, installDirectory);

@@ -14,7 +14,6 @@ constexpr std::size_t kEscapedPathCapacity = 2048;
 constexpr std::size_t kQueryCapacity = 1024;
 
 // The result when no game is registered with the path.
-constexpr HRESULT kNoGameFound = HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
 
 // A path whose escaped form does not fit the query: no call failed, the path is too long for it.
 constexpr HRESULT kPathTooLongForQuery = HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);

@@ -9,8 +9,6 @@
 
 namespace {
 
-const HRESULT kNotFound = HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
-
 // The first place to look; its failure is not reported, as where the namespace is missing the
 // registry's places say more.
 HRESULT FromWmi(const wchar_t* executablePath, GUID* gameId) {
@@ -21,7 +19,7 @@ HRESULT FromWmi(const wchar_t* executablePath, GUID* gameId) {
     }
     // The all-zero GUID names no game: as good as nothing found.
     if (IsEqualGUID(found, GUID_NULL)) {
-        return kNotFound;
+        return kNoGameFound;
     }
     *gameId = found;
     return S_OK;
@@ -68,5 +66,5 @@ HRESULT FindRegisteredGame(const GamePath& path, GUID* gameId, GameRecordPlace* 
             firstFailure = found;
         }
     }
-    return FAILED(firstFailure) ? firstFailure : kNotFound;
+    return FAILED(firstFailure) ? firstFailure : kNoGameFound;
 }
