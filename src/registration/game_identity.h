@@ -1,16 +1,9 @@
-// A game's identity, decided here for the add and the delete alike: the locks that keep runs
-// naming one game apart, whose records name a path, which GUID an add registers, and what a
-// delete removes and in which order. (Every record the program can see: registration_listing.h.)
-//
-// A run names a game by its path (game_path.h), its GUID or both.
-//
-// Locks, always in this order, under one deadline for the whole run: the lock of the game's
-// path, then the lock of one GUID at a time (a run that moves on to another GUID gives back the
-// one it held first). A run waiting for a lock therefore holds at most a path lock that no holder
-// of a GUID lock ever waits for, and no two runs can wait on each other.
+// A game's identity, decided here for the add and the delete alike, on top of the game's path and
+// its records (game_path.h, game_record_places.h): whose records name a path, which GUID an add
+// registers, what a delete removes and in which order, and when each lock is taken
+// (game_locks.h). (Every record the program can see: registration_listing.h.)
 #pragma once
 
-#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -18,48 +11,9 @@
 
 #include "platform/gameux.h"
 #include "platform/owners.h"
+#include "registration/game_locks.h"
 #include "registration/game_path.h"
 #include "registration/game_record_places.h"
-
-// ---- Locks ------------------------------------------------------------------------------------
-
-// The one deadline for every lock a run takes. Far longer than any add or delete holds a lock; a
-// holder that keeps one longer is hung, or is another process holding the name (names follow
-// from a public GUID and path), and must not stop an installer or uninstaller for ever.
-inline constexpr DWORD kGameLockDeadlineMilliseconds = 30'000;
-
-class GameLocks {
-  public:
-    explicit GameLocks(DWORD deadlineMilliseconds = kGameLockDeadlineMilliseconds);
-    GameLocks(const GameLocks&) = delete;
-    GameLocks& operator=(const GameLocks&) = delete;
-
-    // Waits, within the time left, until this run owns the lock of the game at path. S_OK, or
-    // HRESULT_FROM_WIN32(ERROR_TIMEOUT) when the deadline passed first, or why the lock could not
-    // be made.
-    HRESULT LockPath(const GamePath& path);
-    // The same for the lock of gameId (one lock for both scopes), after giving back the GUID lock
-    // held before, if any.
-    HRESULT LockGame(const GUID& gameId);
-
-  private:
-    class NamedLock {
-      public:
-        HRESULT Acquire(const std::wstring& name, DWORD waitMilliseconds);
-        void Release();
-        ~NamedLock() { Release(); }
-
-      private:
-        UniqueHandle mutex_;
-        bool owned_ = false;
-    };
-
-    DWORD MillisecondsLeft() const;
-
-    std::chrono::steady_clock::time_point deadline_;
-    NamedLock pathLock_;
-    NamedLock gameLock_;
-};
 
 // ---- Whose record it is -----------------------------------------------------------------------
 

@@ -1,8 +1,9 @@
 // The locks that keep runs naming one game apart: named mutexes, one per game path and one per
 // game GUID, all waited for within one deadline per run.
+#include "game_locks.h"
+
 #include <cstdint>
 
-#include "game_identity.h"
 #include "output/debug_streams.h"
 #include "output/message_line.h"
 #include "output/program_texts.h"

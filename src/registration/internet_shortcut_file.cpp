@@ -1,5 +1,7 @@
+#include "internet_shortcut_file.h"
+
+#include "persist_to_file.h"
 #include "platform/com_initialization.h"
-#include "shortcut_files.h"
 
 HRESULT SaveInternetShortcut(const wchar_t* shortcutPath, const wchar_t* address) {
     // Declared first so that the interface pointer is released before COM is uninitialised.

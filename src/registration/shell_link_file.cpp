@@ -1,8 +1,10 @@
+#include "shell_link_file.h"
+
 #include <string>
 
 #include "game_paths.h"
+#include "persist_to_file.h"
 #include "platform/com_initialization.h"
-#include "shortcut_files.h"
 
 namespace {
 

@@ -5,12 +5,13 @@
 
 #include "format_wide.h"
 #include "game_paths.h"
+#include "internet_shortcut_file.h"
 #include "output/program_error_messages.h"
 #include "platform/win32_failure.h"
-#include "shortcut_files.h"
+#include "shell_link_file.h"
 #include "task_checks.h"
+#include "task_creation.h"
 #include "task_entry_kind.h"
-#include "task_shortcuts.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "platform/gameux.h"
 #include "platform/win32_failure.h"
 #include "task_entry_kind.h"
-#include "task_shortcuts.h"
+#include "task_removal.h"
 #include "task_tree_names.h"
 
 namespace {
