@@ -10,8 +10,8 @@
 #include "output/program_texts.h"
 #include "output/reason_line.h"
 #include "registration/current_user_sid.h"
+#include "registration/folder_paths.h"
 #include "registration/game_identity.h"
-#include "registration/game_paths.h"
 #include "registration/game_registration.h"
 #include "registration/guid_text.h"
 #include "registration/task_checks.h"
@@ -120,7 +120,7 @@ void ReportReplacement(const std::wstring& executablePath, const GUID& other, HR
                       BracedGuid(other), kReplacedText);
 }
 
-void AddGame(const CommandRequest& request, AddOutcome& outcome) {
+void AddGameAndTasks(const CommandRequest& request, AddOutcome& outcome) {
     // Lines show the path as typed; the game is registered under its long full path, so that any
     // spelling names the game from anywhere else, also after its files are gone.
     const std::wstring& executablePath = request.executablePath;
@@ -184,6 +184,6 @@ void AddGame(const CommandRequest& request, AddOutcome& outcome) {
 
 AddOutcome RunAddCommand(const CommandRequest& request) {
     AddOutcome outcome;
-    outcome.cutShort = !RunsToTheEnd([&] { AddGame(request, outcome); });
+    outcome.cutShort = !RunsToTheEnd([&] { AddGameAndTasks(request, outcome); });
     return outcome;
 }

@@ -123,7 +123,7 @@ GUID GuidToRemove(const std::wstring& printedPath, const GUID& gameId, GameLocks
     return GUID_NULL;
 }
 
-void DeleteGame(const CommandRequest& request, DeleteOutcome& outcome) {
+void DeleteGameAndTasks(const CommandRequest& request, DeleteOutcome& outcome) {
     const std::wstring& executablePath = request.executablePath;
     WriteLine(DebugOut(), kDeleteBinaryEchoText, executablePath);
     // An empty path (an unset installer property) names no game, yet it would match every record
@@ -159,7 +159,7 @@ void DeleteGame(const CommandRequest& request, DeleteOutcome& outcome) {
 
 DeleteOutcome RunDeleteCommand(const CommandRequest& request) {
     DeleteOutcome outcome;
-    if (!RunsToTheEnd([&] { DeleteGame(request, outcome); })) {
+    if (!RunsToTheEnd([&] { DeleteGameAndTasks(request, outcome); })) {
         outcome.registrationLeft = true;
     }
     return outcome;

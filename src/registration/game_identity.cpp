@@ -34,7 +34,7 @@ bool RecordsNamePath(const std::vector<GuidRecord>& records, const GamePath& pat
 // Whether the game that FindRegisteredGame found at place is the game of path: WMI found it (it
 // answers from Game Explorer's own records), or its records name the path.
 bool OwnsPath(const GamePath& path, const GUID& gameId, const GameRecordPlace& place) {
-    return place.root == nullptr ||
+    return place.throughWmi ||
            RecordsNamePath(RecordsOfGuid(gameId), path, GameExplorerIsPresent());
 }
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <utility>
 
-#include "game_paths.h"
+#include "folder_paths.h"
 #include "platform/owners.h"
 #include "platform/win32_failure.h"
 

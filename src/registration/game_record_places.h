@@ -12,8 +12,7 @@
 
 struct GameRecordPlace {
     HKEY root = nullptr;
-    // Below root: the key holding one key per game. Empty for the WMI games namespace, which is
-    // Game Explorer's own view and no key of its own.
+    // Below root: the key holding one key per game.
     std::wstring parentKey;
     // The value naming the game's executable path.
     const wchar_t* pathValue = nullptr;
@@ -23,6 +22,9 @@ struct GameRecordPlace {
     int scope = GIS_ALL_USERS;
     // S_OK, or why the place cannot be named (the current user's SID could not be had).
     HRESULT availability = S_OK;
+    // WMI's games namespace, where a lookup found the game: Game Explorer's own view, no key of
+    // its own (root null, parentKey empty).
+    bool throughWmi = false;
 };
 
 // The four places, in the order the lookup asks them.

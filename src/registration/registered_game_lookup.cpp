@@ -45,6 +45,7 @@ HRESULT FindRegisteredGame(const GamePath& path, GUID* gameId, GameRecordPlace* 
         *gameId = fromWmi;
         if (place != nullptr) {
             *place = GameRecordPlace{};
+            place->throughWmi = true;
         }
         return S_OK;
     }

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "game_paths.h"
+#include "folder_paths.h"
 #include "persist_to_file.h"
 #include "platform/com_initialization.h"
 

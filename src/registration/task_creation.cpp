@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "folder_paths.h"
 #include "format_wide.h"
-#include "game_paths.h"
 #include "internet_shortcut_file.h"
 #include "output/program_error_messages.h"
 #include "platform/win32_failure.h"

@@ -8,8 +8,8 @@
 #include <optional>
 
 #include "folder_entries.h"
+#include "folder_paths.h"
 #include "format_wide.h"
-#include "game_paths.h"
 #include "guid_text.h"
 #include "platform/com_initialization.h"
 #include "platform/gameux.h"

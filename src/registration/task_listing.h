@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "game_paths.h"
+#include "folder_paths.h"
 #include "platform_api.h"
 #include "task_kind.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "folder_entries.h"
-#include "game_paths.h"
+#include "folder_paths.h"
 #include "output/program_error_messages.h"
 #include "platform/gameux.h"
 #include "platform/win32_failure.h"

@@ -1,4 +1,4 @@
-#include "registration/game_paths.h"
+#include "registration/folder_paths.h"
 
 #include <gtest/gtest.h>
 

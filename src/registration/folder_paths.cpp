@@ -1,4 +1,4 @@
-#include "game_paths.h"
+#include "folder_paths.h"
 
 #include <cwchar>
 #include <utility>
