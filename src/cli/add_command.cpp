@@ -88,7 +88,6 @@ void AddTasks(const CommandRequest& request, const GUID& gameId, AddOutcome& out
     for (const std::wstring& line : request.taskLines) {
         switch (AddTask(line, request.scope, gameId, counters)) {
             case TaskResult::Added:
-                ++outcome.tasksAdded;
                 break;
             case TaskResult::Skipped:
                 ++outcome.tasksSkipped;
@@ -176,7 +175,6 @@ void AddGameAndTasks(const CommandRequest& request, AddOutcome& outcome) {
         outcome.oldTasksLeft = true;
         WriteFailure(removed, executablePath, executablePath, kTasksNotRemovedText);
     }
-    outcome.gameId = gameId;
     AddTasks(request, gameId, outcome);
 }
 

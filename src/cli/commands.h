@@ -15,9 +15,6 @@
 // added (the system refused it, or the game has no GUID to keep tasks under).
 struct AddOutcome {
     bool registered = false;
-    // The GUID the game was registered under (GUID_NULL when none could be had).
-    GUID gameId = GUID_NULL;
-    int tasksAdded = 0;
     int tasksSkipped = 0;
     int tasksNotAdded = 0;
     // The tasks of an earlier add could not be removed, so old shortcuts may stand beside the
@@ -32,9 +29,6 @@ struct AddOutcome {
 
 // What "-del" did.
 struct DeleteOutcome {
-    // The lookup by path found no registration at all (nothing to remove).
-    bool nothingFound = false;
-    int registrationsRemoved = 0;
     // Something of the game may still be registered: a removal failed, a lookup could not tell,
     // or the command was cut short before it knew.
     bool registrationLeft = true;

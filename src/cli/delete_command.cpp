@@ -17,13 +17,12 @@ namespace {
 
 // Prints the outcome of a removal: "<path> removed." only when something was removed, nothing
 // when nothing was there. True unless it failed.
-bool ReportRemoval(const std::wstring& printedPath, HRESULT removal, DeleteOutcome& outcome) {
+bool ReportRemoval(const std::wstring& printedPath, HRESULT removal) {
     if (FAILED(removal)) {
         WriteFailure(removal, printedPath, printedPath, kNotRemovedText);
         return false;
     }
     if (removal == S_OK) {
-        ++outcome.registrationsRemoved;
         WriteLineWithCopy(std::cout, DebugOut(), printedPath, kRemovedText);
     }
     return true;
@@ -49,18 +48,16 @@ bool RemoveRegistration(const std::wstring& printedPath, const GUID& gameId, Gam
         }
         WriteFailure(removed, printedPath, printedPath, kTasksNotRemovedText);
     }
-    return ReportRemoval(
-        printedPath, UnlessOutOfMemory([&] { return RemoveEveryRegistration(gameId); }), outcome);
+    return ReportRemoval(printedPath,
+                         UnlessOutOfMemory([&] { return RemoveEveryRegistration(gameId); }));
 }
 
-bool RemoveStaleRecord(const std::wstring& printedPath, const Removal& removal,
-                       DeleteOutcome& outcome) {
+bool RemoveStaleRecord(const std::wstring& printedPath, const Removal& removal) {
     WriteLine(DebugOut(), kStaleRecordText, BracedGuid(removal.gameId),
               kStaleRecordRemovedAloneEnd);
     return ReportRemoval(printedPath, UnlessOutOfMemory([&] {
                              return DeleteGameRecord(*removal.staleRecord, removal.gameId);
-                         }),
-                         outcome);
+                         }));
 }
 
 // The line of a delete that cannot tell what is registered under its path, and why.
@@ -75,9 +72,8 @@ void RemoveAll(const std::wstring& printedPath, GameRemovals& removals, GameLock
         Removal removal;
         const HRESULT next = UnlessOutOfMemory([&] { return removals.Next(removal); });
         if (next == S_FALSE) {
-            outcome.nothingFound = removals.NothingFound();
             outcome.registrationLeft = false;
-            if (outcome.nothingFound) {
+            if (removals.NothingFound()) {
                 ReportNotFound(printedPath, kNoGameFound);
             }
             return;
@@ -95,7 +91,7 @@ void RemoveAll(const std::wstring& printedPath, GameRemovals& removals, GameLock
             WriteLine(DebugOut(), kAlsoRegisteredAsText, BracedGuid(removal.gameId));
         }
         const bool removed = removal.staleRecord
-                                 ? RemoveStaleRecord(printedPath, removal, outcome)
+                                 ? RemoveStaleRecord(printedPath, removal)
                                  : RemoveRegistration(printedPath, removal.gameId, locks, outcome);
         if (!removed) {
             return;

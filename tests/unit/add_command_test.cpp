@@ -28,6 +28,7 @@ const std::wstring kAllUsersTasks = L"C:\\ProgramData\\Microsoft\\Windows\\GameE
 
 struct AddRun {
     AddOutcome outcome;
+    GUID gameId = GUID_NULL;  // the GUID the game is registered under afterwards
     std::string out, err;
     std::vector<std::string> debugOut, debugErr;
 };
@@ -43,6 +44,10 @@ AddRun RunAdd(const std::wstring& scope, const std::wstring& exe,
     ConsoleCapture console;
     AddRun run;
     run.outcome = RunAddCommand(line.request);
+    GamePath path;
+    if (SUCCEEDED(MakeGamePath(exe, path))) {
+        FindRegisteredGame(path, &run.gameId);
+    }
     run.out = console.Out();
     run.err = WithReasonCodesOnly(console.Err());
     run.debugOut = debug.Channel(kDebugOut);
@@ -108,9 +113,9 @@ TEST_F(AddCommandTest, RegistersWithPathDirectoryAndScope) {
         ElementsAre(std::string(kScopeEchoText) + "current",
                     std::string(kBinaryEchoText) + "C:\\Games\\Demo\\demo.exe",
                     std::string(kInstallFolderEchoText) + "C:\\Games\\Demo", kGameAddedText));
-    EXPECT_THAT(Records(system, run.outcome.gameId),
+    EXPECT_THAT(Records(system, run.gameId),
                 ElementsAre("2 C:\\Games\\Demo\\demo.exe C:\\Games\\Demo"));
-    const GUID gameId = RunAdd(L"current", kExe, {kPlayLine}).outcome.gameId;
+    const GUID gameId = RunAdd(L"current", kExe, {kPlayLine}).gameId;
     EXPECT_THAT(Tasks(GIS_CURRENT_USER, gameId),
                 ElementsAre("play 0 Play C:\\Games\\Demo\\demo.exe "));
     EXPECT_THAT(Tasks(GIS_ALL_USERS, gameId), testing::IsEmpty());
@@ -129,7 +134,7 @@ TEST(AddCommandScope, ScopeWordCurrentInAnyCaseIsCurrentUserAndAnythingElseAllUs
         system.PutFile(kExe);
         const AddRun run = RunAdd(word, kExe);
         EXPECT_THAT(
-            Records(system, run.outcome.gameId),
+            Records(system, run.gameId),
             ElementsAre(std::to_string(scope) + " C:\\Games\\Demo\\demo.exe C:\\Games\\Demo"));
         EXPECT_EQ(run.debugOut[0], kScopeEchoText + LogText(word));
         EXPECT_TRUE(system.AccountsBalance());
@@ -152,7 +157,7 @@ TEST_F(AddCommandTest, RelativePathIsRegisteredInFullAndPrintedAsTyped) {
     EXPECT_THAT(run.debugOut, testing::IsSupersetOf(std::vector<std::string>{
                                   std::string(kBinaryEchoText) + "demo.exe",
                                   kInstallFolderEchoText + fullFolder}));
-    EXPECT_THAT(Records(system, run.outcome.gameId),
+    EXPECT_THAT(Records(system, run.gameId),
                 ElementsAre("3 " + fullFolder + "\\demo.exe " + fullFolder));
     EXPECT_EQ(missing.err, NotAddedLine("demo.exe") + ReasonCode("0x80070002"));
 }
@@ -160,10 +165,10 @@ TEST_F(AddCommandTest, RelativePathIsRegisteredInFullAndPrintedAsTyped) {
 // A repair runs the add again: the game keeps its GUID, and the tasks of the earlier run go
 // before the new ones are written.
 TEST_F(AddCommandTest, AnAddAgainKeepsTheGuidAndReplacesTheTasksOfTheScope) {
-    const GUID gameId = RunAdd(L"all", kExe, {L"Old;C:\\Games\\Demo\\old.exe;play"}).outcome.gameId;
+    const GUID gameId = RunAdd(L"all", kExe, {L"Old;C:\\Games\\Demo\\old.exe;play"}).gameId;
     AddRun run = RunAdd(L"all", kExe, {kPlayLine});
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(BracedGuid(run.outcome.gameId), BracedGuid(gameId));
+    EXPECT_EQ(BracedGuid(run.gameId), BracedGuid(gameId));
     EXPECT_THAT(Tasks(GIS_ALL_USERS, gameId),
                 ElementsAre("play 0 Play C:\\Games\\Demo\\demo.exe "));
 
@@ -236,7 +241,7 @@ TEST_F(AddCommandTest, EachKindCountsItsOwnIndexes) {
     EXPECT_EQ(run.out,
               TaskAddedLine("Play", 0) + TaskAddedLine("Help", 0) + TaskAddedLine("Safe", 1));
     EXPECT_EQ(run.err, "");
-    EXPECT_THAT(Tasks(GIS_ALL_USERS, run.outcome.gameId),
+    EXPECT_THAT(Tasks(GIS_ALL_USERS, run.gameId),
                 ElementsAre("play 0 Play C:\\Games\\Demo\\demo.exe -windowed",
                             "play 1 Safe C:\\Games\\Demo\\demo.exe -safe",
                             "support 0 Help C:\\Games\\Demo\\manual.pdf "));
@@ -263,7 +268,7 @@ TEST_F(AddCommandTest, ATaskWhoseTargetIsMissingIsAddedAndSaidSo) {
     EXPECT_EQ(run.out, TaskAddedLine("Help", 0) + TaskAddedLine("Site", 1));
     EXPECT_EQ(run.err, TaskTargetMissingLine("Help", "C:\\Games\\Demo\\missing.pdf"));
     const AddOutcome& o = run.outcome;
-    EXPECT_EQ(std::tuple(o.tasksAdded, o.tasksSkipped, o.tasksNotAdded), std::tuple(2, 0, 0));
+    EXPECT_EQ(std::tuple(o.tasksSkipped, o.tasksNotAdded), std::tuple(0, 0));
 }
 
 TEST_F(AddCommandTest, SkippedAndFailedLinesUseNoIndex) {
@@ -278,12 +283,12 @@ TEST_F(AddCommandTest, SkippedAndFailedLinesUseNoIndex) {
                                           WithoutLineFeed(ReasonCode("0x8007007B"))));
     EXPECT_THAT(run.debugOut, testing::Contains(kTaskNameEmptyText + std::string(kSkippedEnd)));
     const AddOutcome& o = run.outcome;
-    EXPECT_EQ(std::tuple(o.tasksAdded, o.tasksSkipped, o.tasksNotAdded), std::tuple(1, 2, 1));
-    EXPECT_THAT(Tasks(GIS_ALL_USERS, run.outcome.gameId), ElementsAre("play 0 Good C:\\g.exe "));
+    EXPECT_EQ(std::tuple(o.tasksSkipped, o.tasksNotAdded), std::tuple(2, 1));
+    EXPECT_THAT(Tasks(GIS_ALL_USERS, run.gameId), ElementsAre("play 0 Good C:\\g.exe "));
 }
 
 TEST_F(AddCommandTest, ShortcutThatCannotBeSavedIsReportedAndItsIndexReused) {
-    const GUID gameId = RunAdd(L"all", kExe).outcome.gameId;
+    const GUID gameId = RunAdd(L"all", kExe).gameId;
     system.Fail("IPersistFile::Save " + LogText(kAllUsersTasks.c_str()) + LogGuid(gameId) +
                     "\\PlayTasks\\0\\First.lnk",
                 E_FAIL);
@@ -302,10 +307,11 @@ TEST_F(AddCommandTest, TheTasksGoUnderTheGuidTheAddChose) {
     system.Fail("IGameExplorer::AddGame", S_OK);
     const AddRun run = RunAdd(L"all", kExe, {kPlayLine});
     EXPECT_EQ(run.out, TaskAddedLine("Play", 0));
-    EXPECT_NE(LogGuid(run.outcome.gameId), LogGuid(GUID_NULL));
-    EXPECT_THAT(Tasks(GIS_ALL_USERS, run.outcome.gameId),
-                ElementsAre("play 0 Play C:\\Games\\Demo\\demo.exe "));
-    EXPECT_TRUE(std::filesystem::exists(system.HostPath(strayTask)));
+    // Its task folder stands beside the all-zero GUID's, which keeps its stray task alone.
+    const auto folders = std::filesystem::directory_iterator(
+        system.HostPath(kAllUsersTasks.substr(0, kAllUsersTasks.size() - 1)));
+    EXPECT_EQ(std::distance(folders, {}), 2);
+    EXPECT_THAT(Tasks(GIS_ALL_USERS, GUID_NULL), ElementsAre("play 0 x  "));
 }
 
 }  // namespace
@@ -318,7 +324,7 @@ TEST_F(AddCommandTest, OutOfMemoryFailsTheStepAndTheAddGoesOn) {
     const AddRun run = RunAdd(L"all", kExe, {L"A;C:\\a.exe;play;-a", L"B;C:\\b.exe;play;-b"});
     EXPECT_EQ(run.out, TaskAddedLine("B", 0));
     EXPECT_EQ(run.err, TaskNotAddedLine("A") + ReasonCode("0x8007000E"));
-    EXPECT_THAT(Tasks(GIS_ALL_USERS, run.outcome.gameId), ElementsAre("play 0 B C:\\b.exe -b"));
+    EXPECT_THAT(Tasks(GIS_ALL_USERS, run.gameId), ElementsAre("play 0 B C:\\b.exe -b"));
 
     system.RunOutOfMemoryAt("IGameExplorer::AddGame");
     const AddRun again = RunAdd(L"all", kExe, {kPlayLine});
