@@ -12,8 +12,8 @@
 ; Silent install and uninstall: setup.exe /S /D=C:\Games\Demo, then
 ; C:\Games\Demo\uninstall.exe /S _?=C:\Games\Demo (the _? form waits for it to finish, and leaves
 ; uninstall.exe and the folder for the caller to delete). A silent install keeps Brackenfold's
-; lines in brackenfold.log in the install folder, a silent uninstall in
-; %TEMP%\brackenfold-uninstall.log.
+; lines and the words for its status in brackenfold.log in the install folder, a silent uninstall
+; in %TEMP%\brackenfold-uninstall.log.
 ; Installing into another folder than an earlier install first uninstalls that one.
 ; NSIS cuts a command line at 1,024 characters (its string length): keep the task lines short.
 
@@ -112,6 +112,9 @@ FunctionEnd
 !define BRACKENFOLD '"$INSTDIR\Brackenfold.exe" -nologo -exitcode -guid:${GAME_GUID}'
 !define ADD_GAME '${BRACKENFOLD} -add ${SCOPE} "${GAME}" ${TASKS}'
 !define DELETE_GAME '${BRACKENFOLD} -del "${GAME}"'
+; Where a silent install and a silent uninstall keep Brackenfold's lines and what they came to.
+!define INSTALL_LOG "$INSTDIR\brackenfold.log"
+!define UNINSTALL_LOG "$TEMP\brackenfold-uninstall.log"
 
 ; Runs a Brackenfold command line and leaves its exit status in $0 ("error" when it could not be
 ; started). Each line it prints goes to the details list (and to the install log of a logging
@@ -128,6 +131,18 @@ FunctionEnd
   ${Else}
     nsExec::ExecToLog '${COMMAND_LINE}'
     Pop $0
+  ${EndIf}
+!macroend
+
+; Tells what Brackenfold's status means: in a message box, or, when silent (which shows none), in a
+; line added to SILENT_LOG.
+!macro Report MESSAGE SILENT_LOG
+  MessageBox MB_ICONEXCLAMATION "${MESSAGE}" /SD IDOK
+  ${If} ${Silent}
+    FileOpen $2 "${SILENT_LOG}" a
+    FileSeek $2 0 END
+    FileWrite $2 "${MESSAGE}$\r$\n"
+    FileClose $2
   ${EndIf}
 !macroend
 
@@ -152,17 +167,17 @@ Section "Install"
   WriteRegStr ${REGISTRY_ROOT} "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
   WriteRegStr ${REGISTRY_ROOT} "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
 
-  !insertmacro RunBrackenfold '${ADD_GAME}' "$INSTDIR\brackenfold.log"
+  !insertmacro RunBrackenfold '${ADD_GAME}' "${INSTALL_LOG}"
   ${If} $0 == 0
     ; Added with every task.
   ${ElseIf} $0 == 3
-    MessageBox MB_ICONEXCLAMATION "${NAME} was added to the Games folder, but not every task as asked: see the details." /SD IDOK
+    !insertmacro Report "${NAME} was added to the Games folder, but not every task as asked: see the details." "${INSTALL_LOG}"
     SetErrorLevel 3
   ${ElseIf} $0 == 2
-    MessageBox MB_ICONEXCLAMATION "${NAME} could not be added to the Games folder: see the details." /SD IDOK
+    !insertmacro Report "${NAME} could not be added to the Games folder: see the details." "${INSTALL_LOG}"
     SetErrorLevel 2
   ${Else}
-    MessageBox MB_ICONEXCLAMATION "Brackenfold.exe could not be run ($0): ${NAME} is not in the Games folder." /SD IDOK
+    !insertmacro Report "Brackenfold.exe could not be run ($0): ${NAME} is not in the Games folder." "${INSTALL_LOG}"
     SetErrorLevel 2
   ${EndIf}
 SectionEnd
@@ -173,17 +188,17 @@ Section "Uninstall"
   ReadRegStr $3 ${REGISTRY_ROOT} "${UNINSTALL_KEY}" "InstallLocation"
   ${If} $3 == ""
   ${OrIf} $3 == $INSTDIR
-    !insertmacro RunBrackenfold '${DELETE_GAME}' "$TEMP\brackenfold-uninstall.log"
+    !insertmacro RunBrackenfold '${DELETE_GAME}' "${UNINSTALL_LOG}"
     ${If} $0 == 0
       ; Nothing of the game is left, also when there was nothing to remove.
     ${ElseIf} $0 == 3
-      MessageBox MB_ICONEXCLAMATION "${NAME} was removed from the Games folder, but a task folder is left: see the details." /SD IDOK
+      !insertmacro Report "${NAME} was removed from the Games folder, but a task folder is left: see the details." "${UNINSTALL_LOG}"
       SetErrorLevel 3
     ${ElseIf} $0 == 2
-      MessageBox MB_ICONEXCLAMATION "${NAME} could not be removed from the Games folder: see the details." /SD IDOK
+      !insertmacro Report "${NAME} could not be removed from the Games folder: see the details." "${UNINSTALL_LOG}"
       SetErrorLevel 2
     ${Else}
-      MessageBox MB_ICONEXCLAMATION "Brackenfold.exe could not be run ($0): ${NAME} may still be in the Games folder." /SD IDOK
+      !insertmacro Report "Brackenfold.exe could not be run ($0): ${NAME} may still be in the Games folder." "${UNINSTALL_LOG}"
       SetErrorLevel 2
     ${EndIf}
     DeleteRegKey ${REGISTRY_ROOT} "${UNINSTALL_KEY}"
@@ -192,7 +207,7 @@ Section "Uninstall"
   Delete "$INSTDIR\Brackenfold.exe"
   Delete "$INSTDIR\manual.txt"
   Delete "${GAME}"
-  Delete "$INSTDIR\brackenfold.log"
+  Delete "${INSTALL_LOG}"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
 SectionEnd

@@ -83,6 +83,8 @@ def example_game_guids():
 PER_USER_GAME_GUID, GAME_GUID = example_game_guids()
 NSIS_FOLDER = r"C:\Games\Demo"
 NSIS_PER_USER_FOLDER = r"C:\Games\MyDemo"
+NSIS_INSTALL_LOG = NSIS_FOLDER + r"\brackenfold.log"
+SKIPPED_TASK_LINE = r"Manual;$INSTDIR\manual.txt"
 MSI_FOLDER = r"C:\Program Files\Brackenfold Demo Game"
 MSI_X86_FOLDER = r"C:\Program Files (x86)\Brackenfold Demo Game"
 INNO_FOLDER = MSI_FOLDER
@@ -125,6 +127,9 @@ def nsis_builds(brackenfold_exe, demo_game_exe):
         "nsis-current": [*nsis, "-DSCOPE=current", NSIS_SCRIPT],
         "nsis-play-only": [*nsis, '-DTASKS="Play;$INSTDIR\\demo_game.exe;play;-windowed"',
                            NSIS_SCRIPT],
+        # A support task line without its kind, which the program skips.
+        "nsis-task-line-skipped": [*nsis, '-DTASKS="Play;$INSTDIR\\demo_game.exe;play;-windowed" '
+                                   f'"{SKIPPED_TASK_LINE}"', NSIS_SCRIPT],
         # A game without a game definition, which Game Explorer refuses to add.
         "nsis-undefined-game": ["makensis", "-V2", f"-DGAME_EXE={brackenfold_exe}",
                                 f"-DBRACKENFOLD_EXE={brackenfold_exe}", NSIS_SCRIPT],
@@ -221,13 +226,34 @@ def nsis_install(installer, *arguments, **step):
     return Step([installer, "/S", *arguments], **step)
 
 
-def nsis_install_in_folder(installer, **step):
-    return nsis_install(installer, rf"/D={NSIS_FOLDER}", **step)
+def nsis_folder_option(option, folder):
+    """NSIS's /D= or _?= with a folder, as words without blanks: Wine would quote a word with a
+    blank, and NSIS reads neither option in quotes, but takes the words after it to the line's
+    end as the folder."""
+    return f"{option}={folder}".split(" ")
 
 
-def nsis_uninstall(folder=NSIS_FOLDER, leaves=None, **step):
+def nsis_install_in_folder(installer, folder=NSIS_FOLDER, **step):
+    return nsis_install(installer, *nsis_folder_option("/D", folder), **step)
+
+
+def nsis_uninstall(folder=NSIS_FOLDER, leaves=None, uninstaller_folder=None, **step):
     # The _? option runs the uninstaller in place, so that the run waits for it.
-    return Step([folder + r"\uninstall.exe", "/S", rf"_?={folder}"], leaves or {}, **step)
+    return Step([(uninstaller_folder or folder) + r"\uninstall.exe", "/S",
+                 *nsis_folder_option("_?", folder)], leaves or {}, **step)
+
+
+def nsis_words(section, status):
+    """The words with which the NSIS example's section reports a status of the program."""
+    with open(NSIS_SCRIPT, encoding="utf-8") as file:
+        body = file.read().partition(f'\nSection "{section}"')[2]
+    words = re.search(rf'\$0 == {status}\n *!insertmacro Report "([^"]*)"', body)[1]
+    return "^" + re.escape(words.replace("${NAME}", PRODUCT_NAME)) + "$"
+
+
+def nsis_logged(*printed_lines):
+    """Patterns for lines the program printed, in a log of the NSIS example's silent runs."""
+    return tuple(logged_line(line, prefix="") for line in printed_lines)
 
 
 def msiexec(option, installer, leaves, *logged, status=0, products=None, properties=()):
@@ -279,10 +305,29 @@ def scenarios():
     msi_game = registered(MSI_FOLDER, [PLAY, MANUAL_TASK])
     local_app_data = PREFIX.local_task_root.removesuffix("\\" + TASK_FOLDER_BELOW_APP_DATA)
     msi_per_user_folder = local_app_data + r"\Programs\Brackenfold Demo Game"
+    # A silent uninstall keeps the program's lines in the user's temporary folder.
+    uninstall_log = PREFIX.run("cmd", "/c", "echo %TEMP%").stdout.strip() + (
+        r"\brackenfold-uninstall.log")
+    first_folder, second_folder = r"C:\Games\Star Hopper", r"C:\Games\SH2"
     return {
         **{f"NSIS {target}: install registers for all users, uninstall removes it all": [
-            nsis_install_in_folder(f"nsis-{target}", leaves=game), nsis_uninstall()]
+            nsis_install_in_folder(f"nsis-{target}", leaves=game),
+            nsis_uninstall(log=uninstall_log, logged=nsis_logged(
+                texts.removed_line(rf"{NSIS_FOLDER}\demo_game.exe"), texts.DONE))]
            for target in ("x86", "amd64")},
+        # The earlier install's uninstaller runs first, for its folder (with a blank: /D= works
+        # under Wine as words without blanks). An uninstaller run for that folder afterwards
+        # leaves the new install's registration and Add/Remove Programs entry.
+        "NSIS reinstall into another folder: the earlier install is removed first": [
+            nsis_install_in_folder("nsis-x86", first_folder, products=1,
+                                   leaves=registered(first_folder, [PLAY, MANUAL_TASK])),
+            nsis_install_in_folder("nsis-x86", second_folder, products=1,
+                                   leaves=registered(second_folder, [PLAY, MANUAL_TASK]),
+                                   log=uninstall_log, logged=nsis_logged(
+                                       texts.removed_line(rf"{first_folder}\demo_game.exe"))),
+            nsis_uninstall(first_folder, uninstaller_folder=second_folder, products=1,
+                           leaves=registered(second_folder, [PLAY, MANUAL_TASK])),
+            nsis_uninstall(second_folder, products=0)],
         # Each flavour has a GUID of its own: the per-user one installed beside the all-users one
         # registers for the user, and its uninstall leaves the other's registration.
         "NSIS per-user beside all users: each registers and removes only its own": [
@@ -305,10 +350,17 @@ def scenarios():
         # nothing of the game and counts that as success.
         "NSIS install of a game that Game Explorer refuses: the installer says so and why": [
             nsis_install_in_folder("nsis-undefined-game", leaves={}, status=2,
-                                   log=NSIS_FOLDER + r"\brackenfold.log",
-                                   logged=(logged_line(texts.not_added_line(
-                                       rf"{NSIS_FOLDER}\demo_game.exe"), prefix=""),
-                                           reason_pattern(prefix=""))),
+                                   log=NSIS_INSTALL_LOG, logged=(
+                                       *nsis_logged(texts.not_added_line(
+                                           rf"{NSIS_FOLDER}\demo_game.exe")),
+                                       reason_pattern(prefix=""), nsis_words("Install", 2))),
+            nsis_uninstall()],
+        "NSIS install with a task line the program skips: the installer says so and exits 3": [
+            nsis_install_in_folder("nsis-task-line-skipped", leaves=registered(NSIS_FOLDER, [PLAY]),
+                                   status=3, log=NSIS_INSTALL_LOG, logged=(
+                                       *nsis_logged(texts.task_line_too_short_line(
+                                           SKIPPED_TASK_LINE.replace("$INSTDIR", NSIS_FOLDER))),
+                                       nsis_words("Install", 3))),
             nsis_uninstall()],
         "MSI install, uninstall, then upgrade from version 1 to 2 and uninstall": [
             msiexec("/i", "msi-1", msi_game, *ADDED, DONE),
