@@ -6,8 +6,8 @@ installer snippets are lines of those examples and that its NSIS snippet compile
 
 Usage: installer_scenarios.py WINDOWS_BUILD_DIR WINDOWS_X86_BUILD_DIR DEMO_GAME_EXE
                               [unittest options, such as -k Readme]
-(WINDOWS_BUILD_DIR holds brackenfold.exe, brackenfold_msi.dll and msi_action_host.exe; the x86
-build's folder its brackenfold_msi.dll)
+(WINDOWS_BUILD_DIR holds brackenfold.exe, BrackenfoldMsi.dll and msi_action_host.exe; the x86
+build's folder its BrackenfoldMsi.dll)
 
 One Wine prefix, booted for the run and removed at the end, serves every scenario: each scenario
 ends with an uninstall, and each step is judged by how the system differs from the scenario's
@@ -624,9 +624,9 @@ def main():
     windows_build, windows_x86_build, demo_game_exe = (os.path.abspath(path)
                                                          for path in sys.argv[1:4])
     BUILD.update(program=os.path.join(windows_build, "brackenfold.exe"),
-                 dll=os.path.join(windows_build, "brackenfold_msi.dll"),
+                 dll=os.path.join(windows_build, "BrackenfoldMsi.dll"),
                  host=os.path.join(windows_build, "msi_action_host.exe"), demo_game=demo_game_exe,
-                 x86_dll=os.path.join(windows_x86_build, "brackenfold_msi.dll"))
+                 x86_dll=os.path.join(windows_x86_build, "BrackenfoldMsi.dll"))
     for path in BUILD.values():
         if not os.path.isfile(path):
             sys.exit(f"{path} does not exist: build the windows preset first")
