@@ -585,7 +585,7 @@ class IdentityTest(WineTestCase):
         self.assertEqual(self.listed(self.run_program("-nologo", "-list")[0], guid), [])
 
     def test_an_add_that_cannot_take_its_locks_in_time_is_not_added(self):
-        """Another process holds the game's GUID lock past the run's one deadline of 30 s: the add
+        """Another process holds the game's GUID lock past the run's one deadline: the add
         is not added, says why, and registers nothing."""
         guid = "{7C3D4E5F-6071-4C8D-9E0F-1A2B3C4D5E6F}"
         game = self.install_game(r"C:\Games\Locked")
