@@ -28,25 +28,32 @@ bool ReportRemoval(const std::wstring& printedPath, HRESULT removal) {
     return true;
 }
 
+// Removes gameId's task folders of both scopes under its lock: an add of this game waits until
+// they are gone, or this delete waits for the add, so the tasks left are never half of one run and
+// half of the other. An uninstall is never blocked for good: past the deadline it goes on without
+// the lock. A failure is printed and recorded. True when the folders went.
+bool RemoveTaskFolders(const std::wstring& printedPath, const GUID& gameId, GameLocks& locks,
+                       DeleteOutcome& outcome) {
+    if (FAILED(locks.LockGame(gameId))) {
+        WriteLine(DebugOut(), kRemovedWithoutLockText);
+    }
+    const HRESULT removed = UnlessOutOfMemory([&] { return RemoveGameTasks(gameId); });
+    if (SUCCEEDED(removed)) {
+        return true;
+    }
+    outcome.taskFoldersLeft = true;
+    outcome.linkOrForeignEntryLeft =
+        outcome.linkOrForeignEntryLeft || removed == kTaskFolderHoldsLinkOrForeignEntry;
+    WriteFailure(removed, printedPath, printedPath, kTasksNotRemovedText);
+    return false;
+}
+
 // Removes the task folders of both scopes, then every record of the GUID, printing "<path> tasks
 // removed." and "<path> removed." or their failure lines. True when the registration went.
 bool RemoveRegistration(const std::wstring& printedPath, const GUID& gameId, GameLocks& locks,
                         DeleteOutcome& outcome) {
-    // An add of this game waits until the game is gone, or this delete waits for the add, so
-    // the tasks left are never half of one run and half of the other. An uninstall is never
-    // blocked for good: past the deadline it goes on without the lock.
-    if (FAILED(locks.LockGame(gameId))) {
-        WriteLine(DebugOut(), kRemovedWithoutLockText);
-    }
-    if (const HRESULT removed = UnlessOutOfMemory([&] { return RemoveGameTasks(gameId); });
-        SUCCEEDED(removed)) {
+    if (RemoveTaskFolders(printedPath, gameId, locks, outcome)) {
         WriteLineWithCopy(std::cout, DebugOut(), printedPath, kTasksRemovedText);
-    } else {
-        outcome.taskFoldersLeft = true;
-        if (removed == kTaskFolderHoldsLinkOrForeignEntry) {
-            outcome.linkOrForeignEntryLeft = true;
-        }
-        WriteFailure(removed, printedPath, printedPath, kTasksNotRemovedText);
     }
     return ReportRemoval(printedPath,
                          UnlessOutOfMemory([&] { return RemoveEveryRegistration(gameId); }));
@@ -108,14 +115,7 @@ GUID GuidToRemove(const std::wstring& printedPath, const GUID& gameId, GameLocks
         return gameId;
     }
     WriteLine(DebugOut(), kNoRecordOfText, BracedGuid(gameId), kLookingUpByPathEnd);
-    if (FAILED(locks.LockGame(gameId))) {
-        WriteLine(DebugOut(), kRemovedWithoutLockText);
-    }
-    if (const HRESULT removed = UnlessOutOfMemory([&] { return RemoveGameTasks(gameId); });
-        FAILED(removed)) {
-        outcome.taskFoldersLeft = true;
-        WriteFailure(removed, printedPath, printedPath, kTasksNotRemovedText);
-    }
+    RemoveTaskFolders(printedPath, gameId, locks, outcome);
     return GUID_NULL;
 }
 
