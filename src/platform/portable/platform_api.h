@@ -444,12 +444,9 @@ DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer, LPWS
 // INVALID_FILE_ATTRIBUTES on failure, with the reason left for GetLastError. A path whose last
 // name is a link gives the link's own attributes, with FILE_ATTRIBUTE_REPARSE_POINT.
 DWORD GetFileAttributesW(LPCWSTR fileName);
-// Each removes one entry and never what a link stands for: DeleteFileW a file (or a link),
-// RemoveDirectoryW an empty folder (or a link to one). FALSE on failure, with the reason left for
-// GetLastError (ERROR_FILE_NOT_FOUND or ERROR_PATH_NOT_FOUND when it does not exist,
-// ERROR_DIR_NOT_EMPTY for a folder that still holds entries).
-BOOL DeleteFileW(LPCWSTR fileName);
-BOOL RemoveDirectoryW(LPCWSTR pathName);
+// DeleteFileW and RemoveDirectoryW each remove one entry and never what a link stands for:
+// DeleteFileW a file (or a link), RemoveDirectoryW an empty folder (or a link to one). Declared
+// from seam/system_calls.def, at the end of this file.
 // Characters written without the terminator, the size needed (terminator included) when the
 // buffer is too short, or 0 with the reason left for GetLastError.
 DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD bufferLength);
@@ -533,3 +530,12 @@ DWORD FormatMessageW(DWORD flags, const void* source, DWORD messageId, DWORD lan
 // The error code that the last failing call of this thread left (system functions set it).
 DWORD GetLastError();
 void SetLastError(DWORD error);
+
+// ---- The calls whose Windows signature is the seam's own, declared from the one list ----------
+#define SYSTEM_CALL(Result, Name, Parameters, Arguments, Failure)
+#define SYSTEM_RESOURCE_CALL SYSTEM_CALL
+#define PLAIN_SYSTEM_CALL(Result, Name, Parameters, Arguments, Failure) Result Name Parameters;
+#include "seam/system_calls.def"
+#undef PLAIN_SYSTEM_CALL
+#undef SYSTEM_RESOURCE_CALL
+#undef SYSTEM_CALL

@@ -191,10 +191,18 @@ int EmulatedSystem::SHCreateDirectoryExW(LPCWSTR path) {
 }
 
 BOOL EmulatedSystem::DeleteFileW(LPCWSTR fileName) {
+    if (fileName == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
     return files_.DeleteFile(fileName);
 }
 
 BOOL EmulatedSystem::RemoveDirectoryW(LPCWSTR pathName) {
+    if (pathName == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
     return files_.RemoveFolder(pathName);
 }
 

@@ -193,22 +193,6 @@ DWORD GetFileAttributesW(LPCWSTR fileName) {
     return CurrentSystem().GetFileAttributesW(fileName);
 }
 
-BOOL DeleteFileW(LPCWSTR fileName) {
-    if (fileName == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    return CurrentSystem().DeleteFileW(fileName);
-}
-
-BOOL RemoveDirectoryW(LPCWSTR pathName) {
-    if (pathName == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    return CurrentSystem().RemoveDirectoryW(pathName);
-}
-
 DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD bufferLength) {
     if (shortPath == nullptr) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -328,3 +312,15 @@ DWORD GetLastError() {
 void SetLastError(DWORD error) {
     lastError = error;
 }
+
+// The calls whose Windows signature is the seam's own, forwarded as they are.
+#define SYSTEM_CALL(Result, Name, Parameters, Arguments, Failure)
+#define SYSTEM_RESOURCE_CALL SYSTEM_CALL
+#define PLAIN_SYSTEM_CALL(Result, Name, Parameters, Arguments, Failure) \
+    Result Name Parameters {                                            \
+        return CurrentSystem().Name Arguments;                          \
+    }
+#include "seam/system_calls.def"
+#undef PLAIN_SYSTEM_CALL
+#undef SYSTEM_RESOURCE_CALL
+#undef SYSTEM_CALL
