@@ -28,15 +28,10 @@ bool ReportRemoval(const std::wstring& printedPath, HRESULT removal) {
     return true;
 }
 
-// Removes gameId's task folders of both scopes under its lock: an add of this game waits until
-// they are gone, or this delete waits for the add, so the tasks left are never half of one run and
-// half of the other. An uninstall is never blocked for good: past the deadline it goes on without
-// the lock. A failure is printed and recorded. True when the folders went.
-bool RemoveTaskFolders(const std::wstring& printedPath, const GUID& gameId, GameLocks& locks,
+// Removes gameId's task folders of both scopes; a failure is printed and recorded. True when the
+// folders went.
+bool RemoveTaskFolders(const std::wstring& printedPath, const GUID& gameId,
                        DeleteOutcome& outcome) {
-    if (FAILED(locks.LockGame(gameId))) {
-        WriteLine(DebugOut(), kRemovedWithoutLockText);
-    }
     const HRESULT removed = UnlessOutOfMemory([&] { return RemoveGameTasks(gameId); });
     if (SUCCEEDED(removed)) {
         return true;
@@ -50,9 +45,9 @@ bool RemoveTaskFolders(const std::wstring& printedPath, const GUID& gameId, Game
 
 // Removes the task folders of both scopes, then every record of the GUID, printing "<path> tasks
 // removed." and "<path> removed." or their failure lines. True when the registration went.
-bool RemoveRegistration(const std::wstring& printedPath, const GUID& gameId, GameLocks& locks,
+bool RemoveRegistration(const std::wstring& printedPath, const GUID& gameId,
                         DeleteOutcome& outcome) {
-    if (RemoveTaskFolders(printedPath, gameId, locks, outcome)) {
+    if (RemoveTaskFolders(printedPath, gameId, outcome)) {
         WriteLineWithCopy(std::cout, DebugOut(), printedPath, kTasksRemovedText);
     }
     return ReportRemoval(printedPath,
@@ -73,8 +68,7 @@ void ReportNotFound(const std::wstring& printedPath, HRESULT reason) {
 }
 
 // Makes every removal the game's identity asks for, until none is left or one fails.
-void RemoveAll(const std::wstring& printedPath, GameRemovals& removals, GameLocks& locks,
-               DeleteOutcome& outcome) {
+void RemoveAll(const std::wstring& printedPath, GameRemovals& removals, DeleteOutcome& outcome) {
     for (bool first = true;; first = false) {
         Removal removal;
         const HRESULT next = UnlessOutOfMemory([&] { return removals.Next(removal); });
@@ -86,7 +80,8 @@ void RemoveAll(const std::wstring& printedPath, GameRemovals& removals, GameLock
             return;
         }
         if (FAILED(next)) {
-            // Found again beyond what its removals may take, or a place that cannot be read.
+            // Found again beyond what its removals may take, or a place or a path that cannot be
+            // read.
             if (next == kStillRegistered) {
                 WriteFailure(next, printedPath, printedPath, kNotRemovedText);
             } else {
@@ -94,34 +89,33 @@ void RemoveAll(const std::wstring& printedPath, GameRemovals& removals, GameLock
             }
             return;
         }
+        if (!removal.locked) {
+            WriteLine(DebugOut(), kRemovedWithoutLockText);
+        }
+        if (removal.taskFoldersOnly) {
+            WriteLine(DebugOut(), kNoRecordOfText, BracedGuid(removal.gameId), kLookingUpByPathEnd);
+            RemoveTaskFolders(printedPath, removal.gameId, outcome);
+            WriteLine(DebugOut(), kRetrievingGuidText);
+            continue;
+        }
         if (!first) {
             WriteLine(DebugOut(), kAlsoRegisteredAsText, BracedGuid(removal.gameId));
         }
         const bool removed = removal.staleRecord
                                  ? RemoveStaleRecord(printedPath, removal)
-                                 : RemoveRegistration(printedPath, removal.gameId, locks, outcome);
+                                 : RemoveRegistration(printedPath, removal.gameId, outcome);
         if (!removed) {
             return;
         }
     }
 }
 
-// A GUID with no record anywhere names nothing to remove but its task folders, which go; the
-// game is then looked up by its path, as an uninstaller whose GUID differs from the one the game
-// was registered under still means to remove the game. GUID_NULL then, else gameId.
-GUID GuidToRemove(const std::wstring& printedPath, const GUID& gameId, GameLocks& locks,
-                  DeleteOutcome& outcome) {
-    if (IsEqualGUID(gameId, GUID_NULL) || FindAnyRecordOf(gameId) != S_FALSE) {
-        return gameId;
-    }
-    WriteLine(DebugOut(), kNoRecordOfText, BracedGuid(gameId), kLookingUpByPathEnd);
-    RemoveTaskFolders(printedPath, gameId, locks, outcome);
-    return GUID_NULL;
-}
-
 void DeleteGameAndTasks(const CommandRequest& request, DeleteOutcome& outcome) {
     const std::wstring& executablePath = request.executablePath;
     WriteLine(DebugOut(), kDeleteBinaryEchoText, executablePath);
+    if (IsEqualGUID(request.gameId, GUID_NULL)) {
+        WriteLine(DebugOut(), kRetrievingGuidText);
+    }
     // An empty path (an unset installer property) names no game, yet it would match every record
     // whose path is empty or missing, and print its lines after an empty label: refused before
     // anything is looked up or removed, as the add refuses it. So is a "\\?\" path that names
@@ -132,23 +126,12 @@ void DeleteGameAndTasks(const CommandRequest& request, DeleteOutcome& outcome) {
         ReportNotFound(executablePath, executablePath.empty() ? E_INVALIDARG : pathMade);
         return;
     }
-    // Another run naming this path waits until every registration found is removed, so that an
-    // add cannot register the game between this lookup and the removal.
     GameLocks locks;
-    if (SUCCEEDED(pathMade) && FAILED(locks.LockPath(path))) {
+    GameRemovals removals(path, pathMade, request.gameId, locks);
+    if (SUCCEEDED(pathMade) && !removals.PathLocked()) {
         WriteLine(DebugOut(), kLookedUpWithoutLockText);
     }
-    const GUID gameId = GuidToRemove(executablePath, request.gameId, locks, outcome);
-    if (IsEqualGUID(gameId, GUID_NULL)) {
-        WriteLine(DebugOut(), kRetrievingGuidText);
-        // Without a path that names one file, the run cannot tell which game to remove.
-        if (FAILED(pathMade)) {
-            ReportNotFound(executablePath, pathMade);
-            return;
-        }
-    }
-    GameRemovals removals(path, gameId);
-    RemoveAll(executablePath, removals, locks, outcome);
+    RemoveAll(executablePath, removals, outcome);
 }
 
 }  // namespace

@@ -227,23 +227,47 @@ HRESULT RemoveScopeRegistration(const GUID& gameId, int scope) {
 
 // ---- The delete -------------------------------------------------------------------------------
 
-GameRemovals::GameRemovals(GamePath path, const GUID& gameId)
-    : path_(std::move(path)), givenId_(gameId) {}
+GameRemovals::GameRemovals(GamePath path, HRESULT pathMade, const GUID& gameId, GameLocks& locks)
+    : path_(std::move(path)), pathMade_(pathMade), givenId_(gameId), locks_(locks) {
+    // Another run naming this path waits until every registration found is removed, so that an
+    // add cannot register the game between a lookup and the removal.
+    pathLocked_ = SUCCEEDED(pathMade_) && SUCCEEDED(locks_.LockPath(path_));
+}
+
+Removal GameRemovals::Locked(Removal removal) {
+    removal.locked = SUCCEEDED(locks_.LockGame(removal.gameId));
+    done_.push_back(removal);
+    return removal;
+}
 
 HRESULT GameRemovals::Next(Removal& next) {
-    if (!IsEqualGUID(givenId_, GUID_NULL)) {
-        if (!done_.empty()) {
-            return S_FALSE;
-        }
-        next = Removal{givenId_, std::nullopt};
-        done_.push_back(next);
-        return S_OK;
+    if (IsEqualGUID(givenId_, GUID_NULL)) {
+        return NextByPath(next);
+    }
+    if (!done_.empty()) {
+        return S_FALSE;
+    }
+    // A GUID with no record anywhere names nothing to remove but its task folders; the game is
+    // then looked up by its path, as an uninstaller whose GUID differs from the one the game was
+    // registered under still means to remove the game.
+    const bool registeredNowhere = FindAnyRecordOf(givenId_) == S_FALSE;
+    next = Locked(Removal{givenId_, std::nullopt, registeredNowhere});
+    if (registeredNowhere) {
+        givenId_ = GUID_NULL;
+    }
+    return S_OK;
+}
+
+HRESULT GameRemovals::NextByPath(Removal& next) {
+    if (FAILED(pathMade_)) {
+        return pathMade_;
     }
     GUID found = GUID_NULL;
     GameRecordPlace place;
     const HRESULT lookup = FindRegisteredGame(path_, &found, &place);
     if (lookup == kNoGameFound) {
-        nothingFound_ = done_.empty();
+        nothingFound_ = std::all_of(done_.begin(), done_.end(),
+                                    [](const Removal& r) { return r.taskFoldersOnly; });
         return S_FALSE;
     }
     if (FAILED(lookup)) {
@@ -256,8 +280,13 @@ HRESULT GameRemovals::Next(Removal& next) {
     if (!MayRemove(done_, removal)) {
         return kStillRegistered;
     }
-    done_.push_back(removal);
-    next = removal;
+    if (removal.staleRecord) {
+        // The record goes alone; the GUID's lock is its own game's.
+        done_.push_back(removal);
+        next = removal;
+        return S_OK;
+    }
+    next = Locked(removal);
     return S_OK;
 }
 

@@ -89,26 +89,45 @@ struct Removal {
     // (stale, or planted where the user can write): that record goes alone, and the GUID's
     // registration and tasks stay with the game they belong to.
     std::optional<GameRecordPlace> staleRecord;
+    // The given GUID has no record in any place: only its task folders go, and the delete goes
+    // on by the path.
+    bool taskFoldersOnly = false;
+    // Whether the run holds the GUID's lock: past the deadline a delete goes on without it.
+    bool locked = true;
 };
 
-// The removals of one delete, in order. Without a GUID: each registration the lookup by path
-// finds, again after each removal, until it finds none; with one: that GUID's registration.
+// The removals of one delete, in order, each under its locks. The path's lock is taken first
+// (when the path could be made), then before each removal its GUID's lock: an add of the game
+// waits until it is gone, or the delete waits for the add. A delete goes on without a lock it
+// cannot have in time, as an uninstall must never be blocked for good. With a GUID that has a
+// record: that GUID's registration. With one that has none anywhere: its task folders, then as
+// without a GUID. Without a GUID: each registration the lookup by path finds, again after each
+// removal, until it finds none.
 class GameRemovals {
   public:
-    // gameId GUID_NULL: by path.
-    GameRemovals(GamePath path, const GUID& gameId);
+    // gameId GUID_NULL: by path. pathMade: MakeGamePath's result for path.
+    GameRemovals(GamePath path, HRESULT pathMade, const GUID& gameId, GameLocks& locks);
 
+    // Whether the run holds the path's lock.
+    bool PathLocked() const { return pathLocked_; }
     // S_OK and the next removal. S_FALSE when nothing (more) is registered. Otherwise why the
-    // delete cannot go on: the lookup's failure when it could not tell (a place that cannot be
-    // read), or HRESULT_FROM_WIN32(ERROR_OBJECT_ALREADY_EXISTS) for a registration that is found
-    // again beyond what its removals may take (a removal that does not take).
+    // delete cannot go on: the path's failure when it must be looked up by a path that could not
+    // be made, the lookup's failure when it could not tell (a place that cannot be read), or
+    // HRESULT_FROM_WIN32(ERROR_OBJECT_ALREADY_EXISTS) for a registration that is found again
+    // beyond what its removals may take (a removal that does not take).
     HRESULT Next(Removal& next);
-    // Whether the first lookup found nothing at all.
+    // Whether the delete found nothing registered at all.
     bool NothingFound() const { return nothingFound_; }
 
   private:
+    HRESULT NextByPath(Removal& next);
+    Removal Locked(Removal removal);
+
     GamePath path_;
+    HRESULT pathMade_;
     GUID givenId_;
+    GameLocks& locks_;
+    bool pathLocked_ = false;
     std::vector<Removal> done_;
     bool nothingFound_ = false;
 };
