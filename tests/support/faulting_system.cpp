@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "emulated/com/com_object.h"
-#include "handed_out/bstr_memory.h"
+#include "handed_out/com_memory.h"
 #include "handed_out/token_user.h"
 
 namespace {

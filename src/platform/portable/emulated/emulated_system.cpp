@@ -15,7 +15,7 @@
 #include "emulated/shell/shell_link.h"
 #include "emulated/shell/special_folders.h"
 #include "emulated/wmi/wmi_services.h"
-#include "handed_out/bstr_memory.h"
+#include "handed_out/com_memory.h"
 #include "handed_out/token_user.h"
 
 EmulatedSystem::EmulatedSystem()

@@ -1,7 +1,7 @@
 #include "emulated/wmi/wmi_game_objects.h"
 
 #include "emulated/base/win32_codes.h"
-#include "handed_out/bstr_memory.h"
+#include "handed_out/com_memory.h"
 #include "text/case_folding.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "handed_out/bstr_memory.h"
+#include "handed_out/com_memory.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -34,4 +34,12 @@ void FreeBstr(BSTR text) {
     if (text != nullptr) {
         std::free(reinterpret_cast<BstrHeader*>(text) - 1);
     }
+}
+
+void* CoTaskMemAlloc(std::size_t size) {
+    return std::malloc(size);
+}
+
+void CoTaskMemFree(void* memory) {
+    std::free(memory);
 }
