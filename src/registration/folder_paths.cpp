@@ -5,6 +5,7 @@
 
 #include "format_wide.h"
 #include "platform/gameux.h"
+#include "platform/win32_failure.h"
 
 namespace {
 
@@ -36,27 +37,35 @@ HRESULT Append(wchar_t* folder, std::size_t capacity, const wchar_t* format, ...
 
 }  // namespace
 
-HRESULT FullPathOf(const std::wstring& path, std::wstring& full) {
-    if (path.empty()) {
-        return E_INVALIDARG;
-    }
-    // Most full paths fit MAX_PATH; a longer one is asked for again with the size the first
-    // call reported, which the second then fills (the current folder does not change between).
+HRESULT PathCallText(const std::function<DWORD(wchar_t* buffer, DWORD capacity)>& call,
+                     std::wstring& text) {
     std::wstring buffer(MAX_PATH, L'\0');
     for (int attempt = 0; attempt < 2; ++attempt) {
-        const DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()),
-                                              buffer.data(), nullptr);
+        const DWORD length = call(buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length == 0) {
-            return E_INVALIDARG;
+            return LastErrorResult();
         }
         if (length < buffer.size()) {
             buffer.resize(length);
-            full = std::move(buffer);
+            text = std::move(buffer);
             return S_OK;
         }
         buffer.assign(length, L'\0');
     }
-    return E_INVALIDARG;
+    return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
+}
+
+HRESULT FullPathOf(const std::wstring& path, std::wstring& full) {
+    if (path.empty()) {
+        return E_INVALIDARG;
+    }
+    // The current folder does not change between the two calls a long path may take.
+    const HRESULT made = PathCallText(
+        [&](wchar_t* buffer, DWORD capacity) {
+            return GetFullPathNameW(path.c_str(), capacity, buffer, nullptr);
+        },
+        full);
+    return SUCCEEDED(made) ? S_OK : E_INVALIDARG;
 }
 
 std::wstring DirectoryOf(const std::wstring& path) {

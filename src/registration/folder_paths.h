@@ -3,12 +3,22 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform_api.h"
 #include "task_kind.h"
+
+// The text a path call writes into the buffer it is given: call(buffer, capacity) returns the
+// characters written without the terminator, the size needed with it when the buffer is too
+// short, or 0 with the reason left for GetLastError. Most paths fit MAX_PATH; a longer one is asked
+// for again with the size the first call reported. S_OK and text; the reason when the call
+// failed; HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER) when the text never fits. text is
+// unchanged on failure.
+HRESULT PathCallText(const std::function<DWORD(wchar_t* buffer, DWORD capacity)>& call,
+                     std::wstring& text);
 
 // S_OK and path completed against the current folder (GetFullPathNameW) in full; E_INVALIDARG
 // for an empty path or one that the system cannot make full. full is unchanged on failure.

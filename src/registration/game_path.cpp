@@ -6,7 +6,6 @@
 
 #include "folder_paths.h"
 #include "platform/owners.h"
-#include "platform/win32_failure.h"
 
 namespace {
 
@@ -56,10 +55,6 @@ bool IsUntidyVerbatimPath(const std::wstring& typed) {
     return false;
 }
 
-bool IsNotFound(DWORD error) {
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
-
 // The path with its short names made long. A path that does not exist (or whose folder does not)
 // has no short names to make long and stays as it is; any other failure means the run cannot
 // tell which file the path names, and is the result. Only a path with a "~" is asked about:
@@ -69,26 +64,19 @@ HRESULT LongPathOf(const std::wstring& path, std::wstring& longPath) {
         longPath = path;
         return S_OK;
     }
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        const DWORD length =
-            GetLongPathNameW(path.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) {
-            const DWORD error = GetLastError();
-            if (!IsNotFound(error)) {
-                return HResultFromWin32Error(error);
-            }
-            break;
-        }
-        if (length < buffer.size()) {
-            buffer.resize(length);
-            longPath = std::move(buffer);
-            return S_OK;
-        }
-        buffer.assign(length, L'\0');
+    const HRESULT made = PathCallText(
+        [&](wchar_t* buffer, DWORD capacity) {
+            return GetLongPathNameW(path.c_str(), buffer, capacity);
+        },
+        longPath);
+    // A long form that never fits its buffer is no reason to fail either: the path stays.
+    if (made == HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER) ||
+        made == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) ||
+        made == HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)) {
+        longPath = path;
+        return S_OK;
     }
-    longPath = path;
-    return S_OK;
+    return made;
 }
 
 // Upper case by the invariant table, which the system's own name comparison follows: the same

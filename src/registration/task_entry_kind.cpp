@@ -1,5 +1,6 @@
 #include "task_entry_kind.h"
 
+#include "folder_paths.h"
 #include "output/program_error_messages.h"
 #include "platform/owners.h"
 #include "platform/win32_failure.h"
@@ -55,22 +56,12 @@ HRESULT FinalPathOf(const std::wstring& path, std::wstring& finalPath) {
     if (!file) {
         return LastErrorResult();
     }
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        const DWORD length =
-            GetFinalPathNameByHandleW(file.Get(), buffer.data(), static_cast<DWORD>(buffer.size()),
-                                      FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (length == 0) {
-            return LastErrorResult();
-        }
-        if (length < buffer.size()) {
-            buffer.resize(length);
-            finalPath = std::move(buffer);
-            return S_OK;
-        }
-        buffer.assign(length, L'\0');
-    }
-    return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
+    return PathCallText(
+        [&](wchar_t* buffer, DWORD capacity) {
+            return GetFinalPathNameByHandleW(file.Get(), buffer, capacity,
+                                             FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        },
+        finalPath);
 }
 
 HRESULT CheckFileIsItsFolders(const std::wstring& finalFolder, const std::wstring& folder,
