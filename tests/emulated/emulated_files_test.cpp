@@ -89,6 +89,8 @@ const RemovalCase kRemovalCases[] = {
     {"MissingFolder", true, L"C:\\None", ERROR_FILE_NOT_FOUND},
     {"FolderLinkRemovedItself", true, L"C:\\FolderLink", ERROR_SUCCESS, "FolderLink"},
     {"NeverADriveRoot", true, L"Z:\\", ERROR_ACCESS_DENIED},
+    {"NoFileName", false, nullptr, ERROR_INVALID_PARAMETER},
+    {"NoFolderName", true, nullptr, ERROR_INVALID_PARAMETER},
 };
 
 class RemovalCaseTest : public RemovalTest, public testing::WithParamInterface<RemovalCase> {};
@@ -97,7 +99,7 @@ class RemovalCaseTest : public RemovalTest, public testing::WithParamInterface<R
 TEST_P(RemovalCaseTest, RemovesThatEntryOnly) {
     const RemovalCase& c = GetParam();
     SetLastError(ERROR_SUCCESS);
-    const BOOL removed = c.folder ? files_.RemoveFolder(c.path) : files_.DeleteFile(c.path);
+    const BOOL removed = c.folder ? files_.RemoveDirectoryW(c.path) : files_.DeleteFileW(c.path);
     EXPECT_EQ(removed, c.error == ERROR_SUCCESS ? TRUE : FALSE);
     EXPECT_EQ(GetLastError(), c.error);
     if (c.gone != nullptr) {

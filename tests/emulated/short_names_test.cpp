@@ -149,7 +149,7 @@ TEST(DamagedShortNamesTest, FailTheirFoldersShortNamesUntilDeletedAndNeverNameAn
     // A delete by the short name removes nothing, and an entry made there leaves the file as it is.
     const std::string damaged = ReadBytes(kept);
     const DriveMapping nextRunDrives{system.Path()};
-    EXPECT_FALSE(EmulatedFiles{nextRunDrives}.RemoveFolder(L"C:\\Games\\LONGFO~1"));
+    EXPECT_FALSE(EmulatedFiles{nextRunDrives}.RemoveDirectoryW(L"C:\\Games\\LONGFO~1"));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_DATA));
     EXPECT_TRUE(std::filesystem::is_directory(system.Path() / "drive_c/Games/Long Folder A"));
     EXPECT_TRUE(std::filesystem::is_directory(system.Path() / "drive_c/Games/Long Folder B"));

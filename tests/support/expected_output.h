@@ -2,6 +2,7 @@
 // from the program's own texts, each after an empty line and one a line.
 #pragma once
 
+#include <algorithm>
 #include <string>
 
 #include "output/program_texts.h"
@@ -73,6 +74,9 @@ inline std::string NotFoundLine(const std::string& path) {
 }
 
 // -list: a record's line, and the line of one of its task shortcuts.
+// tests/unit/list_command_test.cpp holds -list's lines whole; other tests check their leading
+// columns (LeadingColumns), so that a new column is a trailing parameter here whose default leaves
+// it out.
 inline std::string NoGameRegisteredLine() {
     return std::string(kNoGameRegisteredText) + "\n";
 }
@@ -83,11 +87,34 @@ inline std::string ListedRecordLine(const std::string& guid, bool currentUser,
            (stale ? kStaleRecordEnd : kRecordEnd) + "\n";
 }
 inline std::string ListedTaskLine(TaskKind kind, int index, const std::string& name,
-                                  const std::string& target, const std::string& arguments) {
+                                  const std::string& target, const std::string& arguments = "",
+                                  bool missing = false) {
     const std::wstring word = TaskKindRowOf(kind).word;  // ASCII
     return kListedTaskIndent + std::string(word.begin(), word.end()) + " " + std::to_string(index) +
            ": " + name + kListedTaskTargetText + target +
-           (arguments.empty() ? "" : " " + arguments) + "\n";
+           (arguments.empty() ? "" : " " + arguments) + (missing ? kListedTaskMissingEnd : "") +
+           "\n";
+}
+
+// The printed lines, each one that expected also has cut to the length of expected's line: the
+// columns expected spells out, and whole lines where the output has more of them.
+inline std::string LeadingColumns(const std::string& printed, const std::string& expected) {
+    std::string columns;
+    std::size_t at = 0;
+    std::size_t expectedAt = 0;
+    while (at < printed.size()) {
+        const std::size_t end = std::min(printed.find('\n', at), printed.size());
+        std::size_t length = end - at;
+        if (expectedAt < expected.size()) {
+            const std::size_t expectedEnd =
+                std::min(expected.find('\n', expectedAt), expected.size());
+            length = std::min(length, expectedEnd - expectedAt);
+            expectedAt = expectedEnd + 1;
+        }
+        columns += printed.substr(at, length) + (end < printed.size() ? "\n" : "");
+        at = end + 1;
+    }
+    return columns;
 }
 
 // One line as the diagnostic channel holds it: without its line feed.

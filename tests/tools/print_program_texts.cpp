@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "cli/msi_log_lines.h"
+#include "registration/game_locks.h"
 #include "support/expected_output.h"
 
 namespace {
@@ -37,6 +38,7 @@ const std::pair<const char*, std::string> kProgramTexts[] = {
     {"listed_task_indent", kListedTaskIndent},
     {"listed_task_target", kListedTaskTargetText},
     {"msi_log_line_prefix", std::string(kMsiLogLinePrefix)},
+    {"game_lock_deadline_seconds", std::to_string(kGameLockDeadlineMilliseconds / 1000)},
 };
 
 std::string JsonString(const std::string& text) {

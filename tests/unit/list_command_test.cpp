@@ -41,9 +41,8 @@ TEST(ListCommand, ShowsEachRecordWithItsScopesTasksAndChangesNothing) {
     EXPECT_EQ(listed, ListedRecordLine(guid, false, "C:\\Games\\Demo\\demo.exe", true, false) +
                           ListedTaskLine(TaskKind::Play, 0, "Play", "C:\\Games\\Demo\\demo.exe",
                                          "-windowed") +
-                          WithoutLineFeed(ListedTaskLine(TaskKind::Support, 0, "Manual",
-                                                         "C:\\Games\\Demo\\manual.txt", "")) +
-                          kListedTaskMissingEnd + "\n");
+                          ListedTaskLine(TaskKind::Support, 0, "Manual",
+                                         "C:\\Games\\Demo\\manual.txt", "", true));
     EXPECT_EQ(RunList(), listed);
     EXPECT_TRUE(system.AccountsBalance());
 }

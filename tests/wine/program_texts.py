@@ -13,6 +13,7 @@ with open(PATH, encoding="utf-8") as texts_file:
 BANNER = TEXTS["banner"]
 USAGE = TEXTS["usage"]
 DONE = TEXTS["done"] + "\n"
+GAME_LOCK_DEADLINE_SECONDS = int(TEXTS["game_lock_deadline_seconds"])
 TASK_NAME_EMPTY_LINE = TEXTS["task_name_empty"] + "\n"
 REASON_LINE_START = TEXTS["reason_line_start"]
 REASON_WITHOUT_MESSAGE = TEXTS["reason_without_message"]
@@ -75,6 +76,13 @@ def listed_record_line(guid, path, upgrade_key=False):
     user's upgrade key."""
     return line(guid, " ", TEXTS["current_user_scope_word"], " ", path,
                 TEXTS["upgrade_key" if upgrade_key else "game_explorer_record"], TEXTS["record_end"])
+
+
+def leading_columns(lines, expected):
+    """-list's lines, each one that expected also has cut to the length of expected's line: the
+    columns a test spells out (the emulated suite holds the lines whole), and the rest whole."""
+    return [line[:len(expected[i])] if i < len(expected) else line
+            for i, line in enumerate(lines)]
 
 
 def listed_task_line(kind_word, index, name, target, arguments=None):

@@ -534,7 +534,8 @@ void SetLastError(DWORD error);
 // ---- The calls whose Windows signature is the seam's own, declared from the one list ----------
 #define SYSTEM_CALL(Result, Name, Parameters, Arguments, Failure)
 #define SYSTEM_RESOURCE_CALL SYSTEM_CALL
-#define PLAIN_SYSTEM_CALL(Result, Name, Parameters, Arguments, Failure) Result Name Parameters;
+#define PLAIN_SYSTEM_CALL(Result, Name, Parameters, Arguments, Failure, Room) \
+    Result Name Parameters;
 #include "seam/system_calls.def"
 #undef PLAIN_SYSTEM_CALL
 #undef SYSTEM_RESOURCE_CALL

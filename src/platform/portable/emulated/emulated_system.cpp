@@ -190,22 +190,6 @@ int EmulatedSystem::SHCreateDirectoryExW(LPCWSTR path) {
     return files_.CreateFolder(path);
 }
 
-BOOL EmulatedSystem::DeleteFileW(LPCWSTR fileName) {
-    if (fileName == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    return files_.DeleteFile(fileName);
-}
-
-BOOL EmulatedSystem::RemoveDirectoryW(LPCWSTR pathName) {
-    if (pathName == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    return files_.RemoveFolder(pathName);
-}
-
 DWORD EmulatedSystem::GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer,
                                        LPWSTR* filePart) {
     return files_.FullPathName(fileName, bufferLength, buffer, filePart);
@@ -352,3 +336,15 @@ DWORD EmulatedSystem::FormatMessageW(DWORD messageId, LPWSTR buffer, DWORD size)
     buffer[text->size()] = L'\0';
     return static_cast<DWORD>(text->size());
 }
+
+// The calls whose Windows signature is the seam's own, each answered by the room the list names.
+#define SYSTEM_CALL(Result, Name, Parameters, Arguments, Failure)
+#define SYSTEM_RESOURCE_CALL SYSTEM_CALL
+#define PLAIN_SYSTEM_CALL(Result, Name, Parameters, Arguments, Failure, Room) \
+    Result EmulatedSystem::Name Parameters {                                  \
+        return Room.Name Arguments;                                           \
+    }
+#include "seam/system_calls.def"
+#undef PLAIN_SYSTEM_CALL
+#undef SYSTEM_RESOURCE_CALL
+#undef SYSTEM_CALL

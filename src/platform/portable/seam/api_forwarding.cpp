@@ -316,9 +316,9 @@ void SetLastError(DWORD error) {
 // The calls whose Windows signature is the seam's own, forwarded as they are.
 #define SYSTEM_CALL(Result, Name, Parameters, Arguments, Failure)
 #define SYSTEM_RESOURCE_CALL SYSTEM_CALL
-#define PLAIN_SYSTEM_CALL(Result, Name, Parameters, Arguments, Failure) \
-    Result Name Parameters {                                            \
-        return CurrentSystem().Name Arguments;                          \
+#define PLAIN_SYSTEM_CALL(Result, Name, Parameters, Arguments, Failure, Room) \
+    Result Name Parameters {                                                  \
+        return CurrentSystem().Name Arguments;                                \
     }
 #include "seam/system_calls.def"
 #undef PLAIN_SYSTEM_CALL

@@ -111,6 +111,9 @@ int EmulatedFiles::CreateFolder(LPCWSTR path) const {
 
 BOOL EmulatedFiles::FindRemovable(LPCWSTR path, std::filesystem::path& hostPath,
                                   DWORD& attributes) const {
+    if (path == nullptr) {
+        return Refused(ERROR_INVALID_PARAMETER);
+    }
     std::optional<WindowsPath> full = drives_.FullPath(path);
     if (!full) {
         return Refused(ERROR_PATH_NOT_FOUND);
@@ -131,10 +134,10 @@ BOOL EmulatedFiles::FindRemovable(LPCWSTR path, std::filesystem::path& hostPath,
     return TRUE;
 }
 
-BOOL EmulatedFiles::DeleteFile(LPCWSTR path) const {
+BOOL EmulatedFiles::DeleteFileW(LPCWSTR fileName) const {
     std::filesystem::path hostPath;
     DWORD attributes = 0;
-    if (!FindRemovable(path, hostPath, attributes)) {
+    if (!FindRemovable(fileName, hostPath, attributes)) {
         return FALSE;
     }
     const bool link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
@@ -145,10 +148,10 @@ BOOL EmulatedFiles::DeleteFile(LPCWSTR path) const {
     return error == 0 ? TRUE : Refused(HostFailure(error, hostPath));
 }
 
-BOOL EmulatedFiles::RemoveFolder(LPCWSTR path) const {
+BOOL EmulatedFiles::RemoveDirectoryW(LPCWSTR pathName) const {
     std::filesystem::path hostPath;
     DWORD attributes = 0;
-    if (!FindRemovable(path, hostPath, attributes)) {
+    if (!FindRemovable(pathName, hostPath, attributes)) {
         return FALSE;
     }
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {

@@ -20,16 +20,16 @@ class EmulatedFiles {
     int CreateFolder(LPCWSTR path) const;
 
     // DeleteFileW: removes a file, or a link (a host symbolic link) itself. FALSE with the reason
-    // set for GetLastError: MissingPathError when it does not exist, ERROR_ACCESS_DENIED for a
-    // folder or a drive root, or the host's failure.
-    BOOL DeleteFile(LPCWSTR path) const;
+    // set for GetLastError: ERROR_INVALID_PARAMETER for a null path, MissingPathError when it
+    // does not exist, ERROR_ACCESS_DENIED for a folder or a drive root, or the host's failure.
+    BOOL DeleteFileW(LPCWSTR fileName) const;
 
     // RemoveDirectoryW: removes an empty folder (the emulated system's own unfinished temporary
     // files, which a listing never shows, go with it), or a link to a folder itself. FALSE with
-    // the reason set for GetLastError: MissingPathError when it does not exist, ERROR_DIRECTORY for
-    // a file, ERROR_DIR_NOT_EMPTY for a folder that holds entries, ERROR_ACCESS_DENIED for a drive
-    // root, or the host's failure.
-    BOOL RemoveFolder(LPCWSTR path) const;
+    // the reason set for GetLastError: ERROR_INVALID_PARAMETER for a null path, MissingPathError
+    // when it does not exist, ERROR_DIRECTORY for a file, ERROR_DIR_NOT_EMPTY for a folder that
+    // holds entries, ERROR_ACCESS_DENIED for a drive root, or the host's failure.
+    BOOL RemoveDirectoryW(LPCWSTR pathName) const;
 
     // GetFileAttributesW: the entry's own attributes (EntryFactsOf, host_file_facts.h), so a link
     // is a reparse point; INVALID_FILE_ATTRIBUTES when they cannot be had, with the reason set for
