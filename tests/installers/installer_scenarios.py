@@ -48,12 +48,15 @@ README_SECTION = "## Calling it from an installer"
 QUOTED_FILES = {"nsis": NSIS_SCRIPT, "ini": INNO_SCRIPT, "xml": WIX_SOURCE}
 # Game Explorer's own class ID, which a game that used it as its GUID would share with others.
 GAME_EXPLORER_CLASS_ID = "9A5EA990-3034-4D6F-9128-01F3C61022BC"
-# wixl writes the example's rollback actions as immediate ones; msibuild sets their type: a DLL
-# from the Binary table (1), continuing on error (64), rollback (256), deferred (1024), and in the
-# all-users MSI not impersonated (2048).
+# wixl writes the example's rollback and commit actions as immediate ones; msibuild sets their
+# types: a DLL from the Binary table (1), continuing on error (64), rollback (256) or commit (512),
+# deferred (1024), and in the all-users MSI not impersonated (2048).
 ROLLBACK_ACTIONS = "Action='RollbackRegisterGame' OR Action='RollbackUnregisterGame'"
-ROLLBACK_TYPE_FIX = f"UPDATE CustomAction SET Type=3393 WHERE {ROLLBACK_ACTIONS}"
-PER_USER_ROLLBACK_TYPE_FIX = f"UPDATE CustomAction SET Type=1345 WHERE {ROLLBACK_ACTIONS}"
+COMMIT_ACTION = "Action='RegisterUpgradedGame'"
+TYPE_FIXES = (f"UPDATE CustomAction SET Type=3393 WHERE {ROLLBACK_ACTIONS}",
+              f"UPDATE CustomAction SET Type=3585 WHERE {COMMIT_ACTION}")
+PER_USER_TYPE_FIXES = (f"UPDATE CustomAction SET Type=1345 WHERE {ROLLBACK_ACTIONS}",
+                       f"UPDATE CustomAction SET Type=1537 WHERE {COMMIT_ACTION}")
 # An action that fails after the registration, inserted into a build of the example: the custom
 # action without a command line shows the usage and fails the install.
 FAILURE_AFTER_REGISTRATION = (
@@ -144,17 +147,17 @@ def msi_builds(demo_game_exe):
         return [f"Version={version}",
                 *(f"{name}={os.path.relpath(path, '/')}" for name, path in files.items())]
     return {
-        "msi-1": (defines("1.0.0"), [ROLLBACK_TYPE_FIX]),
-        "msi-x86": ([*defines("1.0.0", dll=BUILD["x86_dll"]), "Platform=x86"],
-                    [ROLLBACK_TYPE_FIX]),
-        "msi-1-rebuilt": (defines("1.0.0"), [ROLLBACK_TYPE_FIX]),
-        "msi-2": (defines("2.0.0"), [ROLLBACK_TYPE_FIX]),
-        "msi-undefined-game": (defines("1.0.0", BUILD["program"]), [ROLLBACK_TYPE_FIX]),
+        "msi-1": (defines("1.0.0"), TYPE_FIXES),
+        "msi-x86": ([*defines("1.0.0", dll=BUILD["x86_dll"]), "Platform=x86"], TYPE_FIXES),
+        "msi-1-rebuilt": (defines("1.0.0"), TYPE_FIXES),
+        "msi-2": (defines("2.0.0"), TYPE_FIXES),
+        "msi-undefined-game": (defines("1.0.0", BUILD["program"]), TYPE_FIXES),
+        "msi-2-undefined-game": (defines("2.0.0", BUILD["program"]), TYPE_FIXES),
         "msi-failing-after-registration": (defines("1.0.0"),
-                                           [ROLLBACK_TYPE_FIX, *FAILURE_AFTER_REGISTRATION]),
+                                           [*TYPE_FIXES, *FAILURE_AFTER_REGISTRATION]),
         "msi-failing-after-unregistration": (defines("1.0.0"),
-                                             [ROLLBACK_TYPE_FIX, *FAILURE_AFTER_UNREGISTRATION]),
-        "msi-per-user": ([*defines("1.0.0"), "Scope=current"], [PER_USER_ROLLBACK_TYPE_FIX]),
+                                             [*TYPE_FIXES, *FAILURE_AFTER_UNREGISTRATION]),
+        "msi-per-user": ([*defines("1.0.0"), "Scope=current"], PER_USER_TYPE_FIXES),
     }
 
 
@@ -379,6 +382,13 @@ def scenarios():
             msiexec("/x", "msi-1-rebuilt", {}, products=0)],
         "MSI install of a game that Game Explorer refuses: the install fails and says why": [
             msiexec("/i", "msi-undefined-game", {}, NOT_ADDED, REASON, status=INSTALL_FAILURE)],
+        # The upgrade registers the game once its files are installed; that failing fails the
+        # upgrade, which leaves version 1 installed and registered as it was.
+        "MSI upgrade of a game that Game Explorer refuses: version 1 stays registered": [
+            msiexec("/i", "msi-1", msi_game, products=1),
+            msiexec("/i", "msi-2-undefined-game", msi_game, NOT_ADDED, REASON,
+                    status=INSTALL_FAILURE, products=1),
+            msiexec("/x", "msi-1", {}, products=0)],
         "MSI install failing after the registration: the rollback removes the registration": [
             msiexec("/i", "msi-failing-after-registration", {}, *ADDED, REMOVED,
                     status=INSTALL_FAILURE)],

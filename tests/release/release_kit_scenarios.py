@@ -88,11 +88,10 @@ def build_kit_installers(kit, architecture):
     examples = os.path.join(kit, "examples")
     name = f"kit-{architecture}"
     built = {f"{name}-nsis": os.path.join(examples, "nsis", "demo-game-setup.exe"),
-             f"{name}-inno": os.path.join(examples, "inno", "Output", "demo-game-setup.exe"),
-             f"{name}-Brackenfold": os.path.join(kit, "Brackenfold.exe")}
+             f"{name}-inno": os.path.join(examples, "inno", "Output", "demo-game-setup.exe")}
     for msi in glob_msis(kit):
         built[f"{name}-{os.path.splitext(msi)[0]}"] = os.path.join(kit, msi)
-    # A version 2 that fails after its registration: a failed upgrade.
+    # A version 2 whose install fails late, just before InstallFinalize: a failed upgrade.
     failing = os.path.join(kit, "failing-upgrade.msi")
     shutil.copyfile(os.path.join(kit, "demo-game-2.msi"), failing)
     for query in scenarios.FAILURE_AFTER_REGISTRATION:
@@ -193,15 +192,13 @@ def recipe_scenarios(architecture):
             scenarios.msiexec("/x", f"{name}-demo-game-2", {}, products=products(0))],
         f"{architecture} kit, recipe: two flavours side by side": [
             steps[7](game), steps[8]({**game, **per_user_game}), steps[9](game), steps[10]({})],
-        # Wine's rollback removes the replaced files before its rollback actions run, so only the
-        # installed product is checked; the game is then removed by its GUID.
-        f"{architecture} kit, a failed upgrade keeps the old version installed": [
+        # The failing version 2 never registers the game (an upgrade registers it once its install
+        # has succeeded): the old registration stays, and the old version's uninstall removes it.
+        f"{architecture} kit, a failed upgrade keeps the old version installed and registered": [
             scenarios.msiexec("/i", f"{name}-demo-game", game, products=products(1)),
-            scenarios.msiexec("/i", f"{name}-failing-upgrade", None, status=failed,
+            scenarios.msiexec("/i", f"{name}-failing-upgrade", game, status=failed,
                               products=products(1)),
-            scenarios.msiexec("/x", f"{name}-demo-game", None, products=products(0)),
-            scenarios.Step([f"{name}-Brackenfold", f"-guid:{scenarios.GAME_GUID}", "-del",
-                            MSI_FOLDERS[architecture] + r"\demo_game.exe"], {})],
+            scenarios.msiexec("/x", f"{name}-demo-game", {}, products=products(0))],
     }
 
 
