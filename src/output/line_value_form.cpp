@@ -4,6 +4,7 @@
 
 #include "debug_streams.h"
 #include "platform/debug_output.h"
+#include "platform/hex_digit.h"
 #include "to_narrow.h"
 
 namespace {
@@ -12,7 +13,6 @@ UINT consoleCodePage = CP_THREAD_ACP;
 
 constexpr std::uint32_t kFirstPrintable = 0x20;
 constexpr std::uint32_t kDelete = 0x7F;
-constexpr wchar_t kUpperHexDigits[] = L"0123456789ABCDEF";
 
 // U+0000..U+001F and U+007F. (wchar_t is signed on some hosts: compared as a code point.)
 bool IsControlCharacter(wchar_t character) {
@@ -28,8 +28,8 @@ void AppendEscaped(std::wstring& text, wchar_t character) {
     } else {
         const auto code = static_cast<std::uint32_t>(character);
         text += L"\\x";
-        text += kUpperHexDigits[(code >> 4) & 0xF];
-        text += kUpperHexDigits[code & 0xF];
+        text += UpperHexDigit(code >> 4);
+        text += UpperHexDigit(code);
     }
 }
 

@@ -1,4 +1,4 @@
-// The value of one hexadecimal digit, as GUID texts and registry files write them.
+// Hexadecimal digits, as GUID texts, registry files and the program's own names write them.
 #pragma once
 
 // 0 to 15 for 0-9, a-f and A-F; -1 for any other character.
@@ -13,4 +13,9 @@ constexpr int HexDigitValue(wchar_t c) {
         return c - L'A' + 10;
     }
     return -1;
+}
+
+// The upper-case digit of value's lowest four bits.
+constexpr wchar_t UpperHexDigit(unsigned long long value) {
+    return L"0123456789ABCDEF"[value & 0xF];
 }

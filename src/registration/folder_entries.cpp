@@ -3,22 +3,21 @@
 #include <cwchar>
 #include <string_view>
 
+#include "folder_paths.h"
 #include "format_wide.h"
 #include "platform/owners.h"
 #include "platform/win32_failure.h"
 
 namespace {
 
-// Room for a special folder path (at most MAX_PATH) with the task tree below it.
-constexpr std::size_t kPatternCapacity = 512;
 constexpr wchar_t kEveryEntryFormat[] = L"%s\\*";
 
 }  // namespace
 
 HRESULT ListFolderEntries(const wchar_t* folder, std::vector<FolderEntry>& entries) {
     entries.clear();
-    wchar_t pattern[kPatternCapacity];
-    if (const HRESULT hr = FormatWide(pattern, kPatternCapacity, kEveryEntryFormat, folder);
+    wchar_t pattern[kTaskPathCapacity];
+    if (const HRESULT hr = FormatWide(pattern, kTaskPathCapacity, kEveryEntryFormat, folder);
         FAILED(hr)) {
         return hr;
     }
@@ -26,9 +25,7 @@ HRESULT ListFolderEntries(const wchar_t* folder, std::vector<FolderEntry>& entri
     const UniqueFindHandle find(FindFirstFileW(pattern, &data));
     if (!find) {
         const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
-                   ? S_OK
-                   : HResultFromWin32Error(error);
+        return IsMissingPathError(error) ? S_OK : HResultFromWin32Error(error);
     }
     do {
         // The system terminates the name; the bound only keeps a faulty one from running on.

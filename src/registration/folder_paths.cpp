@@ -16,9 +16,6 @@ constexpr wchar_t kGameFolderFormat[] = L"\\%s";
 constexpr wchar_t kKindFolderFormat[] = L"\\%s";
 constexpr wchar_t kIndexFolderFormat[] = L"\\%d";
 
-// Room for a special folder path (at most MAX_PATH) with the task tree below it.
-constexpr std::size_t kTaskFolderCapacity = 512;
-
 // "C:" alone means the current folder of drive C, and an empty text no folder at all: the
 // separator after a drive or at the very start is part of the folder.
 bool KeepsSeparator(const std::wstring& path, std::size_t separator) {
@@ -74,6 +71,12 @@ std::wstring DirectoryOf(const std::wstring& path) {
         return std::wstring();
     }
     return path.substr(0, KeepsSeparator(path, separator) ? separator + 1 : separator);
+}
+
+UniqueFileHandle OpenToAsk(const std::wstring& path) {
+    return UniqueFileHandle(
+        CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 
 HRESULT WorkingFolderOf(const std::wstring& target, std::wstring& folder) {
@@ -132,15 +135,15 @@ HRESULT TaskKindFolder(wchar_t* folder, std::size_t capacity, const wchar_t* spe
 
 HRESULT TaskFolderChain(const GameTaskRoot& root, std::optional<TaskKind> kind, int index,
                         std::vector<std::wstring>& chain) {
-    wchar_t folder[kTaskFolderCapacity];
+    wchar_t folder[kTaskPathCapacity];
     HRESULT hr =
-        FormatWide(folder, kTaskFolderCapacity, kGameExplorerFolderFormat, root.specialFolder);
+        FormatWide(folder, kTaskPathCapacity, kGameExplorerFolderFormat, root.specialFolder);
     std::vector<std::wstring> folders;
     // Each step keeps the folder so far and goes one folder deeper.
     const auto deeper = [&](const wchar_t* format, auto name) {
         if (SUCCEEDED(hr)) {
             folders.emplace_back(folder);
-            hr = Append(folder, kTaskFolderCapacity, format, name);
+            hr = Append(folder, kTaskPathCapacity, format, name);
         }
     };
     deeper(kGameFolderFormat, root.guidText);

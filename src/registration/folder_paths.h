@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/owners.h"
 #include "platform_api.h"
 #include "task_kind.h"
 
@@ -32,6 +33,15 @@ std::wstring DirectoryOf(const std::wstring& path);
 // The folder a shortcut starts its target in: the folder of the target's full path, with its
 // trailing backslash. E_INVALIDARG, and folder unchanged, when the full path cannot be had.
 HRESULT WorkingFolderOf(const std::wstring& target, std::wstring& folder);
+
+// The file or folder at path (links followed), opened only to ask the system about it: no access
+// asked for, every sharing allowed. Empty when it cannot be opened, the reason left for
+// GetLastError.
+UniqueFileHandle OpenToAsk(const std::wstring& path);
+
+// Room, in wide characters with the terminator, for a path of a game's task tree: a special
+// folder's path (at most MAX_PATH) with the tree below it.
+inline constexpr std::size_t kTaskPathCapacity = 512;
 
 // No index: the path ends at the kind folder.
 inline constexpr int kNoTaskIndex = -1;

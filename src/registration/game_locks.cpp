@@ -7,6 +7,7 @@
 #include "output/debug_streams.h"
 #include "output/message_line.h"
 #include "output/program_texts.h"
+#include "platform/hex_digit.h"
 #include "platform/win32_failure.h"
 #include "registration/guid_text.h"
 
@@ -33,7 +34,7 @@ std::wstring PathLockName(const std::wstring& comparablePath) {
     std::wstring name = kPathLockPrefix;
     const std::uint64_t hash = PathHash(comparablePath);
     for (int shift = 60; shift >= 0; shift -= 4) {
-        name += L"0123456789ABCDEF"[(hash >> shift) & 0xF];
+        name += UpperHexDigit(hash >> shift);
     }
     return name;
 }

@@ -114,9 +114,7 @@ struct FileIdentity {
 };
 
 std::optional<FileIdentity> IdentityOf(const std::wstring& path) {
-    const UniqueFileHandle file(
-        CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const UniqueFileHandle file = OpenToAsk(path);
     BY_HANDLE_FILE_INFORMATION information = {};
     if (!file || !GetFileInformationByHandle(file.Get(), &information)) {
         return std::nullopt;

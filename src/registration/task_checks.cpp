@@ -5,6 +5,7 @@
 
 #include "output/program_error_messages.h"
 #include "platform/shell_names.h"
+#include "platform/win32_failure.h"
 
 namespace {
 
@@ -84,8 +85,7 @@ bool TaskTargetIsMissing(const wchar_t* target) {
     if (GetFileAttributesW(target) != INVALID_FILE_ATTRIBUTES) {
         return false;
     }
-    const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    return IsMissingPathError(GetLastError());
 }
 
 HRESULT CheckTask(const wchar_t* name, const wchar_t* target, const wchar_t* arguments) {

@@ -20,9 +20,6 @@ namespace {
 constexpr wchar_t kShortcutFormat[] = L"%s\\%s.lnk";
 constexpr wchar_t kInternetShortcutFormat[] = L"%s\\%s.url";
 
-// Room for a special folder path (at most MAX_PATH) with the task tree below it.
-constexpr std::size_t kPathCapacity = 512;
-
 // S_OK unless a folder that the shortcut would be written into or below (GameExplorer, the
 // game's, the kind's, the index folder) is a link: a folder missing is made, and nothing is
 // written through a link. Looks no further than the first folder that is missing.
@@ -64,8 +61,8 @@ HRESULT CreateGameTask(int scope, const GUID& gameId, TaskKind kind, int index, 
         return hr;
     }
     const wchar_t* indexFolder = folders.back().c_str();
-    wchar_t shortcutPath[kPathCapacity];
-    hr = FormatWide(shortcutPath, kPathCapacity,
+    wchar_t shortcutPath[kTaskPathCapacity];
+    hr = FormatWide(shortcutPath, kTaskPathCapacity,
                     webAddress ? kInternetShortcutFormat : kShortcutFormat, indexFolder, name);
     // Windows' shell refuses a longer path; Wine's saves it, and its own delete then cannot
     // remove it (nor the folders above it) ever again.

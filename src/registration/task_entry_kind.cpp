@@ -4,6 +4,7 @@
 #include "output/program_error_messages.h"
 #include "platform/owners.h"
 #include "platform/win32_failure.h"
+#include "task_tree_names.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ HRESULT LookAtTaskEntry(const std::wstring& path, TaskEntryKind& kind) {
     }
     const DWORD error = GetLastError();
     // Anything else (access denied, a broken path) may hide a link or tasks.
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+    if (IsMissingPathError(error)) {
         kind = TaskEntryKind::Missing;
         return S_OK;
     }
@@ -50,9 +51,7 @@ HRESULT FindChainBreak(const std::vector<std::wstring>& chain, ChainBreak& found
 }
 
 HRESULT FinalPathOf(const std::wstring& path, std::wstring& finalPath) {
-    const UniqueFileHandle file(
-        CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const UniqueFileHandle file = OpenToAsk(path);
     if (!file) {
         return LastErrorResult();
     }
@@ -70,10 +69,7 @@ HRESULT CheckFileIsItsFolders(const std::wstring& finalFolder, const std::wstrin
     if (const HRESULT hr = FinalPathOf(folder + L"\\" + name, finalFile); FAILED(hr)) {
         return hr;
     }
-    const std::wstring expected = finalFolder + L"\\" + name;
-    return CompareStringOrdinal(finalFile.c_str(), static_cast<int>(finalFile.size()),
-                                expected.c_str(), static_cast<int>(expected.size()),
-                                TRUE) == CSTR_EQUAL
+    return EqualIgnoringCase(finalFile, finalFolder + L"\\" + name)
                ? S_OK
                : kTaskFolderHoldsLinkOrForeignEntry;
 }

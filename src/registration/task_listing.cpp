@@ -19,9 +19,6 @@
 
 namespace {
 
-// Room for a special folder path (at most MAX_PATH) with the task tree below it, as the writer
-// has.
-constexpr std::size_t kPathCapacity = 512;
 constexpr wchar_t kEntryFormat[] = L"%s\\%s";
 
 bool IsFolder(const FolderEntry& entry) {
@@ -88,8 +85,8 @@ HRESULT ListIndexFolder(const wchar_t* folder, TaskKind kind, int index,
         if (IsFolder(file) || shortcut == ShortcutFileKind::NotAShortcut) {
             continue;
         }
-        wchar_t path[kPathCapacity];
-        hr = FormatWide(path, kPathCapacity, kEntryFormat, folder, file.name.c_str());
+        wchar_t path[kTaskPathCapacity];
+        hr = FormatWide(path, kTaskPathCapacity, kEntryFormat, folder, file.name.c_str());
         if (FAILED(hr)) {
             return hr;
         }
@@ -117,8 +114,8 @@ bool ListedBefore(const ListedTask& a, const ListedTask& b) {
 
 // One kind's tasks, added to tasks in their order.
 HRESULT ListKind(const GameTaskRoot& root, TaskKind kind, std::vector<ListedTask>& tasks) {
-    wchar_t folder[kPathCapacity];
-    HRESULT hr = TaskKindFolder(folder, kPathCapacity, root.specialFolder, root.guidText, kind);
+    wchar_t folder[kTaskPathCapacity];
+    HRESULT hr = TaskKindFolder(folder, kTaskPathCapacity, root.specialFolder, root.guidText, kind);
     if (FAILED(hr)) {
         return hr;
     }
@@ -134,7 +131,8 @@ HRESULT ListKind(const GameTaskRoot& root, TaskKind kind, std::vector<ListedTask
         if (!index) {
             continue;
         }
-        hr = TaskKindFolder(folder, kPathCapacity, root.specialFolder, root.guidText, kind, *index);
+        hr = TaskKindFolder(folder, kTaskPathCapacity, root.specialFolder, root.guidText, kind,
+                            *index);
         if (SUCCEEDED(hr)) {
             hr = ListIndexFolder(folder, kind, *index, found);
         }
@@ -170,9 +168,9 @@ bool GuidBefore(const GUID& a, const GUID& b) {
 // folder the writer made: the folder of a GUID, in whatever letter case, is the one its tasks are
 // found in.
 std::optional<std::vector<GUID>> GamesWithFolders(const wchar_t* specialFolder) {
-    wchar_t folder[kPathCapacity];
+    wchar_t folder[kTaskPathCapacity];
     std::vector<FolderEntry> entries;
-    if (FAILED(GameExplorerFolder(folder, kPathCapacity, specialFolder)) ||
+    if (FAILED(GameExplorerFolder(folder, kTaskPathCapacity, specialFolder)) ||
         FAILED(ListFolderEntries(folder, entries))) {
         return std::nullopt;
     }

@@ -57,9 +57,7 @@ HRESULT RemovalResult(BOOL removed) {
         return S_OK;
     }
     const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
-               ? S_OK
-               : HResultFromWin32Error(error);
+    return IsMissingPathError(error) ? S_OK : HResultFromWin32Error(error);
 }
 
 // Deletes the shortcut file name of folder (whose final path is finalFolder), unless it is a

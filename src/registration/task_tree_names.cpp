@@ -11,17 +11,17 @@ constexpr std::wstring_view kInternetShortcutExtension = L".url";
 // The longest index folder name the program makes: an int's digits.
 constexpr std::size_t kMaxIndexDigits = 10;
 
-bool EqualIgnoringCase(std::wstring_view a, std::wstring_view b) {
-    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
 bool EndsWithIgnoringCase(std::wstring_view text, std::wstring_view end) {
     return text.size() > end.size() &&
            EqualIgnoringCase(text.substr(text.size() - end.size()), end);
 }
 
 }  // namespace
+
+bool EqualIgnoringCase(std::wstring_view a, std::wstring_view b) {
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
 
 std::optional<int> TaskIndexNamed(std::wstring_view name) {
     if (name.empty() || name.size() > kMaxIndexDigits || (name.size() > 1 && name[0] == L'0')) {

@@ -6,6 +6,10 @@
 #include <optional>
 #include <string_view>
 
+// Whether two names (or paths) of the task tree are one to the file system: ordinal, without
+// regard to case.
+bool EqualIgnoringCase(std::wstring_view a, std::wstring_view b);
+
 // The index that a folder of this name holds, when the program could have made it: the decimal
 // digits of a non-negative int, without leading zeros.
 std::optional<int> TaskIndexNamed(std::wstring_view name);

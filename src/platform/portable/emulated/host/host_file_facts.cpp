@@ -29,14 +29,18 @@ HostFileFacts FactsOfStatus(const struct stat& status) {
     return facts;
 }
 
+HostFileFacts FailedFacts(int error) {
+    HostFileFacts facts;
+    facts.error = error;
+    return facts;
+}
+
 }  // namespace
 
 HostFileFacts FactsOf(const std::filesystem::path& path) {
     struct stat status {};
     if (int error = StatHostEntry(path, status); error != 0) {
-        HostFileFacts facts;
-        facts.error = error;
-        return facts;
+        return FailedFacts(error);
     }
     return FactsOfStatus(status);
 }
@@ -44,9 +48,7 @@ HostFileFacts FactsOf(const std::filesystem::path& path) {
 HostFileFacts EntryFactsOf(const std::filesystem::path& path) {
     struct stat status {};
     if (int error = StatHostLink(path, status); error != 0) {
-        HostFileFacts facts;
-        facts.error = error;
-        return facts;
+        return FailedFacts(error);
     }
     if (!S_ISLNK(status.st_mode)) {
         return FactsOfStatus(status);
